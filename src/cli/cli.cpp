@@ -1,0 +1,50 @@
+#include "cli/cli.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace hvc::cli {
+
+QString resourceDir() {
+    const QString env = qEnvironmentVariable("HVC_RES_DIR");
+    if (!env.isEmpty())
+        return env;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+}
+
+QString defaultRamlistPath() { return QDir(resourceDir()).filePath(QStringLiteral("ini/Ramlist.ini")); }
+
+QList<Command> commands() { return evalCommands() + unitCommands() + fileCommands(); }
+
+namespace {
+void printHelp(QTextStream& out) {
+    out << "Usage: hvcctl COMMAND [ARGS...]\n"
+           "Command-line tool for the valve-bank control unit.\n\n"
+           "Commands:\n";
+    for (const Command& c : commands())
+        out << "  " << QString::fromLatin1(c.name).leftJustified(12) << QString::fromLatin1(c.summary)
+            << '\n';
+    out << "\n  --help       this text (COMMAND --help: the command's options)\n"
+           "  --version    the program version\n";
+}
+} // namespace
+
+int runCli(const QStringList& arguments, Io& io) {
+    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
+        arguments.first() == QLatin1String("-h") || arguments.first() == QLatin1String("help")) {
+        printHelp(arguments.isEmpty() ? io.err : io.out);
+        return arguments.isEmpty() ? Usage : Ok;
+    }
+    if (arguments.first() == QLatin1String("--version")) {
+        io.out << "hvcctl " << HVC_VERSION << '\n';
+        return Ok;
+    }
+    for (const Command& c : commands()) {
+        if (arguments.first() == QLatin1String(c.name))
+            return c.run(arguments.mid(1), io);
+    }
+    io.err << "hvcctl: unknown command '" << arguments.first() << "' (see hvcctl --help)\n";
+    return Usage;
+}
+
+} // namespace hvc::cli

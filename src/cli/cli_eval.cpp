@@ -1,0 +1,148 @@
+#include "core/catalogue.h"
+#include "core/prompter.h"
+#include "core/stringeval.h"
+#include "cli/cli.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <charconv>
+
+namespace hvc::cli {
+
+namespace {
+
+// Parses a command's options; prints the error or help itself.
+// Returns -1 to go on, or the exit code to return.
+int parse(QCommandLineParser& parser, const QString& command, const QStringList& args, Io& io,
+          int minPositional, int maxPositional) {
+    parser.addHelpOption();
+    if (!parser.parse(QStringList{QStringLiteral("hvcctl ") + command} + args)) {
+        io.err << "hvcctl " << command << ": " << parser.errorText() << '\n';
+        return Usage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        io.out << parser.helpText();
+        return Ok;
+    }
+    const auto n = parser.positionalArguments().size();
+    if (n < minPositional || n > maxPositional) {
+        io.err << "hvcctl " << command << ": wrong number of arguments (see --help)\n";
+        return Usage;
+    }
+    return -1;
+}
+
+bool intOption(QCommandLineParser& parser, const QString& name, std::int32_t& out, Io& io) {
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    out = parser.value(name).toInt(&ok);
+    if (!ok)
+        io.err << "hvcctl eval: --" << name << " needs a 32-bit integer, not '" << parser.value(name)
+               << "'\n";
+    return ok;
+}
+
+QString shortest(double v) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, res.ptr - buf);
+}
+
+int cmdEval(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Evaluates a conversion formula."));
+    parser.addPositionalArgument(QStringLiteral("FORMULA"), QStringLiteral("the expression"));
+    for (const char* v : {"x", "y", "z"})
+        parser.addOption({QString::fromLatin1(v), QStringLiteral("value of %1").arg(QString::fromLatin1(v).toUpper()),
+                          QStringLiteral("N")});
+    if (const int rc = parse(parser, QStringLiteral("eval"), args, io, 1, 1); rc >= 0)
+        return rc;
+    std::int32_t x = 0, y = 0, z = 0;
+    if (!intOption(parser, QStringLiteral("x"), x, io) || !intOption(parser, QStringLiteral("y"), y, io) ||
+        !intOption(parser, QStringLiteral("z"), z, io))
+        return Usage;
+    const QString formula = parser.positionalArguments().first();
+    const double v = EvalFormula(formula, x, y, z);
+    if (!EvalSucceeded(v)) {
+        io.err << "hvcctl eval: cannot evaluate '" << formula << "'\n";
+        return Usage;
+    }
+    io.out << shortest(v) << '\n';
+    return Ok;
+}
+
+int cmdPart(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Prints one \"|\" part of a formula."));
+    parser.addPositionalArgument(QStringLiteral("FORMULA"), QStringLiteral("the formula"));
+    parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("part number"));
+    if (const int rc = parse(parser, QStringLiteral("part"), args, io, 2, 2); rc >= 0)
+        return rc;
+    bool ok = false;
+    const int n = parser.positionalArguments().at(1).toInt(&ok);
+    if (!ok || n < -32768 || n > 32767) {
+        io.err << "hvcctl part: N must be a 16-bit integer\n";
+        return Usage;
+    }
+    io.out << SelectPart(parser.positionalArguments().first(), n) << '\n';
+    return Ok;
+}
+
+int cmdCatalogue(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Lists the records of a variable map."));
+    parser.addOption({QStringLiteral("ramlist"), QStringLiteral("variable map (default: the shipped one)"),
+                      QStringLiteral("PATH")});
+    parser.addOption({QStringLiteral("json"), QStringLiteral("print a JSON array")});
+    if (const int rc = parse(parser, QStringLiteral("catalogue"), args, io, 0, 0); rc >= 0)
+        return rc;
+    const QString path = parser.isSet(QStringLiteral("ramlist")) ? parser.value(QStringLiteral("ramlist"))
+                                                                   : defaultRamlistPath();
+    Catalogue cat;
+    StderrPrompter prompter;
+    if (!cat.LoadCatalogue(path, prompter))
+        return Usage;
+    const bool json = parser.isSet(QStringLiteral("json"));
+    QJsonArray array;
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        const CVarData& r = cat[i];
+        const QString address =
+            QStringLiteral("%1").arg(static_cast<uint>(r.Address) & 0xFFFFFF, 6, 16, QChar(u'0')).toUpper();
+        if (json) {
+            array.append(QJsonObject{
+                {QStringLiteral("Index"), i}, {QStringLiteral("Name"), r.Name},
+                {QStringLiteral("Address"), address}, {QStringLiteral("Id"), cat.IdentifierAt(i)},
+                {QStringLiteral("SaveName"), r.SaveName}, {QStringLiteral("DefaultValue"), r.DefaultValue},
+                {QStringLiteral("Section"), r.Section}, {QStringLiteral("PageMask"), r.PageMask},
+                {QStringLiteral("MinValue"), r.MinValue}, {QStringLiteral("MaxValue"), r.MaxValue},
+                {QStringLiteral("ConvText"), r.ConvText}, {QStringLiteral("ExtraText"), r.ExtraText},
+                {QStringLiteral("Formula"), r.Formula}, {QStringLiteral("InverseFormula"), r.InverseFormula},
+                {QStringLiteral("E2InECU"), r.E2InECU}, {QStringLiteral("E2Value"), r.E2Value},
+                {QStringLiteral("E2Display"), r.E2Display}});
+            continue;
+        }
+        const QStringList fields{QString::number(i), r.Name, address, cat.IdentifierAt(i), r.SaveName,
+                                 QString::number(r.DefaultValue), QString::number(r.Section),
+                                 QString::number(r.PageMask), QString::number(r.MinValue),
+                                 QString::number(r.MaxValue), r.ConvText, r.ExtraText, r.Formula,
+                                 r.InverseFormula, QString::number(r.E2InECU), QString::number(r.E2Value),
+                                 QString::number(r.E2Display)};
+        io.out << fields.join(u'\t') << '\n';
+    }
+    if (json)
+        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return Ok;
+}
+
+} // namespace
+
+QList<Command> evalCommands() {
+    return {{"eval", "evaluate a conversion formula", cmdEval},
+            {"part", "print one \"|\" part of a formula", cmdPart},
+            {"catalogue", "list the variable map", cmdCatalogue}};
+}
+
+} // namespace hvc::cli

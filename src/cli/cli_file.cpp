@@ -1,0 +1,7 @@
+#include "cli/cli.h"
+
+namespace hvc::cli {
+
+QList<Command> fileCommands() { return {}; }
+
+} // namespace hvc::cli

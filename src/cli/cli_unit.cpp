@@ -1,0 +1,7 @@
+#include "cli/cli.h"
+
+namespace hvc::cli {
+
+QList<Command> unitCommands() { return {}; }
+
+} // namespace hvc::cli

@@ -1,0 +1,80 @@
+#pragma once
+// The program's global state: one instance, owned by main and handed to whoever
+// needs it, so that a test can build a fresh one.
+
+#include "core/catalogue.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace hvc {
+
+class Prompter;
+class UnitLink;
+
+// Receives the progress of long work: after every exchange of a transfer, and
+// gives the user interface a chance to handle pending events.
+class ProgressObserver {
+public:
+    virtual ~ProgressObserver() = default;
+    virtual void onProgress(const QString& statusText, int percent) = 0;
+};
+
+// The keys and variable counter every page offers the transfers.
+struct PageKeys {
+    std::uint16_t ReadKey = 0;
+    std::uint16_t WriteKey = 0;
+    std::int16_t PageVarNum = 0;
+};
+
+enum class Page { Config, Monitor, Diagnostic, Debugger, Info };
+inline constexpr int kPageCount = 5;
+
+// Connection indicator values.
+enum ConnectState : int {
+    NotConnected = 0,
+    Connected = 1,
+    Transfer = 2,
+    MonitorPolling = 3,
+    DiagnosticPolling = 4,
+    DebuggerWorking = 5,
+};
+
+class AppState {
+public:
+    AppState();
+
+    Catalogue catalogue;
+
+    bool DataUnchanged = true;
+    bool ParamsDiffer = false;
+    bool InfoChanged = false;
+    int FileState = 0;
+    bool LoggedIn = false;
+    bool ExitRequested = false;
+    int ComPort = 1;
+    QString BaudText = QStringLiteral("9600");
+
+    QString StatusText;
+    int ProgressPercent = 0;
+
+    int IsConnectObj() const { return m_isConnectObj; }
+    void setIsConnectObj(int value);
+    std::function<void(int)> connectChanged;
+
+    std::array<PageKeys, kPageCount> pages;
+    PageKeys& page(Page p) { return pages[static_cast<size_t>(p)]; }
+
+    Prompter* prompter = nullptr;
+    UnitLink* link = nullptr;
+    ProgressObserver* progress = nullptr;
+    // Asks the page on show to redraw from the records.
+    std::function<void()> refreshShownPage;
+
+private:
+    int m_isConnectObj = NotConnected;
+};
+
+} // namespace hvc

@@ -1,0 +1,70 @@
+#pragma once
+// The variable catalogue: the records of the variable map in slots 1..N, and the
+// identifier table through which the program reaches the variables it knows by name.
+
+#include "core/cvardata.h"
+#include "core/hvcids.h"
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace hvc {
+
+class Prompter;
+
+inline constexpr const char* kRamlistMessage = "'Ramlist.ini' file NOT FOUND or CORRUPTED";
+
+class Catalogue {
+public:
+    static constexpr int kSlots = 251;
+    static constexpr int kMaxVars = kSlots - 1;
+
+    Catalogue();
+
+    // Reads a variable map. On failure reports the message through the prompter,
+    // leaves N at 0 and returns false; records made before the fault stay.
+    bool LoadCatalogue(const QString& path, Prompter& prompter);
+    // Same, from text already in memory (used by the loader and the fuzzers).
+    bool LoadCatalogueText(const QString& text, Prompter& prompter);
+    void FreeCatalogue();
+    int VarCount() const { return m_count; }
+
+    // Slot i (1..N), or nullptr for slot 0 and empty slots.
+    CVarData* VarTable(int i) const;
+    CVarData& operator[](int i) const { return *VarTable(i); }
+
+    int IdIndex(HvcId id) const { return m_ids[static_cast<size_t>(id)]; }
+    void RegisterId(const QString& identifier, int position);
+
+    // The record of an identifier, or nullptr when no line carries it.
+    CVarData* Find(HvcId id) const;
+    // The record of an identifier. When no line carries it the result is a blank
+    // record that reads as 0 (and is blanked again on every call); the missing
+    // identifier is reported once through the reporter.
+    CVarData& Var(HvcId id);
+    void setMissingReporter(std::function<void(const QString&)> reporter) {
+        m_missingReporter = std::move(reporter);
+    }
+
+    // First position whose Name, identifier or address text matches; 0 if none.
+    int FindByName(const QString& nameOrId) const;
+    int FindByAddress(std::int32_t address) const;
+    // The identifier registered for a position, empty if none.
+    QString IdentifierAt(int position) const;
+
+    static const char* IdName(HvcId id);
+    static std::optional<HvcId> IdFromName(const QString& name);
+
+private:
+    std::array<std::unique_ptr<CVarData>, kSlots> m_table;
+    std::array<std::int16_t, kHvcIdCount> m_ids{};
+    std::array<bool, kHvcIdCount> m_reported{};
+    int m_count = 0;
+    CVarData m_blank;
+    std::function<void(const QString&)> m_missingReporter;
+};
+
+} // namespace hvc

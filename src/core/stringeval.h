@@ -1,0 +1,46 @@
+#pragma once
+// Text arithmetic of the variable map's conversion formulas, and the small field
+// readers every data-file loader uses.
+//
+// Formulas are evaluated strictly left to right, with no operator priority and no
+// unary minus; "(" ")" group; X, Y and Z are variables. Number texts follow the
+// decimal separator of the default QLocale.
+//
+// An expression that cannot be evaluated -- an empty operand where a number is
+// needed ("--", a leading operator before a number), an operand that is not a
+// number ("1.2.3"), a division by zero, a power or "&" outside its domain, a
+// result that is not a finite double, an unbalanced "(" -- yields a quiet NaN.
+// Callers that need an integer pass the result through ToInteger(), which maps
+// NaN to 0; EvalSucceeded() tells the two apart.
+
+#include <QString>
+#include <cstdint>
+
+namespace hvc {
+
+double EvalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z);
+double EvalExpression(const QString& expr);
+QString SelectPart(const QString& formula, int part);
+QString ReplaceVariable(const QString& expr, QChar letter, std::int64_t value);
+QString RemoveSpaces(const QString& expr);
+// Returns NaN when the operand is needed and is not a number, or the result is undefined.
+double ApplyOperator(double running, const QString& operand, const QString& op);
+QString NextField(QString& line);
+QString NextPart(QString& line);
+QString LocalDecimal(const QString& text);
+
+// The decimal separator of the default locale.
+QChar DecimalSeparator();
+// A number as a whole under the locale's rules: optional sign, digits with at most
+// one decimal separator, optional exponent. Nothing else, not even blanks.
+bool ParseLocaleNumber(QStringView text, double& out);
+// Shortest text that reads back to the same double, fixed notation, locale separator.
+QString FormatLocaleNumber(double value);
+
+inline bool EvalSucceeded(double value) { return value == value; }
+
+// Nearest 32-bit integer, exact halves to the even neighbour. NaN gives 0; values
+// beyond the 32-bit range saturate.
+std::int32_t ToInteger(double value);
+
+} // namespace hvc
