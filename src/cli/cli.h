@@ -4,6 +4,7 @@
 // returns the process exit code: 0 success, 1 the unit or a comparison failed,
 // 2 usage, file or evaluation errors.
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -31,9 +32,35 @@ int runCli(const QStringList& arguments, Io& io);
 QString defaultRamlistPath();
 QString resourceDir();
 
+// Parses a command's options (adds --help); prints errors or help itself.
+// Returns -1 to go on, or the exit code the command must return.
+int parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args,
+                 Io& io, int minPositional, int maxPositional);
+
 // Command groups, each in its own file.
 QList<Command> evalCommands();
 QList<Command> unitCommands();
 QList<Command> fileCommands();
 
+} // namespace hvc::cli
+
+namespace hvc {
+class AppState;
+}
+
+namespace hvc::cli {
+// Options every unit command takes: --port PATH, --timeout MS, --ramlist PATH.
+void addUnitOptions(QCommandLineParser& parser);
+// Loads the map, opens the link on --port and checks the unit's identity, as the
+// desktop program's Connect does (refusing a unit that waits for a power cycle
+// unless --force). Defined with the unit commands (cli_unit.cpp). Returns -1 when
+// connected, else the exit code. The link lives as long as `session`.
+struct UnitSession;
+int connectUnit(UnitSession& session, const QCommandLineParser& parser, Io& io);
+
+// read-all's "-o FILE" part: saves the catalogue as a configuration file with the
+// information fields of --author --date --revision --company --comments. Defined
+// with the file commands (cli_file.cpp). Returns the exit code.
+void addSaveOptions(QCommandLineParser& parser);
+int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io);
 } // namespace hvc::cli

@@ -13,9 +13,9 @@ namespace hvc::cli {
 
 namespace {
 
-// Parses a command's options; prints the error or help itself.
-// Returns -1 to go on, or the exit code to return.
-int parse(QCommandLineParser& parser, const QString& command, const QStringList& args, Io& io,
+} // namespace
+
+int parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args, Io& io,
           int minPositional, int maxPositional) {
     parser.addHelpOption();
     if (!parser.parse(QStringList{QStringLiteral("hvcctl ") + command} + args)) {
@@ -33,6 +33,8 @@ int parse(QCommandLineParser& parser, const QString& command, const QStringList&
     }
     return -1;
 }
+
+namespace {
 
 bool intOption(QCommandLineParser& parser, const QString& name, std::int32_t& out, Io& io) {
     if (!parser.isSet(name))
@@ -58,7 +60,7 @@ int cmdEval(const QStringList& args, Io& io) {
     for (const char* v : {"x", "y", "z"})
         parser.addOption({QString::fromLatin1(v), QStringLiteral("value of %1").arg(QString::fromLatin1(v).toUpper()),
                           QStringLiteral("N")});
-    if (const int rc = parse(parser, QStringLiteral("eval"), args, io, 1, 1); rc >= 0)
+    if (const int rc = parseCommand(parser, QStringLiteral("eval"), args, io, 1, 1); rc >= 0)
         return rc;
     std::int32_t x = 0, y = 0, z = 0;
     if (!intOption(parser, QStringLiteral("x"), x, io) || !intOption(parser, QStringLiteral("y"), y, io) ||
@@ -79,7 +81,7 @@ int cmdPart(const QStringList& args, Io& io) {
     parser.setApplicationDescription(QStringLiteral("Prints one \"|\" part of a formula."));
     parser.addPositionalArgument(QStringLiteral("FORMULA"), QStringLiteral("the formula"));
     parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("part number"));
-    if (const int rc = parse(parser, QStringLiteral("part"), args, io, 2, 2); rc >= 0)
+    if (const int rc = parseCommand(parser, QStringLiteral("part"), args, io, 2, 2); rc >= 0)
         return rc;
     bool ok = false;
     const int n = parser.positionalArguments().at(1).toInt(&ok);
@@ -97,7 +99,7 @@ int cmdCatalogue(const QStringList& args, Io& io) {
     parser.addOption({QStringLiteral("ramlist"), QStringLiteral("variable map (default: the shipped one)"),
                       QStringLiteral("PATH")});
     parser.addOption({QStringLiteral("json"), QStringLiteral("print a JSON array")});
-    if (const int rc = parse(parser, QStringLiteral("catalogue"), args, io, 0, 0); rc >= 0)
+    if (const int rc = parseCommand(parser, QStringLiteral("catalogue"), args, io, 0, 0); rc >= 0)
         return rc;
     const QString path = parser.isSet(QStringLiteral("ramlist")) ? parser.value(QStringLiteral("ramlist"))
                                                                    : defaultRamlistPath();
