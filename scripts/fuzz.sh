@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 for f in build-fuzz/fuzz/fuzz_*; do
-    [ -x "$f" ] || continue
+    [ -f "$f" ] && [ -x "$f" ] || continue
     name=$(basename "$f")
     corpus=build-fuzz/corpus/$name
     mkdir -p "$corpus"
