@@ -51,9 +51,11 @@ void BM_EvalGroupedFormula(benchmark::State& state) {
 BENCHMARK(BM_EvalGroupedFormula);
 
 void BM_LoadCatalogue250(benchmark::State& state) {
-    QString text = QStringLiteral("Name\tAddr\tSub\tId\tSave\tDef\tSec\tMask\tMin\tMax\tUnit\tMon\tF\tIF\n");
+    QString text =
+        QStringLiteral("Name\tAddr\tSub\tId\tSave\tDef\tSec\tMask\tMin\tMax\tUnit\tMon\tF\tIF\n");
     for (int i = 0; i < 250; ++i)
-        text += QStringLiteral("Variable %1\t%2\t00\t\tDescriptive name %1\t%3\t%4\t11\t0\t5000\tms\tV%1\tX*10\tX/10\n")
+        text += QStringLiteral("Variable %1\t%2\t00\t\tDescriptive name "
+                               "%1\t%3\t%4\t11\t0\t5000\tms\tV%1\tX*10\tX/10\n")
                     .arg(i)
                     .arg(0x100 + 2 * i, 4, 16, QChar(u'0'))
                     .arg(i * 3)

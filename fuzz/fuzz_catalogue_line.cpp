@@ -5,8 +5,8 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data),
-                                             static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     hvc::Catalogue cat;
     hvc::CVarData record;
     record.Index = 1;

@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         data += 4;
         size -= 4;
     }
-    const QString formula = QString::fromLatin1(reinterpret_cast<const char*>(data),
-                                                static_cast<qsizetype>(size));
-    const double v = hvc::EvalFormula(formula, x, x, -x / 2);
+    const QString formula =
+        QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const double v = hvc::EvalFormula(formula, x, x, -(x / 2));
     if (!std::isnan(v) && !std::isfinite(v))
         std::abort(); // infinities must come back as NaN
     (void)hvc::ToInteger(v);

@@ -16,4 +16,6 @@ case "$flavour" in
     *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "${extra[@]}" >/dev/null
-cmake --build "$dir" -j2
+target=()
+[ "$flavour" = fuzz ] && target=(--target fuzzers)
+cmake --build "$dir" -j2 "${target[@]}"

@@ -6,15 +6,19 @@
 namespace hvc::cli {
 
 QString resourceDir() {
-    const QString env = qEnvironmentVariable("HVC_RES_DIR");
+    QString env = qEnvironmentVariable("HVC_RES_DIR");
     if (!env.isEmpty())
         return env;
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
 }
 
-QString defaultRamlistPath() { return QDir(resourceDir()).filePath(QStringLiteral("ini/Ramlist.ini")); }
+QString defaultRamlistPath() {
+    return QDir(resourceDir()).filePath(QStringLiteral("ini/Ramlist.ini"));
+}
 
-QList<Command> commands() { return evalCommands() + unitCommands() + fileCommands(); }
+QList<Command> commands() {
+    return evalCommands() + unitCommands() + fileCommands();
+}
 
 namespace {
 void printHelp(QTextStream& out) {
@@ -22,8 +26,8 @@ void printHelp(QTextStream& out) {
            "Command-line tool for the valve-bank control unit.\n\n"
            "Commands:\n";
     for (const Command& c : commands())
-        out << "  " << QString::fromLatin1(c.name).leftJustified(12) << QString::fromLatin1(c.summary)
-            << '\n';
+        out << "  " << QString::fromLatin1(c.name).leftJustified(12)
+            << QString::fromLatin1(c.summary) << '\n';
     out << "\n  --help       this text (COMMAND --help: the command's options)\n"
            "  --version    the program version\n";
 }

@@ -1,7 +1,7 @@
+#include "cli/cli.h"
 #include "core/catalogue.h"
 #include "core/prompter.h"
 #include "core/stringeval.h"
-#include "cli/cli.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -11,12 +11,10 @@
 
 namespace hvc::cli {
 
-namespace {
+namespace {} // namespace
 
-} // namespace
-
-int parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args, Io& io,
-          int minPositional, int maxPositional) {
+int parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args,
+                 Io& io, int minPositional, int maxPositional) {
     parser.addHelpOption();
     if (!parser.parse(QStringList{QStringLiteral("hvcctl ") + command} + args)) {
         io.err << "hvcctl " << command << ": " << parser.errorText() << '\n';
@@ -42,8 +40,8 @@ bool intOption(QCommandLineParser& parser, const QString& name, std::int32_t& ou
     bool ok = false;
     out = parser.value(name).toInt(&ok);
     if (!ok)
-        io.err << "hvcctl eval: --" << name << " needs a 32-bit integer, not '" << parser.value(name)
-               << "'\n";
+        io.err << "hvcctl eval: --" << name << " needs a 32-bit integer, not '"
+               << parser.value(name) << "'\n";
     return ok;
 }
 
@@ -58,12 +56,14 @@ int cmdEval(const QStringList& args, Io& io) {
     parser.setApplicationDescription(QStringLiteral("Evaluates a conversion formula."));
     parser.addPositionalArgument(QStringLiteral("FORMULA"), QStringLiteral("the expression"));
     for (const char* v : {"x", "y", "z"})
-        parser.addOption({QString::fromLatin1(v), QStringLiteral("value of %1").arg(QString::fromLatin1(v).toUpper()),
+        parser.addOption({QString::fromLatin1(v),
+                          QStringLiteral("value of %1").arg(QString::fromLatin1(v).toUpper()),
                           QStringLiteral("N")});
     if (const int rc = parseCommand(parser, QStringLiteral("eval"), args, io, 1, 1); rc >= 0)
         return rc;
     std::int32_t x = 0, y = 0, z = 0;
-    if (!intOption(parser, QStringLiteral("x"), x, io) || !intOption(parser, QStringLiteral("y"), y, io) ||
+    if (!intOption(parser, QStringLiteral("x"), x, io) ||
+        !intOption(parser, QStringLiteral("y"), y, io) ||
         !intOption(parser, QStringLiteral("z"), z, io))
         return Usage;
     const QString formula = parser.positionalArguments().first();
@@ -96,13 +96,15 @@ int cmdPart(const QStringList& args, Io& io) {
 int cmdCatalogue(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Lists the records of a variable map."));
-    parser.addOption({QStringLiteral("ramlist"), QStringLiteral("variable map (default: the shipped one)"),
+    parser.addOption({QStringLiteral("ramlist"),
+                      QStringLiteral("variable map (default: the shipped one)"),
                       QStringLiteral("PATH")});
     parser.addOption({QStringLiteral("json"), QStringLiteral("print a JSON array")});
     if (const int rc = parseCommand(parser, QStringLiteral("catalogue"), args, io, 0, 0); rc >= 0)
         return rc;
-    const QString path = parser.isSet(QStringLiteral("ramlist")) ? parser.value(QStringLiteral("ramlist"))
-                                                                   : defaultRamlistPath();
+    const QString path = parser.isSet(QStringLiteral("ramlist"))
+                             ? parser.value(QStringLiteral("ramlist"))
+                             : defaultRamlistPath();
     Catalogue cat;
     StderrPrompter prompter;
     if (!cat.LoadCatalogue(path, prompter))
@@ -112,25 +114,45 @@ int cmdCatalogue(const QStringList& args, Io& io) {
     for (int i = 1; i <= cat.VarCount(); ++i) {
         const CVarData& r = cat[i];
         const QString address =
-            QStringLiteral("%1").arg(static_cast<uint>(r.Address) & 0xFFFFFF, 6, 16, QChar(u'0')).toUpper();
+            QStringLiteral("%1")
+                .arg(static_cast<uint>(r.Address) & 0xFFFFFF, 6, 16, QChar(u'0'))
+                .toUpper();
         if (json) {
-            array.append(QJsonObject{
-                {QStringLiteral("Index"), i}, {QStringLiteral("Name"), r.Name},
-                {QStringLiteral("Address"), address}, {QStringLiteral("Id"), cat.IdentifierAt(i)},
-                {QStringLiteral("SaveName"), r.SaveName}, {QStringLiteral("DefaultValue"), r.DefaultValue},
-                {QStringLiteral("Section"), r.Section}, {QStringLiteral("PageMask"), r.PageMask},
-                {QStringLiteral("MinValue"), r.MinValue}, {QStringLiteral("MaxValue"), r.MaxValue},
-                {QStringLiteral("ConvText"), r.ConvText}, {QStringLiteral("ExtraText"), r.ExtraText},
-                {QStringLiteral("Formula"), r.Formula}, {QStringLiteral("InverseFormula"), r.InverseFormula},
-                {QStringLiteral("E2InECU"), r.E2InECU}, {QStringLiteral("E2Value"), r.E2Value},
-                {QStringLiteral("E2Display"), r.E2Display}});
+            array.append(QJsonObject{{QStringLiteral("Index"), i},
+                                     {QStringLiteral("Name"), r.Name},
+                                     {QStringLiteral("Address"), address},
+                                     {QStringLiteral("Id"), cat.IdentifierAt(i)},
+                                     {QStringLiteral("SaveName"), r.SaveName},
+                                     {QStringLiteral("DefaultValue"), r.DefaultValue},
+                                     {QStringLiteral("Section"), r.Section},
+                                     {QStringLiteral("PageMask"), r.PageMask},
+                                     {QStringLiteral("MinValue"), r.MinValue},
+                                     {QStringLiteral("MaxValue"), r.MaxValue},
+                                     {QStringLiteral("ConvText"), r.ConvText},
+                                     {QStringLiteral("ExtraText"), r.ExtraText},
+                                     {QStringLiteral("Formula"), r.Formula},
+                                     {QStringLiteral("InverseFormula"), r.InverseFormula},
+                                     {QStringLiteral("E2InECU"), r.E2InECU},
+                                     {QStringLiteral("E2Value"), r.E2Value},
+                                     {QStringLiteral("E2Display"), r.E2Display}});
             continue;
         }
-        const QStringList fields{QString::number(i), r.Name, address, cat.IdentifierAt(i), r.SaveName,
-                                 QString::number(r.DefaultValue), QString::number(r.Section),
-                                 QString::number(r.PageMask), QString::number(r.MinValue),
-                                 QString::number(r.MaxValue), r.ConvText, r.ExtraText, r.Formula,
-                                 r.InverseFormula, QString::number(r.E2InECU), QString::number(r.E2Value),
+        const QStringList fields{QString::number(i),
+                                 r.Name,
+                                 address,
+                                 cat.IdentifierAt(i),
+                                 r.SaveName,
+                                 QString::number(r.DefaultValue),
+                                 QString::number(r.Section),
+                                 QString::number(r.PageMask),
+                                 QString::number(r.MinValue),
+                                 QString::number(r.MaxValue),
+                                 r.ConvText,
+                                 r.ExtraText,
+                                 r.Formula,
+                                 r.InverseFormula,
+                                 QString::number(r.E2InECU),
+                                 QString::number(r.E2Value),
                                  QString::number(r.E2Display)};
         io.out << fields.join(u'\t') << '\n';
     }

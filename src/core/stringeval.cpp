@@ -13,7 +13,9 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Reads an unsigned operand made of digits and the separator, as the flat
 // evaluation collects them.
@@ -69,7 +71,8 @@ std::optional<double> roundTo32(double v) {
     if (!std::isfinite(v))
         return std::nullopt;
     const double r = std::nearbyint(v); // default rounding mode: halves to even
-    if (r < std::numeric_limits<std::int32_t>::min() || r > std::numeric_limits<std::int32_t>::max())
+    if (r < std::numeric_limits<std::int32_t>::min() ||
+        r > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return r;
 }
@@ -173,11 +176,21 @@ double ApplyOperator(double running, const QString& operand, const QString& op) 
         return kNaN;
     double r = kNaN;
     switch (o.unicode()) {
-    case u'+': r = running + *n; break;
-    case u'-': r = running - *n; break;
-    case u'*': r = running * *n; break;
-    case u'/': r = *n == 0 ? kNaN : running / *n; break;
-    case u'^': r = std::pow(running, *n); break;
+    case u'+':
+        r = running + *n;
+        break;
+    case u'-':
+        r = running - *n;
+        break;
+    case u'*':
+        r = running * *n;
+        break;
+    case u'/':
+        r = *n == 0 ? kNaN : running / *n;
+        break;
+    case u'^':
+        r = std::pow(running, *n);
+        break;
     case u'&': {
         const auto a = roundTo32(running);
         const auto b = roundTo32(*n);
@@ -185,7 +198,8 @@ double ApplyOperator(double running, const QString& operand, const QString& op) 
             r = static_cast<double>(static_cast<std::int32_t>(*a) & static_cast<std::int32_t>(*b));
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return std::isfinite(r) ? r : kNaN;
 }
@@ -233,14 +247,18 @@ QString SelectPart(const QString& formula, int part) {
     if (!formula.contains(u'|'))
         return formula;
     QString rest = formula;
-    const QString p1 = NextPart(rest);
-    const QString p2 = NextPart(rest);
-    const QString p3 = NextPart(rest);
+    QString p1 = NextPart(rest);
+    QString p2 = NextPart(rest);
+    QString p3 = NextPart(rest);
     switch (part) {
-    case 1: return p1;
-    case 2: return p2;
-    case 3: return p3;
-    default: return {};
+    case 1:
+        return p1;
+    case 2:
+        return p2;
+    case 3:
+        return p3;
+    default:
+        return {};
     }
 }
 
@@ -248,8 +266,8 @@ namespace {
 QString nextSeparated(QString& line, QChar sep) {
     const qsizetype at = line.indexOf(sep);
     if (at < 0) {
-        QString whole = std::move(line);
-        line.clear();
+        QString whole;
+        whole.swap(line);
         return whole;
     }
     QString head = line.left(at);
@@ -258,8 +276,12 @@ QString nextSeparated(QString& line, QChar sep) {
 }
 } // namespace
 
-QString NextField(QString& line) { return nextSeparated(line, u'\t'); }
-QString NextPart(QString& line) { return nextSeparated(line, u'|'); }
+QString NextField(QString& line) {
+    return nextSeparated(line, u'\t');
+}
+QString NextPart(QString& line) {
+    return nextSeparated(line, u'|');
+}
 
 QString LocalDecimal(const QString& text) {
     const QChar sep = DecimalSeparator();

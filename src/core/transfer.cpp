@@ -10,7 +10,6 @@ namespace hvc {
 
 namespace {
 
-
 void progressStep(AppState& state, const QString& text, int& counter, int total) {
     state.setIsConnectObj(Transfer);
     state.StatusText = text;
@@ -36,7 +35,9 @@ QString writeE2(AppState& state, std::int32_t address, std::int32_t value) {
     return state.link ? state.link->WriteE2(address, value) : QString();
 }
 
-bool outOfRange(const CVarData& r) { return r.E2InECU > r.MaxValue || r.E2InECU < r.MinValue; }
+bool outOfRange(const CVarData& r) {
+    return r.E2InECU > r.MaxValue || r.E2InECU < r.MinValue;
+}
 
 } // namespace
 
@@ -85,7 +86,7 @@ QString ReadAll(AppState& state, std::uint16_t mask) {
             continue;
         if (InSectionLimit(state, r)) {
             std::int32_t value = 0;
-            const QString status = readE2(state, r.Address, value);
+            QString status = readE2(state, r.Address, value);
             if (!status.isEmpty())
                 return status;
             r.ReadE2FromECU(value);
@@ -166,7 +167,7 @@ QString CheckUnitIdentity(AppState& state, bool& resetPending) {
     bool matches = true;
     for (int w = 0; w < 5; ++w) {
         std::int32_t value = 0;
-        const QString status = readE2(state, kIdentityAddresses[w], value);
+        QString status = readE2(state, kIdentityAddresses[w], value);
         if (!status.isEmpty())
             return status;
         matches = matches && value == kResetWords[w];

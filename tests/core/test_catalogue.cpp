@@ -12,7 +12,8 @@ using namespace hvc;
 
 namespace {
 
-const QString kHeader = QStringLiteral("Name\tAddr\tSub\tId\tSave\tDef\tSec\tMask\tMin\tMax\tUnit\tMon\tF\tIF\n");
+const QString kHeader =
+    QStringLiteral("Name\tAddr\tSub\tId\tSave\tDef\tSec\tMask\tMin\tMax\tUnit\tMon\tF\tIF\n");
 
 struct Loaded {
     Catalogue cat;
@@ -26,7 +27,9 @@ std::unique_ptr<Loaded> load(const QString& body) {
     return l;
 }
 
-QString line(const QString& fields) { return fields + u'\n'; }
+QString line(const QString& fields) {
+    return fields + u'\n';
+}
 
 } // namespace
 
@@ -85,7 +88,8 @@ TEST(Catalogue, IntegerFieldsAcceptBlanksSignsAndRoundFractions) {
 }
 
 TEST(Catalogue, IdentifiersRegisterAndTheLastLineWins) {
-    auto l = load(line(QStringLiteral("a\t10\t0\tHVC_PROG_VERS")) + line(QStringLiteral("b\t12\t0\tNOT_AN_ID")) +
+    auto l = load(line(QStringLiteral("a\t10\t0\tHVC_PROG_VERS")) +
+                  line(QStringLiteral("b\t12\t0\tNOT_AN_ID")) +
                   line(QStringLiteral("c\t14\t0\tHVC_PROG_VERS")));
     ASSERT_TRUE(l->ok);
     EXPECT_EQ(l->cat.IdIndex(HvcId::HVC_PROG_VERS), 3);
@@ -104,7 +108,8 @@ TEST(Catalogue, FaultsStopTheLoadWithTheMessage) {
         QStringLiteral("a\t10\t0\t\t\t1\t0\t1\t-32769"), // minimum beyond 16 bits
     };
     for (const QString& b : bad) {
-        auto l = load(line(QStringLiteral("ok\t08\t0\tHVC_SOL_TYPE")) + line(b) + line(QStringLiteral("z\t1\t1")));
+        auto l = load(line(QStringLiteral("ok\t08\t0\tHVC_SOL_TYPE")) + line(b) +
+                      line(QStringLiteral("z\t1\t1")));
         EXPECT_FALSE(l->ok) << qPrintable(b);
         EXPECT_EQ(l->cat.VarCount(), 0);
         EXPECT_EQ(l->prompter.texts(), QStringList{QString::fromLatin1(kRamlistMessage)});
@@ -157,10 +162,12 @@ TEST(Catalogue, ShippedMapCarriesEveryIdentifier) {
     ScriptedPrompter prompter;
     ASSERT_TRUE(cat.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"), prompter));
     for (int i = 0; i < kHvcIdCount; ++i)
-        EXPECT_NE(cat.IdIndex(static_cast<HvcId>(i)), 0) << Catalogue::IdName(static_cast<HvcId>(i));
+        EXPECT_NE(cat.IdIndex(static_cast<HvcId>(i)), 0)
+            << Catalogue::IdName(static_cast<HvcId>(i));
     for (int i = 1; i <= cat.VarCount(); ++i) {
         const CVarData& r = cat[i];
-        EXPECT_TRUE(r.DefaultValue >= r.MinValue && r.DefaultValue <= r.MaxValue) << qPrintable(r.Name);
+        EXPECT_TRUE(r.DefaultValue >= r.MinValue && r.DefaultValue <= r.MaxValue)
+            << qPrintable(r.Name);
         for (int a = 1; a < i; ++a)
             EXPECT_NE(cat[a].Address, r.Address) << qPrintable(r.Name);
     }
@@ -229,10 +236,12 @@ TEST(Records, NoValueAndAddressText) {
 TEST(Transfers, PageCountersAndMasks) {
     AppState state;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(state.catalogue.LoadCatalogueText(
-        kHeader + line(QStringLiteral("a\t10\t0\t\t\t0\t0\t11")) + line(QStringLiteral("b\t12\t0\t\t\t0\t0\t10")) +
-            line(QStringLiteral("c\t14\t0\t\t\t0\t0\t10011")) + line(QStringLiteral("d\t16\t0\t\t\t0\t0\t0")),
-        prompter));
+    ASSERT_TRUE(
+        state.catalogue.LoadCatalogueText(kHeader + line(QStringLiteral("a\t10\t0\t\t\t0\t0\t11")) +
+                                              line(QStringLiteral("b\t12\t0\t\t\t0\t0\t10")) +
+                                              line(QStringLiteral("c\t14\t0\t\t\t0\t0\t10011")) +
+                                              line(QStringLiteral("d\t16\t0\t\t\t0\t0\t0")),
+                                          prompter));
     CountPageVarNum(state);
     EXPECT_EQ(state.page(Page::Config).PageVarNum, 3);
     EXPECT_EQ(state.page(Page::Info).PageVarNum, 1);

@@ -9,7 +9,9 @@ namespace {
 double eval(const char* f, int x = 0, int y = 0, int z = 0) {
     return EvalFormula(QString::fromLatin1(f), x, y, z);
 }
-bool fails(const char* f, int x = 0) { return !EvalSucceeded(eval(f, x)); }
+bool fails(const char* f, int x = 0) {
+    return !EvalSucceeded(eval(f, x));
+}
 } // namespace
 
 TEST(StringEval, LeftToRightWithoutPriority) {
