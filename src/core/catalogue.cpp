@@ -106,7 +106,9 @@ void Catalogue::RegisterId(const QString& identifier, int position) {
         m_ids[static_cast<size_t>(*it)] = static_cast<std::int16_t>(position);
 }
 
-CVarData* Catalogue::Find(HvcId id) const { return VarTable(IdIndex(id)); }
+CVarData* Catalogue::Find(HvcId id) const {
+    return VarTable(IdIndex(id));
+}
 
 CVarData& Catalogue::Var(HvcId id) {
     if (CVarData* record = Find(id))
@@ -149,7 +151,9 @@ QString Catalogue::IdentifierAt(int position) const {
     return {};
 }
 
-const char* Catalogue::IdName(HvcId id) { return kIdNames[static_cast<int>(id)]; }
+const char* Catalogue::IdName(HvcId id) {
+    return kIdNames[static_cast<int>(id)];
+}
 
 std::optional<HvcId> Catalogue::IdFromName(const QString& name) {
     const auto it = idsByName().constFind(name);

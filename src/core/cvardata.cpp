@@ -11,7 +11,9 @@ namespace hvc {
 
 namespace {
 
-double convert(const QString& expression, std::int32_t x) { return EvalFormula(expression, x, 0, 0); }
+double convert(const QString& expression, std::int32_t x) {
+    return EvalFormula(expression, x, 0, 0);
+}
 
 // Address or sub-code field: every "0x" removed, left-padded and cut to `digits`.
 bool hexField(QString text, int digits, std::uint32_t& out) {
@@ -76,7 +78,8 @@ bool ParseAddressText(const QString& text, std::int32_t& address) {
     const qsizetype dot = t.indexOf(u'.');
     const QString unit = dot < 0 ? t : t.left(dot);
     const QString sub = dot < 0 ? QString() : t.mid(dot + 1);
-    if (unit.isEmpty() || unit.size() > (dot < 0 ? 6 : 4) || sub.size() > 2 || (dot >= 0 && sub.isEmpty()))
+    if (unit.isEmpty() || unit.size() > (dot < 0 ? 6 : 4) || sub.size() > 2 ||
+        (dot >= 0 && sub.isEmpty()))
         return false;
     bool ok1 = false;
     bool ok2 = true;
@@ -96,7 +99,9 @@ QString FormatAddressText(std::int32_t address) {
         .toUpper();
 }
 
-QString CVarData::AddressText() const { return FormatAddressText(Address); }
+QString CVarData::AddressText() const {
+    return FormatAddressText(Address);
+}
 
 bool CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
     E2InECU = 0;
@@ -130,7 +135,8 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
     const QString maxText = NextField(line);
     if (!maxText.isEmpty()) {
         const double m = std::nearbyint(NumberPrefix(maxText));
-        if (m < std::numeric_limits<std::int32_t>::min() || m > std::numeric_limits<std::int32_t>::max())
+        if (m < std::numeric_limits<std::int32_t>::min() ||
+            m > std::numeric_limits<std::int32_t>::max())
             return false;
         MaxValue = static_cast<std::int32_t>(m);
     }
@@ -172,6 +178,8 @@ void CVarData::HVCSetVar(double val, bool& dataUnchanged) {
     E2Value = InverseFormula.isEmpty() ? E2Display : ToInteger(convert(InverseFormula, E2Display));
 }
 
-bool IsNoValue(std::int32_t value) { return (value & 0xFFFF) == 0xFFFF; }
+bool IsNoValue(std::int32_t value) {
+    return (value & 0xFFFF) == 0xFFFF;
+}
 
 } // namespace hvc

@@ -37,7 +37,9 @@ bool ParseLocaleNumber(QStringView text, double& out);
 // Shortest text that reads back to the same double, fixed notation, locale separator.
 QString FormatLocaleNumber(double value);
 
-inline bool EvalSucceeded(double value) { return value == value; }
+inline bool EvalSucceeded(double value) {
+    return value == value;
+}
 
 // Nearest 32-bit integer, exact halves to the even neighbour. NaN gives 0; values
 // beyond the 32-bit range saturate.
