@@ -3,6 +3,7 @@
 // needs it, so that a test can build a fresh one.
 
 #include "core/catalogue.h"
+#include "core/infoblock.h"
 
 #include <QString>
 #include <array>
@@ -56,6 +57,8 @@ public:
     bool ExitRequested = false;
     int ComPort = 1;
     QString BaudText = QStringLiteral("9600");
+
+    InfoFields info;
 
     QString StatusText;
     int ProgressPercent = 0;

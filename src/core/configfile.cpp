@@ -1,0 +1,231 @@
+#include "core/configfile.h"
+
+#include "core/infoblock.h"
+#include "core/stringeval.h"
+#include "core/transfer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
+#include <cstdlib>
+#include <fcntl.h>
+#include <limits>
+#include <unistd.h>
+
+namespace hvc {
+
+namespace {
+
+const QString kColumnTitle = QStringLiteral("Variable Name");
+
+QString separator() {
+    return QString::fromLatin1(kSeparatorLine);
+}
+
+QString cleanItem(QString item) {
+    qsizetype start = 0;
+    while (start < item.size() && (item[start] == u' ' || item[start] == u'\t'))
+        ++start;
+    item.remove(0, start);
+    if (item.size() >= 2 && item.startsWith(u'"') && item.endsWith(u'"'))
+        item = item.mid(1, item.size() - 2);
+    return item;
+}
+
+// The rename is durable only once the folder entry is on disk too.
+void syncFolder(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Blanks, an optional sign, then a digit (or a decimal point and a digit).
+bool startsWithNumber(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    if (i < text.size() && text[i] == u'.')
+        ++i;
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
+}
+
+bool parseAddress(QString text, std::int32_t& address) {
+    text.remove(u'.');
+    text = text.trimmed();
+    if (text.isEmpty() || text.size() > 8)
+        return false;
+    for (QChar c : text)
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f')))
+            return false;
+    address = static_cast<std::int32_t>(text.toUInt(nullptr, 16));
+    return true;
+}
+
+QString atLine(int line, const QString& text) {
+    return QStringLiteral("line %1: %2").arg(line).arg(text);
+}
+
+// One data line; `skip` when the line is not a variable line.
+QString parseDataLine(const QString& item, int line, const Catalogue& catalogue, ConfigEntry& entry,
+                      bool& skip) {
+    const QStringList fields = item.split(u'\t');
+    skip = fields[0].isEmpty() || fields[0].contains(QLatin1String("---"));
+    if (skip)
+        return {};
+    if (fields.size() < 3)
+        return atLine(line, QStringLiteral("expected a name, an address and a value"));
+    std::int32_t address = 0;
+    if (!parseAddress(fields[1], address))
+        return atLine(line, QStringLiteral("'%1' is not a hexadecimal address").arg(fields[1]));
+    entry.position = catalogue.FindByAddress(address);
+    if (entry.position == 0)
+        return atLine(line, QStringLiteral("no variable has the address %1").arg(fields[1]));
+    const double value = NumberPrefix(fields[2]);
+    if (!startsWithNumber(fields[2]) || !std::isfinite(value) ||
+        std::abs(value) > std::numeric_limits<std::int32_t>::max())
+        return atLine(line, QStringLiteral("'%1' is not a value").arg(fields[2]));
+    entry.value = ToInteger(value);
+    return {};
+}
+
+} // namespace
+
+QString ConfigValueText(std::int32_t value) {
+    const auto magnitude = static_cast<qlonglong>(std::llabs(static_cast<long long>(value)));
+    const QString digits = QStringLiteral("%1").arg(magnitude, 5, 10, QChar(u'0'));
+    return value < 0 ? QStringLiteral("-") + digits : digits;
+}
+
+QByteArray BuildConfigFile(AppState& state) {
+    const std::uint16_t mask = ReadKeyAll(state);
+    Catalogue& catalogue = state.catalogue;
+    const std::int32_t sections = catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2Value;
+    QString text = BuildInfoStr(state.info);
+    text += kColumnTitle + QStringLiteral("\tAddress\tValue\r");
+    for (int i = 1; i <= catalogue.VarCount(); ++i) {
+        const CVarData& r = catalogue[i];
+        if ((r.PageMask & mask) == 0 || r.Section >= sections)
+            continue;
+        text += r.SaveName + u'\t' + r.AddressText() + u'\t' + ConfigValueText(r.E2Value) + u'\r';
+    }
+    text += QStringLiteral("\r\n");
+    return text.toLatin1();
+}
+
+QString SaveConfigFile(AppState& state, const QString& path) {
+    const QByteArray bytes = BuildConfigFile(state);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot create '%1': %2").arg(path, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("cannot write '%1': %2").arg(path, reason);
+    }
+    if (!file.commit())
+        return QStringLiteral("cannot replace '%1': %2").arg(path, file.errorString());
+    syncFolder(path);
+    return {};
+}
+
+QStringList ReadItems(const QString& text, bool* lastEnded) {
+    QStringList items;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        items << cleanItem(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    const bool ended = start >= n;
+    if (!ended)
+        items << cleanItem(text.mid(start));
+    if (lastEnded)
+        *lastEnded = ended;
+    return items;
+}
+
+QString ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
+    out = {};
+    bool ended = false;
+    const QStringList items = ReadItems(QString::fromLatin1(bytes), &ended);
+    if (items.isEmpty() || !items[0].contains(separator()))
+        return atLine(1, QStringLiteral("not a configuration file (no separator line)"));
+    qsizetype i = 1;
+    for (; i < items.size() && !items[i].contains(separator()); ++i)
+        out.infoText += items[i] + QStringLiteral("\r\n");
+    if (i >= items.size())
+        return QStringLiteral("the information block is not closed by a separator line");
+    ++i;
+    if (i >= items.size() || items[i].section(u'\t', 0, 0) != kColumnTitle)
+        return atLine(static_cast<int>(i) + 1, QStringLiteral("the column line is missing"));
+    if (!ended)
+        return QStringLiteral("the file is cut short (its last line has no line end)");
+    for (++i; i < items.size(); ++i) {
+        ConfigEntry entry;
+        bool skip = false;
+        const QString status =
+            parseDataLine(items[i], static_cast<int>(i) + 1, catalogue, entry, skip);
+        if (!status.isEmpty()) {
+            out = {};
+            return status;
+        }
+        if (!skip)
+            out.entries << entry;
+    }
+    return {};
+}
+
+QString ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
+    out = {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot open '%1': %2").arg(path, file.errorString());
+    if (file.size() > kMaxConfigFileSize)
+        return QStringLiteral("'%1' is too large for a configuration file").arg(path);
+    const QByteArray bytes = file.read(kMaxConfigFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
+    if (bytes.size() > kMaxConfigFileSize)
+        return QStringLiteral("'%1' is too large for a configuration file").arg(path);
+    return ParseConfigFile(bytes, catalogue, out);
+}
+
+void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle) {
+    for (const ConfigEntry& e : data.entries) {
+        CVarData& r = state.catalogue[e.position];
+        r.LoadFromFile(e.value);
+        r.WriteE2inECU();
+    }
+    state.info = ExtractInfo(data.infoText, fileTitle);
+}
+
+QString LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
+    ConfigFileData data;
+    const QString status = ReadConfigFile(path, state.catalogue, data);
+    if (!status.isEmpty())
+        return status;
+    ApplyConfigFile(state, data, fileTitle);
+    return {};
+}
+
+bool FileExists(const QString& path) {
+    return QFileInfo(path).isFile();
+}
+
+bool PathExists(const QString& path) {
+    return QFileInfo::exists(path);
+}
+
+} // namespace hvc

@@ -1,0 +1,70 @@
+#pragma once
+// Configuration files: the parameter set of one machine as single-byte (Latin-1)
+// text, with the information block in front. Byte layout in docs/config-file.md.
+//
+// The functions return a status text, "" on success, and show no message: the
+// Save and Load commands (and hvcctl) turn a failure into kConfigNotSaved or
+// kErrorLoadingFile through the Prompter and may add the status as detail.
+
+#include "core/appstate.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace hvc {
+
+inline constexpr const char* kConfigNotSaved = "Configuration NOT SAVED!";
+inline constexpr const char* kErrorLoadingFile = "Error Loading File!";
+
+// Larger files are not configuration files; refusing them keeps a wrong pick cheap.
+inline constexpr qint64 kMaxConfigFileSize = 4 * 1024 * 1024;
+
+// The file as SaveConfigFile writes it: state.info and every variable selected by
+// ReadKeyAll() within the section limit (E2Value of HVC_NUM_PROP_REG).
+QByteArray BuildConfigFile(AppState& state);
+
+// Writes BuildConfigFile() to a temporary file in the target folder, flushes it to
+// disk and only then renames it over `path`: a failed save leaves the old file.
+QString SaveConfigFile(AppState& state, const QString& path);
+
+// The item reader: items end at CR, LF or CR LF; blanks and TABs at the start of
+// an item are dropped, double quotes around it removed. `lastEnded` tells whether
+// the text ends with a line break (a file cut short does not).
+QStringList ReadItems(const QString& text, bool* lastEnded = nullptr);
+
+// One data line matched to the catalogue.
+struct ConfigEntry {
+    int position = 0;       // catalogue position (first with the line's address)
+    std::int32_t value = 0; // the line's value, rounded
+};
+
+// A configuration file read and checked, not yet applied.
+struct ConfigFileData {
+    QString infoText; // the information lines joined with CR LF, for ExtractInfo
+    QList<ConfigEntry> entries;
+};
+
+// Reads and checks a whole file without changing anything: it must open with the
+// separator line, close its information block with the second separator followed
+// by the column line, end with a line break, and every data line must carry a
+// known address and a number.
+QString ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out);
+QString ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out);
+
+// Applies checked data: LoadFromFile and WriteE2inECU for every line in file
+// order, then the information fields with `fileTitle` as the file name.
+void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle);
+
+// ReadConfigFile then ApplyConfigFile: on any fault nothing changes.
+QString LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle);
+
+bool FileExists(const QString& path);
+bool PathExists(const QString& path);
+
+// "00300", "-00005", "123456".
+QString ConfigValueText(std::int32_t value);
+
+} // namespace hvc
