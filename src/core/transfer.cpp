@@ -27,12 +27,11 @@ void refreshShownPage(AppState& state) {
         state.refreshShownPage();
 }
 
-QString readE2(AppState& state, std::int32_t address, std::int32_t& value) {
-    return state.link ? state.link->ReadE2(address, value) : QString();
-}
-
-QString writeE2(AppState& state, std::int32_t address, std::int32_t value) {
-    return state.link ? state.link->WriteE2(address, value) : QString();
+// The guarded link procedures report success without sending anything while the
+// link is closed. A whole-image transfer on a closed link would then take stale
+// words for the unit's values (and report success), so it fails instead.
+bool linkOpen(const AppState& state) {
+    return state.link != nullptr && state.link->LinkState() == QLatin1String("Open");
 }
 
 bool outOfRange(const CVarData& r) {
@@ -75,6 +74,8 @@ std::int16_t CountPageVars(const AppState& state, std::uint16_t mask) {
 QString ReadAll(AppState& state, std::uint16_t mask) {
     if (mask == 0)
         return {};
+    if (!linkOpen(state))
+        return QString::fromLatin1(kFailed);
     const int total = CountPageVars(state, mask);
     int counter = 0;
     QString sectionFault;
@@ -86,7 +87,7 @@ QString ReadAll(AppState& state, std::uint16_t mask) {
             continue;
         if (InSectionLimit(state, r)) {
             std::int32_t value = 0;
-            QString status = readE2(state, r.Address, value);
+            const QString status = state.link->ReadE2(r.Address, value);
             if (!status.isEmpty())
                 return status;
             r.ReadE2FromECU(value);
@@ -129,6 +130,8 @@ QString RangeCheckOne(AppState& state, int position) {
 QString WriteAll(AppState& state, std::uint16_t mask) {
     if (mask == 0)
         return {};
+    if (!linkOpen(state))
+        return QString::fromLatin1(kFailed);
     const int total = CountPageVars(state, mask);
     int counter = 0;
     Catalogue& cat = state.catalogue;
@@ -138,7 +141,7 @@ QString WriteAll(AppState& state, std::uint16_t mask) {
             continue;
         QString status;
         if (InSectionLimit(state, r)) {
-            status = writeE2(state, r.Address, r.E2Value);
+            status = state.link->WriteE2(r.Address, r.E2Value);
             if (status.isEmpty())
                 r.WriteE2inECU();
         }
@@ -146,9 +149,11 @@ QString WriteAll(AppState& state, std::uint16_t mask) {
         if (!status.isEmpty())
             return status;
     }
+    state.StatusText = QStringLiteral("Writing...");
+    state.StatusText = QStringLiteral("Writing...");
     state.ProgressPercent = 100;
     if (state.progress)
-        state.progress->onProgress(QStringLiteral("Writing..."), 100);
+        state.progress->onProgress(state.StatusText, state.ProgressPercent);
     refreshShownPage(state);
     return {};
 }
@@ -162,12 +167,14 @@ QString DefaultsCommand(AppState& state) {
 }
 
 QString CheckUnitIdentity(AppState& state, bool& resetPending) {
+    if (!linkOpen(state))
+        return QString::fromLatin1(kFailed);
     state.StatusText = QStringLiteral("Reading...");
     state.ProgressPercent = 0;
     bool matches = true;
     for (int w = 0; w < 5; ++w) {
         std::int32_t value = 0;
-        QString status = readE2(state, kIdentityAddresses[w], value);
+        const QString status = state.link->ReadE2(kIdentityAddresses[w], value);
         if (!status.isEmpty())
             return status;
         matches = matches && value == kResetWords[w];
