@@ -1,17 +1,349 @@
+// hvcctl's configuration-file commands: show and diff files, write a file into a
+// unit and verify it, and the "-o FILE" part of read-all.
+
 #include "cli/cli.h"
+#include "core/appstate.h"
+#include "core/configfile.h"
+#include "core/infoblock.h"
+#include "core/prompter.h"
+#include "core/transfer.h"
+#include "core/unitlink.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QMap>
+
+#if __has_include("cli/unitsession.h")
+#include "cli/unitsession.h"
+#define HVC_CLI_UNIT_FILES 1
+#endif
 
 namespace hvc::cli {
 
-QList<Command> fileCommands() { return {}; }
+namespace {
 
-void addSaveOptions(QCommandLineParser& parser) {
-    parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                      QStringLiteral("save the parameter set to FILE"), QStringLiteral("FILE")});
+const QString kRamlist = QStringLiteral("ramlist");
+const QString kPort = QStringLiteral("port");
+const QString kOutput = QStringLiteral("output");
+
+// The program's message boxes as lines on the command's error stream.
+class IoPrompter : public Prompter {
+public:
+    explicit IoPrompter(Io& io) : m_io(io) {}
+    void inform(const QString& text, const QString& title, PromptIcon) override {
+        QString line = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
+        m_io.err << line.replace(u'\r', u'\n').trimmed() << '\n';
+    }
+    bool ask(const QString& text, const QString& title, PromptIcon icon) override {
+        inform(text + QStringLiteral(" [No]"), title, icon);
+        return false;
+    }
+
+private:
+    Io& m_io;
+};
+
+void report(AppState& state, Io& io, const QString& message, PromptIcon icon) {
+    if (state.prompter)
+        state.prompter->inform(message, {}, icon);
+    else
+        io.err << message << '\n';
 }
 
-int saveAfterReadAll(AppState&, const QCommandLineParser&, Io& io) {
-    io.err << "hvcctl: saving configuration files is not built yet\n";
+QString fileTitle(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+// The map of --ramlist, else the shipped one.
+bool loadMap(AppState& state, const QCommandLineParser& parser) {
+    const QString path = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
+    return state.catalogue.LoadCatalogue(path, *state.prompter);
+}
+
+// A file read and checked against the catalogue; on failure the load message and
+// its cause are reported and Usage is returned.
+int readFile(AppState& state, const QString& command, const QString& path, ConfigFileData& data,
+             Io& io) {
+    const QString status = ReadConfigFile(path, state.catalogue, data);
+    if (status.isEmpty())
+        return -1;
+    report(state, io, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
+    io.err << "hvcctl " << command << ": " << status << '\n';
     return Usage;
+}
+
+QString withUnit(const CVarData& r, std::int32_t display) {
+    return r.ConvText.isEmpty() ? QString::number(display)
+                                : QString::number(display) + u' ' + r.ConvText;
+}
+
+// The display value a record shows for a value loaded from a file.
+QString fileDisplay(const CVarData& r, std::int32_t value) {
+    CVarData copy = r;
+    copy.LoadFromFile(value);
+    return withUnit(r, copy.E2Display);
+}
+
+// Value per catalogue position; a later line for the same address wins, as on load.
+QMap<int, std::int32_t> valuesByPosition(const ConfigFileData& data) {
+    QMap<int, std::int32_t> values;
+    for (const ConfigEntry& e : data.entries)
+        values.insert(e.position, e.value);
+    return values;
+}
+
+void printDifference(Io& io, const CVarData& r, const QString& a, const QString& b,
+                     const QString& aDisplay, const QString& bDisplay) {
+    io.out << r.Name << '\t' << r.AddressText() << '\t' << a << '\t' << b << '\t' << aDisplay
+           << '\t' << bDisplay << '\n';
+}
+
+int cmdShow(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Prints a configuration file: its information fields, then one line per "
+                       "variable (name, address, value, display value)."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("configuration file"));
+    parser.addOption({kRamlist, QStringLiteral("variable map (default: the shipped one)"),
+                      QStringLiteral("PATH")});
+    if (const int rc = parseCommand(parser, QStringLiteral("show"), args, io, 1, 1); rc >= 0)
+        return rc;
+    IoPrompter prompter(io);
+    AppState state;
+    state.prompter = &prompter;
+    if (!loadMap(state, parser))
+        return Usage;
+    const QString path = parser.positionalArguments().first();
+    ConfigFileData data;
+    if (const int rc = readFile(state, QStringLiteral("show"), path, data, io); rc >= 0)
+        return rc;
+    const InfoFields info = ExtractInfo(data.infoText, fileTitle(path));
+    io.out << "File Name:\t" << info.fileName << "\nAuthor:\t" << info.author << "\nDate:\t"
+           << info.date << "\nRevision:\t" << info.revision << "\nCompany:\t" << info.company
+           << "\nAdditional Comments:\n";
+    if (!info.comments.isEmpty())
+        for (const QString& line : info.comments.split(QStringLiteral("\r\n")))
+            io.out << '\t' << line << '\n';
+    io.out << '\n';
+    for (const ConfigEntry& e : data.entries) {
+        const CVarData& r = state.catalogue[e.position];
+        io.out << r.Name << '\t' << r.AddressText() << '\t' << e.value << '\t'
+               << fileDisplay(r, e.value) << '\n';
+    }
+    return Ok;
+}
+
+int diffFiles(const QCommandLineParser& parser, Io& io) {
+    IoPrompter prompter(io);
+    AppState state;
+    state.prompter = &prompter;
+    if (!loadMap(state, parser))
+        return Usage;
+    ConfigFileData a;
+    ConfigFileData b;
+    const QStringList files = parser.positionalArguments();
+    if (const int rc = readFile(state, QStringLiteral("diff"), files[0], a, io); rc >= 0)
+        return rc;
+    if (const int rc = readFile(state, QStringLiteral("diff"), files[1], b, io); rc >= 0)
+        return rc;
+    const QMap<int, std::int32_t> va = valuesByPosition(a);
+    const QMap<int, std::int32_t> vb = valuesByPosition(b);
+    const QString missing = QStringLiteral("-");
+    int differ = 0;
+    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
+        const bool inA = va.contains(i);
+        const bool inB = vb.contains(i);
+        if (inA == inB && (!inA || va[i] == vb[i]))
+            continue;
+        const CVarData& r = state.catalogue[i];
+        printDifference(
+            io, r, inA ? QString::number(va[i]) : missing, inB ? QString::number(vb[i]) : missing,
+            inA ? fileDisplay(r, va[i]) : missing, inB ? fileDisplay(r, vb[i]) : missing);
+        ++differ;
+    }
+    return differ == 0 ? Ok : Failed;
+}
+
+#ifdef HVC_CLI_UNIT_FILES
+
+// The display value a record shows for a word read from the unit.
+QString unitDisplay(const CVarData& r, std::int32_t value) {
+    CVarData copy = r;
+    copy.ReadE2FromECU(value);
+    return withUnit(r, copy.E2Display);
+}
+
+// Whether the word the unit holds is the value a record would write.
+bool sameWord(std::int32_t recordValue, std::int32_t unitValue) {
+    return (recordValue & 0xFFFF) == (unitValue & 0xFFFF);
+}
+
+int diffUnit(const QCommandLineParser& parser, Io& io) {
+    UnitSession session;
+    if (const int rc = connectUnit(session, parser, io); rc >= 0)
+        return rc == Ok ? Ok : Usage;
+    AppState& state = session.state;
+    ConfigFileData data;
+    const QString path = parser.positionalArguments().first();
+    if (const int rc = readFile(state, QStringLiteral("diff"), path, data, io); rc >= 0)
+        return rc;
+    const QMap<int, std::int32_t> values = valuesByPosition(data);
+    int differ = 0;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const CVarData& r = state.catalogue[it.key()];
+        std::int32_t unitValue = 0;
+        const QString status = state.link->ReadE2(r.Address, unitValue);
+        if (!status.isEmpty()) {
+            report(state, io, QStringLiteral("Operation Failed :") + status, PromptIcon::Critical);
+            return Usage;
+        }
+        if (sameWord(it.value(), unitValue))
+            continue;
+        printDifference(io, r, QString::number(it.value()), QString::number(unitValue),
+                        fileDisplay(r, it.value()), unitDisplay(r, unitValue));
+        ++differ;
+    }
+    return differ == 0 ? Ok : Failed;
+}
+
+int cmdWriteAll(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Loads a configuration file, writes the parameter image to the unit, reads "
+                       "it back and lists every variable that differs (name, address, written, "
+                       "read)."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("configuration file"));
+    addUnitOptions(parser);
+    if (const int rc = parseCommand(parser, QStringLiteral("write-all"), args, io, 1, 1); rc >= 0)
+        return rc;
+    UnitSession session;
+    if (const int rc = connectUnit(session, parser, io); rc >= 0)
+        return rc;
+    AppState& state = session.state;
+    const QString path = parser.positionalArguments().first();
+    if (const QString status = LoadConfigFile(state, path, fileTitle(path)); !status.isEmpty()) {
+        report(state, io, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
+        io.err << "hvcctl write-all: " << status << '\n';
+        return Usage;
+    }
+    std::uint16_t mask = 0;
+    for (const PageKeys& p : state.pages)
+        mask |= p.WriteKey;
+    const QString status = WriteAll(state, mask);
+    if (!status.isEmpty()) {
+        state.setIsConnectObj(NotConnected);
+        report(state, io, QStringLiteral("Operation Failed :") + status, PromptIcon::Critical);
+        return Failed;
+    }
+    // Read back exactly what WriteAll sent.
+    int written = 0;
+    int differ = 0;
+    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
+        const CVarData& r = state.catalogue[i];
+        if ((r.PageMask & 1) == 0 || (r.PageMask & mask) != r.PageMask || !InSectionLimit(state, r))
+            continue;
+        ++written;
+        std::int32_t unitValue = 0;
+        const QString readStatus = state.link->ReadE2(r.Address, unitValue);
+        if (!readStatus.isEmpty()) {
+            state.setIsConnectObj(NotConnected);
+            report(state, io, QStringLiteral("Operation Failed :") + readStatus,
+                   PromptIcon::Critical);
+            return Failed;
+        }
+        if (sameWord(r.E2Value, unitValue))
+            continue;
+        io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2Value << '\t' << unitValue
+               << '\n';
+        ++differ;
+    }
+    state.setIsConnectObj(Connected);
+    io.err << "hvcctl write-all: " << written << " variables written, " << differ
+           << " differ when read back\n";
+    return differ == 0 ? Ok : Failed;
+}
+
+#endif
+
+int cmdDiff(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists the variables whose values differ between two configuration files "
+                       "(or a file and the unit on --port): name, address, both values, both "
+                       "display values. Exit 0 when equal, 1 when they differ, 2 on trouble."));
+    parser.addPositionalArgument(QStringLiteral("A"), QStringLiteral("configuration file"));
+    parser.addPositionalArgument(QStringLiteral("B"),
+                                 QStringLiteral("configuration file (not with --port)"));
+#ifdef HVC_CLI_UNIT_FILES
+    addUnitOptions(parser);
+#else
+    parser.addOption({kRamlist, QStringLiteral("variable map (default: the shipped one)"),
+                      QStringLiteral("PATH")});
+#endif
+    if (const int rc = parseCommand(parser, QStringLiteral("diff"), args, io, 1, 2); rc >= 0)
+        return rc;
+    const bool withPort = parser.optionNames().contains(kPort);
+    const qsizetype files = parser.positionalArguments().size();
+    if (withPort == (files == 2)) {
+        io.err << "hvcctl diff: give two files, or one file and --port (see --help)\n";
+        return Usage;
+    }
+#ifdef HVC_CLI_UNIT_FILES
+    if (withPort)
+        return diffUnit(parser, io);
+#endif
+    return diffFiles(parser, io);
+}
+
+} // namespace
+
+QList<Command> fileCommands() {
+    return {
+        {"show", "print a configuration file", cmdShow},
+        {"diff", "compare two configuration files, or a file and the unit", cmdDiff},
+#ifdef HVC_CLI_UNIT_FILES
+        {"write-all", "write a configuration file into the unit and verify it", cmdWriteAll},
+#endif
+    };
+}
+
+void addSaveOptions(QCommandLineParser& parser) {
+    parser.addOption({{QStringLiteral("o"), kOutput},
+                      QStringLiteral("save the parameter set to FILE"),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("author"), QStringLiteral("author of the saved file"),
+                      QStringLiteral("TEXT")});
+    parser.addOption(
+        {QStringLiteral("date"), QStringLiteral("date of the saved file"), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("revision"), QStringLiteral("revision of the saved file"),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("company"), QStringLiteral("company of the saved file"),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("comments"),
+                      QStringLiteral("comments of the saved file (\"\\n\" separates lines)"),
+                      QStringLiteral("TEXT")});
+}
+
+int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io) {
+    if (!parser.isSet(kOutput))
+        return Ok;
+    InfoFields info;
+    info.author = parser.value(QStringLiteral("author"));
+    info.date = parser.value(QStringLiteral("date"));
+    info.revision = parser.value(QStringLiteral("revision"));
+    info.company = parser.value(QStringLiteral("company"));
+    info.comments = parser.value(QStringLiteral("comments"))
+                        .replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
+    state.info = info;
+    const QString path = parser.value(kOutput);
+    // The desktop program's Save command shows this message; here the command does.
+    if (const QString status = SaveConfigFile(state, path); !status.isEmpty()) {
+        report(state, io, QString::fromLatin1(kConfigNotSaved), PromptIcon::Critical);
+        io.err << "hvcctl read-all: " << status << '\n';
+        return Usage;
+    }
+    state.info.fileName = fileTitle(path);
+    return Ok;
 }
 
 } // namespace hvc::cli

@@ -20,7 +20,7 @@ namespace {
 const QByteArray kSep = ";-------------------------------------------";
 
 QString dataPath(const char* name) {
-    return QStringLiteral(HVC_TEST_DATA "/") + QLatin1String(name);
+    return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QLatin1String(name);
 }
 
 QByteArray readBytes(const QString& path) {

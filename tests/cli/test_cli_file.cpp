@@ -1,0 +1,140 @@
+#include "cli/cli.h"
+#include "core/appstate.h"
+#include "core/configfile.h"
+#include "core/prompter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace hvc;
+
+namespace {
+
+QString dataPath(const char* name) {
+    return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QLatin1String(name);
+}
+
+const QString kMap = dataPath("cfg_map.ini");
+
+struct Outcome {
+    int code;
+    QString out;
+    QString err;
+};
+
+Outcome hvcctl(QStringList args) {
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    cli::Io io{o, e};
+    const int code = cli::runCli(args, io);
+    o.flush();
+    e.flush();
+    return {code, out, err};
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+TEST(CliFile, ShowPrintsFieldsThenVariables) {
+    const Outcome r = hvcctl({"show", dataPath("cfg_original.txt"), "--ramlist", kMap});
+    ASSERT_EQ(r.code, cli::Ok) << r.err.toStdString();
+    EXPECT_TRUE(
+        r.out.startsWith("File Name:\tcfg_original.txt\nAuthor:\tMario Rossi\nDate:\t12/03/2009\n"
+                         "Revision:\t2\nCompany:\tOleodinamica Srl\nAdditional Comments:\n"
+                         "\tfirst\n\tsecond, with a comma\n\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("\nZero Offset\t0220.00\t-12\t-12 mA\n"));
+    EXPECT_TRUE(r.out.contains("\nT Rise 1A\t0400.00\t80\t800 ms\n")); // display through X*10
+    EXPECT_TRUE(r.out.endsWith("\nSub Word\t01A2.03\t9\t9\n"));
+}
+
+TEST(CliFile, DiffOfTwoFiles) {
+    // The same values written by the original program and by hand: no difference.
+    Outcome r = hvcctl({"diff", dataPath("cfg_original.txt"), dataPath("cfg_handwritten_lf.txt"),
+                        "--ramlist", kMap});
+    EXPECT_EQ(r.code, cli::Ok) << r.err.toStdString();
+    EXPECT_EQ(r.out, QString());
+
+    QTemporaryDir dir;
+    const QString changed = dir.filePath("changed.txt");
+    QByteArray bytes = readBytes(dataPath("cfg_original.txt"));
+    bytes.replace("0400.00\t00080", "0400.00\t00095");
+    bytes.replace("Sub word\t01A2.03\t00009\r", "");
+    ASSERT_TRUE(writeBytes(changed, bytes));
+    r = hvcctl({"diff", dataPath("cfg_original.txt"), changed, "--ramlist", kMap});
+    EXPECT_EQ(r.code, cli::Failed);
+    EXPECT_EQ(r.out, "T Rise 1A\t0400.00\t80\t95\t800 ms\t950 ms\n"
+                     "Sub Word\t01A2.03\t9\t-\t9\t-\n");
+}
+
+TEST(CliFile, TroubleExitsTwo) {
+    QTemporaryDir dir;
+    const QString cut = dir.filePath("cut.txt");
+    const QByteArray good = readBytes(dataPath("cfg_original.txt"));
+    ASSERT_TRUE(writeBytes(cut, good.left(good.size() - 9)));
+    for (const QStringList& args :
+         {QStringList{"diff", dataPath("cfg_original.txt"), cut, "--ramlist", kMap},
+          QStringList{"show", cut, "--ramlist", kMap},
+          QStringList{"show", dir.filePath("missing.txt"), "--ramlist", kMap}}) {
+        const Outcome r = hvcctl(args);
+        EXPECT_EQ(r.code, cli::Usage) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("Error Loading File!\n")) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString());
+    }
+    EXPECT_EQ(hvcctl({"diff", dataPath("cfg_original.txt"), "--ramlist", kMap}).code, cli::Usage);
+    EXPECT_EQ(
+        hvcctl({"show", dataPath("cfg_original.txt"), "--ramlist", dir.filePath("none.ini")}).code,
+        cli::Usage);
+}
+
+TEST(CliFile, SaveAfterReadAllTakesTheInformationOptions) {
+    ScriptedPrompter prompter;
+    AppState state;
+    state.prompter = &prompter;
+    ASSERT_TRUE(state.catalogue.LoadCatalogue(kMap, prompter));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("unit.txt");
+
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    cli::Io io{o, e};
+    QCommandLineParser parser;
+    cli::addSaveOptions(parser);
+    ASSERT_TRUE(parser.parse({"hvcctl", "-o", path, "--author", "Ann, QA", "--revision", "7",
+                              "--comments", "one\\ntwo, three\\n"}));
+    ASSERT_EQ(cli::saveAfterReadAll(state, parser, io), cli::Ok) << err.toStdString();
+    EXPECT_TRUE(readBytes(path).contains("Author:\tAnn, QA\t\rDate:\t\t\rRevision:\t7\t\r"));
+
+    AppState loaded;
+    loaded.prompter = &prompter;
+    ASSERT_TRUE(loaded.catalogue.LoadCatalogue(kMap, prompter));
+    ASSERT_EQ(LoadConfigFile(loaded, path, "unit.txt"), QString());
+    EXPECT_EQ(loaded.info.author, "Ann, QA");
+    EXPECT_EQ(loaded.info.comments, "one\r\ntwo, three\r\n");
+
+    // A folder that does not exist: the message, the cause, exit 2.
+    QCommandLineParser bad;
+    cli::addSaveOptions(bad);
+    ASSERT_TRUE(bad.parse({"hvcctl", "-o", dir.filePath("no/such/unit.txt")}));
+    EXPECT_EQ(cli::saveAfterReadAll(state, bad, io), cli::Usage);
+    EXPECT_EQ(prompter.texts(), QStringList{"Configuration NOT SAVED!"});
+    EXPECT_FALSE(err.isEmpty());
+
+    // Without -o nothing is saved.
+    QCommandLineParser none;
+    cli::addSaveOptions(none);
+    ASSERT_TRUE(none.parse({"hvcctl"}));
+    EXPECT_EQ(cli::saveAfterReadAll(state, none, io), cli::Ok);
+}
