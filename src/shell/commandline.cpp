@@ -1,0 +1,60 @@
+#include "shell/commandline.h"
+
+#include "link/porttable.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+
+namespace hvc {
+
+bool CommandLine::parse(const QStringList& arguments, QString& error) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configurator for the electronic control unit of a hydraulic proportional "
+                       "valve bank."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Maps COM port n to a serial device (repeatable), e.g. COM1=/dev/ttyUSB0."),
+        QStringLiteral("COMn=PATH"));
+    const QCommandLineOption res(QStringLiteral("res"),
+                                 QStringLiteral("Resource folder (default: res beside the "
+                                                "program)."),
+                                 QStringLiteral("DIR"));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Starts the simulated unit hvc-sim and maps COM 1 to it."));
+    parser.addOption(port);
+    parser.addOption(res);
+    parser.addOption(demoOption);
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        return false;
+    }
+    for (const QString& text : parser.values(port)) {
+        int n = 0;
+        QString path;
+        if (!PortTable::parseMapping(text, n, path)) {
+            error = QStringLiteral("Bad --port value '%1': expected COMn=PATH").arg(text);
+            return false;
+        }
+        ports.append({n, path});
+    }
+    resDir = parser.isSet(res)
+                 ? QDir(parser.value(res)).absolutePath()
+                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+    demo = parser.isSet(demoOption);
+    return true;
+}
+
+} // namespace hvc

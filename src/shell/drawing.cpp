@@ -1,0 +1,102 @@
+#include "shell/drawing.h"
+
+#include "shell/mainbar.h"
+#include "shell/pageform.h"
+#include "shell/shellcontext.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <cmath>
+
+namespace hvc {
+
+QString FirmwareText(int v) {
+    if (v == 0)
+        return QStringLiteral("----");
+    const QString s = QString::number(v).rightJustified(5, u'0');
+    // Always two fraction digits: a one- or two-digit version would otherwise
+    // lose its last digit (5 is v000.05, not v000.0).
+    return u'v' + s.left(3) + u'.' + s.mid(3, 2);
+}
+
+QString UnitModelText(int n) {
+    if (n >= 1 && n <= 4)
+        return QStringLiteral("VCU %1W").arg(n);
+    return QStringLiteral("---");
+}
+
+void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
+                const QString& statusText) {
+    if (context.ActivePage)
+        context.ActivePage->DrawBar(bar, progressBar, statusText);
+    AppState& state = context.state;
+    if (progressBar) {
+        progressBar->setValue(std::clamp(state.ProgressPercent, 0, 100));
+        bar.setPanel(5, QString::number(progressBar->value()) + u'%');
+    } else {
+        bar.setPanel(5, QString::number(state.ProgressPercent) + u'%');
+    }
+    const CVarData* version = state.catalogue.Find(HvcId::HVC_PROG_VERS);
+    const CVarData* sections = state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    bar.setPanel(7, FirmwareText(version ? version->E2Display : 0));
+    bar.setPanel(6, UnitModelText(sections ? sections->E2Display : 0));
+    SetCommandState(context, bar);
+}
+
+void SetCommandState(const ShellContext& context, const MainBar& bar) {
+    bar.enable({"Help", "Info", "mnuHelp_Help", "mnuHelp_Info"}, true);
+    const int state = context.state.IsConnectObj();
+    if (state != NotConnected && state != Transfer)
+        return;
+    bar.TransferCommands(false);
+    QAction* button = bar.command(QStringLiteral("Connect"));
+    QAction* item = bar.command(QStringLiteral("mnuHW_Connect"));
+    if (button) {
+        button->setChecked(state == Transfer);
+        button->setEnabled(state == NotConnected);
+        button->setToolTip(QStringLiteral("Connect"));
+    }
+    if (item) {
+        item->setEnabled(state == NotConnected);
+        if (state == NotConnected)
+            item->setText(QStringLiteral("Connect"));
+    }
+    bar.enable("mnuSet_ComID", state == NotConnected);
+    bar.enable("mnuSet_ComBauldID", false);
+}
+
+void SetFieldColour(QLineEdit* field, const QColor& colour) {
+    QPalette pal = field->palette();
+    pal.setColor(QPalette::Base, colour);
+    field->setPalette(pal);
+}
+
+void ShowParamState(const ShellContext& context, QLineEdit* textField) {
+    const AppState& state = context.state;
+    if (state.IsConnectObj() != Connected) {
+        textField->setText(QStringLiteral("---"));
+        SetFieldColour(textField, QApplication::palette().color(QPalette::Button));
+    } else if (state.ParamsDiffer) {
+        textField->setText(QStringLiteral("PARAMETER DIFF."));
+        SetFieldColour(textField, kPaleYellow);
+    } else {
+        textField->setText(QStringLiteral("PARAMETER OK"));
+        SetFieldColour(textField, kGreen);
+    }
+}
+
+void SelectAllText(QLineEdit* textField) {
+    textField->setSelection(0, textField->text().size());
+}
+
+void CenterForm(QWidget* window, const QWidget* parent) {
+    if (!window || !parent)
+        return;
+    const QRect p = parent->frameGeometry();
+    const QRect w = window->frameGeometry();
+    window->move(p.left() + (p.width() - w.width()) / 2, p.top() + (p.height() - w.height()) / 2);
+}
+
+} // namespace hvc

@@ -1,0 +1,99 @@
+#include "shell/frmabout.h"
+
+#include "core/prompter.h"
+#include "shell/mainbar.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QVersionNumber>
+
+namespace hvc {
+
+QString VersionLabelText(const QString& version) {
+    const QVersionNumber v = QVersionNumber::fromString(version);
+    return QStringLiteral("Version : %1.%2.%3")
+        .arg(v.majorVersion())
+        .arg(v.minorVersion())
+        .arg(v.microVersion());
+}
+
+QString FindSystemInfoTool() {
+    for (const char* name : {"hardinfo2", "hardinfo", "kinfocenter", "gnome-system-monitor"}) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}
+
+FrmAbout::FrmAbout(QWidget* parent, Prompter* prompter) : QDialog(parent), m_prompter(prompter) {
+    setObjectName(QStringLiteral("frmAbout"));
+    const QString title = QApplication::applicationName();
+    setWindowTitle(title + QStringLiteral("-[Info]"));
+
+    auto* picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    picIcon->setPixmap(icon.pixmap(48, 48));
+    picIcon->setAlignment(Qt::AlignTop);
+
+    auto label = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setWordWrap(true);
+        return l;
+    };
+    QLabel* lblTitle = label("lblTitle", title);
+    QFont big = lblTitle->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    lblTitle->setFont(big);
+    QLabel* lblVersion = label("lblVersion", VersionLabelText(ProgramVersion()));
+    QLabel* lblDescription =
+        label("lblDescription",
+              QStringLiteral("Configuration, monitoring and diagnostics of the electronic control "
+                             "unit of a hydraulic proportional valve bank."));
+    QLabel* LblFactory =
+        label("LblFactory", QStringLiteral("Oltrava Hydraulics\nService department\n"
+                                           "service@oltrava.example"));
+    LblFactory->setFrameShape(QFrame::StyledPanel);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("CmdOk"));
+    ok->setDefault(true);
+    auto* sysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(sysInfo, &QPushButton::clicked, this, &FrmAbout::cmdSysInfo_Click);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(picIcon, 0, 0, 3, 1);
+    grid->addWidget(lblTitle, 0, 1);
+    grid->addWidget(lblVersion, 1, 1);
+    grid->addWidget(lblDescription, 2, 1);
+    grid->addWidget(LblFactory, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(sysInfo);
+    grid->addLayout(buttons, 4, 0, 1, 2);
+    setMinimumWidth(380);
+}
+
+void FrmAbout::cmdSysInfo_Click() {
+    const QString tool = FindSystemInfoTool();
+    if (!tool.isEmpty() && QProcess::startDetached(tool, {}))
+        return;
+    if (m_prompter)
+        m_prompter->inform(QStringLiteral("System Information Is Unavailable At This Time"));
+}
+
+} // namespace hvc

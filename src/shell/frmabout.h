@@ -1,0 +1,29 @@
+#pragma once
+// The About box: program title, version, description, the maker's contact lines,
+// and a button that starts the system information tool.
+
+#include <QDialog>
+
+class QLabel;
+
+namespace hvc {
+
+class Prompter;
+
+// "Version : 2.1.7" from a "2.1.7"-style version text.
+QString VersionLabelText(const QString& version);
+// The first system information program found on PATH, or "".
+QString FindSystemInfoTool();
+
+class FrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmAbout(QWidget* parent = nullptr, Prompter* prompter = nullptr);
+
+    void cmdSysInfo_Click();
+
+private:
+    Prompter* m_prompter;
+};
+
+} // namespace hvc

@@ -1,0 +1,128 @@
+#include "shell/frmcomment.h"
+
+#include "shell/mainbar.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace hvc {
+
+namespace {
+
+QLabel* namedLabel(const char* name, const char* caption, QWidget* parent) {
+    auto* l = new QLabel(QString::fromLatin1(caption), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+template <typename Field> Field* namedField(const char* name, QWidget* parent) {
+    auto* f = new Field(parent);
+    f->setObjectName(QString::fromLatin1(name));
+    return f;
+}
+
+} // namespace
+
+FrmComment::FrmComment(ShellContext& context, QWidget* parent)
+    : PageForm(context, Page::Info, parent), m_author(namedField<QLineEdit>("txtAutor", this)),
+      m_date(namedField<QLineEdit>("txtDate", this)),
+      m_revision(namedField<QLineEdit>("TxtRevision", this)),
+      m_company(namedField<QLineEdit>("TxtCompany", this)),
+      m_info(namedField<QPlainTextEdit>("TxtInfo", this)), m_name(namedLabel("lblName", "", this)) {
+    setObjectName(QStringLiteral("frmComment"));
+    setWindowTitle(QStringLiteral("Info"));
+    auto* form = new QFormLayout(this);
+    form->addRow(namedLabel("lblAutor", "Author:", this), m_author);
+    form->addRow(namedLabel("lblData", "Date:", this), m_date);
+    form->addRow(namedLabel("LblRevision", "Revision:", this), m_revision);
+    form->addRow(namedLabel("LblCompany", "Company:", this), m_company);
+    form->addRow(namedLabel("LblInfo", "Additional Comments:", this), m_info);
+    form->addRow(namedLabel("Label2", "File Name:", this), m_name);
+    m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (QLineEdit* f : {m_author, m_date, m_revision, m_company})
+        connect(f, &QLineEdit::textChanged, this, &FrmComment::edited);
+    connect(m_info, &QPlainTextEdit::textChanged, this, &FrmComment::edited);
+}
+
+void FrmComment::edited() {
+    m_context.state.InfoChanged = true;
+    m_context.state.info = fields();
+}
+
+QString FrmComment::author() const {
+    return m_author->text();
+}
+QString FrmComment::date() const {
+    return m_date->text();
+}
+QString FrmComment::revision() const {
+    return m_revision->text();
+}
+QString FrmComment::company() const {
+    return m_company->text();
+}
+QString FrmComment::comments() const {
+    return m_info->toPlainText();
+}
+QString FrmComment::fileName() const {
+    return m_name->text();
+}
+void FrmComment::setFileName(const QString& name) {
+    m_name->setText(name);
+    m_context.state.info.fileName = name;
+}
+
+InfoFields FrmComment::fields() const {
+    InfoFields f;
+    f.author = author();
+    f.date = date();
+    f.revision = revision();
+    f.company = company();
+    // The comments travel with CR LF line breaks.
+    f.comments = comments().replace(u'\n', QStringLiteral("\r\n"));
+    f.fileName = fileName();
+    return f;
+}
+
+void FrmComment::showFields(const InfoFields& info) {
+    const InfoFields shown = info; // `info` may be the state's own copy, rewritten below
+    m_author->setText(shown.author);
+    m_date->setText(shown.date);
+    m_revision->setText(shown.revision);
+    m_company->setText(shown.company);
+    QString comments = shown.comments;
+    comments.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_info->setPlainText(comments);
+    m_name->setText(shown.fileName);
+    m_context.state.info = shown;
+}
+
+void FrmComment::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    bar.LoginCommands(false);
+    switch (bar.state.IsConnectObj()) {
+    case NotConnected:
+        bar.NotConnected();
+        break;
+    case Connected:
+        bar.setStatusIcon(true);
+        bar.setConnectField(QStringLiteral("Connected"), true);
+        bar.state.ProgressPercent = 0;
+        bar.enable(
+            {"mnuHW_ReadAll", "mnuHW_WriteAll", "mnuHW_Write", "Read All", "Write All", "Write"},
+            false);
+        bar.enable({"mnuHw_Reset", "mnuHw_Read", "Load Configuration", "Save Configuration",
+                    "Reset", "Read"},
+                   true);
+        bar.ConnectHeld();
+        break;
+    case Transfer:
+        bar.Busy(text);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace hvc

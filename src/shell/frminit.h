@@ -1,0 +1,35 @@
+#pragma once
+// The splash window shown while the program loads; its bar counts to 100 on a
+// 2 ms timer, so that it stays up at least that long however fast loading is.
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+namespace hvc {
+
+class AppState;
+
+class FrmInit : public QWidget {
+    Q_OBJECT
+public:
+    FrmInit(AppState& state, const QString& picturePath, QWidget* parent = nullptr);
+
+    void InitFormReset();
+    void startCounting();
+    void stopCounting();
+    bool counted() const;
+    QProgressBar* progressBar() const { return ProgressBar; }
+    QTimer* timer() const { return TmrInit; }
+    // The flags the splash sets on load and the run sequence sets again.
+    static void ResetFlags(AppState& state);
+
+private:
+    QLabel* m_photo;
+    QProgressBar* ProgressBar;
+    QTimer* TmrInit;
+};
+
+} // namespace hvc

@@ -1,0 +1,162 @@
+#include "shell/frmsectioncolour.h"
+
+#include "core/prompter.h"
+#include "shell/sectioncolours.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace hvc {
+
+namespace {
+
+void paintLabel(QLabel* label, std::int32_t back, std::int32_t fore) {
+    label->setAutoFillBackground(true);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, ToQColor(back));
+    pal.setColor(QPalette::WindowText, ToQColor(fore));
+    label->setPalette(pal);
+}
+
+QLabel* sectionLabel(int k, QWidget* parent) {
+    auto* l = new QLabel(QStringLiteral("Section %1").arg(k + 1), parent);
+    l->setAlignment(Qt::AlignCenter);
+    l->setMinimumSize(72, 24);
+    l->setFrameShape(QFrame::Panel);
+    return l;
+}
+
+} // namespace
+
+FrmSectionColour::FrmSectionColour(ShellContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context), m_saved(context.colours) {
+    setObjectName(QStringLiteral("frmSectionColour"));
+    setWindowTitle(QCoreApplication::applicationName() + QStringLiteral(" - ") +
+                   QStringLiteral("Palette"));
+    chooseColour = [this](const QColor& initial) { return QColorDialog::getColor(initial, this); };
+
+    auto* sections = new QGroupBox(QStringLiteral("Sections"), this);
+    auto* grid = new QGridLayout(sections);
+    for (int k = 0; k < 4; ++k) {
+        QLabel* l = sectionLabel(k, sections);
+        l->setObjectName(QStringLiteral("lblSec_%1").arg(k + 1));
+        lblSec.append(l);
+        auto* back = new QPushButton(QStringLiteral("Back..."), sections);
+        back->setObjectName(QStringLiteral("SecBack_%1").arg(k + 1));
+        auto* text = new QPushButton(QStringLiteral("Text..."), sections);
+        text->setObjectName(QStringLiteral("SecText_%1").arg(k + 1));
+        connect(back, &QPushButton::clicked, this, [this, k] { SecBack_Click(k); });
+        connect(text, &QPushButton::clicked, this, [this, k] { SecText_Click(k); });
+        grid->addWidget(l, 0, k);
+        grid->addWidget(back, 1, k);
+        grid->addWidget(text, 2, k);
+    }
+
+    auto* schemes = new QGroupBox(QStringLiteral("Schemes"), this);
+    auto* schemeGrid = new QGridLayout(schemes);
+    for (int i = 0; i < kSchemeCount; ++i) {
+        auto* option = new QRadioButton(QStringLiteral("%1").arg(i + 1), schemes);
+        option->setObjectName(QStringLiteral("optSectionColour_%1").arg(i));
+        connect(option, &QRadioButton::clicked, this, [this, i] { optSectionColour_Click(i); });
+        optSectionColour.append(option);
+        schemeGrid->addWidget(option, i, 0);
+        const SectionColours scheme = SchemeColours(i);
+        for (int k = 0; k < 4; ++k) {
+            QLabel* sample = sectionLabel(k, schemes);
+            sample->setObjectName(QStringLiteral("lblSectionColour%1_%2").arg(k + 1).arg(i));
+            paintLabel(sample, scheme.SectionBackColor[k], scheme.SectionForeColor[k]);
+            schemeGrid->addWidget(sample, i, k + 1);
+        }
+    }
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("CmdOk"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CmdCancel"));
+    connect(ok, &QPushButton::clicked, this, &FrmSectionColour::CmdOk_Click);
+    connect(cancel, &QPushButton::clicked, this, &FrmSectionColour::CmdCancel_Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sections);
+    layout->addWidget(schemes);
+    layout->addLayout(buttons);
+    showSections();
+}
+
+void FrmSectionColour::showSections() {
+    for (int k = 0; k < lblSec.size(); ++k)
+        paintLabel(lblSec[k], m_context.colours.SectionBackColor[k],
+                   m_context.colours.SectionForeColor[k]);
+}
+
+void FrmSectionColour::optSectionColour_Click(int scheme) {
+    m_context.colours = SchemeColours(scheme);
+    if (scheme >= 0 && scheme < optSectionColour.size())
+        optSectionColour[scheme]->setChecked(true);
+    showSections();
+    Q_EMIT coloursChanged();
+}
+
+void FrmSectionColour::SecBack_Click(int section) {
+    std::int32_t& slot = m_context.colours.SectionBackColor[section];
+    const QColor chosen = chooseColour(ToQColor(slot));
+    if (!chosen.isValid())
+        return;
+    slot = FromQColor(chosen);
+    showSections();
+    Q_EMIT coloursChanged();
+}
+
+void FrmSectionColour::SecText_Click(int section) {
+    std::int32_t& slot = m_context.colours.SectionForeColor[section];
+    const QColor chosen = chooseColour(ToQColor(slot));
+    if (!chosen.isValid())
+        return;
+    slot = FromQColor(chosen);
+    showSections();
+    Q_EMIT coloursChanged();
+}
+
+void FrmSectionColour::CmdOk_Click() {
+    if (!SaveFileColour(ColourFilePath(m_context), m_context.colours) && m_context.state.prompter)
+        m_context.state.prompter->inform(QStringLiteral("Cannot write ") +
+                                             ColourFilePath(m_context),
+                                         {}, PromptIcon::Exclamation);
+    m_saved = m_context.colours;
+    accept();
+}
+
+void FrmSectionColour::CmdCancel_Click() {
+    reject();
+}
+
+void FrmSectionColour::reject() {
+    if (!(m_context.colours == m_saved)) {
+        m_context.colours = m_saved;
+        Q_EMIT coloursChanged();
+    }
+    QDialog::reject();
+}
+
+void FrmSectionColour::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        Q_EMIT helpRequested(36);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace hvc

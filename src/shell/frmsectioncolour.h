@@ -1,0 +1,49 @@
+#pragma once
+// The section palette: pick each section's background and text colour, or one
+// of six predefined schemes; OK keeps the choice in colour.ini, Cancel restores.
+
+#include "shell/shellcontext.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QList>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace hvc {
+
+class FrmSectionColour : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmSectionColour(ShellContext& context, QWidget* parent = nullptr);
+
+    // The colour chooser; an invalid colour is a cancel. Defaults to QColorDialog.
+    std::function<QColor(const QColor& initial)> chooseColour;
+
+    void optSectionColour_Click(int scheme);
+    void SecBack_Click(int section);
+    void SecText_Click(int section);
+    void CmdOk_Click();
+    void CmdCancel_Click();
+    void reject() override;
+
+Q_SIGNALS:
+    void coloursChanged();
+    void helpRequested(int page);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showSections();
+
+    ShellContext& m_context;
+    SectionColours m_saved;
+    QList<QLabel*> lblSec;
+    QList<QRadioButton*> optSectionColour;
+};
+
+} // namespace hvc

@@ -1,0 +1,27 @@
+#pragma once
+// The wait box: a small window with a progress bar that follows a whole-image
+// transfer and closes itself when the bar reaches 100.
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+namespace hvc {
+
+class FrmWait : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmWait(QWidget* parent = nullptr);
+
+    // Shows the box without blocking, caption Msg_Text, bar at ProgressValue;
+    // lets pending events run once; closes the box at 100.
+    void DrawWaitBar(int ProgressValue, const QString& Msg_Text);
+    int progressValue() const;
+
+private:
+    QProgressBar* m_bar;
+    QLabel* m_message;
+};
+
+} // namespace hvc

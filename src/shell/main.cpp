@@ -1,0 +1,78 @@
+// hvc-configurator: the desktop program for technicians.
+
+#include "shell/commandline.h"
+#include "shell/messageboxprompter.h"
+#include "shell/startup.h"
+#include "shell/unitsession.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+int quitPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(quitPipe[1], &byte, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the event loop, so that the simulated unit of
+// --demo is stopped by the normal clean-up instead of outliving the program.
+void quitOnSignals(QApplication& app) {
+    if (::pipe(quitPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::exit(0); });
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(sig, onQuitSignal);
+}
+
+void nameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("HVC Configurator"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Oltrava"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HVC_VERSION));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    hvc::CommandLine options;
+    QString error;
+    {
+        // The command line is read before any window system is needed, so that
+        // --help, --version and a bad option work without a display.
+        QCoreApplication reader(argc, argv);
+        nameApplication();
+        if (!options.parse(QCoreApplication::arguments(), error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+    }
+    QApplication app(argc, argv);
+    nameApplication();
+    quitOnSignals(app);
+    if (options.resDir.isEmpty())
+        options.resDir =
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+
+    hvc::AppState state;
+    hvc::MessageBoxPrompter prompter(QApplication::applicationName());
+    state.prompter = &prompter;
+    hvc::ShellContext context(state, QApplication::applicationDirPath(), options.resDir);
+    hvc::UnitSession session(context, options);
+    if (!session.start(error)) {
+        prompter.inform(error, {}, hvc::PromptIcon::Critical);
+        return 1;
+    }
+
+    auto window = hvc::StartUp(context);
+    prompter.setParent(window.get());
+    const int rc = QApplication::exec();
+    window.reset();
+    return rc;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The parts of the main window that the pages draw on at every status refresh:
+// the numbered status panels, the connection field, and the menu items and
+// toolbar buttons the pages switch. Menu items are found by their control name
+// ("mnuHW_ReadAll"), toolbar buttons by their key ("Read All").
+
+#include "core/appstate.h"
+
+#include <QColor>
+#include <QHash>
+#include <QIcon>
+#include <QString>
+#include <array>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QStatusBar;
+
+namespace hvc {
+
+inline const QColor kGreen(0, 192, 0);
+inline const QColor kPaleYellow(255, 255, 128);
+
+// The program's own version, as the About box and the status panel show it.
+QString ProgramVersion();
+
+class MainBar {
+public:
+    explicit MainBar(AppState& state) : state(state) {}
+
+    AppState& state;
+    QStatusBar* statusBar = nullptr;
+    std::array<QLabel*, 10> panels{}; // 1..9
+    QLineEdit* TxtConnect = nullptr;
+    QHash<QString, QAction*> commands;
+    QIcon greenIcon, redIcon;
+
+    QAction* command(const QString& name) const { return commands.value(name); }
+    void enable(const QString& name, bool on) const;
+    void enable(std::initializer_list<const char*> names, bool on) const;
+    void setPanel(int n, const QString& text) const;
+    void setStatusIcon(bool green) const;
+    // Text of the connection field on green, or on the button-face colour.
+    void setConnectField(const QString& text, bool green) const;
+
+    // The blocks the pages' DrawBar is made of.
+    void LoginCommands(bool offered) const;
+    void VersionPanel() const;
+    void NotConnected() const;
+    void ConnectedEdit() const;
+    void ConnectedNoTransfer() const;
+    void Polling(const QString& text) const;
+    void Busy(const QString& text) const;
+    void ConnectHeld() const;
+    void TransferCommands(bool on) const;
+};
+
+} // namespace hvc

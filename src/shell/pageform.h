@@ -1,0 +1,59 @@
+#pragma once
+// The contract every page of the main window keeps: its transfer keys and
+// variable count, the tag of its tab, and the operations the main window calls
+// for refreshing, writing, status drawing, polling and help.
+
+#include "core/appstate.h"
+#include "shell/shellcontext.h"
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+class QProgressBar;
+
+namespace hvc {
+
+class MainBar;
+
+class PageForm : public QWidget {
+    Q_OBJECT
+public:
+    PageForm(ShellContext& context, Page page, QWidget* parent = nullptr);
+
+    Page page() const { return m_page; }
+    std::uint16_t ReadKey() const { return keys().ReadKey; }
+    std::uint16_t WriteKey() const { return keys().WriteKey; }
+    std::int16_t PageVarNum() const { return keys().PageVarNum; }
+    void setPageVarNum(std::int16_t n) { keys().PageVarNum = n; }
+    QString tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
+    // Fills the page's controls again from the variable records.
+    virtual void RefreshObject() = 0;
+    // "" when the page's values can be written, else what is wrong.
+    virtual QString CheckDataToWrite() { return {}; }
+    // Draws the page's part of the status: login commands, panels, connection state.
+    virtual void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) = 0;
+    // Stops the page's polling timer.
+    virtual void DisableTimer() {}
+    // True while the page's timer is still running a poll.
+    virtual bool StatusTimerForm() const { return false; }
+    // The page of the manual that F1 opens on this page.
+    virtual int HelpPage() const = 0;
+    // The section colours changed.
+    virtual void RefreshColour() {}
+    // Called when the page is shown in, or taken out of, the main window.
+    virtual void Activate() {}
+    virtual void Deactivate() {}
+
+protected:
+    PageKeys& keys() const { return m_context.state.page(m_page); }
+    ShellContext& m_context;
+
+private:
+    Page m_page;
+    QString m_tag;
+};
+
+} // namespace hvc

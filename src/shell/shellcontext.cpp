@@ -1,0 +1,33 @@
+#include "shell/shellcontext.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace hvc {
+
+ShellContext::ShellContext(AppState& s, QString program, QString res)
+    : state(s), programDir(std::move(program)), resDir(std::move(res)) {
+    controllerNames.fill(QStringLiteral("CTRLBOX"));
+    openDocument = [](const QString& target) {
+        const QUrl url = QFileInfo(target).isAbsolute() ? QUrl::fromLocalFile(target)
+                                                        : QUrl::fromUserInput(target);
+        return QDesktopServices::openUrl(url);
+    };
+}
+
+QString ShellContext::resPath(const QString& relative) const {
+    return QDir(resDir).filePath(relative);
+}
+
+void ShellContext::loadPictures() {
+    // A missing file leaves a null icon or picture; the widgets draw without it.
+    greenIcon = QIcon(resPath(QStringLiteral("ico/Green 16.ico")));
+    whiteIcon = QIcon(resPath(QStringLiteral("ico/White 16.ico")));
+    redIcon = QIcon(resPath(QStringLiteral("ico/Red 16.ico")));
+    greenPicture = QPixmap(resPath(QStringLiteral("bmp/green.jpg")));
+    controllerNames.fill(QStringLiteral("CTRLBOX"));
+}
+
+} // namespace hvc

@@ -1,0 +1,59 @@
+#pragma once
+// What the desktop program keeps beside the core's AppState for the whole run:
+// where its files are, the status icons and shared pictures, the section colours,
+// the controller names, and the hooks to the port table and the document viewer.
+
+#include "core/appstate.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace hvc {
+
+class PageForm;
+
+// Four colours per table, section 1..4 at index 0..3, 0x00BBGGRR or a system
+// colour code (high bit set).
+struct SectionColours {
+    std::array<std::int32_t, 4> SectionBackColor{};
+    std::array<std::int32_t, 4> SectionForeColor{};
+    bool operator==(const SectionColours&) const = default;
+};
+
+class ShellContext {
+public:
+    ShellContext(AppState& state, QString programDir, QString resDir);
+
+    AppState& state;
+    QString programDir;
+    QString resDir;
+
+    // Path of a file below the resource folder, e.g. resPath("ini/Ramlist.ini").
+    QString resPath(const QString& relative) const;
+    // Loads the status icons, the green picture and the controller names.
+    void loadPictures();
+
+    QIcon greenIcon, whiteIcon, redIcon;
+    QPixmap greenPicture;
+    std::array<QString, 8> controllerNames;
+    SectionColours colours;
+
+    PageForm* ActivePage = nullptr;
+
+    // Port table hooks: choose the port of the next OpenLink, and the device path
+    // shown as the tooltip of a COM item.
+    std::function<void(int)> selectPort;
+    std::function<QString(int)> portPath;
+    // Opens a file or address with the desktop; false when nothing could open it.
+    std::function<bool(const QString& target)> openDocument;
+    // Drawings that must be redone when the connection indicator falls to 0
+    // (the monitor registers its joystick and solenoid drawings here).
+    std::vector<std::function<void()>> disconnectRedraws;
+};
+
+} // namespace hvc

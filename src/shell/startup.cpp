@@ -1,0 +1,37 @@
+#include "shell/startup.h"
+
+#include "shell/frminit.h"
+#include "shell/pageform.h"
+#include "shell/sectioncolours.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace hvc {
+
+std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory) {
+    AppState& state = context.state;
+    FrmInit splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
+    splash.show();
+    splash.InitFormReset();
+    splash.startCounting();
+    QCoreApplication::processEvents();
+
+    auto window = std::make_unique<MainWindow>(context, std::move(factory));
+    window->LoadMain();
+    FrmInit::ResetFlags(state);
+
+    while (!splash.counted())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    splash.stopCounting();
+    splash.close();
+    window->show();
+    window->SelectFirstTab();
+    frmSectionColourInit(context);
+    for (Page p : {Page::Config, Page::Monitor})
+        if (PageForm* page = window->pageForm(p))
+            page->RefreshColour();
+    return window;
+}
+
+} // namespace hvc

@@ -1,0 +1,13 @@
+#pragma once
+// The start-up sequence: splash, main window, catalogue, pages, section colours.
+
+#include "shell/mainwindow.h"
+
+#include <memory>
+
+namespace hvc {
+
+// Runs the whole sequence and returns the main window, shown on its first page.
+std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory = {});
+
+} // namespace hvc
