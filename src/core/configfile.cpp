@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
 #include <limits>
@@ -88,8 +87,8 @@ QString parseDataLine(const QString& item, int line, const Catalogue& catalogue,
     if (entry.position == 0)
         return atLine(line, QStringLiteral("no variable has the address %1").arg(fields[1]));
     const double value = NumberPrefix(fields[2]);
-    if (!startsWithNumber(fields[2]) || !std::isfinite(value) ||
-        std::abs(value) > std::numeric_limits<std::int32_t>::max())
+    if (!startsWithNumber(fields[2]) || !(value >= std::numeric_limits<std::int32_t>::min()) ||
+        !(value <= std::numeric_limits<std::int32_t>::max()))
         return atLine(line, QStringLiteral("'%1' is not a value").arg(fields[2]));
     entry.value = ToInteger(value);
     return {};
