@@ -1,7 +1,355 @@
+// hvcctl's unit commands: identity, read-all, get, set and defaults, each over the
+// device link on --port, plus the connection steps the file commands share.
+
 #include "cli/cli.h"
+#include "cli/unitsession.h"
+#include "core/transfer.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
+#include <unistd.h>
 
 namespace hvc::cli {
 
-QList<Command> unitCommands() { return {}; }
+namespace {
+
+const QString kPort = QStringLiteral("port");
+const QString kTimeout = QStringLiteral("timeout");
+const QString kRamlist = QStringLiteral("ramlist");
+const QString kForce = QStringLiteral("force");
+const QString kRam = QStringLiteral("ram");
+
+void say(Io& io, const QString& text) {
+    io.err << text << '\n';
+    io.err.flush();
+}
+
+int linkFailed(UnitSession& s, Io& io, const QString& status) {
+    s.progress.finish();
+    s.state.setIsConnectObj(NotConnected);
+    say(io, QStringLiteral("Operation Failed :") + status);
+    return Failed;
+}
+
+// Loads the map and opens the link on --port; -1 when open, else the exit code.
+int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
+    s.prompter.err = &io.err;
+    const QString ramlist = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
+    if (!s.state.catalogue.LoadCatalogue(ramlist, s.prompter)) {
+        say(io, QStringLiteral("hvcctl: cannot use the variable map ") + ramlist);
+        return Usage;
+    }
+    CountPageVarNum(s.state);
+    if (!parser.isSet(kPort) || parser.value(kPort).isEmpty()) {
+        say(io, QStringLiteral("hvcctl: --port PATH (the unit's serial device) is required"));
+        return Usage;
+    }
+    if (parser.isSet(kTimeout)) {
+        bool ok = false;
+        const int ms = parser.value(kTimeout).toInt(&ok);
+        if (!ok || ms < 1) {
+            say(io, QStringLiteral("hvcctl: --timeout takes a number of milliseconds >= 1"));
+            return Usage;
+        }
+        s.link.setTimeout(ms);
+    }
+    s.link.ports().set(1, parser.value(kPort));
+    s.link.setPort(1);
+    s.state.ComPort = 1;
+    if (!s.link.OpenLink()) {
+        say(io, QStringLiteral("hvcctl: cannot open ") + parser.value(kPort));
+        return Failed;
+    }
+    s.state.setIsConnectObj(Connected);
+    return -1;
+}
+
+// A variable named on the command line: a catalogue record, or a bare address.
+struct Target {
+    CVarData* record = nullptr;
+    std::int32_t address = 0;
+};
+
+bool findTarget(UnitSession& s, const QString& text, Target& target, Io& io) {
+    if (const int pos = s.state.catalogue.FindByName(text); pos > 0) {
+        target.record = &s.state.catalogue[pos];
+        target.address = target.record->Address;
+        return true;
+    }
+    if (ParseAddressText(text, target.address))
+        return true;
+    say(io, QStringLiteral("hvcctl: '%1' is neither a variable of the map nor an address such as "
+                           "01A2.03")
+                .arg(text));
+    return false;
+}
+
+QString number(double v) {
+    return QString::number(v, 'g', 12);
+}
+
+// Name, address text, raw word, converted value, unit text.
+void printWord(Io& io, const Target& t, std::int32_t raw, bool ram) {
+    QString name = FormatAddressText(t.address);
+    QString converted = QString::number(raw);
+    QString unit;
+    if (t.record) {
+        name = t.record->Name;
+        unit = t.record->ConvText;
+        if (ram) {
+            t.record->ReadRAMFromECU(raw);
+            converted = number(t.record->RAMDisplay);
+        } else {
+            t.record->ReadE2FromECU(raw);
+            converted = QString::number(t.record->E2Display);
+        }
+    }
+    io.out << name << '\t' << FormatAddressText(t.address) << '\t' << raw << '\t' << converted
+           << '\t' << unit << '\n';
+}
+
+QCommandLineParser* makeParser(QCommandLineParser& parser, const char* description) {
+    parser.setApplicationDescription(QString::fromLatin1(description));
+    addUnitOptions(parser);
+    return &parser;
+}
+
+int cmdIdentity(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    makeParser(parser, "Prints the unit's five identity words in hex and whether it waits for a "
+                       "power cycle after the load-defaults command.");
+    if (const int rc = parseCommand(parser, QStringLiteral("identity"), args, io, 0, 0); rc >= 0)
+        return rc;
+    UnitSession s;
+    if (const int rc = openUnit(s, parser, io); rc >= 0)
+        return rc;
+    QStringList words;
+    bool reset = true;
+    for (int w = 0; w < 5; ++w) {
+        std::int32_t value = 0;
+        if (const QString status = s.link.ReadE2(kIdentityAddresses[w], value); !status.isEmpty())
+            return linkFailed(s, io, status);
+        words << QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper();
+        reset = reset && value == kResetWords[w];
+    }
+    io.out << words.join(u' ') << '\n' << "reset-pending: " << (reset ? "yes" : "no") << '\n';
+    return Ok;
+}
+
+int cmdReadAll(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    makeParser(parser, "Connects as the desktop program does (identity check, program version) and "
+                       "reads the whole parameter image with the range check. Prints Name, "
+                       "address, unit value, display value and unit TAB-separated, or saves the "
+                       "image with -o FILE.");
+    addSaveOptions(parser);
+    if (const int rc = parseCommand(parser, QStringLiteral("read-all"), args, io, 0, 0); rc >= 0)
+        return rc;
+    UnitSession s;
+    if (const int rc = connectUnit(s, parser, io); rc >= 0)
+        return rc;
+    AppState& state = s.state;
+    const std::uint16_t mask = ReadKeyAll(state);
+    state.setIsConnectObj(Transfer);
+    if (const QString status = ReadAll(state, mask); !status.isEmpty())
+        return linkFailed(s, io, status);
+    s.progress.finish();
+    state.setIsConnectObj(Connected);
+    if (parser.isSet(QStringLiteral("o")))
+        return saveAfterReadAll(state, parser, io);
+    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
+        const CVarData& r = state.catalogue[i];
+        if ((r.PageMask & mask) == 0 || !InSectionLimit(state, r))
+            continue;
+        io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2InECU << '\t' << r.E2Display
+               << '\t' << r.ConvText << '\n';
+    }
+    return Ok;
+}
+
+int cmdGet(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    makeParser(parser, "Reads one word of the unit, by variable name, identifier (HVC_...) or "
+                       "address (01A2.03), and prints Name, address, raw word, converted value "
+                       "and unit TAB-separated.");
+    parser.addPositionalArgument(QStringLiteral("NAME|ADDRESS"), QStringLiteral("the word"));
+    parser.addOption({kRam, QStringLiteral("convert as a live (RAM) value")});
+    if (const int rc = parseCommand(parser, QStringLiteral("get"), args, io, 1, 1); rc >= 0)
+        return rc;
+    UnitSession s;
+    if (const int rc = openUnit(s, parser, io); rc >= 0)
+        return rc;
+    Target t;
+    if (!findTarget(s, parser.positionalArguments().first(), t, io))
+        return Usage;
+    const bool ram = parser.isSet(kRam);
+    std::int32_t raw = 0;
+    const QString status = ram ? s.link.ReadRAM(t.address, raw) : s.link.ReadE2(t.address, raw);
+    if (!status.isEmpty())
+        return linkFailed(s, io, status);
+    printWord(io, t, raw, ram);
+    return Ok;
+}
+
+int cmdSet(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    makeParser(parser, "Writes one raw word to the unit (by name, identifier or address), reads "
+                       "it back and prints it as get does. Values outside the variable's limits "
+                       "need --force.");
+    parser.addPositionalArgument(QStringLiteral("NAME|ADDRESS"), QStringLiteral("the word"));
+    parser.addPositionalArgument(QStringLiteral("VALUE"),
+                                 QStringLiteral("raw value, -32768..65535 (0x.. for hex)"));
+    parser.addOption({kRam, QStringLiteral("a live (RAM) word")});
+    if (const int rc = parseCommand(parser, QStringLiteral("set"), args, io, 2, 2); rc >= 0)
+        return rc;
+    bool ok = false;
+    const QString valueText = parser.positionalArguments().at(1);
+    const qlonglong value = valueText.toLongLong(&ok, 0);
+    if (!ok || value < -32768 || value > 65535) {
+        say(io,
+            QStringLiteral("hvcctl set: VALUE must be a whole number from -32768 to 65535, not '") +
+                valueText + u'\'');
+        return Usage;
+    }
+    UnitSession s;
+    if (const int rc = openUnit(s, parser, io); rc >= 0)
+        return rc;
+    Target t;
+    if (!findTarget(s, parser.positionalArguments().first(), t, io))
+        return Usage;
+    const bool ram = parser.isSet(kRam);
+    if (t.record && !ram && !parser.isSet(kForce) &&
+        (value < t.record->MinValue || value > t.record->MaxValue)) {
+        say(io, QStringLiteral("hvcctl set: %1 is outside %2..%3 of %4 (--force writes it anyway)")
+                    .arg(value)
+                    .arg(t.record->MinValue)
+                    .arg(t.record->MaxValue)
+                    .arg(t.record->Name));
+        return Usage;
+    }
+    const auto word = static_cast<std::int32_t>(value);
+    QString status = ram ? s.link.WriteRAM(t.address, word) : s.link.WriteE2(t.address, word);
+    if (!status.isEmpty())
+        return linkFailed(s, io, status);
+    std::int32_t raw = 0;
+    status = ram ? s.link.ReadRAM(t.address, raw) : s.link.ReadE2(t.address, raw);
+    if (!status.isEmpty())
+        return linkFailed(s, io, status);
+    printWord(io, t, raw, ram);
+    return Ok;
+}
+
+int cmdDefaults(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    makeParser(parser, "Sends the load-defaults command; the unit then needs a power cycle.");
+    if (const int rc = parseCommand(parser, QStringLiteral("defaults"), args, io, 0, 0); rc >= 0)
+        return rc;
+    UnitSession s;
+    if (const int rc = openUnit(s, parser, io); rc >= 0)
+        return rc;
+    if (const QString status = DefaultsCommand(s.state); status != QLatin1String("0"))
+        return linkFailed(s, io, status);
+    s.prompter.inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
+                      PromptIcon::Exclamation);
+    s.link.CloseLink();
+    s.state.setIsConnectObj(NotConnected);
+    return Ok;
+}
+
+} // namespace
+
+TerminalProgress::TerminalProgress() : m_enabled(::isatty(STDERR_FILENO) == 1) {}
+
+void TerminalProgress::onProgress(const QString& statusText, int percent) {
+    if (!m_enabled || (percent == m_percent && statusText == m_text))
+        return;
+    m_percent = percent;
+    m_text = statusText;
+    const int filled = std::clamp(percent, 0, 100) * 30 / 100;
+    std::fprintf(stderr, "\r%-12s [%s%s] %3d%%", qPrintable(statusText),
+                 QByteArray(filled, '#').constData(), QByteArray(30 - filled, '.').constData(),
+                 percent);
+    std::fflush(stderr);
+    m_drawn = true;
+}
+
+void TerminalProgress::finish() {
+    if (m_drawn)
+        std::fputc('\n', stderr);
+    m_drawn = false;
+    m_percent = -1;
+}
+
+void SessionPrompter::prepare() {
+    m_progress.finish();
+    if (err)
+        err->flush();
+}
+
+void SessionPrompter::inform(const QString& text, const QString& title, PromptIcon icon) {
+    prepare();
+    StderrPrompter::inform(text, title, icon);
+}
+
+bool SessionPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {
+    prepare();
+    return StderrPrompter::ask(text, title, icon);
+}
+
+UnitSession::UnitSession() {
+    state.prompter = &prompter;
+    state.link = &link;
+    state.progress = &progress;
+}
+
+void addUnitOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {kPort, QStringLiteral("serial device of the unit (e.g. /dev/ttyUSB0 or hvc-sim's path)"),
+         QStringLiteral("PATH")},
+        {kTimeout, QStringLiteral("time-out of each exchange in milliseconds (default 1000)"),
+         QStringLiteral("MS")},
+        {kRamlist, QStringLiteral("variable map (default: the shipped one)"),
+         QStringLiteral("PATH")},
+        {kForce, QStringLiteral("go on with a unit that waits for a power cycle; write values "
+                                "outside a variable's limits")},
+    });
+}
+
+int connectUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
+    if (const int rc = openUnit(s, parser, io); rc >= 0)
+        return rc;
+    AppState& state = s.state;
+    state.setIsConnectObj(Transfer);
+    bool resetPending = false;
+    if (const QString status = CheckUnitIdentity(state, resetPending); !status.isEmpty())
+        return linkFailed(s, io, status);
+    s.progress.finish();
+    if (resetPending && !parser.isSet(kForce)) {
+        say(io, QStringLiteral("hvcctl: Missing POWER RESET After A 'RESET' Command: switch the "
+                               "unit off and on, or use --force"));
+        s.link.CloseLink();
+        state.setIsConnectObj(NotConnected);
+        return Failed;
+    }
+    if (CVarData* version = state.catalogue.Find(HvcId::HVC_PROG_VERS)) {
+        std::int32_t value = 0;
+        if (const QString status = state.link->ReadE2(version->Address, value); !status.isEmpty())
+            return linkFailed(s, io, status);
+        version->ReadE2FromECU(value);
+    }
+    state.setIsConnectObj(Connected);
+    return -1;
+}
+
+QList<Command> unitCommands() {
+    return {
+        {"identity", "the unit's identity words and whether it waits for a power cycle",
+         cmdIdentity},
+        {"read-all", "read the whole parameter image (with the range check)", cmdReadAll},
+        {"get", "read one word by name, identifier or address", cmdGet},
+        {"set", "write one word and read it back", cmdSet},
+        {"defaults", "send the load-defaults command", cmdDefaults},
+    };
+}
 
 } // namespace hvc::cli

@@ -150,7 +150,6 @@ QString WriteAll(AppState& state, std::uint16_t mask) {
             return status;
     }
     state.StatusText = QStringLiteral("Writing...");
-    state.StatusText = QStringLiteral("Writing...");
     state.ProgressPercent = 100;
     if (state.progress)
         state.progress->onProgress(state.StatusText, state.ProgressPercent);

@@ -1,0 +1,83 @@
+#pragma once
+// The device-link component: owns the serial port and speaks the wire protocol
+// (docs/protocol.md). It keeps the members the link procedures rely on: "Open" with
+// the connection string, "DeviceLink_AddRef", "Par" get and put, "timeout" and
+// "ErrTimeOut". Every exchange blocks until the reply or the time-out; a failure
+// never yields a made-up value.
+
+#include "link/porttable.h"
+#include "link/wireframe.h"
+
+#include <QLoggingCategory>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class QSerialPort;
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+
+namespace hvc {
+
+// "GDB:1,1000,#COM:3,9600,N,8,1": device 1, default time-out 1000 ms, COM 3, 9600 8N1.
+struct ConnectionSettings {
+    int device = 1;
+    int timeoutMs = 1000;
+    int comPort = 0;
+    int baud = 9600;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+
+    static std::optional<ConnectionSettings> parse(const QString& text);
+};
+
+class DeviceLinkMng : public std::enable_shared_from_this<DeviceLinkMng> {
+public:
+    // "Par" forms.
+    static constexpr int kGetWord = 2;
+    static constexpr int kPutWord = 3;
+    static constexpr int kCommand = 19;
+
+    explicit DeviceLinkMng(PortTable ports);
+    ~DeviceLinkMng();
+    DeviceLinkMng(const DeviceLinkMng&) = delete;
+    DeviceLinkMng& operator=(const DeviceLinkMng&) = delete;
+
+    // "Open": false (with errorString()) when the string is malformed or the port
+    // cannot be opened.
+    bool Open(const QString& connection);
+    // The object every later call is made on.
+    std::shared_ptr<DeviceLinkMng> DeviceLink_AddRef() { return shared_from_this(); }
+
+    // "Par" get, form 2 only: the word at (address, sub) as 0..65535.
+    std::optional<std::int32_t> Par(int address, int sub, int form);
+    // "Par" put: form 3 writes a number (or a text holding one) to (address, sub);
+    // form 19 sends a command text with code `address`.
+    bool Par(int address, int sub, int form, const QVariant& value);
+
+    // "timeout": milliseconds for each following "Par" call.
+    void setTimeout(int ms);
+    int timeout() const { return m_timeoutMs; }
+    // "ErrTimeOut": drains whatever is still arriving and resynchronises.
+    void ErrTimeOut();
+
+    bool isOpen() const;
+    QString errorString() const { return m_error; }
+
+private:
+    bool exchange(wire::Frame request, wire::Frame& reply);
+    bool fail(const QString& why);
+    bool portGone();
+
+    PortTable m_ports;
+    std::unique_ptr<QSerialPort> m_port;
+    wire::Decoder m_decoder;
+    int m_timeoutMs = 1000;
+    std::uint8_t m_seq = 0;
+    QString m_error;
+};
+
+} // namespace hvc

@@ -1,0 +1,67 @@
+#pragma once
+// The link procedures the rest of the program calls: open and close the device
+// link, read and write one 16-bit word, send a command. The guarded procedures
+// (ReadE2, ReadRAM, WriteE2, WriteRAM) do nothing and report "" while the link is
+// closed; the connection display is what keeps the user from a closed link.
+
+#include "core/unitlink.h"
+#include "link/porttable.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace hvc {
+
+class DeviceLinkMng;
+class Prompter;
+
+// A value crossing the link as 16 bits: the low 16 bits taken as a signed number
+// (0x1FFFF -> -1, 0x8000 -> -32768, 40000 -> -25536).
+constexpr std::int16_t ReduceToWord(std::int32_t value) {
+    const auto low = static_cast<std::uint16_t>(static_cast<std::uint32_t>(value) & 0xFFFFu);
+    return static_cast<std::int16_t>(low >= 0x8000u ? static_cast<std::int32_t>(low) - 0x10000
+                                                    : static_cast<std::int32_t>(low));
+}
+
+// "GDB:1,1000,#COM:" + n + ",9600,N,8,1"
+QString ConnectionString(int comPort);
+
+class LinkProcedures : public UnitLink {
+public:
+    LinkProcedures(PortTable ports, Prompter* prompter);
+    ~LinkProcedures() override;
+
+    void setPort(int comPort);
+    int port() const;
+    PortTable& ports();
+    // The per-call time-out of "Par" calls; without it the component's own default.
+    void setTimeout(int ms);
+
+    std::int16_t DevOpen();
+    void DevClose();
+    QString DevRead(std::int32_t address, std::int32_t& value);
+    QString DevWrite(std::int32_t address, std::int32_t value);
+    std::int16_t DevCommand(std::int32_t code, const QString& text) override;
+
+    bool OpenLink() override;
+    void CloseLink() override;
+    QString LinkState() const override;
+    QString ReadE2(std::int32_t address, std::int32_t& value) override;
+    QString ReadRAM(std::int32_t address, std::int32_t& value) override;
+    QString WriteE2(std::int32_t address, std::int32_t value) override;
+    QString WriteRAM(std::int32_t address, std::int32_t value) override;
+
+private:
+    bool isOpen() const;
+
+    PortTable m_ports;
+    Prompter* m_prompter;
+    int m_port = 1;
+    std::optional<int> m_timeoutMs;
+    std::shared_ptr<DeviceLinkMng> m_link;
+    QString m_state = QStringLiteral("Close");
+};
+
+} // namespace hvc

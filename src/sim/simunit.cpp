@@ -1,0 +1,386 @@
+#include "sim/simunit.h"
+
+#include "core/prompter.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <fcntl.h>
+#include <numbers>
+#include <unistd.h>
+
+namespace hvc {
+
+namespace {
+
+constexpr std::uint16_t kReset[SimUnit::kIdentityWords] = {0x52, 0x45, 0x53, 0x45, 0x54};
+constexpr std::uint16_t kDefaultsCode = 1024;
+constexpr std::uint8_t kDefaultsSub = 4;
+constexpr const char* kDefaultsText = "1145130828";
+constexpr std::uint16_t kReadyBit = 0x0040;
+constexpr double kDeadband = 0.05;
+
+constexpr HvcId kJoyValue[4] = {HvcId::HVC_JOY0_VALUE, HvcId::HVC_JOY1_VALUE, HvcId::HVC_JOY2_VALUE,
+                                HvcId::HVC_JOY3_VALUE};
+constexpr HvcId kJoyRed[4] = {HvcId::HVC_JOY0_RED, HvcId::HVC_JOY1_RED, HvcId::HVC_JOY2_RED,
+                              HvcId::HVC_JOY3_RED};
+constexpr HvcId kJoyConfig[4] = {HvcId::HVC_JOY_0_CONFIG, HvcId::HVC_JOY_1_CONFIG,
+                                 HvcId::HVC_JOY_2_CONFIG, HvcId::HVC_JOY_3_CONFIG};
+constexpr HvcId kMeasure[4] = {HvcId::HVC_I0_MEASURE_400, HvcId::HVC_I1_MEASURE_400,
+                               HvcId::HVC_I2_MEASURE_400, HvcId::HVC_I3_MEASURE_400};
+constexpr HvcId kIMin[8] = {HvcId::HVC_I0_MIN, HvcId::HVC_I1_MIN, HvcId::HVC_I2_MIN,
+                            HvcId::HVC_I3_MIN, HvcId::HVC_I4_MIN, HvcId::HVC_I5_MIN,
+                            HvcId::HVC_I6_MIN, HvcId::HVC_I7_MIN};
+constexpr HvcId kIMax[8] = {HvcId::HVC_I0_MAX, HvcId::HVC_I1_MAX, HvcId::HVC_I2_MAX,
+                            HvcId::HVC_I3_MAX, HvcId::HVC_I4_MAX, HvcId::HVC_I5_MAX,
+                            HvcId::HVC_I6_MAX, HvcId::HVC_I7_MAX};
+// Error words of the fault scenario, each with its summary bit in HVC_ERROR_CODE
+// (bit 6 is the ready bit and never a fault).
+struct ErrorSource {
+    HvcId word;
+    int summaryBit;
+    int section; // -1: whole unit
+};
+constexpr ErrorSource kErrorSources[] = {
+    {HvcId::HVC_VBB_ERROR, 0, -1},      {HvcId::HVC_HSD_ERROR, 1, -1},
+    {HvcId::HVC_ERROR_SEC_1, 2, 0},     {HvcId::HVC_ERROR_SEC_2, 3, 1},
+    {HvcId::HVC_ERROR_SEC_3, 4, 2},     {HvcId::HVC_ERROR_SEC_4, 5, 3},
+    {HvcId::HVC_CAN_ERROR_CODE, 7, -1},
+};
+constexpr double kFaultSlotSeconds = 2.5;
+
+template <std::size_t N> int indexOf(const HvcId (&ids)[N], HvcId id) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (ids[i] == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::uint64_t mix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+std::uint16_t toWord(double v) {
+    return static_cast<std::uint16_t>(static_cast<std::int32_t>(std::lround(v)) & 0xFFFF);
+}
+
+bool writeAll(int fd, const QByteArray& data) {
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n =
+            ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        if (n < 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+SimUnit::SimUnit() : m_poweredOn(Clock::now()) {}
+
+void SimUnit::note(const QString& text) const {
+    if (log)
+        log(text);
+}
+
+bool SimUnit::load(const QString& ramlistPath, QString& error) {
+    ScriptedPrompter prompter;
+    if (!m_catalogue.LoadCatalogue(ramlistPath, prompter)) {
+        error = ramlistPath + QStringLiteral(": ") + prompter.texts().join(u' ');
+        return false;
+    }
+    m_words.clear();
+    m_addressOfId.clear();
+    for (int i = 1; i <= m_catalogue.VarCount(); ++i) {
+        const CVarData& r = m_catalogue[i];
+        if (!m_words.contains(r.Address))
+            m_words.insert(r.Address,
+                           Word{i, r.PageMask == 0, static_cast<std::uint16_t>(r.DefaultValue)});
+        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(i)))
+            m_addressOfId.insert(static_cast<int>(*id), r.Address);
+    }
+    return true;
+}
+
+void SimUnit::loadDefaults() {
+    for (auto it = m_words.begin(); it != m_words.end(); ++it)
+        it->value = static_cast<std::uint16_t>(m_catalogue[it->position].DefaultValue);
+}
+
+std::int16_t SimUnit::eeprom(HvcId id) const {
+    const auto at = m_addressOfId.constFind(static_cast<int>(id));
+    if (at == m_addressOfId.constEnd())
+        return 0;
+    return static_cast<std::int16_t>(m_words.value(*at).value);
+}
+
+bool SimUnit::attachEeprom(const QString& path, QString& error) {
+    m_eepromPath = path;
+    QFile file(path);
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            error = path + QStringLiteral(": ") + file.errorString();
+            return false;
+        }
+        int lineNo = 0;
+        while (!file.atEnd()) {
+            ++lineNo;
+            const QString line = QString::fromLatin1(file.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith(u'#'))
+                continue;
+            const QStringList parts = line.split(u' ', Qt::SkipEmptyParts);
+            std::int32_t address = 0;
+            bool ok = parts.size() == 2 && ParseAddressText(parts[0], address);
+            const int value = ok ? parts[1].toInt(&ok) : 0;
+            if (!ok || value < -32768 || value > 65535) {
+                error =
+                    QStringLiteral("%1: line %2 is not 'ADDRESS.SUB VALUE'").arg(path).arg(lineNo);
+                return false;
+            }
+            auto it = m_words.find(address);
+            if (it != m_words.end() && !it->ram)
+                it->value = static_cast<std::uint16_t>(value & 0xFFFF);
+        }
+    }
+    return saveEeprom(error);
+}
+
+// Written to a temporary file, flushed to disk and renamed over the old one, so
+// that a crash leaves either the old or the new image, never a torn one.
+bool SimUnit::saveEeprom(QString& error) const {
+    if (m_eepromPath.isEmpty())
+        return true;
+    QList<std::int32_t> addresses;
+    for (auto it = m_words.cbegin(); it != m_words.cend(); ++it)
+        if (!it->ram)
+            addresses.append(it.key());
+    std::sort(addresses.begin(), addresses.end());
+    QByteArray text = "# hvc-sim EEPROM image: ADDRESS.SUB VALUE\n";
+    for (const std::int32_t a : addresses)
+        text += FormatAddressText(a).toLatin1() + ' ' +
+                QByteArray::number(static_cast<std::int16_t>(m_words.value(a).value)) + '\n';
+
+    const QByteArray target = QFile::encodeName(m_eepromPath);
+    const QByteArray temp = target + ".tmp";
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = fd >= 0 && writeAll(fd, text) && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
+    if (!ok) {
+        error = QStringLiteral("%1: %2").arg(m_eepromPath, QString::fromLocal8Bit(strerror(errno)));
+        ::unlink(temp.constData());
+        return false;
+    }
+    const QByteArray dir = QFile::encodeName(QFileInfo(m_eepromPath).absolutePath());
+    if (const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+double SimUnit::noise(std::uint32_t key, double t) const {
+    const auto tick = static_cast<std::uint64_t>(t * 10.0);
+    const std::uint64_t h = mix(mix(m_seed ^ (static_cast<std::uint64_t>(key) << 32)) ^ tick);
+    return static_cast<double>(h % 2001) / 1000.0 - 1.0;
+}
+
+std::uint16_t SimUnit::errorWord(HvcId id, double t) const {
+    if (!m_faults)
+        return 0;
+    const int sections = std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4);
+    const auto slot = static_cast<std::int64_t>(t / kFaultSlotSeconds);
+    std::uint16_t word = 0;
+    // Each slot may raise one error that lasts two slots, so errors overlap now and then.
+    for (std::int64_t s = std::max<std::int64_t>(0, slot - 1); s <= slot; ++s) {
+        const std::uint64_t h = mix(m_seed * 7919ull + static_cast<std::uint64_t>(s));
+        if (h % 10 < 4)
+            continue;
+        const ErrorSource& src = kErrorSources[(h >> 8) % std::size(kErrorSources)];
+        if (src.section >= sections)
+            continue;
+        const int bit = static_cast<int>((h >> 16) % 8);
+        if (id == src.word)
+            word |= static_cast<std::uint16_t>(1u << bit);
+        if (id == HvcId::HVC_ERROR_CODE)
+            word |= static_cast<std::uint16_t>(1u << src.summaryBit);
+    }
+    return word;
+}
+
+std::optional<std::uint16_t> SimUnit::animated(HvcId id, double t) const {
+    const int sections = std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4);
+    auto position = [&](int j) {
+        if (j >= sections)
+            return 0.0;
+        const double p = std::sin(2 * std::numbers::pi * t / (6.0 + 1.7 * j) + 0.9 * j);
+        return std::abs(p) < kDeadband ? 0.0 : p;
+    };
+    if (int j = indexOf(kJoyValue, id); j >= 0)
+        return toWord(std::abs(position(j)) * 1000);
+    if (int j = indexOf(kJoyRed, id); j >= 0)
+        return toWord(std::abs(position(j)) * 1000);
+    if (int j = indexOf(kMeasure, id); j >= 0) {
+        const double p = position(j);
+        if (p == 0.0)
+            return std::uint16_t{0};
+        const int k = 2 * j + (p < 0 ? 1 : 0);
+        double lo = eeprom(kIMin[k]), hi = eeprom(kIMax[k]);
+        if (hi < lo)
+            std::swap(lo, hi);
+        const double current =
+            lo + std::abs(p) * (hi - lo) + 3.0 * noise(static_cast<std::uint32_t>(id), t);
+        return toWord(std::clamp(current, lo, hi));
+    }
+    switch (id) {
+    case HvcId::HVC_HSD_MONITOR: {
+        std::uint16_t bits = 0;
+        for (int j = 0; j < 4; ++j) {
+            const double p = position(j);
+            if (p > 0)
+                bits |= static_cast<std::uint16_t>(1u << (2 * j));
+            else if (p < 0)
+                bits |= static_cast<std::uint16_t>(1u << (2 * j + 1));
+        }
+        return bits;
+    }
+    case HvcId::HVC_DIGIT_MONITOR: {
+        std::uint32_t bits = 0;
+        bool deflected = false;
+        for (int j = 0; j < 4; ++j) {
+            const double p = position(j);
+            deflected = deflected || p != 0.0;
+            const auto cfg = static_cast<std::uint16_t>(eeprom(kJoyConfig[j]));
+            if (j >= sections || (cfg & 0xF) < 2)
+                continue;
+            // A digital joystick drives its low input one way and its high input the other.
+            const int low = (cfg >> 8) & 0xF, high = (cfg >> 12) & 0xF;
+            if (p > 0 && low >= 1)
+                bits |= 1u << low;
+            if (p < 0 && high >= 1)
+                bits |= 1u << high;
+        }
+        const int deadMan = static_cast<std::uint16_t>(eeprom(HvcId::HVC_FLOAT_CONFIG_1)) & 0xF;
+        if (deflected && deadMan >= 1)
+            bits |= 1u << deadMan;
+        return static_cast<std::uint16_t>(bits & 0x7FFF);
+    }
+    case HvcId::HVC_FLOAT_MONITOR:
+        return std::uint16_t{0};
+    case HvcId::HVC_VBB_400:
+        return toWord(2400 + 20 * std::sin(2 * std::numbers::pi * t / 40.0) +
+                      8 * noise(static_cast<std::uint32_t>(id), t));
+    case HvcId::HVC_ERROR_CODE:
+        return static_cast<std::uint16_t>(kReadyBit | errorWord(id, t));
+    default:
+        break;
+    }
+    for (const ErrorSource& src : kErrorSources)
+        if (src.word == id)
+            return errorWord(id, t);
+    return std::nullopt;
+}
+
+std::optional<std::uint16_t> SimUnit::read(std::int32_t address, Clock::time_point now) {
+    const int unit = address >> 8, sub = address & 0xFF;
+    if (sub == 0 && unit >= kIdentityFirst && unit < kIdentityFirst + 2 * kIdentityWords &&
+        (unit - kIdentityFirst) % 2 == 0) {
+        const int k = (unit - kIdentityFirst) / 2;
+        return m_resetPending ? kReset[k] : kIdentity[k];
+    }
+    const auto it = m_words.constFind(address);
+    if (it == m_words.constEnd())
+        return std::nullopt;
+    if (it->ram) {
+        const double t = std::chrono::duration<double>(now - m_poweredOn).count();
+        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position)))
+            if (const auto v = animated(*id, t))
+                return v;
+    }
+    return it->value;
+}
+
+std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_t value) {
+    if ((address >> 8) >= kIdentityFirst && (address >> 8) < kIdentityFirst + 2 * kIdentityWords)
+        return wire::ErrorCode::Refused;
+    auto it = m_words.find(address);
+    if (it == m_words.end())
+        return wire::ErrorCode::UnknownAddress;
+    const std::uint16_t before = it->value;
+    it->value = value;
+    if (!it->ram) {
+        QString error;
+        if (!saveEeprom(error)) {
+            it->value = before;
+            note(QStringLiteral("EEPROM not kept: ") + error);
+            return wire::ErrorCode::Refused;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<wire::ErrorCode> SimUnit::command(std::uint16_t code, std::uint8_t sub,
+                                                const QByteArray& text) {
+    if (code != kDefaultsCode || sub != kDefaultsSub || text != kDefaultsText)
+        return wire::ErrorCode::Refused;
+    loadDefaults();
+    m_resetPending = true;
+    QString error;
+    if (!saveEeprom(error))
+        note(QStringLiteral("EEPROM not kept: ") + error);
+    note(QStringLiteral("defaults loaded; identity reads RESET until a power cycle"));
+    return std::nullopt;
+}
+
+void SimUnit::powerCycle(Clock::time_point now) {
+    m_resetPending = false;
+    m_poweredOn = now;
+    for (auto it = m_words.begin(); it != m_words.end(); ++it)
+        if (it->ram)
+            it->value = static_cast<std::uint16_t>(m_catalogue[it->position].DefaultValue);
+    note(QStringLiteral("power cycle"));
+}
+
+wire::Frame SimUnit::serve(const wire::Frame& request, Clock::time_point now) {
+    wire::Frame reply;
+    reply.seq = request.seq;
+    std::optional<wire::ErrorCode> error;
+    const std::int32_t address = static_cast<std::int32_t>(request.address) << 8 | request.sub;
+    switch (request.kind) {
+    case wire::Kind::Read:
+        if (const auto v = read(address, now)) {
+            reply.kind = wire::Kind::Value;
+            reply.value = *v;
+        } else {
+            error = wire::ErrorCode::UnknownAddress;
+        }
+        break;
+    case wire::Kind::Write:
+        error = write(address, request.value);
+        reply.kind = wire::Kind::WriteAck;
+        break;
+    case wire::Kind::Command:
+        error = command(request.address, request.sub, request.text);
+        reply.kind = wire::Kind::CommandAck;
+        break;
+    default:
+        error = wire::ErrorCode::BadRequest;
+        break;
+    }
+    if (error) {
+        reply.kind = wire::Kind::Error;
+        reply.error = static_cast<std::uint8_t>(*error);
+    }
+    return reply;
+}
+
+} // namespace hvc

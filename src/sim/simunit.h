@@ -1,0 +1,78 @@
+#pragma once
+// The memory of the simulated control unit, built from a variable map: EEPROM
+// words (PageMask not 0) start at their defaults and can be kept in a file across
+// runs; RAM words (PageMask 0) are animated like a running machine; the identity
+// words and the load-defaults command behave as on a real unit.
+
+#include "core/catalogue.h"
+#include "link/wireframe.h"
+
+#include <QHash>
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace hvc {
+
+class SimUnit {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static constexpr std::uint16_t kIdentityFirst = 0xFDEA;
+    static constexpr int kIdentityWords = 5;
+    // What the identity words spell while no power cycle is pending.
+    static constexpr std::uint16_t kIdentity[kIdentityWords] = {0x48, 0x56, 0x43, 0x30, 0x31};
+
+    SimUnit();
+
+    // Loads the memory map; false with a message when the map cannot be read.
+    bool load(const QString& ramlistPath, QString& error);
+    // Loads the EEPROM words kept in `path` (when it exists) and keeps every later
+    // change there. False with a message when the file is unreadable.
+    bool attachEeprom(const QString& path, QString& error);
+    void setFaultScenario(bool on) { m_faults = on; }
+    void setSeed(std::uint32_t seed) { m_seed = seed; }
+    // State changes ("defaults loaded", "power cycle", ...) for --verbose.
+    std::function<void(const QString&)> log;
+
+    // One request; fills `reply` (a Value, an acknowledgement or an Error frame).
+    wire::Frame serve(const wire::Frame& request, Clock::time_point now);
+
+    std::optional<std::uint16_t> read(std::int32_t address, Clock::time_point now);
+    std::optional<wire::ErrorCode> write(std::int32_t address, std::uint16_t value);
+    std::optional<wire::ErrorCode> command(std::uint16_t code, std::uint8_t sub,
+                                           const QByteArray& text);
+    void powerCycle(Clock::time_point now);
+
+    bool resetPending() const { return m_resetPending; }
+    const Catalogue& catalogue() const { return m_catalogue; }
+    // The EEPROM word of an identifier, 0 when the map lacks it.
+    std::int16_t eeprom(HvcId id) const;
+
+private:
+    struct Word {
+        int position = 0; // in the catalogue
+        bool ram = false;
+        std::uint16_t value = 0;
+    };
+
+    std::optional<std::uint16_t> animated(HvcId id, double t) const;
+    std::uint16_t errorWord(HvcId id, double t) const;
+    double noise(std::uint32_t key, double t) const;
+    bool saveEeprom(QString& error) const;
+    void loadDefaults();
+    void note(const QString& text) const;
+
+    Catalogue m_catalogue;
+    QHash<std::int32_t, Word> m_words;
+    QHash<int, std::int32_t> m_addressOfId; // HvcId -> address
+    QString m_eepromPath;
+    bool m_resetPending = false;
+    bool m_faults = false;
+    std::uint32_t m_seed = 1;
+    Clock::time_point m_poweredOn;
+};
+
+} // namespace hvc

@@ -1,0 +1,139 @@
+#include "link/devicelinkmng.h"
+#include "unitrig.h"
+
+#include <QThread>
+
+using namespace hvc;
+using hvc::test::UnitRig;
+
+namespace {
+constexpr std::int32_t kJoyConfig = 0x061000; // -32768..65535: any word goes
+constexpr std::int32_t kIMin1A = 0x030000;
+} // namespace
+
+TEST(PortTable, MappingsAndDefaultDevicePaths) {
+    int n = 0;
+    QString path;
+    EXPECT_TRUE(PortTable::parseMapping(QStringLiteral("COM3=/dev/ttyUSB0"), n, path));
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(path, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_TRUE(PortTable::parseMapping(QStringLiteral("com12=/tmp/a=b"), n, path));
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(path, QStringLiteral("/tmp/a=b"));
+    for (const char* bad : {"COM0=/dev/x", "COM=/dev/x", "COM3=", "COM-1=/dev/x", "COM 3=/dev/x",
+                            "LPT1=/dev/x", "COM3/dev/x", "COM3x=/dev/x"})
+        EXPECT_FALSE(PortTable::parseMapping(QString::fromLatin1(bad), n, path)) << bad;
+
+    PortTable table;
+    table.set(2, QStringLiteral("/tmp/sim"));
+    EXPECT_EQ(table.devicePath(2), QStringLiteral("/tmp/sim"));
+    EXPECT_EQ(table.devicePath(1), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(table.devicePath(4), QStringLiteral("/dev/ttyS3"));
+    EXPECT_TRUE(table.devicePath(0).isEmpty());
+}
+
+TEST(DeviceLinkMng, ConnectionStringIsCheckedBeforeAnyPortIsTouched) {
+    EXPECT_EQ(ConnectionString(3), QStringLiteral("GDB:1,1000,#COM:3,9600,N,8,1"));
+    const auto s = ConnectionSettings::parse(ConnectionString(3));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->comPort, 3);
+    EXPECT_EQ(s->timeoutMs, 1000);
+    EXPECT_EQ(s->baud, 9600);
+
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    rig.link.CloseLink(); // one program at a time holds the port
+    PortTable table;
+    table.set(1, rig.devicePath);
+    for (const char* bad : {"GDB:1,1000,#COM:x,9600,N,8,1", "GDB:1,1000,COM:1,9600,N,8,1",
+                            "GDB:1,1000,#COM:1,9600,N,8", "GDB:1,1000,#COM:1,9600,X,8,1",
+                            "gdb:1,1000,#COM:1,9600,N,8,1", "GDB:1,1000,#COM:1,9600,N,8,1,", ""}) {
+        DeviceLinkMng link(table);
+        EXPECT_FALSE(link.Open(QString::fromLatin1(bad))) << bad;
+    }
+    DeviceLinkMng good(table);
+    EXPECT_TRUE(good.Open(ConnectionString(1))) << good.errorString().toStdString();
+}
+
+TEST(LinkProcedures, WordsCrossTheLinkAsSignedSixteenBits) {
+    static_assert(ReduceToWord(0x1FFFF) == -1 && ReduceToWord(0x8000) == -32768 &&
+                  ReduceToWord(40000) == -25536 && ReduceToWord(65535) == -1 &&
+                  ReduceToWord(-1) == -1 && ReduceToWord(300) == 300);
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {65535, -1}, {-1, -1}, {0x1FFFF, -1}, {40000, -25536}, {0x8000, -32768}, {300, 300}};
+    for (const auto& [written, read] : cases) {
+        ASSERT_EQ(rig.link.WriteE2(kJoyConfig, written), QString());
+        std::int32_t value = 12345;
+        ASSERT_EQ(rig.link.ReadE2(kJoyConfig, value), QString());
+        EXPECT_EQ(value, read) << "written " << written;
+    }
+    // What the unit stores is the same 16-bit word, whatever the form it was given in.
+    EXPECT_EQ(hvc::test::readEeprom(rig.eeprom()).value(QStringLiteral("0610.00")), 300);
+}
+
+TEST(LinkProcedures, ClosedLinkCallsDoNothingAndReportSuccess) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    rig.link.CloseLink();
+    EXPECT_EQ(rig.link.LinkState(), QStringLiteral("Close"));
+    std::int32_t value = 4321;
+    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
+    EXPECT_EQ(rig.link.ReadRAM(kIMin1A, value), QString());
+    EXPECT_EQ(value, 4321);
+    EXPECT_EQ(rig.link.WriteE2(kIMin1A, 999), QString());
+    EXPECT_EQ(rig.link.WriteRAM(kIMin1A, 999), QString());
+    // The unguarded procedures fail instead.
+    EXPECT_EQ(rig.link.DevRead(kIMin1A, value), QString::fromLatin1(kFailed));
+    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("1145130828")), 1);
+
+    ASSERT_TRUE(rig.link.OpenLink());
+    ASSERT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
+    EXPECT_EQ(value, 300) << "the write on the closed link reached the unit";
+}
+
+TEST(LinkProcedures, OpenFailureIsReportedForASelectedPortOnly) {
+    ScriptedPrompter prompter;
+    PortTable table;
+    table.set(3, QStringLiteral("/nonexistent/hvc-port"));
+    LinkProcedures link(table, &prompter);
+    link.setPort(3);
+    EXPECT_FALSE(link.OpenLink());
+    EXPECT_EQ(link.LinkState(), QStringLiteral("Close"));
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Can't Open COM 3")});
+
+    link.setPort(0);
+    EXPECT_FALSE(link.OpenLink());
+    EXPECT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(link.DevOpen(), -1);
+}
+
+TEST(LinkProcedures, ErrorReplyFailsAndLeavesTheValue) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    std::int32_t value = 77;
+    EXPECT_EQ(rig.link.ReadE2(0x999900, value), QString::fromLatin1(kFailed));
+    EXPECT_EQ(rig.link.WriteE2(0x999900, 1), QString::fromLatin1(kFailed));
+    EXPECT_EQ(rig.link.WriteE2(0xFDEA00, 1), QString::fromLatin1(kFailed))
+        << "identity is read-only";
+    EXPECT_EQ(value, 77);
+    // The link stays usable after a refused request.
+    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
+    EXPECT_EQ(value, 300);
+}
+
+TEST(LinkProcedures, CommandGetsFiveSecondsThenTheTimeOutReturns) {
+    // Every reply comes 1.5 s late: within the command's 5000 ms, beyond the 1000 ms
+    // the reads get before and after it.
+    UnitRig rig;
+    ASSERT_TRUE(rig.start({QStringLiteral("--delay"), QStringLiteral("1500")}));
+    rig.link.setTimeout(1000);
+    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("1145130828")), 0);
+    std::int32_t value = 0;
+    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString::fromLatin1(kFailed));
+    QThread::msleep(800); // the late reply arrives and is thrown away by the next exchange
+    // A refused command fails, and the time-out is back at 1000 ms, not 5000.
+    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("0")), 1);
+    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString::fromLatin1(kFailed));
+}

@@ -1,0 +1,189 @@
+// Whole-image transfers end to end: the transfer code, the link procedures and
+// hvc-sim over a real pseudo-terminal.
+
+#include "unitrig.h"
+
+#include <QThread>
+#include <csignal>
+
+using namespace hvc;
+using hvc::test::readEeprom;
+using hvc::test::UnitRig;
+using hvc::test::writeEeprom;
+
+namespace {
+
+// A unit whose EEPROM differs from the map's defaults everywhere.
+const QMap<QString, int> kUnitWords = {
+    {QStringLiteral("0100.00"), 205}, {QStringLiteral("0200.00"), 4},
+    {QStringLiteral("0300.00"), 310}, {QStringLiteral("0302.00"), 820},
+    {QStringLiteral("0308.00"), 330}, {QStringLiteral("0310.00"), 340},
+    {QStringLiteral("0400.00"), 125}, {QStringLiteral("0610.00"), -2},
+    {QStringLiteral("0602.00"), 250}, {QStringLiteral("0502.00"), 120},
+};
+
+class ProgressLog : public ProgressObserver {
+public:
+    void onProgress(const QString& text, int percent) override {
+        texts << text;
+        percents << percent;
+    }
+    QStringList texts;
+    QList<int> percents;
+};
+
+} // namespace
+
+TEST(Transfers, ReadAllTakesEveryParameterFromTheUnit) {
+    UnitRig rig;
+    writeEeprom(rig.eeprom(), kUnitWords);
+    ASSERT_TRUE(rig.start());
+    ProgressLog progress;
+    rig.state.progress = &progress;
+    int refreshed = 0;
+    rig.state.refreshShownPage = [&] { ++refreshed; };
+
+    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    const Catalogue& cat = rig.state.catalogue;
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        const CVarData& r = cat[i];
+        if (r.PageMask == 0)
+            continue;
+        EXPECT_EQ(r.E2InECU, kUnitWords.value(r.AddressText())) << r.Name.toStdString();
+        EXPECT_EQ(r.E2Value, r.E2InECU);
+    }
+    EXPECT_EQ(rig.var(HvcId::HVC_RAMP_TRISE_0).E2Display, 12); // X/10 of 125, half to even
+    EXPECT_EQ(rig.var(HvcId::HVC_VBB_400).E2InECU, 2400) << "RAM words are not part of the image";
+    EXPECT_TRUE(rig.prompter.messages.isEmpty());
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(rig.state.IsConnectObj(), Transfer);
+    ASSERT_FALSE(progress.percents.isEmpty());
+    EXPECT_EQ(progress.percents.last(), 100);
+    EXPECT_EQ(progress.texts.last(), QStringLiteral("Reading..."));
+}
+
+TEST(Transfers, WriteAllThenReadBackOnAFreshConnection) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    for (int i = 1; i <= rig.state.catalogue.VarCount(); ++i) {
+        CVarData& r = rig.state.catalogue[i];
+        if (r.PageMask == 11 && i != rig.state.catalogue.IdIndex(HvcId::HVC_NUM_PROP_REG))
+            r.E2Value = r.DefaultValue + 11;
+    }
+    ASSERT_EQ(WriteAll(rig.state, rig.writeMask()), QString());
+
+    UnitRig again;
+    QFile::copy(rig.eeprom(), again.eeprom());
+    rig.sim.stop();
+    ASSERT_TRUE(again.start());
+    ASSERT_EQ(ReadAll(again.state, ReadKeyAll(again.state)), QString());
+    for (int i = 1; i <= again.state.catalogue.VarCount(); ++i) {
+        const CVarData& r = again.state.catalogue[i];
+        const CVarData& sent = rig.state.catalogue[i];
+        if (r.PageMask == 0)
+            continue;
+        EXPECT_EQ(r.E2InECU, sent.E2Value) << r.Name.toStdString();
+        EXPECT_EQ(sent.E2InECU, sent.E2Value) << "written records are marked as in the unit";
+    }
+    // PageMask 10 words are never written.
+    EXPECT_EQ(again.var(HvcId::HVC_PROG_VERS).E2InECU, 104);
+}
+
+TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
+    UnitRig rig;
+    QMap<QString, int> words = kUnitWords;
+    words[QStringLiteral("0200.00")] = 2; // two proportional sections
+    writeEeprom(rig.eeprom(), words);
+    ASSERT_TRUE(rig.start());
+    ProgressLog progress;
+    rig.state.progress = &progress;
+
+    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    CVarData& third = rig.var(HvcId::HVC_I4_MIN); // section 2
+    EXPECT_EQ(third.E2InECU, 300) << "read although its section is not configured";
+    EXPECT_EQ(rig.var(HvcId::HVC_I2_MIN).E2InECU, 330); // section 1 is
+    // It still counts in the progress.
+    EXPECT_EQ(progress.percents.size(), CountPageVars(rig.state, ReadKeyAll(rig.state)));
+
+    third.E2Value = 999;
+    rig.var(HvcId::HVC_I2_MIN).E2Value = 444;
+    ASSERT_EQ(WriteAll(rig.state, rig.writeMask()), QString());
+    const auto unit = readEeprom(rig.eeprom());
+    EXPECT_EQ(unit.value(QStringLiteral("0310.00")), 340) << "written although not configured";
+    EXPECT_EQ(third.E2InECU, 300);
+    EXPECT_EQ(unit.value(QStringLiteral("0308.00")), 444);
+}
+
+TEST(Transfers, OutOfRangeWordsFallBackToDefaultsWithOneReport) {
+    UnitRig rig;
+    QMap<QString, int> words = kUnitWords;
+    words[QStringLiteral("0302.00")] = 2000; // I Max 1A, limit 1500
+    words[QStringLiteral("0502.00")] = 5;    // Dither Frequency, 30..300
+    words[QStringLiteral("0602.00")] = 3;    // Joystick Timeout, 20..65535: restored silently
+    words[QStringLiteral("0200.00")] = 7;    // Prop. Sections, 1..4: checked before it is used
+    writeEeprom(rig.eeprom(), words);
+    ASSERT_TRUE(rig.start());
+
+    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_EQ(rig.prompter.messages.size(), 1);
+    EXPECT_EQ(rig.prompter.messages[0].text,
+              QStringLiteral("READ FAULT:\r - I Max 1A\r - Dither Frequency\r - Prop. Sections\r"));
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 800);
+    EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).E2Value, 100);
+    EXPECT_EQ(rig.var(HvcId::HVC_JOY_TIMEOUT).E2InECU, 200);
+    EXPECT_EQ(rig.var(HvcId::HVC_NUM_PROP_REG).E2InECU, 4);
+    EXPECT_EQ(rig.var(HvcId::HVC_I4_MIN).E2InECU, 340) << "section 2 read with the checked limit";
+}
+
+TEST(Transfers, TransfersOnAClosedLinkFailInsteadOfInventingValues) {
+    UnitRig rig;
+    writeEeprom(rig.eeprom(), kUnitWords);
+    ASSERT_TRUE(rig.start());
+    rig.link.CloseLink();
+    rig.var(HvcId::HVC_I0_MIN).E2Value = 555;
+    EXPECT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString::fromLatin1(kFailed));
+    EXPECT_EQ(WriteAll(rig.state, rig.writeMask()), QString::fromLatin1(kFailed));
+    bool pending = true;
+    EXPECT_EQ(CheckUnitIdentity(rig.state, pending), QString::fromLatin1(kFailed));
+    EXPECT_EQ(DefaultsCommand(rig.state), QStringLiteral("1"));
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2Value, 555);
+    EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 310);
+    EXPECT_EQ(ReadAll(rig.state, 0), QString()) << "a mask of 0 does nothing and succeeds";
+}
+
+TEST(Transfers, DefaultsThenResetIdentityUntilThePowerCycle) {
+    UnitRig rig;
+    writeEeprom(rig.eeprom(), kUnitWords);
+    ASSERT_TRUE(rig.start());
+    bool pending = true;
+    ASSERT_EQ(CheckUnitIdentity(rig.state, pending), QString());
+    EXPECT_FALSE(pending);
+
+    ASSERT_EQ(DefaultsCommand(rig.state), QStringLiteral("0"));
+    ASSERT_EQ(CheckUnitIdentity(rig.state, pending), QString());
+    EXPECT_TRUE(pending);
+    EXPECT_EQ(rig.state.ProgressPercent, 100);
+    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
+    EXPECT_EQ(rig.var(HvcId::HVC_PROG_VERS).E2InECU, 104);
+    EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 300);
+
+    // Restarting on the same EEPROM is a power cycle too: defaults kept, no RESET.
+    UnitRig restarted;
+    QFile::copy(rig.eeprom(), restarted.eeprom());
+    ASSERT_TRUE(rig.sim.sendSignal(SIGHUP));
+    for (int tries = 0; tries < 50 && pending; ++tries) {
+        QThread::msleep(20);
+        ASSERT_EQ(CheckUnitIdentity(rig.state, pending), QString());
+    }
+    EXPECT_FALSE(pending) << "SIGHUP did not power-cycle the unit";
+
+    ASSERT_EQ(DefaultsCommand(rig.state), QStringLiteral("0"));
+    rig.sim.stop();
+    ASSERT_TRUE(restarted.start());
+    ASSERT_EQ(CheckUnitIdentity(restarted.state, pending), QString());
+    EXPECT_FALSE(pending);
+    ASSERT_EQ(ReadAll(restarted.state, ReadKeyAll(restarted.state)), QString());
+    EXPECT_EQ(restarted.var(HvcId::HVC_I0_MAX).E2InECU, 800);
+}

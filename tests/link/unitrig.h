@@ -1,0 +1,88 @@
+#pragma once
+// A simulated unit for end-to-end tests: hvc-sim on a real pseudo-terminal, the
+// variable map loaded into a fresh AppState and the link procedures open on it.
+
+#include "core/appstate.h"
+#include "core/prompter.h"
+#include "core/transfer.h"
+#include "link/linkprocedures.h"
+#include "sim/simprocess.h"
+
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace hvc::test {
+
+inline QString dataPath(const char* name) {
+    return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QString::fromLatin1(name);
+}
+inline QString smallMap() {
+    return dataPath("link_small.ini");
+}
+
+// hvc-sim's EEPROM image: "ADDRESS.SUB VALUE" lines.
+inline void writeEeprom(const QString& path, const QMap<QString, int>& words) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    for (auto it = words.cbegin(); it != words.cend(); ++it)
+        f.write(QStringLiteral("%1 %2\n").arg(it.key()).arg(it.value()).toLatin1());
+}
+
+inline QMap<QString, int> readEeprom(const QString& path) {
+    QMap<QString, int> words;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return words;
+    while (!f.atEnd()) {
+        const QString line = QString::fromLatin1(f.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const QStringList parts = line.split(u' ');
+        words.insert(parts.value(0), parts.value(1).toInt());
+    }
+    return words;
+}
+
+struct UnitRig {
+    QTemporaryDir dir;
+    SimProcess sim;
+    ScriptedPrompter prompter;
+    AppState state;
+    LinkProcedures link{PortTable(), &prompter};
+    QString devicePath;
+
+    QString eeprom() const { return dir.filePath(QStringLiteral("eeprom.txt")); }
+
+    // Starts hvc-sim on `map` with the EEPROM image file, loads the same map and
+    // opens the link with the given per-call time-out.
+    bool start(const QStringList& simArgs = {}, const QString& map = smallMap(),
+               int timeoutMs = 1000) {
+        devicePath = sim.start(simArgs + QStringList{QStringLiteral("--ramlist"), map,
+                                                     QStringLiteral("--eeprom"), eeprom()});
+        if (devicePath.isEmpty()) {
+            ADD_FAILURE() << "hvc-sim did not start: " << sim.errorString().toStdString();
+            return false;
+        }
+        if (!state.catalogue.LoadCatalogue(map, prompter))
+            return false;
+        CountPageVarNum(state);
+        state.prompter = &prompter;
+        state.link = &link;
+        link.ports().set(1, devicePath);
+        link.setPort(1);
+        link.setTimeout(timeoutMs);
+        return link.OpenLink();
+    }
+
+    CVarData& var(HvcId id) { return *state.catalogue.Find(id); }
+    std::uint16_t writeMask() const {
+        std::uint16_t mask = 0;
+        for (const PageKeys& p : state.pages)
+            mask |= p.WriteKey;
+        return mask;
+    }
+};
+
+} // namespace hvc::test
