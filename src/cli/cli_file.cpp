@@ -2,6 +2,7 @@
 // unit and verify it, and the "-o FILE" part of read-all.
 
 #include "cli/cli.h"
+#include "cli/unitsession.h"
 #include "core/appstate.h"
 #include "core/configfile.h"
 #include "core/infoblock.h"
@@ -12,11 +13,6 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QMap>
-
-#if __has_include("cli/unitsession.h")
-#include "cli/unitsession.h"
-#define HVC_CLI_UNIT_FILES 1
-#endif
 
 namespace hvc::cli {
 
@@ -164,8 +160,6 @@ int diffFiles(const QCommandLineParser& parser, Io& io) {
     return differ == 0 ? Ok : Failed;
 }
 
-#ifdef HVC_CLI_UNIT_FILES
-
 // The display value a record shows for a word read from the unit.
 QString unitDisplay(const CVarData& r, std::int32_t value) {
     CVarData copy = r;
@@ -230,6 +224,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     for (const PageKeys& p : state.pages)
         mask |= p.WriteKey;
     const QString status = WriteAll(state, mask);
+    session.progress.finish();
     if (!status.isEmpty()) {
         state.setIsConnectObj(NotConnected);
         report(state, io, QStringLiteral("Operation Failed :") + status, PromptIcon::Critical);
@@ -263,8 +258,6 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     return differ == 0 ? Ok : Failed;
 }
 
-#endif
-
 int cmdDiff(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -274,12 +267,7 @@ int cmdDiff(const QStringList& args, Io& io) {
     parser.addPositionalArgument(QStringLiteral("A"), QStringLiteral("configuration file"));
     parser.addPositionalArgument(QStringLiteral("B"),
                                  QStringLiteral("configuration file (not with --port)"));
-#ifdef HVC_CLI_UNIT_FILES
     addUnitOptions(parser);
-#else
-    parser.addOption({kRamlist, QStringLiteral("variable map (default: the shipped one)"),
-                      QStringLiteral("PATH")});
-#endif
     if (const int rc = parseCommand(parser, QStringLiteral("diff"), args, io, 1, 2); rc >= 0)
         return rc;
     const bool withPort = parser.optionNames().contains(kPort);
@@ -288,10 +276,8 @@ int cmdDiff(const QStringList& args, Io& io) {
         io.err << "hvcctl diff: give two files, or one file and --port (see --help)\n";
         return Usage;
     }
-#ifdef HVC_CLI_UNIT_FILES
     if (withPort)
         return diffUnit(parser, io);
-#endif
     return diffFiles(parser, io);
 }
 
@@ -301,9 +287,7 @@ QList<Command> fileCommands() {
     return {
         {"show", "print a configuration file", cmdShow},
         {"diff", "compare two configuration files, or a file and the unit", cmdDiff},
-#ifdef HVC_CLI_UNIT_FILES
         {"write-all", "write a configuration file into the unit and verify it", cmdWriteAll},
-#endif
     };
 }
 
