@@ -403,3 +403,23 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("MySettings.txt")});
 }
+
+TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
+    // res/txt/Example.txt is the parameter image of a unit at the map's defaults.
+    ScriptedPrompter prompter;
+    AppState state;
+    state.prompter = &prompter;
+    ASSERT_TRUE(state.catalogue.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"),
+                                              prompter));
+    ConfigFileData data;
+    ASSERT_EQ(ReadConfigFile(QStringLiteral(HVC_SOURCE_DIR "/res/txt/Example.txt"), state.catalogue,
+                             data),
+              QString());
+    EXPECT_GT(data.entries.size(), 50);
+    for (const ConfigEntry& e : data.entries)
+        EXPECT_EQ(e.value, state.catalogue[e.position].DefaultValue)
+            << state.catalogue[e.position].Name.toStdString();
+    ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
+    EXPECT_EQ(BuildConfigFile(state),
+              readBytes(QStringLiteral(HVC_SOURCE_DIR "/res/txt/Example.txt")));
+}
