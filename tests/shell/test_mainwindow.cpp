@@ -1,0 +1,537 @@
+// The real main window against hvc-sim on a pseudo-terminal, message boxes
+// answered through a ScriptedPrompter.
+
+#include "core/prompter.h"
+#include "core/transfer.h"
+#include "link/linkprocedures.h"
+#include "shell/drawing.h"
+#include "shell/frmcomment.h"
+#include "shell/frmwait.h"
+#include "shell/mainwindow.h"
+#include "shell/pageform.h"
+#include "shell/placeholderpage.h"
+#include "shell/startup.h"
+#include "shell/unitsession.h"
+#include "sim/simprocess.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <memory>
+
+using namespace hvc;
+
+namespace {
+
+void copyTree(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(file));
+        QDir().mkpath(QFileInfo(target).path());
+        QFile::copy(file, target);
+    }
+}
+
+// A configuration page that reports problems and, if asked, never stops polling.
+class TroubledPage : public PlaceholderPage {
+public:
+    TroubledPage(ShellContext& c, QWidget* parent) : PlaceholderPage(c, Page::Config, parent) {}
+    QString CheckDataToWrite() override { return errors; }
+    void DisableTimer() override { ++disableCalls; }
+    bool StatusTimerForm() const override { return stuck; }
+    QString errors;
+    bool stuck = false;
+    int disableCalls = 0;
+};
+
+struct RigOptions {
+    bool demo = true;
+    QStringList simArguments;
+    QList<QPair<int, QString>> ports;
+    bool troubledConfig = false;
+};
+
+RigOptions offline(bool troubled = false) {
+    RigOptions o;
+    o.demo = false;
+    o.troubledConfig = troubled;
+    return o;
+}
+
+RigOptions simulated(QStringList simArguments = {}, QList<QPair<int, QString>> ports = {},
+                     bool troubled = false) {
+    RigOptions o;
+    o.simArguments = std::move(simArguments);
+    o.ports = std::move(ports);
+    o.troubledConfig = troubled;
+    return o;
+}
+
+// One program as main() builds it, on a private copy of the resource folder.
+struct Rig {
+    explicit Rig(const RigOptions& o = simulated()) {
+        copyTree(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res")),
+                 resDir());
+        state.prompter = &prompter;
+        context = std::make_unique<ShellContext>(state, dir.path(), resDir());
+        CommandLine options;
+        options.resDir = resDir();
+        options.demo = o.demo;
+        options.ports = o.ports;
+        options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
+        options.simArguments = o.simArguments;
+        session = std::make_unique<UnitSession>(*context, options);
+        QString error;
+        started = session->start(error);
+        PageFactory factory;
+        if (o.troubledConfig)
+            factory = [this](ShellContext& c, Page p, QWidget* parent) -> PageForm* {
+                if (p != Page::Config)
+                    return nullptr;
+                troubled = new TroubledPage(c, parent);
+                return troubled;
+            };
+        window = StartUp(*context, factory);
+        window->endProgram = [this](bool forced) { ended.append(forced); };
+        window->drawTimer()->stop(); // the tests tick by hand
+    }
+    ~Rig() {
+        window.reset();
+        session.reset();
+    }
+    QString resDir() const { return dir.filePath(QStringLiteral("res")); }
+    QAction* command(const char* name) const {
+        return window->bar().command(QString::fromLatin1(name));
+    }
+    QString panel(int n) const { return window->bar().panels[n]->text(); }
+    QString connectText() const { return window->findChild<QLineEdit*>("TxtConnect")->text(); }
+    void tick() { window->TmrDraw_Timer(); }
+    CVarData& var(HvcId id) { return state.catalogue.Var(id); }
+    std::int32_t unitWord(HvcId id) {
+        std::int32_t value = -12345;
+        const QString status = state.link->ReadE2(var(id).Address, value);
+        return status.isEmpty() ? value : -99999;
+    }
+
+    QTemporaryDir dir;
+    AppState state;
+    ScriptedPrompter prompter;
+    std::unique_ptr<ShellContext> context;
+    std::unique_ptr<UnitSession> session;
+    std::unique_ptr<MainWindow> window;
+    TroubledPage* troubled = nullptr;
+    QList<bool> ended;
+    bool started = false;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startUpState();
+    void connectReadWriteResetAndPowerCycle();
+    void muteUnitMidTransfer();
+    void writeRefusedOnPageErrors();
+    void loadSaveRoundTrip();
+    void exitQuestionAndStuckPage();
+    void tabCycling();
+    void portSelection();
+};
+
+void MainWindowTest::startUpState() {
+    Rig rig(offline());
+    QVERIFY(rig.started);
+    MainWindow& w = *rig.window;
+    QVERIFY(w.isVisible());
+    for (QWidget* top : QApplication::topLevelWidgets())
+        QVERIFY2(top->objectName() != QLatin1String("frmInit") || !top->isVisible(),
+                 "the splash is closed");
+    QCOMPARE(rig.state.FileState, 0);
+    QVERIFY(rig.state.DataUnchanged);
+    QVERIFY(!rig.state.ParamsDiffer);
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("---"));
+
+    const QStringList keys = {"A1", "A2", "A3", "A5", "A6"};
+    const QStringList captions = {"Configure", "Monitor", "Diagnostic", "Debugger", "Info"};
+    QTabBar* tabs = w.tabs();
+    QCOMPARE(tabs->count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(tabs->tabData(i).toString(), keys[i]);
+        QCOMPARE(tabs->tabText(i), captions[i]);
+    }
+    QCOMPARE(tabs->tabToolTip(0), QStringLiteral("System Configuration Parameters"));
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(rig.context->ActivePage, w.pageForm(Page::Config));
+    QCOMPARE(w.pageForm(Page::Info)->tag(), QStringLiteral("A6"));
+
+    // Page counts come from the catalogue and the page keys.
+    int configVars = 0;
+    for (int i = 1; i <= rig.state.catalogue.VarCount(); ++i)
+        configVars += (rig.state.catalogue[i].PageMask & 10) == 10;
+    QVERIFY(configVars > 0);
+    QCOMPARE(w.pageForm(Page::Config)->PageVarNum(), configVars);
+    QCOMPARE(w.pageForm(Page::Config)->ReadKey(), 10);
+    QCOMPARE(w.pageForm(Page::Info)->WriteKey(), 10001);
+
+    // Disconnected status and commands.
+    rig.tick();
+    QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.panel(8), QStringLiteral("COM 1"));
+    QCOMPARE(rig.panel(9), QStringLiteral("9600"));
+    QCOMPARE(rig.panel(7), FirmwareText(rig.var(HvcId::HVC_PROG_VERS).E2Display));
+    QCOMPARE(rig.panel(3), QStringLiteral("v. " HVC_VERSION));
+    for (const char* name : {"Read All", "Write All", "Reset", "Read", "Write", "mnuHW_ReadAll",
+                             "mnuHw_Read", "mnuHW_Write", "mnuHw_Reset", "Login", "Logout"})
+        QVERIFY2(!rig.command(name)->isEnabled(), name);
+    QVERIFY(rig.command("Connect")->isEnabled());
+    QVERIFY(!rig.command("Connect")->isChecked());
+    QCOMPARE(rig.command("mnuHW_Connect")->text(), QStringLiteral("Connect"));
+    QVERIFY(rig.command("Help")->isEnabled());
+    QVERIFY(rig.command("mnuSet_ComID")->isEnabled());
+    QVERIFY(!rig.command("mnuSet_ComBauldID")->isEnabled());
+    QVERIFY(rig.prompter.messages.isEmpty());
+}
+
+void MainWindowTest::connectReadWriteResetAndPowerCycle() {
+    Rig rig;
+    QVERIFY(rig.started);
+    MainWindow& w = *rig.window;
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList());
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QVERIFY(w.isEnabled());
+    QVERIFY(!w.waitBox()->isVisible());
+    rig.tick();
+    QCOMPARE(rig.connectText(), QStringLiteral("Connected"));
+    QCOMPARE(rig.panel(7), QStringLiteral("v001.04"));
+    QCOMPARE(rig.panel(6), QStringLiteral("VCU 4W"));
+    QCOMPARE(rig.command("mnuHW_Connect")->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(rig.command("Connect")->toolTip(), QStringLiteral("Disconnect"));
+    QVERIFY(rig.command("Connect")->isChecked());
+    for (const char* on : {"Read", "Write", "Reset", "mnuHw_Read", "mnuHW_Write"})
+        QVERIFY2(rig.command(on)->isEnabled(), on);
+    for (const char* off : {"Read All", "Write All", "mnuSet_ComID"})
+        QVERIFY2(!rig.command(off)->isEnabled(), off);
+
+    // An edit shows "FILE TO SAVE"; Write sends it; the unit then holds it.
+    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    const std::int32_t newRise = rise.E2InECU == 700 ? 800 : 700;
+    rise.E2Value = newRise;
+    rig.state.DataUnchanged = false;
+    rig.tick();
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
+    QVERIFY(rig.state.ParamsDiffer);
+    w.mnuHW_Write_Click();
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QVERIFY(rig.state.DataUnchanged);
+    QVERIFY(!rig.state.ParamsDiffer);
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), newRise);
+    QCOMPARE(rise.E2InECU, newRise);
+
+    // Read brings the unit's values back and clears the file state.
+    rise.E2Value = 1;
+    rig.state.FileState = 1;
+    w.mnuHw_Read_Click();
+    QCOMPARE(rise.E2Value, newRise);
+    QCOMPARE(rig.state.FileState, 0);
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+
+    // Reset asks for a power cycle and drops the connection.
+    w.mnuHw_Reset_Click();
+    QCOMPARE(rig.prompter.texts().last(),
+             QStringLiteral("Switch OFF and then switch ON power supply!"));
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
+    rig.tick();
+    QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.command("Read")->isEnabled());
+
+    // The next connect without a power cycle asks; No leaves it disconnected.
+    rig.prompter.messages.clear();
+    rig.prompter.answers = {false};
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.prompter.texts(),
+             QStringList{"Missing POWER RESET After A 'RESET' Command : Continue Anyway? "});
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QVERIFY(w.isEnabled());
+    QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
+
+    // After the power cycle the unit connects without the question.
+    QVERIFY(rig.session->simulator()->sendSignal(SIGHUP));
+    QTest::qWait(200);
+    rig.prompter.messages.clear();
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList());
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+
+    // Connect while connected disconnects without asking and clears the flags.
+    rig.state.FileState = 1;
+    rig.state.DataUnchanged = false;
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.FileState, 0);
+    QVERIFY(rig.state.DataUnchanged);
+    QVERIFY(rig.prompter.messages.isEmpty());
+
+    // With unsaved changes the connect asks first; No leaves the indicator at 0.
+    rig.state.FileState = 1;
+    rig.prompter.answers = {false};
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+}
+
+void MainWindowTest::muteUnitMidTransfer() {
+    Rig rig(simulated({"--mute-after", "30"}));
+    QVERIFY(rig.started);
+    rig.session->link()->setTimeout(300);
+    rig.window->mnuHW_Connect_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"Operation Failed :FAILED!"});
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(!rig.window->waitBox()->isVisible());
+    rig.tick();
+    QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
+    QVERIFY(rig.command("Connect")->isEnabled());
+    QVERIFY(!rig.command("Read")->isEnabled());
+}
+
+void MainWindowTest::writeRefusedOnPageErrors() {
+    Rig rig(simulated({}, {}, true));
+    QVERIFY(rig.started);
+    MainWindow& w = *rig.window;
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    const std::int32_t before = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
+    rise.E2Value = before == 900 ? 950 : 900;
+    rig.troubled->errors = QStringLiteral("Joystick 1 not set");
+
+    w.mnuHW_Write_Click();
+    QCOMPARE(rig.prompter.messages.size(), 1);
+    QCOMPARE(rig.prompter.messages[0].title, QStringLiteral("CONFIGURATION ERROR"));
+    QCOMPARE(rig.prompter.messages[0].text, QStringLiteral("Joystick 1 not set"));
+    QVERIFY(!rig.prompter.messages[0].question);
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), before);
+
+    // Logged in, the same errors become a question; No still writes nothing, Yes writes.
+    rig.state.LoggedIn = true;
+    rig.prompter.messages.clear();
+    rig.prompter.answers = {false};
+    w.mnuHW_Write_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"Joystick 1 not set\rCONTINUE ANYWAY ?"});
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), before);
+    rig.prompter.answers = {true};
+    w.mnuHW_Write_Click();
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), rise.E2Value);
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+}
+
+void MainWindowTest::loadSaveRoundTrip() {
+    Rig rig(offline());
+    MainWindow& w = *rig.window;
+    FrmComment* info = w.infoPage();
+    QVERIFY(info);
+    QString chosen;
+    QList<FileRequest> requests;
+    w.chooseFile = [&](const FileRequest& r) {
+        requests.append(r);
+        return chosen;
+    };
+
+    info->findChild<QLineEdit*>("txtAutor")->setText(QStringLiteral("M. Rossi"));
+    info->findChild<QLineEdit*>("TxtCompany")->setText(QStringLiteral("Acme Lift"));
+    info->findChild<QPlainTextEdit*>("TxtInfo")->setPlainText(QStringLiteral("line one\nline two"));
+    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    rise.E2Value = 1234;
+    rig.state.DataUnchanged = false;
+    rig.tick();
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
+
+    chosen = rig.dir.filePath(QStringLiteral("unit7.txt"));
+    w.mnuFile_Save_Click();
+    QCOMPARE(requests.last().title, QStringLiteral("Save System Configuration Parameters To ..."));
+    QCOMPARE(requests.last().proposedName, QStringLiteral("MySettings"));
+    QCOMPARE(requests.last().folder, rig.context->resPath(QStringLiteral("txt")));
+    QCOMPARE(rig.prompter.texts(), QStringList{" Configuration SAVED "});
+    QCOMPARE(rig.state.FileState, 2);
+    QVERIFY(!rig.state.InfoChanged);
+    rig.tick();
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE OK"));
+    QCOMPARE(info->fileName(), QStringLiteral("unit7.txt"));
+
+    // Saving over it asks; No leaves the file as it was.
+    const QByteArray saved = [&] {
+        QFile f(chosen);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    QVERIFY(saved.contains("M. Rossi"));
+    rise.E2Value = 77;
+    rig.prompter.messages.clear();
+    rig.prompter.answers = {false};
+    w.mnuFile_Save_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"File Already Exist : Overwrite ?"});
+    QFile again(chosen);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), saved);
+
+    // Typing on the info page after the save turns the state back to "FILE TO SAVE".
+    info->findChild<QLineEdit*>("txtAutor")->setText(QStringLiteral("someone else"));
+    info->findChild<QPlainTextEdit*>("TxtInfo")->setPlainText(QString());
+    rig.state.DataUnchanged = true;
+    rig.tick();
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
+
+    // Load gives everything back.
+    rig.prompter.messages.clear();
+    w.mnuFile_Load_Click();
+    QCOMPARE(requests.last().title,
+             QStringLiteral("Load System Configuration Parameters From ..."));
+    QCOMPARE(rig.prompter.texts(), QStringList{" SUCCESS : Configuration Loaded "});
+    QCOMPARE(rise.E2Value, 1234);
+    QCOMPARE(info->author(), QStringLiteral("M. Rossi"));
+    QCOMPARE(info->company(), QStringLiteral("Acme Lift"));
+    QCOMPARE(info->comments(), QStringLiteral("line one\nline two"));
+    QCOMPARE(info->fileName(), QStringLiteral("unit7.txt"));
+    QCOMPARE(rig.state.FileState, 2);
+    QVERIFY(rig.state.ParamsDiffer);
+    QVERIFY(rig.state.DataUnchanged);
+    QVERIFY(!rig.state.InfoChanged);
+    QCOMPARE(w.tabs()->currentIndex(), 0);
+    rig.tick();
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE OK"));
+
+    // A cancelled load says nothing and changes nothing; a bad file changes nothing.
+    rig.prompter.messages.clear();
+    chosen.clear();
+    rig.state.FileState = 1;
+    w.mnuFile_Load_Click();
+    QVERIFY(rig.prompter.messages.isEmpty());
+    QCOMPARE(rig.state.FileState, 1);
+    chosen = rig.dir.filePath(QStringLiteral("junk.txt"));
+    QFile junk(chosen);
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("not a configuration\r\n");
+    junk.close();
+    w.mnuFile_Load_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"Error Loading File!"});
+    QCOMPARE(rig.prompter.messages[0].icon, PromptIcon::Critical);
+    QCOMPARE(rig.state.FileState, 1);
+    QCOMPARE(rise.E2Value, 1234);
+    QCOMPARE(info->author(), QStringLiteral("M. Rossi"));
+
+    // A folder that cannot be written: "Configuration NOT SAVED!".
+    rig.prompter.messages.clear();
+    chosen = rig.dir.filePath(QStringLiteral("no/such/folder/x.txt"));
+    w.mnuFile_Save_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"Configuration NOT SAVED!"});
+    QCOMPARE(rig.state.FileState, 1);
+}
+
+void MainWindowTest::exitQuestionAndStuckPage() {
+    {
+        Rig rig(offline());
+        rig.state.FileState = 1;
+        rig.prompter.answers = {false};
+        QVERIFY(!rig.window->mnuFile_Exit_Click());
+        QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
+        QVERIFY(!rig.state.ExitRequested);
+        QVERIFY(rig.ended.isEmpty());
+        QVERIFY(rig.window->isVisible());
+        rig.prompter.answers = {true};
+        QVERIFY(rig.window->mnuFile_Exit_Click());
+        QCOMPARE(rig.ended, QList<bool>{false});
+        QVERIFY(!rig.window->isVisible());
+    }
+    {
+        Rig rig(offline(true));
+        rig.troubled->stuck = true;
+        rig.state.FileState = 1;
+        rig.prompter.answers = {true};
+        QVERIFY(!rig.window->mnuFile_Exit_Click());
+        QVERIFY(rig.state.ExitRequested);
+        for (int tick = 2; tick <= 8; ++tick)
+            rig.tick();
+        QCOMPARE(rig.window->exitAttempts(), 8);
+        QVERIFY(rig.ended.isEmpty());
+        QCOMPARE(rig.troubled->disableCalls, 8);
+        rig.tick();
+        QCOMPARE(rig.ended, QList<bool>{true});
+        // The question was asked once, not at every retry.
+        QCOMPARE(rig.prompter.messages.size(), 1);
+    }
+}
+
+void MainWindowTest::tabCycling() {
+    Rig rig(offline());
+    MainWindow& w = *rig.window;
+    const QStringList keys = {"A2", "A3", "A5", "A6", "A1"};
+    for (const QString& key : keys) {
+        w.mnuView_Page_Click();
+        QVERIFY(rig.context->ActivePage);
+        QCOMPARE(rig.context->ActivePage->tag(), key);
+        for (Page p : {Page::Config, Page::Monitor, Page::Diagnostic, Page::Debugger, Page::Info})
+            QCOMPARE(w.pageForm(p)->isVisible(), w.pageForm(p) == rig.context->ActivePage);
+    }
+    QCOMPARE(w.tabs()->currentIndex(), 0);
+
+    // Login commands are offered on the debugger page only.
+    w.tabs()->setCurrentIndex(3);
+    rig.tick();
+    QVERIFY(rig.command("Login")->isEnabled());
+    QVERIFY(!rig.command("Logout")->isEnabled());
+    rig.state.LoggedIn = true;
+    rig.tick();
+    QVERIFY(!rig.command("mnuSet_Login")->isEnabled());
+    QVERIFY(rig.command("mnuSet_Logout")->isEnabled());
+    w.tabs()->setCurrentIndex(0);
+    rig.tick();
+    QVERIFY(!rig.command("Login")->isEnabled());
+    QVERIFY(!rig.command("Logout")->isEnabled());
+    w.mnuSet_Logout_Click();
+    QVERIFY(!rig.state.LoggedIn);
+}
+
+void MainWindowTest::portSelection() {
+    Rig rig(simulated({}, {{5, QStringLiteral("/nonexistent/ttyX")}}));
+    QVERIFY(rig.started);
+    MainWindow& w = *rig.window;
+    QAction* com5 = w.findChild<QAction*>("mnuSet_Com_5");
+    QVERIFY(com5);
+    QCOMPARE(com5->toolTip(), QStringLiteral("/nonexistent/ttyX"));
+    QCOMPARE(w.findChild<QAction*>("mnuSet_Com_1")->toolTip(), rig.session->simulatorPath());
+
+    w.mnuSet_Com_Click(5);
+    QCOMPARE(rig.prompter.texts(), QStringList{"Can't Open COM 5"});
+    QCOMPARE(rig.panel(8), QStringLiteral("NONE"));
+    QCOMPARE(rig.state.ComPort, 0);
+    QVERIFY(!com5->isChecked());
+
+    rig.prompter.messages.clear();
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"Select a COM Port"});
+    QCOMPARE(rig.state.IsConnectObj(), 0);
+
+    rig.prompter.messages.clear();
+    w.mnuSet_Com_Click(1);
+    QVERIFY(rig.prompter.messages.isEmpty());
+    QCOMPARE(rig.panel(8), QStringLiteral("COM 1"));
+    QVERIFY(w.findChild<QAction*>("mnuSet_Com_1")->isChecked());
+    w.mnuHW_Connect_Click();
+    QCOMPARE(rig.state.IsConnectObj(), 1);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"

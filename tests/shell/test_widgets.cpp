@@ -1,0 +1,443 @@
+// The shell's pieces on their own: status drawing and the pages' DrawBar, login,
+// palette, tooltips, wait box and About.
+
+#include "core/prompter.h"
+#include "shell/clstooltips.h"
+#include "shell/drawing.h"
+#include "shell/frmabout.h"
+#include "shell/frmcomment.h"
+#include "shell/frmpwd.h"
+#include "shell/frmsectioncolour.h"
+#include "shell/frmwait.h"
+#include "shell/mainbar.h"
+#include "shell/placeholderpage.h"
+#include "shell/sectioncolours.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace hvc;
+
+namespace {
+
+const char* const kCommandNames[] = {"mnuHW_ReadAll",
+                                     "mnuHW_WriteAll",
+                                     "mnuHw_Reset",
+                                     "mnuHw_Read",
+                                     "mnuHW_Write",
+                                     "mnuHW_Connect",
+                                     "mnuSet_ComID",
+                                     "mnuSet_ComBauldID",
+                                     "mnuSet_Login",
+                                     "mnuSet_Logout",
+                                     "mnuHelp_Help",
+                                     "mnuHelp_Info",
+                                     "Load Configuration",
+                                     "Save Configuration",
+                                     "Read All",
+                                     "Write All",
+                                     "Reset",
+                                     "Read",
+                                     "Write",
+                                     "Login",
+                                     "Logout",
+                                     "Help",
+                                     "Info",
+                                     "Connect"};
+
+// The status bar, connection field and commands of a main window, without the window.
+struct Surface {
+    explicit Surface(const QString& resDir = QStringLiteral("/nonexistent"))
+        : context(state, resDir, resDir), bar(state) {
+        for (int n = 1; n <= 9; ++n) {
+            labels.push_back(std::make_unique<QLabel>());
+            bar.panels[n] = labels.back().get();
+        }
+        bar.TxtConnect = &connectField;
+        for (const char* name : kCommandNames) {
+            actions.push_back(std::make_unique<QAction>(QString::fromLatin1(name)));
+            actions.back()->setCheckable(true);
+            bar.commands.insert(QString::fromLatin1(name), actions.back().get());
+        }
+        state.prompter = &prompter;
+    }
+    bool on(const char* name) const { return bar.command(QString::fromLatin1(name))->isEnabled(); }
+    void draw(PageForm& page) {
+        context.ActivePage = &page;
+        DrawStatus(context, bar, &progress, state.StatusText);
+    }
+
+    AppState state;
+    ScriptedPrompter prompter;
+    ShellContext context;
+    MainBar bar;
+    QLineEdit connectField;
+    QProgressBar progress;
+    std::vector<std::unique_ptr<QLabel>> labels;
+    std::vector<std::unique_ptr<QAction>> actions;
+};
+
+} // namespace
+
+class WidgetsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void statusTexts_data();
+    void statusTexts();
+    void drawStatusAndParamState();
+    void pageDrawBars();
+    void infoPageDrawBarAndEdits();
+    void login();
+    void paletteSchemesFileAndCancel();
+    void tooltips();
+    void waitBox();
+    void about();
+};
+
+void WidgetsTest::statusTexts_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("zero") << 0 << "----"
+                          << "---";
+    QTest::newRow("five digits") << 12345 << "v123.45"
+                                 << "---";
+    QTest::newRow("inner zero") << 10203 << "v102.03"
+                                << "---";
+    QTest::newRow("round") << 20100 << "v201.00"
+                           << "---";
+    QTest::newRow("three digits") << 102 << "v001.02"
+                                  << "---";
+    QTest::newRow("one digit") << 1 << "v000.01"
+                               << "VCU 1W";
+    QTest::newRow("four") << 4 << "v000.04"
+                          << "VCU 4W";
+    QTest::newRow("five") << 5 << "v000.05"
+                          << "---";
+}
+
+void WidgetsTest::statusTexts() {
+    QFETCH(int, value);
+    QFETCH(QString, firmware);
+    QFETCH(QString, model);
+    QCOMPARE(FirmwareText(value), firmware);
+    QCOMPARE(UnitModelText(value), model);
+}
+
+void WidgetsTest::drawStatusAndParamState() {
+    Surface s;
+    PlaceholderPage config(s.context, Page::Config);
+    s.state.setIsConnectObj(Transfer);
+    s.state.ProgressPercent = 33;
+    s.draw(config);
+    QCOMPARE(s.bar.panels[5]->text(), QStringLiteral("33%"));
+    QCOMPARE(s.progress.value(), 33);
+    // Busy: every transfer command off, Connect pressed and disabled.
+    for (const char* off : {"Read All", "Write All", "Reset", "Read", "Write", "mnuHW_Connect",
+                            "Connect", "mnuSet_ComID", "mnuSet_ComBauldID"})
+        QVERIFY2(!s.on(off), off);
+    QVERIFY(s.bar.command("Connect")->isChecked());
+    QVERIFY(s.on("Help") && s.on("Info") && s.on("mnuHelp_Help") && s.on("mnuHelp_Info"));
+
+    QLineEdit field;
+    s.state.ParamsDiffer = true;
+    s.state.setIsConnectObj(NotConnected);
+    ShowParamState(s.context, &field);
+    QCOMPARE(field.text(), QStringLiteral("---"));
+    s.state.setIsConnectObj(Connected);
+    ShowParamState(s.context, &field);
+    QCOMPARE(field.text(), QStringLiteral("PARAMETER DIFF."));
+    QCOMPARE(field.palette().color(QPalette::Base), QColor(255, 255, 128));
+    s.state.ParamsDiffer = false;
+    ShowParamState(s.context, &field);
+    QCOMPARE(field.text(), QStringLiteral("PARAMETER OK"));
+    QCOMPARE(field.palette().color(QPalette::Base), QColor(0, 192, 0));
+
+    field.setText(QStringLiteral("abc"));
+    SelectAllText(&field);
+    QCOMPARE(field.selectedText(), QStringLiteral("abc"));
+
+    QWidget parent;
+    parent.setGeometry(100, 100, 400, 300);
+    QWidget child;
+    child.resize(100, 50);
+    CenterForm(&child, &parent);
+    const QRect p = parent.frameGeometry();
+    QCOMPARE(child.frameGeometry().left(),
+             p.left() + (p.width() - child.frameGeometry().width()) / 2);
+}
+
+void WidgetsTest::pageDrawBars() {
+    Surface s;
+    PlaceholderPage config(s.context, Page::Config);
+    PlaceholderPage monitor(s.context, Page::Monitor);
+    PlaceholderPage debugger(s.context, Page::Debugger);
+    PlaceholderPage diagnostic(s.context, Page::Diagnostic);
+    QCOMPARE(config.ReadKey(), 10);
+    QCOMPARE(config.WriteKey(), 11);
+    QCOMPARE(monitor.ReadKey(), 0);
+    QCOMPARE(debugger.HelpPage(), 33);
+
+    // Configuration page, connected: Read, Write and Reset, not Read All / Write All.
+    s.state.setIsConnectObj(Connected);
+    s.state.LoggedIn = true;
+    s.draw(config);
+    for (const char* on : {"Read", "Write", "Reset", "mnuHw_Read", "mnuHW_Write", "mnuHw_Reset",
+                           "Load Configuration", "Connect", "mnuHW_Connect"})
+        QVERIFY2(s.on(on), on);
+    for (const char* off : {"Read All", "Write All", "mnuHW_ReadAll", "Login", "Logout",
+                            "mnuSet_ComID", "mnuSet_ComBauldID"})
+        QVERIFY2(!s.on(off), off);
+    QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(s.bar.command("Connect")->toolTip(), QStringLiteral("Disconnect"));
+    QCOMPARE(s.connectField.text(), QStringLiteral("Connected"));
+    QCOMPARE(s.bar.panels[3]->text(), QStringLiteral("v. ") + ProgramVersion());
+
+    // Debugger page: no transfer command; Logout while logged in, Login while out.
+    s.draw(debugger);
+    for (const char* off : {"Read", "Write", "Reset", "Read All", "Write All", "Login"})
+        QVERIFY2(!s.on(off), off);
+    QVERIFY(s.on("Logout") && s.on("mnuSet_Logout"));
+    s.state.LoggedIn = false;
+    s.draw(debugger);
+    QVERIFY(s.on("Login") && !s.on("Logout"));
+
+    // Monitor page at state 1 changes nothing; while it polls it shows its text.
+    s.connectField.setText(QStringLiteral("left over"));
+    s.draw(monitor);
+    QCOMPARE(s.connectField.text(), QStringLiteral("left over"));
+    s.state.setIsConnectObj(MonitorPolling);
+    s.state.StatusText = QStringLiteral("Monitoring...");
+    s.draw(monitor);
+    QCOMPARE(s.connectField.text(), QStringLiteral("Monitoring..."));
+    QCOMPARE(s.connectField.palette().color(QPalette::Base), QColor(0, 192, 0));
+    QVERIFY(!s.on("Read") && !s.on("Reset"));
+    // Another page's polling state is none of the diagnostic page's business.
+    s.connectField.setText(QStringLiteral("kept"));
+    s.draw(diagnostic);
+    QCOMPARE(s.connectField.text(), QStringLiteral("kept"));
+
+    // Disconnected: the same on every page.
+    s.state.setIsConnectObj(NotConnected);
+    for (PageForm* p :
+         std::initializer_list<PageForm*>{&config, &monitor, &debugger, &diagnostic}) {
+        s.state.ProgressPercent = 50;
+        s.draw(*p);
+        QCOMPARE(s.connectField.text(), QStringLiteral("Not Connected"));
+        QCOMPARE(s.state.ProgressPercent, 0);
+        QVERIFY(!s.on("Read") && !s.on("Write All") && s.on("Connect") && s.on("mnuSet_ComID"));
+        QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Connect"));
+        QVERIFY(!s.bar.command("Connect")->isChecked());
+    }
+
+    // The debugger placeholder's controls follow the login.
+    QWidget* controls = debugger.findChild<QLineEdit*>("txtAddress");
+    s.state.LoggedIn = true;
+    debugger.RefreshObject();
+    QVERIFY(controls->isEnabled());
+    s.state.LoggedIn = false;
+    debugger.RefreshObject();
+    QVERIFY(!controls->isEnabled());
+}
+
+void WidgetsTest::infoPageDrawBarAndEdits() {
+    Surface s;
+    FrmComment info(s.context);
+    QCOMPARE(info.ReadKey(), 10000);
+    QCOMPARE(info.CheckDataToWrite(), QString());
+    QVERIFY(!info.StatusTimerForm());
+    s.state.setIsConnectObj(Connected);
+    s.state.LoggedIn = true;
+    s.draw(info);
+    for (const char* on : {"Reset", "Read", "mnuHw_Reset", "mnuHw_Read", "Save Configuration"})
+        QVERIFY2(s.on(on), on);
+    for (const char* off : {"Write", "mnuHW_Write", "Read All", "Write All", "Login", "Logout"})
+        QVERIFY2(!s.on(off), off);
+    QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Disconnect"));
+
+    QVERIFY(!s.state.InfoChanged);
+    info.findChild<QLineEdit*>("TxtRevision")->setText(QStringLiteral("B"));
+    QVERIFY(s.state.InfoChanged);
+    QCOMPARE(s.state.info.revision, QStringLiteral("B"));
+    InfoFields f;
+    f.author = QStringLiteral("A");
+    f.comments = QStringLiteral("x\r\ny");
+    f.fileName = QStringLiteral("f.txt");
+    info.showFields(f);
+    QCOMPARE(info.fields(), f);
+    QCOMPARE(s.state.info, f);
+    QCOMPARE(info.findChild<QLabel*>("lblName")->text(), QStringLiteral("f.txt"));
+}
+
+void WidgetsTest::login() {
+    AppState state;
+    ScriptedPrompter prompter;
+    state.prompter = &prompter;
+    {
+        FrmPwd dialog(state);
+        dialog.show();
+        auto* text = dialog.findChild<QLineEdit*>("Text1");
+        QCOMPARE(text->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(text, QStringLiteral("kor'vath "));
+        QCOMPARE(text->text(), QStringLiteral("korvath ")); // apostrophe dropped
+        dialog.CmdOk_Click();                               // trailing blank: refused
+        QCOMPARE(prompter.texts(), QStringList{"Password NOT Correct!"});
+        QVERIFY(text->text().isEmpty());
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!state.LoggedIn);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!state.LoggedIn);
+    }
+    for (const QString& entry : {QStringLiteral("korvath"), QStringLiteral("KorVath")}) {
+        prompter.messages.clear();
+        FrmPwd dialog(state);
+        dialog.show();
+        dialog.findChild<QLineEdit*>("Text1")->setText(entry);
+        dialog.findChild<QPushButton*>("CmdOk")->click();
+        QCOMPARE(prompter.texts(), QStringList{"Login Successful!"});
+        QVERIFY(state.LoggedIn);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+}
+
+void WidgetsTest::paletteSchemesFileAndCancel() {
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath(QStringLiteral("ini")));
+    Surface s(dir.path());
+    const QString file = ColourFilePath(s.context);
+
+    // No file: scheme 0; window colours stored as system-colour codes.
+    frmSectionColourInit(s.context);
+    QCOMPARE(s.context.colours, SchemeColours(0));
+    QCOMPARE(s.context.colours.SectionBackColor[0], 128);
+    QCOMPARE(s.context.colours.SectionBackColor[2], -2147483643);
+    QCOMPARE(s.context.colours.SectionForeColor[2], -2147483640);
+    QCOMPARE(ToQColor(kSysWindow), QApplication::palette().color(QPalette::Base));
+
+    // Cancel after changes: tables, drawings and file as before.
+    {
+        FrmSectionColour dialog(s.context);
+        int redraws = 0;
+        connect(&dialog, &FrmSectionColour::coloursChanged, [&redraws] { ++redraws; });
+        dialog.chooseColour = [](const QColor&) { return QColor(255, 0, 0); };
+        dialog.optSectionColour_Click(4);
+        QCOMPARE(s.context.colours, SchemeColours(4));
+        dialog.SecBack_Click(1);
+        QCOMPARE(s.context.colours.SectionBackColor[1], 255);
+        QCOMPARE(dialog.findChild<QLabel*>("lblSec_2")->palette().color(QPalette::Window),
+                 QColor(255, 0, 0));
+        dialog.CmdCancel_Click();
+        QCOMPARE(s.context.colours, SchemeColours(0));
+        QCOMPARE(redraws, 3);
+        QVERIFY(!QFile::exists(file));
+    }
+    // OK writes exactly eight lines, read back as they were.
+    {
+        FrmSectionColour dialog(s.context);
+        dialog.chooseColour = [](const QColor&) { return QColor(0, 0, 255); };
+        dialog.optSectionColour_Click(2);
+        dialog.SecText_Click(3);
+        const SectionColours chosen = s.context.colours;
+        QCOMPARE(chosen.SectionForeColor[3], 65536 * 255);
+        dialog.CmdOk_Click();
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 9); // eight lines and the empty rest after the last break
+        QCOMPARE(lines[0], QByteArray::number(128 + 256 * 64));
+        s.context.colours = SchemeColours(5);
+        frmSectionColourInit(s.context);
+        QCOMPARE(s.context.colours, chosen);
+    }
+    // A line that is not a number: nothing half-read, scheme 0.
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("1\n2\nthree\n4\n5\n6\n7\n8\n");
+        f.close();
+        s.context.colours = SchemeColours(3);
+        frmSectionColourInit(s.context);
+        QCOMPARE(s.context.colours, SchemeColours(0));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(" 10 \n20\n30\n40\n50\n60\n");
+        f.close();
+        frmSectionColourInit(s.context);
+        QCOMPARE(s.context.colours, SchemeColours(0)); // too short
+    }
+}
+
+void WidgetsTest::tooltips() {
+    QWidget parent;
+    parent.resize(120, 40);
+    parent.show();
+    clsTooltips tip;
+    tip.CreateTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"), 2);
+    QVERIFY(tip.hWnd());
+    auto* icon = tip.hWnd()->findChild<QLabel*>("tipIcon");
+    QVERIFY(!icon->pixmap().isNull());
+    tip.CreateTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"), 1);
+    icon = tip.hWnd()->findChild<QLabel*>("tipIcon");
+    QVERIFY(icon->pixmap().isNull());
+    QCOMPARE(tip.Icon(), 0);
+    tip.CreateBalloon(&parent, QStringLiteral("Body"), {}, 1);
+    QCOMPARE(tip.Style(), 1);
+    QCOMPARE(tip.Icon(), 1);
+
+    tip.showTip();
+    QVERIFY(tip.hWnd()->isVisible());
+    tip.setTipText(QStringLiteral("Changed"));
+    QCOMPARE(tip.hWnd()->findChild<QLabel*>("tipText")->text(), QStringLiteral("Changed"));
+    tip.setTitle(QStringLiteral("Now titled"));
+    QCOMPARE(tip.hWnd()->findChild<QLabel*>("tipTitle")->text(), QStringLiteral("Now titled"));
+    tip.setForeColor(QColor(1, 2, 3));
+    QCOMPARE(tip.hWnd()->findChild<QLabel*>("tipText")->palette().color(QPalette::WindowText),
+             QColor(1, 2, 3));
+    tip.setActive(false);
+    QVERIFY(!tip.hWnd()->isVisible());
+    tip.showTip();
+    QVERIFY(!tip.hWnd()->isVisible());
+    tip.setActive(true);
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), parent.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&parent, &help);
+    QVERIFY(tip.hWnd()->isVisible());
+    tip.Remove();
+    QVERIFY(!tip.hWnd());
+    QApplication::sendEvent(&parent, &help); // no tip any more, no crash
+}
+
+void WidgetsTest::waitBox() {
+    FrmWait wait;
+    wait.DrawWaitBar(40, QStringLiteral("Reading..."));
+    QVERIFY(wait.isVisible());
+    QCOMPARE(wait.progressValue(), 40);
+    QCOMPARE(wait.windowTitle(), QStringLiteral("Reading..."));
+    wait.DrawWaitBar(100, QStringLiteral("Reading..."));
+    QCOMPARE(wait.progressValue(), 100);
+    QVERIFY(!wait.isVisible());
+}
+
+void WidgetsTest::about() {
+    QCOMPARE(VersionLabelText(QStringLiteral("2.1.7")), QStringLiteral("Version : 2.1.7"));
+    QCOMPARE(VersionLabelText(QStringLiteral("3")), QStringLiteral("Version : 3.0.0"));
+    ScriptedPrompter prompter;
+    FrmAbout box(nullptr, &prompter);
+    QCOMPARE(box.windowTitle(), QApplication::applicationName() + QStringLiteral("-[Info]"));
+    QCOMPARE(box.findChild<QLabel*>("lblVersion")->text(), VersionLabelText(ProgramVersion()));
+    if (FindSystemInfoTool().isEmpty()) {
+        box.cmdSysInfo_Click();
+        QCOMPARE(prompter.texts(), QStringList{"System Information Is Unavailable At This Time"});
+    }
+}
+
+QTEST_MAIN(WidgetsTest)
+#include "test_widgets.moc"
