@@ -1,0 +1,151 @@
+// hvcctl's unit commands against hvc-sim, both real programs, as a technician or
+// a production-line script runs them.
+
+#include "unitrig.h"
+
+#include <QProcess>
+#include <csignal>
+
+using namespace hvc;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun hvcctl(const QStringList& args) {
+    QProcess p;
+    p.start(QFileInfo(SimProcess::executablePath()).dir().filePath(QStringLiteral("hvcctl")), args);
+    CliRun r;
+    if (!p.waitForFinished(30000))
+        return r;
+    r.code = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+struct Unit {
+    SimProcess sim;
+    QString port;
+    explicit Unit(const QStringList& args = {}) {
+        port = sim.start(args);
+        EXPECT_FALSE(port.isEmpty()) << sim.errorString().toStdString();
+    }
+    CliRun run(QStringList args) { return hvcctl(args << QStringLiteral("--port") << port); }
+};
+
+} // namespace
+
+TEST(HvcctlUnit, ReadAllPrintsTheWholeImageOfTheShippedMap) {
+    Unit unit;
+    const CliRun r = unit.run({QStringLiteral("read-all")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+
+    Catalogue cat;
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(cat.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"), prompter));
+    QStringList expected;
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        const CVarData& r = cat[i];
+        if (r.PageMask != 0) // a fresh unit holds the defaults, all sections configured
+            expected << QStringList{r.Name, r.AddressText(), QString::number(r.E2InECU),
+                                    QString::number(r.E2Display), r.ConvText}
+                            .join(u'\t');
+    }
+    EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts), expected);
+}
+
+TEST(HvcctlUnit, GetAndSetByNameIdentifierOrAddress) {
+    Unit unit;
+    CliRun r = unit.run({QStringLiteral("set"), QStringLiteral("I Max 1A"), QStringLiteral("900")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("I Max 1A\t0302.00\t900\t900\tmA\n"));
+    for (const char* name : {"HVC_I0_MAX", "0302.00", "I Max 1A"}) {
+        r = unit.run({QStringLiteral("get"), QString::fromLatin1(name)});
+        EXPECT_EQ(r.out, QStringLiteral("I Max 1A\t0302.00\t900\t900\tmA\n")) << name;
+    }
+    r = unit.run({QStringLiteral("set"), QStringLiteral("HVC_I0_MAX"), QStringLiteral("40000")});
+    EXPECT_EQ(r.code, 2) << "outside 0..1500 without --force";
+    r = unit.run({QStringLiteral("set"), QStringLiteral("HVC_I0_MAX"), QStringLiteral("40000"),
+                  QStringLiteral("--force")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("I Max 1A\t0302.00\t-25536\t")))
+        << r.out.toStdString();
+
+    r = unit.run({QStringLiteral("get"), QStringLiteral("HVC_VBB_400"), QStringLiteral("--ram")});
+    ASSERT_EQ(r.code, 0);
+    const QStringList f = r.out.trimmed().split(u'\t');
+    ASSERT_EQ(f.size(), 5);
+    EXPECT_NEAR(f[3].toDouble(), f[2].toInt() / 100.0, 1e-9) << "converted by X/100";
+    EXPECT_NEAR(f[3].toDouble(), 24.0, 1.0);
+
+    EXPECT_EQ(unit.run({QStringLiteral("get"), QStringLiteral("NO_SUCH")}).code, 2);
+    const CliRun missing = unit.run({QStringLiteral("get"), QStringLiteral("9999.00")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("Operation Failed :FAILED!")));
+}
+
+TEST(HvcctlUnit, DefaultsNeedAPowerCycleBeforeTheNextConnect) {
+    Unit unit;
+    ASSERT_EQ(
+        unit.run({QStringLiteral("set"), QStringLiteral("HVC_I0_MIN"), QStringLiteral("450")}).code,
+        0);
+    CliRun r = unit.run({QStringLiteral("identity")});
+    EXPECT_EQ(r.out, QStringLiteral("0048 0056 0043 0030 0031\nreset-pending: no\n"));
+
+    r = unit.run({QStringLiteral("defaults")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Switch OFF and then switch ON power supply!")));
+    r = unit.run({QStringLiteral("identity")});
+    EXPECT_EQ(r.out, QStringLiteral("0052 0045 0053 0045 0054\nreset-pending: yes\n"));
+
+    r = unit.run({QStringLiteral("read-all")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Missing POWER RESET"))) << r.err.toStdString();
+    r = unit.run({QStringLiteral("read-all"), QStringLiteral("--force")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("I Min 1A\t0300.00\t300\t300\tmA\n")));
+
+    ASSERT_TRUE(unit.sim.sendSignal(SIGHUP));
+    for (int tries = 0; tries < 50; ++tries) {
+        r = unit.run({QStringLiteral("identity")});
+        if (r.out.endsWith(QStringLiteral("reset-pending: no\n")))
+            break;
+    }
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("reset-pending: no\n")));
+    EXPECT_EQ(unit.run({QStringLiteral("read-all")}).code, 0);
+}
+
+TEST(HvcctlUnit, LinkFailuresAndUsageErrorsHaveTheirExitCodes) {
+    Unit mute({QStringLiteral("--mute-after"), QStringLiteral("20")});
+    CliRun r =
+        mute.run({QStringLiteral("read-all"), QStringLiteral("--timeout"), QStringLiteral("150")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Operation Failed :FAILED!"))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << "nothing printed from a transfer that failed";
+
+    r = hvcctl(
+        {QStringLiteral("identity"), QStringLiteral("--port"), QStringLiteral("/nonexistent/tty")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Can't Open COM 1"))) << r.err.toStdString();
+
+    EXPECT_EQ(hvcctl({QStringLiteral("read-all")}).code, 2) << "--port is required";
+    EXPECT_EQ(mute.run({QStringLiteral("get")}).code, 2);
+    EXPECT_EQ(
+        mute.run({QStringLiteral("set"), QStringLiteral("HVC_I0_MIN"), QStringLiteral("x")}).code,
+        2);
+    EXPECT_EQ(
+        mute.run({QStringLiteral("identity"), QStringLiteral("--timeout"), QStringLiteral("0")})
+            .code,
+        2);
+    EXPECT_EQ(mute.run({QStringLiteral("identity"), QStringLiteral("--ramlist"),
+                        QStringLiteral("/nonexistent")})
+                  .code,
+              2);
+}

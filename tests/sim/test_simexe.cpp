@@ -1,0 +1,54 @@
+// hvc-sim as a program: its device path, the --link symlink, signals, options,
+// and an EEPROM image that holds every acknowledged write.
+
+#include "unitrig.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <csignal>
+
+using namespace hvc;
+using hvc::test::readEeprom;
+using hvc::test::UnitRig;
+
+TEST(SimExecutable, LinkIsMadeAndRemovedOnEveryCleanEnd) {
+    QTemporaryDir dir;
+    for (int sig : {SIGTERM, SIGINT}) {
+        const QString link = dir.filePath(QStringLiteral("unit"));
+        SimProcess sim;
+        const QString path = sim.start({QStringLiteral("--link"), link});
+        ASSERT_FALSE(path.isEmpty()) << sim.errorString().toStdString();
+        EXPECT_TRUE(path.startsWith(QStringLiteral("/dev/pts/")));
+        EXPECT_EQ(QFileInfo(link).symLinkTarget(), path);
+        ASSERT_TRUE(sim.sendSignal(sig));
+        EXPECT_EQ(sim.stop(), 0) << "signal " << sig;
+        EXPECT_FALSE(QFileInfo::exists(link) || QFileInfo(link).isSymLink());
+    }
+}
+
+TEST(SimExecutable, BadOptionsEndWithUsageErrors) {
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--drop"), QStringLiteral("2")},
+          QStringList{QStringLiteral("--scenario"), QStringLiteral("storm")},
+          QStringList{QStringLiteral("--delay"), QStringLiteral("-3")},
+          QStringList{QStringLiteral("--ramlist"), QStringLiteral("/nonexistent/Ramlist.ini")}}) {
+        QProcess p;
+        p.start(SimProcess::executablePath(), args);
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    }
+}
+
+TEST(SimExecutable, EveryAcknowledgedWriteSurvivesAKill) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    for (int v = 400; v < 420; ++v)
+        ASSERT_EQ(rig.link.WriteE2(0x030000, v), QString());
+    ::kill(static_cast<pid_t>(rig.sim.processId()), SIGKILL);
+    rig.sim.stop();
+    const auto words = readEeprom(rig.eeprom());
+    EXPECT_EQ(words.value(QStringLiteral("0300.00")), 419);
+    EXPECT_EQ(words.size(), 10) << "every EEPROM word of the map is in the image";
+    EXPECT_FALSE(QFileInfo::exists(rig.eeprom() + QStringLiteral(".tmp")));
+}
