@@ -39,10 +39,10 @@ FrmAbout::FrmAbout(QWidget* parent, Prompter* prompter) : QDialog(parent), m_pro
 
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    QIcon icon = QApplication::windowIcon();
-    if (icon.isNull())
-        icon = style()->standardIcon(QStyle::SP_ComputerIcon);
-    picIcon->setPixmap(icon.pixmap(48, 48));
+    QPixmap picture = QApplication::windowIcon().pixmap(48, 48);
+    if (picture.isNull())
+        picture = style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48);
+    picIcon->setPixmap(picture);
     picIcon->setAlignment(Qt::AlignTop);
 
     auto label = [this](const char* name, const QString& text) {
@@ -85,6 +85,7 @@ FrmAbout::FrmAbout(QWidget* parent, Prompter* prompter) : QDialog(parent), m_pro
     buttons->addWidget(ok);
     buttons->addWidget(sysInfo);
     grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
     setMinimumWidth(380);
 }
 

@@ -93,6 +93,9 @@ FrmSectionColour::FrmSectionColour(ShellContext& context, QWidget* parent)
     layout->addWidget(sections);
     layout->addWidget(schemes);
     layout->addLayout(buttons);
+    for (int i = 0; i < kSchemeCount; ++i)
+        if (SchemeColours(i) == m_context.colours)
+            optSectionColour[i]->setChecked(true);
     showSections();
 }
 

@@ -304,7 +304,10 @@ void MainWindow::LoadMain() {
     m_context.loadPictures();
     m_bar.greenIcon = m_context.greenIcon;
     m_bar.redIcon = m_context.redIcon;
-    setWindowIcon(QIcon(m_context.resPath(QStringLiteral("ico/hvc.png"))));
+    const QIcon programIcon(m_context.resPath(QStringLiteral("ico/hvc.png")));
+    setWindowIcon(programIcon);
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(programIcon);
 
     TmrDraw->stop();
     m_state.catalogue.FreeCatalogue();

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <csignal>
 #include <memory>
 
@@ -147,6 +148,7 @@ private Q_SLOTS:
     void exitQuestionAndStuckPage();
     void tabCycling();
     void portSelection();
+    void helpOpensManualAtPage();
 };
 
 void MainWindowTest::startUpState() {
@@ -531,6 +533,41 @@ void MainWindowTest::portSelection() {
     QVERIFY(w.findChild<QAction*>("mnuSet_Com_1")->isChecked());
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.state.IsConnectObj(), 1);
+}
+
+void MainWindowTest::helpOpensManualAtPage() {
+    Rig rig(offline());
+    MainWindow& w = *rig.window;
+    QStringList opened;
+    bool viewerWorks = true;
+    rig.context->openDocument = [&](const QString& target) {
+        opened << target;
+        return viewerWorks;
+    };
+    w.mnuHelp_Help_Click();
+    QCOMPARE(rig.prompter.texts().size(), 1);
+    QVERIFY(rig.prompter.texts()[0].startsWith("The manual HVCMANUAL.pdf is not in "));
+    QVERIFY(opened.isEmpty());
+
+    const QString manual = rig.dir.filePath(QStringLiteral("HVCMANUAL.pdf"));
+    QFile pdf(manual);
+    QVERIFY(pdf.open(QIODevice::WriteOnly));
+    pdf.write("%PDF-1.4\n");
+    pdf.close();
+    rig.prompter.messages.clear();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F1);
+    w.tabs()->setCurrentIndex(4);
+    QTest::keyClick(&w, Qt::Key_F1);
+    w.mnuHelp_Help_Click();
+    const QString url = QUrl::fromLocalFile(manual).toString();
+    QCOMPARE(opened, QStringList({url + "#page=10", url + "#page=34", url + "#page=1"}));
+    QVERIFY(rig.prompter.messages.isEmpty());
+
+    viewerWorks = false;
+    w.mnuHelp_Help_Click();
+    QCOMPARE(rig.prompter.texts(), QStringList{"No PDF viewer could open " + manual});
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -340,6 +341,13 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         QCOMPARE(s.context.colours, SchemeColours(0));
         QCOMPARE(redraws, 3);
         QVERIFY(!QFile::exists(file));
+    }
+    {
+        FrmSectionColour dialog(s.context);
+        QSignalSpy help(&dialog, &FrmSectionColour::helpRequested);
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        QCOMPARE(help.size(), 1);
+        QCOMPARE(help[0][0].toInt(), 36);
     }
     // OK writes exactly eight lines, read back as they were.
     {

@@ -1,0 +1,156 @@
+// Takes the documentation screenshots: runs the program on the simulated unit
+// under an X server (Xvfb), connects, opens each dialog in turn and captures the
+// screen with ImageMagick's `import`.
+//
+//   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR
+
+#include "shell/frmabout.h"
+#include "shell/frmcomment.h"
+#include "shell/frminit.h"
+#include "shell/frmpwd.h"
+#include "shell/frmsectioncolour.h"
+#include "shell/frmwait.h"
+#include "shell/messageboxprompter.h"
+#include "shell/startup.h"
+#include "shell/unitsession.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+void settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool shoot(const QString& dir, const QString& name, const QWidget* window) {
+    settle(400);
+    const QString path = QDir(dir).filePath(name);
+    const QRect r = window->frameGeometry().adjusted(-4, -4, 4, 4);
+    const QString crop = QStringLiteral("%1x%2+%3+%4")
+                             .arg(r.width())
+                             .arg(r.height())
+                             .arg(std::max(0, r.x()))
+                             .arg(std::max(0, r.y()));
+    const int rc = QProcess::execute(
+        QStringLiteral("import"),
+        {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, path});
+    std::printf("%s %s\n", rc == 0 ? "wrote" : "FAILED", qPrintable(path));
+    return rc == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("HVC Configurator"));
+    QApplication::setApplicationVersion(QStringLiteral(HVC_VERSION));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: hvc-screenshots OUTDIR\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    QTemporaryDir scratch;
+
+    hvc::CommandLine options;
+    options.resDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+    options.demo = true;
+    options.eepromPath = scratch.filePath(QStringLiteral("eeprom.txt"));
+    hvc::AppState state;
+    hvc::MessageBoxPrompter prompter(QApplication::applicationName());
+    state.prompter = &prompter;
+    hvc::ShellContext context(state, QCoreApplication::applicationDirPath(), options.resDir);
+    hvc::UnitSession session(context, options);
+    QString error;
+    if (!session.start(error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    bool ok = true;
+    {
+        hvc::FrmInit splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
+        splash.InitFormReset();
+        splash.progressBar()->setValue(60);
+        splash.move(200, 150);
+        splash.show();
+        ok = shoot(out, QStringLiteral("screenshot-splash.png"), &splash) && ok;
+    }
+    auto window = hvc::StartUp(context);
+    prompter.setParent(window.get());
+    window->setGeometry(40, 40, 980, 620);
+    window->mnuHW_Connect_Click();
+    settle(1200);
+    ok = shoot(out, QStringLiteral("screenshot-main.png"), window.get()) && ok;
+
+    // A transfer in progress: the wait box over the window, the status bar moving.
+    window->drawTimer()->stop();
+    state.setIsConnectObj(hvc::Transfer);
+    state.StatusText = QStringLiteral("Reading...");
+    state.ProgressPercent = 40;
+    window->onProgress(state.StatusText, state.ProgressPercent);
+    ok = shoot(out, QStringLiteral("screenshot-wait.png"), window.get()) && ok;
+    window->waitBox()->close();
+    state.setIsConnectObj(hvc::Connected);
+    window->drawTimer()->start();
+
+    window->tabs()->setCurrentIndex(4);
+    hvc::InfoFields info;
+    info.author = QStringLiteral("M. Rossi");
+    info.date = QStringLiteral("2026-12-06");
+    info.revision = QStringLiteral("C");
+    info.company = QStringLiteral("Acme Lift Trucks");
+    info.comments = QStringLiteral("Forklift mast, 4 sections.\r\nRamps softened for the "
+                                   "customer.");
+    info.fileName = QStringLiteral("MySettings.txt");
+    window->infoPage()->showFields(info);
+    ok = shoot(out, QStringLiteral("screenshot-info.png"), window.get()) && ok;
+    window->tabs()->setCurrentIndex(0);
+
+    {
+        hvc::FrmPwd login(state, window.get());
+        login.show();
+        ok = shoot(out, QStringLiteral("screenshot-login.png"), &login) && ok;
+    }
+    {
+        hvc::FrmSectionColour palette(context, window.get());
+        palette.show();
+        palette.move(200, 80);
+        ok = shoot(out, QStringLiteral("screenshot-palette.png"), &palette) && ok;
+        palette.hide();
+    }
+    {
+        hvc::FrmAbout about(window.get(), &prompter);
+        about.show();
+        about.move(300, 200);
+        ok = shoot(out, QStringLiteral("screenshot-about.png"), &about) && ok;
+    }
+    {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                        QStringLiteral("Switch OFF and then switch ON power supply!"),
+                        QMessageBox::Ok, window.get());
+        box.show();
+        box.move(350, 280);
+        ok = shoot(out, QStringLiteral("screenshot-message.png"), &box) && ok;
+    }
+    window->mnuHW_Connect_Click(); // disconnect
+    state.ExitRequested = false;
+    window->endProgram = [](bool) {};
+    window->mnuFile_Exit_Click();
+    window.reset();
+    return ok ? 0 : 1;
+}
