@@ -55,6 +55,24 @@ TEST(WireFrame, CrcIsCrc8WithPolynomial07) {
     EXPECT_EQ(crc8(QByteArrayView("")), 0x00);
 }
 
+TEST(WireFrame, WorkedExamplesOfTheProtocolDocument) {
+    // docs/protocol.md gives these bytes to whoever writes firmware for the unit.
+    Frame read;
+    read.kind = Kind::Read, read.seq = 3, read.address = 0x0302;
+    EXPECT_EQ(encode(read).toHex(' '), QByteArray("a5 13 03 02 00 ca"));
+    Frame write;
+    write.kind = Kind::Write, write.seq = 4, write.address = 0x0610, write.value = 0x9C40;
+    EXPECT_EQ(encode(write).toHex(' '), QByteArray("a5 24 06 10 00 9c 40 69"));
+    Frame command;
+    command.kind = Kind::Command, command.seq = 5, command.address = 1024, command.sub = 4;
+    command.text = "1145130828";
+    EXPECT_EQ(encode(command).toHex(' '),
+              QByteArray("a5 35 04 00 04 0a 31 31 34 35 31 33 30 38 32 38 1f"));
+    Frame error;
+    error.kind = Kind::Error, error.seq = 6, error.error = 1;
+    EXPECT_EQ(encode(error).toHex(' '), QByteArray("a5 f6 01 6d"));
+}
+
 TEST(WireFrame, EveryFormSurvivesEncodeDecodeWholeAndByteByByte) {
     for (const Frame& frame : sampleFrames()) {
         const QByteArray bytes = encode(frame);

@@ -1,0 +1,138 @@
+// The device link's speed against hvc-sim on a real pseudo-terminal:
+//  - whole-image read of the shipped map with the simulator paced to 9600-baud 8N1,
+//    reported as measured time over the wire-time floor (the bytes of every
+//    exchange at 10 bits a byte, nothing else);
+//  - exchanges per second against the unpaced simulator: the software's own cost.
+
+#include "core/appstate.h"
+#include "core/prompter.h"
+#include "core/transfer.h"
+#include "link/linkprocedures.h"
+#include "link/wireframe.h"
+#include "sim/simprocess.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+namespace {
+
+using namespace hvc;
+
+const QString kRamlist = QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini");
+const int kReadExchangeBytes =
+    wire::frameSize(wire::Kind::Read) + wire::frameSize(wire::Kind::Value);
+const int kWriteExchangeBytes =
+    wire::frameSize(wire::Kind::Write) + wire::frameSize(wire::Kind::WriteAck);
+
+// Counts the exchanges a transfer makes, so the floor is computed from what was sent.
+class CountingLink : public UnitLink {
+public:
+    explicit CountingLink(UnitLink& inner) : m_inner(inner) {}
+    bool OpenLink() override { return m_inner.OpenLink(); }
+    void CloseLink() override { m_inner.CloseLink(); }
+    QString LinkState() const override { return m_inner.LinkState(); }
+    QString ReadE2(std::int32_t a, std::int32_t& v) override {
+        return ++reads, m_inner.ReadE2(a, v);
+    }
+    QString ReadRAM(std::int32_t a, std::int32_t& v) override {
+        return ++reads, m_inner.ReadRAM(a, v);
+    }
+    QString WriteE2(std::int32_t a, std::int32_t v) override {
+        return ++writes, m_inner.WriteE2(a, v);
+    }
+    QString WriteRAM(std::int32_t a, std::int32_t v) override {
+        return ++writes, m_inner.WriteRAM(a, v);
+    }
+    std::int16_t DevCommand(std::int32_t c, const QString& t) override {
+        return m_inner.DevCommand(c, t);
+    }
+    long reads = 0;
+    long writes = 0;
+
+private:
+    UnitLink& m_inner;
+};
+
+struct Rig {
+    SimProcess sim;
+    ScriptedPrompter prompter;
+    AppState state;
+    LinkProcedures link{PortTable(), &prompter};
+    CountingLink counting{link};
+
+    bool start(const QStringList& simArgs, benchmark::State& bs) {
+        const QString path =
+            sim.start(simArgs + QStringList{QStringLiteral("--ramlist"), kRamlist});
+        if (path.isEmpty() || !state.catalogue.LoadCatalogue(kRamlist, prompter)) {
+            bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
+            return false;
+        }
+        CountPageVarNum(state);
+        link.ports().set(1, path);
+        link.setPort(1);
+        state.link = &counting;
+        state.prompter = &prompter;
+        if (!link.OpenLink()) {
+            bs.SkipWithError("cannot open the link");
+            return false;
+        }
+        return true;
+    }
+};
+
+void BM_WholeImageReadPaced(benchmark::State& bs) {
+    Rig rig;
+    if (!rig.start({QStringLiteral("--baud-pacing")}, bs))
+        return;
+    double measured = 0;
+    double floor = 0;
+    long exchanges = 0;
+    for (auto _ : bs) {
+        rig.counting.reads = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        const QString status = ReadAll(rig.state, ReadKeyAll(rig.state));
+        const auto t1 = std::chrono::steady_clock::now();
+        if (!status.isEmpty()) {
+            bs.SkipWithError("ReadAll failed");
+            return;
+        }
+        measured += std::chrono::duration<double>(t1 - t0).count();
+        floor += rig.counting.reads * kReadExchangeBytes * wire::kBitsPerByte / 9600.0;
+        exchanges = rig.counting.reads;
+    }
+    bs.counters["ratio"] = measured / floor;
+    bs.counters["exchanges"] = static_cast<double>(exchanges);
+    bs.counters["floor_ms"] = floor / static_cast<double>(bs.iterations()) * 1000.0;
+    bs.counters["bytes_per_read"] = kReadExchangeBytes;
+    bs.counters["bytes_per_write"] = kWriteExchangeBytes;
+}
+BENCHMARK(BM_WholeImageReadPaced)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ExchangesUnpaced(benchmark::State& bs) {
+    Rig rig;
+    if (!rig.start({}, bs))
+        return;
+    const std::int32_t address = rig.state.catalogue.Find(HvcId::HVC_I0_MAX)->Address;
+    for (auto _ : bs) {
+        std::int32_t value = 0;
+        if (!rig.link.ReadE2(address, value).isEmpty()) {
+            bs.SkipWithError("read failed");
+            return;
+        }
+        benchmark::DoNotOptimize(value);
+    }
+    bs.counters["exchanges_per_s"] =
+        benchmark::Counter(static_cast<double>(bs.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExchangesUnpaced)->MinTime(2.0)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
