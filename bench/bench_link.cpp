@@ -12,8 +12,11 @@
 #include "sim/simprocess.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -109,11 +112,32 @@ void BM_WholeImageReadPaced(benchmark::State& bs) {
 }
 BENCHMARK(BM_WholeImageReadPaced)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+double ownCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// User and system time of another process, from /proc/PID/stat.
+double cpuSecondsOf(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()) /
+           static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 void BM_ExchangesUnpaced(benchmark::State& bs) {
     Rig rig;
     if (!rig.start({}, bs))
         return;
     const std::int32_t address = rig.state.catalogue.Find(HvcId::HVC_I0_MAX)->Address;
+    const double hostCpu0 = ownCpuSeconds();
+    const double simCpu0 = cpuSecondsOf(rig.sim.processId());
     for (auto _ : bs) {
         std::int32_t value = 0;
         if (!rig.link.ReadE2(address, value).isEmpty()) {
@@ -122,8 +146,15 @@ void BM_ExchangesUnpaced(benchmark::State& bs) {
         }
         benchmark::DoNotOptimize(value);
     }
-    bs.counters["exchanges_per_s"] =
-        benchmark::Counter(static_cast<double>(bs.iterations()), benchmark::Counter::kIsRate);
+    const auto n = static_cast<double>(bs.iterations());
+    const double hostCpu = ownCpuSeconds() - hostCpu0;
+    const double simCpu = cpuSecondsOf(rig.sim.processId()) - simCpu0;
+    bs.counters["exchanges_per_s"] = benchmark::Counter(n, benchmark::Counter::kIsRate);
+    // The software's own cost: CPU time of both ends per exchange, without the
+    // pseudo-terminal's hand-offs and the waits for the scheduler.
+    bs.counters["link_cpu_us"] = hostCpu / n * 1e6;
+    bs.counters["sim_cpu_us"] = simCpu / n * 1e6;
+    bs.counters["cpu_bound_exchanges_per_s"] = n / (hostCpu + simCpu);
 }
 BENCHMARK(BM_ExchangesUnpaced)->MinTime(2.0)->UseRealTime();
 
