@@ -4,7 +4,6 @@
 #include "core/unitlink.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace hvc {
 
@@ -14,9 +13,17 @@ void progressStep(AppState& state, const QString& text, int& counter, int total)
     state.setIsConnectObj(Transfer);
     state.StatusText = text;
     ++counter;
+    // counter x 100 / total to the nearest integer, an exact half to the even one;
+    // 100 when there is no total.
     int percent = 100;
-    if (total > 0)
-        percent = std::min(100, static_cast<int>(std::nearbyint(counter * 100.0 / total)));
+    if (total > 0) {
+        const int scaled = counter * 100;
+        int q = scaled / total;
+        const int twiceRest = 2 * (scaled % total);
+        if (twiceRest > total || (twiceRest == total && q % 2 == 1))
+            ++q;
+        percent = std::min(100, q);
+    }
     state.ProgressPercent = percent;
     if (state.progress)
         state.progress->onProgress(state.StatusText, state.ProgressPercent);

@@ -62,6 +62,23 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnit) {
     EXPECT_EQ(progress.texts.last(), QStringLiteral("Reading..."));
 }
 
+TEST(Transfers, ProgressRoundsHalvesToEvenAndNeverPassesOneHundred) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    ProgressLog progress;
+    rig.state.progress = &progress;
+    // Ten variables are read; a page count of 8 makes every other step an exact half.
+    rig.state.page(Page::Config).PageVarNum = 8;
+    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    EXPECT_EQ(progress.percents, (QList<int>{12, 25, 38, 50, 62, 75, 88, 100, 100, 100}));
+
+    progress.percents.clear();
+    rig.state.page(Page::Config).PageVarNum = 0;
+    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    EXPECT_EQ(progress.percents, QList<int>(10, 100))
+        << "no total: 100 rather than a division by 0";
+}
+
 TEST(Transfers, WriteAllThenReadBackOnAFreshConnection) {
     UnitRig rig;
     ASSERT_TRUE(rig.start());
