@@ -73,6 +73,20 @@ TEST(LinkProcedures, WordsCrossTheLinkAsSignedSixteenBits) {
     EXPECT_EQ(hvc::test::readEeprom(rig.eeprom()).value(QStringLiteral("0610.00")), 300);
 }
 
+TEST(LinkProcedures, AddressAndSubCodeReachTheUnitSeparately) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    std::int32_t value = 0;
+    ASSERT_EQ(rig.link.ReadRAM(0x070003, value), QString()); // unit address 0700, sub-code 03
+    EXPECT_EQ(value, 33);
+    ASSERT_EQ(rig.link.WriteRAM(0x070003, 44), QString());
+    ASSERT_EQ(rig.link.ReadRAM(0x070003, value), QString());
+    EXPECT_EQ(value, 44);
+    EXPECT_EQ(rig.link.ReadRAM(0x070000, value), QString::fromLatin1(kFailed));
+    EXPECT_EQ(rig.link.ReadRAM(0x000703, value), QString::fromLatin1(kFailed));
+    EXPECT_EQ(value, 44);
+}
+
 TEST(LinkProcedures, ClosedLinkCallsDoNothingAndReportSuccess) {
     UnitRig rig;
     ASSERT_TRUE(rig.start());
