@@ -73,7 +73,7 @@ TEST(LinkProcedures, WordsCrossTheLinkAsSignedSixteenBits) {
     EXPECT_EQ(hvc::test::readEeprom(rig.eeprom()).value(QStringLiteral("0610.00")), 300);
 }
 
-TEST(LinkProcedures, AddressAndSubCodeReachTheUnitSeparately) {
+TEST(LinkProcedures, ErrorRepliesFailLeaveTheValueAndKeepTheLinkUsable) {
     UnitRig rig;
     ASSERT_TRUE(rig.start());
     std::int32_t value = 0;
@@ -84,7 +84,11 @@ TEST(LinkProcedures, AddressAndSubCodeReachTheUnitSeparately) {
     EXPECT_EQ(value, 44);
     EXPECT_EQ(rig.link.ReadRAM(0x070000, value), QString::fromLatin1(kFailed));
     EXPECT_EQ(rig.link.ReadRAM(0x000703, value), QString::fromLatin1(kFailed));
+    EXPECT_EQ(rig.link.WriteE2(0xFDEA00, 1), QString::fromLatin1(kFailed))
+        << "identity is read-only";
     EXPECT_EQ(value, 44);
+    ASSERT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
+    EXPECT_EQ(value, 300);
 }
 
 TEST(LinkProcedures, ClosedLinkCallsDoNothingAndReportSuccess) {
@@ -121,20 +125,6 @@ TEST(LinkProcedures, OpenFailureIsReportedForASelectedPortOnly) {
     EXPECT_FALSE(link.OpenLink());
     EXPECT_EQ(prompter.messages.size(), 1);
     EXPECT_EQ(link.DevOpen(), -1);
-}
-
-TEST(LinkProcedures, ErrorReplyFailsAndLeavesTheValue) {
-    UnitRig rig;
-    ASSERT_TRUE(rig.start());
-    std::int32_t value = 77;
-    EXPECT_EQ(rig.link.ReadE2(0x999900, value), QString::fromLatin1(kFailed));
-    EXPECT_EQ(rig.link.WriteE2(0x999900, 1), QString::fromLatin1(kFailed));
-    EXPECT_EQ(rig.link.WriteE2(0xFDEA00, 1), QString::fromLatin1(kFailed))
-        << "identity is read-only";
-    EXPECT_EQ(value, 77);
-    // The link stays usable after a refused request.
-    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
-    EXPECT_EQ(value, 300);
 }
 
 TEST(LinkProcedures, CommandGetsFiveSecondsThenTheTimeOutReturns) {

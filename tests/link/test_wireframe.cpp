@@ -94,11 +94,6 @@ TEST(WireFrame, EveryFormSurvivesEncodeDecodeWholeAndByteByByte) {
     }
 }
 
-TEST(WireFrame, ReadAndWriteExchangesCostElevenBytesEach) {
-    EXPECT_EQ(frameSize(Kind::Read) + frameSize(Kind::Value), 11);
-    EXPECT_EQ(frameSize(Kind::Write) + frameSize(Kind::WriteAck), 11);
-}
-
 TEST(WireFrame, EverySingleBitErrorIsCaught) {
     for (const Frame& frame : sampleFrames()) {
         const QByteArray good = encode(frame);
