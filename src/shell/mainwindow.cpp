@@ -106,6 +106,9 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    // Wide enough for every toolbar button, Connect included, to stay in view.
+    setMinimumWidth(std::max(tbToolBar->sizeHint().width(), statusBar()->sizeHint().width()) + 8);
+    resize(std::max(minimumWidth(), 980), 640);
     m_bar.greenIcon = context.greenIcon;
     m_bar.redIcon = context.redIcon;
 
@@ -116,6 +119,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
             for (auto& redraw : m_context.disconnectRedraws)
                 if (redraw)
                     redraw();
+        Q_EMIT IsConnectObjChanged(value);
     };
     connect(TabMain, &QTabBar::currentChanged, this, &MainWindow::TabMain_Click);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);

@@ -88,6 +88,10 @@ public Q_SLOTS:
     // Opens the manual at a page.
     void Help(int page);
 
+Q_SIGNALS:
+    // The connection indicator changed (the change event of IsConnectObj).
+    void IsConnectObjChanged(int value);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -210,9 +211,16 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     Rig rig;
     QVERIFY(rig.started);
     MainWindow& w = *rig.window;
+    QSignalSpy changes(&w, &MainWindow::IsConnectObjChanged);
+    int redrawsOnDrop = 0;
+    rig.context->disconnectRedraws.push_back([&redrawsOnDrop] { ++redrawsOnDrop; });
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList());
     QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(changes.size(), 2); // busy, then connected
+    QCOMPARE(changes[0][0].toInt(), 2);
+    QCOMPARE(changes[1][0].toInt(), 1);
+    QCOMPARE(redrawsOnDrop, 0);
     QVERIFY(w.isEnabled());
     QVERIFY(!w.waitBox()->isVisible());
     rig.tick();
@@ -255,6 +263,7 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     QCOMPARE(rig.prompter.texts().last(),
              QStringLiteral("Switch OFF and then switch ON power supply!"));
     QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(redrawsOnDrop, 1);
     QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
     rig.tick();
     QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
