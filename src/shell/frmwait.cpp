@@ -3,22 +3,31 @@
 #include "shell/drawing.h"
 
 #include <QCoreApplication>
+#include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace hvc {
 
-FrmWait::FrmWait(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
-      m_bar(new QProgressBar(this)), m_message(new QLabel(this)) {
+FrmWait::FrmWait(QWidget* owner)
+    : QWidget(nullptr,
+              Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
+      m_owner(owner), m_bar(new QProgressBar(this)), m_message(new QLabel(this)) {
     setObjectName(QStringLiteral("FrmWait"));
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setRange(0, 100);
     m_message->setAlignment(Qt::AlignCenter);
+    // A frame of its own, so the box stands out also where no title bar is drawn.
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Raised);
+    auto* inner = new QVBoxLayout(frame);
+    inner->addWidget(m_message);
+    inner->addWidget(m_bar);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_message);
-    layout->addWidget(m_bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(frame);
     setFixedSize(300, 90);
 }
 
@@ -29,7 +38,7 @@ int FrmWait::progressValue() const {
 void FrmWait::DrawWaitBar(int ProgressValue, const QString& Msg_Text) {
     if (!isVisible()) {
         show();
-        CenterForm(this, parentWidget());
+        CenterForm(this, m_owner);
     }
     setWindowTitle(Msg_Text);
     m_message->setText(Msg_Text);

@@ -12,7 +12,9 @@ namespace hvc {
 class FrmWait : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmWait(QWidget* parent = nullptr);
+    // The box is a window of its own, centred over `owner`: were it a child of the
+    // main window, it would turn grey while a transfer disables that window.
+    explicit FrmWait(QWidget* owner = nullptr);
 
     // Shows the box without blocking, caption Msg_Text, bar at ProgressValue;
     // lets pending events run once; closes the box at 100.
@@ -20,6 +22,7 @@ public:
     int progressValue() const;
 
 private:
+    QWidget* m_owner;
     QProgressBar* m_bar;
     QLabel* m_message;
 };

@@ -142,6 +142,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
 
 MainWindow::~MainWindow() {
     TmrDraw->stop();
+    delete m_wait;
     if (m_state.progress == this)
         m_state.progress = nullptr;
     m_state.refreshShownPage = nullptr;

@@ -56,6 +56,21 @@ public:
     int disableCalls = 0;
 };
 
+// Counts how often a widget is shown, and whether it was ever shown greyed out.
+struct ShowCounter : QObject {
+    explicit ShowCounter(QWidget* w) : widget(w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) {
+            ++shows;
+            shownDisabled = shownDisabled || !widget->isEnabled();
+        }
+        return false;
+    }
+    QWidget* widget;
+    int shows = 0;
+    bool shownDisabled = false;
+};
+
 struct RigOptions {
     bool demo = true;
     QStringList simArguments;
@@ -212,6 +227,7 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     QVERIFY(rig.started);
     MainWindow& w = *rig.window;
     QSignalSpy changes(&w, &MainWindow::IsConnectObjChanged);
+    ShowCounter waitShown(w.waitBox());
     int redrawsOnDrop = 0;
     rig.context->disconnectRedraws.push_back([&redrawsOnDrop] { ++redrawsOnDrop; });
     w.mnuHW_Connect_Click();
@@ -221,6 +237,10 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     QCOMPARE(changes[0][0].toInt(), 2);
     QCOMPARE(changes[1][0].toInt(), 1);
     QCOMPARE(redrawsOnDrop, 0);
+    // The wait box followed the transfer to its end and closed itself.
+    QVERIFY(waitShown.shows > 0);
+    QVERIFY(!waitShown.shownDisabled);
+    QCOMPARE(w.waitBox()->progressValue(), 100);
     QVERIFY(w.isEnabled());
     QVERIFY(!w.waitBox()->isVisible());
     rig.tick();
@@ -281,7 +301,16 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
 
     // After the power cycle the unit connects without the question.
     QVERIFY(rig.session->simulator()->sendSignal(SIGHUP));
-    QTest::qWait(200);
+    // The simulator handles the signal on its own time: wait until the identity
+    // words no longer spell RESET.
+    QVERIFY(rig.state.link->OpenLink());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            std::int32_t word = 0;
+            return rig.state.link->ReadE2(kIdentityAddresses[0], word).isEmpty() &&
+                   word != kResetWords[0];
+        }(),
+        5000);
     rig.prompter.messages.clear();
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList());
