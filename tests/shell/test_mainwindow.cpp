@@ -76,6 +76,7 @@ struct RigOptions {
     QStringList simArguments;
     QList<QPair<int, QString>> ports;
     bool troubledConfig = false;
+    QStringList removeFromRes; // folders or files of res/ to take away before start-up
 };
 
 RigOptions offline(bool troubled = false) {
@@ -99,6 +100,10 @@ struct Rig {
     explicit Rig(const RigOptions& o = simulated()) {
         copyTree(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res")),
                  resDir());
+        for (const QString& gone : o.removeFromRes) {
+            QDir(resDir()).remove(gone);
+            QDir(QDir(resDir()).filePath(gone)).removeRecursively();
+        }
         state.prompter = &prompter;
         context = std::make_unique<ShellContext>(state, dir.path(), resDir());
         CommandLine options;
@@ -157,6 +162,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void startUpState();
+    void startUpWithoutFiles();
     void connectReadWriteResetAndPowerCycle();
     void muteUnitMidTransfer();
     void writeRefusedOnPageErrors();
@@ -220,6 +226,22 @@ void MainWindowTest::startUpState() {
     QVERIFY(rig.command("mnuSet_ComID")->isEnabled());
     QVERIFY(!rig.command("mnuSet_ComBauldID")->isEnabled());
     QVERIFY(rig.prompter.messages.isEmpty());
+}
+
+void MainWindowTest::startUpWithoutFiles() {
+    RigOptions o = offline();
+    o.removeFromRes = {"bmp", "ico", "ini/Ramlist.ini"};
+    Rig rig(o);
+    QVERIFY(rig.window->isVisible());
+    QCOMPARE(rig.prompter.texts(), QStringList{kRamlistMessage});
+    QCOMPARE(rig.state.catalogue.VarCount(), 0);
+    QCOMPARE(rig.window->tabs()->count(), 5);
+    QCOMPARE(rig.window->pageForm(Page::Config)->PageVarNum(), 0);
+    rig.tick();
+    QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.panel(7), QStringLiteral("----"));
+    QCOMPARE(rig.panel(6), QStringLiteral("---"));
+    QVERIFY(rig.window->bar().panels[1]->pixmap().isNull());
 }
 
 void MainWindowTest::connectReadWriteResetAndPowerCycle() {
