@@ -266,7 +266,9 @@ void MainWindow::buildStatusBar() {
     m_bar.statusBar = sb;
     m_bar.TxtConnect = TxtConnect;
     for (int n = 1; n <= 9; ++n) {
-        auto* l = new QLabel;
+        if (n == 4)
+            continue; // the file state has its own field, txtFileTosave
+        auto* l = new QLabel(sb);
         l->setObjectName(QStringLiteral("Panel%1").arg(n));
         l->setFrameShape(QFrame::StyledPanel);
         l->setAlignment(Qt::AlignCenter);
@@ -297,7 +299,6 @@ void MainWindow::buildStatusBar() {
     sb->addPermanentWidget(m_bar.panels[7]);
     sb->addPermanentWidget(m_bar.panels[8]);
     sb->addPermanentWidget(m_bar.panels[9]);
-    m_bar.panels[4] = nullptr; // the file state has its own field
 }
 
 FrmComment* MainWindow::infoPage() const {
