@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh >/dev/null
-exec build/bin/hvcctl catalogue "$@"
+exec build/bin/hvc-configurator --demo "$@"
