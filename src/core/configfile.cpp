@@ -174,8 +174,7 @@ QString ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, Con
     for (++i; i < items.size(); ++i) {
         ConfigEntry entry;
         bool skip = false;
-        const QString status =
-            parseDataLine(items[i], static_cast<int>(i) + 1, catalogue, entry, skip);
+        QString status = parseDataLine(items[i], static_cast<int>(i) + 1, catalogue, entry, skip);
         if (!status.isEmpty()) {
             out = {};
             return status;
@@ -212,7 +211,7 @@ void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString&
 
 QString LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
     ConfigFileData data;
-    const QString status = ReadConfigFile(path, state.catalogue, data);
+    QString status = ReadConfigFile(path, state.catalogue, data);
     if (!status.isEmpty())
         return status;
     ApplyConfigFile(state, data, fileTitle);

@@ -145,7 +145,7 @@ enum class HvcId : int {
 };
 
 inline constexpr int kHvcIdCount = 0
-#define HVC_ID_COUNT(name) +1
+#define HVC_ID_COUNT(name) +1 // NOLINT(bugprone-macro-parentheses): each id adds one
     HVC_IDS(HVC_ID_COUNT)
 #undef HVC_ID_COUNT
     ;

@@ -114,17 +114,14 @@ void FrmSectionColour::optSectionColour_Click(int scheme) {
 }
 
 void FrmSectionColour::SecBack_Click(int section) {
-    std::int32_t& slot = m_context.colours.SectionBackColor[section];
-    const QColor chosen = chooseColour(ToQColor(slot));
-    if (!chosen.isValid())
-        return;
-    slot = FromQColor(chosen);
-    showSections();
-    Q_EMIT coloursChanged();
+    pickColour(m_context.colours.SectionBackColor[section]);
 }
 
 void FrmSectionColour::SecText_Click(int section) {
-    std::int32_t& slot = m_context.colours.SectionForeColor[section];
+    pickColour(m_context.colours.SectionForeColor[section]);
+}
+
+void FrmSectionColour::pickColour(std::int32_t& slot) {
     const QColor chosen = chooseColour(ToQColor(slot));
     if (!chosen.isValid())
         return;

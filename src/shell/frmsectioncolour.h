@@ -39,6 +39,8 @@ protected:
 
 private:
     void showSections();
+    // Lets the user choose a new colour for one slot and shows it.
+    void pickColour(std::int32_t& slot);
 
     ShellContext& m_context;
     SectionColours m_saved;

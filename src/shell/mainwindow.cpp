@@ -463,7 +463,10 @@ void MainWindow::mnuHw_Read_Click() {
 
 void MainWindow::mnuHW_ReadAll_Click() {
     setEnabled(false);
-    const QString status = ReadAll(m_state, ReadKeyAll(m_state));
+    endWholeImage(ReadAll(m_state, ReadKeyAll(m_state)));
+}
+
+void MainWindow::endWholeImage(const QString& status) {
     if (!status.isEmpty()) {
         if (m_state.prompter)
             m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
@@ -506,15 +509,7 @@ void MainWindow::mnuHW_WriteAll_Click() {
         if (p)
             mask |= p->WriteKey();
     setEnabled(false);
-    const QString status = WriteAll(m_state, mask);
-    if (!status.isEmpty()) {
-        if (m_state.prompter)
-            m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
-        m_state.setIsConnectObj(NotConnected);
-    } else {
-        m_state.setIsConnectObj(Connected);
-    }
-    setEnabled(true);
+    endWholeImage(WriteAll(m_state, mask));
 }
 
 void MainWindow::mnuHw_Reset_Click() {

@@ -104,6 +104,8 @@ private:
     QAction* button(const char* key, const char* tooltip, void (MainWindow::*slot)());
     void endFailed(const QString& status);
     void endConnected();
+    // Read All and Write All: the status decides the indicator; flags stay as they are.
+    void endWholeImage(const QString& status);
     void closeWaitBox();
     void showFileState();
     void refreshActivePage();

@@ -1,12 +1,15 @@
 #include "cli/cli.h"
 #include "core/appstate.h"
 #include "core/prompter.h"
+#include "hvcctlrun.h"
+#include "support/filebytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace hvc;
+using namespace hvc::testutil;
 
 namespace {
 
@@ -15,34 +18,6 @@ QString dataPath(const char* name) {
 }
 
 const QString kMap = dataPath("cfg_map.ini");
-
-struct Outcome {
-    int code;
-    QString out;
-    QString err;
-};
-
-Outcome hvcctl(QStringList args) {
-    QString out;
-    QString err;
-    QTextStream o(&out);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    const int code = cli::runCli(args, io);
-    o.flush();
-    e.flush();
-    return {code, out, err};
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 } // namespace
 

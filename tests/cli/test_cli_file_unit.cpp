@@ -4,7 +4,9 @@
 #include "core/configfile.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
+#include "hvcctlrun.h"
 #include "sim/simprocess.h"
+#include "support/filebytes.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,38 +14,11 @@
 #include <gtest/gtest.h>
 
 using namespace hvc;
+using namespace hvc::testutil;
 
 namespace {
 
 const QString kMap = QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini");
-
-struct Outcome {
-    int code;
-    QString out;
-    QString err;
-};
-
-Outcome hvcctl(const QStringList& args) {
-    QString out;
-    QString err;
-    QTextStream o(&out);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    const int code = cli::runCli(args, io);
-    o.flush();
-    e.flush();
-    return {code, out, err};
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 class CliFileUnit : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 #include "core/infoblock.h"
 #include "core/prompter.h"
 #include "localeguard.h"
+#include "support/filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <vector>
 
 using namespace hvc;
+using namespace hvc::testutil;
 
 namespace {
 
@@ -21,16 +23,6 @@ const QByteArray kSep = ";-------------------------------------------";
 
 QString dataPath(const char* name) {
     return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QLatin1String(name);
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // A fresh program state on the small test map (values at their defaults).
