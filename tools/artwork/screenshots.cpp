@@ -99,14 +99,19 @@ int main(int argc, char** argv) {
 
     // A transfer in progress: the wait box over the window, the status bar moving.
     window->drawTimer()->stop();
+    const QString idleStatus = state.StatusText;
+    const int idlePercent = state.ProgressPercent;
     state.setIsConnectObj(hvc::Transfer);
     state.StatusText = QStringLiteral("Reading...");
     state.ProgressPercent = 40;
     window->onProgress(state.StatusText, state.ProgressPercent);
     ok = shoot(out, QStringLiteral("screenshot-wait.png"), window.get()) && ok;
     window->waitBox()->close();
+    state.StatusText = idleStatus;
+    state.ProgressPercent = idlePercent;
     state.setIsConnectObj(hvc::Connected);
     window->drawTimer()->start();
+    settle(700); // one drawing tick puts the idle status bar back
 
     window->tabs()->setCurrentIndex(4);
     hvc::InfoFields info;
