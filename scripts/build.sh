@@ -12,7 +12,7 @@ case "$flavour" in
     default) dir=build; extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
     asan)    dir=build-asan; extra=(-DCMAKE_BUILD_TYPE=Debug -DHVC_SANITIZE=ON) ;;
     fuzz)    dir=build-fuzz; extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHVC_FUZZ=ON
-                                    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang) ;;
+                                    -DCMAKE_CXX_COMPILER=clang++) ;;
     *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "${extra[@]}" >/dev/null
