@@ -467,13 +467,14 @@ void MainWindow::mnuHW_ReadAll_Click() {
 }
 
 void MainWindow::endWholeImage(const QString& status) {
-    if (!status.isEmpty()) {
-        if (m_state.prompter)
-            m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
-        m_state.setIsConnectObj(NotConnected);
-    } else {
-        m_state.setIsConnectObj(Connected);
+    if (status.isEmpty()) {
+        endConnected();
+        return;
     }
+    // Unlike endFailed, the wait box is left to the next drawing tick.
+    if (m_state.prompter)
+        m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
+    m_state.setIsConnectObj(NotConnected);
     setEnabled(true);
 }
 
