@@ -1,15 +1,23 @@
 #include "core/appstate.h"
 
+#include "core/prompter.h"
+
 namespace hvc {
 
-AppState::AppState() {
+AppState::AppState() : m_silent(std::make_unique<SilentPrompter>()), m_prompter(m_silent.get()) {
     page(Page::Config) = {10, 11, 0};
     page(Page::Info) = {10000, 10001, 0};
 }
 
-void AppState::setIsConnectObj(int value) {
-    const bool changed = value != m_isConnectObj;
-    m_isConnectObj = value;
+AppState::~AppState() = default;
+
+void AppState::setPrompter(Prompter* prompter) {
+    m_prompter = prompter ? prompter : m_silent.get();
+}
+
+void AppState::setConnectState(ConnectState value) {
+    const bool changed = value != m_connectState;
+    m_connectState = value;
     if (changed && connectChanged)
         connectChanged(value);
 }

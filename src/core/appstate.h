@@ -3,12 +3,14 @@
 // needs it, so that a test can build a fresh one.
 
 #include "core/catalogue.h"
+#include "core/documentstate.h"
 #include "core/infoblock.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace hvc {
 
@@ -33,8 +35,8 @@ struct PageKeys {
 enum class Page { Config, Monitor, Diagnostic, Debugger, Info };
 inline constexpr int kPageCount = 5;
 
-// Connection indicator values.
-enum ConnectState : int {
+// The connection indicator: what the link is doing now.
+enum class ConnectState {
     NotConnected = 0,
     Connected = 1,
     Transfer = 2,
@@ -46,13 +48,13 @@ enum ConnectState : int {
 class AppState {
 public:
     AppState();
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
 
     Catalogue catalogue;
 
-    bool DataUnchanged = true;
-    bool ParamsDiffer = false;
-    bool InfoChanged = false;
-    int FileState = 0;
+    DocumentState document;
     bool LoggedIn = false;
     bool ExitRequested = false;
     int ComPort = 1;
@@ -63,21 +65,25 @@ public:
     QString StatusText;
     int ProgressPercent = 0;
 
-    int IsConnectObj() const { return m_isConnectObj; }
-    void setIsConnectObj(int value);
-    std::function<void(int)> connectChanged;
+    ConnectState connectState() const { return m_connectState; }
+    void setConnectState(ConnectState value);
+    std::function<void(ConnectState)> connectChanged;
 
     std::array<PageKeys, kPageCount> pages;
     PageKeys& page(Page p) { return pages[static_cast<size_t>(p)]; }
 
-    Prompter* prompter = nullptr;
+    // Always present: a silent one until a user interface or a script sets its own.
+    Prompter& prompter() const { return *m_prompter; }
+    void setPrompter(Prompter* prompter);
     UnitLink* link = nullptr;
     ProgressObserver* progress = nullptr;
     // Asks the page on show to redraw from the records.
     std::function<void()> refreshShownPage;
 
 private:
-    int m_isConnectObj = NotConnected;
+    ConnectState m_connectState = ConnectState::NotConnected;
+    std::unique_ptr<Prompter> m_silent;
+    Prompter* m_prompter;
 };
 
 } // namespace hvc

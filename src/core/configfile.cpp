@@ -103,7 +103,7 @@ QString ConfigValueText(std::int32_t value) {
 }
 
 QByteArray BuildConfigFile(AppState& state) {
-    const std::uint16_t mask = ReadKeyAll(state);
+    const std::uint16_t mask = readKeyAll(state);
     Catalogue& catalogue = state.catalogue;
     const std::int32_t sections = catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2Value;
     QString text = BuildInfoStr(state.info);
@@ -118,18 +118,21 @@ QByteArray BuildConfigFile(AppState& state) {
     return text.toLatin1();
 }
 
-QString SaveConfigFile(AppState& state, const QString& path) {
+Status SaveConfigFile(AppState& state, const QString& path) {
+    const auto notSaved = [](const QString& why) {
+        return Status::failure(QString::fromLatin1(kConfigNotSaved), why);
+    };
     const QByteArray bytes = BuildConfigFile(state);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot create '%1': %2").arg(path, file.errorString());
+        return notSaved(QStringLiteral("cannot create '%1': %2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return QStringLiteral("cannot write '%1': %2").arg(path, reason);
+        return notSaved(QStringLiteral("cannot write '%1': %2").arg(path, reason));
     }
     if (!file.commit())
-        return QStringLiteral("cannot replace '%1': %2").arg(path, file.errorString());
+        return notSaved(QStringLiteral("cannot replace '%1': %2").arg(path, file.errorString()));
     syncFolder(path);
     return {};
 }
@@ -155,7 +158,9 @@ QStringList ReadItems(const QString& text, bool* lastEnded) {
     return items;
 }
 
-QString ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
+namespace {
+
+QString parseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
     out = {};
     bool ended = false;
     const QStringList items = ReadItems(QString::fromLatin1(bytes), &ended);
@@ -185,7 +190,7 @@ QString ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, Con
     return {};
 }
 
-QString ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
+QString readConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
     out = {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -197,7 +202,23 @@ QString ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFi
         return QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
     if (bytes.size() > kMaxConfigFileSize)
         return QStringLiteral("'%1' is too large for a configuration file").arg(path);
-    return ParseConfigFile(bytes, catalogue, out);
+    return parseConfigFile(bytes, catalogue, out);
+}
+
+Status loadFailure(const QString& why) {
+    if (why.isEmpty())
+        return {};
+    return Status::failure(QString::fromLatin1(kErrorLoadingFile), why);
+}
+
+} // namespace
+
+Status ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
+    return loadFailure(parseConfigFile(bytes, catalogue, out));
+}
+
+Status ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
+    return loadFailure(readConfigFile(path, catalogue, out));
 }
 
 void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle) {
@@ -209,10 +230,9 @@ void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString&
     state.info = ExtractInfo(data.infoText, fileTitle);
 }
 
-QString LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
+Status LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
     ConfigFileData data;
-    QString status = ReadConfigFile(path, state.catalogue, data);
-    if (!status.isEmpty())
+    if (Status status = ReadConfigFile(path, state.catalogue, data); !status)
         return status;
     ApplyConfigFile(state, data, fileTitle);
     return {};

@@ -2,11 +2,12 @@
 // Configuration files: the parameter set of one machine as single-byte (Latin-1)
 // text, with the information block in front. Byte layout in docs/config-file.md.
 //
-// The functions return a status text, "" on success, and show no message: the
-// Save and Load commands (and hvcctl) turn a failure into kConfigNotSaved or
-// kErrorLoadingFile through the Prompter and may add the status as detail.
+// The functions show no message: a failure's text is kConfigNotSaved or
+// kErrorLoadingFile and its detail says why; the Save and Load commands (and
+// hvcctl) show both.
 
 #include "core/appstate.h"
+#include "core/status.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,7 +29,7 @@ QByteArray BuildConfigFile(AppState& state);
 
 // Writes BuildConfigFile() to a temporary file in the target folder, flushes it to
 // disk and only then renames it over `path`: a failed save leaves the old file.
-QString SaveConfigFile(AppState& state, const QString& path);
+Status SaveConfigFile(AppState& state, const QString& path);
 
 // The item reader: items end at CR, LF or CR LF; blanks and TABs at the start of
 // an item are dropped, double quotes around it removed. `lastEnded` tells whether
@@ -51,15 +52,15 @@ struct ConfigFileData {
 // separator line, close its information block with the second separator followed
 // by the column line, end with a line break, and every data line must carry a
 // known address and a number.
-QString ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out);
-QString ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out);
+Status ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out);
+Status ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out);
 
 // Applies checked data: LoadFromFile and WriteE2inECU for every line in file
 // order, then the information fields with `fileTitle` as the file name.
 void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle);
 
 // ReadConfigFile then ApplyConfigFile: on any fault nothing changes.
-QString LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle);
+Status LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle);
 
 bool FileExists(const QString& path);
 bool PathExists(const QString& path);

@@ -16,17 +16,29 @@ void StderrPrompter::inform(const QString& text, const QString& title, PromptIco
     printLine(title, text);
 }
 
+void StderrPrompter::informDetailed(const QString& text, const QString& detail,
+                                    const QString& title, PromptIcon) {
+    printLine(title, text);
+    if (!detail.isEmpty())
+        printLine({}, QStringLiteral("  ") + detail);
+}
+
 bool StderrPrompter::ask(const QString& text, const QString& title, PromptIcon) {
     printLine(title, text + (m_answer ? QStringLiteral(" [Yes]") : QStringLiteral(" [No]")));
     return m_answer;
 }
 
 void ScriptedPrompter::inform(const QString& text, const QString& title, PromptIcon icon) {
-    messages.append({text, title, icon, false});
+    messages.append({text, title, icon, false, {}});
+}
+
+void ScriptedPrompter::informDetailed(const QString& text, const QString& detail,
+                                      const QString& title, PromptIcon icon) {
+    messages.append({text, title, icon, false, detail});
 }
 
 bool ScriptedPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {
-    messages.append({text, title, icon, true});
+    messages.append({text, title, icon, true, {}});
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 

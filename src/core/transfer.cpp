@@ -10,7 +10,7 @@ namespace hvc {
 namespace {
 
 void progressStep(AppState& state, const QString& text, int& counter, int total) {
-    state.setIsConnectObj(Transfer);
+    state.setConnectState(ConnectState::Transfer);
     state.StatusText = text;
     ++counter;
     // counter x 100 / total to the nearest integer, an exact half to the even one;
@@ -37,21 +37,28 @@ void refreshShownPage(AppState& state) {
 // The guarded link procedures report success without sending anything while the
 // link is closed. A whole-image transfer on a closed link would then take stale
 // words for the unit's values (and report success), so it fails instead.
-bool linkOpen(const AppState& state) {
-    return state.link != nullptr && state.link->LinkState() == QLatin1String("Open");
+Status requireOpenLink(const AppState& state) {
+    if (state.link != nullptr && state.link->isLinkOpen())
+        return {};
+    return Status::linkFailure(QStringLiteral("port closed"));
 }
 
 bool outOfRange(const CVarData& r) {
     return r.E2InECU > r.MaxValue || r.E2InECU < r.MinValue;
 }
 
+QString recordContext(const char* verb, const CVarData& r) {
+    return QString::fromLatin1(verb) + u' ' + r.Name + QStringLiteral(" (") + r.AddressText() +
+           u')';
+}
+
 } // namespace
 
-bool InSectionLimit(AppState& state, const CVarData& record) {
+bool inSectionLimit(AppState& state, const CVarData& record) {
     return record.Section < state.catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
 }
 
-void CountPageVarNum(AppState& state) {
+void countPageVarNum(AppState& state) {
     for (auto& p : state.pages)
         p.PageVarNum = 0;
     const Catalogue& cat = state.catalogue;
@@ -63,14 +70,21 @@ void CountPageVarNum(AppState& state) {
     }
 }
 
-std::uint16_t ReadKeyAll(const AppState& state) {
+std::uint16_t readKeyAll(const AppState& state) {
     std::uint16_t key = 0;
     for (const auto& p : state.pages)
         key |= p.ReadKey;
     return key;
 }
 
-std::int16_t CountPageVars(const AppState& state, std::uint16_t mask) {
+std::uint16_t writeKeyAll(const AppState& state) {
+    std::uint16_t key = 0;
+    for (const auto& p : state.pages)
+        key |= p.WriteKey;
+    return key;
+}
+
+std::int16_t countPageVars(const AppState& state, std::uint16_t mask) {
     int sum = 0;
     for (const auto& p : state.pages)
         if (p.ReadKey != 0 && (p.ReadKey & mask) == p.ReadKey)
@@ -78,12 +92,16 @@ std::int16_t CountPageVars(const AppState& state, std::uint16_t mask) {
     return static_cast<std::int16_t>(sum);
 }
 
-QString ReadAll(AppState& state, std::uint16_t mask) {
+bool isWrittenBy(const CVarData& record, std::uint16_t mask) {
+    return (record.PageMask & 1) != 0 && (record.PageMask & mask) == record.PageMask;
+}
+
+Status readImage(AppState& state, std::uint16_t mask) {
     if (mask == 0)
         return {};
-    if (!linkOpen(state))
-        return QString::fromLatin1(kFailed);
-    const int total = CountPageVars(state, mask);
+    if (Status open = requireOpenLink(state); !open)
+        return open;
+    const int total = countPageVars(state, mask);
     int counter = 0;
     QString sectionFault;
     Catalogue& cat = state.catalogue;
@@ -92,30 +110,29 @@ QString ReadAll(AppState& state, std::uint16_t mask) {
         CVarData& r = cat[i];
         if ((r.PageMask & mask) == 0)
             continue;
-        if (InSectionLimit(state, r)) {
+        if (inSectionLimit(state, r)) {
             std::int32_t value = 0;
-            const QString status = state.link->ReadE2(r.Address, value);
-            if (!status.isEmpty())
-                return status;
+            if (Status status = state.link->readE2(r.Address, value); !status)
+                return status.prefixed(recordContext("reading", r));
             r.ReadE2FromECU(value);
             if (i == sectionPos)
-                sectionFault = RangeCheckOne(state, i);
+                sectionFault = rangeCheckOne(state, i);
         }
         progressStep(state, QStringLiteral("Reading..."), counter, total);
     }
-    const QString report = RangeCheck(state, mask) + sectionFault;
-    if (!report.isEmpty() && state.prompter)
-        state.prompter->inform(report);
+    const QString report = rangeCheck(state, mask) + sectionFault;
+    if (!report.isEmpty())
+        state.prompter().inform(report);
     refreshShownPage(state);
     return {};
 }
 
-QString RangeCheck(AppState& state, std::uint16_t mask) {
+QString rangeCheck(AppState& state, std::uint16_t mask) {
     QString list;
     Catalogue& cat = state.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         CVarData& r = cat[i];
-        if ((r.PageMask & mask) == 0 || !InSectionLimit(state, r) || !outOfRange(r))
+        if ((r.PageMask & mask) == 0 || !inSectionLimit(state, r) || !outOfRange(r))
             continue;
         if (r.MaxValue != 65535)
             list += QStringLiteral(" - ") + r.Name + u'\r';
@@ -126,7 +143,7 @@ QString RangeCheck(AppState& state, std::uint16_t mask) {
     return QString::fromLatin1(kReadFault) + u'\r' + list;
 }
 
-QString RangeCheckOne(AppState& state, int position) {
+QString rangeCheckOne(AppState& state, int position) {
     CVarData* r = state.catalogue.VarTable(position);
     if (r == nullptr || !outOfRange(*r))
         return {};
@@ -134,27 +151,27 @@ QString RangeCheckOne(AppState& state, int position) {
     return QStringLiteral(" - ") + r->Name + u'\r';
 }
 
-QString WriteAll(AppState& state, std::uint16_t mask) {
+Status writeImage(AppState& state, std::uint16_t mask) {
     if (mask == 0)
         return {};
-    if (!linkOpen(state))
-        return QString::fromLatin1(kFailed);
-    const int total = CountPageVars(state, mask);
+    if (Status open = requireOpenLink(state); !open)
+        return open;
+    const int total = countPageVars(state, mask);
     int counter = 0;
     Catalogue& cat = state.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         CVarData& r = cat[i];
-        if ((r.PageMask & 1) == 0 || (r.PageMask & mask) != r.PageMask)
+        if (!isWrittenBy(r, mask))
             continue;
-        QString status;
-        if (InSectionLimit(state, r)) {
-            status = state.link->WriteE2(r.Address, r.E2Value);
-            if (status.isEmpty())
+        Status status;
+        if (inSectionLimit(state, r)) {
+            status = state.link->writeE2(r.Address, r.E2Value);
+            if (status)
                 r.WriteE2inECU();
         }
         progressStep(state, QStringLiteral("Writing..."), counter, total);
-        if (!status.isEmpty())
-            return status;
+        if (!status)
+            return status.prefixed(recordContext("writing", r));
     }
     state.StatusText = QStringLiteral("Writing...");
     state.ProgressPercent = 100;
@@ -164,25 +181,23 @@ QString WriteAll(AppState& state, std::uint16_t mask) {
     return {};
 }
 
-QString DefaultsCommand(AppState& state) {
+Status loadDefaults(AppState& state) {
     if (state.link == nullptr)
-        return QStringLiteral("1");
-    return state.link->DevCommand(kDefaultsCode, QString::fromLatin1(kDefaultsText)) == 0
-               ? QStringLiteral("0")
-               : QStringLiteral("1");
+        return Status::linkFailure(QStringLiteral("no device link"));
+    return state.link->sendCommand(kDefaultsCode, QString::fromLatin1(kDefaultsText))
+        .prefixed(QStringLiteral("load-defaults command"));
 }
 
-QString CheckUnitIdentity(AppState& state, bool& resetPending) {
-    if (!linkOpen(state))
-        return QString::fromLatin1(kFailed);
+Status checkUnitIdentity(AppState& state, bool& resetPending) {
+    if (Status open = requireOpenLink(state); !open)
+        return open;
     state.StatusText = QStringLiteral("Reading...");
     state.ProgressPercent = 0;
     bool matches = true;
     for (int w = 0; w < 5; ++w) {
         std::int32_t value = 0;
-        const QString status = state.link->ReadE2(kIdentityAddresses[w], value);
-        if (!status.isEmpty())
-            return status;
+        if (Status status = state.link->readE2(kIdentityAddresses[w], value); !status)
+            return status.prefixed(QStringLiteral("reading the unit's identity"));
         matches = matches && value == kResetWords[w];
         state.ProgressPercent += 20;
         if (state.progress)

@@ -4,6 +4,7 @@
 // identity check that tells whether the unit waits for a power cycle.
 
 #include "core/appstate.h"
+#include "core/status.h"
 
 #include <QString>
 #include <cstdint>
@@ -18,18 +19,31 @@ inline constexpr std::int32_t kDefaultsCode = 1024;
 inline constexpr const char* kDefaultsText = "1145130828"; // 0x44414F4C
 inline constexpr const char* kReadFault = "READ FAULT:";
 
-void CountPageVarNum(AppState& state);
-std::uint16_t ReadKeyAll(const AppState& state);
-std::int16_t CountPageVars(const AppState& state, std::uint16_t mask);
+// Counts, for every page with a ReadKey, the variables whose PageMask holds all of it.
+void countPageVarNum(AppState& state);
+// OR of every page's ReadKey (what Connect and Read All read) or WriteKey (Write All).
+std::uint16_t readKeyAll(const AppState& state);
+std::uint16_t writeKeyAll(const AppState& state);
+std::int16_t countPageVars(const AppState& state, std::uint16_t mask);
 
-QString ReadAll(AppState& state, std::uint16_t mask);
-QString WriteAll(AppState& state, std::uint16_t mask);
-QString RangeCheck(AppState& state, std::uint16_t mask);
-QString RangeCheckOne(AppState& state, int position);
-QString DefaultsCommand(AppState& state);
-QString CheckUnitIdentity(AppState& state, bool& resetPending);
+// Whether a whole-image write with `mask` sends this record: an EEPROM record
+// (PageMask bit 0) all of whose page bits are in the mask. The section limit
+// is checked separately, when the record's turn comes.
+bool isWrittenBy(const CVarData& record, std::uint16_t mask);
+
+// Reads every record of the pages in `mask` within the section limit, then the
+// range check; the out-of-range report goes to the prompter.
+Status readImage(AppState& state, std::uint16_t mask);
+// Writes every record isWrittenBy(mask) within the section limit; stops at the
+// first failure, whose detail names the variable.
+Status writeImage(AppState& state, std::uint16_t mask);
+// Replaces out-of-range values by their defaults; returns the "READ FAULT:" report or "".
+QString rangeCheck(AppState& state, std::uint16_t mask);
+QString rangeCheckOne(AppState& state, int position);
+Status loadDefaults(AppState& state);
+Status checkUnitIdentity(AppState& state, bool& resetPending);
 
 // The section limit: E2InECU of HVC_NUM_PROP_REG, read when each variable is considered.
-bool InSectionLimit(AppState& state, const CVarData& record);
+bool inSectionLimit(AppState& state, const CVarData& record);
 
 } // namespace hvc

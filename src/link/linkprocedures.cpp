@@ -15,7 +15,7 @@ QString ConnectionString(int comPort) {
            QStringLiteral(",9600,N,8,1");
 }
 
-LinkProcedures::LinkProcedures(PortTable ports, Prompter* prompter)
+LinkProcedures::LinkProcedures(PortTable ports, Prompter& prompter)
     : m_ports(std::move(ports)), m_prompter(prompter) {}
 
 LinkProcedures::~LinkProcedures() = default;
@@ -36,95 +36,87 @@ void LinkProcedures::setTimeout(int ms) {
         m_link->setTimeout(ms);
 }
 
-bool LinkProcedures::isOpen() const {
-    return m_state == QLatin1String("Open");
-}
-
-std::int16_t LinkProcedures::DevOpen() {
+Status LinkProcedures::devOpen() {
     if (m_link)
-        return 0;
-    m_state = QStringLiteral("Close");
+        return {};
+    m_open = false;
     auto created = std::make_shared<DeviceLinkMng>(m_ports);
     if (!created->Open(ConnectionString(m_port)))
-        return -1;
+        return Status::linkFailure(created->errorString());
     m_link = created->DeviceLink_AddRef();
     created.reset();
     if (m_timeoutMs)
         m_link->setTimeout(*m_timeoutMs);
-    m_state = QStringLiteral("Open");
-    return 0;
+    m_open = true;
+    return {};
 }
 
-void LinkProcedures::DevClose() {
+void LinkProcedures::devClose() {
     m_link.reset();
-    m_state = QStringLiteral("Close");
+    m_open = false;
 }
 
-QString LinkProcedures::DevRead(std::int32_t address, std::int32_t& value) {
+Status LinkProcedures::devRead(std::int32_t address, std::int32_t& value) {
     if (!m_link)
-        return QString::fromLatin1(kFailed);
+        return Status::linkFailure(QStringLiteral("port closed"));
     const auto word = m_link->Par(address / 256, address & 255, DeviceLinkMng::kGetWord);
     if (!word)
-        return QString::fromLatin1(kFailed);
+        return Status::linkFailure(m_link->errorString());
     value = ReduceToWord(*word);
     return {};
 }
 
-QString LinkProcedures::DevWrite(std::int32_t address, std::int32_t value) {
+Status LinkProcedures::devWrite(std::int32_t address, std::int32_t value) {
     if (!m_link)
-        return QString::fromLatin1(kFailed);
-    const bool ok = m_link->Par(address / 256, address & 255, DeviceLinkMng::kPutWord,
-                                QVariant(static_cast<int>(ReduceToWord(value))));
-    return ok ? QString() : QString::fromLatin1(kFailed);
+        return Status::linkFailure(QStringLiteral("port closed"));
+    if (m_link->Par(address / 256, address & 255, DeviceLinkMng::kPutWord,
+                    QVariant(static_cast<int>(ReduceToWord(value)))))
+        return {};
+    return Status::linkFailure(m_link->errorString());
 }
 
-std::int16_t LinkProcedures::DevCommand(std::int32_t code, const QString& text) {
+Status LinkProcedures::sendCommand(std::int32_t code, const QString& text) {
     if (!m_link)
-        return 1;
+        return Status::linkFailure(QStringLiteral("port closed"));
     // After the command the calls go back to the configured time-out (1000 ms
     // unless the user set another).
     const int restore = m_timeoutMs.value_or(kDefaultTimeoutMs);
     m_link->setTimeout(kCommandTimeoutMs);
-    if (m_link->Par(code, 4, DeviceLinkMng::kCommand, QVariant(text))) {
-        m_link->setTimeout(restore);
-        return 0;
+    Status status;
+    if (!m_link->Par(code, 4, DeviceLinkMng::kCommand, QVariant(text))) {
+        status = Status::linkFailure(m_link->errorString());
+        m_link->ErrTimeOut();
     }
-    m_link->ErrTimeOut();
     m_link->setTimeout(restore);
-    return 1;
+    return status;
 }
 
-bool LinkProcedures::OpenLink() {
-    DevClose();
-    if (DevOpen() == 0)
-        return true;
-    if (m_port != 0 && m_prompter)
-        m_prompter->inform(QStringLiteral("Can't Open COM ") + QString::number(m_port));
-    return false;
+Status LinkProcedures::openLink() {
+    devClose();
+    Status status = devOpen();
+    if (!status && m_port != 0)
+        m_prompter.inform(QStringLiteral("Can't Open COM ") + QString::number(m_port));
+    return status;
 }
 
-void LinkProcedures::CloseLink() {
-    DevClose();
+void LinkProcedures::closeLink() {
+    devClose();
 }
 
-QString LinkProcedures::LinkState() const {
-    return m_state;
+Status LinkProcedures::readE2(std::int32_t address, std::int32_t& value) {
+    return m_open ? devRead(address, value) : Status();
 }
 
-QString LinkProcedures::ReadE2(std::int32_t address, std::int32_t& value) {
-    return isOpen() ? DevRead(address, value) : QString();
+Status LinkProcedures::readRam(std::int32_t address, std::int32_t& value) {
+    return m_open ? devRead(address, value) : Status();
 }
 
-QString LinkProcedures::ReadRAM(std::int32_t address, std::int32_t& value) {
-    return isOpen() ? DevRead(address, value) : QString();
+Status LinkProcedures::writeE2(std::int32_t address, std::int32_t value) {
+    return m_open ? devWrite(address, value) : Status();
 }
 
-QString LinkProcedures::WriteE2(std::int32_t address, std::int32_t value) {
-    return isOpen() ? DevWrite(address, value) : QString();
-}
-
-QString LinkProcedures::WriteRAM(std::int32_t address, std::int32_t value) {
-    return isOpen() ? DevWrite(address, value) : QString();
+Status LinkProcedures::writeRam(std::int32_t address, std::int32_t value) {
+    return m_open ? devWrite(address, value) : Status();
 }
 
 } // namespace hvc

@@ -1,8 +1,9 @@
 #pragma once
 // The link procedures the rest of the program calls: open and close the device
 // link, read and write one 16-bit word, send a command. The guarded procedures
-// (ReadE2, ReadRAM, WriteE2, WriteRAM) do nothing and report "" while the link is
-// closed; the connection display is what keeps the user from a closed link.
+// (readE2, readRam, writeE2, writeRam) do nothing and report success while the
+// link is closed; the connection display is what keeps the user from a closed
+// link. A failure carries the device link's reason as its detail.
 
 #include "core/unitlink.h"
 #include "link/porttable.h"
@@ -30,7 +31,7 @@ QString ConnectionString(int comPort);
 
 class LinkProcedures : public UnitLink {
 public:
-    LinkProcedures(PortTable ports, Prompter* prompter);
+    LinkProcedures(PortTable ports, Prompter& prompter);
     ~LinkProcedures() override;
 
     void setPort(int comPort);
@@ -39,29 +40,29 @@ public:
     // The per-call time-out of "Par" calls; without it the component's own default.
     void setTimeout(int ms);
 
-    std::int16_t DevOpen();
-    void DevClose();
-    QString DevRead(std::int32_t address, std::int32_t& value);
-    QString DevWrite(std::int32_t address, std::int32_t value);
-    std::int16_t DevCommand(std::int32_t code, const QString& text) override;
+    Status devOpen();
+    void devClose();
+    Status devRead(std::int32_t address, std::int32_t& value);
+    Status devWrite(std::int32_t address, std::int32_t value);
+    Status sendCommand(std::int32_t code, const QString& text) override;
 
-    bool OpenLink() override;
-    void CloseLink() override;
-    QString LinkState() const override;
-    QString ReadE2(std::int32_t address, std::int32_t& value) override;
-    QString ReadRAM(std::int32_t address, std::int32_t& value) override;
-    QString WriteE2(std::int32_t address, std::int32_t value) override;
-    QString WriteRAM(std::int32_t address, std::int32_t value) override;
+    // Closes and reopens the link; on failure tells the user "Can't Open COM n".
+    Status openLink() override;
+    void closeLink() override;
+    bool isLinkOpen() const override { return m_open; }
+    Status readE2(std::int32_t address, std::int32_t& value) override;
+    Status readRam(std::int32_t address, std::int32_t& value) override;
+    Status writeE2(std::int32_t address, std::int32_t value) override;
+    Status writeRam(std::int32_t address, std::int32_t value) override;
 
 private:
-    bool isOpen() const;
 
     PortTable m_ports;
-    Prompter* m_prompter;
+    Prompter& m_prompter;
     int m_port = 1;
     std::optional<int> m_timeoutMs;
     std::shared_ptr<DeviceLinkMng> m_link;
-    QString m_state = QStringLiteral("Close");
+    bool m_open = false;
 };
 
 } // namespace hvc

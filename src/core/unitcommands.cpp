@@ -1,0 +1,190 @@
+#include "core/unitcommands.h"
+
+#include "core/configfile.h"
+#include "core/prompter.h"
+#include "core/transfer.h"
+#include "core/unitlink.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCommands, "hvc.commands", QtInfoMsg)
+
+namespace hvc {
+
+QString UnsavedQuestionText() {
+    return QStringLiteral("Configuration file Not Saved.\rNo saved settings will be lost.\r\r"
+                          "CONTINUE ANYWAY?");
+}
+
+UnitCommands::UnitCommands(AppState& state, CommandView& view) : m_state(state), m_view(view) {}
+
+void UnitCommands::reportFailure(Prompter& prompter, const Status& status) {
+    qCInfo(lcCommands).noquote() << "failed:" << status.text() << status.detail();
+    prompter.informDetailed(QString::fromLatin1(kOperationFailed) + status.text(),
+                            status.detail());
+}
+
+void UnitCommands::endFailed(const Status& status) {
+    m_view.closeWaitBox();
+    reportFailure(m_state.prompter(), status);
+    m_state.setConnectState(ConnectState::NotConnected);
+    m_view.setBusy(false);
+}
+
+void UnitCommands::endConnected() {
+    m_state.setConnectState(ConnectState::Connected);
+    m_view.setBusy(false);
+}
+
+void UnitCommands::endWholeImage(const Status& status) {
+    if (status) {
+        endConnected();
+        return;
+    }
+    // Unlike endFailed, the wait box is left to the next drawing tick.
+    reportFailure(m_state.prompter(), status);
+    m_state.setConnectState(ConnectState::NotConnected);
+    m_view.setBusy(false);
+}
+
+bool UnitCommands::unsavedQuestion() {
+    return m_state.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation);
+}
+
+void UnitCommands::connectToUnit() {
+    m_view.closeWaitBox();
+    UnitLink* link = m_state.link;
+    if (m_state.connectState() != ConnectState::NotConnected) {
+        m_view.stopPagePolling();
+        if (link)
+            link->closeLink();
+        m_state.document.clear();
+        m_state.setConnectState(ConnectState::NotConnected);
+        return;
+    }
+    if (link)
+        link->closeLink();
+    if (!link || !link->openLink()) {
+        if (m_state.ComPort == 0)
+            m_state.prompter().inform(QStringLiteral("Select a COM Port"));
+        return;
+    }
+    if (m_state.document.unsaved() && !unsavedQuestion())
+        return;
+    m_view.setBusy(true);
+    bool resetPending = false;
+    if (Status status = checkUnitIdentity(m_state, resetPending); !status)
+        return endFailed(status);
+    m_state.setConnectState(ConnectState::Transfer);
+    if (resetPending &&
+        !m_state.prompter().ask(
+            QStringLiteral("Missing POWER RESET After A 'RESET' Command : Continue Anyway? "))) {
+        m_view.setBusy(false);
+        link->closeLink();
+        m_state.setConnectState(ConnectState::NotConnected);
+        return;
+    }
+    if (CVarData* version = m_state.catalogue.Find(HvcId::HVC_PROG_VERS)) {
+        std::int32_t value = 0;
+        if (Status status = link->readE2(version->Address, value); !status)
+            return endFailed(status.prefixed(QStringLiteral("reading the program version")));
+        version->ReadE2FromECU(value);
+    }
+    if (Status status = readImage(m_state, readKeyAll(m_state)); !status)
+        return endFailed(status);
+    endConnected();
+    m_view.showFirstPage();
+    m_view.refreshActivePage();
+    m_state.document.unitRead();
+    m_view.closeWaitBox();
+}
+
+void UnitCommands::readPage(std::uint16_t readKey) {
+    m_view.setBusy(true);
+    if (Status status = readImage(m_state, readKey); !status)
+        return endFailed(status);
+    endConnected();
+    m_state.document.unitRead();
+    m_view.closeWaitBox();
+}
+
+void UnitCommands::readAll() {
+    m_view.setBusy(true);
+    endWholeImage(readImage(m_state, readKeyAll(m_state)));
+}
+
+void UnitCommands::writePage(std::uint16_t writeKey, const QString& dataErrors) {
+    if (!dataErrors.isEmpty()) {
+        const QString title = QStringLiteral("CONFIGURATION ERROR");
+        if (!m_state.LoggedIn) {
+            m_state.prompter().inform(dataErrors, title, PromptIcon::Critical);
+            return;
+        }
+        if (!m_state.prompter().ask(dataErrors + QStringLiteral("\rCONTINUE ANYWAY ?"), title,
+                                    PromptIcon::Exclamation))
+            return;
+    }
+    m_view.setBusy(true);
+    if (Status status = writeImage(m_state, writeKey); !status)
+        return endFailed(status);
+    m_state.document.unitWritten();
+    endConnected();
+}
+
+void UnitCommands::writeAll() {
+    m_view.setBusy(true);
+    endWholeImage(writeImage(m_state, writeKeyAll(m_state)));
+}
+
+void UnitCommands::reset() {
+    m_state.document.clear();
+    m_view.setBusy(true);
+    if (Status status = loadDefaults(m_state); !status) {
+        reportFailure(m_state.prompter(), status);
+        m_state.setConnectState(ConnectState::NotConnected);
+        m_view.setBusy(false);
+        return;
+    }
+    m_state.prompter().inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
+                              PromptIcon::Exclamation);
+    if (m_state.link)
+        m_state.link->closeLink();
+    m_state.setConnectState(ConnectState::NotConnected);
+    m_view.setBusy(false);
+}
+
+bool UnitCommands::loadFile(const QString& path) {
+    if (Status status = LoadConfigFile(m_state, path, QFileInfo(path).fileName()); !status) {
+        qCInfo(lcCommands).noquote() << "load failed:" << status.detail();
+        m_state.prompter().informDetailed(status.text(), status.detail(), {},
+                                          PromptIcon::Critical);
+        return false;
+    }
+    m_view.showInfo(m_state.info);
+    m_state.prompter().inform(QStringLiteral(" SUCCESS : Configuration Loaded "));
+    m_view.showFirstPage();
+    m_view.refreshActivePage();
+    m_state.document.fileLoaded();
+    return true;
+}
+
+bool UnitCommands::saveFile(const QString& path) {
+    if (QFileInfo::exists(path) &&
+        !m_state.prompter().ask(QStringLiteral("File Already Exist : Overwrite ?")))
+        return false;
+    m_state.info = m_view.infoToSave(m_state.info);
+    if (Status status = SaveConfigFile(m_state, path); !status) {
+        qCInfo(lcCommands).noquote() << "save failed:" << status.detail();
+        m_state.prompter().informDetailed(status.text(), status.detail(), {},
+                                          PromptIcon::Critical);
+        return false;
+    }
+    m_state.document.fileSaved();
+    m_state.info.fileName = QFileInfo(path).fileName();
+    m_view.showFileName(m_state.info.fileName);
+    m_state.prompter().inform(QStringLiteral(" Configuration SAVED "));
+    return true;
+}
+
+} // namespace hvc
