@@ -32,23 +32,23 @@ const int kWriteExchangeBytes =
 class CountingLink : public UnitLink {
 public:
     explicit CountingLink(UnitLink& inner) : m_inner(inner) {}
-    bool OpenLink() override { return m_inner.OpenLink(); }
-    void CloseLink() override { m_inner.CloseLink(); }
-    QString LinkState() const override { return m_inner.LinkState(); }
-    QString ReadE2(std::int32_t a, std::int32_t& v) override {
-        return ++reads, m_inner.ReadE2(a, v);
+    Status openLink() override { return m_inner.openLink(); }
+    void closeLink() override { m_inner.closeLink(); }
+    bool isLinkOpen() const override { return m_inner.isLinkOpen(); }
+    Status readE2(std::int32_t a, std::int32_t& v) override {
+        return ++reads, m_inner.readE2(a, v);
     }
-    QString ReadRAM(std::int32_t a, std::int32_t& v) override {
-        return ++reads, m_inner.ReadRAM(a, v);
+    Status readRam(std::int32_t a, std::int32_t& v) override {
+        return ++reads, m_inner.readRam(a, v);
     }
-    QString WriteE2(std::int32_t a, std::int32_t v) override {
-        return ++writes, m_inner.WriteE2(a, v);
+    Status writeE2(std::int32_t a, std::int32_t v) override {
+        return ++writes, m_inner.writeE2(a, v);
     }
-    QString WriteRAM(std::int32_t a, std::int32_t v) override {
-        return ++writes, m_inner.WriteRAM(a, v);
+    Status writeRam(std::int32_t a, std::int32_t v) override {
+        return ++writes, m_inner.writeRam(a, v);
     }
-    std::int16_t DevCommand(std::int32_t c, const QString& t) override {
-        return m_inner.DevCommand(c, t);
+    Status sendCommand(std::int32_t c, const QString& t) override {
+        return m_inner.sendCommand(c, t);
     }
     long reads = 0;
     long writes = 0;
@@ -61,7 +61,7 @@ struct Rig {
     SimProcess sim;
     ScriptedPrompter prompter;
     AppState state;
-    LinkProcedures link{PortTable(), &prompter};
+    LinkProcedures link{PortTable(), prompter};
     CountingLink counting{link};
 
     bool start(const QStringList& simArgs, benchmark::State& bs) {
@@ -71,12 +71,12 @@ struct Rig {
             bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
             return false;
         }
-        CountPageVarNum(state);
+        countPageVarNum(state);
         link.ports().set(1, path);
         link.setPort(1);
         state.link = &counting;
-        state.prompter = &prompter;
-        if (!link.OpenLink()) {
+        state.setPrompter(&prompter);
+        if (!link.openLink()) {
             bs.SkipWithError("cannot open the link");
             return false;
         }
@@ -94,9 +94,9 @@ void BM_WholeImageReadPaced(benchmark::State& bs) {
     for (auto _ : bs) {
         rig.counting.reads = 0;
         const auto t0 = std::chrono::steady_clock::now();
-        const QString status = ReadAll(rig.state, ReadKeyAll(rig.state));
+        const Status status = readImage(rig.state, readKeyAll(rig.state));
         const auto t1 = std::chrono::steady_clock::now();
-        if (!status.isEmpty()) {
+        if (!status) {
             bs.SkipWithError("ReadAll failed");
             return;
         }
@@ -140,7 +140,7 @@ void BM_ExchangesUnpaced(benchmark::State& bs) {
     const double simCpu0 = cpuSecondsOf(rig.sim.processId());
     for (auto _ : bs) {
         std::int32_t value = 0;
-        if (!rig.link.ReadE2(address, value).isEmpty()) {
+        if (!rig.link.readE2(address, value)) {
             bs.SkipWithError("read failed");
             return;
         }

@@ -36,7 +36,7 @@ struct State {
     hvc::ScriptedPrompter prompter;
     hvc::AppState state;
     State() {
-        state.prompter = &prompter;
+        state.setPrompter(&prompter);
         check(state.catalogue.LoadCatalogueText(QString::fromLatin1(kMap), prompter));
     }
 };

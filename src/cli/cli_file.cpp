@@ -8,6 +8,7 @@
 #include "core/infoblock.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
+#include "core/unitcommands.h"
 #include "core/unitlink.h"
 
 #include <QCommandLineParser>
@@ -39,11 +40,15 @@ private:
     Io& m_io;
 };
 
-void report(AppState& state, Io& io, const QString& message, PromptIcon icon) {
-    if (state.prompter)
-        state.prompter->inform(message, {}, icon);
-    else
-        io.err << message << '\n';
+void report(AppState& state, const QString& message, PromptIcon icon) {
+    state.prompter().inform(message, {}, icon);
+}
+
+int linkFailed(AppState& state, Io& io, const Status& status) {
+    state.setConnectState(ConnectState::NotConnected);
+    io.err.flush();
+    UnitCommands::reportFailure(state.prompter(), status);
+    return Failed;
 }
 
 QString fileTitle(const QString& path) {
@@ -53,18 +58,18 @@ QString fileTitle(const QString& path) {
 // The map of --ramlist, else the shipped one.
 bool loadMap(AppState& state, const QCommandLineParser& parser) {
     const QString path = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
-    return state.catalogue.LoadCatalogue(path, *state.prompter);
+    return state.catalogue.LoadCatalogue(path, state.prompter());
 }
 
 // A file read and checked against the catalogue; on failure the load message and
 // its cause are reported and Usage is returned.
 int readFile(AppState& state, const QString& command, const QString& path, ConfigFileData& data,
              Io& io) {
-    const QString status = ReadConfigFile(path, state.catalogue, data);
-    if (status.isEmpty())
+    const Status status = ReadConfigFile(path, state.catalogue, data);
+    if (status)
         return -1;
-    report(state, io, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
-    io.err << "hvcctl " << command << ": " << status << '\n';
+    report(state, status.text(), PromptIcon::Critical);
+    io.err << "hvcctl " << command << ": " << status.detail() << '\n';
     return Usage;
 }
 
@@ -106,7 +111,7 @@ int cmdShow(const QStringList& args, Io& io) {
         return rc;
     IoPrompter prompter(io);
     AppState state;
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     if (!loadMap(state, parser))
         return Usage;
     const QString path = parser.positionalArguments().first();
@@ -132,7 +137,7 @@ int cmdShow(const QStringList& args, Io& io) {
 int diffFiles(const QCommandLineParser& parser, Io& io) {
     IoPrompter prompter(io);
     AppState state;
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     if (!loadMap(state, parser))
         return Usage;
     ConfigFileData a;
@@ -186,9 +191,8 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const CVarData& r = state.catalogue[it.key()];
         std::int32_t unitValue = 0;
-        const QString status = state.link->ReadE2(r.Address, unitValue);
-        if (!status.isEmpty()) {
-            report(state, io, QStringLiteral("Operation Failed :") + status, PromptIcon::Critical);
+        if (const Status status = state.link->readE2(r.Address, unitValue); !status) {
+            linkFailed(state, io, status);
             return Usage;
         }
         if (sameWord(it.value(), unitValue))
@@ -215,44 +219,34 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         return rc;
     AppState& state = session.state;
     const QString path = parser.positionalArguments().first();
-    if (const QString status = LoadConfigFile(state, path, fileTitle(path)); !status.isEmpty()) {
-        report(state, io, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
-        io.err << "hvcctl write-all: " << status << '\n';
+    if (const Status status = LoadConfigFile(state, path, fileTitle(path)); !status) {
+        report(state, status.text(), PromptIcon::Critical);
+        io.err << "hvcctl write-all: " << status.detail() << '\n';
         return Usage;
     }
-    std::uint16_t mask = 0;
-    for (const PageKeys& p : state.pages)
-        mask |= p.WriteKey;
-    const QString status = WriteAll(state, mask);
+    const std::uint16_t mask = writeKeyAll(state);
+    const Status status = writeImage(state, mask);
     session.progress.finish();
-    if (!status.isEmpty()) {
-        state.setIsConnectObj(NotConnected);
-        report(state, io, QStringLiteral("Operation Failed :") + status, PromptIcon::Critical);
-        return Failed;
-    }
+    if (!status)
+        return linkFailed(state, io, status);
     // Read back exactly what WriteAll sent.
     int written = 0;
     int differ = 0;
     for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
         const CVarData& r = state.catalogue[i];
-        if ((r.PageMask & 1) == 0 || (r.PageMask & mask) != r.PageMask || !InSectionLimit(state, r))
+        if (!isWrittenBy(r, mask) || !inSectionLimit(state, r))
             continue;
         ++written;
         std::int32_t unitValue = 0;
-        const QString readStatus = state.link->ReadE2(r.Address, unitValue);
-        if (!readStatus.isEmpty()) {
-            state.setIsConnectObj(NotConnected);
-            report(state, io, QStringLiteral("Operation Failed :") + readStatus,
-                   PromptIcon::Critical);
-            return Failed;
-        }
+        if (const Status readStatus = state.link->readE2(r.Address, unitValue); !readStatus)
+            return linkFailed(state, io, readStatus);
         if (sameWord(r.E2Value, unitValue))
             continue;
         io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2Value << '\t' << unitValue
                << '\n';
         ++differ;
     }
-    state.setIsConnectObj(Connected);
+    state.setConnectState(ConnectState::Connected);
     io.err << "hvcctl write-all: " << written << " variables written, " << differ
            << " differ when read back\n";
     return differ == 0 ? Ok : Failed;
@@ -321,9 +315,9 @@ int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io) 
     state.info = info;
     const QString path = parser.value(kOutput);
     // The desktop program's Save command shows this message; here the command does.
-    if (const QString status = SaveConfigFile(state, path); !status.isEmpty()) {
-        report(state, io, QString::fromLatin1(kConfigNotSaved), PromptIcon::Critical);
-        io.err << "hvcctl read-all: " << status << '\n';
+    if (const Status status = SaveConfigFile(state, path); !status) {
+        report(state, status.text(), PromptIcon::Critical);
+        io.err << "hvcctl read-all: " << status.detail() << '\n';
         return Usage;
     }
     state.info.fileName = fileTitle(path);

@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/unitsession.h"
 #include "core/transfer.h"
+#include "core/unitcommands.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -24,10 +25,12 @@ void say(Io& io, const QString& text) {
     io.err.flush();
 }
 
-int linkFailed(UnitSession& s, Io& io, const QString& status) {
+int linkFailed(UnitSession& s, Io& io, const Status& status) {
     s.progress.finish();
-    s.state.setIsConnectObj(NotConnected);
-    say(io, QStringLiteral("Operation Failed :") + status);
+    s.state.setConnectState(ConnectState::NotConnected);
+    say(io, QString::fromLatin1(kOperationFailed) + status.text());
+    if (!status.detail().isEmpty())
+        say(io, QStringLiteral("  ") + status.detail());
     return Failed;
 }
 
@@ -39,7 +42,7 @@ int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
         say(io, QStringLiteral("hvcctl: cannot use the variable map ") + ramlist);
         return Usage;
     }
-    CountPageVarNum(s.state);
+    countPageVarNum(s.state);
     if (!parser.isSet(kPort) || parser.value(kPort).isEmpty()) {
         say(io, QStringLiteral("hvcctl: --port PATH (the unit's serial device) is required"));
         return Usage;
@@ -56,11 +59,13 @@ int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
     s.link.ports().set(1, parser.value(kPort));
     s.link.setPort(1);
     s.state.ComPort = 1;
-    if (!s.link.OpenLink()) {
+    if (const Status status = s.link.openLink(); !status) {
         say(io, QStringLiteral("hvcctl: cannot open ") + parser.value(kPort));
+        if (!status.detail().isEmpty())
+            say(io, QStringLiteral("  ") + status.detail());
         return Failed;
     }
-    s.state.setIsConnectObj(Connected);
+    s.state.setConnectState(ConnectState::Connected);
     return -1;
 }
 
@@ -127,7 +132,7 @@ int cmdIdentity(const QStringList& args, Io& io) {
     bool reset = true;
     for (int w = 0; w < 5; ++w) {
         std::int32_t value = 0;
-        if (const QString status = s.link.ReadE2(kIdentityAddresses[w], value); !status.isEmpty())
+        if (const Status status = s.link.readE2(kIdentityAddresses[w], value); !status)
             return linkFailed(s, io, status);
         words << QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper();
         reset = reset && value == kResetWords[w];
@@ -149,17 +154,17 @@ int cmdReadAll(const QStringList& args, Io& io) {
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
-    const std::uint16_t mask = ReadKeyAll(state);
-    state.setIsConnectObj(Transfer);
-    if (const QString status = ReadAll(state, mask); !status.isEmpty())
+    const std::uint16_t mask = readKeyAll(state);
+    state.setConnectState(ConnectState::Transfer);
+    if (const Status status = readImage(state, mask); !status)
         return linkFailed(s, io, status);
     s.progress.finish();
-    state.setIsConnectObj(Connected);
+    state.setConnectState(ConnectState::Connected);
     if (parser.isSet(QStringLiteral("o")))
         return saveAfterReadAll(state, parser, io);
     for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
         const CVarData& r = state.catalogue[i];
-        if ((r.PageMask & mask) == 0 || !InSectionLimit(state, r))
+        if ((r.PageMask & mask) == 0 || !inSectionLimit(state, r))
             continue;
         io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2InECU << '\t' << r.E2Display
                << '\t' << r.ConvText << '\n';
@@ -184,8 +189,8 @@ int cmdGet(const QStringList& args, Io& io) {
         return Usage;
     const bool ram = parser.isSet(kRam);
     std::int32_t raw = 0;
-    const QString status = ram ? s.link.ReadRAM(t.address, raw) : s.link.ReadE2(t.address, raw);
-    if (!status.isEmpty())
+    const Status status = ram ? s.link.readRam(t.address, raw) : s.link.readE2(t.address, raw);
+    if (!status)
         return linkFailed(s, io, status);
     printWord(io, t, raw, ram);
     return Ok;
@@ -228,12 +233,12 @@ int cmdSet(const QStringList& args, Io& io) {
         return Usage;
     }
     const auto word = static_cast<std::int32_t>(value);
-    QString status = ram ? s.link.WriteRAM(t.address, word) : s.link.WriteE2(t.address, word);
-    if (!status.isEmpty())
+    Status status = ram ? s.link.writeRam(t.address, word) : s.link.writeE2(t.address, word);
+    if (!status)
         return linkFailed(s, io, status);
     std::int32_t raw = 0;
-    status = ram ? s.link.ReadRAM(t.address, raw) : s.link.ReadE2(t.address, raw);
-    if (!status.isEmpty())
+    status = ram ? s.link.readRam(t.address, raw) : s.link.readE2(t.address, raw);
+    if (!status)
         return linkFailed(s, io, status);
     printWord(io, t, raw, ram);
     return Ok;
@@ -247,12 +252,12 @@ int cmdDefaults(const QStringList& args, Io& io) {
     UnitSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
-    if (const QString status = DefaultsCommand(s.state); status != QLatin1String("0"))
+    if (const Status status = loadDefaults(s.state); !status)
         return linkFailed(s, io, status);
     s.prompter.inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
                       PromptIcon::Exclamation);
-    s.link.CloseLink();
-    s.state.setIsConnectObj(NotConnected);
+    s.link.closeLink();
+    s.state.setConnectState(ConnectState::NotConnected);
     return Ok;
 }
 
@@ -297,7 +302,7 @@ bool SessionPrompter::ask(const QString& text, const QString& title, PromptIcon 
 }
 
 UnitSession::UnitSession() {
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     state.link = &link;
     state.progress = &progress;
 }
@@ -319,25 +324,25 @@ int connectUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
-    state.setIsConnectObj(Transfer);
+    state.setConnectState(ConnectState::Transfer);
     bool resetPending = false;
-    if (const QString status = CheckUnitIdentity(state, resetPending); !status.isEmpty())
+    if (const Status status = checkUnitIdentity(state, resetPending); !status)
         return linkFailed(s, io, status);
     s.progress.finish();
     if (resetPending && !parser.isSet(kForce)) {
         say(io, QStringLiteral("hvcctl: Missing POWER RESET After A 'RESET' Command: switch the "
                                "unit off and on, or use --force"));
-        s.link.CloseLink();
-        state.setIsConnectObj(NotConnected);
+        s.link.closeLink();
+        state.setConnectState(ConnectState::NotConnected);
         return Failed;
     }
     if (CVarData* version = state.catalogue.Find(HvcId::HVC_PROG_VERS)) {
         std::int32_t value = 0;
-        if (const QString status = state.link->ReadE2(version->Address, value); !status.isEmpty())
+        if (const Status status = state.link->readE2(version->Address, value); !status)
             return linkFailed(s, io, status);
         version->ReadE2FromECU(value);
     }
-    state.setIsConnectObj(Connected);
+    state.setConnectState(ConnectState::Connected);
     return -1;
 }
 

@@ -47,7 +47,7 @@ struct UnitSession {
     AppState state;
     TerminalProgress progress;
     SessionPrompter prompter{progress};
-    LinkProcedures link{PortTable(), &prompter};
+    LinkProcedures link{PortTable(), prompter};
 };
 
 } // namespace hvc::cli

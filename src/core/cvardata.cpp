@@ -1,5 +1,7 @@
 #include "core/cvardata.h"
 
+#include "core/documentstate.h"
+
 #include "core/catalogue.h"
 #include "core/stringeval.h"
 
@@ -172,9 +174,9 @@ void CVarData::LoadFromFile(std::int32_t val) {
     E2Display = Formula.isEmpty() ? val : ToInteger(convert(Formula, val));
 }
 
-void CVarData::HVCSetVar(double val, bool& dataUnchanged) {
+void CVarData::HVCSetVar(double val, DocumentState& document) {
     E2Display = ToInteger(val);
-    dataUnchanged = false;
+    document.markDataChanged();
     E2Value = InverseFormula.isEmpty() ? E2Display : ToInteger(convert(InverseFormula, E2Display));
 }
 

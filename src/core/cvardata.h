@@ -7,6 +7,8 @@
 
 namespace hvc {
 
+class DocumentState;
+
 class Catalogue;
 
 struct CVarData {
@@ -41,8 +43,8 @@ struct CVarData {
     void WriteE2inECU() { E2InECU = E2Value; }
     void WriteRAMinECU() { RAMInECU = RAMValue; }
     void LoadFromFile(std::int32_t val);
-    // Sets the display value from a page; clears dataUnchanged.
-    void HVCSetVar(double val, bool& dataUnchanged);
+    // Sets the display value from a page and marks the document edited.
+    void HVCSetVar(double val, DocumentState& document);
 
     // "1A2B.03": unit address and sub-code in upper-case hex.
     QString AddressText() const;

@@ -47,7 +47,7 @@ void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
 
 void SetCommandState(const ShellContext& context, const MainBar& bar) {
     bar.enable({"Help", "Info", "mnuHelp_Help", "mnuHelp_Info"}, true);
-    const int state = context.state.IsConnectObj();
+    const int state = context.state.connectState();
     if (state != NotConnected && state != Transfer)
         return;
     bar.TransferCommands(false);
@@ -75,7 +75,7 @@ void SetFieldColour(QLineEdit* field, const QColor& colour) {
 
 void ShowParamState(const ShellContext& context, QLineEdit* textField) {
     const AppState& state = context.state;
-    if (state.IsConnectObj() != Connected) {
+    if (state.connectState() != Connected) {
         textField->setText(QStringLiteral("---"));
         SetFieldColour(textField, QApplication::palette().color(QPalette::Button));
     } else if (state.ParamsDiffer) {

@@ -101,7 +101,7 @@ void FrmComment::showFields(const InfoFields& info) {
 
 void FrmComment::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
     bar.LoginCommands(false);
-    switch (bar.state.IsConnectObj()) {
+    switch (bar.state.connectState()) {
     case NotConnected:
         bar.NotConnected();
         break;

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
 
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     hvc::ShellContext context(state, QApplication::applicationDirPath(), options.resDir);
     hvc::UnitSession session(context, options);
     if (!session.start(error)) {

@@ -127,7 +127,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
             [this] { Help(m_context.ActivePage ? m_context.ActivePage->HelpPage() : 1); });
 
     // Initialisation: indicator, progress bar, timer, first drawing, port and baud.
-    m_state.setIsConnectObj(NotConnected);
+    m_state.setConnectState(ConnectState::NotConnected);
     TmrDraw->setObjectName(QStringLiteral("TmrDraw"));
     TmrDraw->setInterval(500);
     connect(TmrDraw, &QTimer::timeout, this, &MainWindow::TmrDraw_Timer);
@@ -256,7 +256,7 @@ void MainWindow::buildToolBar() {
     connectButton->setCheckable(true);
     // The button's pressed look follows the connection; a click only asks for the command.
     connect(connectButton, &QAction::triggered, this, [this, connectButton] {
-        connectButton->setChecked(m_state.IsConnectObj() != NotConnected);
+        connectButton->setChecked(m_state.connectState() != NotConnected);
     });
 }
 
@@ -353,7 +353,7 @@ void MainWindow::LoadMain() {
     }
     for (const TabSpec& t : kTabs)
         pageForm(t.page)->setTag(QString::fromLatin1(t.key));
-    CountPageVarNum(m_state);
+    countPageVarNum(m_state);
     TmrDraw->start();
 }
 
@@ -375,12 +375,12 @@ void MainWindow::endFailed(const QString& status) {
     closeWaitBox();
     if (m_state.prompter)
         m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
-    m_state.setIsConnectObj(NotConnected);
+    m_state.setConnectState(ConnectState::NotConnected);
     setEnabled(true);
 }
 
 void MainWindow::endConnected() {
-    m_state.setIsConnectObj(Connected);
+    m_state.setConnectState(ConnectState::Connected);
     setEnabled(true);
 }
 
@@ -392,21 +392,21 @@ bool MainWindow::unsavedQuestion() {
 void MainWindow::mnuHW_Connect_Click() {
     closeWaitBox();
     UnitLink* link = m_state.link;
-    if (m_state.IsConnectObj() != NotConnected) {
+    if (m_state.connectState() != NotConnected) {
         if (m_context.ActivePage)
             m_context.ActivePage->DisableTimer();
         if (link)
-            link->CloseLink();
+            link->closeLink();
         m_state.FileState = 0;
         m_state.InfoChanged = false;
         m_state.DataUnchanged = true;
         m_state.ParamsDiffer = false;
-        m_state.setIsConnectObj(NotConnected);
+        m_state.setConnectState(ConnectState::NotConnected);
         return;
     }
     if (link)
-        link->CloseLink();
-    if (!link || !link->OpenLink()) {
+        link->closeLink();
+    if (!link || !link->openLink()) {
         if (m_state.ComPort == 0 && m_state.prompter)
             m_state.prompter->inform(QStringLiteral("Select a COM Port"));
         return;
@@ -415,27 +415,27 @@ void MainWindow::mnuHW_Connect_Click() {
         return;
     setEnabled(false);
     bool resetPending = false;
-    QString status = CheckUnitIdentity(m_state, resetPending);
+    QString status = checkUnitIdentity(m_state, resetPending);
     if (!status.isEmpty())
         return endFailed(status);
-    m_state.setIsConnectObj(Transfer);
+    m_state.setConnectState(ConnectState::Transfer);
     if (resetPending &&
         !(m_state.prompter &&
           m_state.prompter->ask(
               QStringLiteral("Missing POWER RESET After A 'RESET' Command : Continue Anyway? ")))) {
         setEnabled(true);
-        link->CloseLink();
-        m_state.setIsConnectObj(NotConnected);
+        link->closeLink();
+        m_state.setConnectState(ConnectState::NotConnected);
         return;
     }
     if (CVarData* version = m_state.catalogue.Find(HvcId::HVC_PROG_VERS)) {
         std::int32_t value = 0;
-        status = link->ReadE2(version->Address, value);
+        status = link->readE2(version->Address, value);
         if (!status.isEmpty())
             return endFailed(status);
         version->ReadE2FromECU(value);
     }
-    status = ReadAll(m_state, ReadKeyAll(m_state));
+    status = readImage(m_state, readKeyAll(m_state));
     if (!status.isEmpty())
         return endFailed(status);
     endConnected();
@@ -451,7 +451,7 @@ void MainWindow::mnuHw_Read_Click() {
     if (!m_context.ActivePage)
         return;
     setEnabled(false);
-    const QString status = ReadAll(m_state, m_context.ActivePage->ReadKey());
+    const QString status = readImage(m_state, m_context.ActivePage->ReadKey());
     if (!status.isEmpty())
         return endFailed(status);
     endConnected();
@@ -463,7 +463,7 @@ void MainWindow::mnuHw_Read_Click() {
 
 void MainWindow::mnuHW_ReadAll_Click() {
     setEnabled(false);
-    endWholeImage(ReadAll(m_state, ReadKeyAll(m_state)));
+    endWholeImage(readImage(m_state, readKeyAll(m_state)));
 }
 
 void MainWindow::endWholeImage(const QString& status) {
@@ -474,7 +474,7 @@ void MainWindow::endWholeImage(const QString& status) {
     // Unlike endFailed, the wait box is left to the next drawing tick.
     if (m_state.prompter)
         m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
-    m_state.setIsConnectObj(NotConnected);
+    m_state.setConnectState(ConnectState::NotConnected);
     setEnabled(true);
 }
 
@@ -496,7 +496,7 @@ void MainWindow::mnuHW_Write_Click() {
             return;
     }
     setEnabled(false);
-    const QString status = WriteAll(m_state, page->WriteKey());
+    const QString status = writeImage(m_state, page->WriteKey());
     if (!status.isEmpty())
         return endFailed(status);
     m_state.DataUnchanged = true;
@@ -510,7 +510,7 @@ void MainWindow::mnuHW_WriteAll_Click() {
         if (p)
             mask |= p->WriteKey();
     setEnabled(false);
-    endWholeImage(WriteAll(m_state, mask));
+    endWholeImage(writeImage(m_state, mask));
 }
 
 void MainWindow::mnuHw_Reset_Click() {
@@ -519,11 +519,11 @@ void MainWindow::mnuHw_Reset_Click() {
     m_state.DataUnchanged = true;
     m_state.ParamsDiffer = false;
     setEnabled(false);
-    const QString status = DefaultsCommand(m_state);
+    const QString status = loadDefaults(m_state);
     if (status != QStringLiteral("0")) {
         if (m_state.prompter)
             m_state.prompter->inform(QStringLiteral("Operation Failed :") + status);
-        m_state.setIsConnectObj(NotConnected);
+        m_state.setConnectState(ConnectState::NotConnected);
         setEnabled(true);
         return;
     }
@@ -531,8 +531,8 @@ void MainWindow::mnuHw_Reset_Click() {
         m_state.prompter->inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
                                  PromptIcon::Exclamation);
     if (m_state.link)
-        m_state.link->CloseLink();
-    m_state.setIsConnectObj(NotConnected);
+        m_state.link->closeLink();
+    m_state.setConnectState(ConnectState::NotConnected);
     setEnabled(true);
 }
 
@@ -622,7 +622,7 @@ bool MainWindow::mnuFile_Exit_Click() {
     TmrDraw->stop();
     closeWaitBox();
     if (m_state.link)
-        m_state.link->CloseLink();
+        m_state.link->closeLink();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible())
             w->close();
@@ -656,7 +656,7 @@ void MainWindow::mnuSet_Com_Click(int index) {
     m_state.ComPort = index;
     if (m_context.selectPort)
         m_context.selectPort(index);
-    const bool open = m_state.link && m_state.link->OpenLink();
+    const bool open = m_state.link && m_state.link->openLink();
     if (open) {
         switchPortItems(index);
     } else {
@@ -675,7 +675,7 @@ void MainWindow::mnuSet_ComBauld_Click(int index) {
     m_state.BaudText = m_baudItems[index]->text();
     m_bar.setPanel(9, m_state.BaudText);
     if (m_state.link)
-        m_state.link->OpenLink();
+        m_state.link->openLink();
 }
 
 void MainWindow::mnuSet_Palette_Click() {
@@ -783,7 +783,7 @@ void MainWindow::showFileState() {
 
 void MainWindow::TmrDraw_Timer() {
     DrawStatus(m_context, m_bar, ProgressBar, m_state.StatusText);
-    if (m_state.IsConnectObj() != Transfer)
+    if (m_state.connectState() != Transfer)
         closeWaitBox();
     if (!m_state.DataUnchanged) {
         m_state.ParamsDiffer = true;

@@ -86,7 +86,7 @@ void PlaceholderPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) 
     bar.LoginCommands(p == Page::Debugger);
     if (p == Page::Config)
         bar.VersionPanel();
-    const int state = bar.state.IsConnectObj();
+    const int state = bar.state.connectState();
     if (state == NotConnected)
         bar.NotConnected();
     else if (state == Transfer)

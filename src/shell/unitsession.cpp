@@ -28,7 +28,7 @@ UnitSession::~UnitSession() {
     if (m_context.state.link == m_link.get())
         m_context.state.link = nullptr;
     if (m_link)
-        m_link->CloseLink();
+        m_link->closeLink();
     m_link.reset();
     m_sim.reset(); // stops the simulated unit
 }

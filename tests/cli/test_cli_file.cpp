@@ -77,7 +77,7 @@ TEST(CliFile, SaveAfterReadAllReportsAFailedSave) {
     // The successful save runs end to end in CliFileUnit.
     ScriptedPrompter prompter;
     AppState state;
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     ASSERT_TRUE(state.catalogue.LoadCatalogue(kMap, prompter));
     QTemporaryDir dir;
     QString out, err;

@@ -65,9 +65,9 @@ TEST_F(CliFileUnit, SavedImageLoadsBackAndMatchesTheUnit) {
     for (int i = 1; i <= loaded.catalogue.VarCount(); ++i)
         loaded.catalogue[i].LoadFromFile(-12345); // anything the file does not set stands out
     ConfigFileData data;
-    ASSERT_EQ(ReadConfigFile(path("unit.txt"), loaded.catalogue, data), QString());
+    ASSERT_TRUE(ReadConfigFile(path("unit.txt"), loaded.catalogue, data).ok());
     ApplyConfigFile(loaded, data, QStringLiteral("unit.txt"));
-    const std::uint16_t mask = ReadKeyAll(expected);
+    const std::uint16_t mask = readKeyAll(expected);
     const int sections = expected.catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2Value;
     int selected = 0;
     for (int i = 1; i <= expected.catalogue.VarCount(); ++i) {

@@ -1,5 +1,6 @@
 #include "core/appstate.h"
 #include "core/catalogue.h"
+#include "core/documentstate.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "localeguard.h"
@@ -199,11 +200,11 @@ TEST(Records, Conversions) {
 TEST(Records, SetFromPageAndFromFile) {
     CVarData r;
     r.InverseFormula = QStringLiteral("X*10");
-    bool unchanged = true;
-    r.HVCSetVar(20, unchanged);
+    DocumentState document;
+    r.HVCSetVar(20, document);
     EXPECT_EQ(r.E2Display, 20);
     EXPECT_EQ(r.E2Value, 200);
-    EXPECT_FALSE(unchanged);
+    EXPECT_FALSE(document.dataUnchanged());
 
     r.ReadE2FromECU(5);
     r.LoadFromFile(7);
@@ -212,7 +213,7 @@ TEST(Records, SetFromPageAndFromFile) {
     r.WriteE2inECU();
     EXPECT_EQ(r.E2InECU, 7);
 
-    r.HVCSetVar(2.5, unchanged);
+    r.HVCSetVar(2.5, document);
     EXPECT_EQ(r.E2Display, 2);
     r.Formula = QStringLiteral("X/0"); // cannot be evaluated: stores the defined 0
     r.LoadFromFile(3);
@@ -242,11 +243,11 @@ TEST(Transfers, PageCountersAndMasks) {
                                               line(QStringLiteral("c\t14\t0\t\t\t0\t0\t10011")) +
                                               line(QStringLiteral("d\t16\t0\t\t\t0\t0\t0")),
                                           prompter));
-    CountPageVarNum(state);
+    countPageVarNum(state);
     EXPECT_EQ(state.page(Page::Config).PageVarNum, 3);
     EXPECT_EQ(state.page(Page::Info).PageVarNum, 1);
-    EXPECT_EQ(ReadKeyAll(state), 10 | 10000);
-    EXPECT_EQ(CountPageVars(state, 10), 3);
-    EXPECT_EQ(CountPageVars(state, 10010), 4);
-    EXPECT_EQ(CountPageVars(state, 0), 0);
+    EXPECT_EQ(readKeyAll(state), 10 | 10000);
+    EXPECT_EQ(countPageVars(state, 10), 3);
+    EXPECT_EQ(countPageVars(state, 10010), 4);
+    EXPECT_EQ(countPageVars(state, 0), 0);
 }

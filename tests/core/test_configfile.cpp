@@ -30,7 +30,7 @@ struct Fixture {
     AppState state;
     ScriptedPrompter prompter;
     Fixture() {
-        state.prompter = &prompter;
+        state.setPrompter(&prompter);
         EXPECT_TRUE(state.catalogue.LoadCatalogue(dataPath("cfg_map.ini"), prompter));
     }
     CVarData& byName(const char* name) {
@@ -95,7 +95,7 @@ TEST(ConfigFile, WritesTheByteLayout) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("MySettings.txt"));
-    ASSERT_EQ(SaveConfigFile(fx.state, path), QString());
+    ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
     EXPECT_EQ(readBytes(path), expected);
 
     // The section count as edited, not yet written to the unit, sets the limit.
@@ -121,7 +121,7 @@ TEST(ConfigFile, EmptySelectionLoadsAsNoChange) {
     Fixture other;
     other.state.info = sampleInfo();
     const auto before = snapshot(other.state);
-    ASSERT_EQ(LoadConfigFile(other.state, path, QStringLiteral("empty.txt")), QString());
+    ASSERT_TRUE(LoadConfigFile(other.state, path, QStringLiteral("empty.txt")).ok());
     EXPECT_EQ(snapshot(other.state), before);
     InfoFields blank;
     blank.fileName = QStringLiteral("empty.txt");
@@ -136,7 +136,7 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     fx.byName("I Min 3A").LoadFromFile(1234);
     // Two records at one address are one word of the unit: they hold the same value,
     // and the file's lines for that address load into the first of them.
-    fx.byName("T Rise 1A").HVCSetVar(70, fx.state.DataUnchanged);
+    fx.byName("T Rise 1A").HVCSetVar(70, fx.state.document);
     ASSERT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
     fx.byName("Valve Code").LoadFromFile(65535);
 
@@ -163,9 +163,9 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     const QString path = dir.filePath(QStringLiteral("round.txt"));
     for (const InfoFields& info : cases) {
         fx.state.info = info;
-        ASSERT_EQ(SaveConfigFile(fx.state, path), QString());
+        ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
         Fixture other;
-        ASSERT_EQ(LoadConfigFile(other.state, path, QStringLiteral("round.txt")), QString());
+        ASSERT_TRUE(LoadConfigFile(other.state, path, QStringLiteral("round.txt")).ok());
         InfoFields expected = info;
         expected.fileName = QStringLiteral("round.txt");
         EXPECT_EQ(other.state.info, expected) << info.comments.toStdString();
@@ -189,7 +189,7 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
          {"cfg_original.txt", "cfg_handwritten_crlf.txt", "cfg_handwritten_lf.txt"}) {
         SCOPED_TRACE(name);
         Fixture fx;
-        ASSERT_EQ(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)), QString());
+        ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok());
         EXPECT_EQ(fx.state.info.author, QStringLiteral("Mario Rossi"));
         EXPECT_EQ(fx.state.info.date, QStringLiteral("12/03/2009"));
         EXPECT_EQ(fx.state.info.revision, QStringLiteral("2"));
@@ -222,7 +222,7 @@ TEST(ConfigFile, ValueReadAsANumberPrefix) {
     for (const Case& c : cases) {
         ASSERT_TRUE(writeBytes(path, head + "x\t0300.00\t" + c.text + "\r\r\n"));
         Fixture fx;
-        ASSERT_EQ(LoadConfigFile(fx.state, path, {}), QString()) << c.text;
+        ASSERT_TRUE(LoadConfigFile(fx.state, path, {}).ok()) << c.text;
         EXPECT_EQ(fx.byName("I Min 1A").E2Value, c.value) << c.text;
     }
 }
@@ -238,7 +238,7 @@ TEST(ConfigFile, BadFileChangesNothing) {
         Fixture fx;
         fx.state.info = sampleInfo();
         const auto before = snapshot(fx.state);
-        EXPECT_NE(LoadConfigFile(fx.state, path, QStringLiteral("bad.txt")), QString()) << what;
+        EXPECT_FALSE(LoadConfigFile(fx.state, path, QStringLiteral("bad.txt")).ok()) << what;
         EXPECT_EQ(snapshot(fx.state), before) << what;
         EXPECT_EQ(fx.state.info, sampleInfo()) << what;
     };
@@ -265,14 +265,14 @@ TEST(ConfigFile, BadFileChangesNothing) {
 
     Fixture fx;
     const auto before = snapshot(fx.state);
-    EXPECT_NE(LoadConfigFile(fx.state, dir.filePath(QStringLiteral("missing.txt")), {}), QString());
+    EXPECT_FALSE(LoadConfigFile(fx.state, dir.filePath(QStringLiteral("missing.txt")), {}).ok());
     EXPECT_EQ(snapshot(fx.state), before);
 }
 
 TEST(ConfigFile, TruncatedFileLoadsWhollyOrNotAtAll) {
     const QByteArray good = readBytes(dataPath("cfg_original.txt"));
     Fixture reference;
-    ASSERT_EQ(LoadConfigFile(reference.state, dataPath("cfg_original.txt"), {}), QString());
+    ASSERT_TRUE(LoadConfigFile(reference.state, dataPath("cfg_original.txt"), {}).ok());
     const auto full = snapshot(reference.state);
 
     QTemporaryDir dir;
@@ -282,7 +282,7 @@ TEST(ConfigFile, TruncatedFileLoadsWhollyOrNotAtAll) {
         ASSERT_TRUE(writeBytes(path, good.left(cut)));
         Fixture fx;
         const auto before = snapshot(fx.state);
-        if (!LoadConfigFile(fx.state, path, {}).isEmpty()) {
+        if (!LoadConfigFile(fx.state, path, {}).ok()) {
             ASSERT_EQ(snapshot(fx.state), before) << "cut at " << cut;
             continue;
         }
@@ -314,23 +314,23 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
     rlimit limited = saved;
     limited.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const QString status = SaveConfigFile(fx.state, path);
+    const Status status = SaveConfigFile(fx.state, path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_NE(status, QString());
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
     EXPECT_EQ(readBytes(path), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("MySettings.txt")});
 
     // A folder that does not exist, and a target that is a folder.
-    EXPECT_NE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("no/such/dir/x.txt"))),
-              QString());
+    EXPECT_FALSE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("no/such/dir/x.txt"))).ok());
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
-    EXPECT_NE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("folder.txt"))), QString());
+    EXPECT_FALSE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("folder.txt"))).ok());
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.txt"))).isDir());
 
     // A save that succeeds replaces the file whole and keeps its permissions.
-    ASSERT_EQ(SaveConfigFile(fx.state, path), QString());
+    ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
     EXPECT_EQ(readBytes(path), BuildConfigFile(fx.state));
     EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
               QFileDevice::ReadGroup);
@@ -342,13 +342,13 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     // res/txt/Example.txt is the parameter image of a unit at the map's defaults.
     ScriptedPrompter prompter;
     AppState state;
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     ASSERT_TRUE(state.catalogue.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"),
                                               prompter));
     ConfigFileData data;
-    ASSERT_EQ(ReadConfigFile(QStringLiteral(HVC_SOURCE_DIR "/res/txt/Example.txt"), state.catalogue,
-                             data),
-              QString());
+    ASSERT_TRUE(
+        ReadConfigFile(QStringLiteral(HVC_SOURCE_DIR "/res/txt/Example.txt"), state.catalogue, data)
+            .ok());
     EXPECT_GT(data.entries.size(), 50);
     for (const ConfigEntry& e : data.entries)
         EXPECT_EQ(e.value, state.catalogue[e.position].DefaultValue)

@@ -14,7 +14,6 @@ using hvc::test::writeEeprom;
 namespace {
 
 constexpr std::int32_t kIMax1A = 0x030200;
-const QString kFailedText = QString::fromLatin1(kFailed);
 
 struct Tally {
     int ok = 0;
@@ -27,8 +26,7 @@ Tally hammer(UnitRig& rig, int reads, std::int32_t truth) {
     Tally t;
     for (int i = 0; i < reads; ++i) {
         std::int32_t value = -999;
-        const QString status = rig.link.ReadE2(kIMax1A, value);
-        if (!status.isEmpty()) {
+        if (!rig.link.readE2(kIMax1A, value).ok()) {
             ++t.failed;
             t.wrong += value != -999;
         } else {
@@ -76,10 +74,9 @@ TEST(Faults, ALateReplyIsNeverTakenForTheAnswerToANewerRequest) {
     ASSERT_TRUE(
         rig.start({QStringLiteral("--delay"), QStringLiteral("300")}, hvc::test::smallMap(), 200));
     std::int32_t first = 0, second = 0;
-    EXPECT_EQ(rig.link.ReadE2(0x030000, first), kFailedText);
+    EXPECT_FALSE(rig.link.readE2(0x030000, first).ok());
     // The reply to the first read (111) arrives while the second waits for 222.
-    const QString status = rig.link.ReadE2(kIMax1A, second);
-    if (status.isEmpty())
+    if (rig.link.readE2(kIMax1A, second).ok())
         EXPECT_EQ(second, 222);
     else
         EXPECT_EQ(second, 0);
@@ -102,7 +99,7 @@ TEST(Faults, UnitGoingMuteStopsWriteAllWithWrittenValuesKept) {
             r.E2Value = r.DefaultValue + 5;
     }
     ASSERT_GT(order.size(), 5);
-    EXPECT_EQ(WriteAll(rig.state, rig.writeMask()), kFailedText);
+    EXPECT_FALSE(writeImage(rig.state, rig.writeMask()).ok());
 
     const auto after = readEeprom(rig.eeprom());
     for (int k = 0; k < order.size(); ++k) {
@@ -131,7 +128,7 @@ TEST(Faults, UnitGoingMuteStopsReadAllWithReadValuesKept) {
                           hvc::test::smallMap(), 200));
     int refreshed = 0;
     rig.state.refreshShownPage = [&] { ++refreshed; };
-    EXPECT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), kFailedText);
+    EXPECT_FALSE(readImage(rig.state, readKeyAll(rig.state)).ok());
     EXPECT_EQ(rig.var(HvcId::HVC_PROG_VERS).E2InECU, 201);
     EXPECT_EQ(rig.var(HvcId::HVC_NUM_PROP_REG).E2InECU, 4);
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 301);
@@ -145,14 +142,14 @@ TEST(Faults, APortThatDisappearsFailsEveryLaterCall) {
     UnitRig rig;
     ASSERT_TRUE(rig.start({}, hvc::test::smallMap(), 300));
     std::int32_t value = 0;
-    ASSERT_EQ(rig.link.ReadE2(kIMax1A, value), QString());
+    ASSERT_TRUE(rig.link.readE2(kIMax1A, value).ok());
     rig.sim.stop(); // the pseudo-terminal goes away, as a pulled USB adapter does
     value = -5;
-    EXPECT_EQ(rig.link.ReadE2(kIMax1A, value), kFailedText);
-    EXPECT_EQ(rig.link.WriteE2(kIMax1A, 1), kFailedText);
-    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("1145130828")), 1);
+    EXPECT_FALSE(rig.link.readE2(kIMax1A, value).ok());
+    EXPECT_FALSE(rig.link.writeE2(kIMax1A, 1).ok());
+    EXPECT_FALSE(rig.link.sendCommand(1024, QStringLiteral("1145130828")).ok());
     EXPECT_EQ(value, -5);
-    EXPECT_EQ(rig.link.LinkState(), QStringLiteral("Open")) << "closing is the caller's decision";
-    rig.link.CloseLink();
-    EXPECT_FALSE(rig.link.OpenLink());
+    EXPECT_EQ(rig.link.isLinkOpen(), true) << "closing is the caller's decision";
+    rig.link.closeLink();
+    EXPECT_FALSE(rig.link.openLink());
 }

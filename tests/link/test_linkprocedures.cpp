@@ -42,7 +42,7 @@ TEST(DeviceLinkMng, ConnectionStringIsCheckedBeforeAnyPortIsTouched) {
 
     UnitRig rig;
     ASSERT_TRUE(rig.start());
-    rig.link.CloseLink(); // one program at a time holds the port
+    rig.link.closeLink(); // one program at a time holds the port
     PortTable table;
     table.set(1, rig.devicePath);
     for (const char* bad : {"GDB:1,1000,#COM:x,9600,N,8,1", "GDB:1,1000,COM:1,9600,N,8,1",
@@ -64,9 +64,9 @@ TEST(LinkProcedures, WordsCrossTheLinkAsSignedSixteenBits) {
     const std::pair<std::int32_t, std::int32_t> cases[] = {
         {65535, -1}, {-1, -1}, {0x1FFFF, -1}, {40000, -25536}, {0x8000, -32768}, {300, 300}};
     for (const auto& [written, read] : cases) {
-        ASSERT_EQ(rig.link.WriteE2(kJoyConfig, written), QString());
+        ASSERT_TRUE(rig.link.writeE2(kJoyConfig, written).ok());
         std::int32_t value = 12345;
-        ASSERT_EQ(rig.link.ReadE2(kJoyConfig, value), QString());
+        ASSERT_TRUE(rig.link.readE2(kJoyConfig, value).ok());
         EXPECT_EQ(value, read) << "written " << written;
     }
     // What the unit stores is the same 16-bit word, whatever the form it was given in.
@@ -77,37 +77,37 @@ TEST(LinkProcedures, ErrorRepliesFailLeaveTheValueAndKeepTheLinkUsable) {
     UnitRig rig;
     ASSERT_TRUE(rig.start());
     std::int32_t value = 0;
-    ASSERT_EQ(rig.link.ReadRAM(0x070003, value), QString()); // unit address 0700, sub-code 03
+    ASSERT_TRUE(rig.link.readRam(0x070003, value).ok()); // unit address 0700, sub-code 03
     EXPECT_EQ(value, 33);
-    ASSERT_EQ(rig.link.WriteRAM(0x070003, 44), QString());
-    ASSERT_EQ(rig.link.ReadRAM(0x070003, value), QString());
+    ASSERT_TRUE(rig.link.writeRam(0x070003, 44).ok());
+    ASSERT_TRUE(rig.link.readRam(0x070003, value).ok());
     EXPECT_EQ(value, 44);
-    EXPECT_EQ(rig.link.ReadRAM(0x070000, value), QString::fromLatin1(kFailed));
-    EXPECT_EQ(rig.link.ReadRAM(0x000703, value), QString::fromLatin1(kFailed));
-    EXPECT_EQ(rig.link.WriteE2(0xFDEA00, 1), QString::fromLatin1(kFailed))
+    EXPECT_FALSE(rig.link.readRam(0x070000, value).ok());
+    EXPECT_FALSE(rig.link.readRam(0x000703, value).ok());
+    EXPECT_FALSE(rig.link.writeE2(0xFDEA00, 1).ok())
         << "identity is read-only";
     EXPECT_EQ(value, 44);
-    ASSERT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
+    ASSERT_TRUE(rig.link.readE2(kIMin1A, value).ok());
     EXPECT_EQ(value, 300);
 }
 
 TEST(LinkProcedures, ClosedLinkCallsDoNothingAndReportSuccess) {
     UnitRig rig;
     ASSERT_TRUE(rig.start());
-    rig.link.CloseLink();
-    EXPECT_EQ(rig.link.LinkState(), QStringLiteral("Close"));
+    rig.link.closeLink();
+    EXPECT_EQ(rig.link.isLinkOpen(), false);
     std::int32_t value = 4321;
-    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
-    EXPECT_EQ(rig.link.ReadRAM(kIMin1A, value), QString());
+    EXPECT_TRUE(rig.link.readE2(kIMin1A, value).ok());
+    EXPECT_TRUE(rig.link.readRam(kIMin1A, value).ok());
     EXPECT_EQ(value, 4321);
-    EXPECT_EQ(rig.link.WriteE2(kIMin1A, 999), QString());
-    EXPECT_EQ(rig.link.WriteRAM(kIMin1A, 999), QString());
+    EXPECT_TRUE(rig.link.writeE2(kIMin1A, 999).ok());
+    EXPECT_TRUE(rig.link.writeRam(kIMin1A, 999).ok());
     // The unguarded procedures fail instead.
-    EXPECT_EQ(rig.link.DevRead(kIMin1A, value), QString::fromLatin1(kFailed));
-    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("1145130828")), 1);
+    EXPECT_FALSE(rig.link.devRead(kIMin1A, value).ok());
+    EXPECT_FALSE(rig.link.sendCommand(1024, QStringLiteral("1145130828")).ok());
 
-    ASSERT_TRUE(rig.link.OpenLink());
-    ASSERT_EQ(rig.link.ReadE2(kIMin1A, value), QString());
+    ASSERT_TRUE(rig.link.openLink());
+    ASSERT_TRUE(rig.link.readE2(kIMin1A, value).ok());
     EXPECT_EQ(value, 300) << "the write on the closed link reached the unit";
 }
 
@@ -115,16 +115,16 @@ TEST(LinkProcedures, OpenFailureIsReportedForASelectedPortOnly) {
     ScriptedPrompter prompter;
     PortTable table;
     table.set(3, QStringLiteral("/nonexistent/hvc-port"));
-    LinkProcedures link(table, &prompter);
+    LinkProcedures link(table, prompter);
     link.setPort(3);
-    EXPECT_FALSE(link.OpenLink());
-    EXPECT_EQ(link.LinkState(), QStringLiteral("Close"));
+    EXPECT_FALSE(link.openLink().ok());
+    EXPECT_EQ(link.isLinkOpen(), false);
     EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Can't Open COM 3")});
 
     link.setPort(0);
-    EXPECT_FALSE(link.OpenLink());
+    EXPECT_FALSE(link.openLink().ok());
     EXPECT_EQ(prompter.messages.size(), 1);
-    EXPECT_EQ(link.DevOpen(), -1);
+    EXPECT_FALSE(link.devOpen().ok());
 }
 
 TEST(LinkProcedures, CommandGetsFiveSecondsThenTheTimeOutReturns) {
@@ -133,11 +133,11 @@ TEST(LinkProcedures, CommandGetsFiveSecondsThenTheTimeOutReturns) {
     UnitRig rig;
     ASSERT_TRUE(rig.start({QStringLiteral("--delay"), QStringLiteral("1500")}));
     rig.link.setTimeout(1000);
-    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("1145130828")), 0);
+    EXPECT_TRUE(rig.link.sendCommand(1024, QStringLiteral("1145130828")).ok());
     std::int32_t value = 0;
-    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString::fromLatin1(kFailed));
+    EXPECT_FALSE(rig.link.readE2(kIMin1A, value).ok());
     QThread::msleep(800); // the late reply arrives and is thrown away by the next exchange
     // A refused command fails, and the time-out is back at 1000 ms, not 5000.
-    EXPECT_EQ(rig.link.DevCommand(1024, QStringLiteral("0")), 1);
-    EXPECT_EQ(rig.link.ReadE2(kIMin1A, value), QString::fromLatin1(kFailed));
+    EXPECT_FALSE(rig.link.sendCommand(1024, QStringLiteral("0")).ok());
+    EXPECT_FALSE(rig.link.readE2(kIMin1A, value).ok());
 }

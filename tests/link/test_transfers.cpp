@@ -43,7 +43,7 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnit) {
     int refreshed = 0;
     rig.state.refreshShownPage = [&] { ++refreshed; };
 
-    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     const Catalogue& cat = rig.state.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         const CVarData& r = cat[i];
@@ -56,7 +56,7 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnit) {
     EXPECT_EQ(rig.var(HvcId::HVC_VBB_400).E2InECU, 2400) << "RAM words are not part of the image";
     EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_EQ(refreshed, 1);
-    EXPECT_EQ(rig.state.IsConnectObj(), Transfer);
+    EXPECT_EQ(rig.state.connectState(), ConnectState::Transfer);
     ASSERT_FALSE(progress.percents.isEmpty());
     EXPECT_EQ(progress.percents.last(), 100);
     EXPECT_EQ(progress.texts.last(), QStringLiteral("Reading..."));
@@ -69,12 +69,12 @@ TEST(Transfers, ProgressRoundsHalvesToEvenAndNeverPassesOneHundred) {
     rig.state.progress = &progress;
     // Ten variables are read; a page count of 8 makes every other step an exact half.
     rig.state.page(Page::Config).PageVarNum = 8;
-    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     EXPECT_EQ(progress.percents, (QList<int>{12, 25, 38, 50, 62, 75, 88, 100, 100, 100}));
 
     progress.percents.clear();
     rig.state.page(Page::Config).PageVarNum = 0;
-    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     EXPECT_EQ(progress.percents, QList<int>(10, 100))
         << "no total: 100 rather than a division by 0";
 }
@@ -87,13 +87,13 @@ TEST(Transfers, WriteAllThenReadBackOnAFreshConnection) {
         if (r.PageMask == 11 && i != rig.state.catalogue.IdIndex(HvcId::HVC_NUM_PROP_REG))
             r.E2Value = r.DefaultValue + 11;
     }
-    ASSERT_EQ(WriteAll(rig.state, rig.writeMask()), QString());
+    ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
 
     UnitRig again;
     QFile::copy(rig.eeprom(), again.eeprom());
     rig.sim.stop();
     ASSERT_TRUE(again.start());
-    ASSERT_EQ(ReadAll(again.state, ReadKeyAll(again.state)), QString());
+    ASSERT_TRUE(readImage(again.state, readKeyAll(again.state)).ok());
     for (int i = 1; i <= again.state.catalogue.VarCount(); ++i) {
         const CVarData& r = again.state.catalogue[i];
         const CVarData& sent = rig.state.catalogue[i];
@@ -115,16 +115,16 @@ TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
     ProgressLog progress;
     rig.state.progress = &progress;
 
-    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     CVarData& third = rig.var(HvcId::HVC_I4_MIN); // section 2
     EXPECT_EQ(third.E2InECU, 300) << "read although its section is not configured";
     EXPECT_EQ(rig.var(HvcId::HVC_I2_MIN).E2InECU, 330); // section 1 is
     // It still counts in the progress.
-    EXPECT_EQ(progress.percents.size(), CountPageVars(rig.state, ReadKeyAll(rig.state)));
+    EXPECT_EQ(progress.percents.size(), countPageVars(rig.state, readKeyAll(rig.state)));
 
     third.E2Value = 999;
     rig.var(HvcId::HVC_I2_MIN).E2Value = 444;
-    ASSERT_EQ(WriteAll(rig.state, rig.writeMask()), QString());
+    ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
     const auto unit = readEeprom(rig.eeprom());
     EXPECT_EQ(unit.value(QStringLiteral("0310.00")), 340) << "written although not configured";
     EXPECT_EQ(third.E2InECU, 300);
@@ -141,7 +141,7 @@ TEST(Transfers, OutOfRangeWordsFallBackToDefaultsWithOneReport) {
     writeEeprom(rig.eeprom(), words);
     ASSERT_TRUE(rig.start());
 
-    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     ASSERT_EQ(rig.prompter.messages.size(), 1);
     EXPECT_EQ(rig.prompter.messages[0].text,
               QStringLiteral("READ FAULT:\r - I Max 1A\r - Dither Frequency\r - Prop. Sections\r"));
@@ -156,17 +156,17 @@ TEST(Transfers, TransfersOnAClosedLinkFailInsteadOfInventingValues) {
     UnitRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
-    rig.link.CloseLink();
+    rig.link.closeLink();
     rig.var(HvcId::HVC_I0_MIN).E2Value = 555;
-    EXPECT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString::fromLatin1(kFailed));
-    EXPECT_EQ(WriteAll(rig.state, rig.writeMask()), QString::fromLatin1(kFailed));
+    EXPECT_FALSE(readImage(rig.state, readKeyAll(rig.state)).ok());
+    EXPECT_FALSE(writeImage(rig.state, rig.writeMask()).ok());
     bool pending = true;
-    EXPECT_EQ(CheckUnitIdentity(rig.state, pending), QString::fromLatin1(kFailed));
-    EXPECT_EQ(DefaultsCommand(rig.state), QStringLiteral("1"));
+    EXPECT_FALSE(checkUnitIdentity(rig.state, pending).ok());
+    EXPECT_FALSE(loadDefaults(rig.state).ok());
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2Value, 555);
     EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 310);
-    EXPECT_EQ(ReadAll(rig.state, 0), QString()) << "a mask of 0 does nothing and succeeds";
+    EXPECT_TRUE(readImage(rig.state, 0).ok()) << "a mask of 0 does nothing and succeeds";
 }
 
 TEST(Transfers, DefaultsThenResetIdentityUntilThePowerCycle) {
@@ -174,14 +174,14 @@ TEST(Transfers, DefaultsThenResetIdentityUntilThePowerCycle) {
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
     bool pending = true;
-    ASSERT_EQ(CheckUnitIdentity(rig.state, pending), QString());
+    ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
     EXPECT_FALSE(pending);
 
-    ASSERT_EQ(DefaultsCommand(rig.state), QStringLiteral("0"));
-    ASSERT_EQ(CheckUnitIdentity(rig.state, pending), QString());
+    ASSERT_TRUE(loadDefaults(rig.state).ok());
+    ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
     EXPECT_TRUE(pending);
     EXPECT_EQ(rig.state.ProgressPercent, 100);
-    ASSERT_EQ(ReadAll(rig.state, ReadKeyAll(rig.state)), QString());
+    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
     EXPECT_EQ(rig.var(HvcId::HVC_PROG_VERS).E2InECU, 104);
     EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 300);
@@ -192,15 +192,15 @@ TEST(Transfers, DefaultsThenResetIdentityUntilThePowerCycle) {
     ASSERT_TRUE(rig.sim.sendSignal(SIGHUP));
     for (int tries = 0; tries < 50 && pending; ++tries) {
         QThread::msleep(20);
-        ASSERT_EQ(CheckUnitIdentity(rig.state, pending), QString());
+        ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
     }
     EXPECT_FALSE(pending) << "SIGHUP did not power-cycle the unit";
 
-    ASSERT_EQ(DefaultsCommand(rig.state), QStringLiteral("0"));
+    ASSERT_TRUE(loadDefaults(rig.state).ok());
     rig.sim.stop();
     ASSERT_TRUE(restarted.start());
-    ASSERT_EQ(CheckUnitIdentity(restarted.state, pending), QString());
+    ASSERT_TRUE(checkUnitIdentity(restarted.state, pending).ok());
     EXPECT_FALSE(pending);
-    ASSERT_EQ(ReadAll(restarted.state, ReadKeyAll(restarted.state)), QString());
+    ASSERT_TRUE(readImage(restarted.state, readKeyAll(restarted.state)).ok());
     EXPECT_EQ(restarted.var(HvcId::HVC_I0_MAX).E2InECU, 800);
 }

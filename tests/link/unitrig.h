@@ -50,7 +50,7 @@ struct UnitRig {
     SimProcess sim;
     ScriptedPrompter prompter;
     AppState state;
-    LinkProcedures link{PortTable(), &prompter};
+    LinkProcedures link{PortTable(), prompter};
     QString devicePath;
 
     QString eeprom() const { return dir.filePath(QStringLiteral("eeprom.txt")); }
@@ -67,13 +67,13 @@ struct UnitRig {
         }
         if (!state.catalogue.LoadCatalogue(map, prompter))
             return false;
-        CountPageVarNum(state);
-        state.prompter = &prompter;
+        countPageVarNum(state);
+        state.setPrompter(&prompter);
         state.link = &link;
         link.ports().set(1, devicePath);
         link.setPort(1);
         link.setTimeout(timeoutMs);
-        return link.OpenLink();
+        return link.openLink().ok();
     }
 
     CVarData& var(HvcId id) { return *state.catalogue.Find(id); }

@@ -104,7 +104,7 @@ struct Rig {
             QDir(resDir()).remove(gone);
             QDir(QDir(resDir()).filePath(gone)).removeRecursively();
         }
-        state.prompter = &prompter;
+        state.setPrompter(&prompter);
         context = std::make_unique<ShellContext>(state, dir.path(), resDir());
         CommandLine options;
         options.resDir = resDir();
@@ -141,7 +141,7 @@ struct Rig {
     CVarData& var(HvcId id) { return state.catalogue.Var(id); }
     std::int32_t unitWord(HvcId id) {
         std::int32_t value = -12345;
-        const QString status = state.link->ReadE2(var(id).Address, value);
+        const QString status = state.link->readE2(var(id).Address, value);
         return status.isEmpty() ? value : -99999;
     }
 
@@ -184,7 +184,7 @@ void MainWindowTest::startUpState() {
     QCOMPARE(rig.state.FileState, 0);
     QVERIFY(rig.state.DataUnchanged);
     QVERIFY(!rig.state.ParamsDiffer);
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("---"));
 
     const QStringList keys = {"A1", "A2", "A3", "A5", "A6"};
@@ -254,7 +254,7 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     rig.context->disconnectRedraws.push_back([&redrawsOnDrop] { ++redrawsOnDrop; });
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList());
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
     QCOMPARE(changes.size(), 2); // busy, then connected
     QCOMPARE(changes[0][0].toInt(), 2);
     QCOMPARE(changes[1][0].toInt(), 1);
@@ -286,7 +286,7 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
     QVERIFY(rig.state.ParamsDiffer);
     w.mnuHW_Write_Click();
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
     QVERIFY(rig.state.DataUnchanged);
     QVERIFY(!rig.state.ParamsDiffer);
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), newRise);
@@ -298,13 +298,13 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     w.mnuHw_Read_Click();
     QCOMPARE(rise.E2Value, newRise);
     QCOMPARE(rig.state.FileState, 0);
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
 
     // Reset asks for a power cycle and drops the connection.
     w.mnuHw_Reset_Click();
     QCOMPARE(rig.prompter.texts().last(),
              QStringLiteral("Switch OFF and then switch ON power supply!"));
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
     QCOMPARE(redrawsOnDrop, 1);
     QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
     rig.tick();
@@ -317,7 +317,7 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(),
              QStringList{"Missing POWER RESET After A 'RESET' Command : Continue Anyway? "});
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
     QVERIFY(w.isEnabled());
     QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
 
@@ -325,24 +325,24 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     QVERIFY(rig.session->simulator()->sendSignal(SIGHUP));
     // The simulator handles the signal on its own time: wait until the identity
     // words no longer spell RESET.
-    QVERIFY(rig.state.link->OpenLink());
+    QVERIFY(rig.state.link->openLink());
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
             std::int32_t word = 0;
-            return rig.state.link->ReadE2(kIdentityAddresses[0], word).isEmpty() &&
+            return rig.state.link->readE2(kIdentityAddresses[0], word).isEmpty() &&
                    word != kResetWords[0];
         }(),
         5000);
     rig.prompter.messages.clear();
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList());
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
 
     // Connect while connected disconnects without asking and clears the flags.
     rig.state.FileState = 1;
     rig.state.DataUnchanged = false;
     w.mnuHW_Connect_Click();
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
     QCOMPARE(rig.state.FileState, 0);
     QVERIFY(rig.state.DataUnchanged);
     QVERIFY(rig.prompter.messages.isEmpty());
@@ -352,7 +352,7 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     rig.prompter.answers = {false};
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
 }
 
 void MainWindowTest::muteUnitMidTransfer() {
@@ -361,7 +361,7 @@ void MainWindowTest::muteUnitMidTransfer() {
     rig.session->link()->setTimeout(300);
     rig.window->mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList{"Operation Failed :FAILED!"});
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
     QVERIFY(rig.window->isEnabled());
     QVERIFY(!rig.window->waitBox()->isVisible());
     rig.tick();
@@ -375,7 +375,7 @@ void MainWindowTest::writeRefusedOnPageErrors() {
     QVERIFY(rig.started);
     MainWindow& w = *rig.window;
     w.mnuHW_Connect_Click();
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
     CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
     const std::int32_t before = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
     rise.E2Value = before == 900 ? 950 : 900;
@@ -398,7 +398,7 @@ void MainWindowTest::writeRefusedOnPageErrors() {
     rig.prompter.answers = {true};
     w.mnuHW_Write_Click();
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), rise.E2Value);
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
 }
 
 void MainWindowTest::loadSaveRoundTrip() {
@@ -584,7 +584,7 @@ void MainWindowTest::portSelection() {
     rig.prompter.messages.clear();
     w.mnuHW_Connect_Click();
     QCOMPARE(rig.prompter.texts(), QStringList{"Select a COM Port"});
-    QCOMPARE(rig.state.IsConnectObj(), 0);
+    QCOMPARE(rig.state.connectState(), 0);
 
     rig.prompter.messages.clear();
     w.mnuSet_Com_Click(1);
@@ -592,7 +592,7 @@ void MainWindowTest::portSelection() {
     QCOMPARE(rig.panel(8), QStringLiteral("COM 1"));
     QVERIFY(w.findChild<QAction*>("mnuSet_Com_1")->isChecked());
     w.mnuHW_Connect_Click();
-    QCOMPARE(rig.state.IsConnectObj(), 1);
+    QCOMPARE(rig.state.connectState(), 1);
 }
 
 void MainWindowTest::helpOpensManualAtPage() {

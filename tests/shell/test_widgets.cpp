@@ -68,7 +68,7 @@ struct Surface {
             actions.back()->setCheckable(true);
             bar.commands.insert(QString::fromLatin1(name), actions.back().get());
         }
-        state.prompter = &prompter;
+        state.setPrompter(&prompter);
     }
     bool on(const char* name) const { return bar.command(QString::fromLatin1(name))->isEnabled(); }
     void draw(PageForm& page) {
@@ -136,7 +136,7 @@ void WidgetsTest::statusTexts() {
 void WidgetsTest::drawStatusAndParamState() {
     Surface s;
     PlaceholderPage config(s.context, Page::Config);
-    s.state.setIsConnectObj(Transfer);
+    s.state.setConnectState(ConnectState::Transfer);
     s.state.ProgressPercent = 33;
     s.draw(config);
     QCOMPARE(s.bar.panels[5]->text(), QStringLiteral("33%"));
@@ -150,10 +150,10 @@ void WidgetsTest::drawStatusAndParamState() {
 
     QLineEdit field;
     s.state.ParamsDiffer = true;
-    s.state.setIsConnectObj(NotConnected);
+    s.state.setConnectState(ConnectState::NotConnected);
     ShowParamState(s.context, &field);
     QCOMPARE(field.text(), QStringLiteral("---"));
-    s.state.setIsConnectObj(Connected);
+    s.state.setConnectState(ConnectState::Connected);
     ShowParamState(s.context, &field);
     QCOMPARE(field.text(), QStringLiteral("PARAMETER DIFF."));
     QCOMPARE(field.palette().color(QPalette::Base), QColor(255, 255, 128));
@@ -188,7 +188,7 @@ void WidgetsTest::pageDrawBars() {
     QCOMPARE(debugger.HelpPage(), 33);
 
     // Configuration page, connected: Read, Write and Reset, not Read All / Write All.
-    s.state.setIsConnectObj(Connected);
+    s.state.setConnectState(ConnectState::Connected);
     s.state.LoggedIn = true;
     s.draw(config);
     for (const char* on : {"Read", "Write", "Reset", "mnuHw_Read", "mnuHW_Write", "mnuHw_Reset",
@@ -215,7 +215,7 @@ void WidgetsTest::pageDrawBars() {
     s.connectField.setText(QStringLiteral("left over"));
     s.draw(monitor);
     QCOMPARE(s.connectField.text(), QStringLiteral("left over"));
-    s.state.setIsConnectObj(MonitorPolling);
+    s.state.setConnectState(ConnectState::MonitorPolling);
     s.state.StatusText = QStringLiteral("Monitoring...");
     s.draw(monitor);
     QCOMPARE(s.connectField.text(), QStringLiteral("Monitoring..."));
@@ -227,7 +227,7 @@ void WidgetsTest::pageDrawBars() {
     QCOMPARE(s.connectField.text(), QStringLiteral("kept"));
 
     // Disconnected: the same on every page.
-    s.state.setIsConnectObj(NotConnected);
+    s.state.setConnectState(ConnectState::NotConnected);
     for (PageForm* p :
          std::initializer_list<PageForm*>{&config, &monitor, &debugger, &diagnostic}) {
         s.state.ProgressPercent = 50;
@@ -255,7 +255,7 @@ void WidgetsTest::infoPageDrawBarAndEdits() {
     QCOMPARE(info.ReadKey(), 10000);
     QCOMPARE(info.CheckDataToWrite(), QString());
     QVERIFY(!info.StatusTimerForm());
-    s.state.setIsConnectObj(Connected);
+    s.state.setConnectState(ConnectState::Connected);
     s.state.LoggedIn = true;
     s.draw(info);
     for (const char* on : {"Reset", "Read", "mnuHw_Reset", "mnuHw_Read", "Save Configuration"})
@@ -281,7 +281,7 @@ void WidgetsTest::infoPageDrawBarAndEdits() {
 void WidgetsTest::login() {
     AppState state;
     ScriptedPrompter prompter;
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     {
         FrmPwd dialog(state);
         dialog.show();

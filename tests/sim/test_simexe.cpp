@@ -44,7 +44,7 @@ TEST(SimExecutable, EveryAcknowledgedWriteSurvivesAKill) {
     UnitRig rig;
     ASSERT_TRUE(rig.start());
     for (int v = 400; v < 420; ++v)
-        ASSERT_EQ(rig.link.WriteE2(0x030000, v), QString());
+        ASSERT_TRUE(rig.link.writeE2(0x030000, v).ok());
     ::kill(static_cast<pid_t>(rig.sim.processId()), SIGKILL);
     rig.sim.stop();
     const auto words = readEeprom(rig.eeprom());

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     options.eepromPath = scratch.filePath(QStringLiteral("eeprom.txt"));
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
-    state.prompter = &prompter;
+    state.setPrompter(&prompter);
     hvc::ShellContext context(state, QCoreApplication::applicationDirPath(), options.resDir);
     hvc::UnitSession session(context, options);
     QString error;
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     window->drawTimer()->stop();
     const QString idleStatus = state.StatusText;
     const int idlePercent = state.ProgressPercent;
-    state.setIsConnectObj(hvc::Transfer);
+    state.setConnectState(hvc::ConnectState::Transfer);
     state.StatusText = QStringLiteral("Reading...");
     state.ProgressPercent = 40;
     window->onProgress(state.StatusText, state.ProgressPercent);
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     window->waitBox()->close();
     state.StatusText = idleStatus;
     state.ProgressPercent = idlePercent;
-    state.setIsConnectObj(hvc::Connected);
+    state.setConnectState(hvc::ConnectState::Connected);
     window->drawTimer()->start();
     settle(700); // one drawing tick puts the idle status bar back
 
