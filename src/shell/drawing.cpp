@@ -34,36 +34,36 @@ void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
     AppState& state = context.state;
     if (progressBar) {
         progressBar->setValue(std::clamp(state.ProgressPercent, 0, 100));
-        bar.setPanel(5, QString::number(progressBar->value()) + u'%');
+        bar.setPanel(StatusPanel::Percent, QString::number(progressBar->value()) + u'%');
     } else {
-        bar.setPanel(5, QString::number(state.ProgressPercent) + u'%');
+        bar.setPanel(StatusPanel::Percent, QString::number(state.ProgressPercent) + u'%');
     }
     const CVarData* version = state.catalogue.Find(HvcId::HVC_PROG_VERS);
     const CVarData* sections = state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
-    bar.setPanel(7, FirmwareText(version ? version->E2Display : 0));
-    bar.setPanel(6, UnitModelText(sections ? sections->E2Display : 0));
+    bar.setPanel(StatusPanel::Firmware, FirmwareText(version ? version->E2Display : 0));
+    bar.setPanel(StatusPanel::Model, UnitModelText(sections ? sections->E2Display : 0));
     SetCommandState(context, bar);
 }
 
 void SetCommandState(const ShellContext& context, const MainBar& bar) {
     bar.enable({"Help", "Info", "mnuHelp_Help", "mnuHelp_Info"}, true);
-    const int state = context.state.connectState();
-    if (state != NotConnected && state != Transfer)
+    const ConnectState state = context.state.connectState();
+    if (state != ConnectState::NotConnected && state != ConnectState::Transfer)
         return;
-    bar.TransferCommands(false);
+    bar.transferCommands(false);
     QAction* button = bar.command(QStringLiteral("Connect"));
     QAction* item = bar.command(QStringLiteral("mnuHW_Connect"));
     if (button) {
-        button->setChecked(state == Transfer);
-        button->setEnabled(state == NotConnected);
+        button->setChecked(state == ConnectState::Transfer);
+        button->setEnabled(state == ConnectState::NotConnected);
         button->setToolTip(QStringLiteral("Connect"));
     }
     if (item) {
-        item->setEnabled(state == NotConnected);
-        if (state == NotConnected)
+        item->setEnabled(state == ConnectState::NotConnected);
+        if (state == ConnectState::NotConnected)
             item->setText(QStringLiteral("Connect"));
     }
-    bar.enable("mnuSet_ComID", state == NotConnected);
+    bar.enable("mnuSet_ComID", state == ConnectState::NotConnected);
     bar.enable("mnuSet_ComBauldID", false);
 }
 
@@ -75,10 +75,10 @@ void SetFieldColour(QLineEdit* field, const QColor& colour) {
 
 void ShowParamState(const ShellContext& context, QLineEdit* textField) {
     const AppState& state = context.state;
-    if (state.connectState() != Connected) {
+    if (state.connectState() != ConnectState::Connected) {
         textField->setText(QStringLiteral("---"));
         SetFieldColour(textField, QApplication::palette().color(QPalette::Button));
-    } else if (state.ParamsDiffer) {
+    } else if (state.document.paramsDiffer()) {
         textField->setText(QStringLiteral("PARAMETER DIFF."));
         SetFieldColour(textField, kPaleYellow);
     } else {

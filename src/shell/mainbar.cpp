@@ -14,7 +14,9 @@ QString ProgramVersion() {
 }
 
 void MainBar::enable(const QString& name, bool on) const {
-    if (QAction* a = command(name))
+    QAction* a = command(name);
+    Q_ASSERT_X(a || commands.isEmpty(), "MainBar::enable", qPrintable(name));
+    if (a)
         a->setEnabled(on);
 }
 
@@ -23,13 +25,13 @@ void MainBar::enable(std::initializer_list<const char*> names, bool on) const {
         enable(QString::fromLatin1(n), on);
 }
 
-void MainBar::setPanel(int n, const QString& text) const {
-    if (n > 0 && n < static_cast<int>(panels.size()) && panels[n])
-        panels[n]->setText(text);
+void MainBar::setPanel(StatusPanel p, const QString& text) const {
+    if (QLabel* label = panel(p))
+        label->setText(text);
 }
 
 void MainBar::setStatusIcon(bool green) const {
-    if (QLabel* p = panels[1]) {
+    if (QLabel* p = panel(StatusPanel::Icon)) {
         const QIcon& icon = green ? greenIcon : redIcon;
         p->setPixmap(icon.pixmap(16, 16));
         p->setToolTip(green ? QStringLiteral("Connected") : QStringLiteral("Not Connected"));
@@ -45,29 +47,29 @@ void MainBar::setConnectField(const QString& text, bool green) const {
     TxtConnect->setPalette(pal);
 }
 
-void MainBar::LoginCommands(bool offered) const {
+void MainBar::loginCommands(bool offered) const {
     const bool in = state.LoggedIn;
     enable({"Login", "mnuSet_Login"}, offered && !in);
     enable({"Logout", "mnuSet_Logout"}, offered && in);
 }
 
-void MainBar::VersionPanel() const {
-    setPanel(3, QStringLiteral("v. ") + ProgramVersion());
+void MainBar::versionPanel() const {
+    setPanel(StatusPanel::Version, QStringLiteral("v. ") + ProgramVersion());
 }
 
-void MainBar::NotConnected() const {
+void MainBar::showNotConnected() const {
     setStatusIcon(false);
     setConnectField(QStringLiteral("Not Connected"), false);
     state.ProgressPercent = 0;
 }
 
-void MainBar::TransferCommands(bool on) const {
+void MainBar::transferCommands(bool on) const {
     enable({"mnuHW_ReadAll", "mnuHW_WriteAll", "mnuHw_Reset", "mnuHw_Read", "mnuHW_Write",
             "Read All", "Write All", "Reset", "Read", "Write"},
            on);
 }
 
-void MainBar::ConnectedEdit() const {
+void MainBar::showConnectedEdit() const {
     setStatusIcon(true);
     setConnectField(QStringLiteral("Connected"), true);
     state.ProgressPercent = 0;
@@ -75,30 +77,30 @@ void MainBar::ConnectedEdit() const {
     enable({"mnuHw_Reset", "mnuHw_Read", "mnuHW_Write", "Load Configuration", "Save Configuration",
             "Reset", "Read", "Write"},
            true);
-    ConnectHeld();
+    holdConnect();
 }
 
-void MainBar::ConnectedNoTransfer() const {
+void MainBar::showConnectedNoTransfer() const {
     setStatusIcon(true);
     setConnectField(QStringLiteral("Connected"), true);
     state.ProgressPercent = 0;
-    TransferCommands(false);
-    ConnectHeld();
+    transferCommands(false);
+    holdConnect();
 }
 
-void MainBar::Polling(const QString& text) const {
+void MainBar::showPolling(const QString& text) const {
     setStatusIcon(true);
     setConnectField(text, true);
-    TransferCommands(false);
-    ConnectHeld();
+    transferCommands(false);
+    holdConnect();
 }
 
-void MainBar::Busy(const QString& text) const {
+void MainBar::showBusy(const QString& text) const {
     setStatusIcon(true);
     setConnectField(text, true);
 }
 
-void MainBar::ConnectHeld() const {
+void MainBar::holdConnect() const {
     if (QAction* b = command(QStringLiteral("Connect"))) {
         b->setEnabled(true);
         b->setChecked(true);

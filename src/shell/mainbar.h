@@ -22,6 +22,18 @@ namespace hvc {
 inline const QColor kGreen(0, 192, 0);
 inline const QColor kPaleYellow(255, 255, 128);
 
+// The numbered panels of the status bar (4 is the file-state field).
+enum class StatusPanel {
+    Icon = 1,
+    Spare = 2,
+    Version = 3,
+    Percent = 5,
+    Model = 6,
+    Firmware = 7,
+    Port = 8,
+    Baud = 9,
+};
+
 // The program's own version, as the About box and the status panel show it.
 QString ProgramVersion();
 
@@ -37,23 +49,25 @@ public:
     QIcon greenIcon, redIcon;
 
     QAction* command(const QString& name) const { return commands.value(name); }
+    // Enables a command by name; a name no command has is a programming error.
     void enable(const QString& name, bool on) const;
     void enable(std::initializer_list<const char*> names, bool on) const;
-    void setPanel(int n, const QString& text) const;
+    QLabel* panel(StatusPanel p) const { return panels[static_cast<size_t>(p)]; }
+    void setPanel(StatusPanel p, const QString& text) const;
     void setStatusIcon(bool green) const;
     // Text of the connection field on green, or on the button-face colour.
     void setConnectField(const QString& text, bool green) const;
 
     // The blocks the pages' DrawBar is made of.
-    void LoginCommands(bool offered) const;
-    void VersionPanel() const;
-    void NotConnected() const;
-    void ConnectedEdit() const;
-    void ConnectedNoTransfer() const;
-    void Polling(const QString& text) const;
-    void Busy(const QString& text) const;
-    void ConnectHeld() const;
-    void TransferCommands(bool on) const;
+    void loginCommands(bool offered) const;
+    void versionPanel() const;
+    void showNotConnected() const;
+    void showConnectedEdit() const;
+    void showConnectedNoTransfer() const;
+    void showPolling(const QString& text) const;
+    void showBusy(const QString& text) const;
+    void holdConnect() const;
+    void transferCommands(bool on) const;
 };
 
 } // namespace hvc

@@ -1,8 +1,11 @@
 #pragma once
-// The main window: page tabs, menus, toolbar and status bar, and every command
-// the technician gives from them.
+// The main window: page tabs, menus, toolbar and status bar wired to the unit
+// commands (UnitCommands, in the core), the page life cycle, the exit protocol,
+// the port and baud menus and help.
 
 #include "core/appstate.h"
+#include "core/unitcommands.h"
+#include "shell/commandbar.h"
 #include "shell/mainbar.h"
 #include "shell/shellcontext.h"
 
@@ -11,19 +14,15 @@
 #include <array>
 #include <functional>
 
-class QAction;
 class QLineEdit;
-class QMenu;
-class QProgressBar;
 class QStackedWidget;
 class QTabBar;
 class QTimer;
-class QToolBar;
 
 namespace hvc {
 
-class FrmComment;
-class FrmWait;
+class InfoPage;
+class WaitBox;
 class PageForm;
 
 // Builds the page for a slot; returning nullptr leaves the slot to the shell's own page.
@@ -37,22 +36,22 @@ struct FileRequest {
     QString proposedName;
 };
 
-class MainWindow : public QMainWindow, public ProgressObserver {
+class MainWindow : public QMainWindow, public ProgressObserver, private CommandView {
     Q_OBJECT
 public:
     explicit MainWindow(ShellContext& context, PageFactory factory = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Step 4 of start-up: catalogue, tabs, pages, tags, page counts.
-    void LoadMain();
+    void loadMain();
 
     PageForm* pageForm(Page p) const { return m_pages[static_cast<size_t>(p)]; }
-    FrmComment* infoPage() const;
+    InfoPage* infoPage() const;
     MainBar& bar() { return m_bar; }
-    QTabBar* tabs() const { return TabMain; }
-    QTimer* drawTimer() const { return TmrDraw; }
-    FrmWait* waitBox() const { return m_wait; }
-    QLineEdit* fileStateField() const { return txtFileTosave; }
+    QTabBar* tabs() const { return m_tabs; }
+    QTimer* statusTimer() const { return m_statusTimer; }
+    WaitBox* waitBox() const { return m_wait; }
+    QLineEdit* fileStateField() const { return m_commandBar.fileStateField(); }
     int exitAttempts() const { return m_exitAttempts; }
 
     // Answers the file dialogs; the default opens QFileDialog. An empty path is a cancel.
@@ -63,77 +62,67 @@ public:
     void onProgress(const QString& statusText, int percent) override;
 
 public Q_SLOTS:
-    void mnuHW_Connect_Click();
-    void mnuHw_Read_Click();
-    void mnuHW_ReadAll_Click();
-    void mnuHW_Write_Click();
-    void mnuHW_WriteAll_Click();
-    void mnuHw_Reset_Click();
-    void mnuFile_Load_Click();
-    void mnuFile_Save_Click();
+    void connectToUnit();
+    void readPage();
+    void readAll();
+    void writePage();
+    void writeAll();
+    void resetUnit();
+    void loadConfiguration();
+    void saveConfiguration();
     // True when the program is ending.
-    bool mnuFile_Exit_Click();
-    void mnuView_Page_Click();
-    void mnuSet_Com_Click(int index);
-    void mnuSet_ComBauld_Click(int index);
-    void mnuSet_Palette_Click();
-    void mnuSet_Login_Click();
-    void mnuSet_Logout_Click();
-    void mnuHelp_Help_Click();
-    void mnuHelp_Site_Click();
-    void mnuHelp_Info_Click();
-    void TabMain_Click(int index);
-    void SelectFirstTab();
-    void TmrDraw_Timer();
+    bool exitProgram();
+    void showNextPage();
+    void selectPort(int index);
+    void selectBaudRate(int index);
+    void editPalette();
+    void login();
+    void logout();
+    void showHelpTopics();
+    void openWebSite();
+    void showSoftwareInfo();
+    void selectTab(int index);
+    void selectFirstTab();
+    // The half-second drawing tick: status, wait box, file state, pending exit.
+    void drawStatus();
     // Opens the manual at a page.
-    void Help(int page);
+    void showHelp(int page);
 
 Q_SIGNALS:
-    // The connection indicator changed (the change event of IsConnectObj).
-    void IsConnectObjChanged(int value);
+    void connectStateChanged(hvc::ConnectState value);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildToolBar();
-    void buildStatusBar();
-    QAction* menuItem(QMenu* menu, const char* caption, const char* name,
-                      void (MainWindow::*slot)());
-    QAction* button(const char* key, const char* tooltip, void (MainWindow::*slot)());
-    void endFailed(const QString& status);
-    void endConnected();
-    // Read All and Write All: the status decides the indicator; flags stay as they are.
-    void endWholeImage(const QString& status);
-    void closeWaitBox();
+    // CommandView
+    void setBusy(bool busy) override;
+    void closeWaitBox() override;
+    void stopPagePolling() override;
+    void showFirstPage() override;
+    void refreshActivePage() override;
+    void showInfo(const InfoFields& fields) override;
+    InfoFields infoToSave(const InfoFields& current) override;
+    void showFileName(const QString& name) override;
+
+    void wireCommands();
     void showFileState();
-    void refreshActivePage();
-    bool unsavedQuestion();
-    void switchPortItems(int checked);
+    void checkPortItems(int checked);
+    QString chooseConfigurationFile(bool save);
 
     ShellContext& m_context;
     AppState& m_state;
     PageFactory m_factory;
     MainBar m_bar;
-    QTabBar* TabMain;
+    QTabBar* m_tabs;
     QStackedWidget* m_stack;
-    QToolBar* tbToolBar;
-    QProgressBar* ProgressBar;
-    QLineEdit* txtFileTosave;
-    QLineEdit* TxtConnect;
-    QTimer* TmrDraw;
-    FrmWait* m_wait;
-    QMenu* mnuSet_Com = nullptr;
-    QMenu* mnuSet_ComBauld = nullptr;
-    QList<QAction*> m_portItems;
-    QList<QAction*> m_baudItems;
+    CommandBar m_commandBar;
+    QTimer* m_statusTimer;
+    WaitBox* m_wait;
+    UnitCommands m_commands;
     std::array<PageForm*, kPageCount> m_pages{};
     int m_exitAttempts = 0;
     bool m_ending = false;
 };
-
-// The text of the question asked before leaving unsaved changes.
-QString UnsavedQuestionText();
 
 } // namespace hvc

@@ -83,22 +83,22 @@ int PlaceholderPage::HelpPage() const {
 
 void PlaceholderPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
     const Page p = page();
-    bar.LoginCommands(p == Page::Debugger);
+    bar.loginCommands(p == Page::Debugger);
     if (p == Page::Config)
-        bar.VersionPanel();
-    const int state = bar.state.connectState();
-    if (state == NotConnected)
-        bar.NotConnected();
-    else if (state == Transfer)
-        bar.Busy(text);
-    else if (state == Connected && p == Page::Config)
-        bar.ConnectedEdit();
-    else if (state == Connected && p == Page::Debugger)
-        bar.ConnectedNoTransfer();
-    else if ((state == MonitorPolling && p == Page::Monitor) ||
-             (state == DiagnosticPolling && p == Page::Diagnostic) ||
-             (state == DebuggerWorking && p == Page::Debugger))
-        bar.Polling(text);
+        bar.versionPanel();
+    const ConnectState state = bar.state.connectState();
+    if (state == ConnectState::NotConnected)
+        bar.showNotConnected();
+    else if (state == ConnectState::Transfer)
+        bar.showBusy(text);
+    else if (state == ConnectState::Connected && p == Page::Config)
+        bar.showConnectedEdit();
+    else if (state == ConnectState::Connected && p == Page::Debugger)
+        bar.showConnectedNoTransfer();
+    else if ((state == ConnectState::MonitorPolling && p == Page::Monitor) ||
+             (state == ConnectState::DiagnosticPolling && p == Page::Diagnostic) ||
+             (state == ConnectState::DebuggerWorking && p == Page::Debugger))
+        bar.showPolling(text);
 }
 
 } // namespace hvc

@@ -1,6 +1,6 @@
 #include "shell/startup.h"
 
-#include "shell/frminit.h"
+#include "shell/splashscreen.h"
 #include "shell/pageform.h"
 #include "shell/sectioncolours.h"
 
@@ -11,22 +11,22 @@ namespace hvc {
 
 std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory) {
     AppState& state = context.state;
-    FrmInit splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
+    SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
     splash.show();
     splash.InitFormReset();
     splash.startCounting();
     QCoreApplication::processEvents();
 
     auto window = std::make_unique<MainWindow>(context, std::move(factory));
-    window->LoadMain();
-    FrmInit::ResetFlags(state);
+    window->loadMain();
+    SplashScreen::ResetFlags(state);
 
     while (!splash.counted())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     splash.stopCounting();
     splash.close();
     window->show();
-    window->SelectFirstTab();
+    window->selectFirstTab();
     frmSectionColourInit(context);
     for (Page p : {Page::Config, Page::Monitor})
         if (PageForm* page = window->pageForm(p))

@@ -55,7 +55,7 @@ bool UnitSession::start(QString& error) {
         return false;
 #endif
     }
-    m_link = std::make_unique<LinkProcedures>(ports, m_context.state.prompter);
+    m_link = std::make_unique<LinkProcedures>(ports, m_context.state.prompter());
     m_link->setPort(m_context.state.ComPort);
     m_context.state.link = m_link.get();
     LinkProcedures* link = m_link.get();

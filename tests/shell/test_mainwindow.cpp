@@ -5,8 +5,8 @@
 #include "core/transfer.h"
 #include "link/linkprocedures.h"
 #include "shell/drawing.h"
-#include "shell/frmcomment.h"
-#include "shell/frmwait.h"
+#include "shell/infopage.h"
+#include "shell/waitbox.h"
 #include "shell/mainwindow.h"
 #include "shell/pageform.h"
 #include "shell/placeholderpage.h"
@@ -125,7 +125,7 @@ struct Rig {
             };
         window = StartUp(*context, factory);
         window->endProgram = [this](bool forced) { ended.append(forced); };
-        window->drawTimer()->stop(); // the tests tick by hand
+        window->statusTimer()->stop(); // the tests tick by hand
     }
     ~Rig() {
         window.reset();
@@ -137,12 +137,16 @@ struct Rig {
     }
     QString panel(int n) const { return window->bar().panels[n]->text(); }
     QString connectText() const { return window->findChild<QLineEdit*>("TxtConnect")->text(); }
-    void tick() { window->TmrDraw_Timer(); }
+    void tick() { window->drawStatus(); }
+    // An edit the drawing tick has turned into "file to save".
+    void makeUnsaved() {
+        state.document.markDataChanged();
+        state.document.tick();
+    }
     CVarData& var(HvcId id) { return state.catalogue.Var(id); }
     std::int32_t unitWord(HvcId id) {
         std::int32_t value = -12345;
-        const QString status = state.link->readE2(var(id).Address, value);
-        return status.isEmpty() ? value : -99999;
+        return state.link->readE2(var(id).Address, value).ok() ? value : -99999;
     }
 
     QTemporaryDir dir;
@@ -181,10 +185,10 @@ void MainWindowTest::startUpState() {
     for (QWidget* top : QApplication::topLevelWidgets())
         QVERIFY2(top->objectName() != QLatin1String("frmInit") || !top->isVisible(),
                  "the splash is closed");
-    QCOMPARE(rig.state.FileState, 0);
-    QVERIFY(rig.state.DataUnchanged);
-    QVERIFY(!rig.state.ParamsDiffer);
-    QCOMPARE(rig.state.connectState(), 0);
+    QCOMPARE(rig.state.document.fileState(), FileState::None);
+    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.paramsDiffer());
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("---"));
 
     const QStringList keys = {"A1", "A2", "A3", "A5", "A6"};
@@ -248,13 +252,13 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     Rig rig;
     QVERIFY(rig.started);
     MainWindow& w = *rig.window;
-    QSignalSpy changes(&w, &MainWindow::IsConnectObjChanged);
+    QSignalSpy changes(&w, &MainWindow::connectStateChanged);
     ShowCounter waitShown(w.waitBox());
     int redrawsOnDrop = 0;
     rig.context->disconnectRedraws.push_back([&redrawsOnDrop] { ++redrawsOnDrop; });
-    w.mnuHW_Connect_Click();
+    w.connectToUnit();
     QCOMPARE(rig.prompter.texts(), QStringList());
-    QCOMPARE(rig.state.connectState(), 1);
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
     QCOMPARE(changes.size(), 2); // busy, then connected
     QCOMPARE(changes[0][0].toInt(), 2);
     QCOMPARE(changes[1][0].toInt(), 1);
@@ -281,32 +285,32 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
     const std::int32_t newRise = rise.E2InECU == 700 ? 800 : 700;
     rise.E2Value = newRise;
-    rig.state.DataUnchanged = false;
+    rig.state.document.markDataChanged();
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
-    QVERIFY(rig.state.ParamsDiffer);
-    w.mnuHW_Write_Click();
-    QCOMPARE(rig.state.connectState(), 1);
-    QVERIFY(rig.state.DataUnchanged);
-    QVERIFY(!rig.state.ParamsDiffer);
+    QVERIFY(rig.state.document.paramsDiffer());
+    w.writePage();
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.paramsDiffer());
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), newRise);
     QCOMPARE(rise.E2InECU, newRise);
 
     // Read brings the unit's values back and clears the file state.
     rise.E2Value = 1;
-    rig.state.FileState = 1;
-    w.mnuHw_Read_Click();
+    rig.makeUnsaved();
+    w.readPage();
     QCOMPARE(rise.E2Value, newRise);
-    QCOMPARE(rig.state.FileState, 0);
-    QCOMPARE(rig.state.connectState(), 1);
+    QCOMPARE(rig.state.document.fileState(), FileState::None);
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
 
     // Reset asks for a power cycle and drops the connection.
-    w.mnuHw_Reset_Click();
+    w.resetUnit();
     QCOMPARE(rig.prompter.texts().last(),
              QStringLiteral("Switch OFF and then switch ON power supply!"));
-    QCOMPARE(rig.state.connectState(), 0);
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
     QCOMPARE(redrawsOnDrop, 1);
-    QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
+    QVERIFY(!rig.state.link->isLinkOpen());
     rig.tick();
     QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.command("Read")->isEnabled());
@@ -314,12 +318,12 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     // The next connect without a power cycle asks; No leaves it disconnected.
     rig.prompter.messages.clear();
     rig.prompter.answers = {false};
-    w.mnuHW_Connect_Click();
+    w.connectToUnit();
     QCOMPARE(rig.prompter.texts(),
              QStringList{"Missing POWER RESET After A 'RESET' Command : Continue Anyway? "});
-    QCOMPARE(rig.state.connectState(), 0);
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
     QVERIFY(w.isEnabled());
-    QCOMPARE(rig.state.link->LinkState(), QStringLiteral("Close"));
+    QVERIFY(!rig.state.link->isLinkOpen());
 
     // After the power cycle the unit connects without the question.
     QVERIFY(rig.session->simulator()->sendSignal(SIGHUP));
@@ -329,39 +333,39 @@ void MainWindowTest::connectReadWriteResetAndPowerCycle() {
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
             std::int32_t word = 0;
-            return rig.state.link->readE2(kIdentityAddresses[0], word).isEmpty() &&
+            return rig.state.link->readE2(kIdentityAddresses[0], word).ok() &&
                    word != kResetWords[0];
         }(),
         5000);
     rig.prompter.messages.clear();
-    w.mnuHW_Connect_Click();
+    w.connectToUnit();
     QCOMPARE(rig.prompter.texts(), QStringList());
-    QCOMPARE(rig.state.connectState(), 1);
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
 
     // Connect while connected disconnects without asking and clears the flags.
-    rig.state.FileState = 1;
-    rig.state.DataUnchanged = false;
-    w.mnuHW_Connect_Click();
-    QCOMPARE(rig.state.connectState(), 0);
-    QCOMPARE(rig.state.FileState, 0);
-    QVERIFY(rig.state.DataUnchanged);
+    rig.makeUnsaved();
+    rig.state.document.markDataChanged();
+    w.connectToUnit();
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.document.fileState(), FileState::None);
+    QVERIFY(rig.state.document.dataUnchanged());
     QVERIFY(rig.prompter.messages.isEmpty());
 
     // With unsaved changes the connect asks first; No leaves the indicator at 0.
-    rig.state.FileState = 1;
+    rig.makeUnsaved();
     rig.prompter.answers = {false};
-    w.mnuHW_Connect_Click();
+    w.connectToUnit();
     QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    QCOMPARE(rig.state.connectState(), 0);
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
 }
 
 void MainWindowTest::muteUnitMidTransfer() {
     Rig rig(simulated({"--mute-after", "30"}));
     QVERIFY(rig.started);
     rig.session->link()->setTimeout(300);
-    rig.window->mnuHW_Connect_Click();
+    rig.window->connectToUnit();
     QCOMPARE(rig.prompter.texts(), QStringList{"Operation Failed :FAILED!"});
-    QCOMPARE(rig.state.connectState(), 0);
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
     QVERIFY(rig.window->isEnabled());
     QVERIFY(!rig.window->waitBox()->isVisible());
     rig.tick();
@@ -374,14 +378,14 @@ void MainWindowTest::writeRefusedOnPageErrors() {
     Rig rig(simulated({}, {}, true));
     QVERIFY(rig.started);
     MainWindow& w = *rig.window;
-    w.mnuHW_Connect_Click();
-    QCOMPARE(rig.state.connectState(), 1);
+    w.connectToUnit();
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
     CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
     const std::int32_t before = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
     rise.E2Value = before == 900 ? 950 : 900;
     rig.troubled->errors = QStringLiteral("Joystick 1 not set");
 
-    w.mnuHW_Write_Click();
+    w.writePage();
     QCOMPARE(rig.prompter.messages.size(), 1);
     QCOMPARE(rig.prompter.messages[0].title, QStringLiteral("CONFIGURATION ERROR"));
     QCOMPARE(rig.prompter.messages[0].text, QStringLiteral("Joystick 1 not set"));
@@ -392,19 +396,19 @@ void MainWindowTest::writeRefusedOnPageErrors() {
     rig.state.LoggedIn = true;
     rig.prompter.messages.clear();
     rig.prompter.answers = {false};
-    w.mnuHW_Write_Click();
+    w.writePage();
     QCOMPARE(rig.prompter.texts(), QStringList{"Joystick 1 not set\rCONTINUE ANYWAY ?"});
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), before);
     rig.prompter.answers = {true};
-    w.mnuHW_Write_Click();
+    w.writePage();
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), rise.E2Value);
-    QCOMPARE(rig.state.connectState(), 1);
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
 }
 
 void MainWindowTest::loadSaveRoundTrip() {
     Rig rig(offline());
     MainWindow& w = *rig.window;
-    FrmComment* info = w.infoPage();
+    InfoPage* info = w.infoPage();
     QVERIFY(info);
     QString chosen;
     QList<FileRequest> requests;
@@ -418,18 +422,18 @@ void MainWindowTest::loadSaveRoundTrip() {
     info->findChild<QPlainTextEdit*>("TxtInfo")->setPlainText(QStringLiteral("line one\nline two"));
     CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
     rise.E2Value = 1234;
-    rig.state.DataUnchanged = false;
+    rig.state.document.markDataChanged();
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
 
     chosen = rig.dir.filePath(QStringLiteral("unit7.txt"));
-    w.mnuFile_Save_Click();
+    w.saveConfiguration();
     QCOMPARE(requests.last().title, QStringLiteral("Save System Configuration Parameters To ..."));
     QCOMPARE(requests.last().proposedName, QStringLiteral("MySettings"));
     QCOMPARE(requests.last().folder, rig.context->resPath(QStringLiteral("txt")));
     QCOMPARE(rig.prompter.texts(), QStringList{" Configuration SAVED "});
-    QCOMPARE(rig.state.FileState, 2);
-    QVERIFY(!rig.state.InfoChanged);
+    QCOMPARE(rig.state.document.fileState(), FileState::Saved);
+    QVERIFY(!rig.state.document.infoChanged());
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE OK"));
     QCOMPARE(info->fileName(), QStringLiteral("unit7.txt"));
@@ -443,7 +447,7 @@ void MainWindowTest::loadSaveRoundTrip() {
     rise.E2Value = 77;
     rig.prompter.messages.clear();
     rig.prompter.answers = {false};
-    w.mnuFile_Save_Click();
+    w.saveConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"File Already Exist : Overwrite ?"});
     QFile again(chosen);
     QVERIFY(again.open(QIODevice::ReadOnly));
@@ -452,13 +456,12 @@ void MainWindowTest::loadSaveRoundTrip() {
     // Typing on the info page after the save turns the state back to "FILE TO SAVE".
     info->findChild<QLineEdit*>("txtAutor")->setText(QStringLiteral("someone else"));
     info->findChild<QPlainTextEdit*>("TxtInfo")->setPlainText(QString());
-    rig.state.DataUnchanged = true;
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
 
     // Load gives everything back.
     rig.prompter.messages.clear();
-    w.mnuFile_Load_Click();
+    w.loadConfiguration();
     QCOMPARE(requests.last().title,
              QStringLiteral("Load System Configuration Parameters From ..."));
     QCOMPARE(rig.prompter.texts(), QStringList{" SUCCESS : Configuration Loaded "});
@@ -467,10 +470,10 @@ void MainWindowTest::loadSaveRoundTrip() {
     QCOMPARE(info->company(), QStringLiteral("Acme Lift"));
     QCOMPARE(info->comments(), QStringLiteral("line one\nline two"));
     QCOMPARE(info->fileName(), QStringLiteral("unit7.txt"));
-    QCOMPARE(rig.state.FileState, 2);
-    QVERIFY(rig.state.ParamsDiffer);
-    QVERIFY(rig.state.DataUnchanged);
-    QVERIFY(!rig.state.InfoChanged);
+    QCOMPARE(rig.state.document.fileState(), FileState::Saved);
+    QVERIFY(rig.state.document.paramsDiffer());
+    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.infoChanged());
     QCOMPARE(w.tabs()->currentIndex(), 0);
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE OK"));
@@ -478,51 +481,51 @@ void MainWindowTest::loadSaveRoundTrip() {
     // A cancelled load says nothing and changes nothing; a bad file changes nothing.
     rig.prompter.messages.clear();
     chosen.clear();
-    rig.state.FileState = 1;
-    w.mnuFile_Load_Click();
+    rig.makeUnsaved();
+    w.loadConfiguration();
     QVERIFY(rig.prompter.messages.isEmpty());
-    QCOMPARE(rig.state.FileState, 1);
+    QCOMPARE(rig.state.document.fileState(), FileState::ToSave);
     chosen = rig.dir.filePath(QStringLiteral("junk.txt"));
     QFile junk(chosen);
     QVERIFY(junk.open(QIODevice::WriteOnly));
     junk.write("not a configuration\r\n");
     junk.close();
-    w.mnuFile_Load_Click();
+    w.loadConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"Error Loading File!"});
     QCOMPARE(rig.prompter.messages[0].icon, PromptIcon::Critical);
-    QCOMPARE(rig.state.FileState, 1);
+    QCOMPARE(rig.state.document.fileState(), FileState::ToSave);
     QCOMPARE(rise.E2Value, 1234);
     QCOMPARE(info->author(), QStringLiteral("M. Rossi"));
 
     // A folder that cannot be written: "Configuration NOT SAVED!".
     rig.prompter.messages.clear();
     chosen = rig.dir.filePath(QStringLiteral("no/such/folder/x.txt"));
-    w.mnuFile_Save_Click();
+    w.saveConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"Configuration NOT SAVED!"});
-    QCOMPARE(rig.state.FileState, 1);
+    QCOMPARE(rig.state.document.fileState(), FileState::ToSave);
 }
 
 void MainWindowTest::exitQuestionAndStuckPage() {
     {
         Rig rig(offline());
-        rig.state.FileState = 1;
+        rig.makeUnsaved();
         rig.prompter.answers = {false};
-        QVERIFY(!rig.window->mnuFile_Exit_Click());
+        QVERIFY(!rig.window->exitProgram());
         QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
         QVERIFY(!rig.state.ExitRequested);
         QVERIFY(rig.ended.isEmpty());
         QVERIFY(rig.window->isVisible());
         rig.prompter.answers = {true};
-        QVERIFY(rig.window->mnuFile_Exit_Click());
+        QVERIFY(rig.window->exitProgram());
         QCOMPARE(rig.ended, QList<bool>{false});
         QVERIFY(!rig.window->isVisible());
     }
     {
         Rig rig(offline(true));
         rig.troubled->stuck = true;
-        rig.state.FileState = 1;
+        rig.makeUnsaved();
         rig.prompter.answers = {true};
-        QVERIFY(!rig.window->mnuFile_Exit_Click());
+        QVERIFY(!rig.window->exitProgram());
         QVERIFY(rig.state.ExitRequested);
         for (int tick = 2; tick <= 8; ++tick)
             rig.tick();
@@ -541,7 +544,7 @@ void MainWindowTest::tabCycling() {
     MainWindow& w = *rig.window;
     const QStringList keys = {"A2", "A3", "A5", "A6", "A1"};
     for (const QString& key : keys) {
-        w.mnuView_Page_Click();
+        w.showNextPage();
         QVERIFY(rig.context->ActivePage);
         QCOMPARE(rig.context->ActivePage->tag(), key);
         for (Page p : {Page::Config, Page::Monitor, Page::Diagnostic, Page::Debugger, Page::Info})
@@ -562,7 +565,7 @@ void MainWindowTest::tabCycling() {
     rig.tick();
     QVERIFY(!rig.command("Login")->isEnabled());
     QVERIFY(!rig.command("Logout")->isEnabled());
-    w.mnuSet_Logout_Click();
+    w.logout();
     QVERIFY(!rig.state.LoggedIn);
 }
 
@@ -575,24 +578,24 @@ void MainWindowTest::portSelection() {
     QCOMPARE(com5->toolTip(), QStringLiteral("/nonexistent/ttyX"));
     QCOMPARE(w.findChild<QAction*>("mnuSet_Com_1")->toolTip(), rig.session->simulatorPath());
 
-    w.mnuSet_Com_Click(5);
+    w.selectPort(5);
     QCOMPARE(rig.prompter.texts(), QStringList{"Can't Open COM 5"});
     QCOMPARE(rig.panel(8), QStringLiteral("NONE"));
     QCOMPARE(rig.state.ComPort, 0);
     QVERIFY(!com5->isChecked());
 
     rig.prompter.messages.clear();
-    w.mnuHW_Connect_Click();
+    w.connectToUnit();
     QCOMPARE(rig.prompter.texts(), QStringList{"Select a COM Port"});
-    QCOMPARE(rig.state.connectState(), 0);
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
 
     rig.prompter.messages.clear();
-    w.mnuSet_Com_Click(1);
+    w.selectPort(1);
     QVERIFY(rig.prompter.messages.isEmpty());
     QCOMPARE(rig.panel(8), QStringLiteral("COM 1"));
     QVERIFY(w.findChild<QAction*>("mnuSet_Com_1")->isChecked());
-    w.mnuHW_Connect_Click();
-    QCOMPARE(rig.state.connectState(), 1);
+    w.connectToUnit();
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
 }
 
 void MainWindowTest::helpOpensManualAtPage() {
@@ -604,7 +607,7 @@ void MainWindowTest::helpOpensManualAtPage() {
         opened << target;
         return viewerWorks;
     };
-    w.mnuHelp_Help_Click();
+    w.showHelpTopics();
     QCOMPARE(rig.prompter.texts().size(), 1);
     QVERIFY(rig.prompter.texts()[0].startsWith("The manual HVCMANUAL.pdf is not in "));
     QVERIFY(opened.isEmpty());
@@ -620,13 +623,13 @@ void MainWindowTest::helpOpensManualAtPage() {
     QTest::keyClick(&w, Qt::Key_F1);
     w.tabs()->setCurrentIndex(4);
     QTest::keyClick(&w, Qt::Key_F1);
-    w.mnuHelp_Help_Click();
+    w.showHelpTopics();
     const QString url = QUrl::fromLocalFile(manual).toString();
     QCOMPARE(opened, QStringList({url + "#page=10", url + "#page=34", url + "#page=1"}));
     QVERIFY(rig.prompter.messages.isEmpty());
 
     viewerWorks = false;
-    w.mnuHelp_Help_Click();
+    w.showHelpTopics();
     QCOMPARE(rig.prompter.texts(), QStringList{"No PDF viewer could open " + manual});
 }
 

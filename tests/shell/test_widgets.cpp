@@ -2,13 +2,13 @@
 // palette, tooltips, wait box and About.
 
 #include "core/prompter.h"
-#include "shell/clstooltips.h"
+#include "shell/balloontip.h"
 #include "shell/drawing.h"
-#include "shell/frmabout.h"
-#include "shell/frmcomment.h"
-#include "shell/frmpwd.h"
-#include "shell/frmsectioncolour.h"
-#include "shell/frmwait.h"
+#include "shell/aboutdialog.h"
+#include "shell/infopage.h"
+#include "shell/logindialog.h"
+#include "shell/palettedialog.h"
+#include "shell/waitbox.h"
 #include "shell/mainbar.h"
 #include "shell/placeholderpage.h"
 #include "shell/sectioncolours.h"
@@ -149,7 +149,7 @@ void WidgetsTest::drawStatusAndParamState() {
     QVERIFY(s.on("Help") && s.on("Info") && s.on("mnuHelp_Help") && s.on("mnuHelp_Info"));
 
     QLineEdit field;
-    s.state.ParamsDiffer = true;
+    s.state.document.fileLoaded(); // the working values may differ
     s.state.setConnectState(ConnectState::NotConnected);
     ShowParamState(s.context, &field);
     QCOMPARE(field.text(), QStringLiteral("---"));
@@ -157,7 +157,7 @@ void WidgetsTest::drawStatusAndParamState() {
     ShowParamState(s.context, &field);
     QCOMPARE(field.text(), QStringLiteral("PARAMETER DIFF."));
     QCOMPARE(field.palette().color(QPalette::Base), QColor(255, 255, 128));
-    s.state.ParamsDiffer = false;
+    s.state.document.unitRead();
     ShowParamState(s.context, &field);
     QCOMPARE(field.text(), QStringLiteral("PARAMETER OK"));
     QCOMPARE(field.palette().color(QPalette::Base), QColor(0, 192, 0));
@@ -251,7 +251,7 @@ void WidgetsTest::pageDrawBars() {
 
 void WidgetsTest::infoPageDrawBarAndEdits() {
     Surface s;
-    FrmComment info(s.context);
+    InfoPage info(s.context);
     QCOMPARE(info.ReadKey(), 10000);
     QCOMPARE(info.CheckDataToWrite(), QString());
     QVERIFY(!info.StatusTimerForm());
@@ -264,9 +264,9 @@ void WidgetsTest::infoPageDrawBarAndEdits() {
         QVERIFY2(!s.on(off), off);
     QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Disconnect"));
 
-    QVERIFY(!s.state.InfoChanged);
+    QVERIFY(!s.state.document.infoChanged());
     info.findChild<QLineEdit*>("TxtRevision")->setText(QStringLiteral("B"));
-    QVERIFY(s.state.InfoChanged);
+    QVERIFY(s.state.document.infoChanged());
     QCOMPARE(s.state.info.revision, QStringLiteral("B"));
     InfoFields f;
     f.author = QStringLiteral("A");
@@ -283,13 +283,13 @@ void WidgetsTest::login() {
     ScriptedPrompter prompter;
     state.setPrompter(&prompter);
     {
-        FrmPwd dialog(state);
+        LoginDialog dialog(state);
         dialog.show();
         auto* text = dialog.findChild<QLineEdit*>("Text1");
         QCOMPARE(text->echoMode(), QLineEdit::Password);
         QTest::keyClicks(text, QStringLiteral("kor'vath "));
         QCOMPARE(text->text(), QStringLiteral("korvath ")); // apostrophe dropped
-        dialog.CmdOk_Click();                               // trailing blank: refused
+        dialog.checkPassword();                             // trailing blank: refused
         QCOMPARE(prompter.texts(), QStringList{"Password NOT Correct!"});
         QVERIFY(text->text().isEmpty());
         QVERIFY(dialog.isVisible());
@@ -301,7 +301,7 @@ void WidgetsTest::login() {
     }
     for (const QString& entry : {QStringLiteral("korvath"), QStringLiteral("KorVath")}) {
         prompter.messages.clear();
-        FrmPwd dialog(state);
+        LoginDialog dialog(state);
         dialog.show();
         dialog.findChild<QLineEdit*>("Text1")->setText(entry);
         dialog.findChild<QPushButton*>("CmdOk")->click();
@@ -327,9 +327,9 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
 
     // Cancel after changes: tables, drawings and file as before.
     {
-        FrmSectionColour dialog(s.context);
+        PaletteDialog dialog(s.context);
         int redraws = 0;
-        connect(&dialog, &FrmSectionColour::coloursChanged, [&redraws] { ++redraws; });
+        connect(&dialog, &PaletteDialog::coloursChanged, [&redraws] { ++redraws; });
         dialog.chooseColour = [](const QColor&) { return QColor(255, 0, 0); };
         dialog.optSectionColour_Click(4);
         QCOMPARE(s.context.colours, SchemeColours(4));
@@ -343,15 +343,15 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         QVERIFY(!QFile::exists(file));
     }
     {
-        FrmSectionColour dialog(s.context);
-        QSignalSpy help(&dialog, &FrmSectionColour::helpRequested);
+        PaletteDialog dialog(s.context);
+        QSignalSpy help(&dialog, &PaletteDialog::helpRequested);
         QTest::keyClick(&dialog, Qt::Key_F1);
         QCOMPARE(help.size(), 1);
         QCOMPARE(help[0][0].toInt(), 36);
     }
     // OK writes exactly eight lines, read back as they were.
     {
-        FrmSectionColour dialog(s.context);
+        PaletteDialog dialog(s.context);
         dialog.chooseColour = [](const QColor&) { return QColor(0, 0, 255); };
         dialog.optSectionColour_Click(2);
         dialog.SecText_Click(3);
@@ -388,7 +388,7 @@ void WidgetsTest::tooltips() {
     QWidget parent;
     parent.resize(120, 40);
     parent.show();
-    clsTooltips tip;
+    BalloonTip tip;
     tip.CreateTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"), 2);
     QVERIFY(tip.hWnd());
     auto* icon = tip.hWnd()->findChild<QLabel*>("tipIcon");
@@ -424,7 +424,7 @@ void WidgetsTest::tooltips() {
 }
 
 void WidgetsTest::waitBox() {
-    FrmWait wait;
+    WaitBox wait;
     wait.DrawWaitBar(40, QStringLiteral("Reading..."));
     QVERIFY(wait.isVisible());
     QCOMPARE(wait.progressValue(), 40);
@@ -438,7 +438,7 @@ void WidgetsTest::about() {
     QCOMPARE(VersionLabelText(QStringLiteral("2.1.7")), QStringLiteral("Version : 2.1.7"));
     QCOMPARE(VersionLabelText(QStringLiteral("3")), QStringLiteral("Version : 3.0.0"));
     ScriptedPrompter prompter;
-    FrmAbout box(nullptr, &prompter);
+    AboutDialog box(prompter);
     QCOMPARE(box.windowTitle(), QApplication::applicationName() + QStringLiteral("-[Info]"));
     QCOMPARE(box.findChild<QLabel*>("lblVersion")->text(), VersionLabelText(ProgramVersion()));
     if (FindSystemInfoTool().isEmpty()) {

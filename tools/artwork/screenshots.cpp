@@ -4,12 +4,12 @@
 //
 //   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR
 
-#include "shell/frmabout.h"
-#include "shell/frmcomment.h"
-#include "shell/frminit.h"
-#include "shell/frmpwd.h"
-#include "shell/frmsectioncolour.h"
-#include "shell/frmwait.h"
+#include "shell/aboutdialog.h"
+#include "shell/infopage.h"
+#include "shell/splashscreen.h"
+#include "shell/logindialog.h"
+#include "shell/palettedialog.h"
+#include "shell/waitbox.h"
 #include "shell/messageboxprompter.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     }
     bool ok = true;
     {
-        hvc::FrmInit splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
+        hvc::SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
         splash.InitFormReset();
         splash.progressBar()->setValue(60);
         splash.move(200, 150);
@@ -93,12 +93,12 @@ int main(int argc, char** argv) {
     auto window = hvc::StartUp(context);
     prompter.setParent(window.get());
     window->setGeometry(40, 40, 980, 620);
-    window->mnuHW_Connect_Click();
+    window->connectToUnit();
     settle(1200);
     ok = shoot(out, QStringLiteral("screenshot-main.png"), window.get()) && ok;
 
     // A transfer in progress: the wait box over the window, the status bar moving.
-    window->drawTimer()->stop();
+    window->statusTimer()->stop();
     const QString idleStatus = state.StatusText;
     const int idlePercent = state.ProgressPercent;
     state.setConnectState(hvc::ConnectState::Transfer);
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     state.StatusText = idleStatus;
     state.ProgressPercent = idlePercent;
     state.setConnectState(hvc::ConnectState::Connected);
-    window->drawTimer()->start();
+    window->statusTimer()->start();
     settle(700); // one drawing tick puts the idle status bar back
 
     window->tabs()->setCurrentIndex(4);
@@ -127,19 +127,19 @@ int main(int argc, char** argv) {
     window->tabs()->setCurrentIndex(0);
 
     {
-        hvc::FrmPwd login(state, window.get());
+        hvc::LoginDialog login(state, window.get());
         login.show();
         ok = shoot(out, QStringLiteral("screenshot-login.png"), &login) && ok;
     }
     {
-        hvc::FrmSectionColour palette(context, window.get());
+        hvc::PaletteDialog palette(context, window.get());
         palette.show();
         palette.move(200, 80);
         ok = shoot(out, QStringLiteral("screenshot-palette.png"), &palette) && ok;
         palette.hide();
     }
     {
-        hvc::FrmAbout about(window.get(), &prompter);
+        hvc::AboutDialog about(prompter, window.get());
         about.show();
         about.move(300, 200);
         ok = shoot(out, QStringLiteral("screenshot-about.png"), &about) && ok;
@@ -152,10 +152,10 @@ int main(int argc, char** argv) {
         box.move(350, 280);
         ok = shoot(out, QStringLiteral("screenshot-message.png"), &box) && ok;
     }
-    window->mnuHW_Connect_Click(); // disconnect
+    window->connectToUnit(); // disconnect
     state.ExitRequested = false;
     window->endProgram = [](bool) {};
-    window->mnuFile_Exit_Click();
+    window->exitProgram();
     window.reset();
     return ok ? 0 : 1;
 }

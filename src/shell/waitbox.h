@@ -9,12 +9,12 @@ class QProgressBar;
 
 namespace hvc {
 
-class FrmWait : public QWidget {
+class WaitBox : public QWidget {
     Q_OBJECT
 public:
     // The box is a window of its own, centred over `owner`: were it a child of the
     // main window, it would turn grey while a transfer disables that window.
-    explicit FrmWait(QWidget* owner = nullptr);
+    explicit WaitBox(QWidget* owner = nullptr);
 
     // Shows the box without blocking, caption Msg_Text, bar at ProgressValue;
     // lets pending events run once; closes the box at 100.

@@ -11,10 +11,10 @@ class QPlainTextEdit;
 
 namespace hvc {
 
-class FrmComment : public PageForm {
+class InfoPage : public PageForm {
     Q_OBJECT
 public:
-    explicit FrmComment(ShellContext& context, QWidget* parent = nullptr);
+    explicit InfoPage(ShellContext& context, QWidget* parent = nullptr);
 
     void RefreshObject() override {}
     void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;

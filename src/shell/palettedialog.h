@@ -15,10 +15,10 @@ class QRadioButton;
 
 namespace hvc {
 
-class FrmSectionColour : public QDialog {
+class PaletteDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmSectionColour(ShellContext& context, QWidget* parent = nullptr);
+    explicit PaletteDialog(ShellContext& context, QWidget* parent = nullptr);
 
     // The colour chooser; an invalid colour is a cancel. Defaults to QColorDialog.
     std::function<QColor(const QColor& initial)> chooseColour;

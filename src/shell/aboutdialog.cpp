@@ -1,4 +1,4 @@
-#include "shell/frmabout.h"
+#include "shell/aboutdialog.h"
 
 #include "core/prompter.h"
 #include "shell/mainbar.h"
@@ -32,7 +32,8 @@ QString FindSystemInfoTool() {
     return {};
 }
 
-FrmAbout::FrmAbout(QWidget* parent, Prompter* prompter) : QDialog(parent), m_prompter(prompter) {
+AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
+    : QDialog(parent), m_prompter(prompter) {
     setObjectName(QStringLiteral("frmAbout"));
     const QString title = QApplication::applicationName();
     setWindowTitle(title + QStringLiteral("-[Info]"));
@@ -72,7 +73,7 @@ FrmAbout::FrmAbout(QWidget* parent, Prompter* prompter) : QDialog(parent), m_pro
     auto* sysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(sysInfo, &QPushButton::clicked, this, &FrmAbout::cmdSysInfo_Click);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(picIcon, 0, 0, 3, 1);
@@ -89,12 +90,11 @@ FrmAbout::FrmAbout(QWidget* parent, Prompter* prompter) : QDialog(parent), m_pro
     setMinimumWidth(380);
 }
 
-void FrmAbout::cmdSysInfo_Click() {
+void AboutDialog::cmdSysInfo_Click() {
     const QString tool = FindSystemInfoTool();
     if (!tool.isEmpty() && QProcess::startDetached(tool, {}))
         return;
-    if (m_prompter)
-        m_prompter->inform(QStringLiteral("System Information Is Unavailable At This Time"));
+    m_prompter.inform(QStringLiteral("System Information Is Unavailable At This Time"));
 }
 
 } // namespace hvc

@@ -14,14 +14,14 @@ namespace hvc {
 
 class TipWindow;
 
-class clsTooltips : public QObject {
+class BalloonTip : public QObject {
     Q_OBJECT
 public:
     enum TipStyle { Plain = 0, Balloon = 1 };
     enum TipIcon { NoIcon = 0, InfoIcon = 1, WarningIcon = 2, ErrorIcon = 3 };
 
-    explicit clsTooltips(QObject* owner = nullptr);
-    ~clsTooltips() override;
+    explicit BalloonTip(QObject* owner = nullptr);
+    ~BalloonTip() override;
 
     void CreateBalloon(QWidget* Parent, const QString& Text, const QString& Title = {},
                        int Icon = NoIcon);

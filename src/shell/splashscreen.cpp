@@ -1,4 +1,4 @@
-#include "shell/frminit.h"
+#include "shell/splashscreen.h"
 
 #include "core/appstate.h"
 
@@ -30,14 +30,11 @@ QPixmap fallbackPhoto() {
 
 } // namespace
 
-void FrmInit::ResetFlags(AppState& state) {
-    state.DataUnchanged = true;
-    state.FileState = 0;
-    state.InfoChanged = false;
-    state.ParamsDiffer = false;
+void SplashScreen::ResetFlags(AppState& state) {
+    state.document.clear();
 }
 
-FrmInit::FrmInit(AppState& state, const QString& picturePath, QWidget* parent)
+SplashScreen::SplashScreen(AppState& state, const QString& picturePath, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_photo(new QLabel(this)),
       ProgressBar(new QProgressBar(this)), TmrInit(new QTimer(this)) {
     setObjectName(QStringLiteral("frmInit"));
@@ -63,18 +60,18 @@ FrmInit::FrmInit(AppState& state, const QString& picturePath, QWidget* parent)
     });
 }
 
-void FrmInit::InitFormReset() {
+void SplashScreen::InitFormReset() {
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
 }
 
-void FrmInit::startCounting() {
+void SplashScreen::startCounting() {
     TmrInit->start();
 }
-void FrmInit::stopCounting() {
+void SplashScreen::stopCounting() {
     TmrInit->stop();
 }
-bool FrmInit::counted() const {
+bool SplashScreen::counted() const {
     return ProgressBar->value() >= ProgressBar->maximum();
 }
 

@@ -1,4 +1,4 @@
-#include "shell/frmwait.h"
+#include "shell/waitbox.h"
 
 #include "shell/drawing.h"
 
@@ -10,7 +10,7 @@
 
 namespace hvc {
 
-FrmWait::FrmWait(QWidget* owner)
+WaitBox::WaitBox(QWidget* owner)
     : QWidget(nullptr,
               Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
       m_owner(owner), m_bar(new QProgressBar(this)), m_message(new QLabel(this)) {
@@ -31,11 +31,11 @@ FrmWait::FrmWait(QWidget* owner)
     setFixedSize(300, 90);
 }
 
-int FrmWait::progressValue() const {
+int WaitBox::progressValue() const {
     return m_bar->value();
 }
 
-void FrmWait::DrawWaitBar(int ProgressValue, const QString& Msg_Text) {
+void WaitBox::DrawWaitBar(int ProgressValue, const QString& Msg_Text) {
     if (!isVisible()) {
         show();
         CenterForm(this, m_owner);

@@ -1,4 +1,4 @@
-#include "shell/frmcomment.h"
+#include "shell/infopage.h"
 
 #include "shell/mainbar.h"
 
@@ -25,7 +25,7 @@ template <typename Field> Field* namedField(const char* name, QWidget* parent) {
 
 } // namespace
 
-FrmComment::FrmComment(ShellContext& context, QWidget* parent)
+InfoPage::InfoPage(ShellContext& context, QWidget* parent)
     : PageForm(context, Page::Info, parent), m_author(namedField<QLineEdit>("txtAutor", this)),
       m_date(namedField<QLineEdit>("txtDate", this)),
       m_revision(namedField<QLineEdit>("TxtRevision", this)),
@@ -42,39 +42,39 @@ FrmComment::FrmComment(ShellContext& context, QWidget* parent)
     form->addRow(namedLabel("Label2", "File Name:", this), m_name);
     m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
     for (QLineEdit* f : {m_author, m_date, m_revision, m_company})
-        connect(f, &QLineEdit::textChanged, this, &FrmComment::edited);
-    connect(m_info, &QPlainTextEdit::textChanged, this, &FrmComment::edited);
+        connect(f, &QLineEdit::textChanged, this, &InfoPage::edited);
+    connect(m_info, &QPlainTextEdit::textChanged, this, &InfoPage::edited);
 }
 
-void FrmComment::edited() {
-    m_context.state.InfoChanged = true;
+void InfoPage::edited() {
+    m_context.state.document.markInfoChanged();
     m_context.state.info = fields();
 }
 
-QString FrmComment::author() const {
+QString InfoPage::author() const {
     return m_author->text();
 }
-QString FrmComment::date() const {
+QString InfoPage::date() const {
     return m_date->text();
 }
-QString FrmComment::revision() const {
+QString InfoPage::revision() const {
     return m_revision->text();
 }
-QString FrmComment::company() const {
+QString InfoPage::company() const {
     return m_company->text();
 }
-QString FrmComment::comments() const {
+QString InfoPage::comments() const {
     return m_info->toPlainText();
 }
-QString FrmComment::fileName() const {
+QString InfoPage::fileName() const {
     return m_name->text();
 }
-void FrmComment::setFileName(const QString& name) {
+void InfoPage::setFileName(const QString& name) {
     m_name->setText(name);
     m_context.state.info.fileName = name;
 }
 
-InfoFields FrmComment::fields() const {
+InfoFields InfoPage::fields() const {
     InfoFields f;
     f.author = author();
     f.date = date();
@@ -86,7 +86,7 @@ InfoFields FrmComment::fields() const {
     return f;
 }
 
-void FrmComment::showFields(const InfoFields& info) {
+void InfoPage::showFields(const InfoFields& info) {
     const InfoFields shown = info; // `info` may be the state's own copy, rewritten below
     m_author->setText(shown.author);
     m_date->setText(shown.date);
@@ -99,13 +99,13 @@ void FrmComment::showFields(const InfoFields& info) {
     m_context.state.info = shown;
 }
 
-void FrmComment::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    bar.LoginCommands(false);
+void InfoPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    bar.loginCommands(false);
     switch (bar.state.connectState()) {
-    case NotConnected:
-        bar.NotConnected();
+    case ConnectState::NotConnected:
+        bar.showNotConnected();
         break;
-    case Connected:
+    case ConnectState::Connected:
         bar.setStatusIcon(true);
         bar.setConnectField(QStringLiteral("Connected"), true);
         bar.state.ProgressPercent = 0;
@@ -115,10 +115,10 @@ void FrmComment::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
         bar.enable({"mnuHw_Reset", "mnuHw_Read", "Load Configuration", "Save Configuration",
                     "Reset", "Read"},
                    true);
-        bar.ConnectHeld();
+        bar.holdConnect();
         break;
-    case Transfer:
-        bar.Busy(text);
+    case ConnectState::Transfer:
+        bar.showBusy(text);
         break;
     default:
         break;

@@ -1,4 +1,4 @@
-#include "shell/clstooltips.h"
+#include "shell/balloontip.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -46,7 +46,7 @@ public:
 
     void apply(int style, int icon, const QString& title, const QString& text, QColor fore,
                QColor back) {
-        m_balloon = style == clsTooltips::Balloon;
+        m_balloon = style == BalloonTip::Balloon;
         const QPalette tipPal = QApplication::palette("QTipLabel");
         m_back = back.isValid() ? back : tipPal.color(QPalette::ToolTipBase);
         const QColor textColour = fore.isValid() ? fore : tipPal.color(QPalette::ToolTipText);
@@ -110,25 +110,25 @@ private:
     int m_iconKind = 0;
 };
 
-clsTooltips::clsTooltips(QObject* owner) : QObject(owner) {}
+BalloonTip::BalloonTip(QObject* owner) : QObject(owner) {}
 
-clsTooltips::~clsTooltips() {
+BalloonTip::~BalloonTip() {
     Remove();
 }
 
-void clsTooltips::CreateBalloon(QWidget* Parent, const QString& Text, const QString& Title,
+void BalloonTip::CreateBalloon(QWidget* Parent, const QString& Text, const QString& Title,
                                 int Icon) {
     create(Parent, Text, Title, Icon, Balloon);
 }
 
-void clsTooltips::CreateTip(QWidget* Parent, const QString& Text, const QString& Title, int Icon) {
+void BalloonTip::CreateTip(QWidget* Parent, const QString& Text, const QString& Title, int Icon) {
     // A plain tip has no information icon, and nothing beyond the error icon.
     if (Icon == InfoIcon || Icon >= 4)
         Icon = NoIcon;
     create(Parent, Text, Title, Icon, Plain);
 }
 
-void clsTooltips::create(QWidget* parent, const QString& text, const QString& title, int icon,
+void BalloonTip::create(QWidget* parent, const QString& text, const QString& title, int icon,
                          int style) {
     Remove();
     m_parent = parent;
@@ -142,56 +142,56 @@ void clsTooltips::create(QWidget* parent, const QString& text, const QString& ti
     update();
 }
 
-void clsTooltips::Remove() {
+void BalloonTip::Remove() {
     if (m_parent)
         m_parent->removeEventFilter(this);
     delete m_tip;
     m_tip = nullptr;
 }
 
-QWidget* clsTooltips::hWnd() const {
+QWidget* BalloonTip::hWnd() const {
     return m_tip;
 }
 
-void clsTooltips::update() {
+void BalloonTip::update() {
     if (m_tip)
         m_tip->apply(m_style, m_icon, m_title, m_text, m_fore, m_back);
 }
 
-void clsTooltips::setActive(bool on) {
+void BalloonTip::setActive(bool on) {
     m_active = on;
     if (!on)
         hideTip();
 }
-void clsTooltips::setStyle(int style) {
+void BalloonTip::setStyle(int style) {
     m_style = style;
     update();
 }
-void clsTooltips::setCentered(bool on) {
+void BalloonTip::setCentered(bool on) {
     m_centered = on;
 }
-void clsTooltips::setIcon(int icon) {
+void BalloonTip::setIcon(int icon) {
     m_icon = icon;
     update();
 }
-void clsTooltips::setForeColor(const QColor& c) {
+void BalloonTip::setForeColor(const QColor& c) {
     m_fore = c;
     update();
 }
-void clsTooltips::setBackColor(const QColor& c) {
+void BalloonTip::setBackColor(const QColor& c) {
     m_back = c;
     update();
 }
-void clsTooltips::setTitle(const QString& t) {
+void BalloonTip::setTitle(const QString& t) {
     m_title = t;
     update();
 }
-void clsTooltips::setTipText(const QString& t) {
+void BalloonTip::setTipText(const QString& t) {
     m_text = t;
     update();
 }
 
-void clsTooltips::showTip() {
+void BalloonTip::showTip() {
     if (!m_tip || !m_parent || !m_active)
         return;
     QPoint at;
@@ -214,12 +214,12 @@ void clsTooltips::showTip() {
     m_tip->raise();
 }
 
-void clsTooltips::hideTip() {
+void BalloonTip::hideTip() {
     if (m_tip)
         m_tip->hide();
 }
 
-bool clsTooltips::eventFilter(QObject* watched, QEvent* event) {
+bool BalloonTip::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_parent) {
         switch (event->type()) {
         case QEvent::ToolTip:

@@ -12,10 +12,10 @@ namespace hvc {
 
 class AppState;
 
-class FrmInit : public QWidget {
+class SplashScreen : public QWidget {
     Q_OBJECT
 public:
-    FrmInit(AppState& state, const QString& picturePath, QWidget* parent = nullptr);
+    SplashScreen(AppState& state, const QString& picturePath, QWidget* parent = nullptr);
 
     void InitFormReset();
     void startCounting();

@@ -15,15 +15,15 @@ QString VersionLabelText(const QString& version);
 // The first system information program found on PATH, or "".
 QString FindSystemInfoTool();
 
-class FrmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmAbout(QWidget* parent = nullptr, Prompter* prompter = nullptr);
+    AboutDialog(Prompter& prompter, QWidget* parent = nullptr);
 
     void cmdSysInfo_Click();
 
 private:
-    Prompter* m_prompter;
+    Prompter& m_prompter;
 };
 
 } // namespace hvc

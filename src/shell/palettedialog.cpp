@@ -1,4 +1,4 @@
-#include "shell/frmsectioncolour.h"
+#include "shell/palettedialog.h"
 
 #include "core/prompter.h"
 #include "shell/sectioncolours.h"
@@ -36,7 +36,7 @@ QLabel* sectionLabel(int k, QWidget* parent) {
 
 } // namespace
 
-FrmSectionColour::FrmSectionColour(ShellContext& context, QWidget* parent)
+PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
     : QDialog(parent), m_context(context), m_saved(context.colours) {
     setObjectName(QStringLiteral("frmSectionColour"));
     setWindowTitle(QCoreApplication::applicationName() + QStringLiteral(" - ") +
@@ -82,8 +82,8 @@ FrmSectionColour::FrmSectionColour(ShellContext& context, QWidget* parent)
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CmdCancel"));
-    connect(ok, &QPushButton::clicked, this, &FrmSectionColour::CmdOk_Click);
-    connect(cancel, &QPushButton::clicked, this, &FrmSectionColour::CmdCancel_Click);
+    connect(ok, &QPushButton::clicked, this, &PaletteDialog::CmdOk_Click);
+    connect(cancel, &QPushButton::clicked, this, &PaletteDialog::CmdCancel_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -99,13 +99,13 @@ FrmSectionColour::FrmSectionColour(ShellContext& context, QWidget* parent)
     showSections();
 }
 
-void FrmSectionColour::showSections() {
+void PaletteDialog::showSections() {
     for (int k = 0; k < lblSec.size(); ++k)
         paintLabel(lblSec[k], m_context.colours.SectionBackColor[k],
                    m_context.colours.SectionForeColor[k]);
 }
 
-void FrmSectionColour::optSectionColour_Click(int scheme) {
+void PaletteDialog::optSectionColour_Click(int scheme) {
     m_context.colours = SchemeColours(scheme);
     if (scheme >= 0 && scheme < optSectionColour.size())
         optSectionColour[scheme]->setChecked(true);
@@ -113,15 +113,15 @@ void FrmSectionColour::optSectionColour_Click(int scheme) {
     Q_EMIT coloursChanged();
 }
 
-void FrmSectionColour::SecBack_Click(int section) {
+void PaletteDialog::SecBack_Click(int section) {
     pickColour(m_context.colours.SectionBackColor[section]);
 }
 
-void FrmSectionColour::SecText_Click(int section) {
+void PaletteDialog::SecText_Click(int section) {
     pickColour(m_context.colours.SectionForeColor[section]);
 }
 
-void FrmSectionColour::pickColour(std::int32_t& slot) {
+void PaletteDialog::pickColour(std::int32_t& slot) {
     const QColor chosen = chooseColour(ToQColor(slot));
     if (!chosen.isValid())
         return;
@@ -130,20 +130,20 @@ void FrmSectionColour::pickColour(std::int32_t& slot) {
     Q_EMIT coloursChanged();
 }
 
-void FrmSectionColour::CmdOk_Click() {
-    if (!SaveFileColour(ColourFilePath(m_context), m_context.colours) && m_context.state.prompter)
-        m_context.state.prompter->inform(QStringLiteral("Cannot write ") +
-                                             ColourFilePath(m_context),
-                                         {}, PromptIcon::Exclamation);
+void PaletteDialog::CmdOk_Click() {
+    if (!SaveFileColour(ColourFilePath(m_context), m_context.colours))
+        m_context.state.prompter().inform(QStringLiteral("Cannot write ") +
+                                              ColourFilePath(m_context),
+                                          {}, PromptIcon::Exclamation);
     m_saved = m_context.colours;
     accept();
 }
 
-void FrmSectionColour::CmdCancel_Click() {
+void PaletteDialog::CmdCancel_Click() {
     reject();
 }
 
-void FrmSectionColour::reject() {
+void PaletteDialog::reject() {
     if (!(m_context.colours == m_saved)) {
         m_context.colours = m_saved;
         Q_EMIT coloursChanged();
@@ -151,7 +151,7 @@ void FrmSectionColour::reject() {
     QDialog::reject();
 }
 
-void FrmSectionColour::keyPressEvent(QKeyEvent* event) {
+void PaletteDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         Q_EMIT helpRequested(36);
         return;

@@ -13,13 +13,14 @@ class AppState;
 
 inline constexpr const char* kServicePassword = "KORVATH";
 
-class FrmPwd : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmPwd(AppState& state, QWidget* parent = nullptr);
+    explicit LoginDialog(AppState& state, QWidget* parent = nullptr);
 
-    void CmdOk_Click();
-    void CmdCancel_Click();
+    // OK: logs in on the right password, else says so and clears the field.
+    void checkPassword();
+    QLineEdit* passwordField() const { return m_password; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -27,10 +28,10 @@ protected:
 
 private:
     AppState& m_state;
-    QLabel* Label1;
-    QLineEdit* Text1;
-    QPushButton* CmdOk;
-    QPushButton* CmdCancel;
+    QLabel* m_prompt;
+    QLineEdit* m_password;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
 };
 
 } // namespace hvc

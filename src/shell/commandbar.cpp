@@ -1,0 +1,194 @@
+#include "shell/commandbar.h"
+
+#include "shell/mainbar.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace hvc {
+
+namespace {
+constexpr int kPortItems = 15; // "None", COM 1..14
+} // namespace
+
+CommandBar::CommandBar(QMainWindow& window, MainBar& bar,
+                       const std::function<QString(int)>& portPath)
+    : m_bar(bar), m_toolBar(new QToolBar(QStringLiteral("Commands"), &window)),
+      m_progressBar(new QProgressBar), m_fileStateField(new QLineEdit),
+      m_connectField(new QLineEdit) {
+    m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    window.addToolBar(m_toolBar);
+    buildMenus(window, portPath);
+    buildToolBar();
+    buildStatusBar(window);
+}
+
+void CommandBar::onTriggered(std::initializer_list<const char*> names,
+                             std::function<void()> slot) const {
+    for (const char* name : names) {
+        QAction* a = m_bar.command(QString::fromLatin1(name));
+        Q_ASSERT_X(a, "CommandBar::onTriggered", name);
+        if (a)
+            QObject::connect(a, &QAction::triggered, a, slot);
+    }
+}
+
+QAction* CommandBar::menuItem(QMenu* menu, const char* caption, const char* name) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    m_bar.commands.insert(a->objectName(), a);
+    return a;
+}
+
+QAction* CommandBar::button(const char* key, const char* tooltip) {
+    QAction* a = m_toolBar->addAction(QString::fromLatin1(key));
+    a->setObjectName(QString::fromLatin1(key));
+    a->setToolTip(QString::fromLatin1(tooltip));
+    m_bar.commands.insert(a->objectName(), a);
+    return a;
+}
+
+void CommandBar::buildMenus(QMainWindow& window, const std::function<QString(int)>& portPath) {
+    QMenuBar* bar = window.menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    menuItem(file, "&Load Configuration", "mnuFile_Load");
+    menuItem(file, "&Save Configuration", "mnuFile_Save");
+    file->addSeparator();
+    menuItem(file, "&Exit", "mnuFile_Exit");
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    menuItem(view, "&Show next Page", "mnuView_Page");
+
+    QMenu* hw = bar->addMenu(QStringLiteral("H&ardware"));
+    hw->setObjectName(QStringLiteral("mnuHW"));
+    menuItem(hw, "&Connect", "mnuHW_Connect");
+    hw->addSeparator();
+    menuItem(hw, "Writ&e All", "mnuHW_WriteAll");
+    menuItem(hw, "Rea&d All", "mnuHW_ReadAll");
+    menuItem(hw, "&Write", "mnuHW_Write");
+    menuItem(hw, "&Read", "mnuHw_Read");
+    hw->addSeparator();
+    menuItem(hw, "Re&set", "mnuHw_Reset");
+
+    QMenu* set = bar->addMenu(QStringLiteral("&Set"));
+    set->setObjectName(QStringLiteral("mnuSet"));
+    QMenu* ports = set->addMenu(QStringLiteral("Set &Com Port"));
+    ports->setObjectName(QStringLiteral("mnuSet_Com"));
+    ports->setToolTipsVisible(true);
+    ports->menuAction()->setObjectName(QStringLiteral("mnuSet_ComID"));
+    m_bar.commands.insert(QStringLiteral("mnuSet_ComID"), ports->menuAction());
+    for (int i = 0; i < kPortItems; ++i) {
+        QAction* a = ports->addAction(i == 0 ? QStringLiteral("None")
+                                             : QStringLiteral("COM &%1").arg(i));
+        a->setObjectName(QStringLiteral("mnuSet_Com_%1").arg(i));
+        a->setCheckable(true);
+        if (i > 0 && portPath)
+            a->setToolTip(portPath(i));
+        m_portItems.append(a);
+    }
+    QMenu* bauds = set->addMenu(QStringLiteral("Set Com  &Bauld Rate"));
+    bauds->setObjectName(QStringLiteral("mnuSet_ComBauld"));
+    bauds->menuAction()->setObjectName(QStringLiteral("mnuSet_ComBauldID"));
+    m_bar.commands.insert(QStringLiteral("mnuSet_ComBauldID"), bauds->menuAction());
+    QAction* baud = bauds->addAction(QStringLiteral("9600"));
+    baud->setObjectName(QStringLiteral("mnuSet_ComBauld_0"));
+    baud->setCheckable(true);
+    baud->setChecked(true);
+    m_baudItems.append(baud);
+    set->addSeparator();
+    menuItem(set, "&Palette", "mnuSet_Palette");
+    menuItem(set, "&Login", "mnuSet_Login");
+    menuItem(set, "Log&out", "mnuSet_Logout");
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    menuItem(help, "&Help Topics", "mnuHelp_Help");
+    menuItem(help, "&Oltrava Web Site", "mnuHelp_Site");
+    menuItem(help, "&Software Info", "mnuHelp_Info");
+}
+
+void CommandBar::buildToolBar() {
+    button("Load Configuration", "Load From File");
+    button("Save Configuration", "Save To File");
+    m_toolBar->addSeparator();
+    button("Read All", "Read All From Electronic");
+    button("Write All", "Write All To Electronic");
+    m_toolBar->addSeparator();
+    button("Reset", "Reset Electronic");
+    m_toolBar->addSeparator();
+    button("Read", "Read From Electronic");
+    button("Write", "Write To Electronic");
+    m_toolBar->addSeparator();
+    button("Login", "Assistance Login");
+    button("Logout", "Assistance Logout");
+    m_toolBar->addSeparator();
+    button("Help", "Help Topics");
+    button("Info", "Software Info");
+    m_toolBar->addSeparator();
+    m_toolBar->addSeparator();
+    m_connectButton = button("Connect", "Connect");
+    m_connectButton->setCheckable(true);
+}
+
+void CommandBar::buildStatusBar(QMainWindow& window) {
+    QStatusBar* sb = window.statusBar();
+    sb->setObjectName(QStringLiteral("StatusBar"));
+    m_bar.statusBar = sb;
+    m_bar.TxtConnect = m_connectField;
+    for (int n = 1; n <= 9; ++n) {
+        if (n == 4)
+            continue; // the file state has its own field, txtFileTosave
+        auto* l = new QLabel(sb);
+        l->setObjectName(QStringLiteral("Panel%1").arg(n));
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumWidth(n == 1 ? 22 : 56);
+        m_bar.panels[static_cast<size_t>(n)] = l;
+    }
+    m_bar.panel(StatusPanel::Icon)->setAccessibleName(QStringLiteral("Connection indicator"));
+    m_bar.panel(StatusPanel::Version)->setAccessibleName(QStringLiteral("Program version"));
+    m_bar.panel(StatusPanel::Percent)->setAccessibleName(QStringLiteral("Transfer progress"));
+    m_bar.panel(StatusPanel::Model)->setAccessibleName(QStringLiteral("Unit model"));
+    m_bar.panel(StatusPanel::Firmware)->setAccessibleName(QStringLiteral("Unit firmware"));
+    m_bar.panel(StatusPanel::Port)->setAccessibleName(QStringLiteral("Serial port"));
+    m_bar.panel(StatusPanel::Baud)->setAccessibleName(QStringLiteral("Baud rate"));
+    m_connectField->setObjectName(QStringLiteral("TxtConnect"));
+    m_connectField->setAccessibleName(QStringLiteral("Connection state"));
+    m_fileStateField->setObjectName(QStringLiteral("txtFileTosave"));
+    m_fileStateField->setAccessibleName(QStringLiteral("File state"));
+    for (QLineEdit* f : {m_connectField, m_fileStateField}) {
+        f->setReadOnly(true);
+        f->setFocusPolicy(Qt::NoFocus);
+        f->setAlignment(Qt::AlignCenter);
+        f->setFixedWidth(120);
+    }
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    m_progressBar->setAccessibleName(QStringLiteral("Transfer progress bar"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setFixedWidth(140);
+    sb->addWidget(m_bar.panel(StatusPanel::Icon));
+    sb->addWidget(m_connectField);
+    sb->addWidget(m_bar.panel(StatusPanel::Version));
+    sb->addWidget(m_fileStateField);
+    sb->addWidget(m_bar.panel(StatusPanel::Percent));
+    sb->addWidget(m_progressBar);
+    sb->addWidget(m_bar.panel(StatusPanel::Spare));
+    m_bar.panel(StatusPanel::Spare)->hide();
+    sb->addPermanentWidget(m_bar.panel(StatusPanel::Model));
+    sb->addPermanentWidget(m_bar.panel(StatusPanel::Firmware));
+    sb->addPermanentWidget(m_bar.panel(StatusPanel::Port));
+    sb->addPermanentWidget(m_bar.panel(StatusPanel::Baud));
+}
+
+} // namespace hvc
