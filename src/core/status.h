@@ -35,7 +35,8 @@ public:
     Status prefixed(const QString& context) const {
         if (ok())
             return *this;
-        return failure(m_text, m_detail.isEmpty() ? context : context + QStringLiteral(": ") + m_detail);
+        return failure(m_text,
+                       m_detail.isEmpty() ? context : context + QStringLiteral(": ") + m_detail);
     }
 
 private:

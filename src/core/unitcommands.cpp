@@ -21,8 +21,7 @@ UnitCommands::UnitCommands(AppState& state, CommandView& view) : m_state(state),
 
 void UnitCommands::reportFailure(Prompter& prompter, const Status& status) {
     qCInfo(lcCommands).noquote() << "failed:" << status.text() << status.detail();
-    prompter.informDetailed(QString::fromLatin1(kOperationFailed) + status.text(),
-                            status.detail());
+    prompter.informDetailed(QString::fromLatin1(kOperationFailed) + status.text(), status.detail());
 }
 
 void UnitCommands::endFailed(const Status& status) {
@@ -77,9 +76,8 @@ void UnitCommands::connectToUnit() {
     if (Status status = checkUnitIdentity(m_state, resetPending); !status)
         return endFailed(status);
     m_state.setConnectState(ConnectState::Transfer);
-    if (resetPending &&
-        !m_state.prompter().ask(
-            QStringLiteral("Missing POWER RESET After A 'RESET' Command : Continue Anyway? "))) {
+    if (resetPending && !m_state.prompter().ask(QStringLiteral(
+                            "Missing POWER RESET After A 'RESET' Command : Continue Anyway? "))) {
         m_view.setBusy(false);
         link->closeLink();
         m_state.setConnectState(ConnectState::NotConnected);
@@ -157,8 +155,7 @@ void UnitCommands::reset() {
 bool UnitCommands::loadFile(const QString& path) {
     if (Status status = LoadConfigFile(m_state, path, QFileInfo(path).fileName()); !status) {
         qCInfo(lcCommands).noquote() << "load failed:" << status.detail();
-        m_state.prompter().informDetailed(status.text(), status.detail(), {},
-                                          PromptIcon::Critical);
+        m_state.prompter().informDetailed(status.text(), status.detail(), {}, PromptIcon::Critical);
         return false;
     }
     m_view.showInfo(m_state.info);
@@ -176,8 +173,7 @@ bool UnitCommands::saveFile(const QString& path) {
     m_state.info = m_view.infoToSave(m_state.info);
     if (Status status = SaveConfigFile(m_state, path); !status) {
         qCInfo(lcCommands).noquote() << "save failed:" << status.detail();
-        m_state.prompter().informDetailed(status.text(), status.detail(), {},
-                                          PromptIcon::Critical);
+        m_state.prompter().informDetailed(status.text(), status.detail(), {}, PromptIcon::Critical);
         return false;
     }
     m_state.document.fileSaved();

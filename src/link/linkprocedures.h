@@ -56,7 +56,6 @@ public:
     Status writeRam(std::int32_t address, std::int32_t value) override;
 
 private:
-
     PortTable m_ports;
     Prompter& m_prompter;
     int m_port = 1;

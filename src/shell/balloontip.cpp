@@ -117,7 +117,7 @@ BalloonTip::~BalloonTip() {
 }
 
 void BalloonTip::CreateBalloon(QWidget* Parent, const QString& Text, const QString& Title,
-                                int Icon) {
+                               int Icon) {
     create(Parent, Text, Title, Icon, Balloon);
 }
 
@@ -129,7 +129,7 @@ void BalloonTip::CreateTip(QWidget* Parent, const QString& Text, const QString& 
 }
 
 void BalloonTip::create(QWidget* parent, const QString& text, const QString& title, int icon,
-                         int style) {
+                        int style) {
     Remove();
     m_parent = parent;
     m_text = text;

@@ -88,8 +88,8 @@ void CommandBar::buildMenus(QMainWindow& window, const std::function<QString(int
     ports->menuAction()->setObjectName(QStringLiteral("mnuSet_ComID"));
     m_bar.commands.insert(QStringLiteral("mnuSet_ComID"), ports->menuAction());
     for (int i = 0; i < kPortItems; ++i) {
-        QAction* a = ports->addAction(i == 0 ? QStringLiteral("None")
-                                             : QStringLiteral("COM &%1").arg(i));
+        QAction* a =
+            ports->addAction(i == 0 ? QStringLiteral("None") : QStringLiteral("COM &%1").arg(i));
         a->setObjectName(QStringLiteral("mnuSet_Com_%1").arg(i));
         a->setCheckable(true);
         if (i > 0 && portPath)
@@ -138,6 +138,22 @@ void CommandBar::buildToolBar() {
     m_toolBar->addSeparator();
     m_connectButton = button("Connect", "Connect");
     m_connectButton->setCheckable(true);
+}
+
+void CommandBar::showPort(int comPort) const {
+    for (int i = 0; i < m_portItems.size(); ++i)
+        m_portItems[i]->setChecked(i == comPort && comPort > 0);
+    m_bar.setPanel(StatusPanel::Port,
+                   comPort > 0 ? QStringLiteral("COM %1").arg(comPort) : QStringLiteral("NONE"));
+}
+
+QString CommandBar::checkBaud(int index) const {
+    for (int i = 0; i < m_baudItems.size(); ++i)
+        m_baudItems[i]->setChecked(i == index);
+    if (index < 0 || index >= m_baudItems.size())
+        return {};
+    m_bar.setPanel(StatusPanel::Baud, m_baudItems[index]->text());
+    return m_baudItems[index]->text();
 }
 
 void CommandBar::buildStatusBar(QMainWindow& window) {

@@ -35,6 +35,10 @@ public:
     // "None", COM 1..14, and the one baud rate.
     const QList<QAction*>& portItems() const { return m_portItems; }
     const QList<QAction*>& baudItems() const { return m_baudItems; }
+    // Ticks COM n (none for 0) and shows it in the port panel.
+    void showPort(int comPort) const;
+    // Ticks baud item `index`; returns its text, or "" for an index out of range.
+    QString checkBaud(int index) const;
 
 private:
     void buildMenus(QMainWindow& window, const std::function<QString(int)>& portPath);

@@ -47,8 +47,8 @@ LoginDialog::LoginDialog(AppState& state, QWidget* parent)
     style->setParent(m_password);
     m_password->setStyle(style);
     // The apostrophe is never part of an entry, typed or pasted.
-    m_password->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[^']*")), m_password));
+    m_password->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^']*")), m_password));
     m_password->installEventFilter(this);
     m_ok->setObjectName(QStringLiteral("CmdOk"));
     m_cancel->setObjectName(QStringLiteral("CmdCancel"));

@@ -5,19 +5,16 @@
 #include "core/unitlink.h"
 #include "shell/aboutdialog.h"
 #include "shell/drawing.h"
+#include "shell/helplauncher.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
 #include "shell/pageform.h"
 #include "shell/palettedialog.h"
-#include "shell/placeholderpage.h"
 #include "shell/waitbox.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QShortcut>
@@ -26,7 +23,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace hvc {
@@ -34,43 +30,15 @@ namespace hvc {
 namespace {
 
 constexpr int kMaxExitAttempts = 8;
-const char* const kSiteAddress = "https://www.oltrava.example/";
-
-struct TabSpec {
-    Page page;
-    const char* key;
-    const char* caption;
-    const char* tooltip;
-};
-
-const TabSpec kTabs[] = {
-    {Page::Config, "A1", "Configure", "System Configuration Parameters"},
-    {Page::Monitor, "A2", "Monitor", "On Line System Monitor"},
-    {Page::Diagnostic, "A3", "Diagnostic", "On Line System Diagnostic"},
-    {Page::Debugger, "A5", "Debugger", "Electronic Debugger"},
-    {Page::Info, "A6", "Info", "Additional Info"},
-};
-
-// The order in which start-up loads the pages.
-const Page kLoadOrder[] = {Page::Config, Page::Diagnostic, Page::Debugger, Page::Monitor,
-                           Page::Info};
-
-QString defaultChooseFile(QWidget* parent, const FileRequest& r) {
-    QDir().mkpath(r.folder);
-    if (r.save)
-        return QFileDialog::getSaveFileName(parent, r.title,
-                                            QDir(r.folder).filePath(r.proposedName), r.filter,
-                                            nullptr, QFileDialog::DontConfirmOverwrite);
-    return QFileDialog::getOpenFileName(parent, r.title, r.folder, r.filter);
-}
 
 } // namespace
 
 MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_state(context.state),
       m_factory(std::move(factory)), m_bar(context.state), m_tabs(new QTabBar),
-      m_stack(new QStackedWidget), m_commandBar(*this, m_bar, context.portPath),
-      m_statusTimer(new QTimer(this)), m_wait(new WaitBox(this)), m_commands(context.state, *this) {
+      m_stack(new QStackedWidget), m_pageHost(new PageHost(context, m_tabs, m_stack)),
+      m_commandBar(*this, m_bar, context.portPath), m_statusTimer(new QTimer(this)),
+      m_wait(new WaitBox(this)), m_commands(context.state, *this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QCoreApplication::applicationName());
     m_tabs->setObjectName(QStringLiteral("TabMain"));
@@ -85,13 +53,12 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     layout->addWidget(m_stack, 1);
     setCentralWidget(central);
 
-    chooseFile = [this](const FileRequest& r) { return defaultChooseFile(this, r); };
+    chooseFile = [this](const FileRequest& r) { return ChooseFileWithDialog(this, r); };
     endProgram = [](bool forced) { QCoreApplication::exit(forced ? 1 : 0); };
     wireCommands();
     // Wide enough for every toolbar button, Connect included, to stay in view.
-    setMinimumWidth(std::max(m_commandBar.toolBar()->sizeHint().width(),
-                             statusBar()->sizeHint().width()) +
-                    8);
+    setMinimumWidth(
+        std::max(m_commandBar.toolBar()->sizeHint().width(), statusBar()->sizeHint().width()) + 8);
     resize(std::max(minimumWidth(), 980), 640);
     m_bar.greenIcon = context.greenIcon;
     m_bar.redIcon = context.redIcon;
@@ -119,7 +86,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.StatusText);
     m_state.ComPort = 1;
     m_state.BaudText = QStringLiteral("9600");
-    checkPortItems(m_state.ComPort);
+    m_commandBar.showPort(m_state.ComPort);
     m_bar.setPanel(StatusPanel::Baud, m_state.BaudText);
     showFileState();
 }
@@ -185,38 +152,7 @@ void MainWindow::loadMain() {
     m_state.catalogue.LoadCatalogue(m_context.resPath(QStringLiteral("ini/Ramlist.ini")),
                                     m_state.prompter());
 
-    const QSignalBlocker block(m_tabs);
-    while (m_tabs->count() > 0)
-        m_tabs->removeTab(0);
-    for (const TabSpec& t : kTabs) {
-        const int i = m_tabs->addTab(QString::fromLatin1(t.caption));
-        m_tabs->setTabData(i, QString::fromLatin1(t.key));
-        m_tabs->setTabToolTip(i, QString::fromLatin1(t.tooltip));
-    }
-
-    m_context.ActivePage = nullptr;
-    for (PageForm*& p : m_pages) {
-        if (!p)
-            continue;
-        p->setTag({});
-        p->setPageVarNum(0);
-        m_stack->removeWidget(p);
-        delete p;
-        p = nullptr;
-    }
-    for (Page which : kLoadOrder) {
-        PageForm* p = m_factory ? m_factory(m_context, which, m_stack) : nullptr;
-        if (!p && which == Page::Info)
-            p = new InfoPage(m_context, m_stack);
-        else if (!p)
-            p = new PlaceholderPage(m_context, which, m_stack);
-        m_pages[static_cast<size_t>(which)] = p;
-        m_stack->addWidget(p);
-        p->hide();
-        QCoreApplication::processEvents();
-    }
-    for (const TabSpec& t : kTabs)
-        pageForm(t.page)->setTag(QString::fromLatin1(t.key));
+    m_pageHost->loadPages(m_factory);
     countPageVarNum(m_state);
     m_statusTimer->start();
 }
@@ -225,8 +161,6 @@ void MainWindow::onProgress(const QString& statusText, int percent) {
     DrawStatus(m_context, m_bar, m_commandBar.progressBar(), statusText);
     m_wait->DrawWaitBar(percent, statusText);
 }
-
-// --- CommandView --------------------------------------------------------------
 
 void MainWindow::setBusy(bool busy) {
     setEnabled(!busy);
@@ -246,8 +180,7 @@ void MainWindow::showFirstPage() {
 }
 
 void MainWindow::refreshActivePage() {
-    if (m_context.ActivePage)
-        m_context.ActivePage->RefreshObject();
+    m_pageHost->refreshActivePage();
 }
 
 void MainWindow::showInfo(const InfoFields& fields) {
@@ -264,8 +197,6 @@ void MainWindow::showFileName(const QString& name) {
     if (InfoPage* page = infoPage())
         page->setFileName(name);
 }
-
-// --- Commands -----------------------------------------------------------------
 
 void MainWindow::connectToUnit() {
     m_commands.connectToUnit();
@@ -294,15 +225,7 @@ void MainWindow::resetUnit() {
 }
 
 QString MainWindow::chooseConfigurationFile(bool save) {
-    FileRequest r;
-    r.save = save;
-    r.title = save ? QStringLiteral("Save System Configuration Parameters To ...")
-                   : QStringLiteral("Load System Configuration Parameters From ...");
-    r.filter = save ? QStringLiteral("*.txt (*.txt)") : QStringLiteral("*.* (*)");
-    r.folder = m_context.resPath(QStringLiteral("txt"));
-    if (save)
-        r.proposedName = QStringLiteral("MySettings");
-    return chooseFile(r);
+    return chooseFile(ConfigurationFileRequest(save, m_context.resPath(QStringLiteral("txt"))));
 }
 
 void MainWindow::loadConfiguration() {
@@ -331,7 +254,7 @@ bool MainWindow::exitProgram() {
         return true;
     }
     bool stillPolling = false;
-    for (PageForm* p : m_pages) {
+    for (PageForm* p : m_pageHost->pages()) {
         if (!p)
             continue;
         p->DisableTimer();
@@ -361,50 +284,37 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::showNextPage() {
-    if (m_tabs->count() > 0)
-        m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count());
-}
-
-void MainWindow::checkPortItems(int checked) {
-    const QList<QAction*>& items = m_commandBar.portItems();
-    for (int i = 0; i < items.size(); ++i)
-        items[i]->setChecked(i == checked && checked > 0);
-    m_bar.setPanel(StatusPanel::Port,
-                   checked > 0 ? QStringLiteral("COM %1").arg(checked) : QStringLiteral("NONE"));
+    m_pageHost->showNextPage();
 }
 
 void MainWindow::selectPort(int index) {
-    checkPortItems(0);
+    m_commandBar.showPort(0);
     m_state.ComPort = index;
     if (m_context.selectPort)
         m_context.selectPort(index);
     if (m_state.link && m_state.link->openLink()) {
-        checkPortItems(index);
+        m_commandBar.showPort(index);
         return;
     }
-    checkPortItems(0);
+    m_commandBar.showPort(0);
     m_state.ComPort = 0;
     if (m_context.selectPort)
         m_context.selectPort(0);
 }
 
 void MainWindow::selectBaudRate(int index) {
-    const QList<QAction*>& items = m_commandBar.baudItems();
-    for (int i = 0; i < items.size(); ++i)
-        items[i]->setChecked(i == index);
-    if (index < 0 || index >= items.size())
-        return;
-    m_state.BaudText = items[index]->text();
-    m_bar.setPanel(StatusPanel::Baud, m_state.BaudText);
-    if (m_state.link)
-        (void)m_state.link->openLink();
+    if (const QString baud = m_commandBar.checkBaud(index); !baud.isEmpty()) {
+        m_state.BaudText = baud;
+        if (m_state.link)
+            (void)m_state.link->openLink();
+    }
 }
 
 void MainWindow::editPalette() {
     PaletteDialog dialog(m_context, this);
     connect(&dialog, &PaletteDialog::helpRequested, this, &MainWindow::showHelp);
     connect(&dialog, &PaletteDialog::coloursChanged, this, [this] {
-        for (PageForm* p : m_pages)
+        for (PageForm* p : m_pageHost->pages())
             if (p)
                 p->RefreshColour();
     });
@@ -429,9 +339,7 @@ void MainWindow::showHelpTopics() {
 }
 
 void MainWindow::openWebSite() {
-    const QString site = QString::fromLatin1(kSiteAddress);
-    if (!(m_context.openDocument && m_context.openDocument(site)))
-        m_state.prompter().inform(QStringLiteral("No web browser could open ") + site);
+    HelpLauncher(m_context).openWebSite();
 }
 
 void MainWindow::showSoftwareInfo() {
@@ -440,49 +348,15 @@ void MainWindow::showSoftwareInfo() {
 }
 
 void MainWindow::showHelp(int page) {
-    const QString manual = QDir(m_context.programDir).filePath(QStringLiteral("HVCMANUAL.pdf"));
-    if (!QFileInfo::exists(manual)) {
-        m_state.prompter().inform(QStringLiteral("The manual HVCMANUAL.pdf is not in ") +
-                                  QDir::toNativeSeparators(m_context.programDir));
-        return;
-    }
-    QUrl url = QUrl::fromLocalFile(manual);
-    url.setFragment(QStringLiteral("page=%1").arg(page));
-    if (!(m_context.openDocument && m_context.openDocument(url.toString())))
-        m_state.prompter().inform(QStringLiteral("No PDF viewer could open ") + manual);
+    HelpLauncher(m_context).showManual(page);
 }
 
 void MainWindow::selectTab(int index) {
-    if (index < 0)
-        return;
-    const QString key = m_tabs->tabData(index).toString();
-    PageForm* previous = m_context.ActivePage;
-    for (PageForm* p : m_pages) {
-        if (!p)
-            continue;
-        if (p->tag() == key)
-            m_context.ActivePage = p;
-        else
-            p->hide();
-    }
-    if (previous && previous != m_context.ActivePage)
-        previous->Deactivate();
-    if (PageForm* active = m_context.ActivePage; active && active->tag() == key) {
-        m_stack->setCurrentWidget(active);
-        active->show();
-        active->setFocus();
-        if (active != previous)
-            active->Activate();
-    }
+    m_pageHost->selectTab(index);
 }
 
 void MainWindow::selectFirstTab() {
-    if (m_tabs->count() == 0)
-        return;
-    if (m_tabs->currentIndex() != 0)
-        m_tabs->setCurrentIndex(0);
-    else if (!m_context.ActivePage || m_context.ActivePage->tag() != m_tabs->tabData(0).toString())
-        selectTab(0);
+    m_pageHost->selectFirstTab();
 }
 
 void MainWindow::showFileState() {

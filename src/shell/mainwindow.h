@@ -6,7 +6,9 @@
 #include "core/appstate.h"
 #include "core/unitcommands.h"
 #include "shell/commandbar.h"
+#include "shell/filerequest.h"
 #include "shell/mainbar.h"
+#include "shell/pagehost.h"
 #include "shell/shellcontext.h"
 
 #include <QMainWindow>
@@ -25,17 +27,6 @@ class InfoPage;
 class WaitBox;
 class PageForm;
 
-// Builds the page for a slot; returning nullptr leaves the slot to the shell's own page.
-using PageFactory = std::function<PageForm*(ShellContext&, Page, QWidget* parent)>;
-
-struct FileRequest {
-    bool save = false;
-    QString title;
-    QString filter;
-    QString folder;
-    QString proposedName;
-};
-
 class MainWindow : public QMainWindow, public ProgressObserver, private CommandView {
     Q_OBJECT
 public:
@@ -45,7 +36,7 @@ public:
     // Step 4 of start-up: catalogue, tabs, pages, tags, page counts.
     void loadMain();
 
-    PageForm* pageForm(Page p) const { return m_pages[static_cast<size_t>(p)]; }
+    PageForm* pageForm(Page p) const { return m_pageHost->page(p); }
     InfoPage* infoPage() const;
     MainBar& bar() { return m_bar; }
     QTabBar* tabs() const { return m_tabs; }
@@ -107,7 +98,6 @@ private:
 
     void wireCommands();
     void showFileState();
-    void checkPortItems(int checked);
     QString chooseConfigurationFile(bool save);
 
     ShellContext& m_context;
@@ -116,11 +106,11 @@ private:
     MainBar m_bar;
     QTabBar* m_tabs;
     QStackedWidget* m_stack;
+    PageHost* m_pageHost;
     CommandBar m_commandBar;
     QTimer* m_statusTimer;
     WaitBox* m_wait;
     UnitCommands m_commands;
-    std::array<PageForm*, kPageCount> m_pages{};
     int m_exitAttempts = 0;
     bool m_ending = false;
 };

@@ -1,8 +1,8 @@
 #include "shell/startup.h"
 
-#include "shell/splashscreen.h"
 #include "shell/pageform.h"
 #include "shell/sectioncolours.h"
+#include "shell/splashscreen.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
