@@ -73,7 +73,7 @@ AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
     auto* sysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(sysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutDialog::showSystemInfo);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(picIcon, 0, 0, 3, 1);
@@ -90,7 +90,7 @@ AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
     setMinimumWidth(380);
 }
 
-void AboutDialog::cmdSysInfo_Click() {
+void AboutDialog::showSystemInfo() {
     const QString tool = FindSystemInfoTool();
     if (!tool.isEmpty() && QProcess::startDetached(tool, {}))
         return;

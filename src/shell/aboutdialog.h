@@ -20,7 +20,7 @@ class AboutDialog : public QDialog {
 public:
     AboutDialog(Prompter& prompter, QWidget* parent = nullptr);
 
-    void cmdSysInfo_Click();
+    void showSystemInfo();
 
 private:
     Prompter& m_prompter;

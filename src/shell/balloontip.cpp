@@ -44,9 +44,9 @@ public:
         m_layout->addWidget(m_text);
     }
 
-    void apply(int style, int icon, const QString& title, const QString& text, QColor fore,
-               QColor back) {
-        m_balloon = style == BalloonTip::Balloon;
+    void apply(BalloonTip::TipStyle style, BalloonTip::TipIcon icon, const QString& title,
+               const QString& text, QColor fore, QColor back) {
+        m_balloon = style == BalloonTip::TipStyle::Balloon;
         const QPalette tipPal = QApplication::palette("QTipLabel");
         m_back = back.isValid() ? back : tipPal.color(QPalette::ToolTipBase);
         const QColor textColour = fore.isValid() ? fore : tipPal.color(QPalette::ToolTipText);
@@ -58,12 +58,13 @@ public:
         static const QStyle::StandardPixmap pixmaps[] = {QStyle::SP_MessageBoxInformation,
                                                          QStyle::SP_MessageBoxWarning,
                                                          QStyle::SP_MessageBoxCritical};
-        m_iconKind = icon;
-        if (icon >= 1 && icon <= 3)
-            m_icon->setPixmap(style_()->standardIcon(pixmaps[icon - 1]).pixmap(16, 16));
+        const bool shown = icon != BalloonTip::TipIcon::None;
+        if (shown)
+            m_icon->setPixmap(
+                style_()->standardIcon(pixmaps[static_cast<int>(icon) - 1]).pixmap(16, 16));
         else
             m_icon->clear();
-        m_icon->setVisible(icon >= 1 && icon <= 3);
+        m_icon->setVisible(shown);
         m_title->setText(title);
         m_title->setVisible(!title.isEmpty());
         m_text->setText(text);
@@ -72,7 +73,6 @@ public:
         QWidget::update();
     }
 
-    int iconKind() const { return m_iconKind; }
     bool balloon() const { return m_balloon; }
     QColor background() const { return m_back; }
 
@@ -107,30 +107,27 @@ private:
     QVBoxLayout* m_layout;
     QColor m_back;
     bool m_balloon = false;
-    int m_iconKind = 0;
 };
 
 BalloonTip::BalloonTip(QObject* owner) : QObject(owner) {}
 
 BalloonTip::~BalloonTip() {
-    Remove();
+    remove();
 }
 
-void BalloonTip::CreateBalloon(QWidget* Parent, const QString& Text, const QString& Title,
-                               int Icon) {
-    create(Parent, Text, Title, Icon, Balloon);
+void BalloonTip::createBalloon(QWidget* parent, const QString& text, const QString& title,
+                               TipIcon icon) {
+    create(parent, text, title, icon, TipStyle::Balloon);
 }
 
-void BalloonTip::CreateTip(QWidget* Parent, const QString& Text, const QString& Title, int Icon) {
-    // A plain tip has no information icon, and nothing beyond the error icon.
-    if (Icon == InfoIcon || Icon >= 4)
-        Icon = NoIcon;
-    create(Parent, Text, Title, Icon, Plain);
+void BalloonTip::createTip(QWidget* parent, const QString& text, const QString& title,
+                           TipIcon icon) {
+    create(parent, text, title, icon == TipIcon::Info ? TipIcon::None : icon, TipStyle::Plain);
 }
 
-void BalloonTip::create(QWidget* parent, const QString& text, const QString& title, int icon,
-                        int style) {
-    Remove();
+void BalloonTip::create(QWidget* parent, const QString& text, const QString& title, TipIcon icon,
+                        TipStyle style) {
+    remove();
     m_parent = parent;
     m_text = text;
     m_title = title;
@@ -142,14 +139,14 @@ void BalloonTip::create(QWidget* parent, const QString& text, const QString& tit
     update();
 }
 
-void BalloonTip::Remove() {
+void BalloonTip::remove() {
     if (m_parent)
         m_parent->removeEventFilter(this);
     delete m_tip;
     m_tip = nullptr;
 }
 
-QWidget* BalloonTip::hWnd() const {
+QWidget* BalloonTip::tipWindow() const {
     return m_tip;
 }
 
@@ -163,14 +160,14 @@ void BalloonTip::setActive(bool on) {
     if (!on)
         hideTip();
 }
-void BalloonTip::setStyle(int style) {
+void BalloonTip::setTipStyle(TipStyle style) {
     m_style = style;
     update();
 }
 void BalloonTip::setCentered(bool on) {
     m_centered = on;
 }
-void BalloonTip::setIcon(int icon) {
+void BalloonTip::setIcon(TipIcon icon) {
     m_icon = icon;
     update();
 }

@@ -17,37 +17,38 @@ class TipWindow;
 class BalloonTip : public QObject {
     Q_OBJECT
 public:
-    enum TipStyle { Plain = 0, Balloon = 1 };
-    enum TipIcon { NoIcon = 0, InfoIcon = 1, WarningIcon = 2, ErrorIcon = 3 };
+    enum class TipStyle { Plain, Balloon };
+    enum class TipIcon { None, Info, Warning, Error };
 
     explicit BalloonTip(QObject* owner = nullptr);
     ~BalloonTip() override;
 
-    void CreateBalloon(QWidget* Parent, const QString& Text, const QString& Title = {},
-                       int Icon = NoIcon);
-    void CreateTip(QWidget* Parent, const QString& Text, const QString& Title = {},
-                   int Icon = NoIcon);
-    void Remove();
+    void createBalloon(QWidget* parent, const QString& text, const QString& title = {},
+                       TipIcon icon = TipIcon::None);
+    // A plain tip shows no information icon.
+    void createTip(QWidget* parent, const QString& text, const QString& title = {},
+                   TipIcon icon = TipIcon::None);
+    void remove();
 
-    bool Active() const { return m_active; }
+    bool isActive() const { return m_active; }
     void setActive(bool on);
-    QWidget* ParentControl() const { return m_parent; }
-    int Style() const { return m_style; }
-    void setStyle(int style);
-    bool Centered() const { return m_centered; }
+    QWidget* parentControl() const { return m_parent; }
+    TipStyle tipStyle() const { return m_style; }
+    void setTipStyle(TipStyle style);
+    bool isCentered() const { return m_centered; }
     void setCentered(bool on);
-    int Icon() const { return m_icon; }
-    void setIcon(int icon);
-    QColor ForeColor() const { return m_fore; }
+    TipIcon icon() const { return m_icon; }
+    void setIcon(TipIcon icon);
+    QColor foreColor() const { return m_fore; }
     void setForeColor(const QColor& c);
-    QColor BackColor() const { return m_back; }
+    QColor backColor() const { return m_back; }
     void setBackColor(const QColor& c);
-    QString Title() const { return m_title; }
+    QString title() const { return m_title; }
     void setTitle(const QString& t);
-    QString TipText() const { return m_text; }
+    QString tipText() const { return m_text; }
     void setTipText(const QString& t);
-    // The tip window, null before Create and after Remove.
-    QWidget* hWnd() const;
+    // The tip window, null before a create and after remove().
+    QWidget* tipWindow() const;
 
     // Shows the tip now, as when the mouse comes to rest on the control.
     void showTip();
@@ -57,15 +58,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void create(QWidget* parent, const QString& text, const QString& title, int icon, int style);
+    void create(QWidget* parent, const QString& text, const QString& title, TipIcon icon,
+                TipStyle style);
     void update();
 
     QPointer<QWidget> m_parent;
     TipWindow* m_tip = nullptr;
     bool m_active = true;
-    int m_style = Plain;
+    TipStyle m_style = TipStyle::Plain;
     bool m_centered = false;
-    int m_icon = NoIcon;
+    TipIcon m_icon = TipIcon::None;
     QColor m_fore, m_back;
     QString m_title, m_text;
 };

@@ -160,7 +160,7 @@ void CommandBar::buildStatusBar(QMainWindow& window) {
     QStatusBar* sb = window.statusBar();
     sb->setObjectName(QStringLiteral("StatusBar"));
     m_bar.statusBar = sb;
-    m_bar.TxtConnect = m_connectField;
+    m_bar.connectField = m_connectField;
     for (int n = 1; n <= 9; ++n) {
         if (n == 4)
             continue; // the file state has its own field, txtFileTosave

@@ -29,8 +29,8 @@ QString UnitModelText(int n) {
 
 void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
                 const QString& statusText) {
-    if (context.ActivePage)
-        context.ActivePage->DrawBar(bar, progressBar, statusText);
+    if (context.activePage)
+        context.activePage->DrawBar(bar, progressBar, statusText);
     AppState& state = context.state;
     if (progressBar) {
         progressBar->setValue(std::clamp(state.ProgressPercent, 0, 100));

@@ -39,12 +39,12 @@ void MainBar::setStatusIcon(bool green) const {
 }
 
 void MainBar::setConnectField(const QString& text, bool green) const {
-    if (!TxtConnect)
+    if (!connectField)
         return;
-    TxtConnect->setText(text);
-    QPalette pal = TxtConnect->palette();
+    connectField->setText(text);
+    QPalette pal = connectField->palette();
     pal.setColor(QPalette::Base, green ? kGreen : QApplication::palette().color(QPalette::Button));
-    TxtConnect->setPalette(pal);
+    connectField->setPalette(pal);
 }
 
 void MainBar::loginCommands(bool offered) const {

@@ -44,7 +44,7 @@ public:
     AppState& state;
     QStatusBar* statusBar = nullptr;
     std::array<QLabel*, 10> panels{}; // 1..9
-    QLineEdit* TxtConnect = nullptr;
+    QLineEdit* connectField = nullptr;
     QHash<QString, QAction*> commands;
     QIcon greenIcon, redIcon;
 

@@ -75,7 +75,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     connect(m_tabs, &QTabBar::currentChanged, this, &MainWindow::selectTab);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this,
-            [this] { showHelp(m_context.ActivePage ? m_context.ActivePage->HelpPage() : 1); });
+            [this] { showHelp(m_context.activePage ? m_context.activePage->HelpPage() : 1); });
 
     // Initialisation: indicator, progress bar, timer, first drawing, port and baud.
     m_state.setConnectState(ConnectState::NotConnected);
@@ -98,7 +98,7 @@ MainWindow::~MainWindow() {
         m_state.progress = nullptr;
     m_state.refreshShownPage = nullptr;
     m_state.connectChanged = nullptr;
-    m_context.ActivePage = nullptr;
+    m_context.activePage = nullptr;
 }
 
 void MainWindow::wireCommands() {
@@ -159,7 +159,7 @@ void MainWindow::loadMain() {
 
 void MainWindow::onProgress(const QString& statusText, int percent) {
     DrawStatus(m_context, m_bar, m_commandBar.progressBar(), statusText);
-    m_wait->DrawWaitBar(percent, statusText);
+    m_wait->drawWaitBar(percent, statusText);
 }
 
 void MainWindow::setBusy(bool busy) {
@@ -171,8 +171,8 @@ void MainWindow::closeWaitBox() {
 }
 
 void MainWindow::stopPagePolling() {
-    if (m_context.ActivePage)
-        m_context.ActivePage->DisableTimer();
+    if (m_context.activePage)
+        m_context.activePage->DisableTimer();
 }
 
 void MainWindow::showFirstPage() {
@@ -203,8 +203,8 @@ void MainWindow::connectToUnit() {
 }
 
 void MainWindow::readPage() {
-    if (m_context.ActivePage)
-        m_commands.readPage(m_context.ActivePage->ReadKey());
+    if (m_context.activePage)
+        m_commands.readPage(m_context.activePage->ReadKey());
 }
 
 void MainWindow::readAll() {
@@ -212,7 +212,7 @@ void MainWindow::readAll() {
 }
 
 void MainWindow::writePage() {
-    if (PageForm* page = m_context.ActivePage)
+    if (PageForm* page = m_context.activePage)
         m_commands.writePage(page->WriteKey(), page->CheckDataToWrite());
 }
 

@@ -47,7 +47,7 @@ void PageHost::loadPages(const PageFactory& factory) {
         m_tabs->setTabToolTip(i, QString::fromLatin1(t.tooltip));
     }
 
-    m_context.ActivePage = nullptr;
+    m_context.activePage = nullptr;
     for (PageForm*& p : m_pages) {
         if (!p)
             continue;
@@ -76,18 +76,18 @@ void PageHost::selectTab(int index) {
     if (index < 0)
         return;
     const QString key = m_tabs->tabData(index).toString();
-    PageForm* previous = m_context.ActivePage;
+    PageForm* previous = m_context.activePage;
     for (PageForm* p : m_pages) {
         if (!p)
             continue;
         if (p->tag() == key)
-            m_context.ActivePage = p;
+            m_context.activePage = p;
         else
             p->hide();
     }
-    if (previous && previous != m_context.ActivePage)
+    if (previous && previous != m_context.activePage)
         previous->Deactivate();
-    if (PageForm* active = m_context.ActivePage; active && active->tag() == key) {
+    if (PageForm* active = m_context.activePage; active && active->tag() == key) {
         m_stack->setCurrentWidget(active);
         active->show();
         active->setFocus();
@@ -101,7 +101,7 @@ void PageHost::selectFirstTab() {
         return;
     if (m_tabs->currentIndex() != 0)
         m_tabs->setCurrentIndex(0);
-    else if (!m_context.ActivePage || m_context.ActivePage->tag() != m_tabs->tabData(0).toString())
+    else if (!m_context.activePage || m_context.activePage->tag() != m_tabs->tabData(0).toString())
         selectTab(0);
 }
 
@@ -111,8 +111,8 @@ void PageHost::showNextPage() {
 }
 
 void PageHost::refreshActivePage() {
-    if (m_context.ActivePage)
-        m_context.ActivePage->RefreshObject();
+    if (m_context.activePage)
+        m_context.activePage->RefreshObject();
 }
 
 } // namespace hvc

@@ -53,8 +53,8 @@ PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
         back->setObjectName(QStringLiteral("SecBack_%1").arg(k + 1));
         auto* text = new QPushButton(QStringLiteral("Text..."), sections);
         text->setObjectName(QStringLiteral("SecText_%1").arg(k + 1));
-        connect(back, &QPushButton::clicked, this, [this, k] { SecBack_Click(k); });
-        connect(text, &QPushButton::clicked, this, [this, k] { SecText_Click(k); });
+        connect(back, &QPushButton::clicked, this, [this, k] { pickBackColour(k); });
+        connect(text, &QPushButton::clicked, this, [this, k] { pickTextColour(k); });
         grid->addWidget(l, 0, k);
         grid->addWidget(back, 1, k);
         grid->addWidget(text, 2, k);
@@ -65,7 +65,7 @@ PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
     for (int i = 0; i < kSchemeCount; ++i) {
         auto* option = new QRadioButton(QStringLiteral("%1").arg(i + 1), schemes);
         option->setObjectName(QStringLiteral("optSectionColour_%1").arg(i));
-        connect(option, &QRadioButton::clicked, this, [this, i] { optSectionColour_Click(i); });
+        connect(option, &QRadioButton::clicked, this, [this, i] { selectScheme(i); });
         optSectionColour.append(option);
         schemeGrid->addWidget(option, i, 0);
         const SectionColours scheme = SchemeColours(i);
@@ -82,8 +82,8 @@ PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CmdCancel"));
-    connect(ok, &QPushButton::clicked, this, &PaletteDialog::CmdOk_Click);
-    connect(cancel, &QPushButton::clicked, this, &PaletteDialog::CmdCancel_Click);
+    connect(ok, &QPushButton::clicked, this, &PaletteDialog::saveAndClose);
+    connect(cancel, &QPushButton::clicked, this, &PaletteDialog::cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -105,7 +105,7 @@ void PaletteDialog::showSections() {
                    m_context.colours.SectionForeColor[k]);
 }
 
-void PaletteDialog::optSectionColour_Click(int scheme) {
+void PaletteDialog::selectScheme(int scheme) {
     m_context.colours = SchemeColours(scheme);
     if (scheme >= 0 && scheme < optSectionColour.size())
         optSectionColour[scheme]->setChecked(true);
@@ -113,11 +113,11 @@ void PaletteDialog::optSectionColour_Click(int scheme) {
     Q_EMIT coloursChanged();
 }
 
-void PaletteDialog::SecBack_Click(int section) {
+void PaletteDialog::pickBackColour(int section) {
     pickColour(m_context.colours.SectionBackColor[section]);
 }
 
-void PaletteDialog::SecText_Click(int section) {
+void PaletteDialog::pickTextColour(int section) {
     pickColour(m_context.colours.SectionForeColor[section]);
 }
 
@@ -130,7 +130,7 @@ void PaletteDialog::pickColour(std::int32_t& slot) {
     Q_EMIT coloursChanged();
 }
 
-void PaletteDialog::CmdOk_Click() {
+void PaletteDialog::saveAndClose() {
     if (!SaveFileColour(ColourFilePath(m_context), m_context.colours))
         m_context.state.prompter().inform(QStringLiteral("Cannot write ") +
                                               ColourFilePath(m_context),
@@ -139,7 +139,7 @@ void PaletteDialog::CmdOk_Click() {
     accept();
 }
 
-void PaletteDialog::CmdCancel_Click() {
+void PaletteDialog::cancel() {
     reject();
 }
 

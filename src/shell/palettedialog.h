@@ -23,11 +23,11 @@ public:
     // The colour chooser; an invalid colour is a cancel. Defaults to QColorDialog.
     std::function<QColor(const QColor& initial)> chooseColour;
 
-    void optSectionColour_Click(int scheme);
-    void SecBack_Click(int section);
-    void SecText_Click(int section);
-    void CmdOk_Click();
-    void CmdCancel_Click();
+    void selectScheme(int scheme);
+    void pickBackColour(int section);
+    void pickTextColour(int section);
+    void saveAndClose();
+    void cancel();
     void reject() override;
 
 Q_SIGNALS:

@@ -43,7 +43,7 @@ public:
     std::array<QString, 8> controllerNames;
     SectionColours colours;
 
-    PageForm* ActivePage = nullptr;
+    PageForm* activePage = nullptr;
 
     // Port table hooks: choose the port of the next OpenLink, and the device path
     // shown as the tooltip of a COM item.

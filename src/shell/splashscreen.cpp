@@ -30,49 +30,49 @@ QPixmap fallbackPhoto() {
 
 } // namespace
 
-void SplashScreen::ResetFlags(AppState& state) {
+void SplashScreen::resetFlags(AppState& state) {
     state.document.clear();
 }
 
 SplashScreen::SplashScreen(AppState& state, const QString& picturePath, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_photo(new QLabel(this)),
-      ProgressBar(new QProgressBar(this)), TmrInit(new QTimer(this)) {
+      m_progressBar(new QProgressBar(this)), m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("frmInit"));
-    ResetFlags(state);
+    resetFlags(state);
     QPixmap photo(picturePath);
     if (photo.isNull())
         photo = fallbackPhoto();
     m_photo->setObjectName(QStringLiteral("imgPhoto"));
     m_photo->setPixmap(photo.scaled(480, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     m_photo->setAlignment(Qt::AlignCenter);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setTextVisible(false);
-    ProgressBar->setFixedHeight(10);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setFixedHeight(10);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_photo);
-    layout->addWidget(ProgressBar);
-    TmrInit->setObjectName(QStringLiteral("TmrInit"));
-    TmrInit->setInterval(2);
-    connect(TmrInit, &QTimer::timeout, this, [this] {
-        if (ProgressBar->value() < ProgressBar->maximum())
-            ProgressBar->setValue(ProgressBar->value() + 1);
+    layout->addWidget(m_progressBar);
+    m_timer->setObjectName(QStringLiteral("TmrInit"));
+    m_timer->setInterval(2);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (m_progressBar->value() < m_progressBar->maximum())
+            m_progressBar->setValue(m_progressBar->value() + 1);
     });
 }
 
-void SplashScreen::InitFormReset() {
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setValue(0);
+void SplashScreen::resetProgress() {
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
 }
 
 void SplashScreen::startCounting() {
-    TmrInit->start();
+    m_timer->start();
 }
 void SplashScreen::stopCounting() {
-    TmrInit->stop();
+    m_timer->stop();
 }
 bool SplashScreen::counted() const {
-    return ProgressBar->value() >= ProgressBar->maximum();
+    return m_progressBar->value() >= m_progressBar->maximum();
 }
 
 } // namespace hvc

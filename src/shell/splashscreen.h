@@ -17,19 +17,19 @@ class SplashScreen : public QWidget {
 public:
     SplashScreen(AppState& state, const QString& picturePath, QWidget* parent = nullptr);
 
-    void InitFormReset();
+    void resetProgress();
     void startCounting();
     void stopCounting();
     bool counted() const;
-    QProgressBar* progressBar() const { return ProgressBar; }
-    QTimer* timer() const { return TmrInit; }
+    QProgressBar* progressBar() const { return m_progressBar; }
+    QTimer* timer() const { return m_timer; }
     // The flags the splash sets on load and the run sequence sets again.
-    static void ResetFlags(AppState& state);
+    static void resetFlags(AppState& state);
 
 private:
     QLabel* m_photo;
-    QProgressBar* ProgressBar;
-    QTimer* TmrInit;
+    QProgressBar* m_progressBar;
+    QTimer* m_timer;
 };
 
 } // namespace hvc

@@ -13,13 +13,13 @@ std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory) 
     AppState& state = context.state;
     SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
     splash.show();
-    splash.InitFormReset();
+    splash.resetProgress();
     splash.startCounting();
     QCoreApplication::processEvents();
 
     auto window = std::make_unique<MainWindow>(context, std::move(factory));
     window->loadMain();
-    SplashScreen::ResetFlags(state);
+    SplashScreen::resetFlags(state);
 
     while (!splash.counted())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

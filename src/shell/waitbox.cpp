@@ -35,16 +35,16 @@ int WaitBox::progressValue() const {
     return m_bar->value();
 }
 
-void WaitBox::DrawWaitBar(int ProgressValue, const QString& Msg_Text) {
+void WaitBox::drawWaitBar(int percent, const QString& text) {
     if (!isVisible()) {
         show();
         CenterForm(this, m_owner);
     }
-    setWindowTitle(Msg_Text);
-    m_message->setText(Msg_Text);
-    m_bar->setValue(std::clamp(ProgressValue, 0, 100));
+    setWindowTitle(text);
+    m_message->setText(text);
+    m_bar->setValue(std::clamp(percent, 0, 100));
     QCoreApplication::processEvents();
-    if (ProgressValue >= 100)
+    if (percent >= 100)
         close();
 }
 

@@ -16,9 +16,9 @@ public:
     // main window, it would turn grey while a transfer disables that window.
     explicit WaitBox(QWidget* owner = nullptr);
 
-    // Shows the box without blocking, caption Msg_Text, bar at ProgressValue;
+    // Shows the box without blocking, caption text, bar at percent;
     // lets pending events run once; closes the box at 100.
-    void DrawWaitBar(int ProgressValue, const QString& Msg_Text);
+    void drawWaitBar(int percent, const QString& text);
     int progressValue() const;
 
 private:

@@ -6,12 +6,12 @@
 #include "link/linkprocedures.h"
 #include "shell/drawing.h"
 #include "shell/infopage.h"
-#include "shell/waitbox.h"
 #include "shell/mainwindow.h"
 #include "shell/pageform.h"
 #include "shell/placeholderpage.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
+#include "shell/waitbox.h"
 #include "sim/simprocess.h"
 
 #include <QAction>
@@ -201,7 +201,7 @@ void MainWindowTest::startUpState() {
     }
     QCOMPARE(tabs->tabToolTip(0), QStringLiteral("System Configuration Parameters"));
     QCOMPARE(tabs->currentIndex(), 0);
-    QCOMPARE(rig.context->ActivePage, w.pageForm(Page::Config));
+    QCOMPARE(rig.context->activePage, w.pageForm(Page::Config));
     QCOMPARE(w.pageForm(Page::Info)->tag(), QStringLiteral("A6"));
 
     // Page counts come from the catalogue and the page keys.
@@ -545,10 +545,10 @@ void MainWindowTest::tabCycling() {
     const QStringList keys = {"A2", "A3", "A5", "A6", "A1"};
     for (const QString& key : keys) {
         w.showNextPage();
-        QVERIFY(rig.context->ActivePage);
-        QCOMPARE(rig.context->ActivePage->tag(), key);
+        QVERIFY(rig.context->activePage);
+        QCOMPARE(rig.context->activePage->tag(), key);
         for (Page p : {Page::Config, Page::Monitor, Page::Diagnostic, Page::Debugger, Page::Info})
-            QCOMPARE(w.pageForm(p)->isVisible(), w.pageForm(p) == rig.context->ActivePage);
+            QCOMPARE(w.pageForm(p)->isVisible(), w.pageForm(p) == rig.context->activePage);
     }
     QCOMPARE(w.tabs()->currentIndex(), 0);
 

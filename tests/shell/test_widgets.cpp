@@ -2,16 +2,16 @@
 // palette, tooltips, wait box and About.
 
 #include "core/prompter.h"
+#include "shell/aboutdialog.h"
 #include "shell/balloontip.h"
 #include "shell/drawing.h"
-#include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
-#include "shell/palettedialog.h"
-#include "shell/waitbox.h"
 #include "shell/mainbar.h"
+#include "shell/palettedialog.h"
 #include "shell/placeholderpage.h"
 #include "shell/sectioncolours.h"
+#include "shell/waitbox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +62,7 @@ struct Surface {
             labels.push_back(std::make_unique<QLabel>());
             bar.panels[n] = labels.back().get();
         }
-        bar.TxtConnect = &connectField;
+        bar.connectField = &connectField;
         for (const char* name : kCommandNames) {
             actions.push_back(std::make_unique<QAction>(QString::fromLatin1(name)));
             actions.back()->setCheckable(true);
@@ -72,7 +72,7 @@ struct Surface {
     }
     bool on(const char* name) const { return bar.command(QString::fromLatin1(name))->isEnabled(); }
     void draw(PageForm& page) {
-        context.ActivePage = &page;
+        context.activePage = &page;
         DrawStatus(context, bar, &progress, state.StatusText);
     }
 
@@ -331,13 +331,13 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         int redraws = 0;
         connect(&dialog, &PaletteDialog::coloursChanged, [&redraws] { ++redraws; });
         dialog.chooseColour = [](const QColor&) { return QColor(255, 0, 0); };
-        dialog.optSectionColour_Click(4);
+        dialog.selectScheme(4);
         QCOMPARE(s.context.colours, SchemeColours(4));
-        dialog.SecBack_Click(1);
+        dialog.pickBackColour(1);
         QCOMPARE(s.context.colours.SectionBackColor[1], 255);
         QCOMPARE(dialog.findChild<QLabel*>("lblSec_2")->palette().color(QPalette::Window),
                  QColor(255, 0, 0));
-        dialog.CmdCancel_Click();
+        dialog.cancel();
         QCOMPARE(s.context.colours, SchemeColours(0));
         QCOMPARE(redraws, 3);
         QVERIFY(!QFile::exists(file));
@@ -353,11 +353,11 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
     {
         PaletteDialog dialog(s.context);
         dialog.chooseColour = [](const QColor&) { return QColor(0, 0, 255); };
-        dialog.optSectionColour_Click(2);
-        dialog.SecText_Click(3);
+        dialog.selectScheme(2);
+        dialog.pickTextColour(3);
         const SectionColours chosen = s.context.colours;
         QCOMPARE(chosen.SectionForeColor[3], 65536 * 255);
-        dialog.CmdOk_Click();
+        dialog.saveAndClose();
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = f.readAll().split('\n');
@@ -389,47 +389,49 @@ void WidgetsTest::tooltips() {
     parent.resize(120, 40);
     parent.show();
     BalloonTip tip;
-    tip.CreateTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"), 2);
-    QVERIFY(tip.hWnd());
-    auto* icon = tip.hWnd()->findChild<QLabel*>("tipIcon");
+    tip.createTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"),
+                  BalloonTip::TipIcon::Warning);
+    QVERIFY(tip.tipWindow());
+    auto* icon = tip.tipWindow()->findChild<QLabel*>("tipIcon");
     QVERIFY(!icon->pixmap().isNull());
-    tip.CreateTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"), 1);
-    icon = tip.hWnd()->findChild<QLabel*>("tipIcon");
+    tip.createTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"),
+                  BalloonTip::TipIcon::Info);
+    icon = tip.tipWindow()->findChild<QLabel*>("tipIcon");
     QVERIFY(icon->pixmap().isNull());
-    QCOMPARE(tip.Icon(), 0);
-    tip.CreateBalloon(&parent, QStringLiteral("Body"), {}, 1);
-    QCOMPARE(tip.Style(), 1);
-    QCOMPARE(tip.Icon(), 1);
+    QCOMPARE(tip.icon(), BalloonTip::TipIcon::None);
+    tip.createBalloon(&parent, QStringLiteral("Body"), {}, BalloonTip::TipIcon::Info);
+    QCOMPARE(tip.tipStyle(), BalloonTip::TipStyle::Balloon);
+    QCOMPARE(tip.icon(), BalloonTip::TipIcon::Info);
 
     tip.showTip();
-    QVERIFY(tip.hWnd()->isVisible());
+    QVERIFY(tip.tipWindow()->isVisible());
     tip.setTipText(QStringLiteral("Changed"));
-    QCOMPARE(tip.hWnd()->findChild<QLabel*>("tipText")->text(), QStringLiteral("Changed"));
+    QCOMPARE(tip.tipWindow()->findChild<QLabel*>("tipText")->text(), QStringLiteral("Changed"));
     tip.setTitle(QStringLiteral("Now titled"));
-    QCOMPARE(tip.hWnd()->findChild<QLabel*>("tipTitle")->text(), QStringLiteral("Now titled"));
+    QCOMPARE(tip.tipWindow()->findChild<QLabel*>("tipTitle")->text(), QStringLiteral("Now titled"));
     tip.setForeColor(QColor(1, 2, 3));
-    QCOMPARE(tip.hWnd()->findChild<QLabel*>("tipText")->palette().color(QPalette::WindowText),
+    QCOMPARE(tip.tipWindow()->findChild<QLabel*>("tipText")->palette().color(QPalette::WindowText),
              QColor(1, 2, 3));
     tip.setActive(false);
-    QVERIFY(!tip.hWnd()->isVisible());
+    QVERIFY(!tip.tipWindow()->isVisible());
     tip.showTip();
-    QVERIFY(!tip.hWnd()->isVisible());
+    QVERIFY(!tip.tipWindow()->isVisible());
     tip.setActive(true);
     QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), parent.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&parent, &help);
-    QVERIFY(tip.hWnd()->isVisible());
-    tip.Remove();
-    QVERIFY(!tip.hWnd());
+    QVERIFY(tip.tipWindow()->isVisible());
+    tip.remove();
+    QVERIFY(!tip.tipWindow());
     QApplication::sendEvent(&parent, &help); // no tip any more, no crash
 }
 
 void WidgetsTest::waitBox() {
     WaitBox wait;
-    wait.DrawWaitBar(40, QStringLiteral("Reading..."));
+    wait.drawWaitBar(40, QStringLiteral("Reading..."));
     QVERIFY(wait.isVisible());
     QCOMPARE(wait.progressValue(), 40);
     QCOMPARE(wait.windowTitle(), QStringLiteral("Reading..."));
-    wait.DrawWaitBar(100, QStringLiteral("Reading..."));
+    wait.drawWaitBar(100, QStringLiteral("Reading..."));
     QCOMPARE(wait.progressValue(), 100);
     QVERIFY(!wait.isVisible());
 }
@@ -442,7 +444,7 @@ void WidgetsTest::about() {
     QCOMPARE(box.windowTitle(), QApplication::applicationName() + QStringLiteral("-[Info]"));
     QCOMPARE(box.findChild<QLabel*>("lblVersion")->text(), VersionLabelText(ProgramVersion()));
     if (FindSystemInfoTool().isEmpty()) {
-        box.cmdSysInfo_Click();
+        box.showSystemInfo();
         QCOMPARE(prompter.texts(), QStringList{"System Information Is Unavailable At This Time"});
     }
 }

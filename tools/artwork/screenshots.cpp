@@ -6,13 +6,13 @@
 
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
-#include "shell/splashscreen.h"
 #include "shell/logindialog.h"
-#include "shell/palettedialog.h"
-#include "shell/waitbox.h"
 #include "shell/messageboxprompter.h"
+#include "shell/palettedialog.h"
+#include "shell/splashscreen.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
+#include "shell/waitbox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     {
         hvc::SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
-        splash.InitFormReset();
+        splash.resetProgress();
         splash.progressBar()->setValue(60);
         splash.move(200, 150);
         splash.show();
