@@ -16,9 +16,10 @@ namespace {
 
 // Once bytes of a reply have come, a pause this long means no more are coming: a
 // reply whose sync byte was damaged, or the tail of a late one. At 9600 baud a
-// reply takes at most 5 ms on the wire; this leaves room for USB adapters that
-// hand bytes over in 16 ms batches.
-constexpr int kQuietMs = 50;
+// reply takes at most 5 ms on the wire, and a unit that answered a late request
+// first starts on ours right after; this leaves room for USB adapters that hand
+// bytes over in 16 ms batches.
+constexpr int kQuietMs = 20;
 
 int remaining(const QDeadlineTimer& deadline) {
     return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
