@@ -250,6 +250,27 @@ DeviceLinkMng::Failure DeviceLinkMng::attempt(wire::Frame request, wire::Frame& 
     }
 }
 
+QString DeviceLinkMng::failureText(Failure why, const wire::Frame& request,
+                                   const wire::Frame& reply) const {
+    const QString what = doing(request);
+    switch (why) {
+    case Failure::TimeOut:
+        return QStringLiteral("time-out after %1 ms %2").arg(m_timeoutMs).arg(what);
+    case Failure::BadCrc:
+        return QStringLiteral("CRC error in the reply ") + what;
+    case Failure::Malformed:
+        return QStringLiteral("malformed reply ") + what;
+    case Failure::OtherReply:
+        return QStringLiteral("reply to another request ") + what;
+    case Failure::ErrorReply:
+        return wire::errorText(reply.error) + u' ' + what;
+    case Failure::PortClosed:
+        return QStringLiteral("port closed ") + what;
+    default:
+        return m_ioError + u' ' + what;
+    }
+}
+
 bool DeviceLinkMng::exchange(const wire::Frame& request, wire::Frame& reply) {
     if (!isOpen() || portGone())
         return fail(Failure::PortClosed, QStringLiteral("port closed"));
@@ -270,36 +291,13 @@ bool DeviceLinkMng::exchange(const wire::Frame& request, wire::Frame& reply) {
         if (!lost || tried >= tries)
             break;
         ++m_retries;
-        qCDebug(lcLink) << "link: try" << tried << "of" << wire::describe(request) << "failed";
+        qCDebug(lcLink) << "link: sent again after try" << tried
+                        << "failed:" << failureText(why, request, reply);
     }
     // A late reply must not wait in the buffer for the next call.
     if (isOpen())
         flushInput();
-    const QString what = doing(request);
-    QString text;
-    switch (why) {
-    case Failure::TimeOut:
-        text = QStringLiteral("time-out after %1 ms %2").arg(m_timeoutMs).arg(what);
-        break;
-    case Failure::BadCrc:
-        text = QStringLiteral("CRC error in the reply ") + what;
-        break;
-    case Failure::Malformed:
-        text = QStringLiteral("malformed reply ") + what;
-        break;
-    case Failure::OtherReply:
-        text = QStringLiteral("reply to another request ") + what;
-        break;
-    case Failure::ErrorReply:
-        text = wire::errorText(reply.error) + u' ' + what;
-        break;
-    case Failure::PortClosed:
-        text = QStringLiteral("port closed ") + what;
-        break;
-    default:
-        text = m_ioError + u' ' + what;
-        break;
-    }
+    QString text = failureText(why, request, reply);
     if (tried > 1)
         text += QStringLiteral(" (%1 tries)").arg(tried);
     return fail(why, text);

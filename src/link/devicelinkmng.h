@@ -96,6 +96,7 @@ public:
 private:
     Failure attempt(wire::Frame request, wire::Frame& reply);
     bool exchange(const wire::Frame& request, wire::Frame& reply);
+    QString failureText(Failure why, const wire::Frame& request, const wire::Frame& reply) const;
     bool fail(Failure failure, const QString& why);
     void flushInput();
     void close();
