@@ -1,7 +1,11 @@
 // libFuzzer target for the wire-protocol frame decoder: arbitrary bytes, delivered
-// in chunks whose size the first input byte picks. Every frame the decoder hands
-// out must encode back to a frame that decodes to itself, and the decoder must
-// never hold more than one unfinished frame.
+// in chunks whose size the first input byte picks. The first byte also picks the
+// side: the unit's (requests) or the configurator's, reading the replies to a
+// request taken from the next five bytes. Every frame the decoder hands out must
+// encode back to a frame that decodes to itself; on the configurator's side it must
+// answer the request (its kind and sequence number), and must not check as the
+// answer to the same request with another sequence number. The decoder must never
+// hold more than one unfinished frame.
 
 #include "link/wireframe.h"
 
@@ -19,22 +23,41 @@ void check(bool ok) {
         __builtin_trap();
 }
 
-void drain(Decoder& decoder) {
+bool decodesTo(const QByteArray& bytes, const Frame* request, const Frame& expected) {
+    Decoder again;
+    if (request)
+        again.expectReplyTo(*request);
+    again.append(bytes);
+    Frame copy;
+    return again.next(copy) == Decoder::Status::Frame && copy == expected && again.buffered() == 0;
+}
+
+void drain(Decoder& decoder, const Frame* request) {
     for (;;) {
         Frame frame;
         const Decoder::Status status = decoder.next(frame);
         if (status == Decoder::Status::NeedMore)
             break;
+        if (status == Decoder::Status::OtherReply)
+            check(request && frame.seq != request->seq);
         if (status != Decoder::Status::Frame)
             continue;
         check(frame.seq < 16 && frame.text.size() <= kMaxText);
-        const QByteArray bytes = encode(frame);
-        check(bytes.size() == frameSize(frame.kind, static_cast<int>(frame.text.size())));
-        Decoder again;
-        again.append(bytes);
-        Frame copy;
-        check(again.next(copy) == Decoder::Status::Frame && copy == frame);
-        check(again.buffered() == 0);
+        if (!request) {
+            check(isRequest(frame.kind));
+            const QByteArray bytes = encode(frame);
+            check(bytes.size() == frameSize(frame.kind, static_cast<int>(frame.text.size())));
+            check(decodesTo(bytes, nullptr, frame));
+            continue;
+        }
+        check(frame.seq == request->seq);
+        check(frame.kind == Kind::Error || frame.kind == replyKind(request->kind));
+        const QByteArray bytes = encodeReply(frame, *request);
+        check(bytes.size() == frameSize(frame.kind));
+        check(decodesTo(bytes, request, frame));
+        Frame later = *request;
+        later.seq = static_cast<std::uint8_t>((request->seq + 1) & 0x0F);
+        check(!decodesTo(bytes, &later, frame));
     }
     check(decoder.buffered() < kLongestFrame);
 }
@@ -45,12 +68,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     const std::size_t chunk = data[0] % 16 + 1;
+    std::size_t at = 1;
+    Frame request;
+    const bool replies = (data[0] & 0x10) != 0;
+    if (replies) {
+        if (size < 6)
+            return 0;
+        static constexpr Kind kRequests[] = {Kind::Read, Kind::Write, Kind::Command};
+        request.kind = kRequests[data[1] % 3];
+        request.seq = data[1] >> 4;
+        request.address = static_cast<std::uint16_t>(data[2] << 8 | data[3]);
+        request.sub = data[4];
+        request.value = static_cast<std::uint16_t>(data[5] << 8 | data[1]);
+        at = 6;
+    }
     Decoder decoder;
-    for (std::size_t at = 1; at < size; at += chunk) {
+    if (replies)
+        decoder.expectReplyTo(request);
+    for (; at < size; at += chunk) {
         const std::size_t n = std::min(chunk, size - at);
         decoder.append(
             QByteArrayView(reinterpret_cast<const char*>(data + at), static_cast<qsizetype>(n)));
-        drain(decoder);
+        drain(decoder, replies ? &request : nullptr);
     }
     return 0;
 }

@@ -1,7 +1,10 @@
 #include "link/devicelinkmng.h"
 
+#include "core/cvardata.h"
+
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSerialPort>
 
@@ -11,8 +14,33 @@ namespace hvc {
 
 namespace {
 
+// Once bytes of a reply have come, a pause this long means no more are coming: a
+// reply whose sync byte was damaged, or the tail of a late one. At 9600 baud a
+// reply takes at most 5 ms on the wire, and a unit that answered a late request
+// first starts on ours right after; this leaves room for USB adapters that hand
+// bytes over in 16 ms batches.
+constexpr int kQuietMs = 20;
+
 int remaining(const QDeadlineTimer& deadline) {
     return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
+}
+
+std::uint8_t randomSeq() {
+    return static_cast<std::uint8_t>(QRandomGenerator::global()->bounded(16));
+}
+
+// "reading 0302.00", "writing 0302.00", "sending command 0400.04".
+QString doing(const wire::Frame& request) {
+    const QString where =
+        FormatAddressText(static_cast<std::int32_t>(request.address) << 8 | request.sub);
+    switch (request.kind) {
+    case wire::Kind::Read:
+        return QStringLiteral("reading ") + where;
+    case wire::Kind::Write:
+        return QStringLiteral("writing ") + where;
+    default:
+        return QStringLiteral("sending command ") + where;
+    }
 }
 
 } // namespace
@@ -36,11 +64,12 @@ std::optional<ConnectionSettings> ConnectionSettings::parse(const QString& text)
     return s;
 }
 
-DeviceLinkMng::DeviceLinkMng(PortTable ports) : m_ports(std::move(ports)) {}
+DeviceLinkMng::DeviceLinkMng(PortTable ports) : m_ports(std::move(ports)), m_seq(randomSeq()) {}
 
 DeviceLinkMng::~DeviceLinkMng() = default;
 
-bool DeviceLinkMng::fail(const QString& why) {
+bool DeviceLinkMng::fail(Failure failure, const QString& why) {
+    m_failure = failure;
     m_error = why;
     qCDebug(lcLink) << "link:" << why;
     return false;
@@ -50,18 +79,39 @@ bool DeviceLinkMng::isOpen() const {
     return m_port && m_port->isOpen();
 }
 
-bool DeviceLinkMng::Open(const QString& connection) {
+void DeviceLinkMng::close() {
     m_port.reset();
+    m_lock.release();
+    m_decoder.clear();
+}
+
+bool DeviceLinkMng::Open(const QString& connection) {
+    close();
+    m_retries = 0;
     const auto settings = ConnectionSettings::parse(connection);
     if (!settings)
-        return fail(QStringLiteral("malformed connection string '%1'").arg(connection));
+        return fail(Failure::Usage,
+                    QStringLiteral("malformed connection string '%1'").arg(connection));
     const QString path = m_ports.devicePath(settings->comPort);
     if (path.isEmpty())
-        return fail(QStringLiteral("no device for COM %1").arg(settings->comPort));
+        return fail(Failure::Usage, QStringLiteral("no device for COM %1").arg(settings->comPort));
+    // The lock comes first: a second program must not even open the device, since
+    // opening and setting it up already disturbs the line of the program that has it.
+    QString error;
+    switch (m_lock.acquire(path, error)) {
+    case PortLock::Result::Locked:
+        break;
+    case PortLock::Result::Busy:
+        return fail(Failure::PortBusy, error);
+    case PortLock::Result::Failed:
+        return fail(Failure::OpenFailed, error);
+    }
     auto port = std::make_unique<QSerialPort>();
-    port->setPortName(path);
-    if (!port->open(QIODevice::ReadWrite))
-        return fail(QStringLiteral("%1: %2").arg(path, port->errorString()));
+    port->setPortName(m_lock.device());
+    if (!port->open(QIODevice::ReadWrite)) {
+        m_lock.release();
+        return fail(Failure::OpenFailed, QStringLiteral("%1: %2").arg(path, port->errorString()));
+    }
     const auto parity = settings->parity == 'E'   ? QSerialPort::EvenParity
                         : settings->parity == 'O' ? QSerialPort::OddParity
                                                   : QSerialPort::NoParity;
@@ -71,12 +121,21 @@ bool DeviceLinkMng::Open(const QString& connection) {
         port->setParity(parity) &&
         port->setStopBits(settings->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
         port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured)
-        return fail(QStringLiteral("%1: %2").arg(path, port->errorString()));
-    port->clear(QSerialPort::AllDirections);
+    if (!configured) {
+        const QString why = QStringLiteral("%1: %2").arg(path, port->errorString());
+        port.reset();
+        m_lock.release();
+        return fail(Failure::OpenFailed, why);
+    }
     m_port = std::move(port);
     m_timeoutMs = settings->timeoutMs;
-    m_decoder.clear();
+    // A reply to a program that used the unit before us may still be waiting.
+    flushInput();
+    // Another program (or an earlier run of this one) may have a request out that
+    // the unit answers late; starting the count elsewhere makes its reply unlikely
+    // to carry the number we are about to use.
+    m_seq = randomSeq();
+    m_failure = Failure::None;
     m_error.clear();
     return true;
 }
@@ -92,9 +151,19 @@ bool DeviceLinkMng::portGone() {
     if (error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError ||
         error == QSerialPort::PermissionError) {
         m_port->close();
+        m_lock.release();
         return true;
     }
     return !m_port->isOpen();
+}
+
+void DeviceLinkMng::flushInput() {
+    m_decoder.clear();
+    if (!m_port)
+        return;
+    m_port->clear(QSerialPort::Input);
+    m_port->readAll();
+    m_port->clearError();
 }
 
 void DeviceLinkMng::ErrTimeOut() {
@@ -106,76 +175,142 @@ void DeviceLinkMng::ErrTimeOut() {
     quiet.start();
     while (quiet.elapsed() < 500 && m_port->waitForReadyRead(20))
         m_port->readAll();
-    m_port->clear(QSerialPort::Input);
-    m_port->readAll();
-    m_port->clearError();
+    flushInput();
 }
 
-bool DeviceLinkMng::exchange(wire::Frame request, wire::Frame& reply) {
-    if (!isOpen() || portGone())
-        return fail(QStringLiteral("port not open or gone"));
+// One send of the request and the wait for its reply.
+DeviceLinkMng::Failure DeviceLinkMng::attempt(wire::Frame request, wire::Frame& reply) {
     // Whatever is still buffered belongs to an earlier exchange.
-    m_port->clear(QSerialPort::Input);
-    m_port->readAll();
-    m_port->clearError();
-    m_decoder.clear();
+    flushInput();
     m_seq = static_cast<std::uint8_t>((m_seq + 1) & 0x0F);
     request.seq = m_seq;
-    const QString what = wire::describe(request);
+    m_decoder.expectReplyTo(request);
     const QDeadlineTimer deadline(m_timeoutMs);
 
     const QByteArray bytes = wire::encode(request);
-    if (m_port->write(bytes) != bytes.size())
-        return portGone() ? fail(QStringLiteral("port went away (%1)").arg(what))
-                          : fail(QStringLiteral("write failed (%1)").arg(what));
+    if (m_port->write(bytes) != bytes.size()) {
+        if (portGone())
+            return Failure::PortClosed;
+        m_ioError = m_port->errorString();
+        return Failure::IoError;
+    }
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(remaining(deadline))) {
             if (portGone())
-                return fail(QStringLiteral("port went away (%1)").arg(what));
+                return Failure::PortClosed;
             if (deadline.hasExpired())
-                return fail(QStringLiteral("time-out sending (%1)").arg(what));
+                return Failure::TimeOut;
         }
     }
+    // What went wrong so far: reported if no good reply follows.
+    Failure seen = Failure::None;
+    bool heard = false;
     for (;;) {
-        m_decoder.append(m_port->readAll());
-        wire::Frame frame;
-        switch (m_decoder.next(frame)) {
-        case wire::Decoder::Status::Frame:
-            if (frame.seq != request.seq ||
-                (frame.kind != wire::replyKind(request.kind) && frame.kind != wire::Kind::Error))
-                return fail(QStringLiteral("reply to another request: %1 for %2")
-                                .arg(wire::describe(frame), what));
-            if (frame.kind == wire::Kind::Error)
-                return fail(
-                    QStringLiteral("error reply: %1 (%2)").arg(wire::errorText(frame.error), what));
-            reply = frame;
-            return true;
-        case wire::Decoder::Status::BadCrc:
-            return fail(QStringLiteral("CRC error in the reply (%1)").arg(what));
-        case wire::Decoder::Status::BadHeader:
-            return fail(QStringLiteral("malformed reply (%1)").arg(what));
-        case wire::Decoder::Status::NeedMore:
-            break;
+        const QByteArray got = m_port->readAll();
+        heard = heard || !got.isEmpty();
+        m_decoder.append(got);
+        for (bool more = true; more;) {
+            wire::Frame frame;
+            switch (m_decoder.next(frame)) {
+            case wire::Decoder::Status::Frame:
+                reply = frame;
+                return frame.kind == wire::Kind::Error ? Failure::ErrorReply : Failure::None;
+            case wire::Decoder::Status::BadCrc:
+                seen = Failure::BadCrc;
+                break;
+            case wire::Decoder::Status::OtherReply:
+                if (seen != Failure::BadCrc)
+                    seen = Failure::OtherReply;
+                break;
+            case wire::Decoder::Status::BadHeader:
+                if (seen == Failure::None)
+                    seen = Failure::Malformed;
+                break;
+            case wire::Decoder::Status::NeedMore:
+                more = false;
+                break;
+            }
         }
         if (deadline.hasExpired())
-            return fail(QStringLiteral("time-out after %1 ms (%2)").arg(m_timeoutMs).arg(what));
-        if (!m_port->waitForReadyRead(remaining(deadline))) {
+            return seen == Failure::None ? Failure::TimeOut : seen;
+        // The reply to this request may still follow a damaged or late one, but
+        // once bytes have come, the rest of a frame follows without a pause.
+        const int wait = heard ? std::min(kQuietMs, remaining(deadline)) : remaining(deadline);
+        if (!m_port->waitForReadyRead(wait)) {
             if (portGone())
-                return fail(QStringLiteral("port went away (%1)").arg(what));
-            if (m_port->error() != QSerialPort::NoError &&
-                m_port->error() != QSerialPort::TimeoutError)
-                return fail(QStringLiteral("%1 (%2)").arg(m_port->errorString(), what));
+                return Failure::PortClosed;
+            const auto error = m_port->error();
+            if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {
+                m_ioError = m_port->errorString();
+                return Failure::IoError;
+            }
+            if (heard && !deadline.hasExpired())
+                return seen == Failure::None ? Failure::Malformed : seen;
         }
     }
+}
+
+QString DeviceLinkMng::failureText(Failure why, const wire::Frame& request,
+                                   const wire::Frame& reply) const {
+    const QString what = doing(request);
+    switch (why) {
+    case Failure::TimeOut:
+        return QStringLiteral("time-out after %1 ms %2").arg(m_timeoutMs).arg(what);
+    case Failure::BadCrc:
+        return QStringLiteral("CRC error in the reply ") + what;
+    case Failure::Malformed:
+        return QStringLiteral("malformed reply ") + what;
+    case Failure::OtherReply:
+        return QStringLiteral("reply to another request ") + what;
+    case Failure::ErrorReply:
+        return wire::errorText(reply.error) + u' ' + what;
+    case Failure::PortClosed:
+        return QStringLiteral("port closed ") + what;
+    default:
+        return m_ioError + u' ' + what;
+    }
+}
+
+bool DeviceLinkMng::exchange(const wire::Frame& request, wire::Frame& reply) {
+    if (!isOpen() || portGone())
+        return fail(Failure::PortClosed, QStringLiteral("port closed"));
+    // A word read or written twice is the same as once; a command may not be.
+    const int tries = request.kind == wire::Kind::Command ? 1 : kTries;
+    Failure why = Failure::None;
+    int tried = 0;
+    for (;;) {
+        ++tried;
+        why = attempt(request, reply);
+        if (why == Failure::None) {
+            m_failure = Failure::None;
+            m_error.clear();
+            return true;
+        }
+        const bool lost = why == Failure::TimeOut || why == Failure::BadCrc ||
+                          why == Failure::Malformed || why == Failure::OtherReply;
+        if (!lost || tried >= tries)
+            break;
+        ++m_retries;
+        qCDebug(lcLink) << "link: sent again after try" << tried
+                        << "failed:" << failureText(why, request, reply);
+    }
+    // A late reply must not wait in the buffer for the next call.
+    if (isOpen())
+        flushInput();
+    QString text = failureText(why, request, reply);
+    if (tried > 1)
+        text += QStringLiteral(" (%1 tries)").arg(tried);
+    return fail(why, text);
 }
 
 std::optional<std::int32_t> DeviceLinkMng::Par(int address, int sub, int form) {
     if (form != kGetWord) {
-        fail(QStringLiteral("\"Par\" get of form %1").arg(form));
+        fail(Failure::Usage, QStringLiteral("\"Par\" get of form %1").arg(form));
         return std::nullopt;
     }
     if (address < 0 || address > 0xFFFF || sub < 0 || sub > 0xFF) {
-        fail(QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
+        fail(Failure::Usage,
+             QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
         return std::nullopt;
     }
     wire::Frame request;
@@ -190,7 +325,8 @@ std::optional<std::int32_t> DeviceLinkMng::Par(int address, int sub, int form) {
 
 bool DeviceLinkMng::Par(int address, int sub, int form, const QVariant& value) {
     if (address < 0 || address > 0xFFFF || sub < 0 || sub > 0xFF)
-        return fail(QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
+        return fail(Failure::Usage,
+                    QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
     wire::Frame request;
     request.address = static_cast<std::uint16_t>(address);
     request.sub = static_cast<std::uint8_t>(sub);
@@ -200,17 +336,19 @@ bool DeviceLinkMng::Par(int address, int sub, int form, const QVariant& value) {
                                      ? value.toString().trimmed().toLongLong(&ok, 0)
                                      : value.toLongLong(&ok);
         if (!ok || number < -32768 || number > 65535)
-            return fail(QStringLiteral("value %1 is not a 16-bit word").arg(value.toString()));
+            return fail(Failure::Usage,
+                        QStringLiteral("value %1 is not a 16-bit word").arg(value.toString()));
         request.kind = wire::Kind::Write;
         request.value = static_cast<std::uint16_t>(number & 0xFFFF);
     } else if (form == kCommand) {
         const QByteArray text = value.toString().toLatin1();
         if (text.size() > wire::kMaxText)
-            return fail(QStringLiteral("command text longer than %1 bytes").arg(wire::kMaxText));
+            return fail(Failure::Usage,
+                        QStringLiteral("command text longer than %1 bytes").arg(wire::kMaxText));
         request.kind = wire::Kind::Command;
         request.text = text;
     } else {
-        return fail(QStringLiteral("\"Par\" put of form %1").arg(form));
+        return fail(Failure::Usage, QStringLiteral("\"Par\" put of form %1").arg(form));
     }
     wire::Frame reply;
     return exchange(request, reply);

@@ -3,8 +3,11 @@
 // (docs/protocol.md). It keeps the members the link procedures rely on: "Open" with
 // the connection string, "DeviceLink_AddRef", "Par" get and put, "timeout" and
 // "ErrTimeOut". Every exchange blocks until the reply or the time-out; a failure
-// never yields a made-up value.
+// never yields a made-up value. A read or write of one word whose reply was lost or
+// damaged is sent again, up to kTries times in all (it does the same thing twice);
+// a command is sent once.
 
+#include "link/portlock.h"
 #include "link/porttable.h"
 #include "link/wireframe.h"
 
@@ -40,6 +43,23 @@ public:
     static constexpr int kGetWord = 2;
     static constexpr int kPutWord = 3;
     static constexpr int kCommand = 19;
+    // Sends of one word read or write before the exchange fails.
+    static constexpr int kTries = 3;
+
+    // Why the last call failed.
+    enum class Failure {
+        None,
+        Usage,      // bad arguments or connection string: nothing was sent
+        OpenFailed, // the device could not be opened or set up
+        PortBusy,   // another program has the device open
+        PortClosed, // not open, or the device went away
+        IoError,    // the serial port reported an error
+        TimeOut,    // no complete reply in time
+        BadCrc,     // a reply (or a late one to another request) failed the CRC check
+        Malformed,  // bytes that are no reply to this request
+        OtherReply, // a checked reply with another sequence number
+        ErrorReply, // the unit answered with an error: not sent again
+    };
 
     explicit DeviceLinkMng(PortTable ports);
     ~DeviceLinkMng();
@@ -65,19 +85,33 @@ public:
     void ErrTimeOut();
 
     bool isOpen() const;
+    // "time-out after 1000 ms reading 0406.00 (3 tries)", "port busy: ...", ...
     QString errorString() const { return m_error; }
+    Failure lastFailure() const { return m_failure; }
+    // Requests sent again after a lost or damaged reply, since the last Open.
+    int retries() const { return m_retries; }
+    // The device the link has open, symbolic links resolved; empty while closed.
+    QString devicePath() const { return m_lock.device(); }
 
 private:
-    bool exchange(wire::Frame request, wire::Frame& reply);
-    bool fail(const QString& why);
+    Failure attempt(wire::Frame request, wire::Frame& reply);
+    bool exchange(const wire::Frame& request, wire::Frame& reply);
+    QString failureText(Failure why, const wire::Frame& request, const wire::Frame& reply) const;
+    bool fail(Failure failure, const QString& why);
+    void flushInput();
+    void close();
     bool portGone();
 
     PortTable m_ports;
+    PortLock m_lock;
     std::unique_ptr<QSerialPort> m_port;
     wire::Decoder m_decoder;
     int m_timeoutMs = 1000;
     std::uint8_t m_seq = 0;
+    int m_retries = 0;
+    Failure m_failure = Failure::None;
     QString m_error;
+    QString m_ioError; // the port's own text for IoError
 };
 
 } // namespace hvc

@@ -36,6 +36,10 @@ void LinkProcedures::setTimeout(int ms) {
         m_link->setTimeout(ms);
 }
 
+int LinkProcedures::retries() const {
+    return m_link ? m_link->retries() : 0;
+}
+
 Status LinkProcedures::devOpen() {
     if (m_link)
         return {};

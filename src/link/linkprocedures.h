@@ -54,6 +54,8 @@ public:
     Status readRam(std::int32_t address, std::int32_t& value) override;
     Status writeE2(std::int32_t address, std::int32_t value) override;
     Status writeRam(std::int32_t address, std::int32_t value) override;
+    // Requests the device link sent again since it was opened (garbled or missing replies).
+    int retries() const;
 
 private:
     PortTable m_ports;

@@ -86,8 +86,8 @@ int frameSize(Kind kind, int textLength) {
 }
 
 // CRC-8, polynomial x^8 + x^2 + x + 1 (0x07), initial value 0, no reflection.
-std::uint8_t crc8(const std::uint8_t* data, std::size_t length) {
-    std::uint8_t crc = 0;
+std::uint8_t crc8(const std::uint8_t* data, std::size_t length, std::uint8_t init) {
+    std::uint8_t crc = init;
     for (std::size_t i = 0; i < length; ++i) {
         crc ^= data[i];
         for (int bit = 0; bit < 8; ++bit)
@@ -96,7 +96,9 @@ std::uint8_t crc8(const std::uint8_t* data, std::size_t length) {
     return crc;
 }
 
-QByteArray encode(const Frame& frame) {
+namespace {
+
+QByteArray encodeWithSeed(const Frame& frame, std::uint8_t seed) {
     QByteArray b;
     b.reserve(frameSize(frame.kind, kMaxText));
     b.append(static_cast<char>(kSync));
@@ -129,8 +131,22 @@ QByteArray encode(const Frame& frame) {
         b.append(static_cast<char>(frame.error));
         break;
     }
-    b.append(static_cast<char>(crc8(QByteArrayView(b).sliced(1))));
+    b.append(static_cast<char>(crc8(QByteArrayView(b).sliced(1), seed)));
     return b;
+}
+
+} // namespace
+
+QByteArray encode(const Frame& request) {
+    return encodeWithSeed(request, 0);
+}
+
+std::uint8_t replySeed(const Frame& request) {
+    return static_cast<std::uint8_t>(encode(request).back());
+}
+
+QByteArray encodeReply(const Frame& reply, const Frame& request) {
+    return encodeWithSeed(reply, replySeed(request));
 }
 
 QString errorText(std::uint8_t code) {
@@ -174,6 +190,26 @@ QString describe(const Frame& f) {
     return s + QStringLiteral(" seq %1").arg(f.seq);
 }
 
+void Decoder::expectRequests() {
+    m_replies = false;
+    m_seed = 0;
+}
+
+void Decoder::expectReplyTo(const Frame& request) {
+    m_replies = true;
+    m_answers = request.kind;
+    m_seq = request.seq & 0x0F;
+    m_seed = replySeed(request);
+}
+
+bool Decoder::acceptsKind(Kind kind) const {
+    if (!m_replies)
+        return isRequest(kind);
+    // Any other reply kind would make the decoder wait for a frame of another
+    // length; a damaged kind nibble is better caught here.
+    return kind == Kind::Error || kind == replyKind(m_answers);
+}
+
 void Decoder::drop(qsizetype n) {
     m_buffer.remove(0, n);
     m_skipped += static_cast<std::uint64_t>(n);
@@ -189,7 +225,7 @@ Decoder::Status Decoder::next(Frame& frame) {
     if (m_buffer.size() < kHeader)
         return Status::NeedMore;
     const std::uint8_t nibble = byteAt(m_buffer, 1) >> 4;
-    if (!isKnownKind(nibble)) {
+    if (!isKnownKind(nibble) || !acceptsKind(static_cast<Kind>(nibble))) {
         drop(1);
         return Status::BadHeader;
     }
@@ -208,7 +244,7 @@ Decoder::Status Decoder::next(Frame& frame) {
     if (m_buffer.size() < size)
         return Status::NeedMore;
     const QByteArrayView body = QByteArrayView(m_buffer).sliced(1, size - 2);
-    if (crc8(body) != byteAt(m_buffer, size - 1)) {
+    if (crc8(body, m_seed) != byteAt(m_buffer, size - 1)) {
         drop(1);
         return Status::BadCrc;
     }
@@ -241,6 +277,8 @@ Decoder::Status Decoder::next(Frame& frame) {
         break;
     }
     m_buffer.remove(0, size);
+    if (m_replies && frame.seq != m_seq)
+        return Status::OtherReply;
     return Status::Frame;
 }
 

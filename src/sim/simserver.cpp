@@ -110,10 +110,6 @@ void SimServer::handle(const wire::Frame& request, Clock::time_point received) {
         note(QStringLiteral("mute, ignored ") + wire::describe(request));
         return;
     }
-    if (!wire::isRequest(request.kind)) {
-        note(QStringLiteral("ignored ") + wire::describe(request));
-        return;
-    }
     if (chance(m_faults.drop)) {
         note(QStringLiteral("dropped ") + wire::describe(request));
         return;
@@ -122,7 +118,8 @@ void SimServer::handle(const wire::Frame& request, Clock::time_point received) {
     if (m_faults.delayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(m_faults.delayMs));
     const wire::Frame reply = m_unit.serve(request, Clock::now());
-    QByteArray bytes = wire::encode(reply);
+    // The reply's CRC starts from the request's, so it answers only this request.
+    QByteArray bytes = wire::encodeReply(reply, request);
     QString corrupted;
     if (chance(m_faults.corrupt)) {
         const auto bit =

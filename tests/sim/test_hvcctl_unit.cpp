@@ -1,6 +1,7 @@
 // hvcctl's unit commands against hvc-sim, both real programs, as a technician or
 // a production-line script runs them.
 
+#include "link/devicelinkmng.h"
 #include "unitrig.h"
 
 #include <QProcess>
@@ -148,4 +149,41 @@ TEST(HvcctlUnit, LinkFailuresAndUsageErrorsHaveTheirExitCodes) {
                         QStringLiteral("/nonexistent")})
                   .code,
               2);
+}
+
+TEST(HvcctlUnit, AnAnswerTooLateForOneRunIsNotPrintedByTheNext) {
+    // Every reply comes 20 ms after hvcctl has given up on it, so each run leaves an
+    // answer on its way for the next run, which reads another word.
+    Unit unit({QStringLiteral("--delay"), QStringLiteral("320")});
+    const QString iMax = QStringLiteral("I Max 1A\t0302.00\t800\t800\tmA\n");
+    const QString serial = QStringLiteral("Serial Number\t0102.00\t10425\t10425\t\n");
+    for (int run = 0; run < 2; ++run) {
+        for (const auto& [name, line] : {std::pair{QStringLiteral("HVC_I0_MAX"), iMax},
+                                         std::pair{QStringLiteral("HVC_SERIAL_NUMBER"), serial}}) {
+            const CliRun r = unit.run(
+                {QStringLiteral("get"), name, QStringLiteral("--timeout"), QStringLiteral("300")});
+            if (r.code == 0) {
+                EXPECT_EQ(r.out, line) << "run " << run;
+            } else {
+                EXPECT_EQ(r.code, 1) << r.err.toStdString();
+            }
+        }
+    }
+}
+
+TEST(HvcctlUnit, ASecondProgramOnTheSameDeviceFindsItBusy) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("unit"));
+    Unit unit({QStringLiteral("--link"), link});
+    PortTable ports;
+    ports.set(1, link);
+    DeviceLinkMng holder(ports);
+    ASSERT_TRUE(holder.Open(QStringLiteral("GDB:1,1000,#COM:1,9600,N,8,1")))
+        << holder.errorString().toStdString();
+    // hvcctl given the device path while this program has it through the link.
+    const CliRun r = unit.run({QStringLiteral("identity")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    EXPECT_TRUE(holder.Par(0xFDEA, 0, DeviceLinkMng::kGetWord).has_value())
+        << "the holder's exchanges are undisturbed: " << holder.errorString().toStdString();
 }
