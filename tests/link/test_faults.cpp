@@ -2,7 +2,7 @@
 // the middle of a transfer, and a port that disappears. The link must fail and
 // never hand back a value the unit did not send.
 
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QThread>
 

@@ -1,7 +1,7 @@
 // hvcctl's unit commands against hvc-sim, both real programs, as a technician or
 // a production-line script runs them.
 
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QProcess>
 #include <csignal>
@@ -48,7 +48,7 @@ TEST(HvcctlUnit, ReadAllPrintsTheWholeImageOfTheShippedMap) {
 
     Catalogue cat;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(cat.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"), prompter));
+    ASSERT_TRUE(cat.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
     QStringList expected;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         const CVarData& r = cat[i];
