@@ -333,15 +333,3 @@ TEST(UnitCommands, ATimeOutOnConnectReachesThePrompterWithItsDetail) {
     EXPECT_FALSE(rig.view.called("first page"));
     EXPECT_EQ(rig.view.calls.last(), QStringLiteral("idle"));
 }
-
-TEST(UnitCommands, ConnectWithoutAPortAsksForOne) {
-    CommandRig rig;
-    ASSERT_TRUE(rig.start());
-    rig.link.setPort(0);
-    rig.state.ComPort = 0;
-
-    rig.commands.connectToUnit();
-    EXPECT_EQ(rig.prompter.texts(), QStringList{QStringLiteral("Select a COM Port")});
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.called("busy"));
-}

@@ -246,8 +246,6 @@ private Q_SLOTS:
     void windowHasNoMaximiseButton();
     void disconnectedCommandsOnEveryPage();
     void connect();
-    void connectAsksBeforeLeavingUnsavedChanges();
-    void connectWhileConnectedDisconnects();
     void read();
     void write();
     void resetAndPowerCycle();
@@ -404,46 +402,6 @@ void MainWindowTest::connect() {
         QVERIFY2(rig.command(on)->isEnabled(), on);
     for (const char* off : {"Read All", "Write All", "mnuSet_ComID"})
         QVERIFY2(!rig.command(off)->isEnabled(), off);
-}
-
-void MainWindowTest::connectAsksBeforeLeavingUnsavedChanges() {
-    Rig rig;
-    QVERIFY(rig.started);
-    rig.makeUnsaved();
-    rig.prompter.answers = {false};
-    rig.window->connectToUnit();
-    QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
-    QVERIFY(rig.state.document.unsaved());
-    QVERIFY(rig.window->isEnabled());
-
-    rig.prompter.messages.clear();
-    rig.prompter.answers = {true};
-    rig.window->connectToUnit();
-    QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
-    QCOMPARE(rig.state.document.fileState(), FileState::None);
-}
-
-void MainWindowTest::connectWhileConnectedDisconnects() {
-    Rig rig;
-    QVERIFY(rig.started);
-    int redrawsOnDrop = 0;
-    rig.context->disconnectRedraws.push_back([&redrawsOnDrop] { ++redrawsOnDrop; });
-    QVERIFY(rig.connect());
-    rig.makeUnsaved();
-    rig.state.document.markDataChanged();
-
-    rig.window->connectToUnit();
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
-    QVERIFY(!rig.state.link->isLinkOpen());
-    QCOMPARE(redrawsOnDrop, 1);
-    QCOMPARE(rig.state.document.fileState(), FileState::None);
-    QVERIFY(rig.state.document.dataUnchanged());
-    QVERIFY(rig.prompter.messages.isEmpty());
-    rig.tick();
-    QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
-    QVERIFY(!rig.command("Read")->isEnabled());
 }
 
 void MainWindowTest::read() {
