@@ -69,8 +69,12 @@ void UnitCommands::connectToUnit() {
             m_state.prompter().inform(QStringLiteral("Select a COM Port"));
         return;
     }
-    if (m_state.document.unsaved() && !unsavedQuestion())
+    // Declining leaves the unit alone: the port is given back, not held open
+    // behind a "Not Connected" indicator.
+    if (m_state.document.unsaved() && !unsavedQuestion()) {
+        link->closeLink();
         return;
+    }
     m_view.setBusy(true);
     bool resetPending = false;
     if (Status status = checkUnitIdentity(m_state, resetPending); !status)

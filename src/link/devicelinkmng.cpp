@@ -277,10 +277,16 @@ bool DeviceLinkMng::exchange(const wire::Frame& request, wire::Frame& reply) {
     // A word read or written twice is the same as once; a command may not be.
     const int tries = request.kind == wire::Kind::Command ? 1 : kTries;
     Failure why = Failure::None;
+    Failure first = Failure::None;
+    QString firstText;
     int tried = 0;
     for (;;) {
         ++tried;
         why = attempt(request, reply);
+        if (tried == 1) {
+            first = why;
+            firstText = failureText(why, request, reply);
+        }
         if (why == Failure::None) {
             m_failure = Failure::None;
             m_error.clear();
@@ -297,7 +303,9 @@ bool DeviceLinkMng::exchange(const wire::Frame& request, wire::Frame& reply) {
     // A late reply must not wait in the buffer for the next call.
     if (isOpen())
         flushInput();
-    QString text = failureText(why, request, reply);
+    // After a time-out the later tries often meet only the late reply, which no
+    // longer matches: the unit was too slow, and that is what the user is told.
+    QString text = first == Failure::TimeOut ? firstText : failureText(why, request, reply);
     if (tried > 1)
         text += QStringLiteral(" (%1 tries)").arg(tried);
     return fail(why, text);

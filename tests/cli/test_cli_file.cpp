@@ -1,8 +1,9 @@
 #include "cli/cli.h"
 #include "core/appstate.h"
 #include "core/prompter.h"
-#include "hvcctlrun.h"
 #include "support/filebytes.h"
+#include "support/hvcctlrun.h"
+#include "support/paths.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,12 +11,9 @@
 
 using namespace hvc;
 using namespace hvc::testutil;
+using hvc::test::dataPath;
 
 namespace {
-
-QString dataPath(const char* name) {
-    return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QLatin1String(name);
-}
 
 const QString kMap = dataPath("cfg_map.ini");
 

@@ -4,9 +4,10 @@
 #include "core/configfile.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
-#include "hvcctlrun.h"
 #include "sim/simprocess.h"
 #include "support/filebytes.h"
+#include "support/hvcctlrun.h"
+#include "support/paths.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,7 +19,7 @@ using namespace hvc::testutil;
 
 namespace {
 
-const QString kMap = QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini");
+const QString kMap = hvc::test::sourcePath("res/ini/Ramlist.ini");
 
 class CliFileUnit : public ::testing::Test {
 protected:

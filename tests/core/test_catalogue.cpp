@@ -3,7 +3,8 @@
 #include "core/documentstate.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
-#include "localeguard.h"
+#include "support/localeguard.h"
+#include "support/paths.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -161,7 +162,7 @@ TEST(Catalogue, MissingIdentifierReadsAsZeroAndIsReportedOnce) {
 TEST(Catalogue, ShippedMapCarriesEveryIdentifier) {
     Catalogue cat;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(cat.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"), prompter));
+    ASSERT_TRUE(cat.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
     for (int i = 0; i < kHvcIdCount; ++i)
         EXPECT_NE(cat.IdIndex(static_cast<HvcId>(i)), 0)
             << Catalogue::IdName(static_cast<HvcId>(i));

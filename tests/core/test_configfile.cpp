@@ -2,8 +2,9 @@
 #include "core/configfile.h"
 #include "core/infoblock.h"
 #include "core/prompter.h"
-#include "localeguard.h"
 #include "support/filebytes.h"
+#include "support/localeguard.h"
+#include "support/paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,14 +17,12 @@
 
 using namespace hvc;
 using namespace hvc::testutil;
+using hvc::test::dataPath;
+using hvc::test::sourcePath;
 
 namespace {
 
 const QByteArray kSep = ";-------------------------------------------";
-
-QString dataPath(const char* name) {
-    return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QLatin1String(name);
-}
 
 // A fresh program state on the small test map (values at their defaults).
 struct Fixture {
@@ -343,17 +342,13 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     ScriptedPrompter prompter;
     AppState state;
     state.setPrompter(&prompter);
-    ASSERT_TRUE(state.catalogue.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"),
-                                              prompter));
+    ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
     ConfigFileData data;
-    ASSERT_TRUE(
-        ReadConfigFile(QStringLiteral(HVC_SOURCE_DIR "/res/txt/Example.txt"), state.catalogue, data)
-            .ok());
+    ASSERT_TRUE(ReadConfigFile(sourcePath("res/txt/Example.txt"), state.catalogue, data).ok());
     EXPECT_GT(data.entries.size(), 50);
     for (const ConfigEntry& e : data.entries)
         EXPECT_EQ(e.value, state.catalogue[e.position].DefaultValue)
             << state.catalogue[e.position].Name.toStdString();
     ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
-    EXPECT_EQ(BuildConfigFile(state),
-              readBytes(QStringLiteral(HVC_SOURCE_DIR "/res/txt/Example.txt")));
+    EXPECT_EQ(BuildConfigFile(state), readBytes(sourcePath("res/txt/Example.txt")));
 }

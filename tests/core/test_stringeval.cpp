@@ -1,5 +1,5 @@
 #include "core/stringeval.h"
-#include "localeguard.h"
+#include "support/localeguard.h"
 
 #include <gtest/gtest.h>
 

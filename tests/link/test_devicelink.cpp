@@ -4,7 +4,7 @@
 
 #include "link/devicelinkmng.h"
 #include "sim/simprocess.h"
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QDir>
 #include <QFile>

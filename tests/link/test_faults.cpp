@@ -3,7 +3,7 @@
 // never hand back a value the unit did not send.
 
 #include "link/devicelinkmng.h"
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QThread>
 

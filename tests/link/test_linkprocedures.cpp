@@ -1,5 +1,5 @@
 #include "link/devicelinkmng.h"
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QThread>
 
@@ -84,8 +84,7 @@ TEST(LinkProcedures, ErrorRepliesFailLeaveTheValueAndKeepTheLinkUsable) {
     EXPECT_EQ(value, 44);
     EXPECT_FALSE(rig.link.readRam(0x070000, value).ok());
     EXPECT_FALSE(rig.link.readRam(0x000703, value).ok());
-    EXPECT_FALSE(rig.link.writeE2(0xFDEA00, 1).ok())
-        << "identity is read-only";
+    EXPECT_FALSE(rig.link.writeE2(0xFDEA00, 1).ok()) << "identity is read-only";
     EXPECT_EQ(value, 44);
     ASSERT_TRUE(rig.link.readE2(kIMin1A, value).ok());
     EXPECT_EQ(value, 300);

@@ -1,7 +1,7 @@
 // Whole-image transfers end to end: the transfer code, the link procedures and
 // hvc-sim over a real pseudo-terminal.
 
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QThread>
 #include <csignal>

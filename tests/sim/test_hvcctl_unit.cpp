@@ -2,7 +2,7 @@
 // a production-line script runs them.
 
 #include "link/devicelinkmng.h"
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QProcess>
 #include <csignal>
@@ -49,7 +49,7 @@ TEST(HvcctlUnit, ReadAllPrintsTheWholeImageOfTheShippedMap) {
 
     Catalogue cat;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(cat.LoadCatalogue(QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini"), prompter));
+    ASSERT_TRUE(cat.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
     QStringList expected;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         const CVarData& r = cat[i];

@@ -1,7 +1,7 @@
 // hvc-sim as a program: its device path, the --link symlink, signals, options,
 // and an EEPROM image that holds every acknowledged write.
 
-#include "unitrig.h"
+#include "support/unitrig.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -2,6 +2,7 @@
 // each other and with the unit's configuration.
 
 #include "sim/simunit.h"
+#include "support/paths.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ using namespace std::chrono_literals;
 namespace {
 
 QString shippedMap() {
-    return QStringLiteral(HVC_SOURCE_DIR "/res/ini/Ramlist.ini");
+    return hvc::test::sourcePath("res/ini/Ramlist.ini");
 }
 
 struct Machine {

@@ -7,6 +7,7 @@
 #include "core/transfer.h"
 #include "link/linkprocedures.h"
 #include "sim/simprocess.h"
+#include "support/paths.h"
 
 #include <QFile>
 #include <QMap>
@@ -15,9 +16,6 @@
 
 namespace hvc::test {
 
-inline QString dataPath(const char* name) {
-    return QStringLiteral(HVC_SOURCE_DIR "/tests/data/") + QString::fromLatin1(name);
-}
 inline QString smallMap() {
     return dataPath("link_small.ini");
 }

@@ -1,7 +1,9 @@
+// The one main of every GoogleTest executable. The application object lets
+// SimProcess find hvc-sim beside the running executable and gives Qt's event
+// machinery (timers, serial ports) a home.
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-// SimProcess finds hvc-sim beside the running executable through the application.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
