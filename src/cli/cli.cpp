@@ -16,6 +16,23 @@ QString defaultRamlistPath() {
     return QDir(resourceDir()).filePath(QStringLiteral("ini/Ramlist.ini"));
 }
 
+void IoPrompter::inform(const QString& text, const QString& title, PromptIcon) {
+    QString line = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
+    m_io.err << line.replace(u'\r', u'\n').trimmed() << '\n';
+}
+
+void IoPrompter::informDetailed(const QString& text, const QString& detail, const QString& title,
+                                PromptIcon icon) {
+    inform(text, title, icon);
+    if (!detail.isEmpty())
+        m_io.err << "  " << detail << '\n';
+}
+
+bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {
+    inform(text + QStringLiteral(" [No]"), title, icon);
+    return false;
+}
+
 QList<Command> commands() {
     return evalCommands() + unitCommands() + fileCommands();
 }

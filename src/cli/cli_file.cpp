@@ -23,23 +23,6 @@ const QString kRamlist = QStringLiteral("ramlist");
 const QString kPort = QStringLiteral("port");
 const QString kOutput = QStringLiteral("output");
 
-// The program's message boxes as lines on the command's error stream.
-class IoPrompter : public Prompter {
-public:
-    explicit IoPrompter(Io& io) : m_io(io) {}
-    void inform(const QString& text, const QString& title, PromptIcon) override {
-        QString line = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
-        m_io.err << line.replace(u'\r', u'\n').trimmed() << '\n';
-    }
-    bool ask(const QString& text, const QString& title, PromptIcon icon) override {
-        inform(text + QStringLiteral(" [No]"), title, icon);
-        return false;
-    }
-
-private:
-    Io& m_io;
-};
-
 void report(AppState& state, const QString& message, PromptIcon icon) {
     state.prompter().inform(message, {}, icon);
 }

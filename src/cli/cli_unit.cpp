@@ -296,6 +296,12 @@ void SessionPrompter::inform(const QString& text, const QString& title, PromptIc
     StderrPrompter::inform(text, title, icon);
 }
 
+void SessionPrompter::informDetailed(const QString& text, const QString& detail,
+                                     const QString& title, PromptIcon icon) {
+    prepare();
+    StderrPrompter::informDetailed(text, detail, title, icon);
+}
+
 bool SessionPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {
     prepare();
     return StderrPrompter::ask(text, title, icon);
