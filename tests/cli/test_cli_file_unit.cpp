@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace hvc;
 using namespace hvc::testutil;
@@ -196,7 +197,8 @@ TEST_F(CliFileUnit, AFileThatLacksVariablesKeepsTheUnitsValuesForThem) {
     EXPECT_EQ(shown.code, cli::Ok);
     EXPECT_TRUE(shown.err.contains(QStringLiteral("'%1' lacks ").arg(path("part.txt"))))
         << shown.err.toStdString();
-    EXPECT_TRUE(shown.err.contains("variables of the map: Joystick Node ID")) << shown.err.toStdString();
+    EXPECT_TRUE(shown.err.contains("variables of the map: Joystick Node ID"))
+        << shown.err.toStdString();
 
     const Outcome write = hvcctl(unit({"write-all", path("part.txt")}));
     ASSERT_EQ(write.code, cli::Ok) << write.err.toStdString();
@@ -224,4 +226,16 @@ TEST_F(CliFileUnit, AWriteThatStopsMidwaySaysHowFarItWent) {
     ASSERT_TRUE(m.hasMatch()) << r.err.toStdString();
     EXPECT_GT(m.captured(1).toInt(), 0);
     EXPECT_LT(m.captured(1).toInt(), m.captured(2).toInt());
+}
+
+TEST_F(CliFileUnit, ReadAllRefusesToReplaceAFifo) {
+    const QString fifo = path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const Outcome r = hvcctl(unit({"read-all", "-o", fifo}));
+    EXPECT_EQ(r.code, cli::Usage);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("'%1' is not a regular file").arg(fifo)))
+        << r.err.toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
