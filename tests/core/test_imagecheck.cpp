@@ -22,7 +22,7 @@ struct Fixture {
 
 } // namespace
 
-TEST(ImageCheck, ValuesOutsideTheLimitsOrAWordAreFound) {
+TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAreFound) {
     Fixture fx;
     const int sections = fx.at("HVC_NUM_PROP_REG");
     const int iMin = fx.at("HVC_I0_MIN"); // 0..1500
@@ -44,7 +44,7 @@ TEST(ImageCheck, ValuesOutsideTheLimitsOrAWordAreFound) {
     EXPECT_TRUE(CheckConfigFileValues(fx.state.catalogue, data).ok());
 }
 
-TEST(ImageCheck, AWordMatchesOnlyAValueItCanCarry) {
+TEST(ConfigImageCheck, AWordMatchesOnlyAValueItCanCarry) {
     EXPECT_TRUE(sameWord(800, 800));
     EXPECT_TRUE(sameWord(40000, 40000 - 65536)) << "the unit reads its words signed";
     EXPECT_TRUE(sameWord(-1, 65535));
@@ -52,7 +52,7 @@ TEST(ImageCheck, AWordMatchesOnlyAValueItCanCarry) {
     EXPECT_FALSE(sameWord(-32769, 32767));
 }
 
-TEST(ImageCheck, MissingVariablesFollowTheFilesSections) {
+TEST(ConfigImageCheck, MissingVariablesFollowTheFilesSections) {
     Fixture fx;
     const std::uint16_t mask = readKeyAll(fx.state);
     // A file saved from these values is complete.
