@@ -190,17 +190,17 @@ TEST_F(CliFileUnit, AFileThatLacksVariablesKeepsTheUnitsValuesForThem) {
     QByteArray full = withValue(readBytes(path("full.txt")), "0300.00", "00420");
     const qsizetype cut = full.indexOf("\t0600.00\t"); // the CAN joystick words onwards
     ASSERT_GT(cut, 0);
-    const QByteArray part = full.left(full.lastIndexOf('\r', cut) + 1) + "\r\n";
-    ASSERT_TRUE(writeBytes(path("part.txt"), part));
+    const QByteArray lacking = full.left(full.lastIndexOf('\r', cut) + 1) + "\r\n";
+    ASSERT_TRUE(writeBytes(path("short.txt"), lacking));
 
-    const Outcome shown = hvcctl({"show", path("part.txt"), "--ramlist", kMap});
+    const Outcome shown = hvcctl({"show", path("short.txt"), "--ramlist", kMap});
     EXPECT_EQ(shown.code, cli::Ok);
-    EXPECT_TRUE(shown.err.contains(QStringLiteral("'%1' lacks ").arg(path("part.txt"))))
+    EXPECT_TRUE(shown.err.contains(QStringLiteral("'%1' lacks ").arg(path("short.txt"))))
         << shown.err.toStdString();
     EXPECT_TRUE(shown.err.contains("variables of the map: Joystick Node ID"))
         << shown.err.toStdString();
 
-    const Outcome write = hvcctl(unit({"write-all", path("part.txt")}));
+    const Outcome write = hvcctl(unit({"write-all", path("short.txt")}));
     ASSERT_EQ(write.code, cli::Ok) << write.err.toStdString();
     EXPECT_TRUE(write.err.contains(" from the file, ")) << write.err.toStdString();
     const Outcome macro = hvcctl(unit({"get", "HVC_SP_3_MACRO"}));
