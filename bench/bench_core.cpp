@@ -50,6 +50,24 @@ void BM_EvalGroupedFormula(benchmark::State& state) {
 }
 BENCHMARK(BM_EvalGroupedFormula);
 
+// Groups nested state.range(0) deep: time per character must stay flat as the
+// depth grows (the evaluation is linear in the formula's length).
+void BM_EvalDeepNesting(benchmark::State& state) {
+    const auto depth = static_cast<qsizetype>(state.range(0));
+    const QString f = QString(depth, u'(') + QStringLiteral("1+X") + QString(depth, u')');
+    std::int32_t x = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(hvc::EvalFormula(f, ++x & 0x7FFF, 0, 0));
+    state.SetComplexityN(state.range(0));
+    state.SetBytesProcessed(state.iterations() * f.size());
+}
+BENCHMARK(BM_EvalDeepNesting)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+
 void BM_LoadCatalogue250(benchmark::State& state) {
     QString text =
         QStringLiteral("Name\tAddr\tSub\tId\tSave\tDef\tSec\tMask\tMin\tMax\tUnit\tMon\tF\tIF\n");

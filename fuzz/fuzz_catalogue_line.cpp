@@ -3,6 +3,7 @@
 #include "core/prompter.h"
 
 #include <cstdint>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text =
@@ -10,9 +11,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hvc::Catalogue cat;
     hvc::CVarData record;
     record.Index = 1;
-    (void)record.Load(text, cat);
+    QString why;
+    if (!record.Load(text, cat, &why) && why.isEmpty())
+        std::abort(); // a refused line always says why
     hvc::ScriptedPrompter prompter;
-    cat.LoadCatalogueText(QStringLiteral("header\n") + text, prompter);
+    if (!cat.LoadCatalogueText(QStringLiteral("header\n") + text, prompter) &&
+        (cat.lastError().isEmpty() || prompter.messages.size() != 1 ||
+         prompter.messages.front().detail != cat.lastError()))
+        std::abort();
     for (int i = 1; i <= cat.VarCount(); ++i)
         (void)cat[i].AddressText();
     return 0;

@@ -3,8 +3,10 @@
 // same values and information fields.
 #include "core/appstate.h"
 #include "core/configfile.h"
+#include "core/imagecheck.h"
 #include "core/infoblock.h"
 #include "core/prompter.h"
+#include "core/transfer.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -61,16 +63,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     State first;
     const auto before = values(first.state);
     hvc::ConfigFileData parsed;
-    if (!hvc::ParseConfigFile(bytes, first.state.catalogue, parsed).isEmpty()) {
+    if (!hvc::ParseConfigFile(bytes, first.state.catalogue, parsed).ok()) {
         check(parsed.entries.isEmpty() && values(first.state) == before);
         return 0;
     }
+    // The checks before a write: a value a word cannot carry is refused even with
+    // the limits waived, and a refusal always says why.
+    const auto faults = hvc::CheckFileValues(first.state.catalogue, parsed);
+    const auto wide = hvc::CheckFileValues(first.state.catalogue, parsed, true);
+    check(wide.size() <= faults.size());
+    for (const hvc::ValueFault& f : wide)
+        check(f.overWide && !hvc::fitsWord(f.value));
+    check(hvc::CheckConfigFileValues(first.state.catalogue, parsed).ok() == faults.isEmpty());
+    for (const int position :
+         hvc::MissingFromFile(first.state.catalogue, parsed, hvc::readKeyAll(first.state)))
+        check(position >= 1 && position <= first.state.catalogue.VarCount());
     hvc::ApplyConfigFile(first.state, parsed, QStringLiteral("f.txt"));
 
     const QByteArray saved = hvc::BuildConfigFile(first.state);
     State second;
     hvc::ConfigFileData reparsed;
-    check(hvc::ParseConfigFile(saved, second.state.catalogue, reparsed).isEmpty());
+    check(hvc::ParseConfigFile(saved, second.state.catalogue, reparsed).ok());
     hvc::ApplyConfigFile(second.state, reparsed, QStringLiteral("f.txt"));
     const hvc::InfoFields& a = first.state.info;
     const hvc::InfoFields& b = second.state.info;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDevice>
 
 namespace hvc::cli {
 
@@ -14,6 +15,23 @@ QString resourceDir() {
 
 QString defaultRamlistPath() {
     return QDir(resourceDir()).filePath(QStringLiteral("ini/Ramlist.ini"));
+}
+
+void IoPrompter::inform(const QString& text, const QString& title, PromptIcon) {
+    QString line = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
+    m_io.err << line.replace(u'\r', u'\n').trimmed() << '\n';
+}
+
+void IoPrompter::informDetailed(const QString& text, const QString& detail, const QString& title,
+                                PromptIcon icon) {
+    inform(text, title, icon);
+    if (!detail.isEmpty())
+        m_io.err << "  " << detail << '\n';
+}
+
+bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {
+    inform(text + QStringLiteral(" [No]"), title, icon);
+    return false;
 }
 
 QList<Command> commands() {
@@ -33,7 +51,36 @@ void printHelp(QTextStream& out) {
 }
 } // namespace
 
+namespace {
+int dispatch(const QStringList& arguments, Io& io);
+
+// Output that never arrived (a full disk, a closed pipe) must not pass for
+// success: the whole of standard output is checked once the command is done.
+int checkOutput(Io& io, int code) {
+    io.out.flush();
+    bool ok = io.out.status() == QTextStream::Ok;
+    QString reason;
+    if (auto* file = qobject_cast<QFileDevice*>(io.out.device())) {
+        if (!file->flush() || file->error() != QFileDevice::NoError) {
+            ok = false;
+            reason = file->errorString();
+        }
+    }
+    if (ok)
+        return code;
+    io.err << "hvcctl: the output could not be written"
+           << (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason) << '\n';
+    io.err.flush();
+    return Usage;
+}
+} // namespace
+
 int runCli(const QStringList& arguments, Io& io) {
+    return checkOutput(io, dispatch(arguments, io));
+}
+
+namespace {
+int dispatch(const QStringList& arguments, Io& io) {
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
         arguments.first() == QLatin1String("-h") || arguments.first() == QLatin1String("help")) {
         printHelp(arguments.isEmpty() ? io.err : io.out);
@@ -50,5 +97,6 @@ int runCli(const QStringList& arguments, Io& io) {
     io.err << "hvcctl: unknown command '" << arguments.first() << "' (see hvcctl --help)\n";
     return Usage;
 }
+} // namespace
 
 } // namespace hvc::cli

@@ -4,6 +4,8 @@
 // returns the process exit code: 0 success, 1 the unit or a comparison failed,
 // 2 usage, file or evaluation errors.
 
+#include "core/prompter.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -22,6 +24,20 @@ struct Command {
     const char* name;
     const char* summary;
     int (*run)(const QStringList& args, Io& io);
+};
+
+// The program's message boxes as lines on the command's error stream; a detail
+// goes on a second, indented line. Questions are answered No.
+class IoPrompter : public Prompter {
+public:
+    explicit IoPrompter(Io& io) : m_io(io) {}
+    void inform(const QString& text, const QString& title, PromptIcon icon) override;
+    void informDetailed(const QString& text, const QString& detail, const QString& title,
+                        PromptIcon icon) override;
+    bool ask(const QString& text, const QString& title, PromptIcon icon) override;
+
+private:
+    Io& m_io;
 };
 
 // Every command hvcctl knows, in the order --help lists them.

@@ -106,9 +106,11 @@ int cmdCatalogue(const QStringList& args, Io& io) {
                              ? parser.value(QStringLiteral("ramlist"))
                              : defaultRamlistPath();
     Catalogue cat;
-    StderrPrompter prompter;
+    IoPrompter prompter(io);
     if (!cat.LoadCatalogue(path, prompter))
         return Usage;
+    for (const QString& warning : cat.warnings())
+        io.err << "hvcctl catalogue: warning: " << warning << '\n';
     const bool json = parser.isSet(QStringLiteral("json"));
     QJsonArray array;
     for (int i = 1; i <= cat.VarCount(); ++i) {

@@ -5,6 +5,7 @@
 #include "cli/unitsession.h"
 #include "core/appstate.h"
 #include "core/configfile.h"
+#include "core/imagecheck.h"
 #include "core/infoblock.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
@@ -22,23 +23,6 @@ namespace {
 const QString kRamlist = QStringLiteral("ramlist");
 const QString kPort = QStringLiteral("port");
 const QString kOutput = QStringLiteral("output");
-
-// The program's message boxes as lines on the command's error stream.
-class IoPrompter : public Prompter {
-public:
-    explicit IoPrompter(Io& io) : m_io(io) {}
-    void inform(const QString& text, const QString& title, PromptIcon) override {
-        QString line = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
-        m_io.err << line.replace(u'\r', u'\n').trimmed() << '\n';
-    }
-    bool ask(const QString& text, const QString& title, PromptIcon icon) override {
-        inform(text + QStringLiteral(" [No]"), title, icon);
-        return false;
-    }
-
-private:
-    Io& m_io;
-};
 
 void report(AppState& state, const QString& message, PromptIcon icon) {
     state.prompter().inform(message, {}, icon);
@@ -71,6 +55,18 @@ int readFile(AppState& state, const QString& command, const QString& path, Confi
     report(state, status.text(), PromptIcon::Critical);
     io.err << "hvcctl " << command << ": " << status.detail() << '\n';
     return Usage;
+}
+
+// A file that lacks variables of the map is legal (those keep their values on
+// load), but the reader of a listing or a comparison must know.
+void noteMissing(AppState& state, const QString& command, const QString& path,
+                 const ConfigFileData& data, Io& io) {
+    const QList<int> missing = MissingFromFile(state.catalogue, data, readKeyAll(state));
+    if (missing.isEmpty())
+        return;
+    io.err << "hvcctl " << command << ": '" << path << "' lacks " << missing.size()
+           << (missing.size() == 1 ? " variable" : " variables")
+           << " of the map: " << NameList(state.catalogue, missing) << '\n';
 }
 
 QString withUnit(const CVarData& r, std::int32_t display) {
@@ -118,6 +114,7 @@ int cmdShow(const QStringList& args, Io& io) {
     ConfigFileData data;
     if (const int rc = readFile(state, QStringLiteral("show"), path, data, io); rc >= 0)
         return rc;
+    noteMissing(state, QStringLiteral("show"), path, data, io);
     const InfoFields info = ExtractInfo(data.infoText, fileTitle(path));
     io.out << "File Name:\t" << info.fileName << "\nAuthor:\t" << info.author << "\nDate:\t"
            << info.date << "\nRevision:\t" << info.revision << "\nCompany:\t" << info.company
@@ -147,6 +144,8 @@ int diffFiles(const QCommandLineParser& parser, Io& io) {
         return rc;
     if (const int rc = readFile(state, QStringLiteral("diff"), files[1], b, io); rc >= 0)
         return rc;
+    noteMissing(state, QStringLiteral("diff"), files[0], a, io);
+    noteMissing(state, QStringLiteral("diff"), files[1], b, io);
     const QMap<int, std::int32_t> va = valuesByPosition(a);
     const QMap<int, std::int32_t> vb = valuesByPosition(b);
     const QString missing = QStringLiteral("-");
@@ -172,11 +171,6 @@ QString unitDisplay(const CVarData& r, std::int32_t value) {
     return withUnit(r, copy.E2Display);
 }
 
-// Whether the word the unit holds is the value a record would write.
-bool sameWord(std::int32_t recordValue, std::int32_t unitValue) {
-    return (recordValue & 0xFFFF) == (unitValue & 0xFFFF);
-}
-
 int diffUnit(const QCommandLineParser& parser, Io& io) {
     UnitSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
@@ -186,6 +180,7 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
     const QString path = parser.positionalArguments().first();
     if (const int rc = readFile(state, QStringLiteral("diff"), path, data, io); rc >= 0)
         return rc;
+    noteMissing(state, QStringLiteral("diff"), path, data, io);
     const QMap<int, std::int32_t> values = valuesByPosition(data);
     int differ = 0;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
@@ -204,12 +199,68 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
     return differ == 0 ? Ok : Failed;
 }
 
+// The device link as it is, counting the words a whole-image write got into the
+// unit: after a failure the technician must know how far it went.
+class CountingLink : public UnitLink {
+public:
+    explicit CountingLink(UnitLink& link) : m_link(link) {}
+    Status openLink() override { return m_link.openLink(); }
+    void closeLink() override { m_link.closeLink(); }
+    bool isLinkOpen() const override { return m_link.isLinkOpen(); }
+    Status readE2(std::int32_t address, std::int32_t& value) override {
+        return m_link.readE2(address, value);
+    }
+    Status readRam(std::int32_t address, std::int32_t& value) override {
+        return m_link.readRam(address, value);
+    }
+    Status writeE2(std::int32_t address, std::int32_t value) override {
+        Status status = m_link.writeE2(address, value);
+        if (status) {
+            ++written;
+            lastAddress = address;
+        }
+        return status;
+    }
+    Status writeRam(std::int32_t address, std::int32_t value) override {
+        return m_link.writeRam(address, value);
+    }
+    Status sendCommand(std::int32_t code, const QString& text) override {
+        return m_link.sendCommand(code, text);
+    }
+
+    int written = 0;
+    std::int32_t lastAddress = 0;
+
+private:
+    UnitLink& m_link;
+};
+
+// Refuses a file whose values the unit must not get; -1 when it may be written.
+int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io) {
+    const QList<ValueFault> faults = CheckFileValues(state.catalogue, data, force);
+    if (faults.isEmpty())
+        return -1;
+    report(state, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
+    io.err << "hvcctl write-all: nothing written; " << faults.size()
+           << (faults.size() == 1 ? " value" : " values") << " the unit must not get:\n";
+    for (const QString& text : DescribeValueFaults(state.catalogue, faults))
+        io.err << "  " << text << '\n';
+    bool limitsOnly = true;
+    for (const ValueFault& f : faults)
+        limitsOnly = limitsOnly && !f.overWide;
+    if (limitsOnly)
+        io.err << "hvcctl write-all: --force writes values outside the limits anyway\n";
+    return Usage;
+}
+
 int cmdWriteAll(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Loads a configuration file, writes the parameter image to the unit, reads "
                        "it back and lists every variable that differs (name, address, written, "
-                       "read)."));
+                       "read). A file with values outside their variable's limits is refused "
+                       "(--force writes them, unless a unit word cannot carry them); variables "
+                       "the file lacks keep the values the unit has."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("configuration file"));
     addUnitOptions(parser);
     if (const int rc = parseCommand(parser, QStringLiteral("write-all"), args, io, 1, 1); rc >= 0)
@@ -218,22 +269,74 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
     AppState& state = session.state;
+    Catalogue& cat = state.catalogue;
     const QString path = parser.positionalArguments().first();
-    if (const Status status = LoadConfigFile(state, path, fileTitle(path)); !status) {
-        report(state, status.text(), PromptIcon::Critical);
-        io.err << "hvcctl write-all: " << status.detail() << '\n';
-        return Usage;
-    }
-    const std::uint16_t mask = writeKeyAll(state);
-    const Status status = writeImage(state, mask);
-    session.progress.finish();
-    if (!status)
+    ConfigFileData data;
+    if (const int rc = readFile(state, QStringLiteral("write-all"), path, data, io); rc >= 0)
+        return rc;
+    if (const int rc = checkValues(state, data, parser.isSet(QStringLiteral("force")), io); rc >= 0)
+        return rc;
+
+    // The working values start from the unit, as after the desktop program's
+    // Connect; the file then changes the variables it holds.
+    const std::uint16_t readMask = readKeyAll(state);
+    state.setConnectState(ConnectState::Transfer);
+    if (const Status status = readImage(state, readMask); !status) {
+        session.progress.finish();
         return linkFailed(state, io, status);
+    }
+    const std::int32_t sectionsRead = cat.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
+    ApplyConfigFile(state, data, fileTitle(path));
+    const QMap<int, std::int32_t> fromFile = valuesByPosition(data);
+    const std::uint16_t mask = writeKeyAll(state);
+    // Sections the file adds were not read with the image: their words the file
+    // lacks come from the unit now.
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        CVarData& r = cat[i];
+        const bool wasRead = (r.PageMask & readMask) != 0 && r.Section < sectionsRead;
+        if (!isWrittenBy(r, mask) || !inSectionLimit(state, r) || fromFile.contains(i) || wasRead)
+            continue;
+        std::int32_t value = 0;
+        if (const Status status = state.link->readE2(r.Address, value); !status) {
+            session.progress.finish();
+            return linkFailed(state, io, status.prefixed(QStringLiteral("reading ") + r.Name));
+        }
+        r.ReadE2FromECU(value);
+    }
+    int toWrite = 0;
+    int kept = 0;
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        if (!isWrittenBy(cat[i], mask) || !inSectionLimit(state, cat[i]))
+            continue;
+        ++toWrite;
+        kept += fromFile.contains(i) ? 0 : 1;
+    }
+
+    CountingLink counting(*state.link);
+    UnitLink* const link = state.link;
+    state.link = &counting;
+    const Status status = writeImage(state, mask);
+    state.link = link;
+    session.progress.finish();
+    if (!status) {
+        linkFailed(state, io, status);
+        if (counting.written == 0) {
+            io.err << "hvcctl write-all: nothing was written; the unit keeps its values\n";
+        } else {
+            const int at = cat.FindByAddress(counting.lastAddress);
+            io.err << "hvcctl write-all: " << counting.written << " of " << toWrite
+                   << " variables were written, the last one "
+                   << (at > 0 ? cat[at].Name + QStringLiteral(" (") + cat[at].AddressText() + u')'
+                              : FormatAddressText(counting.lastAddress))
+                   << "; the unit now holds a mix of old and new values: write the file again\n";
+        }
+        return Failed;
+    }
     // Read back exactly what WriteAll sent.
     int written = 0;
     int differ = 0;
-    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
-        const CVarData& r = state.catalogue[i];
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        const CVarData& r = cat[i];
         if (!isWrittenBy(r, mask) || !inSectionLimit(state, r))
             continue;
         ++written;
@@ -247,7 +350,8 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         ++differ;
     }
     state.setConnectState(ConnectState::Connected);
-    io.err << "hvcctl write-all: " << written << " variables written, " << differ
+    io.err << "hvcctl write-all: " << written << " variables written (" << written - kept
+           << " from the file, " << kept << " as the unit had them), " << differ
            << " differ when read back\n";
     return differ == 0 ? Ok : Failed;
 }

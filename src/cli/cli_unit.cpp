@@ -296,6 +296,15 @@ void SessionPrompter::inform(const QString& text, const QString& title, PromptIc
     StderrPrompter::inform(text, title, icon);
 }
 
+void SessionPrompter::informDetailed(const QString& text, const QString& detail,
+                                     const QString& title, PromptIcon icon) {
+    prepare();
+    StderrPrompter::inform(text, title, icon);
+    // Indented like the detail of a link failure (StderrPrompter trims its lines).
+    if (!detail.isEmpty())
+        std::fprintf(stderr, "  %s\n", detail.toLocal8Bit().constData());
+}
+
 bool SessionPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {
     prepare();
     return StderrPrompter::ask(text, title, icon);

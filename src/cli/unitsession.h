@@ -31,6 +31,8 @@ class SessionPrompter : public StderrPrompter {
 public:
     explicit SessionPrompter(TerminalProgress& progress) : m_progress(progress) {}
     void inform(const QString& text, const QString& title, PromptIcon icon) override;
+    void informDetailed(const QString& text, const QString& detail, const QString& title,
+                        PromptIcon icon) override;
     bool ask(const QString& text, const QString& title, PromptIcon icon) override;
     QTextStream* err = nullptr;
 

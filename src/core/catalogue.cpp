@@ -56,30 +56,60 @@ bool Catalogue::LoadCatalogue(const QString& path, Prompter& prompter) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_count = 0;
-        prompter.inform(QString::fromLatin1(kRamlistMessage));
+        m_warnings.clear();
+        m_lastError = QStringLiteral("cannot open '%1': %2").arg(path, file.errorString());
+        prompter.informDetailed(QString::fromLatin1(kRamlistMessage), m_lastError);
         return false;
     }
-    return LoadCatalogueText(QString::fromLatin1(file.readAll()), prompter);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_count = 0;
+        m_warnings.clear();
+        m_lastError = QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
+        prompter.informDetailed(QString::fromLatin1(kRamlistMessage), m_lastError);
+        return false;
+    }
+    return LoadCatalogueText(QString::fromLatin1(bytes), prompter, path);
 }
 
-bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter) {
+bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const QString& source) {
     m_count = 0;
+    m_lastError.clear();
+    m_warnings.clear();
+    const QString where = source.isEmpty() ? QString() : QStringLiteral("'%1', ").arg(source);
+    const auto atLine = [&where](qsizetype i, const QString& what) {
+        return where + QStringLiteral("line %1: %2").arg(i + 1).arg(what);
+    };
     const QStringList lines = splitLines(text);
-    bool ok = !lines.isEmpty(); // not even a header line
-    for (int i = 1; ok && i < lines.size(); ++i) {
+    QString fault;
+    if (lines.isEmpty())
+        fault = where + QStringLiteral("the file is empty (not even the header line)");
+    for (int i = 1; fault.isEmpty() && i < lines.size(); ++i) {
         if (i > kMaxVars) {
-            ok = false;
+            fault = atLine(i, QStringLiteral("more than %1 variable lines").arg(kMaxVars));
             break;
         }
         m_table[static_cast<size_t>(i)] = std::make_unique<CVarData>();
         CVarData& record = *m_table[static_cast<size_t>(i)];
         record.Index = static_cast<std::int16_t>(i);
-        ok = record.Load(lines.at(i), *this);
-        if (ok)
-            record.ReadE2FromECU(record.DefaultValue);
+        const QString& lineText = lines.at(i);
+        QString why;
+        if (!record.Load(lineText, *this, &why)) {
+            fault = atLine(i, why);
+            break;
+        }
+        record.ReadE2FromECU(record.DefaultValue);
+        if (lineText.trimmed().isEmpty())
+            m_warnings << atLine(i, QStringLiteral("blank line; it is taken as a variable with "
+                                                   "no name at address 0000.00, every field 0"));
+        else if (!lineText.contains(u'\t'))
+            m_warnings << atLine(i, QStringLiteral("only a name ('%1'); it is taken as a variable "
+                                                   "at address 0000.00, every other field 0")
+                                        .arg(lineText));
     }
-    if (!ok) {
-        prompter.inform(QString::fromLatin1(kRamlistMessage));
+    if (!fault.isEmpty()) {
+        m_lastError = fault;
+        prompter.informDetailed(QString::fromLatin1(kRamlistMessage), fault);
         return false;
     }
     m_count = static_cast<int>(lines.size()) - 1;

@@ -6,6 +6,7 @@
 #include "core/hvcids.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -25,10 +26,17 @@ public:
     Catalogue();
 
     // Reads a variable map. On failure reports the message through the prompter,
+    // with the file, line and reason as its detail (also kept in lastError()),
     // leaves N at 0 and returns false; records made before the fault stay.
     bool LoadCatalogue(const QString& path, Prompter& prompter);
-    // Same, from text already in memory (used by the loader and the fuzzers).
-    bool LoadCatalogueText(const QString& text, Prompter& prompter);
+    // Same, from text already in memory (used by the loader and the fuzzers);
+    // `source` names the text in the detail.
+    bool LoadCatalogueText(const QString& text, Prompter& prompter, const QString& source = {});
+    // Why the last load failed ("" after a successful one): "<file>, line 7: ...".
+    const QString& lastError() const { return m_lastError; }
+    // Lines of the last load that were taken but are probably not what the map's
+    // author meant (a blank line, a line with only a name), one text per line.
+    const QStringList& warnings() const { return m_warnings; }
     void FreeCatalogue();
     int VarCount() const { return m_count; }
 
@@ -63,6 +71,8 @@ private:
     std::array<std::int16_t, kHvcIdCount> m_ids{};
     std::array<bool, kHvcIdCount> m_reported{};
     int m_count = 0;
+    QString m_lastError;
+    QStringList m_warnings;
     CVarData m_blank;
     std::function<void(const QString&)> m_missingReporter;
 };

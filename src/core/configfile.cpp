@@ -122,6 +122,10 @@ Status SaveConfigFile(AppState& state, const QString& path) {
     const auto notSaved = [](const QString& why) {
         return Status::failure(QString::fromLatin1(kConfigNotSaved), why);
     };
+    // The save replaces the target by a new file: a FIFO or a device node (as
+    // root, /dev/null) would be destroyed, so only a regular file or a new path.
+    if (const QFileInfo target(path); target.exists() && !target.isFile())
+        return notSaved(QStringLiteral("'%1' is not a regular file").arg(path));
     const QByteArray bytes = BuildConfigFile(state);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

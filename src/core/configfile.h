@@ -29,6 +29,8 @@ QByteArray BuildConfigFile(AppState& state);
 
 // Writes BuildConfigFile() to a temporary file in the target folder, flushes it to
 // disk and only then renames it over `path`: a failed save leaves the old file.
+// Anything at `path` that is not a regular file (a folder, a FIFO, a device) is
+// refused, never replaced.
 Status SaveConfigFile(AppState& state, const QString& path);
 
 // The item reader: items end at CR, LF or CR LF; blanks and TABs at the start of

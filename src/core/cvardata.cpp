@@ -105,7 +105,16 @@ QString CVarData::AddressText() const {
     return FormatAddressText(Address);
 }
 
-bool CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
+bool CVarData::Load(const QString& lineIn, Catalogue& catalogue, QString* why) {
+    const auto fault = [why](const QString& reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    const auto int16Fault = [&fault](const char* column, const QString& text) {
+        return fault(QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
+                         .arg(QLatin1String(column), text));
+    };
     E2InECU = 0;
     DefaultValue = 0;
     RAMInECU = 0;
@@ -121,8 +130,10 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
     std::uint32_t sub = 0;
     const QString unitText = NextField(line);
     const QString subText = NextField(line);
-    if (!hexField(unitText, 4, unit) || !hexField(subText, 2, sub))
-        return false;
+    if (!hexField(unitText, 4, unit))
+        return fault(QStringLiteral("Address '%1' is not a hexadecimal number").arg(unitText));
+    if (!hexField(subText, 2, sub))
+        return fault(QStringLiteral("SubCode '%1' is not a hexadecimal number").arg(subText));
     Address = static_cast<std::int32_t>(unit << 8 | sub);
     catalogue.RegisterId(NextField(line), Index);
 
@@ -130,16 +141,25 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
     if (!saveName.isEmpty())
         SaveName = saveName;
     std::int16_t pageMask = static_cast<std::int16_t>(PageMask);
-    if (!int16Field(NextField(line), DefaultValue) || !int16Field(NextField(line), Section) ||
-        !int16Field(NextField(line), pageMask) || !int16Field(NextField(line), MinValue))
-        return false;
+    const QString defaultText = NextField(line);
+    if (!int16Field(defaultText, DefaultValue))
+        return int16Fault("Default", defaultText);
+    const QString sectionText = NextField(line);
+    if (!int16Field(sectionText, Section))
+        return int16Fault("Section", sectionText);
+    const QString maskText = NextField(line);
+    if (!int16Field(maskText, pageMask))
+        return int16Fault("PageMask", maskText);
+    const QString minText = NextField(line);
+    if (!int16Field(minText, MinValue))
+        return int16Fault("Min", minText);
     PageMask = static_cast<std::uint16_t>(pageMask);
     const QString maxText = NextField(line);
     if (!maxText.isEmpty()) {
         const double m = std::nearbyint(NumberPrefix(maxText));
         if (m < std::numeric_limits<std::int32_t>::min() ||
             m > std::numeric_limits<std::int32_t>::max())
-            return false;
+            return fault(QStringLiteral("Max '%1' is beyond 32 bits").arg(maxText));
         MaxValue = static_cast<std::int32_t>(m);
     }
     if (line.isEmpty())
@@ -150,10 +170,17 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
         ExtraText = f;
     if (line.isEmpty())
         return true;
-    if (const QString f = NextField(line); !f.isEmpty())
+    // Checked before the first conversion: a huge formula would cost every one.
+    if (const QString f = NextField(line); !f.isEmpty()) {
+        if (const QString limit = FormulaLimitFault(f); !limit.isEmpty())
+            return fault(QStringLiteral("Formula: ") + limit);
         Formula = LocalDecimal(f);
-    if (const QString f = NextField(line); !f.isEmpty())
+    }
+    if (const QString f = NextField(line); !f.isEmpty()) {
+        if (const QString limit = FormulaLimitFault(f); !limit.isEmpty())
+            return fault(QStringLiteral("InverseFormula: ") + limit);
         InverseFormula = f;
+    }
     return true;
 }
 

@@ -35,8 +35,9 @@ struct CVarData {
 
     // Fills this record from one line of the variable map and registers its
     // identifier in the catalogue. Index must be set first. Returns false when a
-    // field cannot be read; the fields taken before the fault stay.
-    bool Load(const QString& line, Catalogue& catalogue);
+    // field cannot be read (`why` then says which and why); the fields taken
+    // before the fault stay.
+    bool Load(const QString& line, Catalogue& catalogue, QString* why = nullptr);
 
     void ReadE2FromECU(std::int32_t e2Data);
     void ReadRAMFromECU(std::int32_t ramData);

@@ -1,11 +1,13 @@
 #include "core/stringeval.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace hvc {
 
@@ -17,43 +19,93 @@ bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
+std::optional<double> roundTo32(double v);
+
 // Reads an unsigned operand made of digits and the separator, as the flat
 // evaluation collects them.
-std::optional<double> readOperand(const QString& text) {
+std::optional<double> readOperand(QStringView text) {
     double v = 0;
     if (text.isEmpty() || !ParseLocaleNumber(text, v))
         return std::nullopt;
     return v;
 }
 
-std::optional<double> evalFlat(QString expr, QChar sep) {
+// One step of the running value; a null `op` is no operator at all (gives 0).
+double applyOp(double running, QStringView operand, QChar op) {
+    if (op != u'+' && op != u'-' && op != u'*' && op != u'/' && op != u'^' && op != u'&')
+        return 0;
+    const auto n = readOperand(operand);
+    if (!n)
+        return kNaN;
+    double r = kNaN;
+    switch (op.unicode()) {
+    case u'+':
+        r = running + *n;
+        break;
+    case u'-':
+        r = running - *n;
+        break;
+    case u'*':
+        r = running * *n;
+        break;
+    case u'/':
+        r = *n == 0 ? kNaN : running / *n;
+        break;
+    case u'^':
+        r = std::pow(running, *n);
+        break;
+    case u'&': {
+        const auto a = roundTo32(running);
+        const auto b = roundTo32(*n);
+        if (a && b)
+            r = static_cast<double>(static_cast<std::int32_t>(*a) & static_cast<std::int32_t>(*b));
+        break;
+    }
+    default:
+        break;
+    }
+    return std::isfinite(r) ? r : kNaN;
+}
+
+// An expression without groups, left to right. "+-" reads as "-" (a "+" whose next
+// other sign is "-" goes). The scan still runs over the length the text had
+// before, and each of those extra steps sees no character: that is how the
+// maps' formulas have always been read, so the results stay as they were.
+std::optional<double> evalFlat(const QString& text, QChar sep) {
+    QString expr;
+    expr.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'-')
+            while (!expr.isEmpty() && expr.back() == u'+')
+                expr.chop(1);
+        expr.append(c);
+    }
+    const QStringView e(expr);
+    const qsizetype n = e.size();
+    const qsizetype steps = text.size();
     double running = 0;
-    QString operand;
-    QString op;
-    const qsizetype length = expr.size();
-    for (qsizetype i = 0; i < length; ++i) {
-        while (expr.contains(QLatin1String("+-")))
-            expr.replace(QLatin1String("+-"), QLatin1String("-"));
-        const QChar c = i < expr.size() ? expr.at(i) : QChar();
-        if (!c.isNull() && (isDigit(c) || c == sep)) {
-            operand.append(c);
+    qsizetype start = 0; // the operand is e[start, i)
+    QChar op;            // null: none yet
+    for (qsizetype i = 0; i < steps; ++i) {
+        const QChar c = i < n ? e[i] : QChar();
+        if (!c.isNull() && (isDigit(c) || c == sep))
             continue;
-        }
+        const QStringView operand = e.mid(start, std::min(i, n) - start);
         if (running == 0) {
             const auto v = readOperand(operand);
             if (!v)
                 return std::nullopt;
             running = *v;
         } else {
-            running = ApplyOperator(running, operand, op);
+            running = applyOp(running, operand, op);
             if (!EvalSucceeded(running))
                 return std::nullopt;
         }
-        operand.clear();
-        op = c.isNull() ? QString() : QString(c);
+        start = std::min(i + 1, n);
+        op = c;
     }
-    if (!operand.isEmpty()) {
-        running = ApplyOperator(running, operand, op);
+    if (start < n) {
+        running = applyOp(running, e.mid(start), op);
         if (!EvalSucceeded(running))
             return std::nullopt;
     }
@@ -67,6 +119,16 @@ std::optional<double> wholeOrFlat(const QString& expr, QChar sep) {
     return evalFlat(expr, sep);
 }
 
+// A group's text once its inner groups are replaced by their values: letters in
+// either case, X, Y and Z as 0.
+double evalGroup(const QString& inner, QChar sep) {
+    QString expr = inner.toUpper();
+    for (const QChar letter : {u'X', u'Y', u'Z'})
+        expr.replace(letter, u'0');
+    const auto v = wholeOrFlat(expr, sep);
+    return v ? *v : kNaN;
+}
+
 std::optional<double> roundTo32(double v) {
     if (!std::isfinite(v))
         return std::nullopt;
@@ -75,6 +137,37 @@ std::optional<double> roundTo32(double v) {
         r > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return r;
+}
+
+// Whether a number text out of the double range ("[-]digits[.digits][e[+-]digits]")
+// is out of it because it is too close to 0, rather than too large.
+bool tooSmallForDouble(const std::string& ascii) {
+    std::size_t i = ascii[0] == '-' ? 1 : 0;
+    long long integerDigits = 0;
+    bool leading = true;
+    for (; i < ascii.size() && ascii[i] >= '0' && ascii[i] <= '9'; ++i) {
+        leading = leading && ascii[i] == '0';
+        if (!leading)
+            ++integerDigits;
+    }
+    long long magnitude = integerDigits - 1; // decimal exponent of the first significant digit
+    if (integerDigits == 0 && i < ascii.size() && ascii[i] == '.') {
+        for (++i; i < ascii.size() && ascii[i] == '0'; ++i)
+            --magnitude;
+    }
+    const std::size_t e = ascii.find('e');
+    long long exponent = 0;
+    if (e != std::string::npos) {
+        std::size_t j = e + 1;
+        const bool negative = j < ascii.size() && ascii[j] == '-';
+        if (j < ascii.size() && (ascii[j] == '-' || ascii[j] == '+'))
+            ++j;
+        for (; j < ascii.size(); ++j)
+            exponent = std::min(exponent * 10 + (ascii[j] - '0'), 1'000'000'000LL);
+        if (negative)
+            exponent = -exponent;
+    }
+    return magnitude + exponent < 0;
 }
 
 } // namespace
@@ -126,7 +219,11 @@ bool ParseLocaleNumber(QStringView text, double& out) {
         return false;
     double v = 0;
     const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
-    if (res.ec != std::errc() || res.ptr != ascii.data() + ascii.size() || !std::isfinite(v))
+    if (res.ptr != ascii.data() + ascii.size())
+        return false;
+    if (res.ec == std::errc::result_out_of_range && tooSmallForDouble(ascii))
+        v = 0; // "1e-400" is 0, as every other number reader of the program takes it
+    else if (res.ec != std::errc() || !std::isfinite(v))
         return false;
     out = v;
     return true;
@@ -168,40 +265,7 @@ QString RemoveSpaces(const QString& expr) {
 double ApplyOperator(double running, const QString& operand, const QString& op) {
     if (op.size() != 1)
         return 0;
-    const QChar o = op.at(0);
-    if (o != u'+' && o != u'-' && o != u'*' && o != u'/' && o != u'^' && o != u'&')
-        return 0;
-    const auto n = readOperand(operand);
-    if (!n)
-        return kNaN;
-    double r = kNaN;
-    switch (o.unicode()) {
-    case u'+':
-        r = running + *n;
-        break;
-    case u'-':
-        r = running - *n;
-        break;
-    case u'*':
-        r = running * *n;
-        break;
-    case u'/':
-        r = *n == 0 ? kNaN : running / *n;
-        break;
-    case u'^':
-        r = std::pow(running, *n);
-        break;
-    case u'&': {
-        const auto a = roundTo32(running);
-        const auto b = roundTo32(*n);
-        if (a && b)
-            r = static_cast<double>(static_cast<std::int32_t>(*a) & static_cast<std::int32_t>(*b));
-        break;
-    }
-    default:
-        break;
-    }
-    return std::isfinite(r) ? r : kNaN;
+    return applyOp(running, operand, op.at(0));
 }
 
 double EvalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z) {
@@ -215,30 +279,48 @@ double EvalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::
 
 double EvalExpression(const QString& exprIn) {
     const QChar sep = DecimalSeparator();
-    QString expr = exprIn.contains(u' ') ? RemoveSpaces(exprIn) : exprIn;
-    while (expr.contains(u'(')) {
-        qsizetype start = 0;
-        qsizetype p = -1;
-        qsizetype r = -1;
-        for (;;) {
-            p = expr.indexOf(u'(', start);
-            const qsizetype q = expr.indexOf(u'(', p + 1);
-            r = expr.indexOf(u')', p + 1);
-            if (r < 0)
-                return kNaN; // a group that never closes
-            if (q >= 0 && q < r) {
-                start = q;
-                continue;
-            }
-            break;
+    const QString expr = exprIn.contains(u' ') ? RemoveSpaces(exprIn) : exprIn;
+    // One pass: each "(" opens a text of its own; its ")" evaluates it and writes
+    // the value into the enclosing text, innermost first, as the value's digits
+    // (so "2(3)" reads 23). A ")" that closes nothing stays as a character.
+    std::vector<QString> open(1);
+    for (const QChar c : expr) {
+        if (c == u'(') {
+            open.emplace_back();
+        } else if (c == u')' && open.size() > 1) {
+            const double inner = evalGroup(open.back(), sep);
+            open.pop_back();
+            if (!EvalSucceeded(inner))
+                return kNaN;
+            open.back() += FormatLocaleNumber(inner);
+        } else {
+            open.back() += c;
         }
-        const double inner = EvalFormula(expr.mid(p + 1, r - p - 1), 0, 0, 0);
-        if (!EvalSucceeded(inner))
-            return kNaN;
-        expr.replace(p, r - p + 1, FormatLocaleNumber(inner));
     }
-    const auto v = wholeOrFlat(expr, sep);
+    if (open.size() > 1)
+        return kNaN; // a group that never closes
+    const auto v = wholeOrFlat(open.front(), sep);
     return v ? *v : kNaN;
+}
+
+QString FormulaLimitFault(const QString& formula) {
+    if (formula.size() > kMaxFormulaLength)
+        return QStringLiteral("formula of %1 characters (at most %2)")
+            .arg(formula.size())
+            .arg(kMaxFormulaLength);
+    int depth = 0;
+    int deepest = 0;
+    for (const QChar c : formula) {
+        if (c == u'(')
+            deepest = std::max(deepest, ++depth);
+        else if (c == u')' && depth > 0)
+            --depth;
+    }
+    if (deepest > kMaxFormulaDepth)
+        return QStringLiteral("formula with groups nested %1 deep (at most %2)")
+            .arg(deepest)
+            .arg(kMaxFormulaDepth);
+    return {};
 }
 
 QString SelectPart(const QString& formula, int part) {

@@ -18,6 +18,7 @@
 
 namespace hvc {
 
+// Evaluation takes time linear in the length of the text.
 double EvalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z);
 double EvalExpression(const QString& expr);
 QString SelectPart(const QString& formula, int part);
@@ -36,6 +37,13 @@ QChar DecimalSeparator();
 bool ParseLocaleNumber(QStringView text, double& out);
 // Shortest text that reads back to the same double, fixed notation, locale separator.
 QString FormatLocaleNumber(double value);
+
+// What a variable map may hold as a formula: real maps stay far below, and a map
+// beyond them is refused at load instead of slowing every conversion.
+inline constexpr qsizetype kMaxFormulaLength = 1024;
+inline constexpr int kMaxFormulaDepth = 64;
+// Why a formula of a map is refused: too long or groups nested too deep; "" when fine.
+QString FormulaLimitFault(const QString& formula);
 
 inline bool EvalSucceeded(double value) {
     return value == value;

@@ -11,8 +11,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace hvc;
 using namespace hvc::testutil;
@@ -115,4 +117,126 @@ TEST_F(CliFileUnit, WriteAllVerifiesAndBadFilesChangeNothing) {
         EXPECT_EQ(hvcctl(unit({"diff", path(bad)})).code, cli::Usage) << bad;
     }
     EXPECT_EQ(hvcctl(unit({"diff", path("edited.txt")})).code, cli::Ok);
+}
+
+namespace {
+// The file with the value of one address replaced (the value text as a save writes it).
+QByteArray withValue(QByteArray file, const char* address, const char* value) {
+    const qsizetype at = file.indexOf(QByteArray("\t") + address + "\t");
+    if (at < 0)
+        return {};
+    const qsizetype start = at + qsizetype(qstrlen(address)) + 2;
+    const qsizetype end = file.indexOf('\r', start);
+    return file.replace(start, end - start, value);
+}
+} // namespace
+
+TEST_F(CliFileUnit, ValuesTheUnitMustNotGetAreRefusedBeforeAnythingIsSent) {
+    ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("before.txt")})).code, cli::Ok);
+    const QByteArray good = readBytes(path("before.txt"));
+    struct Case {
+        const char* address;
+        const char* value;
+        const char* reason;
+        bool forceWrites;
+    };
+    const Case cases[] = {
+        {"0302.00", "02000", "I Max 1A = 2000 (allowed 0..1500)", true},
+        {"0300.00", "-00005", "I Min 1A = -5 (allowed 0..1500)", true},
+        {"0200.00", "00009", "Prop. Sections = 9 (allowed 1..4)", false},
+        {"0200.00", "00000", "Prop. Sections = 0 (allowed 1..4)", false},
+        {"0302.00", "70000", "I Max 1A = 70000 (does not fit a unit word, -32768..65535)", false},
+        {"0302.00", "-40000", "I Max 1A = -40000 (does not fit a unit word, -32768..65535)", false},
+    };
+    for (const Case& c : cases) {
+        const QByteArray bad = withValue(good, c.address, c.value);
+        ASSERT_FALSE(bad.isEmpty()) << c.address;
+        ASSERT_TRUE(writeBytes(path("bad.txt"), bad));
+        const Outcome r = hvcctl(unit({"write-all", path("bad.txt")}));
+        EXPECT_EQ(r.code, cli::Usage) << c.value;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("\n  ") + c.reason + u'\n'))
+            << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("variables written")) << r.err.toStdString();
+        if (QByteArray(c.reason).contains("does not fit")) {
+            // Not even --force sends a value that would reach the unit cut to 16 bits.
+            EXPECT_EQ(hvcctl(unit({"write-all", path("bad.txt"), "--force"})).code, cli::Usage);
+        }
+    }
+    // The unit still holds every value of before.txt.
+    const Outcome same = hvcctl(unit({"diff", path("before.txt")}));
+    EXPECT_EQ(same.code, cli::Ok) << same.out.toStdString();
+
+    // --force writes a value outside the limits that a word carries, and it verifies.
+    ASSERT_TRUE(writeBytes(path("forced.txt"), withValue(good, "0302.00", "02000")));
+    const Outcome forced = hvcctl(unit({"write-all", path("forced.txt"), "--force"}));
+    EXPECT_EQ(forced.code, cli::Ok) << forced.err.toStdString();
+    EXPECT_EQ(hvcctl(unit({"diff", path("forced.txt")})).code, cli::Ok);
+}
+
+TEST_F(CliFileUnit, DiffAgainstTheUnitComparesWholeValues) {
+    ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("before.txt")})).code, cli::Ok);
+    // 66336 has the low 16 bits of 800, the value the unit holds.
+    ASSERT_TRUE(
+        writeBytes(path("wide.txt"), withValue(readBytes(path("before.txt")), "0302.00", "66336")));
+    const Outcome r = hvcctl(unit({"diff", path("wide.txt")}));
+    EXPECT_EQ(r.code, cli::Failed);
+    EXPECT_TRUE(r.out.startsWith("I Max 1A\t0302.00\t66336\t800\t")) << r.out.toStdString();
+}
+
+// A file cut at a line boundary loads; the variables it lacks must keep what the
+// unit holds rather than take the map's defaults.
+TEST_F(CliFileUnit, AFileThatLacksVariablesKeepsTheUnitsValuesForThem) {
+    ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("full.txt")})).code, cli::Ok);
+    ASSERT_EQ(hvcctl(unit({"set", "HVC_SP_3_MACRO", "3"})).code, cli::Ok);
+    QByteArray full = withValue(readBytes(path("full.txt")), "0300.00", "00420");
+    const qsizetype cut = full.indexOf("\t0600.00\t"); // the CAN joystick words onwards
+    ASSERT_GT(cut, 0);
+    const QByteArray lacking = full.left(full.lastIndexOf('\r', cut) + 1) + "\r\n";
+    ASSERT_TRUE(writeBytes(path("short.txt"), lacking));
+
+    const Outcome shown = hvcctl({"show", path("short.txt"), "--ramlist", kMap});
+    EXPECT_EQ(shown.code, cli::Ok);
+    EXPECT_TRUE(shown.err.contains(QStringLiteral("'%1' lacks ").arg(path("short.txt"))))
+        << shown.err.toStdString();
+    EXPECT_TRUE(shown.err.contains("variables of the map: Joystick Node ID"))
+        << shown.err.toStdString();
+
+    const Outcome write = hvcctl(unit({"write-all", path("short.txt")}));
+    ASSERT_EQ(write.code, cli::Ok) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains(" from the file, ")) << write.err.toStdString();
+    const Outcome macro = hvcctl(unit({"get", "HVC_SP_3_MACRO"}));
+    EXPECT_TRUE(macro.out.contains("\t0906.00\t3\t"))
+        << "kept, not the default 5: " << macro.out.toStdString();
+    EXPECT_TRUE(hvcctl(unit({"get", "HVC_I0_MIN"})).out.contains("\t0300.00\t420\t"));
+}
+
+TEST_F(CliFileUnit, AWriteThatStopsMidwaySaysHowFarItWent) {
+    ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("image.txt")})).code, cli::Ok);
+    SimProcess mute;
+    const QString port =
+        mute.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"), path("mute.txt"),
+                    QStringLiteral("--mute-after"), QStringLiteral("150")});
+    ASSERT_FALSE(port.isEmpty()) << mute.errorString().toStdString();
+    const Outcome r = hvcctl(
+        {"write-all", path("image.txt"), "--port", port, "--ramlist", kMap, "--timeout", "150"});
+    EXPECT_EQ(r.code, cli::Failed);
+    const QRegularExpression said(
+        "hvcctl write-all: (\\d+) of (\\d+) variables were written, the last one [^\\n]+ "
+        "\\([0-9A-F]{4}\\.00\\); the unit now holds a mix of old and new values");
+    const auto m = said.match(r.err);
+    ASSERT_TRUE(m.hasMatch()) << r.err.toStdString();
+    EXPECT_GT(m.captured(1).toInt(), 0);
+    EXPECT_LT(m.captured(1).toInt(), m.captured(2).toInt());
+}
+
+TEST_F(CliFileUnit, ReadAllRefusesToReplaceAFifo) {
+    const QString fifo = path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const Outcome r = hvcctl(unit({"read-all", "-o", fifo}));
+    EXPECT_EQ(r.code, cli::Usage);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("'%1' is not a regular file").arg(fifo)))
+        << r.err.toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }

@@ -2,11 +2,13 @@
 #include "core/catalogue.h"
 #include "core/documentstate.h"
 #include "core/prompter.h"
+#include "core/stringeval.h"
 #include "core/transfer.h"
 #include "support/localeguard.h"
 #include "support/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -109,12 +111,23 @@ TEST(Catalogue, FaultsStopTheLoadWithTheMessage) {
         QStringLiteral("a\t10\t0\t\t\t1\tone"),          // section not a number
         QStringLiteral("a\t10\t0\t\t\t1\t0\t1\t-32769"), // minimum beyond 16 bits
     };
-    for (const QString& b : bad) {
+    const QStringList reasons = {
+        QStringLiteral("line 3: Address '1G' is not a hexadecimal number"),
+        QStringLiteral("line 3: SubCode '0X1' is not a hexadecimal number"),
+        QStringLiteral("line 3: Default '40000' is not a whole number from -32768 to 32767"),
+        QStringLiteral("line 3: Section 'one' is not a whole number from -32768 to 32767"),
+        QStringLiteral("line 3: Min '-32769' is not a whole number from -32768 to 32767"),
+    };
+    for (qsizetype i = 0; i < bad.size(); ++i) {
+        const QString& b = bad[i];
         auto l = load(line(QStringLiteral("ok\t08\t0\tHVC_SOL_TYPE")) + line(b) +
                       line(QStringLiteral("z\t1\t1")));
         EXPECT_FALSE(l->ok) << qPrintable(b);
         EXPECT_EQ(l->cat.VarCount(), 0);
         EXPECT_EQ(l->prompter.texts(), QStringList{QString::fromLatin1(kRamlistMessage)});
+        ASSERT_EQ(l->prompter.messages.size(), 1);
+        EXPECT_EQ(l->prompter.messages[0].detail, reasons[i]);
+        EXPECT_EQ(l->cat.lastError(), reasons[i]);
         // Records made before the fault stay registered.
         EXPECT_EQ(l->cat.IdIndex(HvcId::HVC_SOL_TYPE), 1);
     }
@@ -143,7 +156,82 @@ TEST(Catalogue, MissingFileAndEmptyFile) {
     ScriptedPrompter prompter;
     EXPECT_FALSE(cat.LoadCatalogue(QStringLiteral("/nonexistent/Ramlist.ini"), prompter));
     EXPECT_FALSE(cat.LoadCatalogueText(QString(), prompter));
-    EXPECT_EQ(prompter.messages.size(), 2);
+    ASSERT_EQ(prompter.messages.size(), 2);
+    EXPECT_TRUE(prompter.messages[0].detail.startsWith("cannot open '/nonexistent/Ramlist.ini': "))
+        << prompter.messages[0].detail.toStdString();
+    EXPECT_EQ(prompter.messages[1].detail,
+              QStringLiteral("the file is empty (not even the header line)"));
+}
+
+// Whatever file is given, the message stays the map's own; the detail names the
+// file, the line and the reason.
+TEST(Catalogue, FaultOfAMapFileNamesFileLineAndReason) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        (kHeader + line(QStringLiteral("a\t10\t0")) + line(QStringLiteral("b\t12\t0\t\t\tx")))
+            .toLatin1());
+    file.close();
+    Catalogue cat;
+    ScriptedPrompter prompter;
+    EXPECT_FALSE(cat.LoadCatalogue(path, prompter));
+    const QString reason =
+        QStringLiteral("'%1', line 3: Default 'x' is not a whole number from -32768 to 32767")
+            .arg(path);
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(prompter.messages[0].text, QString::fromLatin1(kRamlistMessage));
+    EXPECT_EQ(prompter.messages[0].detail, reason);
+    EXPECT_EQ(cat.lastError(), reason);
+
+    QString body;
+    for (int i = 0; i <= Catalogue::kMaxVars; ++i)
+        body += line(QStringLiteral("v%1\t%2\t0").arg(i).arg(i, 0, 16));
+    auto l = load(body);
+    EXPECT_EQ(l->cat.lastError(), QStringLiteral("line 252: more than 250 variable lines"));
+    EXPECT_TRUE(load(line(QStringLiteral("a\t10\t0")))->cat.lastError().isEmpty());
+}
+
+// A formula beyond the limits would slow every conversion of the map, start-up
+// included, so the map is refused before any formula is evaluated.
+TEST(Catalogue, FormulasBeyondTheLimitsAreRefused) {
+    const QString deep = QString(kMaxFormulaDepth + 1, u'(') + QStringLiteral("X") +
+                         QString(kMaxFormulaDepth + 1, u')');
+    auto l = load(line(QStringLiteral("a\t10\t0")) +
+                  line(QStringLiteral("b\t12\t0\t\t\t1\t0\t11\t0\t9\tV\t\t") + deep));
+    EXPECT_FALSE(l->ok);
+    EXPECT_EQ(l->cat.VarCount(), 0);
+    EXPECT_EQ(l->prompter.texts(), QStringList{QString::fromLatin1(kRamlistMessage)});
+    EXPECT_EQ(l->cat.lastError(),
+              QStringLiteral("line 3: Formula: formula with groups nested 65 deep (at most 64)"));
+
+    const QString huge = QStringLiteral("X") + QStringLiteral("+1").repeated(500000);
+    l = load(line(QStringLiteral("b\t12\t0\t\t\t1\t0\t11\t0\t9\tV\t\tX\t") + huge));
+    EXPECT_FALSE(l->ok);
+    EXPECT_EQ(
+        l->cat.lastError(),
+        QStringLiteral("line 2: InverseFormula: formula of 1000001 characters (at most 1024)"));
+
+    const QString deepest =
+        QString(kMaxFormulaDepth, u'(') + QStringLiteral("X*2") + QString(kMaxFormulaDepth, u')');
+    l = load(line(QStringLiteral("b\t12\t0\t\t\t4\t0\t11\t0\t9\tV\t\t") + deepest));
+    ASSERT_TRUE(l->ok) << l->cat.lastError().toStdString();
+    EXPECT_EQ(l->cat[1].E2Display, 8);
+}
+
+TEST(Catalogue, BlankAndNameOnlyLinesLoadWithAWarning) {
+    auto l = load(line(QStringLiteral("a\t10\t0")) + line(QString()) +
+                  line(QStringLiteral("Lonely")) + line(QStringLiteral("d\t16\t0")));
+    ASSERT_TRUE(l->ok);
+    EXPECT_EQ(l->cat.VarCount(), 4);
+    EXPECT_TRUE(l->prompter.messages.isEmpty());
+    EXPECT_EQ(l->cat[3].Name, QStringLiteral("Lonely"));
+    EXPECT_EQ(l->cat[3].Address, 0);
+    ASSERT_EQ(l->cat.warnings().size(), 2);
+    EXPECT_TRUE(l->cat.warnings()[0].startsWith("line 3: blank line"));
+    EXPECT_TRUE(l->cat.warnings()[1].startsWith("line 4: only a name ('Lonely')"));
+    EXPECT_TRUE(load(line(QStringLiteral("a\t10\t0")))->cat.warnings().isEmpty());
 }
 
 TEST(Catalogue, MissingIdentifierReadsAsZeroAndIsReportedOnce) {

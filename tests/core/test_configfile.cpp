@@ -13,6 +13,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace hvc;
@@ -335,6 +336,32 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
               QFileDevice::ReadGroup);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("MySettings.txt")});
+}
+
+// A save replaces its target by a new file; anything but a regular file there
+// (a FIFO a script reads, a device node) must survive it untouched.
+TEST(ConfigFileSave, RefusesTargetsThatAreNoRegularFile) {
+    Fixture fx;
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& target : {fifo, QStringLiteral("/dev/null")}) {
+        const Status status = SaveConfigFile(fx.state, target);
+        EXPECT_FALSE(status.ok());
+        EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
+        EXPECT_EQ(status.detail(), QStringLiteral("'%1' is not a regular file").arg(target));
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("pipe")});
+    // A new path and a regular file are fine.
+    EXPECT_TRUE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("new.txt"))).ok());
+    EXPECT_TRUE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("new.txt"))).ok());
 }
 
 TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {

@@ -1,7 +1,11 @@
+#include "core/cvardata.h"
 #include "core/stringeval.h"
+#include "referenceeval.h"
 #include "support/localeguard.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace hvc;
 
@@ -118,4 +122,81 @@ TEST(StringEval, ToIntegerHalvesToEven) {
     EXPECT_EQ(ToInteger(-2.5), -2);
     EXPECT_EQ(ToInteger(1e300), INT32_MAX);
     EXPECT_EQ(ToInteger(-1e300), INT32_MIN);
+}
+
+namespace {
+bool sameResult(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+QString nested(int depth, const QString& core) {
+    return QString(depth, u'(') + core + QString(depth, u')');
+}
+} // namespace
+
+// The single-pass evaluator gives what the group-by-group rewriting gave, for
+// every text: quirks included ("2(3)" is 23, a ")" that closes nothing is an
+// unknown operator, "1+-2+-3" runs out of steps).
+TEST(StringEval, AgreesWithTheRewritingEvaluator) {
+    const QString alphabet = QStringLiteral("0123456789.,+-*/^&()()XYZxe %");
+    for (const auto lang : {QLocale::English, QLocale::German}) {
+        LocaleGuard guard(lang, lang == QLocale::German ? QLocale::Germany : QLocale::UnitedStates);
+        std::mt19937 rng(20240611u + static_cast<unsigned>(lang));
+        std::uniform_int_distribution<int> length(0, 20);
+        std::uniform_int_distribution<qsizetype> pick(0, alphabet.size() - 1);
+        std::uniform_int_distribution<int> value(-40000, 40000);
+        for (int n = 0; n < 40000; ++n) {
+            QString f;
+            for (int i = length(rng); i > 0; --i)
+                f += alphabet.at(pick(rng));
+            const int x = value(rng), y = value(rng), z = value(rng);
+            const double expected = reference::evalFormula(f, x, y, z);
+            const double got = EvalFormula(f, x, y, z);
+            ASSERT_TRUE(sameResult(got, expected))
+                << f.toStdString() << " x=" << x << " y=" << y << " z=" << z << ": " << got
+                << " instead of " << expected;
+        }
+    }
+    for (const char* f : {"2(3)", "(1)(2)+1", "(1))+2", "1+-2+-3", "1+-2", "(0-1)*3", "3+(1-6)",
+                          "(1-6)+3", "(1e3)", "(1)e(3)", "2*(x+1)"})
+        EXPECT_TRUE(sameResult(eval(f, 5), reference::evalFormula(QString::fromLatin1(f), 5, 0, 0)))
+            << f;
+}
+
+TEST(StringEval, DeepNestingEvaluates) {
+    for (const int depth : {1000, 10000, 100000})
+        EXPECT_DOUBLE_EQ(EvalFormula(nested(depth, QStringLiteral("1+X")), 2, 0, 0), 3) << depth;
+    EXPECT_DOUBLE_EQ(EvalFormula(nested(5000, QStringLiteral("(2*3)+(X&6)")), 7, 0, 0), 12);
+    EXPECT_TRUE(fails(qPrintable(nested(3000, QStringLiteral("1")).chopped(1))));
+}
+
+TEST(StringEval, NumbersTooCloseToZeroReadAsZero) {
+    for (const char* f : {"1e-400", "1E-400", "-1e-400", "0.0001e-320", "(1e-400)+2"})
+        EXPECT_DOUBLE_EQ(eval(f), std::string(f).back() == '2' ? 2 : 0) << f;
+    double v = -1;
+    EXPECT_TRUE(ParseLocaleNumber(u"1e-400", v));
+    EXPECT_EQ(v, 0);
+    EXPECT_FALSE(ParseLocaleNumber(u"1e400", v)) << "too large stays no number";
+    EXPECT_FALSE(ParseLocaleNumber(u"0.001e99999999999999999999", v));
+    v = -1;
+    EXPECT_TRUE(ParseLocaleNumber(u"100000e-99999999999999999999", v));
+    EXPECT_EQ(v, 0);
+    std::int32_t field = 7;
+    EXPECT_TRUE(ParseIntField(QStringLiteral("1e-400"), -10, 10, field));
+    EXPECT_EQ(field, 0);
+    EXPECT_DOUBLE_EQ(eval("5e-1"), 0.5);
+}
+
+TEST(StringEval, FormulaLimits) {
+    EXPECT_EQ(FormulaLimitFault(QStringLiteral("((X*10)/4+(X&255))*2")), QString());
+    EXPECT_EQ(FormulaLimitFault(nested(kMaxFormulaDepth, QStringLiteral("X"))), QString());
+    EXPECT_EQ(FormulaLimitFault(nested(kMaxFormulaDepth + 1, QStringLiteral("X"))),
+              QStringLiteral("formula with groups nested 65 deep (at most 64)"));
+    // Depth counts open groups, not all "(" of the text.
+    QString flat;
+    for (int i = 0; i < 100; ++i)
+        flat += QStringLiteral("(1)");
+    EXPECT_EQ(FormulaLimitFault(flat), QString());
+    EXPECT_EQ(FormulaLimitFault(QString(kMaxFormulaLength, u'1')), QString());
+    EXPECT_EQ(FormulaLimitFault(QString(kMaxFormulaLength + 1, u'1')),
+              QStringLiteral("formula of 1025 characters (at most 1024)"));
 }

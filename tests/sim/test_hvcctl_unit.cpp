@@ -4,7 +4,9 @@
 #include "link/devicelinkmng.h"
 #include "support/unitrig.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <csignal>
 
 using namespace hvc;
@@ -17,8 +19,10 @@ struct CliRun {
     QString err;
 };
 
-CliRun hvcctl(const QStringList& args) {
+CliRun hvcctl(const QStringList& args, const QString& stdoutFile = {}) {
     QProcess p;
+    if (!stdoutFile.isEmpty())
+        p.setStandardOutputFile(stdoutFile);
     p.start(QFileInfo(SimProcess::executablePath()).dir().filePath(QStringLiteral("hvcctl")), args);
     CliRun r;
     if (!p.waitForFinished(30000))
@@ -36,7 +40,9 @@ struct Unit {
         port = sim.start(args);
         EXPECT_FALSE(port.isEmpty()) << sim.errorString().toStdString();
     }
-    CliRun run(QStringList args) { return hvcctl(args << QStringLiteral("--port") << port); }
+    CliRun run(QStringList args, const QString& stdoutFile = {}) {
+        return hvcctl(args << QStringLiteral("--port") << port, stdoutFile);
+    }
 };
 
 } // namespace
@@ -186,4 +192,32 @@ TEST(HvcctlUnit, ASecondProgramOnTheSameDeviceFindsItBusy) {
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     EXPECT_TRUE(holder.Par(0xFDEA, 0, DeviceLinkMng::kGetWord).has_value())
         << "the holder's exchanges are undisturbed: " << holder.errorString().toStdString();
+}
+
+TEST(HvcctlUnit, OutputLostOnAFullDeviceExitsTwo) {
+    Unit unit;
+    const CliRun r = unit.run({QStringLiteral("read-all")}, QStringLiteral("/dev/full"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("hvcctl: the output could not be written")))
+        << r.err.toStdString();
+    EXPECT_EQ(unit.run({QStringLiteral("identity")}, QStringLiteral("/dev/null")).code, 0);
+}
+
+TEST(HvcctlUnit, AFaultyMapIsReportedWithFileLineAndReason) {
+    Unit unit;
+    QTemporaryDir dir;
+    const QString map = dir.filePath(QStringLiteral("map.ini"));
+    QFile file(map);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Name\tAddr\tSub\n"
+               "a\t0100\t00\t\t\t1\t0\t11\t0\t9\n"
+               "b\t0102\t00\t\t\t1\t0\t11\tlow\t9\n");
+    file.close();
+    const CliRun r = unit.run({QStringLiteral("identity"), QStringLiteral("--ramlist"), map});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("'Ramlist.ini' file NOT FOUND or CORRUPTED\n  "
+                                                "'%1', line 3: Min 'low' is not a whole number "
+                                                "from -32768 to 32767\n")
+                                     .arg(map)))
+        << r.err.toStdString();
 }
