@@ -19,6 +19,7 @@ const QString kTimeout = QStringLiteral("timeout");
 const QString kRamlist = QStringLiteral("ramlist");
 const QString kForce = QStringLiteral("force");
 const QString kRam = QStringLiteral("ram");
+const QString kVerbose = QStringLiteral("verbose");
 
 void say(Io& io, const QString& text) {
     io.err << text << '\n';
@@ -37,6 +38,7 @@ int linkFailed(UnitSession& s, Io& io, const Status& status) {
 // Loads the map and opens the link on --port; -1 when open, else the exit code.
 int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
     s.prompter.err = &io.err;
+    s.verbose = parser.isSet(kVerbose);
     const QString ramlist = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
     if (!s.state.catalogue.LoadCatalogue(ramlist, s.prompter)) {
         say(io, QStringLiteral("hvcctl: cannot use the variable map ") + ramlist);
@@ -316,6 +318,15 @@ UnitSession::UnitSession() {
     state.progress = &progress;
 }
 
+UnitSession::~UnitSession() {
+    if (!verbose || !prompter.err)
+        return;
+    progress.finish();
+    *prompter.err << "hvcctl: " << link.retries()
+                  << " requests sent again after a garbled or missing reply\n";
+    prompter.err->flush();
+}
+
 void addUnitOptions(QCommandLineParser& parser) {
     parser.addOptions({
         {kPort, QStringLiteral("serial device of the unit (e.g. /dev/ttyUSB0 or hvc-sim's path)"),
@@ -326,6 +337,7 @@ void addUnitOptions(QCommandLineParser& parser) {
          QStringLiteral("PATH")},
         {kForce, QStringLiteral("go on with a unit that waits for a power cycle; write values "
                                 "outside a variable's limits")},
+        {kVerbose, QStringLiteral("say at the end how many requests were sent again")},
     });
 }
 

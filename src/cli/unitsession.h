@@ -43,6 +43,8 @@ private:
 
 struct UnitSession {
     UnitSession();
+    // With --verbose, says how many requests the link had to send again.
+    ~UnitSession();
     UnitSession(const UnitSession&) = delete;
     UnitSession& operator=(const UnitSession&) = delete;
 
@@ -50,6 +52,7 @@ struct UnitSession {
     TerminalProgress progress;
     SessionPrompter prompter{progress};
     LinkProcedures link{PortTable(), prompter};
+    bool verbose = false;
 };
 
 } // namespace hvc::cli

@@ -37,7 +37,7 @@ void LinkProcedures::setTimeout(int ms) {
 }
 
 int LinkProcedures::retries() const {
-    return m_link ? m_link->retries() : 0;
+    return m_closedRetries + (m_link ? m_link->retries() : 0);
 }
 
 Status LinkProcedures::devOpen() {
@@ -56,6 +56,8 @@ Status LinkProcedures::devOpen() {
 }
 
 void LinkProcedures::devClose() {
+    if (m_link)
+        m_closedRetries += m_link->retries();
     m_link.reset();
     m_open = false;
 }

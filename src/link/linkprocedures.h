@@ -54,7 +54,7 @@ public:
     Status readRam(std::int32_t address, std::int32_t& value) override;
     Status writeE2(std::int32_t address, std::int32_t value) override;
     Status writeRam(std::int32_t address, std::int32_t value) override;
-    // Requests the device link sent again since it was opened (garbled or missing replies).
+    // Requests sent again after a garbled or missing reply, over every opening.
     int retries() const;
 
 private:
@@ -64,6 +64,7 @@ private:
     std::optional<int> m_timeoutMs;
     std::shared_ptr<DeviceLinkMng> m_link;
     bool m_open = false;
+    int m_closedRetries = 0;
 };
 
 } // namespace hvc

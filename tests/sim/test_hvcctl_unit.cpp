@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -220,4 +221,21 @@ TEST(HvcctlUnit, AFaultyMapIsReportedWithFileLineAndReason) {
                                                 "from -32768 to 32767\n")
                                      .arg(map)))
         << r.err.toStdString();
+}
+
+TEST(HvcctlUnit, VerboseCountsTheRequestsSentAgainOnANoisyLine) {
+    Unit noisy({QStringLiteral("--corrupt"), QStringLiteral("0.1"), QStringLiteral("--seed"),
+                QStringLiteral("7")});
+    const CliRun r = noisy.run({QStringLiteral("read-all"), QStringLiteral("--verbose")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    static const QRegularExpression count(
+        QStringLiteral("hvcctl: ([0-9]+) requests sent again after a garbled or missing reply"));
+    const auto m = count.match(r.err);
+    ASSERT_TRUE(m.hasMatch()) << r.err.toStdString();
+    EXPECT_GT(m.captured(1).toInt(), 0) << "one in ten replies was damaged";
+
+    Unit clean;
+    const CliRun quiet = clean.run({QStringLiteral("identity"), QStringLiteral("--verbose")});
+    EXPECT_TRUE(quiet.err.contains(QStringLiteral("hvcctl: 0 requests sent again")))
+        << quiet.err.toStdString();
 }
