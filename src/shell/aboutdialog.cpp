@@ -25,7 +25,7 @@ QString VersionLabelText(const QString& version) {
 
 QString FindSystemInfoTool() {
     for (const char* name : {"hardinfo2", "hardinfo", "kinfocenter", "gnome-system-monitor"}) {
-        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!path.isEmpty())
             return path;
     }

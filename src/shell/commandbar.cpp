@@ -32,7 +32,7 @@ CommandBar::CommandBar(QMainWindow& window, MainBar& bar,
 }
 
 void CommandBar::onTriggered(std::initializer_list<const char*> names,
-                             std::function<void()> slot) const {
+                             const std::function<void()>& slot) const {
     for (const char* name : names) {
         QAction* a = m_bar.command(QString::fromLatin1(name));
         Q_ASSERT_X(a, "CommandBar::onTriggered", name);

@@ -26,7 +26,8 @@ public:
     CommandBar(QMainWindow& window, MainBar& bar, const std::function<QString(int)>& portPath);
 
     // Calls `slot` when any of the named commands is triggered.
-    void onTriggered(std::initializer_list<const char*> names, std::function<void()> slot) const;
+    void onTriggered(std::initializer_list<const char*> names,
+                     const std::function<void()>& slot) const;
 
     QToolBar* toolBar() const { return m_toolBar; }
     QProgressBar* progressBar() const { return m_progressBar; }

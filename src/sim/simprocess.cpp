@@ -16,7 +16,7 @@ SimProcess::~SimProcess() {
 }
 
 QString SimProcess::executablePath() {
-    const QString env = qEnvironmentVariable("HVC_SIM");
+    QString env = qEnvironmentVariable("HVC_SIM");
     if (!env.isEmpty())
         return env;
     const QString dir =

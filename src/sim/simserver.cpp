@@ -79,7 +79,7 @@ bool SimServer::open(QString& error) {
     return true;
 }
 
-void SimServer::send(QByteArray bytes) {
+void SimServer::send(const QByteArray& bytes) {
     if (!m_pacing) {
         qsizetype done = 0;
         while (done < bytes.size()) {

@@ -42,7 +42,7 @@ public:
 
 private:
     void handle(const wire::Frame& request, Clock::time_point received);
-    void send(QByteArray bytes);
+    void send(const QByteArray& bytes);
     void note(const QString& text) const;
     bool chance(double p);
 

@@ -1,8 +1,8 @@
 // hvcctl and the variable map: what a technician sees when a map is wrong.
 #include "cli/cli.h"
 #include "core/catalogue.h"
-#include "support/hvcctlrun.h"
 #include "support/filebytes.h"
+#include "support/hvcctlrun.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
