@@ -122,6 +122,13 @@ void Catalogue::FreeCatalogue() {
     m_count = 0;
 }
 
+CVarData& Catalogue::operator[](int i) const {
+    if (CVarData* r = VarTable(i))
+        return *r;
+    m_emptySlot = CVarData();
+    return m_emptySlot;
+}
+
 CVarData* Catalogue::VarTable(int i) const {
     if (i <= 0 || i >= kSlots)
         return nullptr;

@@ -42,7 +42,9 @@ public:
 
     // Slot i (1..N), or nullptr for slot 0 and empty slots.
     CVarData* VarTable(int i) const;
-    CVarData& operator[](int i) const { return *VarTable(i); }
+    // Slot i; for slot 0, an empty slot or one beyond N a blank record that reads
+    // as 0 (blanked again on every such call), never a null reference.
+    CVarData& operator[](int i) const;
 
     int IdIndex(HvcId id) const { return m_ids[static_cast<size_t>(id)]; }
     void RegisterId(const QString& identifier, int position);
@@ -74,6 +76,7 @@ private:
     QString m_lastError;
     QStringList m_warnings;
     CVarData m_blank;
+    mutable CVarData m_emptySlot;
     std::function<void(const QString&)> m_missingReporter;
 };
 

@@ -245,6 +245,13 @@ TEST(Catalogue, MissingIdentifierReadsAsZeroAndIsReportedOnce) {
     EXPECT_EQ(reported, QStringList{QStringLiteral("HVC_NUM_PROP_REG")});
     EXPECT_EQ(l->cat.Find(HvcId::HVC_NUM_PROP_REG), nullptr);
     EXPECT_EQ(l->cat.VarTable(0), nullptr);
+    // Indexing past the records, or slot 0, gives a blank record, not a crash.
+    for (int slot : {0, 2, Catalogue::kSlots, -1}) {
+        CVarData& blank = l->cat[slot];
+        EXPECT_EQ(blank.Address, 0) << slot;
+        blank.E2Value = 7;
+        EXPECT_EQ(l->cat[slot].E2Value, 0) << "a write to the blank does not stick";
+    }
 }
 
 TEST(Catalogue, ShippedMapCarriesEveryIdentifier) {
