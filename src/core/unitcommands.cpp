@@ -1,6 +1,7 @@
 #include "core/unitcommands.h"
 
 #include "core/configfile.h"
+#include "core/imagecheck.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "core/unitlink.h"
@@ -157,11 +158,18 @@ void UnitCommands::reset() {
 }
 
 bool UnitCommands::loadFile(const QString& path) {
-    if (Status status = LoadConfigFile(m_state, path, QFileInfo(path).fileName()); !status) {
+    ConfigFileData data;
+    Status status = ReadConfigFile(path, m_state.catalogue, data);
+    // Values a Write All must never send are refused here, with nothing changed;
+    // logged-in service staff may load values outside the limits.
+    if (status)
+        status = CheckConfigFileValues(m_state.catalogue, data, m_state.LoggedIn);
+    if (!status) {
         qCInfo(lcCommands).noquote() << "load failed:" << status.detail();
         m_state.prompter().informDetailed(status.text(), status.detail(), {}, PromptIcon::Critical);
         return false;
     }
+    ApplyConfigFile(m_state, data, QFileInfo(path).fileName());
     m_view.showInfo(m_state.info);
     m_state.prompter().inform(QStringLiteral(" SUCCESS : Configuration Loaded "));
     m_view.showFirstPage();

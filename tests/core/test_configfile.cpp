@@ -2,6 +2,7 @@
 #include "core/configfile.h"
 #include "core/infoblock.h"
 #include "core/prompter.h"
+#include "core/unitcommands.h"
 #include "support/filebytes.h"
 #include "support/localeguard.h"
 #include "support/paths.h"
@@ -378,4 +379,42 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
             << state.catalogue[e.position].Name.toStdString();
     ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
     EXPECT_EQ(BuildConfigFile(state), readBytes(sourcePath("res/txt/Example.txt")));
+}
+
+TEST(ConfigFileLoadCommand, ValuesTheUnitMustNotGetAreRefusedWithNothingChanged) {
+    AppState state;
+    ScriptedPrompter prompter;
+    state.setPrompter(&prompter);
+    ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
+    CommandView view;
+    UnitCommands commands(state, view);
+    const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("unit.txt"));
+    auto withIMax = [&](const char* value) {
+        QByteArray bytes = example;
+        bytes.replace("maximum current\t0302.00\t00800",
+                      QByteArray("maximum current\t0302.00\t") + value);
+        EXPECT_NE(bytes, example);
+        EXPECT_TRUE(writeBytes(path, bytes));
+    };
+    CVarData& iMax = *state.catalogue.Find(HvcId::HVC_I0_MAX);
+
+    withIMax("02000"); // the map allows 0..1500
+    const auto before = snapshot(state);
+    EXPECT_FALSE(commands.loadFile(path));
+    EXPECT_EQ(snapshot(state), before);
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(prompter.messages[0].text, QString::fromLatin1(kErrorLoadingFile));
+    EXPECT_TRUE(prompter.messages[0].detail.contains(QStringLiteral("2000")))
+        << prompter.messages[0].detail.toStdString();
+    EXPECT_EQ(state.document.fileState(), FileState::None);
+
+    state.LoggedIn = true; // service staff may load it
+    EXPECT_TRUE(commands.loadFile(path));
+    EXPECT_EQ(iMax.E2Value, 2000);
+
+    withIMax("70000"); // no unit word carries it, logged in or not
+    EXPECT_FALSE(commands.loadFile(path));
+    EXPECT_EQ(iMax.E2Value, 2000);
 }
