@@ -5,6 +5,7 @@
 #include "support/unitrig.h"
 
 using namespace hvc;
+using hvc::test::kUnitWords;
 using hvc::test::readEeprom;
 using hvc::test::UnitRig;
 using hvc::test::writeEeprom;
@@ -71,15 +72,6 @@ struct CommandRig : UnitRig {
     const ScriptedPrompter::Message* lastMessage() const {
         return prompter.messages.isEmpty() ? nullptr : &prompter.messages.last();
     }
-};
-
-// A unit whose EEPROM differs from the map's defaults.
-const QMap<QString, int> kUnitWords = {
-    {QStringLiteral("0100.00"), 205}, {QStringLiteral("0200.00"), 4},
-    {QStringLiteral("0300.00"), 310}, {QStringLiteral("0302.00"), 820},
-    {QStringLiteral("0308.00"), 330}, {QStringLiteral("0310.00"), 340},
-    {QStringLiteral("0400.00"), 125}, {QStringLiteral("0610.00"), -2},
-    {QStringLiteral("0602.00"), 250}, {QStringLiteral("0502.00"), 120},
 };
 
 } // namespace

@@ -203,6 +203,13 @@ struct Rig {
     QString panel(int n) const { return window->bar().panels[n]->text(); }
     QString connectText() const { return window->findChild<QLineEdit*>("TxtConnect")->text(); }
     void tick() { window->drawStatus(); }
+    // The file dialogs answer `chosen` (read when asked) and are recorded.
+    void answerFileDialogs(const QString& chosen, QList<FileRequest>& requests) {
+        window->chooseFile = [&chosen, &requests](const FileRequest& r) {
+            requests.append(r);
+            return chosen;
+        };
+    }
     // An edit the drawing tick has turned into "file to save".
     void makeUnsaved() {
         state.document.markDataChanged();
@@ -549,10 +556,7 @@ void MainWindowTest::save() {
     QVERIFY(info);
     QString chosen = rig.dir.filePath(QStringLiteral("unit7.txt"));
     QList<FileRequest> requests;
-    w.chooseFile = [&](const FileRequest& r) {
-        requests.append(r);
-        return chosen;
-    };
+    rig.answerFileDialogs(chosen, requests);
     info->findChild<QLineEdit*>("txtAutor")->setText(QStringLiteral("M. Rossi"));
     rig.var(HvcId::HVC_RAMP_TRISE_0).E2Value = 1234;
     rig.state.document.markDataChanged();
@@ -607,10 +611,7 @@ void MainWindowTest::load() {
     QVERIFY(info);
     QString chosen = rig.dir.filePath(QStringLiteral("unit7.txt"));
     QList<FileRequest> requests;
-    w.chooseFile = [&](const FileRequest& r) {
-        requests.append(r);
-        return chosen;
-    };
+    rig.answerFileDialogs(chosen, requests);
     // A file saved by the program, then everything changed.
     info->findChild<QLineEdit*>("txtAutor")->setText(QStringLiteral("M. Rossi"));
     info->findChild<QLineEdit*>("TxtCompany")->setText(QStringLiteral("Acme Lift"));

@@ -21,6 +21,16 @@ inline QString smallMap() {
 }
 
 // hvc-sim's EEPROM image: "ADDRESS.SUB VALUE" lines.
+// The small map's unit with an EEPROM that differs from the map's defaults
+// (unit address text -> word).
+inline const QMap<QString, int> kUnitWords = {
+    {QStringLiteral("0100.00"), 205}, {QStringLiteral("0200.00"), 4},
+    {QStringLiteral("0300.00"), 310}, {QStringLiteral("0302.00"), 820},
+    {QStringLiteral("0308.00"), 330}, {QStringLiteral("0310.00"), 340},
+    {QStringLiteral("0400.00"), 125}, {QStringLiteral("0610.00"), -2},
+    {QStringLiteral("0602.00"), 250}, {QStringLiteral("0502.00"), 120},
+};
+
 inline void writeEeprom(const QString& path, const QMap<QString, int>& words) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
