@@ -31,11 +31,25 @@ QString plainLines(QString text) {
 
 } // namespace
 
+std::unique_ptr<QMessageBox> MessageBoxPrompter::messageBox(const QString& text,
+                                                            const QString& detail,
+                                                            const QString& title,
+                                                            PromptIcon icon) const {
+    auto box = std::make_unique<QMessageBox>(boxIcon(icon), title.isEmpty() ? m_appTitle : title,
+                                             plainLines(text), QMessageBox::Ok, m_parent);
+    box->setTextFormat(Qt::PlainText);
+    if (!detail.isEmpty())
+        box->setDetailedText(plainLines(detail));
+    return box;
+}
+
 void MessageBoxPrompter::inform(const QString& text, const QString& title, PromptIcon icon) {
-    QMessageBox box(boxIcon(icon), title.isEmpty() ? m_appTitle : title, plainLines(text),
-                    QMessageBox::Ok, m_parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    messageBox(text, {}, title, icon)->exec();
+}
+
+void MessageBoxPrompter::informDetailed(const QString& text, const QString& detail,
+                                        const QString& title, PromptIcon icon) {
+    messageBox(text, detail, title, icon)->exec();
 }
 
 bool MessageBoxPrompter::ask(const QString& text, const QString& title, PromptIcon icon) {

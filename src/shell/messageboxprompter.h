@@ -3,6 +3,9 @@
 
 #include "core/prompter.h"
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace hvc {
@@ -14,7 +17,14 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void inform(const QString& text, const QString& title, PromptIcon icon) override;
+    // The detail goes behind the box's "Show Details..." button.
+    void informDetailed(const QString& text, const QString& detail, const QString& title,
+                        PromptIcon icon) override;
     bool ask(const QString& text, const QString& title, PromptIcon icon) override;
+
+    // The box inform() and informDetailed() show, not yet shown.
+    std::unique_ptr<QMessageBox> messageBox(const QString& text, const QString& detail,
+                                            const QString& title, PromptIcon icon) const;
 
 private:
     QString m_appTitle;

@@ -8,6 +8,7 @@
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
 #include "shell/mainbar.h"
+#include "shell/messageboxprompter.h"
 #include "shell/palettedialog.h"
 #include "shell/placeholderpage.h"
 #include "shell/sectioncolours.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -101,6 +103,7 @@ private Q_SLOTS:
     void tooltips();
     void waitBox();
     void about();
+    void failureBoxOffersTheReason();
 };
 
 void WidgetsTest::statusTexts_data() {
@@ -439,6 +442,21 @@ void WidgetsTest::about() {
         box.showSystemInfo();
         QCOMPARE(prompter.texts(), QStringList{"System Information Is Unavailable At This Time"});
     }
+}
+
+void WidgetsTest::failureBoxOffersTheReason() {
+    MessageBoxPrompter prompter(QStringLiteral("HVC"));
+    const auto box = prompter.messageBox(
+        QStringLiteral("Operation Failed :FAILED!"),
+        QStringLiteral("reading I Max 1A (0302.00): time-out after 1000 ms\rreading 0302.00"), {},
+        PromptIcon::Critical);
+    QCOMPARE(box->text(), QStringLiteral("Operation Failed :FAILED!"));
+    QCOMPARE(box->detailedText(),
+             QStringLiteral("reading I Max 1A (0302.00): time-out after 1000 ms\nreading 0302.00"));
+    QCOMPARE(box->windowTitle(), QStringLiteral("HVC"));
+    QVERIFY(prompter.messageBox(QStringLiteral("plain"), {}, {}, PromptIcon::None)
+                ->detailedText()
+                .isEmpty());
 }
 
 QTEST_MAIN(WidgetsTest)
