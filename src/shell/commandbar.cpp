@@ -2,6 +2,8 @@
 
 #include "shell/mainbar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,11 +12,56 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace hvc {
 
 namespace {
+
 constexpr int kPortItems = 15; // "None", COM 1..14
+
+// A toolbar button as assistive technology sees it. For a checkable button
+// ("Connect", whose pressed look follows the program's state) Qt offers only
+// "toggle", which flips the look without giving the command; here every command
+// button offers "press", which does exactly what a click does.
+class CommandButtonAccessible : public QAccessibleWidget {
+public:
+    explicit CommandButtonAccessible(QToolButton* button)
+        : QAccessibleWidget(button, QAccessible::Button) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return button()->text();
+        if (t == QAccessible::Description)
+            return button()->toolTip();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = button()->isCheckable();
+        s.checked = button()->isChecked();
+        return s;
+    }
+    QStringList actionNames() const override {
+        return button()->isEnabled() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && button()->isEnabled())
+            button()->click();
+    }
+
+private:
+    QToolButton* button() const { return static_cast<QToolButton*>(widget()); }
+};
+
+QAccessibleInterface* commandButtonFactory(const QString& className, QObject* object) {
+    // Asked for as soon as the toolbar makes the button, before it takes on its
+    // action's checkable state: so every button with an action is served.
+    if (className == QLatin1String("QToolButton"))
+        if (auto* b = qobject_cast<QToolButton*>(object); b && b->defaultAction())
+            return new CommandButtonAccessible(b);
+    return nullptr;
+}
+
 } // namespace
 
 CommandBar::CommandBar(QMainWindow& window, MainBar& bar,
@@ -22,6 +69,11 @@ CommandBar::CommandBar(QMainWindow& window, MainBar& bar,
     : m_bar(bar), m_toolBar(new QToolBar(QStringLiteral("Commands"), &window)),
       m_progressBar(new QProgressBar), m_fileStateField(new QLineEdit),
       m_connectField(new QLineEdit) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(commandButtonFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);

@@ -14,6 +14,7 @@
 #include "shell/waitbox.h"
 #include "sim/simprocess.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -31,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 #include <csignal>
 #include <functional>
@@ -253,6 +255,7 @@ private Q_SLOTS:
     void windowHasNoMaximiseButton();
     void disconnectedCommandsOnEveryPage();
     void connect();
+    void connectThroughAccessibility();
     void read();
     void write();
     void resetAndPowerCycle();
@@ -373,6 +376,23 @@ void MainWindowTest::disconnectedCommandsOnEveryPage() {
         QCOMPARE(rig.command("mnuHW_Connect")->text(), QStringLiteral("Connect"));
         QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
     }
+}
+
+void MainWindowTest::connectThroughAccessibility() {
+    Rig rig;
+    QVERIFY(rig.started);
+    auto* toolBar = rig.window->findChild<QToolBar*>(QStringLiteral("tbToolBar"));
+    QVERIFY(toolBar);
+    QWidget* button = toolBar->widgetForAction(rig.command("Connect"));
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(face && face->actionInterface());
+    // What a screen reader offers is what a click does: connect, and show it pressed.
+    face->actionInterface()->doAction(face->actionInterface()->actionNames().value(0));
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    rig.tick(); // the drawing tick offers Connect again, as "Disconnect"
+    QVERIFY(face->state().checked);
+    face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
 }
 
 void MainWindowTest::connect() {

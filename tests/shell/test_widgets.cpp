@@ -4,6 +4,7 @@
 #include "core/prompter.h"
 #include "shell/aboutdialog.h"
 #include "shell/balloontip.h"
+#include "shell/commandbar.h"
 #include "shell/drawing.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
@@ -14,17 +15,23 @@
 #include "shell/sectioncolours.h"
 #include "shell/waitbox.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 #include <memory>
 
 using namespace hvc;
@@ -104,6 +111,7 @@ private Q_SLOTS:
     void waitBox();
     void about();
     void failureBoxOffersTheReason();
+    void commandsDoThroughAccessibilityWhatAClickDoes();
 };
 
 void WidgetsTest::statusTexts_data() {
@@ -457,6 +465,64 @@ void WidgetsTest::failureBoxOffersTheReason() {
     QVERIFY(prompter.messageBox(QStringLiteral("plain"), {}, {}, PromptIcon::None)
                 ->detailedText()
                 .isEmpty());
+}
+
+void WidgetsTest::commandsDoThroughAccessibilityWhatAClickDoes() {
+    AppState state;
+    MainBar bar(state);
+    QMainWindow window;
+    CommandBar commands(window, bar, {});
+    window.show();
+    QHash<QAction*, int> triggered;
+    for (QAction* a : bar.commands)
+        QObject::connect(a, &QAction::triggered, &window, [&triggered, a] { ++triggered[a]; });
+
+    // Toolbar buttons: a screen reader's action is a press, never a bare toggle.
+    for (QAction* a : commands.toolBar()->actions()) {
+        if (a->isSeparator())
+            continue;
+        auto* button = qobject_cast<QToolButton*>(commands.toolBar()->widgetForAction(a));
+        QVERIFY2(button, qPrintable(a->objectName()));
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(face && face->actionInterface());
+        QVERIFY2(
+            face->actionInterface()->actionNames() ==
+                QStringList{QAccessibleActionInterface::pressAction()},
+            qPrintable(a->objectName() + u' ' + face->actionInterface()->actionNames().join(u',')));
+        const int before = triggered.value(a);
+        face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY2(triggered.value(a) == before + 1, qPrintable(a->objectName()));
+    }
+    QAccessibleInterface* connect = QAccessible::queryAccessibleInterface(
+        commands.toolBar()->widgetForAction(bar.command(QStringLiteral("Connect"))));
+    QCOMPARE(connect->text(QAccessible::Name), QStringLiteral("Connect"));
+    QVERIFY(connect->state().checkable);
+
+    // Menu items: pressing an item triggers its command.
+    int items = 0;
+    for (QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(menu);
+        QVERIFY(face);
+        for (int i = 0; i < face->childCount(); ++i) {
+            QAccessibleInterface* item = face->child(i);
+            QAccessibleActionInterface* act = item ? item->actionInterface() : nullptr;
+            if (!act || !act->actionNames().contains(QAccessibleActionInterface::pressAction()))
+                continue;
+            const QString name = item->text(QAccessible::Name);
+            QAction* action = nullptr;
+            for (QAction* a : menu->actions())
+                if (a->text().remove(u'&') == QString(name).remove(u'&'))
+                    action = a;
+            QVERIFY2(action, qPrintable(name));
+            if (action->menu())
+                continue;
+            QSignalSpy spy(action, &QAction::triggered);
+            act->doAction(QAccessibleActionInterface::pressAction());
+            QVERIFY2(spy.size() == 1, qPrintable(name));
+            ++items;
+        }
+    }
+    QVERIFY(items >= 30); // every command and every port item
 }
 
 QTEST_MAIN(WidgetsTest)
