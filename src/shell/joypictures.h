@@ -22,8 +22,8 @@ public:
     QPixmap unknownPicture() const { return m_unknown; }
     QPixmap notUsedPicture() const { return m_notUsed; }
     QPixmap customPicture() const { return m_custom; }
-    // The pointer shown over the solenoid pictures; the arrow-less pointing hand of
-    // the system when the icon file is missing.
+    // The pointer shown over the solenoid pictures; the system's pointing hand when
+    // the icon file is missing or unreadable.
     QCursor handCursor() const { return m_hand; }
 
 private:
