@@ -92,7 +92,7 @@ TEST(Catalogue, IntegerFieldsAcceptBlanksSignsAndRoundFractions) {
 }
 
 TEST(Catalogue, MaxTakesOnlyTheLeadingDigits) {
-    // Max is a number prefix cut to its whole part, never rounded like the other fields.
+    // Max is a number prefix cut to a whole number, never rounded like the other fields.
     const QStringList maxTexts = {QStringLiteral("2.9"),  QStringLiteral("300mA"),
                                   QStringLiteral("-2.9"), QStringLiteral("1499.99 mA"),
                                   QStringLiteral("mA"),   QStringLiteral("0.999")};

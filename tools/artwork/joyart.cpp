@@ -63,7 +63,7 @@ const Style* styleOf(const QString& code) {
 }
 
 // Where the axis pictures put their mark: an arrow along the motion, or a ring
-// round the part that moves (a roller, one lever of a module).
+// round the piece that moves (a roller, one lever of a module).
 struct Marker {
     enum Kind { ArrowH, ArrowV, Ring } kind;
     QRectF where;
