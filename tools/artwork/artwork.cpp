@@ -1,5 +1,7 @@
 // Paints the program's pictures and icons. Run at build time with the target
-// res/ folder as its only argument.
+// res/ folder and the joystick catalogue whose models get pictures.
+
+#include "joyart.h"
 
 #include <QDir>
 #include <QFont>
@@ -133,8 +135,8 @@ bool save(const QImage& img, const QString& path, const char* format) {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: hvc-artwork RES_DIR\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: hvc-artwork RES_DIR JOYLIST_INI\n");
         return 2;
     }
     const QDir res(QString::fromLocal8Bit(argv[1]));
@@ -153,5 +155,6 @@ int main(int argc, char** argv) {
          ok;
     ok = save(programIcon(32), res.filePath(QStringLiteral("ico/hvc.ico")), "ICO") && ok;
     ok = save(programIcon(64), res.filePath(QStringLiteral("ico/hvc.png")), "PNG") && ok;
+    ok = paintJoysticks(QString::fromLocal8Bit(argv[2]), res) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,53 @@
+#pragma once
+// The joystick catalogue: the models a section's joystick input can be wired to,
+// read from JoylistNew.ini. The pictures live in the shell (JoyPictures); this table
+// holds only what the file says, so hvcctl and the fuzzers can read it too.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace hvc {
+
+class Prompter;
+
+inline constexpr const char* kJoyListMessage = "'JoyList.ini' file NOT FOUND or CORRUPTED";
+
+struct CJoyData {
+    std::int16_t JoyID = 0;
+    QString JoyCode, JoyName, JoyDesc1, JoyDesc2, JoyDesc3, JoyDesc4;
+    std::int16_t Selectable = 0;
+    std::int16_t AxisNum = 0;
+    std::array<std::int16_t, 4> AxisConfig{};
+    std::array<std::int16_t, 4> AxisSpare{};
+    // Reads one line (fields as the file format says); false with `why` on a fault.
+    bool Load(QString line, QString* why);
+};
+
+enum class JoyPicture { Normal, X, Y, Z, W, Off };
+
+class JoyCatalogue {
+public:
+    static constexpr int kMaxRecords = 17;
+    // Reads the file; on any fault shows kJoyListMessage with the file, line and reason as
+    // detail (Prompter::informDetailed) and returns false, JoyCount as the load rules say.
+    bool LoadJoyList(const QString& iniPath, Prompter& prompter);
+    bool LoadJoyListText(const QString& text, Prompter& prompter); // header line included
+    int JoyCount() const;
+    int NotUsedJoyID() const;
+    const CJoyData& JoyList(int position) const; // 0..16; a blank record beyond
+    QString lastError() const;
+    // "C.jpg", "C_X.jpg", "C_Y.jpg", "C_Z.jpg", "C_W.jpg", "C_D.jpg"
+    static QString PictureFileName(const QString& code, JoyPicture kind);
+
+private:
+    bool load(const QString& text, const QString& source, Prompter& prompter);
+    bool fail(const QString& reason, Prompter& prompter);
+
+    std::array<CJoyData, kMaxRecords> m_list{};
+    int m_count = 0;
+    int m_notUsedJoyId = 0;
+    QString m_lastError;
+};
+
+} // namespace hvc
