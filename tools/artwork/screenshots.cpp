@@ -4,6 +4,7 @@
 //
 //   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR
 
+#include "config/programpages.h"
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
         splash.show();
         ok = shoot(out, QStringLiteral("screenshot-splash.png"), &splash) && ok;
     }
-    auto window = hvc::StartUp(context);
+    auto window = hvc::StartUp(context, hvc::ProgramPages());
     prompter.setParent(window.get());
     window->setGeometry(40, 40, 980, 620);
     window->connectToUnit();
