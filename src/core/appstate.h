@@ -5,6 +5,7 @@
 #include "core/catalogue.h"
 #include "core/documentstate.h"
 #include "core/infoblock.h"
+#include "core/joycatalogue.h"
 
 #include <QString>
 #include <array>
@@ -53,6 +54,8 @@ public:
     AppState& operator=(const AppState&) = delete;
 
     Catalogue catalogue;
+    // Filled when the configuration page loads; read by the pages that show joysticks.
+    JoyCatalogue joysticks;
 
     DocumentState document;
     bool LoggedIn = false;

@@ -1,0 +1,192 @@
+#include "core/joycatalogue.h"
+
+#include "core/cvardata.h"
+#include "core/prompter.h"
+#include "core/stringeval.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <utility>
+
+namespace hvc {
+
+namespace {
+
+// A one-axis line stops after the first pair; 2 and 3 axes add one pair each;
+// every other count (4, but also 0 or 5) reads all four pairs.
+int axisPairs(std::int16_t axisNum) {
+    return axisNum >= 1 && axisNum <= 3 ? axisNum : 4;
+}
+
+// Takes the fields of one line in turn; knows how many the line holds, so that a
+// missing field and an empty one get their own reason.
+class FieldReader {
+public:
+    explicit FieldReader(QString line) : m_line(std::move(line)), m_left(m_line.count(u'\t') + 1) {}
+
+    QString text() {
+        --m_left;
+        return NextField(m_line);
+    }
+
+    bool integer(const char* name, std::int16_t& out, QString* why) {
+        const bool present = m_left > 0;
+        const QString field = text();
+        std::int32_t value = 0;
+        if (present && ParseIntField(field, -32768, 32767, value)) {
+            out = static_cast<std::int16_t>(value);
+            return true;
+        }
+        if (why) {
+            const QLatin1String what(name);
+            if (!present)
+                *why = QStringLiteral("%1 is missing (too few fields)").arg(what);
+            else if (field.isEmpty())
+                *why = QStringLiteral("%1 is empty").arg(what);
+            else
+                *why = QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
+                           .arg(what, field);
+        }
+        return false;
+    }
+
+private:
+    QString m_line;
+    qsizetype m_left;
+};
+
+} // namespace
+
+bool CJoyData::Load(QString line, QString* why) {
+    *this = CJoyData();
+    FieldReader fields(std::move(line));
+    JoyCode = fields.text();
+    JoyName = fields.text();
+    JoyDesc1 = fields.text();
+    JoyDesc2 = fields.text();
+    JoyDesc3 = fields.text();
+    JoyDesc4 = fields.text();
+    if (!fields.integer("Selectable", Selectable, why) ||
+        !fields.integer("AxisNum", AxisNum, why) || !fields.integer("JoyID", JoyID, why))
+        return false;
+    static constexpr const char* kConfigNames[] = {"AxisConfig(1)", "AxisConfig(2)",
+                                                   "AxisConfig(3)", "AxisConfig(4)"};
+    static constexpr const char* kSpareNames[] = {"AxisSpare(1)", "AxisSpare(2)", "AxisSpare(3)",
+                                                  "AxisSpare(4)"};
+    const int pairs = axisPairs(AxisNum);
+    for (int k = 0; k < pairs; ++k) {
+        const auto at = static_cast<size_t>(k);
+        if (!fields.integer(kConfigNames[k], AxisConfig[at], why) ||
+            !fields.integer(kSpareNames[k], AxisSpare[at], why))
+            return false;
+    }
+    return true;
+}
+
+bool JoyCatalogue::LoadJoyList(const QString& iniPath, Prompter& prompter) {
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Nothing was read: the table from the previous load still counts.
+        return fail(QStringLiteral("cannot open '%1': %2").arg(iniPath, file.errorString()),
+                    prompter);
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return fail(QStringLiteral("cannot read '%1': %2").arg(iniPath, file.errorString()),
+                    prompter);
+    }
+    return load(QString::fromLatin1(bytes), iniPath, prompter);
+}
+
+bool JoyCatalogue::LoadJoyListText(const QString& text, Prompter& prompter) {
+    return load(text, {}, prompter);
+}
+
+bool JoyCatalogue::load(const QString& text, const QString& source, Prompter& prompter) {
+    const QString where = source.isEmpty() ? QString() : QStringLiteral("'%1', ").arg(source);
+    const auto atLine = [&where](int index, const QString& what) {
+        return where + QStringLiteral("line %1: %2").arg(index + 1).arg(what);
+    };
+    m_lastError.clear();
+    if (text.isEmpty()) {
+        // Not even a header line to skip: the count stays as it was.
+        return fail(where + QStringLiteral("the file is empty (not even the header line)"),
+                    prompter);
+    }
+    m_count = 0;
+    // Lines end at CR LF, LF or a lone CR; a final line end does not start another line.
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+
+    int records = 0;
+    for (int i = 1; i < lines.size(); ++i, ++records) {
+        if (records >= kMaxRecords)
+            return fail(atLine(i, QStringLiteral("more than %1 records").arg(kMaxRecords)),
+                        prompter);
+        CJoyData& record = m_list[static_cast<size_t>(records)];
+        QString why;
+        if (!record.Load(lines.at(i), &why))
+            return fail(atLine(i, why), prompter);
+        if (record.JoyCode == QLatin1String("NOTUSED"))
+            m_notUsedJoyId = record.JoyID;
+    }
+    m_count = records;
+    return true;
+}
+
+bool JoyCatalogue::fail(const QString& reason, Prompter& prompter) {
+    m_lastError = reason;
+    prompter.informDetailed(QString::fromLatin1(kJoyListMessage), reason);
+    return false;
+}
+
+int JoyCatalogue::JoyCount() const {
+    return m_count;
+}
+
+int JoyCatalogue::NotUsedJoyID() const {
+    return m_notUsedJoyId;
+}
+
+const CJoyData& JoyCatalogue::JoyList(int position) const {
+    static const CJoyData blank;
+    if (position < 0 || position >= kMaxRecords)
+        return blank;
+    return m_list[static_cast<size_t>(position)];
+}
+
+QString JoyCatalogue::lastError() const {
+    return m_lastError;
+}
+
+QString JoyCatalogue::PictureFileName(const QString& code, JoyPicture kind) {
+    switch (kind) {
+    case JoyPicture::Normal:
+        return code + QStringLiteral(".jpg");
+    case JoyPicture::X:
+        return code + QStringLiteral("_X.jpg");
+    case JoyPicture::Y:
+        return code + QStringLiteral("_Y.jpg");
+    case JoyPicture::Z:
+        return code + QStringLiteral("_Z.jpg");
+    case JoyPicture::W:
+        return code + QStringLiteral("_W.jpg");
+    case JoyPicture::Off:
+        return code + QStringLiteral("_D.jpg");
+    }
+    return {};
+}
+
+} // namespace hvc
