@@ -681,8 +681,7 @@ std::array<int, 4> FrmConfig::FindJoyID() const {
     for (int k = 0; k < kSections; ++k)
         if (const CVarData* id = var(HvcId::HVC_JOY_0_ID, k))
             ids[static_cast<size_t>(k)] = id->E2Display;
-    (void)ids;
-    return {0, 0, 0, 0};
+    return hvc::FindJoyID(m_context.state.joysticks, ids);
 }
 
 void FrmConfig::ConfigDrawJoy() {
