@@ -57,7 +57,6 @@ QString arrayName(const char* name, int index) {
 void setBack(QWidget* w, const QColor& colour) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, colour);
-    pal.setColor(QPalette::Button, colour);
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }
@@ -65,7 +64,6 @@ void setBack(QWidget* w, const QColor& colour) {
 void setFore(QWidget* w, const QColor& colour) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::WindowText, colour);
-    pal.setColor(QPalette::ButtonText, colour);
     w->setPalette(pal);
 }
 
@@ -474,6 +472,8 @@ void FrmConfig::buildRampField(RampField& field, HvcId first, int solenoid, cons
     field.scroll = new QScrollBar(Qt::Horizontal, this);
     field.scroll->setObjectName(arrayName(rise ? "hscTRise" : "hscTFall", solenoid));
     field.scroll->setAccessibleName(name + QStringLiteral(" slider"));
+    KeepPlainColours(field.text);
+    KeepPlainColours(field.scroll);
     connect(field.text, &QLineEdit::textChanged, this, [this, &field] { rampTextChanged(field); });
     connect(field.scroll, &QScrollBar::valueChanged, this, [this, &field] { rampScrolled(field); });
 }

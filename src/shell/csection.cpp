@@ -43,6 +43,8 @@ void CSection::buildLimit(Limit& limit, const QString& caption) {
     limit.field = new QSpinBox(this);
     limit.slider = new QSlider(Qt::Horizontal, this);
     limit.caption->setBuddy(limit.field);
+    KeepPlainColours(limit.field);
+    KeepPlainColours(limit.slider);
     limit.field->setSuffix(QStringLiteral(" mA"));
     // Only a finished entry (Enter, focus loss, arrows) is an edit.
     limit.field->setKeyboardTracking(false);

@@ -2,6 +2,7 @@
 
 #include "core/cvardata.h"
 
+#include <QApplication>
 #include <QVariant>
 #include <QWidget>
 
@@ -11,6 +12,18 @@ EditMark EditMarkOf(const CVarData& var) {
     if (var.E2Value != var.E2InECU)
         return EditMark::Pending;
     return var.E2Value != var.DefaultValue ? EditMark::NotDefault : EditMark::None;
+}
+
+void KeepPlainColours(QWidget* input) {
+    const QPalette app = QApplication::palette();
+    QPalette own;
+    for (int g = 0; g < QPalette::NColorGroups; ++g)
+        for (int r = 0; r < QPalette::NColorRoles; ++r) {
+            const auto group = static_cast<QPalette::ColorGroup>(g);
+            const auto role = static_cast<QPalette::ColorRole>(r);
+            own.setColor(group, role, app.color(group, role));
+        }
+    input->setPalette(own);
 }
 
 void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip) {

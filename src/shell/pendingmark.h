@@ -17,6 +17,9 @@ enum class EditMark { None, NotDefault, Pending };
 inline const QColor kPendingFrame(224, 112, 0);
 
 EditMark EditMarkOf(const CVarData& var);
+// Keeps an input in the program's own colours inside a section-coloured frame
+// (every role set, so none is taken from the frame).
+void KeepPlainColours(QWidget* input);
 // Applies the mark of `var` to `field`; `tip` is the field's own tooltip.
 void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip = {});
 
