@@ -119,8 +119,15 @@ FrmConfig::FrmConfig(ShellContext& context, QWidget* parent)
     layout->addWidget(buildFloatGroup());
     layout->addWidget(m_tabs, 1);
 
-    // Load: the joystick pictures follow once the page has drawn itself.
+    // Load: the joystick catalogue and its pictures, then the first drawing.
+    AppState& state = m_context.state;
+    state.joysticks.LoadJoyList(m_context.resPath(QStringLiteral("ini/JoylistNew.ini")),
+                                state.prompter());
     QCoreApplication::processEvents();
+    m_context.joyPictures.load(state.joysticks, m_context.resPath(QStringLiteral("bmp/joy")));
+    QCoreApplication::processEvents();
+    for (QLabel* picture : m_magSel)
+        picture->setCursor(m_context.joyPictures.handCursor());
     RefreshObject();
     m_tabs->setCurrentIndex(0);
     m_tabs->setTabEnabled(1, true);
@@ -197,7 +204,6 @@ QWidget* FrmConfig::buildTop() {
         picture->setAccessibleName(QStringLiteral("Joystick %1 input").arg(i + 1));
         picture->setFixedSize(56, 56);
         picture->setScaledContents(true);
-        picture->setCursor(Qt::PointingHandCursor);
         inFocus->addWidget(picture);
         m_joySel.append(picture);
         QLabel* pin = sectionLabel("LblPin", i, QStringLiteral("D1.10 - AI_1"));
@@ -337,8 +343,6 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         inFocus->addWidget(picture);
         inFocus->addWidget(lblMag);
         inFocus->addStretch();
-        if (!slow)
-            picture->setCursor(Qt::PointingHandCursor);
         grid->addWidget(focus, 1, column);
 
         if (!slow) {
@@ -686,7 +690,11 @@ std::array<int, 4> FrmConfig::FindJoyID() const {
 
 void FrmConfig::ConfigDrawJoy() {
     const std::array<int, 4> positions = FindJoyID();
-    (void)positions;
+    for (int k = 0; k < kSections; ++k) {
+        const int p = positions[static_cast<size_t>(k)];
+        m_joySel[k]->setPixmap(m_context.joyPictures.picture(p, JoyPicture::Normal));
+        m_joySel[k]->setToolTip(m_context.state.joysticks.JoyList(p).JoyName);
+    }
 }
 
 void FrmConfig::JoyVarDefaultSet() {

@@ -156,7 +156,8 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue, QString* why) {
     PageMask = static_cast<std::uint16_t>(pageMask);
     const QString maxText = NextField(line);
     if (!maxText.isEmpty()) {
-        const double m = std::nearbyint(NumberPrefix(maxText));
+        // Only the leading digits count: "2.9" is 2, as the unit's tools read it.
+        const double m = std::trunc(NumberPrefix(maxText));
         if (m < std::numeric_limits<std::int32_t>::min() ||
             m > std::numeric_limits<std::int32_t>::max())
             return fault(QStringLiteral("Max '%1' is beyond 32 bits").arg(maxText));

@@ -4,6 +4,7 @@
 // the controller names, and the hooks to the port table and the document viewer.
 
 #include "core/appstate.h"
+#include "shell/joypictures.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -40,6 +41,8 @@ public:
 
     QIcon greenIcon, whiteIcon, redIcon;
     QPixmap greenPicture;
+    // The pictures of AppState::joysticks; loaded with it when the configuration page loads.
+    JoyPictures joyPictures;
     std::array<QString, 8> controllerNames;
     SectionColours colours;
 

@@ -4,6 +4,7 @@
 // ScriptedPrompter; no unit is involved.
 
 #include "config/frmconfig.h"
+#include "core/joycatalogue.h"
 #include "core/prompter.h"
 #include "shell/csection.h"
 #include "shell/mainbar.h"
@@ -105,6 +106,7 @@ private Q_SLOTS:
     void rampFocusLossAndScroll();
     void rampModes();
     void pinCaptions();
+    void joystickPictures();
     void optionLists();
     void colours();
     void editMarks();
@@ -509,6 +511,41 @@ void FrmConfigTest::pinCaptions() {
     rig.unitWord(HvcId::HVC_JOY_0_CONFIG, 0x0091);
     rig.page->RefreshObject();
     QCOMPARE(rig.child<QLabel>(QStringLiteral("LblPin_0"))->text(), QStringLiteral("Y axis"));
+}
+
+void FrmConfigTest::joystickPictures() {
+    PageRig rig;
+    const JoyCatalogue& joys = rig.state.joysticks;
+    QVERIFY(joys.JoyCount() > 3);
+    QVERIFY(rig.prompter.messages.isEmpty());
+    // Two models of the shipped catalogue, an identifier none has, the not-used one.
+    const int known = 2, other = 3;
+    int notUsed = -1;
+    for (int p = 0; p < joys.JoyCount(); ++p)
+        if (joys.JoyList(p).JoyID == joys.NotUsedJoyID())
+            notUsed = p;
+    QVERIFY(notUsed >= 0);
+    const std::int32_t ids[] = {joys.JoyList(known).JoyID, joys.JoyList(other).JoyID, 250,
+                                joys.NotUsedJoyID()};
+    for (int k = 0; k < 4; ++k)
+        rig.unitWord(static_cast<HvcId>(int(HvcId::HVC_JOY_0_ID) + k), ids[k]);
+    rig.page->ConfigDrawJoy();
+    QCOMPARE(rig.page->FindJoyID(), (std::array<int, 4>{known, other, notUsed, notUsed}));
+    const int expected[] = {known, other, notUsed, notUsed};
+    for (int k = 0; k < 4; ++k) {
+        const QPixmap shown = rig.child<QLabel>(QStringLiteral("JoySel_%1").arg(k))->pixmap();
+        QVERIFY2(!shown.isNull(), qPrintable(QString::number(k)));
+        QCOMPARE(shown.toImage(), rig.context.joyPictures.picture(expected[k]).toImage());
+        QCOMPARE(rig.child<QLabel>(QStringLiteral("JoySel_%1").arg(k))->toolTip(),
+                 joys.JoyList(expected[k]).JoyName);
+    }
+    QVERIFY(rig.context.joyPictures.picture(known).toImage() !=
+            rig.context.joyPictures.picture(notUsed).toImage());
+    // The identifiers are read from the working values: a later refresh shows a change.
+    rig.var(HvcId::HVC_JOY_2_ID).HVCSetVar(joys.JoyList(other).JoyID, rig.state.document);
+    rig.page->RefreshObject();
+    QCOMPARE(rig.child<QLabel>(QStringLiteral("JoySel_2"))->pixmap().toImage(),
+             rig.context.joyPictures.picture(other).toImage());
 }
 
 void FrmConfigTest::optionLists() {

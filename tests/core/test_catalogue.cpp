@@ -91,6 +91,21 @@ TEST(Catalogue, IntegerFieldsAcceptBlanksSignsAndRoundFractions) {
     EXPECT_EQ(l->cat[1].MinValue, 2);
 }
 
+TEST(Catalogue, MaxTakesOnlyTheLeadingDigits) {
+    // Max is a number prefix cut to its whole part, never rounded like the other fields.
+    const QStringList maxTexts = {QStringLiteral("2.9"), QStringLiteral("300mA"),
+                                  QStringLiteral("-2.9"), QStringLiteral("1499.99 mA"),
+                                  QStringLiteral("mA"), QStringLiteral("0.999")};
+    const std::int32_t expected[] = {2, 300, -2, 1499, 0, 0};
+    QString body;
+    for (const QString& m : maxTexts)
+        body += line(QStringLiteral("a\t10\t0\t\t\t0\t0\t11\t0\t") + m);
+    auto l = load(body);
+    ASSERT_TRUE(l->ok);
+    for (int i = 0; i < maxTexts.size(); ++i)
+        EXPECT_EQ(l->cat[i + 1].MaxValue, expected[i]) << qPrintable(maxTexts[i]);
+}
+
 TEST(Catalogue, IdentifiersRegisterAndTheLastLineWins) {
     auto l = load(line(QStringLiteral("a\t10\t0\tHVC_PROG_VERS")) +
                   line(QStringLiteral("b\t12\t0\tNOT_AN_ID")) +

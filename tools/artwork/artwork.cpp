@@ -1,5 +1,7 @@
 // Paints the program's pictures and icons. Run at build time with the target
-// res/ folder as its only argument.
+// res/ folder and the joystick catalogue whose models get pictures.
+
+#include "joyart.h"
 
 #include <QDir>
 #include <QFont>
@@ -182,8 +184,8 @@ bool save(const QImage& img, const QString& path, const char* format) {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: hvc-artwork RES_DIR\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: hvc-artwork RES_DIR JOYLIST_INI\n");
         return 2;
     }
     const QDir res(QString::fromLocal8Bit(argv[1]));
@@ -206,5 +208,6 @@ int main(int argc, char** argv) {
     QDir().mkpath(res.filePath(QStringLiteral("bmp/Magnet")));
     ok = save(controllerBox(), res.filePath(QStringLiteral("bmp/Ecu/CTRLBOX.jpg")), "JPG") && ok;
     ok = save(solenoidPair(), res.filePath(QStringLiteral("bmp/Magnet/Solenoid.jpg")), "JPG") && ok;
+    ok = paintJoysticks(QString::fromLocal8Bit(argv[2]), res) && ok;
     return ok ? 0 : 1;
 }

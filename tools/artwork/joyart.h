@@ -1,0 +1,11 @@
+#pragma once
+// Joystick pictures: every model of the shipped catalogue, its axis and greyed
+// variants, the shared unknown, not-used and custom pictures and the hand pointer.
+
+#include <QDir>
+#include <QString>
+
+// Reads the catalogue at `joyListPath` and writes the pictures below `res`
+// (bmp/joy/ and ico/HandIE.ico). False, with the reason on stderr, when the
+// catalogue cannot be read, a model has no drawing here or a file cannot be written.
+bool paintJoysticks(const QString& joyListPath, const QDir& res);
