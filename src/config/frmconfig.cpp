@@ -57,6 +57,8 @@ QString arrayName(const char* name, int index) {
 void setBack(QWidget* w, const QColor& colour) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, colour);
+    // Buttons (the mode boxes) fill from their own role.
+    pal.setColor(w->backgroundRole(), colour);
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }
@@ -229,6 +231,7 @@ QWidget* FrmConfig::buildTop() {
         joys->setColumnStretch(i, 1);
     }
     row->addLayout(joys, 1);
+    m_sectionGrids.append({joys, 0});
 
     auto* side = new QGridLayout;
     side->setVerticalSpacing(2);
@@ -334,6 +337,8 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         picture->setScaledContents(true);
         addToSection(i, picture);
         (slow ? m_magSelsdm : m_magSel).append(picture);
+        if (!slow)
+            picture->installEventFilter(this);
         auto* lblMag = new QLabel(QStringLiteral("Sect. %1").arg(i + 1), focus);
         lblMag->setObjectName(name("lblMag", i));
         lblMag->setAccessibleName(QStringLiteral("Dither settings of section %1").arg(i + 1));
@@ -381,6 +386,7 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         grid->setColumnStretch(column, 1);
     }
     grid->setRowStretch(6, 1);
+    m_sectionGrids.append({grid, 1});
     return tab;
 }
 
@@ -425,6 +431,7 @@ QWidget* FrmConfig::buildRampsTab() {
         grid->setColumnStretch(column, 1);
     }
     grid->setRowStretch(4, 1);
+    m_sectionGrids.append({grid, 1});
     return tab;
 }
 
@@ -642,6 +649,9 @@ void FrmConfig::DrawVCUSystem() {
         for (QWidget* w :
              std::initializer_list<QWidget*>{m_rampA[i], m_rampB[i], m_chkBreak[i], m_chkFull[i]})
             w->setVisible(i < shown);
+    for (const auto& [grid, first] : m_sectionGrids)
+        for (int i = 0; i < kSections; ++i)
+            grid->setColumnStretch(first + i, i < shown ? 1 : 0);
     ConfigDrawFloat();
 }
 
@@ -786,6 +796,11 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
     if (field && event->type() == QEvent::FocusOut) {
         checkRampRange(*field);
         return false;
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        watched->objectName().startsWith(QLatin1String("MagSel_"))) {
+        Q_EMIT ditherRequested(watched->objectName().section(QLatin1Char('_'), 1).toInt());
+        return true;
     }
     // The caption beside a solenoid picture takes the focus for it: a frame shows
     // where the focus is, and Enter acts as a click on the picture.

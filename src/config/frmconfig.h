@@ -16,6 +16,7 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -126,6 +127,9 @@ private:
     QVector<QGroupBox*> m_rampA, m_rampB;
     QVector<QCheckBox*> m_chkBreak, m_chkFull;
     std::array<RampField, kSolenoids> m_rise, m_fall;
+    // Grids with one column per section (and the column of section 1), so that
+    // the shown sections share the width.
+    QVector<QPair<QGridLayout*, int>> m_sectionGrids;
     // Every control that belongs to one section, for DrawVCUSystem.
     std::array<QVector<QWidget*>, kSections> m_sectionWidgets;
 };

@@ -322,6 +322,9 @@ void FrmConfigTest::ditherAndSolenoidPictures() {
     QTest::keyClick(lblMag, Qt::Key_Return);
     QCOMPARE(dither.count(), 1);
     QCOMPARE(dither.at(0).at(0).toInt(), 2);
+    QTest::mouseClick(rig.control("MagSel", 3), Qt::LeftButton);
+    QCOMPARE(dither.count(), 2);
+    QCOMPARE(dither.at(1).at(0).toInt(), 3);
 }
 
 void FrmConfigTest::rampRefreshAndTyping() {
