@@ -94,8 +94,8 @@ TEST_F(CliFileUnit, SavedImageLoadsBackAndMatchesTheUnit) {
 TEST_F(CliFileUnit, WriteAllVerifiesAndBadFilesChangeNothing) {
     ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("before.txt")})).code, cli::Ok);
     QByteArray edited = readBytes(path("before.txt"));
-    ASSERT_TRUE(edited.contains("\t0300.00\t00300\r"));
-    edited.replace("\t0300.00\t00300\r", "\t0300.00\t00420\r");
+    ASSERT_TRUE(edited.contains("\t0300.00\t00350\r"));
+    edited.replace("\t0300.00\t00350\r", "\t0300.00\t00420\r");
     ASSERT_TRUE(writeBytes(path("edited.txt"), edited));
 
     const Outcome write = hvcctl(unit({"write-all", path("edited.txt")}));
@@ -104,7 +104,7 @@ TEST_F(CliFileUnit, WriteAllVerifiesAndBadFilesChangeNothing) {
     EXPECT_EQ(hvcctl(unit({"diff", path("edited.txt")})).code, cli::Ok);
     const Outcome changed = hvcctl(unit({"diff", path("before.txt")}));
     EXPECT_EQ(changed.code, cli::Failed);
-    EXPECT_EQ(changed.out, "I Min 1A\t0300.00\t300\t420\t300 mA\t420 mA\n");
+    EXPECT_EQ(changed.out, "I Min 1A\t0300.00\t350\t420\t350 mA\t420 mA\n");
 
     // A truncated and a garbled file: exit 2, and the unit keeps what it had.
     const QByteArray good = readBytes(path("before.txt"));
@@ -175,12 +175,12 @@ TEST_F(CliFileUnit, ValuesTheUnitMustNotGetAreRefusedBeforeAnythingIsSent) {
 
 TEST_F(CliFileUnit, DiffAgainstTheUnitComparesWholeValues) {
     ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("before.txt")})).code, cli::Ok);
-    // 66336 has the low 16 bits of 800, the value the unit holds.
+    // 66386 has the low 16 bits of 850, the value the unit holds.
     ASSERT_TRUE(
-        writeBytes(path("wide.txt"), withValue(readBytes(path("before.txt")), "0302.00", "66336")));
+        writeBytes(path("wide.txt"), withValue(readBytes(path("before.txt")), "0302.00", "66386")));
     const Outcome r = hvcctl(unit({"diff", path("wide.txt")}));
     EXPECT_EQ(r.code, cli::Failed);
-    EXPECT_TRUE(r.out.startsWith("I Max 1A\t0302.00\t66336\t800\t")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("I Max 1A\t0302.00\t66386\t850\t")) << r.out.toStdString();
 }
 
 // A file cut at a line boundary loads; the variables it lacks must keep what the

@@ -93,9 +93,9 @@ TEST(Catalogue, IntegerFieldsAcceptBlanksSignsAndRoundFractions) {
 
 TEST(Catalogue, MaxTakesOnlyTheLeadingDigits) {
     // Max is a number prefix cut to its whole part, never rounded like the other fields.
-    const QStringList maxTexts = {QStringLiteral("2.9"), QStringLiteral("300mA"),
+    const QStringList maxTexts = {QStringLiteral("2.9"),  QStringLiteral("300mA"),
                                   QStringLiteral("-2.9"), QStringLiteral("1499.99 mA"),
-                                  QStringLiteral("mA"), QStringLiteral("0.999")};
+                                  QStringLiteral("mA"),   QStringLiteral("0.999")};
     const std::int32_t expected[] = {2, 300, -2, 1499, 0, 0};
     QString body;
     for (const QString& m : maxTexts)

@@ -393,7 +393,7 @@ TEST(ConfigFileLoadCommand, ValuesTheUnitMustNotGetAreRefusedWithNothingChanged)
     const QString path = dir.filePath(QStringLiteral("unit.txt"));
     auto withIMax = [&](const char* value) {
         QByteArray bytes = example;
-        bytes.replace("maximum current\t0302.00\t00800",
+        bytes.replace("maximum current\t0302.00\t00850",
                       QByteArray("maximum current\t0302.00\t") + value);
         EXPECT_NE(bytes, example);
         EXPECT_TRUE(writeBytes(path, bytes));

@@ -118,7 +118,7 @@ TEST(HvcctlUnit, DefaultsNeedAPowerCycleBeforeTheNextConnect) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("Missing POWER RESET"))) << r.err.toStdString();
     r = unit.run({QStringLiteral("read-all"), QStringLiteral("--force")});
     EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("I Min 1A\t0300.00\t300\t300\tmA\n")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("I Min 1A\t0300.00\t350\t350\tmA\n")));
 
     ASSERT_TRUE(unit.sim.sendSignal(SIGHUP));
     for (int tries = 0; tries < 50; ++tries) {

@@ -1,0 +1,112 @@
+// The joystick pictures: the build paints one set per model of the shipped
+// catalogue, and JoyPictures finds them, or leaves them empty when they are missing.
+
+#include "core/joycatalogue.h"
+#include "core/prompter.h"
+#include "shell/joypictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace hvc;
+
+namespace {
+
+QString resDir() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/res");
+}
+
+constexpr JoyPicture kAxisKinds[] = {JoyPicture::X, JoyPicture::Y, JoyPicture::Z, JoyPicture::W};
+
+// The axis pictures a record should have: one per axis it reads.
+int axisPictures(const CJoyData& r) {
+    return r.AxisNum >= 1 && r.AxisNum <= 3 ? r.AxisNum : 4;
+}
+
+} // namespace
+
+class JoyPicturesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyShippedModelHasItsPictures();
+    void missingFilesStayEmptyWithoutAMessage();
+};
+
+void JoyPicturesTest::everyShippedModelHasItsPictures() {
+    JoyCatalogue catalogue;
+    ScriptedPrompter prompter;
+    QVERIFY2(catalogue.LoadJoyList(resDir() + QStringLiteral("/ini/JoylistNew.ini"), prompter),
+             qPrintable(catalogue.lastError()));
+    QVERIFY(catalogue.JoyCount() > 0);
+    JoyPictures pictures;
+    pictures.load(catalogue, resDir() + QStringLiteral("/bmp/joy"));
+    for (int i = 0; i < catalogue.JoyCount(); ++i) {
+        const CJoyData& r = catalogue.JoyList(i);
+        const QString what = r.JoyCode + QStringLiteral(": ");
+        QVERIFY2(!pictures.picture(i).isNull(), qPrintable(what + QStringLiteral("picture")));
+        QVERIFY2(!pictures.picture(i, JoyPicture::Off).isNull(),
+                 qPrintable(what + QStringLiteral("greyed picture")));
+        QCOMPARE(pictures.picture(i).size(), pictures.picture(i, JoyPicture::Off).size());
+        for (int k = 0; k < 4; ++k) {
+            const bool expected = k < axisPictures(r);
+            QVERIFY2(pictures.picture(i, kAxisKinds[k]).isNull() != expected,
+                     qPrintable(what + QStringLiteral("axis %1 picture %2")
+                                           .arg(k + 1)
+                                           .arg(expected ? "missing" : "unexpected")));
+        }
+        // Models are told apart by their pictures, not only by the caption.
+        for (int j = 0; j < i; ++j)
+            QVERIFY(pictures.picture(i).toImage() != pictures.picture(j).toImage());
+    }
+    QVERIFY(!pictures.unknownPicture().isNull());
+    QVERIFY(!pictures.notUsedPicture().isNull());
+    QVERIFY(!pictures.customPicture().isNull());
+    QVERIFY(pictures.picture(catalogue.JoyCount()).isNull());
+    // The hand pointer is the painted one, not the system's.
+    QCOMPARE(pictures.handCursor().shape(), Qt::BitmapCursor);
+    QVERIFY(!pictures.handCursor().pixmap().isNull());
+}
+
+void JoyPicturesTest::missingFilesStayEmptyWithoutAMessage() {
+    JoyCatalogue catalogue;
+    ScriptedPrompter prompter;
+    QVERIFY(catalogue.LoadJoyListText(
+        QStringLiteral(
+            "header\nAA\tn\t\t\t\t\t1\t2\t7\t1\t0\t17\t2\nBB\tn\t\t\t\t\t1\t1\t8\t1\t0\n"),
+        prompter));
+    QTemporaryDir dir;
+    const QString joy = dir.filePath(QStringLiteral("bmp/joy"));
+    QVERIFY(QDir().mkpath(joy));
+    // Only some of AA's files exist; BB, the shared pictures and the hand have none.
+    const QString shipped = resDir() + QStringLiteral("/bmp/joy/HJ2C");
+    QVERIFY(QFile::copy(shipped + QStringLiteral(".jpg"), joy + QStringLiteral("/AA.jpg")));
+    QVERIFY(QFile::copy(shipped + QStringLiteral("_Y.jpg"), joy + QStringLiteral("/AA_Y.jpg")));
+
+    // Events posted before the load run while it works.
+    bool eventRan = false;
+    QTimer::singleShot(0, this, [&eventRan] { eventRan = true; });
+    JoyPictures pictures;
+    pictures.load(catalogue, joy);
+    QVERIFY(eventRan);
+
+    QVERIFY(!pictures.picture(0).isNull());
+    QVERIFY(!pictures.picture(0, JoyPicture::Y).isNull());
+    QVERIFY(pictures.picture(0, JoyPicture::X).isNull());
+    QVERIFY(pictures.picture(0, JoyPicture::Off).isNull());
+    QVERIFY(pictures.picture(1).isNull());
+    QVERIFY(pictures.unknownPicture().isNull());
+    QCOMPARE(pictures.handCursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(prompter.messages.isEmpty());
+
+    // A second load replaces the pictures of the first as a whole.
+    pictures.load(JoyCatalogue(), joy);
+    QVERIFY(pictures.picture(0).isNull());
+}
+
+QTEST_MAIN(JoyPicturesTest)
+#include "test_joypictures.moc"
