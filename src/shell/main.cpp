@@ -1,5 +1,6 @@
 // hvc-configurator: the desktop program for technicians.
 
+#include "config/programpages.h"
 #include "shell/commandline.h"
 #include "shell/messageboxprompter.h"
 #include "shell/startup.h"
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    auto window = hvc::StartUp(context);
+    auto window = hvc::StartUp(context, hvc::ProgramPages());
     prompter.setParent(window.get());
     const int rc = QApplication::exec();
     window.reset();

@@ -1,13 +1,17 @@
 // The real main window against hvc-sim on a pseudo-terminal, message boxes
 // answered through a ScriptedPrompter.
 
+#include "config/programpages.h"
+#include "core/configfile.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "link/linkprocedures.h"
+#include "shell/csection.h"
 #include "shell/drawing.h"
 #include "shell/infopage.h"
 #include "shell/mainwindow.h"
 #include "shell/pageform.h"
+#include "shell/pendingmark.h"
 #include "shell/placeholderpage.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
@@ -27,6 +31,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -188,7 +193,7 @@ struct Rig {
                 return troubled = new TroubledPage(c, parent);
             if (p == Page::Debugger && o.countingDebugger)
                 return debugger = new CountingDebugger(c, parent);
-            return nullptr;
+            return ProgramPages()(c, p, parent);
         };
         window = StartUp(*context, factory);
         window->endProgram = [this](bool forced) { ended.append(forced); };
@@ -272,6 +277,7 @@ private Q_SLOTS:
     void portNone();
     void baudRate();
     void help();
+    void configPageEditsReachTheUnitAndTheFile();
 };
 
 void MainWindowTest::startUpState() {
@@ -924,6 +930,51 @@ void MainWindowTest::help() {
     viewerWorks = false;
     w.showHelpTopics();
     QCOMPARE(rig.prompter.texts(), QStringList{"No PDF viewer could open " + manual});
+}
+
+void MainWindowTest::configPageEditsReachTheUnitAndTheFile() {
+    Rig rig;
+    QVERIFY(rig.started);
+    MainWindow& w = *rig.window;
+    QVERIFY(rig.connect());
+    PageForm* page = w.pageForm(Page::Config);
+    QCOMPARE(page->objectName(), QStringLiteral("frmConfig"));
+    QVERIFY(rig.state.document.dataUnchanged());
+
+    // A rise time typed and confirmed, a maximum current typed into its section.
+    auto* rise = page->findChild<QLineEdit*>(QStringLiteral("TxtTRise_2"));
+    rise->setText(QStringLiteral("1234"));
+    QTest::keyClick(rise, Qt::Key_Return);
+    auto* max = page->findChild<CSection*>(QStringLiteral("MagB_1"))->maxField();
+    max->setValue(1111);
+    QVERIFY(rig.prompter.messages.isEmpty());
+    QCOMPARE(rise->property("editMark").toInt(), int(EditMark::Pending));
+    QCOMPARE(max->property("editMark").toInt(), int(EditMark::Pending));
+    rig.tick();
+    QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
+    QVERIFY(rig.unitWord(HvcId::HVC_RAMP_TRISE_2) != 1234);
+
+    w.writePage();
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_2), 1234);
+    QCOMPARE(rig.unitWord(HvcId::HVC_I3_MAX), 1111);
+    // Written: the marks of a pending edit are gone, the values stay on show.
+    QCOMPARE(rise->property("editMark").toInt(), int(EditMark::NotDefault));
+    QCOMPARE(max->property("editMark").toInt(), int(EditMark::NotDefault));
+    QCOMPARE(rise->text(), QStringLiteral("1234"));
+
+    // Saved, the file holds them.
+    const QString chosen = rig.dir.filePath(QStringLiteral("config.txt"));
+    QList<FileRequest> requests;
+    rig.answerFileDialogs(chosen, requests);
+    w.saveConfiguration();
+    const QByteArray saved = fileBytes(chosen);
+    for (HvcId id : {HvcId::HVC_RAMP_TRISE_2, HvcId::HVC_I3_MAX}) {
+        const CVarData& v = rig.var(id);
+        const QString line = v.SaveName + u'\t' + v.AddressText() + u'\t' +
+                             ConfigValueText(id == HvcId::HVC_I3_MAX ? 1111 : 1234);
+        QVERIFY2(saved.contains(line.toLatin1()), qPrintable(line));
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

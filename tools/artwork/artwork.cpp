@@ -124,6 +124,55 @@ QImage programIcon(int size) {
     return img;
 }
 
+// The control unit as the configuration page shows it: a grey box with its
+// connectors and a status lamp.
+QImage controllerBox() {
+    QImage img(160, 120, QImage::Format_RGB32);
+    img.fill(QColor(240, 240, 240));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 20, 0, 100);
+    g.setColorAt(0, QColor(176, 180, 188));
+    g.setColorAt(1, QColor(112, 116, 124));
+    p.setPen(QPen(QColor(40, 40, 44), 2));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(14, 22, 132, 76), 6, 6);
+    p.setBrush(QColor(30, 30, 34));
+    for (int i = 0; i < 2; ++i)
+        p.drawRoundedRect(QRectF(26 + i * 60, 8, 48, 16), 2, 2);
+    p.setBrush(QColor(0, 192, 0));
+    p.drawEllipse(QPointF(128, 84), 5, 5);
+    p.setPen(QColor(20, 20, 24));
+    QFont f = p.font();
+    f.setPixelSize(15);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRectF(14, 40, 132, 30), Qt::AlignCenter, QStringLiteral("HVC"));
+    return img;
+}
+
+// A pair of proportional solenoids on a valve body (side A and side B).
+QImage solenoidPair() {
+    QImage img(144, 80, QImage::Format_RGB32);
+    img.fill(QColor(240, 240, 240));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 44), 1.5));
+    p.setBrush(QColor(150, 156, 164));
+    p.drawRect(QRectF(52, 18, 40, 44));
+    for (int side = 0; side < 2; ++side) {
+        const double x = side == 0 ? 8 : 94;
+        QLinearGradient g(0, 24, 0, 56);
+        g.setColorAt(0, QColor(60, 60, 66));
+        g.setColorAt(1, QColor(20, 20, 24));
+        p.setBrush(g);
+        p.drawRoundedRect(QRectF(x, 24, 42, 32), 4, 4);
+        p.setBrush(QColor(200, 150, 40));
+        p.drawRect(QRectF(side == 0 ? x + 4 : x + 30, 34, 8, 12));
+    }
+    return img;
+}
+
 bool save(const QImage& img, const QString& path, const char* format) {
     if (img.save(path, format, 92))
         return true;
@@ -155,6 +204,10 @@ int main(int argc, char** argv) {
          ok;
     ok = save(programIcon(32), res.filePath(QStringLiteral("ico/hvc.ico")), "ICO") && ok;
     ok = save(programIcon(64), res.filePath(QStringLiteral("ico/hvc.png")), "PNG") && ok;
+    QDir().mkpath(res.filePath(QStringLiteral("bmp/Ecu")));
+    QDir().mkpath(res.filePath(QStringLiteral("bmp/Magnet")));
+    ok = save(controllerBox(), res.filePath(QStringLiteral("bmp/Ecu/CTRLBOX.jpg")), "JPG") && ok;
+    ok = save(solenoidPair(), res.filePath(QStringLiteral("bmp/Magnet/Solenoid.jpg")), "JPG") && ok;
     ok = paintJoysticks(QString::fromLocal8Bit(argv[2]), res) && ok;
     return ok ? 0 : 1;
 }

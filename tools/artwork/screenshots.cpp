@@ -4,6 +4,7 @@
 //
 //   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR
 
+#include "config/programpages.h"
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
@@ -24,6 +25,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -90,12 +92,35 @@ int main(int argc, char** argv) {
         splash.show();
         ok = shoot(out, QStringLiteral("screenshot-splash.png"), &splash) && ok;
     }
-    auto window = hvc::StartUp(context);
+    auto window = hvc::StartUp(context, hvc::ProgramPages());
     prompter.setParent(window.get());
     window->setGeometry(40, 40, 980, 620);
     window->connectToUnit();
     settle(1200);
     ok = shoot(out, QStringLiteral("screenshot-main.png"), window.get()) && ok;
+
+    // The configuration page at the smallest size it is laid out for, each tab,
+    // with four sections and with two.
+    window->setGeometry(40, 40, 1024, 700);
+    if (auto* page = window->pageForm(hvc::Page::Config)) {
+        auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+        const char* const names[] = {"screenshot-config.png", "screenshot-config-slow.png",
+                                     "screenshot-config-ramps.png"};
+        for (int t = 0; t < 3; ++t) {
+            tabs->setCurrentIndex(t);
+            ok = shoot(out, QString::fromLatin1(names[t]), window.get()) && ok;
+        }
+        hvc::CVarData& sections = state.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
+        const std::int32_t four = sections.E2InECU;
+        sections.ReadE2FromECU(2);
+        page->RefreshObject();
+        tabs->setCurrentIndex(0);
+        ok = shoot(out, QStringLiteral("screenshot-config-2sections.png"), window.get()) && ok;
+        sections.ReadE2FromECU(four);
+        page->RefreshObject();
+        state.document.unitRead();
+    }
+    window->setGeometry(40, 40, 980, 620);
 
     // A transfer in progress: the wait box over the window, the status bar moving.
     window->statusTimer()->stop();

@@ -1,0 +1,34 @@
+#pragma once
+// How the configuration page reads a section's joystick input: the caption of
+// its input configuration word and the catalogue position of its joystick model.
+
+#include "core/joycatalogue.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace hvc {
+
+// Position FindJoyID gives before the search: no catalogue record found yet.
+inline constexpr int kJoyNotFound = 100;
+
+// Caption of an input configuration word: "" (no input), an axis ("Y axis") or the
+// two digital inputs ("DI_03-OFF"). Axis codes without a text keep `current`.
+QString PinLabelText(std::uint16_t word, const QString& current);
+
+// Catalogue position of the joystick of each input, by identifier, over any table:
+// `count` records whose identifiers `joyIdAt` gives. An identifier no record has
+// gives the not-used record's position, or 0 when there is none.
+std::array<int, 4> FindJoyID(int count, const std::function<std::int32_t(int)>& joyIdAt,
+                             std::int32_t notUsedJoyId, const std::array<std::int32_t, 4>& ids);
+
+inline std::array<int, 4> FindJoyID(const JoyCatalogue& catalogue,
+                                    const std::array<std::int32_t, 4>& ids) {
+    return FindJoyID(
+        catalogue.JoyCount(), [&catalogue](int p) { return catalogue.JoyList(p).JoyID; },
+        catalogue.NotUsedJoyID(), ids);
+}
+
+} // namespace hvc
