@@ -17,6 +17,7 @@
 #include "shell/unitsession.h"
 #include "shell/waitbox.h"
 #include "sim/simprocess.h"
+#include "support/hvcctlrun.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -974,6 +975,17 @@ void MainWindowTest::configPageEditsReachTheUnitAndTheFile() {
         const QString line = v.SaveName + u'\t' + v.AddressText() + u'\t' +
                              ConfigValueText(id == HvcId::HVC_I3_MAX ? 1111 : 1234);
         QVERIFY2(saved.contains(line.toLatin1()), qPrintable(line));
+    }
+
+    // Disconnected, the port is free for hvcctl, which reads the new words.
+    w.connectToUnit();
+    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    for (const auto& [name, word] : {std::pair{"HVC_RAMP_TRISE_2", 1234}, {"HVC_I3_MAX", 1111}}) {
+        const auto got =
+            hvc::testutil::hvcctl({QStringLiteral("get"), QString::fromLatin1(name),
+                                   QStringLiteral("--port"), rig.session->simulatorPath()});
+        QVERIFY2(got.code == 0, qPrintable(got.err));
+        QCOMPARE(got.out.section(u'\t', 2, 2).toInt(), word);
     }
 }
 
