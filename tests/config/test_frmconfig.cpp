@@ -10,6 +10,7 @@
 #include "shell/mainbar.h"
 #include "shell/pendingmark.h"
 #include "shell/sectioncolours.h"
+#include "support/commandsurface.h"
 #include "support/paths.h"
 
 #include <QAction>
@@ -633,42 +634,10 @@ void FrmConfigTest::editMarks() {
 
 void FrmConfigTest::drawBar() {
     PageRig rig;
-    MainBar bar(rig.state);
-    std::vector<std::unique_ptr<QLabel>> panels;
-    for (int n = 1; n <= 9; ++n) {
-        panels.push_back(std::make_unique<QLabel>());
-        bar.panels[size_t(n)] = panels.back().get();
-    }
-    QLineEdit connectField;
-    bar.connectField = &connectField;
-    std::vector<std::unique_ptr<QAction>> actions;
-    for (const char* name : {"mnuHW_ReadAll",
-                             "mnuHW_WriteAll",
-                             "mnuHw_Reset",
-                             "mnuHw_Read",
-                             "mnuHW_Write",
-                             "mnuHW_Connect",
-                             "mnuSet_ComID",
-                             "mnuSet_ComBauldID",
-                             "mnuSet_Login",
-                             "mnuSet_Logout",
-                             "Load Configuration",
-                             "Save Configuration",
-                             "Read All",
-                             "Write All",
-                             "Reset",
-                             "Read",
-                             "Write",
-                             "Login",
-                             "Logout",
-                             "Connect"}) {
-        actions.push_back(std::make_unique<QAction>(QString::fromLatin1(name)));
-        actions.back()->setCheckable(true);
-        bar.commands.insert(QString::fromLatin1(name), actions.back().get());
-    }
-    auto on = [&bar](const char* name) {
-        return bar.command(QString::fromLatin1(name))->isEnabled();
-    };
+    hvc::test::CommandSurface surface(rig.state);
+    MainBar& bar = surface.bar;
+    QLineEdit& connectField = surface.connectField;
+    auto on = [&surface](const char* name) { return surface.on(name); };
     QProgressBar progress;
 
     // 1: connected-edit; login commands off whatever LoggedIn says.

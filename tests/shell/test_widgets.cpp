@@ -14,6 +14,7 @@
 #include "shell/placeholderpage.h"
 #include "shell/sectioncolours.h"
 #include "shell/waitbox.h"
+#include "support/commandsurface.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -38,48 +39,13 @@ using namespace hvc;
 
 namespace {
 
-const char* const kCommandNames[] = {"mnuHW_ReadAll",
-                                     "mnuHW_WriteAll",
-                                     "mnuHw_Reset",
-                                     "mnuHw_Read",
-                                     "mnuHW_Write",
-                                     "mnuHW_Connect",
-                                     "mnuSet_ComID",
-                                     "mnuSet_ComBauldID",
-                                     "mnuSet_Login",
-                                     "mnuSet_Logout",
-                                     "mnuHelp_Help",
-                                     "mnuHelp_Info",
-                                     "Load Configuration",
-                                     "Save Configuration",
-                                     "Read All",
-                                     "Write All",
-                                     "Reset",
-                                     "Read",
-                                     "Write",
-                                     "Login",
-                                     "Logout",
-                                     "Help",
-                                     "Info",
-                                     "Connect"};
-
 // The status bar, connection field and commands of a main window, without the window.
 struct Surface {
     explicit Surface(const QString& resDir = QStringLiteral("/nonexistent"))
-        : context(state, resDir, resDir), bar(state) {
-        for (int n = 1; n <= 9; ++n) {
-            labels.push_back(std::make_unique<QLabel>());
-            bar.panels[n] = labels.back().get();
-        }
-        bar.connectField = &connectField;
-        for (const char* name : kCommandNames) {
-            actions.push_back(std::make_unique<QAction>(QString::fromLatin1(name)));
-            actions.back()->setCheckable(true);
-            bar.commands.insert(QString::fromLatin1(name), actions.back().get());
-        }
+        : context(state, resDir, resDir), surface(state) {
         state.setPrompter(&prompter);
     }
-    bool on(const char* name) const { return bar.command(QString::fromLatin1(name))->isEnabled(); }
+    bool on(const char* name) const { return surface.on(name); }
     void draw(PageForm& page) {
         context.activePage = &page;
         DrawStatus(context, bar, &progress, state.StatusText);
@@ -88,11 +54,10 @@ struct Surface {
     AppState state;
     ScriptedPrompter prompter;
     ShellContext context;
-    MainBar bar;
-    QLineEdit connectField;
+    hvc::test::CommandSurface surface;
+    MainBar& bar = surface.bar;
+    QLineEdit& connectField = surface.connectField;
     QProgressBar progress;
-    std::vector<std::unique_ptr<QLabel>> labels;
-    std::vector<std::unique_ptr<QAction>> actions;
 };
 
 } // namespace
