@@ -77,19 +77,20 @@ TEST(Faults, ALateReplyIsNeverTakenForTheAnswerToANewerRequest) {
     ASSERT_TRUE(
         rig.start({QStringLiteral("--delay"), QStringLiteral("300")}, hvc::test::smallMap(), 200));
     std::int32_t first = 0, second = 0;
-    EXPECT_FALSE(rig.link.readE2(0x030000, first).ok());
-    // The reply to the first read (111) arrives while the second waits for 222.
+    // A late try may still get its own reply in time; then it is the first word.
+    const bool firstOk = rig.link.readE2(0x030000, first).ok();
+    EXPECT_EQ(first, firstOk ? 111 : 0);
+    // A reply to the first read (111) may arrive while the second waits for 222.
     if (rig.link.readE2(kIMax1A, second).ok())
         EXPECT_EQ(second, 222);
     else
         EXPECT_EQ(second, 0);
-    EXPECT_EQ(first, 0);
 }
 
 TEST(Faults, AReplyTooLateForOneProgramIsNotTakenByTheNext) {
     // Two programs one after the other on the same unit, as two hvcctl runs: the
-    // first gives up on its read just before the unit answers, the second reads
-    // another word while that answer (111) is on its way.
+    // first mostly gives up on its read just before the unit answers, the second
+    // reads another word while that answer (111) is on its way.
     UnitRig rig;
     writeEeprom(rig.eeprom(), {{QStringLiteral("0300.00"), 111}, {QStringLiteral("0302.00"), 222}});
     ASSERT_TRUE(
@@ -102,7 +103,10 @@ TEST(Faults, AReplyTooLateForOneProgramIsNotTakenByTheNext) {
         {
             DeviceLinkMng first(ports);
             ASSERT_TRUE(first.Open(connection)) << first.errorString().toStdString();
-            EXPECT_FALSE(first.Par(0x0300, 0, DeviceLinkMng::kGetWord));
+            // Its own tries may meet a reply in time; if so it is its own word.
+            if (const auto mine = first.Par(0x0300, 0, DeviceLinkMng::kGetWord)) {
+                EXPECT_EQ(*mine, 111) << "run " << run;
+            }
         }
         DeviceLinkMng second(ports);
         ASSERT_TRUE(second.Open(connection)) << second.errorString().toStdString();
