@@ -4,6 +4,7 @@
 #include "core/prompter.h"
 #include "shell/csection.h"
 #include "shell/mainbar.h"
+#include "shell/numberfield.h"
 #include "shell/pendingmark.h"
 #include "shell/sectioncolours.h"
 
@@ -754,23 +755,13 @@ void FrmConfig::checkRampRange(RampField& field) {
         return;
     std::optional<int> v = wholeNumber(field.text->text());
     if (!v || *v < field.scroll->minimum()) {
-        RestoreValuePrompt(field.text, *record);
+        RestoreValuePrompt(m_context.state.prompter(), field.text, *record);
         v = wholeNumber(field.text->text());
         if (!v)
             return;
     }
     if (*v > field.scroll->maximum())
-        RestoreValuePrompt(field.text, *record);
-}
-
-void FrmConfig::RestoreValuePrompt(QLineEdit* text, const CVarData& record) {
-    const QString value = QString::number(record.E2InECU);
-    if (m_context.state.prompter().ask(QStringLiteral("Value Not Correct : Restore With '") +
-                                           value + QStringLiteral("' ?"),
-                                       {}, PromptIcon::Information))
-        text->setText(value);
-    else
-        text->setFocus();
+        RestoreValuePrompt(m_context.state.prompter(), field.text, *record);
 }
 
 bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
@@ -780,18 +771,10 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
             if (f.text == watched)
                 field = &f;
     if (field && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter)
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (IsEnterKey(key))
             checkRampRange(*field);
-        const QString text = key->text();
-        // Keys that type nothing (arrows, Delete, Tab) keep their usual meaning.
-        if (enter)
-            return true;
-        if (text.isEmpty() || key->key() == Qt::Key_Backspace)
-            return false;
-        const QChar c = text.at(0);
-        return !(c.isDigit() || c == QLatin1Char('.')) || !c.isPrint();
+        return DiscardedNumberKey(key);
     }
     if (field && event->type() == QEvent::FocusOut) {
         checkRampRange(*field);

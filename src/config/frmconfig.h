@@ -64,6 +64,8 @@ public:
     int FindHVCLabelTFALL(int index) const;
 
     QTabWidget* tabs() const { return m_tabs; }
+    // The solenoid picture of sections of solenoid type 0 and 1 (res/bmp/Magnet).
+    const QPixmap& DefaultSolenoidPicture() const { return m_defaultSolenoidPicture; }
 
 Q_SIGNALS:
     // The solenoid picture of a section was chosen (the dither dialog is to open).
@@ -99,7 +101,6 @@ private:
     void rampTextChanged(RampField& field);
     void rampScrolled(RampField& field);
     void checkRampRange(RampField& field);
-    void RestoreValuePrompt(QLineEdit* text, const CVarData& record);
     void modeClicked(int section, bool breakBox, bool ticked);
     void markMode(int section);
     void sysTypeSelected(int entry);

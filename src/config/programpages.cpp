@@ -1,13 +1,29 @@
 #include "config/programpages.h"
 
 #include "config/frmconfig.h"
+#include "inputs/frmmagsel.h"
 
 namespace hvc {
 
+FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page) {
+    auto* dialog = page->findChild<FrmMagSel*>();
+    if (!dialog) {
+        dialog = new FrmMagSel(context, page);
+        dialog->SetSolenoidPicture(page->DefaultSolenoidPicture());
+        QObject::connect(dialog, &FrmMagSel::drawDitherRequested, page, &FrmConfig::DrawDither);
+    }
+    dialog->present();
+    return dialog;
+}
+
 PageFactory ProgramPages() {
     return [](ShellContext& context, Page page, QWidget* parent) -> PageForm* {
-        if (page == Page::Config)
-            return new FrmConfig(context, parent);
+        if (page == Page::Config) {
+            auto* config = new FrmConfig(context, parent);
+            QObject::connect(config, &FrmConfig::ditherRequested, config,
+                             [&context, config] { OpenDitherDialog(context, config); });
+            return config;
+        }
         return nullptr;
     };
 }

@@ -1,11 +1,17 @@
 #pragma once
 // The pages the desktop program builds into its main window (the rest stay the
-// shell's own until they arrive).
+// shell's own until they arrive), and the dialogs they open.
 
 #include "shell/pagehost.h"
 
 namespace hvc {
 
+class FrmConfig;
+class FrmMagSel;
+
 PageFactory ProgramPages();
+
+// The page's one dither dialog, made on first use, opened and brought to front.
+FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page);
 
 } // namespace hvc

@@ -4,7 +4,9 @@
 //
 //   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR
 
+#include "config/frmconfig.h"
 #include "config/programpages.h"
+#include "inputs/frmmagsel.h"
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
@@ -119,6 +121,14 @@ int main(int argc, char** argv) {
         sections.ReadE2FromECU(four);
         page->RefreshObject();
         state.document.unitRead();
+
+        // The dither dialog, as a click on a solenoid picture opens it, over the page.
+        if (auto* config = qobject_cast<hvc::FrmConfig*>(page)) {
+            hvc::FrmMagSel* dither = hvc::OpenDitherDialog(context, config);
+            dither->move(260, 240);
+            ok = shoot(out, QStringLiteral("screenshot-dither.png"), window.get()) && ok;
+            dither->reject();
+        }
     }
     window->setGeometry(40, 40, 980, 620);
 
