@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -751,17 +752,18 @@ void FrmConfig::rampScrolled(RampField& field) {
 
 void FrmConfig::checkRampRange(RampField& field) {
     const CVarData* record = rampVar(field);
-    if (!record)
+    // The question's own box takes the focus: that must not ask again.
+    if (!record || m_askingRestore)
         return;
+    m_askingRestore = true;
     std::optional<int> v = wholeNumber(field.text->text());
     if (!v || *v < field.scroll->minimum()) {
         RestoreValuePrompt(m_context.state.prompter(), field.text, *record);
         v = wholeNumber(field.text->text());
-        if (!v)
-            return;
     }
-    if (*v > field.scroll->maximum())
+    if (v && *v > field.scroll->maximum())
         RestoreValuePrompt(m_context.state.prompter(), field.text, *record);
+    m_askingRestore = false;
 }
 
 bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
@@ -777,7 +779,11 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
         return DiscardedNumberKey(key);
     }
     if (field && event->type() == QEvent::FocusOut) {
-        checkRampRange(*field);
+        // Only a move to another control of the page counts as leaving the field;
+        // a switch to another window (or to the question itself) does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            checkRampRange(*field);
         return false;
     }
     if (event->type() == QEvent::MouseButtonRelease &&

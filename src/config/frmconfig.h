@@ -133,6 +133,8 @@ private:
     QVector<QPair<QGridLayout*, int>> m_sectionGrids;
     // Every control that belongs to one section, for DrawVCUSystem.
     std::array<QVector<QWidget*>, kSections> m_sectionWidgets;
+    // While the restore question is open (its box takes the field's focus).
+    bool m_askingRestore = false;
 };
 
 } // namespace hvc

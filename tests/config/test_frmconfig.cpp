@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -463,6 +464,23 @@ void FrmConfigTest::rampFocusLossAndScroll() {
     QVERIFY(rig.prompter.messages.isEmpty());
     // The unit still holds its value until a Write.
     QCOMPARE(rig.var(HvcId::HVC_RAMP_TFALL_3).E2InECU, 1000);
+
+    // A question whose box takes the focus from the field asks once, not again.
+    struct FocusTakingPrompter : ScriptedPrompter {
+        QLineEdit* field = nullptr;
+        bool ask(const QString& text, const QString& title, PromptIcon icon) override {
+            QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+            QCoreApplication::sendEvent(field, &out);
+            return ScriptedPrompter::ask(text, title, icon);
+        }
+    } boxed;
+    boxed.field = fall3;
+    boxed.answers = {false};
+    rig.state.setPrompter(&boxed);
+    fall3->setText(QStringLiteral("9999"));
+    QTest::keyClick(fall3, Qt::Key_Return);
+    QCOMPARE(boxed.texts(), QStringList{"Value Not Correct : Restore With '1000' ?"});
+    rig.state.setPrompter(&rig.prompter);
 }
 
 void FrmConfigTest::rampModes() {
