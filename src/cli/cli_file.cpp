@@ -199,42 +199,6 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
     return differ == 0 ? Ok : Failed;
 }
 
-// The device link as it is, counting the words a whole-image write got into the
-// unit: after a failure the technician must know how far it went.
-class CountingLink : public UnitLink {
-public:
-    explicit CountingLink(UnitLink& link) : m_link(link) {}
-    Status openLink() override { return m_link.openLink(); }
-    void closeLink() override { m_link.closeLink(); }
-    bool isLinkOpen() const override { return m_link.isLinkOpen(); }
-    Status readE2(std::int32_t address, std::int32_t& value) override {
-        return m_link.readE2(address, value);
-    }
-    Status readRam(std::int32_t address, std::int32_t& value) override {
-        return m_link.readRam(address, value);
-    }
-    Status writeE2(std::int32_t address, std::int32_t value) override {
-        Status status = m_link.writeE2(address, value);
-        if (status) {
-            ++written;
-            lastAddress = address;
-        }
-        return status;
-    }
-    Status writeRam(std::int32_t address, std::int32_t value) override {
-        return m_link.writeRam(address, value);
-    }
-    Status sendCommand(std::int32_t code, const QString& text) override {
-        return m_link.sendCommand(code, text);
-    }
-
-    int written = 0;
-    std::int32_t lastAddress = 0;
-
-private:
-    UnitLink& m_link;
-};
-
 // Refuses a file whose values the unit must not get; -1 when it may be written.
 int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io) {
     const QList<ValueFault> faults = CheckFileValues(state.catalogue, data, force);
@@ -312,23 +276,19 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         kept += fromFile.contains(i) ? 0 : 1;
     }
 
-    CountingLink counting(*state.link);
-    UnitLink* const link = state.link;
-    state.link = &counting;
-    const Status status = writeImage(state, mask);
-    state.link = link;
+    WriteReport done;
+    const Status status = writeImage(state, mask, &done);
     session.progress.finish();
     if (!status) {
         linkFailed(state, io, status);
-        if (counting.written == 0) {
+        if (done.written == 0) {
             io.err << "hvcctl write-all: nothing was written; the unit keeps its values\n";
         } else {
-            const int at = cat.FindByAddress(counting.lastAddress);
-            io.err << "hvcctl write-all: " << counting.written << " of " << toWrite
-                   << " variables were written, the last one "
-                   << (at > 0 ? cat[at].Name + QStringLiteral(" (") + cat[at].AddressText() + u')'
-                              : FormatAddressText(counting.lastAddress))
-                   << "; the unit now holds a mix of old and new values: write the file again\n";
+            const CVarData& last = cat[done.lastPosition];
+            io.err << "hvcctl write-all: " << done.written << " of " << toWrite
+                   << " variables were written, the last one " << last.Name << " ("
+                   << last.AddressText()
+                   << "); the unit now holds a mix of old and new values: write the file again\n";
         }
         return Failed;
     }

@@ -19,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -716,20 +715,15 @@ void FrmConfig::JoyVarDefaultSet() {
 // ---- ramps
 
 std::optional<int> FrmConfig::wholeNumber(const QString& text) {
-    bool ok = false;
-    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || std::abs(v) > 1e9)
+    const std::optional<double> v = FieldNumber(text);
+    if (!v)
         return std::nullopt;
-    return static_cast<int>(std::lround(v));
+    return static_cast<int>(std::lround(*v));
 }
 
 void FrmConfig::rampTextChanged(RampField& field) {
-    if (field.text->text().isEmpty()) {
-        // An empty box reads 0, selected so that the next digit replaces it.
-        field.text->setText(QStringLiteral("0"));
-        field.text->setSelection(0, 1);
+    if (ZeroEmptyField(field.text))
         return;
-    }
     const std::optional<int> v = wholeNumber(field.text->text());
     if (!v || *v < field.scroll->minimum() || *v > field.scroll->maximum())
         return;
@@ -751,19 +745,14 @@ void FrmConfig::rampScrolled(RampField& field) {
 }
 
 void FrmConfig::checkRampRange(RampField& field) {
-    const CVarData* record = rampVar(field);
-    // The question's own box takes the focus: that must not ask again.
-    if (!record || m_askingRestore)
-        return;
-    m_askingRestore = true;
-    std::optional<int> v = wholeNumber(field.text->text());
-    if (!v || *v < field.scroll->minimum()) {
-        RestoreValuePrompt(m_context.state.prompter(), field.text, *record);
-        v = wholeNumber(field.text->text());
-    }
-    if (v && *v > field.scroll->maximum())
-        RestoreValuePrompt(m_context.state.prompter(), field.text, *record);
-    m_askingRestore = false;
+    if (const CVarData* record = rampVar(field))
+        m_rangeQuestion.ask(m_context.state.prompter(), field.text, *record,
+                            field.scroll->minimum(), field.scroll->maximum(),
+                            [](const QString& text) -> std::optional<double> {
+                                // The ramp boxes compare the number they would store.
+                                const std::optional<int> v = wholeNumber(text);
+                                return v ? std::optional<double>(*v) : std::nullopt;
+                            });
 }
 
 bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
@@ -779,10 +768,7 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
         return DiscardedNumberKey(key);
     }
     if (field && event->type() == QEvent::FocusOut) {
-        // Only a move to another control of the page counts as leaving the field;
-        // a switch to another window (or to the question itself) does not.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (LeftTheField(*static_cast<QFocusEvent*>(event)))
             checkRampRange(*field);
         return false;
     }

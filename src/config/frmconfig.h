@@ -6,6 +6,7 @@
 // and from the unit and then ask the page to refresh.
 
 #include "core/hvcids.h"
+#include "shell/numberfield.h"
 #include "shell/pageform.h"
 
 #include <QPixmap>
@@ -133,8 +134,7 @@ private:
     QVector<QPair<QGridLayout*, int>> m_sectionGrids;
     // Every control that belongs to one section, for DrawVCUSystem.
     std::array<QVector<QWidget*>, kSections> m_sectionWidgets;
-    // While the restore question is open (its box takes the field's focus).
-    bool m_askingRestore = false;
+    RangeQuestion m_rangeQuestion;
 };
 
 } // namespace hvc

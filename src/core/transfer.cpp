@@ -151,7 +151,7 @@ QString rangeCheckOne(AppState& state, int position) {
     return QStringLiteral(" - ") + r->Name + u'\r';
 }
 
-Status writeImage(AppState& state, std::uint16_t mask) {
+Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report) {
     if (mask == 0)
         return {};
     if (Status open = requireOpenLink(state); !open)
@@ -166,8 +166,13 @@ Status writeImage(AppState& state, std::uint16_t mask) {
         Status status;
         if (inSectionLimit(state, r)) {
             status = state.link->writeE2(r.Address, r.E2Value);
-            if (status)
+            if (status) {
                 r.WriteE2inECU();
+                if (report) {
+                    ++report->written;
+                    report->lastPosition = i;
+                }
+            }
         }
         progressStep(state, QStringLiteral("Writing..."), counter, total);
         if (!status)

@@ -34,9 +34,17 @@ bool isWrittenBy(const CVarData& record, std::uint16_t mask);
 // Reads every record of the pages in `mask` within the section limit, then the
 // range check; the out-of-range report goes to the prompter.
 Status readImage(AppState& state, std::uint16_t mask);
+// How far a whole-image write got: the words the unit took, and the catalogue
+// position of the last of them.
+struct WriteReport {
+    int written = 0;
+    int lastPosition = 0;
+};
+
 // Writes every record isWrittenBy(mask) within the section limit; stops at the
-// first failure, whose detail names the variable.
-Status writeImage(AppState& state, std::uint16_t mask);
+// first failure, whose detail names the variable. `report`, when given, says how
+// far it got.
+Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report = nullptr);
 // Replaces out-of-range values by their defaults; returns the "READ FAULT:" report or "".
 QString rangeCheck(AppState& state, std::uint16_t mask);
 QString rangeCheckOne(AppState& state, int position);

@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -145,22 +144,10 @@ void FrmMagSel::loadRow(Row& row) {
     row.text->setToolTip(record->SaveName);
 }
 
-std::optional<double> FrmMagSel::number(const QString& text) {
-    bool ok = false;
-    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || std::abs(v) > 1e9)
-        return std::nullopt;
-    return v;
-}
-
 void FrmMagSel::rowTextChanged(Row& row) {
-    if (row.text->text().isEmpty()) {
-        // An empty box reads 0, selected so that the next digit replaces it.
-        row.text->setText(QStringLiteral("0"));
-        row.text->setSelection(0, 1);
+    if (ZeroEmptyField(row.text))
         return;
-    }
-    const std::optional<double> v = number(row.text->text());
+    const std::optional<double> v = FieldNumber(row.text->text());
     if (!v || *v < row.scroll->minimum() || *v > row.scroll->maximum())
         return;
     {
@@ -179,19 +166,9 @@ void FrmMagSel::rowScrolled(Row& row) {
 }
 
 void FrmMagSel::checkRange(Row& row) {
-    const CVarData* record = var(row.id);
-    if (!record || m_asking)
-        return;
-    m_asking = true;
-    std::optional<double> v = number(row.text->text());
-    // A text that is no number is treated as below the range.
-    if (!v || *v < row.scroll->minimum()) {
-        RestoreValuePrompt(m_context.state.prompter(), row.text, *record);
-        v = number(row.text->text());
-    }
-    if (v && *v > row.scroll->maximum())
-        RestoreValuePrompt(m_context.state.prompter(), row.text, *record);
-    m_asking = false;
+    if (const CVarData* record = var(row.id))
+        m_rangeQuestion.ask(m_context.state.prompter(), row.text, *record, row.scroll->minimum(),
+                            row.scroll->maximum());
 }
 
 bool FrmMagSel::eventFilter(QObject* watched, QEvent* event) {
@@ -206,10 +183,7 @@ bool FrmMagSel::eventFilter(QObject* watched, QEvent* event) {
         return DiscardedNumberKey(key);
     }
     if (row && event->type() == QEvent::FocusOut) {
-        // Only a move to another control of the dialog counts as leaving the box;
-        // a switch to another window (or to the question itself) does not.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (LeftTheField(*static_cast<QFocusEvent*>(event)))
             checkRange(*row);
     }
     return QDialog::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 // they held when the dialog was opened. Nothing is sent to the unit from here.
 
 #include "core/hvcids.h"
+#include "shell/numberfield.h"
 
 #include <QDialog>
 #include <array>
@@ -66,7 +67,6 @@ private:
     void okClicked();
 
     // The text as a number ("." as decimal point); none for a text that is not one.
-    static std::optional<double> number(const QString& text);
 
     ShellContext& m_context;
     // Frequency, amplitude in mA, amplitude in percent (hidden, never loaded).
@@ -77,7 +77,7 @@ private:
     std::int32_t m_savedDitherFreq = 0;
     std::int32_t m_savedDitherAmp = 0;
     // While the range question is up, the focus it takes is no reason to ask again.
-    bool m_asking = false;
+    RangeQuestion m_rangeQuestion;
 };
 
 } // namespace hvc

@@ -3,8 +3,11 @@
 #include "core/cvardata.h"
 #include "core/prompter.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
+#include <cmath>
 
 namespace hvc {
 
@@ -30,6 +33,41 @@ bool DiscardedNumberKey(const QKeyEvent& key) {
         return false;
     const QChar c = text.at(0);
     return !(c.isDigit() || c == QLatin1Char('.')) || !c.isPrint();
+}
+
+std::optional<double> FieldNumber(const QString& text) {
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || std::abs(v) > 1e9)
+        return std::nullopt;
+    return v;
+}
+
+bool ZeroEmptyField(QLineEdit* text) {
+    if (!text->text().isEmpty())
+        return false;
+    text->setText(QStringLiteral("0"));
+    text->setSelection(0, 1);
+    return true;
+}
+
+bool LeftTheField(const QFocusEvent& event) {
+    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
+}
+
+void RangeQuestion::ask(Prompter& prompter, QLineEdit* text, const CVarData& record, int min,
+                        int max, Reader read) {
+    if (m_open)
+        return;
+    m_open = true;
+    std::optional<double> v = read(text->text());
+    if (!v || *v < min) {
+        RestoreValuePrompt(prompter, text, record);
+        v = read(text->text());
+    }
+    if (v && *v > max)
+        RestoreValuePrompt(prompter, text, record);
+    m_open = false;
 }
 
 } // namespace hvc

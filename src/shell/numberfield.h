@@ -3,8 +3,12 @@
 // a scroll bar over a record's MinValue..MaxValue, with the question that offers
 // the unit's value back when a typed number is out of range.
 
+#include <optional>
+
+class QFocusEvent;
 class QKeyEvent;
 class QLineEdit;
+class QString;
 
 namespace hvc {
 
@@ -23,5 +27,31 @@ bool DiscardedNumberKey(const QKeyEvent& key);
 
 // Enter or Return.
 bool IsEnterKey(const QKeyEvent& key);
+
+// The number a box holds ("." as the decimal point); nothing for a text that is
+// no number.
+std::optional<double> FieldNumber(const QString& text);
+
+// An empty box reads 0, selected so that the next digit replaces it. True when the
+// box was empty.
+bool ZeroEmptyField(QLineEdit* text);
+
+// Whether a focus loss means the user left the box for another control. A switch
+// to another window, or to the question's own box, does not count.
+bool LeftTheField(const QFocusEvent& event);
+
+// The restore question of a box whose number lies outside min..max: asked when it
+// is below (a text that is no number counts as below), then, with the number read
+// again, when it is above. While a question is open a second call (its box taking
+// the focus from the field) asks nothing.
+class RangeQuestion {
+public:
+    using Reader = std::optional<double> (*)(const QString& text);
+    void ask(Prompter& prompter, QLineEdit* text, const CVarData& record, int min, int max,
+             Reader read = FieldNumber);
+
+private:
+    bool m_open = false;
+};
 
 } // namespace hvc

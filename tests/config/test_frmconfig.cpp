@@ -12,6 +12,7 @@
 #include "shell/sectioncolours.h"
 #include "support/commandsurface.h"
 #include "support/paths.h"
+#include "support/shippedrecords.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,10 +42,7 @@ struct PageRig {
         : context(state, QCoreApplication::applicationDirPath(),
                   QCoreApplication::applicationDirPath() + QStringLiteral("/res")) {
         state.setPrompter(&prompter);
-        if (!state.catalogue.LoadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter))
-            qFatal("no variable map");
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-            state.catalogue[i].ReadE2FromECU(state.catalogue[i].DefaultValue);
+        test::loadShippedRecordsAsRead(state, prompter);
         if (unit)
             unit(*this);
         context.colours = SchemeColours(0);

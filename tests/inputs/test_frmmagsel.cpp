@@ -9,6 +9,7 @@
 #include "inputs/frmmagsel.h"
 #include "shell/sectioncolours.h"
 #include "support/paths.h"
+#include "support/shippedrecords.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,10 +34,7 @@ struct Records {
         : context(state, QCoreApplication::applicationDirPath(),
                   QCoreApplication::applicationDirPath() + QStringLiteral("/res")) {
         state.setPrompter(&prompter);
-        if (!state.catalogue.LoadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter))
-            qFatal("no variable map");
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-            state.catalogue[i].ReadE2FromECU(state.catalogue[i].DefaultValue);
+        test::loadShippedRecordsAsRead(state, prompter);
         state.document.unitRead();
         context.colours = SchemeColours(0);
     }

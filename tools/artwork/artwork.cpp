@@ -173,13 +173,6 @@ QImage solenoidPair() {
     return img;
 }
 
-bool save(const QImage& img, const QString& path, const char* format) {
-    if (img.save(path, format, 92))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -191,23 +184,26 @@ int main(int argc, char** argv) {
     const QDir res(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(res.filePath(QStringLiteral("bmp")));
     QDir().mkpath(res.filePath(QStringLiteral("ico")));
-    bool ok = save(splashPhoto(), res.filePath(QStringLiteral("bmp/Init.jpg")), "JPG");
-    ok = save(greenPlate(), res.filePath(QStringLiteral("bmp/green.jpg")), "JPG") && ok;
-    ok = save(statusIcon(QColor(0, 192, 0)), res.filePath(QStringLiteral("ico/Green 16.ico")),
-              "ICO") &&
+    bool ok = savePicture(splashPhoto(), res.filePath(QStringLiteral("bmp/Init.jpg")), "JPG");
+    ok = savePicture(greenPlate(), res.filePath(QStringLiteral("bmp/green.jpg")), "JPG") && ok;
+    ok = savePicture(statusIcon(QColor(0, 192, 0)),
+                     res.filePath(QStringLiteral("ico/Green 16.ico")), "ICO") &&
          ok;
-    ok = save(statusIcon(QColor(235, 235, 235)), res.filePath(QStringLiteral("ico/White 16.ico")),
-              "ICO") &&
+    ok = savePicture(statusIcon(QColor(235, 235, 235)),
+                     res.filePath(QStringLiteral("ico/White 16.ico")), "ICO") &&
          ok;
-    ok = save(statusIcon(QColor(220, 0, 0)), res.filePath(QStringLiteral("ico/Red 16.ico")),
-              "ICO") &&
+    ok = savePicture(statusIcon(QColor(220, 0, 0)), res.filePath(QStringLiteral("ico/Red 16.ico")),
+                     "ICO") &&
          ok;
-    ok = save(programIcon(32), res.filePath(QStringLiteral("ico/hvc.ico")), "ICO") && ok;
-    ok = save(programIcon(64), res.filePath(QStringLiteral("ico/hvc.png")), "PNG") && ok;
+    ok = savePicture(programIcon(32), res.filePath(QStringLiteral("ico/hvc.ico")), "ICO") && ok;
+    ok = savePicture(programIcon(64), res.filePath(QStringLiteral("ico/hvc.png")), "PNG") && ok;
     QDir().mkpath(res.filePath(QStringLiteral("bmp/Ecu")));
     QDir().mkpath(res.filePath(QStringLiteral("bmp/Magnet")));
-    ok = save(controllerBox(), res.filePath(QStringLiteral("bmp/Ecu/CTRLBOX.jpg")), "JPG") && ok;
-    ok = save(solenoidPair(), res.filePath(QStringLiteral("bmp/Magnet/Solenoid.jpg")), "JPG") && ok;
+    ok = savePicture(controllerBox(), res.filePath(QStringLiteral("bmp/Ecu/CTRLBOX.jpg")), "JPG") &&
+         ok;
+    ok = savePicture(solenoidPair(), res.filePath(QStringLiteral("bmp/Magnet/Solenoid.jpg")),
+                     "JPG") &&
+         ok;
     ok = paintJoysticks(QString::fromLocal8Bit(argv[2]), res) && ok;
     return ok ? 0 : 1;
 }

@@ -407,14 +407,14 @@ QImage handPointer() {
     return img;
 }
 
-bool save(const QImage& img, const QString& path, const char* format) {
+} // namespace
+
+bool savePicture(const QImage& img, const QString& path, const char* format) {
     if (img.save(path, format, 92))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
 }
-
-} // namespace
 
 bool paintJoysticks(const QString& joyListPath, const QDir& res) {
     hvc::StderrPrompter prompter;
@@ -439,8 +439,8 @@ bool paintJoysticks(const QString& joyListPath, const QDir& res) {
         const auto file = [&](JoyPicture kind) {
             return joy.filePath(hvc::JoyCatalogue::PictureFileName(record.JoyCode, kind));
         };
-        ok = save(model.picture, file(JoyPicture::Normal), "JPG") && ok;
-        ok = save(greyed(model.picture), file(JoyPicture::Off), "JPG") && ok;
+        ok = savePicture(model.picture, file(JoyPicture::Normal), "JPG") && ok;
+        ok = savePicture(greyed(model.picture), file(JoyPicture::Off), "JPG") && ok;
         const int axes = axisCount(record);
         for (int k = 0; k < axes; ++k) {
             QImage axis = model.picture;
@@ -449,20 +449,20 @@ bool paintJoysticks(const QString& joyListPath, const QDir& res) {
             const auto at = static_cast<size_t>(std::min<int>(k, int(model.marks.size()) - 1));
             mark(p, model.marks[at], QLatin1String(kLetters[k]));
             p.end();
-            ok = save(axis, file(kAxes[k]), "JPG") && ok;
+            ok = savePicture(axis, file(kAxes[k]), "JPG") && ok;
         }
     }
-    ok = save(shared(QStringLiteral("?"), QColor(40, 80, 160)),
-              joy.filePath(QStringLiteral("Unknow.jpg")), "JPG") &&
+    ok = savePicture(shared(QStringLiteral("?"), QColor(40, 80, 160)),
+                     joy.filePath(QStringLiteral("Unknow.jpg")), "JPG") &&
          ok;
-    ok = save(shared(QStringLiteral("CUSTOM"), QColor(20, 120, 60)),
-              joy.filePath(QStringLiteral("CUSTOM.jpg")), "JPG") &&
+    ok = savePicture(shared(QStringLiteral("CUSTOM"), QColor(20, 120, 60)),
+                     joy.filePath(QStringLiteral("CUSTOM.jpg")), "JPG") &&
          ok;
     // The shared not-used picture is the not-used record's own drawing.
     hvc::CJoyData notUsedRecord;
     notUsedRecord.JoyCode = QStringLiteral("NOTUSED");
     const Model notUsed = paintModel(*styleOf(notUsedRecord.JoyCode), notUsedRecord);
-    ok = save(notUsed.picture, joy.filePath(QStringLiteral("NOTUSED.jpg")), "JPG") && ok;
-    ok = save(handPointer(), res.filePath(QStringLiteral("ico/HandIE.ico")), "ICO") && ok;
+    ok = savePicture(notUsed.picture, joy.filePath(QStringLiteral("NOTUSED.jpg")), "JPG") && ok;
+    ok = savePicture(handPointer(), res.filePath(QStringLiteral("ico/HandIE.ico")), "ICO") && ok;
     return ok;
 }
