@@ -6,6 +6,7 @@
 
 #include "core/catalogue.h"
 #include "link/wireframe.h"
+#include "sim/simerrors.h"
 
 #include <QHash>
 #include <QString>
@@ -32,8 +33,13 @@ public:
     // Loads the EEPROM words kept in `path` (when it exists) and keeps every later
     // change there. False with a message when the file is unreadable.
     bool attachEeprom(const QString& path, QString& error);
-    void setFaultScenario(bool on) { m_faults = on; }
-    void setSeed(std::uint32_t seed) { m_seed = seed; }
+    void setFaultScenario(bool on) { m_errors.setScenario(on); }
+    void setSeed(std::uint32_t seed) {
+        m_seed = seed;
+        m_errors.setSeed(seed);
+    }
+    // The error words: the faults scenario and the words held with --error.
+    SimErrors& errors() { return m_errors; }
     // State changes ("defaults loaded", "power cycle", ...) for --verbose.
     std::function<void(const QString&)> log;
 
@@ -59,7 +65,6 @@ private:
     };
 
     std::optional<std::uint16_t> animated(HvcId id, double t) const;
-    std::uint16_t errorWord(HvcId id, double t) const;
     double noise(std::uint32_t key, double t) const;
     bool saveEeprom(QString& error) const;
     void loadDefaults();
@@ -70,7 +75,7 @@ private:
     QHash<int, std::int32_t> m_addressOfId; // HvcId -> address
     QString m_eepromPath;
     bool m_resetPending = false;
-    bool m_faults = false;
+    SimErrors m_errors;
     std::uint32_t m_seed = 1;
     Clock::time_point m_poweredOn;
 };
