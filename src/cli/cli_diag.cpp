@@ -91,8 +91,7 @@ public:
     Status pass(Words& words) {
         for (int row = 0; row < kDiagnosticBoundRows; ++row) {
             const auto at = static_cast<size_t>(row);
-            if (const Status status = ReadErrorWord(*m_s.state.link, *m_records[at], words[at]);
-                !status)
+            if (Status status = ReadErrorWord(*m_s.state.link, *m_records[at], words[at]); !status)
                 return status;
         }
         return {};

@@ -101,9 +101,8 @@ bool SimErrors::isErrorWord(HvcId id) {
 std::uint16_t SimErrors::sourceBits(HvcId id) {
     switch (id) {
     case HvcId::HVC_VBB_ERROR:
-        return 0x000F; // low, high, dip, sensor supply
-    case HvcId::HVC_HSD_ERROR:
-        return 0x00FF; // short circuit of output 1A..4B
+        return 0x000F;         // low, high, dip, sensor supply
+    case HvcId::HVC_HSD_ERROR: // short circuit of output 1A..4B
     case HvcId::HVC_ERROR_SEC_1:
     case HvcId::HVC_ERROR_SEC_2:
     case HvcId::HVC_ERROR_SEC_3:
