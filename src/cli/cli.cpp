@@ -35,7 +35,8 @@ bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon)
 }
 
 QList<Command> commands() {
-    return evalCommands() + unitCommands() + fileCommands() + monitorCommands();
+    return evalCommands() + unitCommands() + fileCommands() + monitorCommands() +
+           diagCommands();
 }
 
 namespace {

@@ -58,6 +58,7 @@ QList<Command> evalCommands();
 QList<Command> unitCommands();
 QList<Command> fileCommands();
 QList<Command> monitorCommands();
+QList<Command> diagCommands();
 
 } // namespace hvc::cli
 

@@ -14,6 +14,7 @@
 // NaN to 0; EvalSucceeded() tells the two apart.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace hvc {
@@ -28,6 +29,9 @@ QString RemoveSpaces(const QString& expr);
 double ApplyOperator(double running, const QString& operand, const QString& op);
 QString NextField(QString& line);
 QString NextPart(QString& line);
+// The lines of a data file's text: lines end at CR LF, LF or a lone CR, and a
+// final line end does not start another line.
+QStringList SplitLines(const QString& text);
 QString LocalDecimal(const QString& text);
 
 // The decimal separator of the default locale.

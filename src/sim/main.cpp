@@ -120,6 +120,9 @@ int main(int argc, char* argv[]) {
          QStringLiteral("NAME")},
         {QStringLiteral("seed"), QStringLiteral("seed of the faults and the noise"),
          QStringLiteral("N")},
+        {QStringLiteral("error"),
+         QStringLiteral("hold error word NAME (identifier or address) at WORD (repeatable)"),
+         QStringLiteral("NAME=WORD")},
         {QStringLiteral("verbose"), QStringLiteral("log each request and state change on stderr")},
     });
     p.process(app);
@@ -155,6 +158,13 @@ int main(int argc, char* argv[]) {
         p.isSet(QStringLiteral("ramlist")) ? p.value(QStringLiteral("ramlist")) : defaultRamlist();
     if (!unit.load(ramlist, error))
         return usage(error);
+    for (const QString& hold : p.values(QStringLiteral("error"))) {
+        hvc::HvcId id{};
+        std::uint16_t word = 0;
+        if (!hvc::ParseErrorHold(unit.catalogue(), hold, id, word, error))
+            return usage(error);
+        unit.errors().hold(id, word);
+    }
     if (verbose)
         unit.log = log;
     if (p.isSet(QStringLiteral("eeprom")) &&

@@ -20,7 +20,6 @@ constexpr std::uint16_t kReset[SimUnit::kIdentityWords] = {0x52, 0x45, 0x53, 0x4
 constexpr std::uint16_t kDefaultsCode = 1024;
 constexpr std::uint8_t kDefaultsSub = 4;
 constexpr const char* kDefaultsText = "1145130828";
-constexpr std::uint16_t kReadyBit = 0x0040;
 constexpr double kDeadband = 0.05;
 
 constexpr HvcId kJoyValue[4] = {HvcId::HVC_JOY0_VALUE, HvcId::HVC_JOY1_VALUE, HvcId::HVC_JOY2_VALUE,
@@ -49,21 +48,6 @@ constexpr HvcId kFall[8] = {HvcId::HVC_RAMP_TFALL_0, HvcId::HVC_RAMP_TFALL_1,
 // is not worth following, the valves have long caught up.
 constexpr double kRampStep = 0.005;
 constexpr double kRampHorizon = 12.0;
-// Error words of the fault scenario, each with its summary bit in HVC_ERROR_CODE
-// (bit 6 is the ready bit and never a fault).
-struct ErrorSource {
-    HvcId word;
-    int summaryBit;
-    int section; // -1: whole unit
-};
-constexpr ErrorSource kErrorSources[] = {
-    {HvcId::HVC_VBB_ERROR, 0, -1},      {HvcId::HVC_HSD_ERROR, 1, -1},
-    {HvcId::HVC_ERROR_SEC_1, 2, 0},     {HvcId::HVC_ERROR_SEC_2, 3, 1},
-    {HvcId::HVC_ERROR_SEC_3, 4, 2},     {HvcId::HVC_ERROR_SEC_4, 5, 3},
-    {HvcId::HVC_CAN_ERROR_CODE, 7, -1},
-};
-constexpr double kFaultSlotSeconds = 2.5;
-
 template <std::size_t N> int indexOf(const HvcId (&ids)[N], HvcId id) {
     for (std::size_t i = 0; i < N; ++i)
         if (ids[i] == id)
@@ -206,29 +190,6 @@ double SimUnit::noise(std::uint32_t key, double t) const {
     return static_cast<double>(h % 2001) / 1000.0 - 1.0;
 }
 
-std::uint16_t SimUnit::errorWord(HvcId id, double t) const {
-    if (!m_faults)
-        return 0;
-    const int sections = std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4);
-    const auto slot = static_cast<std::int64_t>(t / kFaultSlotSeconds);
-    std::uint16_t word = 0;
-    // Each slot may raise one error that lasts two slots, so errors overlap now and then.
-    for (std::int64_t s = std::max<std::int64_t>(0, slot - 1); s <= slot; ++s) {
-        const std::uint64_t h = mix(m_seed * 7919ull + static_cast<std::uint64_t>(s));
-        if (h % 10 < 4)
-            continue;
-        const ErrorSource& src = kErrorSources[(h >> 8) % std::size(kErrorSources)];
-        if (src.section >= sections)
-            continue;
-        const int bit = static_cast<int>((h >> 16) % 8);
-        if (id == src.word)
-            word |= static_cast<std::uint16_t>(1u << bit);
-        if (id == HvcId::HVC_ERROR_CODE)
-            word |= static_cast<std::uint16_t>(1u << src.summaryBit);
-    }
-    return word;
-}
-
 // Joystick positions sweep from one end to the other, each at its own pace and,
 // from the seed, its own phase.
 double SimUnit::joystick(int section, double t) const {
@@ -344,14 +305,9 @@ std::optional<std::uint16_t> SimUnit::animated(HvcId id, double t) const {
                                      25 * std::sin(2 * std::numbers::pi * t / 7.3) +
                                      8 * noise(static_cast<std::uint32_t>(id), t),
                                  2400.0, 2700.0));
-    case HvcId::HVC_ERROR_CODE:
-        return static_cast<std::uint16_t>(kReadyBit | errorWord(id, t));
     default:
         break;
     }
-    for (const ErrorSource& src : kErrorSources)
-        if (src.word == id)
-            return errorWord(id, t);
     return std::nullopt;
 }
 
@@ -368,9 +324,12 @@ std::optional<std::uint16_t> SimUnit::read(std::int32_t address, Clock::time_poi
     if (it->ram) {
         const double t = std::chrono::duration<double>(now - m_poweredOn).count();
         advance(t);
-        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position)))
+        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position))) {
+            if (SimErrors::isErrorWord(*id))
+                return m_errors.read(*id, std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4));
             if (const auto v = animated(*id, t))
                 return v;
+        }
     }
     return it->value;
 }
@@ -383,6 +342,10 @@ std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_
         return wire::ErrorCode::UnknownAddress;
     const std::uint16_t before = it->value;
     it->value = value;
+    if (it->ram)
+        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position)))
+            if (SimErrors::isErrorWord(*id))
+                m_errors.written(*id, value);
     if (!it->ram) {
         QString error;
         if (!saveEeprom(error)) {
@@ -412,6 +375,7 @@ void SimUnit::powerCycle(Clock::time_point now) {
     m_poweredOn = now;
     std::fill(std::begin(m_setpoint), std::end(m_setpoint), 0.0);
     m_setpointTime = 0;
+    m_errors.powerCycle();
     for (auto it = m_words.begin(); it != m_words.end(); ++it)
         if (it->ram)
             it->value = static_cast<std::uint16_t>(m_catalogue[it->position].DefaultValue);

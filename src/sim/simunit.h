@@ -6,6 +6,7 @@
 
 #include "core/catalogue.h"
 #include "link/wireframe.h"
+#include "sim/simerrors.h"
 
 #include <QHash>
 #include <QString>
@@ -32,8 +33,13 @@ public:
     // Loads the EEPROM words kept in `path` (when it exists) and keeps every later
     // change there. False with a message when the file is unreadable.
     bool attachEeprom(const QString& path, QString& error);
-    void setFaultScenario(bool on) { m_faults = on; }
-    void setSeed(std::uint32_t seed) { m_seed = seed; }
+    void setFaultScenario(bool on) { m_errors.setScenario(on); }
+    void setSeed(std::uint32_t seed) {
+        m_seed = seed;
+        m_errors.setSeed(seed);
+    }
+    // The error words: the faults scenario and the words held with --error.
+    SimErrors& errors() { return m_errors; }
     // State changes ("defaults loaded", "power cycle", ...) for --verbose.
     std::function<void(const QString&)> log;
 
@@ -63,7 +69,6 @@ private:
     // Moves the valves' set-points toward the joysticks, within each solenoid's
     // rise and fall ramps, up to time t.
     void advance(double t);
-    std::uint16_t errorWord(HvcId id, double t) const;
     double noise(std::uint32_t key, double t) const;
     bool saveEeprom(QString& error) const;
     void loadDefaults();
@@ -74,7 +79,7 @@ private:
     QHash<int, std::int32_t> m_addressOfId; // HvcId -> address
     QString m_eepromPath;
     bool m_resetPending = false;
-    bool m_faults = false;
+    SimErrors m_errors;
     std::uint32_t m_seed = 1;
     Clock::time_point m_poweredOn;
     // Signed set-point of each section's valve (+: side A, -: side B, 1: full

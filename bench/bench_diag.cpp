@@ -1,0 +1,82 @@
+// One diagnostic pass against hvc-sim paced to 9600-baud 8N1: the seven error
+// words read through the link procedures in row order, as the diagnostic page
+// reads them, reported as measured time over the wire-time floor (the bytes of
+// its exchanges at 10 bits a byte, nothing else).
+
+#include "core/appstate.h"
+#include "core/diagnosticrows.h"
+#include "core/prompter.h"
+#include "link/linkprocedures.h"
+#include "link/wireframe.h"
+#include "sim/simprocess.h"
+
+#include <QCoreApplication>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+namespace {
+
+using namespace hvc;
+
+const QString kRamlist = QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini");
+const int kReadExchangeBytes =
+    wire::frameSize(wire::Kind::Read) + wire::frameSize(wire::Kind::Value);
+
+void BM_DiagnosticPassPaced(benchmark::State& bs) {
+    SimProcess sim;
+    const QString path =
+        sim.start({QStringLiteral("--ramlist"), kRamlist, QStringLiteral("--baud-pacing"),
+                   QStringLiteral("--scenario"), QStringLiteral("faults"), QStringLiteral("--seed"),
+                   QStringLiteral("1")});
+    ScriptedPrompter prompter;
+    AppState state;
+    if (path.isEmpty() || !state.catalogue.LoadCatalogue(kRamlist, prompter)) {
+        bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
+        return;
+    }
+    LinkProcedures link(PortTable(), prompter);
+    link.ports().set(1, path);
+    link.setPort(1);
+    if (!link.openLink()) {
+        bs.SkipWithError("cannot open the link");
+        return;
+    }
+    std::array<const CVarData*, kDiagnosticBoundRows> records{};
+    for (int row = 0; row < kDiagnosticBoundRows; ++row)
+        records[static_cast<size_t>(row)] =
+            state.catalogue.Find(kDiagnosticRowVars[static_cast<size_t>(row)]);
+
+    double measured = 0;
+    long exchanges = 0;
+    for (auto _ : bs) {
+        const auto t0 = std::chrono::steady_clock::now();
+        for (const CVarData* record : records) {
+            std::int32_t word = 0;
+            if (!ReadErrorWord(link, *record, word)) {
+                bs.SkipWithError("a read of the pass failed");
+                return;
+            }
+            benchmark::DoNotOptimize(word);
+            ++exchanges;
+        }
+        measured += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    }
+    const double floor =
+        static_cast<double>(exchanges * kReadExchangeBytes * wire::kBitsPerByte) / 9600.0;
+    bs.counters["ratio"] = measured / floor;
+    bs.counters["exchanges_per_pass"] = kDiagnosticBoundRows;
+    bs.counters["floor_ms"] = floor / static_cast<double>(bs.iterations()) * 1000.0;
+    bs.counters["retries"] = link.retries();
+}
+BENCHMARK(BM_DiagnosticPassPaced)->Iterations(50)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,119 @@
+#include "core/diagnosticlist.h"
+
+#include "core/cvardata.h"
+#include "core/prompter.h"
+#include "core/stringeval.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <utility>
+
+namespace hvc {
+
+namespace {
+
+// One of the three number fields of a line; `why` says what is wrong with it.
+bool numberField(QString& line, const char* name, std::int16_t& out, QString& why) {
+    const QString field = NextField(line);
+    std::int32_t value = 0;
+    if (ParseIntField(field, -32768, 32767, value)) {
+        out = static_cast<std::int16_t>(value);
+        return true;
+    }
+    const QLatin1String what(name);
+    why =
+        field.isEmpty()
+            ? QStringLiteral("%1 is empty").arg(what)
+            : QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767").arg(what, field);
+    return false;
+}
+
+} // namespace
+
+void CDiagnosticData::Load(QString auxString) {
+    ErrorId.clear();
+    Description.clear();
+    Note.clear();
+    BitText = NextField(auxString);
+    QString* const rest[] = {&Key, &ErrorId, &Description, &Note};
+    for (QString* field : rest) {
+        if (auxString.isEmpty())
+            break;
+        *field = NextField(auxString);
+    }
+}
+
+bool DiagnosticList::LoadDiagnosticList(const QString& path, Prompter& prompter) {
+    clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot open '%1': %2").arg(path, file.errorString()), prompter);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()), prompter);
+    return LoadDiagnosticListText(QString::fromLatin1(bytes), prompter, path);
+}
+
+bool DiagnosticList::LoadDiagnosticListText(const QString& text, Prompter& prompter,
+                                            const QString& source) {
+    clear();
+    m_lastError.clear();
+    const QString where = source.isEmpty() ? QString() : QStringLiteral("'%1', ").arg(source);
+    const QStringList lines = SplitLines(text);
+    if (lines.isEmpty())
+        return fail(where + QStringLiteral("the file is empty (not even the header line)"),
+                    prompter);
+    int lastRow = -1;
+    for (int i = 1; i < lines.size(); ++i) {
+        const auto fault = [&](const QString& why) {
+            return fail(where + QStringLiteral("line %1: %2").arg(i + 1).arg(why), prompter);
+        };
+        QString line = lines.at(i);
+        std::int16_t row = 0;
+        std::int16_t bit = 0;
+        std::int16_t first = 0;
+        QString why;
+        if (!numberField(line, "row number", row, why) ||
+            !numberField(line, "bit number", bit, why) ||
+            !numberField(line, "first number", first, why))
+            return fault(why);
+        if (row < 0 || row >= kRows)
+            return fault(QStringLiteral("row %1 is outside 0-%2").arg(row).arg(kRows - 1));
+        if (bit < 0 || bit >= kBits)
+            return fault(QStringLiteral("bit %1 is outside 0-%2").arg(bit).arg(kBits - 1));
+        auto record = std::make_unique<CDiagnosticData>();
+        record->Load(std::move(line));
+        record->FirstNumber = first;
+        m_table[static_cast<size_t>(row)][static_cast<size_t>(bit)] = std::move(record);
+        lastRow = row;
+    }
+    m_groupCount = lastRow + 1 > 0 ? lastRow + 1 : 1;
+    return true;
+}
+
+bool DiagnosticList::fail(const QString& reason, Prompter& prompter) {
+    m_groupCount = 0;
+    m_lastError = reason;
+    prompter.informDetailed(QString::fromLatin1(kDiagnosticListMessage), reason);
+    return false;
+}
+
+const CDiagnosticData* DiagnosticList::Record(int row, int bit) const {
+    if (row < 0 || row >= kRows || bit < 0 || bit >= kBits)
+        return nullptr;
+    return m_table[static_cast<size_t>(row)][static_cast<size_t>(bit)].get();
+}
+
+void DiagnosticList::clear() {
+    for (auto& row : m_table)
+        for (auto& record : row)
+            record.reset();
+    m_groupCount = 0;
+}
+
+QString DiagnosticList::ItemText(const QString& key, int bit) {
+    return key + QStringLiteral(" - ") + QString::number(1 << bit);
+}
+
+} // namespace hvc

@@ -1,0 +1,33 @@
+#pragma once
+// The error words the diagnostic page shows, one per row, and how one of them is
+// read from the unit. Rows 7-10 of the page are spare and bound to nothing.
+
+#include "core/hvcids.h"
+#include "core/status.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace hvc {
+
+struct CVarData;
+class UnitLink;
+
+// Row r shows bits 0-7 of kDiagnosticRowVars[r].
+inline constexpr std::array<HvcId, 7> kDiagnosticRowVars = {
+    HvcId::HVC_ERROR_CODE,  HvcId::HVC_VBB_ERROR,   HvcId::HVC_HSD_ERROR,   HvcId::HVC_ERROR_SEC_1,
+    HvcId::HVC_ERROR_SEC_2, HvcId::HVC_ERROR_SEC_3, HvcId::HVC_ERROR_SEC_4,
+};
+inline constexpr int kDiagnosticBoundRows = static_cast<int>(kDiagnosticRowVars.size());
+inline constexpr int kDiagnosticShownBits = 8;
+
+// The variable a row shows; nullopt for the spare rows and anything out of range.
+std::optional<HvcId> DiagnosticRowVar(int row);
+
+// Reads the live (RAM) word of an error word's record, as the signed 16-bit value
+// the link hands over; no conversion formula applies. A failure's detail names
+// the word ("reading Section 2 Error (2012.00): time-out ...").
+Status ReadErrorWord(UnitLink& link, const CVarData& record, std::int32_t& word);
+
+} // namespace hvc

@@ -1,0 +1,176 @@
+// The simulated unit's error words: the faults scenario's story, told the same
+// way at any polling speed, and the words held with --error or written over the
+// link.
+
+#include "core/diagnosticlist.h"
+#include "core/diagnosticrows.h"
+#include "core/prompter.h"
+#include "sim/simerrors.h"
+#include "sim/simunit.h"
+#include "support/paths.h"
+
+#include <QList>
+#include <gtest/gtest.h>
+
+using namespace hvc;
+
+namespace {
+
+constexpr HvcId kSources[] = {HvcId::HVC_VBB_ERROR,     HvcId::HVC_HSD_ERROR,
+                              HvcId::HVC_ERROR_SEC_1,   HvcId::HVC_ERROR_SEC_2,
+                              HvcId::HVC_ERROR_SEC_3,   HvcId::HVC_ERROR_SEC_4,
+                              HvcId::HVC_CAN_ERROR_CODE};
+constexpr int kSummaryBit[] = {0, 1, 2, 3, 4, 5, 7};
+
+using Pass = QList<std::uint16_t>;
+
+// One pass over the bound rows, as the diagnostic page reads them.
+Pass pagePass(SimErrors& errors, int sections = 4) {
+    Pass words;
+    for (HvcId id : kDiagnosticRowVars)
+        words << errors.read(id, sections);
+    return words;
+}
+
+SimErrors scenario(std::uint32_t seed) {
+    SimErrors errors;
+    errors.setScenario(true);
+    errors.setSeed(seed);
+    return errors;
+}
+
+} // namespace
+
+TEST(SimErrors, TheStoryDependsOnTheSeedAndPassesNotOnTime) {
+    SimErrors a = scenario(11), b = scenario(11), other = scenario(12);
+    QList<Pass> storyA, storyB, storyOther;
+    for (int pass = 0; pass < 2 * SimErrors::kCycleSteps; ++pass) {
+        storyA << pagePass(a);
+        storyOther << pagePass(other);
+        // Between two passes of b another poller (the monitor) reads the summary
+        // word: b moves on two steps a pass and sees every other step of a's story.
+        storyB << pagePass(b);
+        b.read(HvcId::HVC_ERROR_CODE, 4);
+    }
+    for (int pass = 0; pass < SimErrors::kCycleSteps; ++pass)
+        ASSERT_EQ(storyB[pass], storyA[2 * pass]) << "pass " << pass;
+    EXPECT_NE(storyA, storyOther);
+
+    a.powerCycle();
+    EXPECT_EQ(a.step(), 0);
+    EXPECT_EQ(pagePass(a), storyA.front()) << "a power cycle starts the story over";
+}
+
+TEST(SimErrors, EveryCycleRaisesEachSourceOnceOnOneBitOnSchedule) {
+    for (std::uint32_t seed : {1u, 2u, 77u}) {
+        const SimErrors errors = scenario(seed);
+        for (std::int64_t cycle = 0; cycle < 3; ++cycle) {
+            const std::int64_t base = cycle * SimErrors::kCycleSteps;
+            QList<int> slots;
+            for (std::size_t s = 0; s < std::size(kSources); ++s) {
+                int first = -1, last = -1;
+                std::uint16_t bit = 0;
+                for (int at = 0; at < SimErrors::kCycleSteps; ++at) {
+                    const std::uint16_t w = errors.scenarioWord(kSources[s], base + at, 4);
+                    if (w == 0)
+                        continue;
+                    ASSERT_EQ(std::popcount(w), 1);
+                    ASSERT_TRUE(bit == 0 || bit == w) << "one bit per cycle";
+                    ASSERT_EQ(w & ~SimErrors::sourceBits(kSources[s]), 0);
+                    bit = w;
+                    first = first < 0 ? at : first;
+                    last = at;
+                }
+                ASSERT_GE(first, 0) << "source " << s << " never raised in cycle " << cycle;
+                EXPECT_EQ(last - first + 1, SimErrors::kActiveSteps);
+                EXPECT_EQ((first - SimErrors::kQuietSteps) % SimErrors::kSlotSteps, 0);
+                slots << (first - SimErrors::kQuietSteps) / SimErrors::kSlotSteps;
+            }
+            std::sort(slots.begin(), slots.end());
+            EXPECT_EQ(slots, (QList<int>{0, 1, 2, 3, 4, 5, 6})) << "one source per slot";
+            for (int at = 0; at < SimErrors::kCycleSteps; ++at) {
+                const std::uint16_t code = errors.scenarioWord(HvcId::HVC_ERROR_CODE, base + at, 4);
+                std::uint16_t expected = SimErrors::kReadyBit;
+                for (std::size_t s = 0; s < std::size(kSources); ++s)
+                    if (errors.scenarioWord(kSources[s], base + at, 4) != 0)
+                        expected |= static_cast<std::uint16_t>(1u << kSummaryBit[s]);
+                ASSERT_EQ(code, expected) << "step " << base + at;
+                if (at < SimErrors::kQuietSteps || at >= SimErrors::kCycleSteps - 10) {
+                    EXPECT_EQ(code, SimErrors::kReadyBit) << "quiet step " << at;
+                }
+            }
+        }
+    }
+}
+
+TEST(SimErrors, SetPointWordsFollowTheSectionsAndUnconfiguredSectionsStayQuiet) {
+    const SimErrors errors = scenario(5);
+    const HvcId sp[] = {HvcId::HVC_SP0_ERROR, HvcId::HVC_SP1_ERROR, HvcId::HVC_SP2_ERROR,
+                        HvcId::HVC_SP3_ERROR};
+    for (std::int64_t step = 0; step < 20 * SimErrors::kCycleSteps; ++step) {
+        std::uint16_t summary = 0;
+        for (int n = 0; n < 4; ++n) {
+            const bool setPoint = errors.scenarioWord(kSources[2 + n], step, 4) & 0x80;
+            ASSERT_EQ(errors.scenarioWord(sp[n], step, 4), setPoint ? 1 : 0);
+            summary |= static_cast<std::uint16_t>(setPoint << n);
+        }
+        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_SETPOINT_ERROR, step, 4), summary);
+        // A two-section unit: sections 3 and 4 and their outputs never fail.
+        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_ERROR_SEC_3, step, 2), 0);
+        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_ERROR_SEC_4, step, 2), 0);
+        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_HSD_ERROR, step, 2) & 0xF0, 0);
+    }
+}
+
+TEST(SimErrors, EveryBitTheUnitRaisesHasAListedText) {
+    DiagnosticList list;
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(list.LoadDiagnosticList(test::sourcePath("res/ini/DiagnosticList.ini"), prompter));
+    const auto listed = [&list](int row, int bit) {
+        const CDiagnosticData* r = list.Record(row, bit);
+        return r != nullptr && !r->Key.isEmpty();
+    };
+    for (std::size_t s = 0; s < std::size(kSources); ++s) {
+        EXPECT_TRUE(listed(0, kSummaryBit[s])) << "summary bit " << kSummaryBit[s];
+        const auto row =
+            std::find(kDiagnosticRowVars.begin(), kDiagnosticRowVars.end(), kSources[s]) -
+            kDiagnosticRowVars.begin();
+        if (row == kDiagnosticBoundRows)
+            continue; // shown through its summary bit only
+        for (int bit = 0; bit < 16; ++bit) {
+            if (SimErrors::sourceBits(kSources[s]) & (1u << bit)) {
+                EXPECT_TRUE(listed(static_cast<int>(row), bit)) << "row " << row << " bit " << bit;
+            }
+        }
+    }
+}
+
+TEST(SimErrors, WrittenBeatsHeldBeatsTheScenarioThroughTheUnit) {
+    SimUnit unit;
+    QString error;
+    ASSERT_TRUE(unit.load(test::sourcePath("res/ini/Ramlist.ini"), error));
+    unit.setFaultScenario(true);
+    unit.setSeed(3);
+    const auto now = SimUnit::Clock::now();
+    unit.powerCycle(now);
+    const auto address = [&unit](HvcId id) { return unit.catalogue().Find(id)->Address; };
+
+    HvcId id{};
+    std::uint16_t word = 0;
+    ASSERT_TRUE(ParseErrorHold(unit.catalogue(), QStringLiteral("2012.00=0x8"), id, word, error));
+    EXPECT_EQ(id, HvcId::HVC_ERROR_SEC_2);
+    unit.errors().hold(id, word);
+    EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_SEC_2), now), 8);
+    EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_CODE), now), 0x0048) << "summary follows";
+    EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_SEC_2), now), 8) << "held at every step";
+
+    ASSERT_FALSE(unit.write(address(HvcId::HVC_ERROR_SEC_2), 0));
+    EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_SEC_2), now), 0) << "the unit cleared it";
+    unit.powerCycle(now);
+    EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_SEC_2), now), 8) << "the fault is still there";
+
+    for (const char* bad : {"HVC_I0_MAX=1", "HVC_VBB_ERROR=65536", "HVC_VBB_ERROR", "=3",
+                            "HVC_VBB_ERROR=-1", "9999.00=1"})
+        EXPECT_FALSE(ParseErrorHold(unit.catalogue(), QString::fromLatin1(bad), id, word, error))
+            << bad;
+}
