@@ -208,7 +208,7 @@ void explainDialog(Explainer& e, const JoyCanSettings& s) {
             e.add(key + SectionOptionCaption(option), present,
                   [&] { return onOff(s.sectionOption(n, option)); });
         }
-        // Bits no check box shows; the dialog keeps them until a box is cleared.
+        // Bits no check box shows; the dialog writes them back as they are.
         const std::int32_t other = s.sectionFlags(n) & ~kShownOptionBits;
         if (present && other != 0)
             e.add(key + QStringLiteral("other bits"), true,
@@ -219,7 +219,7 @@ void explainDialog(Explainer& e, const JoyCanSettings& s) {
 } // namespace
 
 QString ExplainCaption(const QStringList& list, int code) {
-    const QString caption = CodeCaption(list, code);
+    QString caption = CodeCaption(list, code);
     if (caption.trimmed().isEmpty())
         return QStringLiteral("blank (%1)").arg(code);
     return caption;
