@@ -1,5 +1,5 @@
 // The configuration in words: line keys that do not move with the values, the
-// sections the page shows, items without values, and the captions that the page
+// sections the page shows, records the map lacks, and the captions that the page
 // and the dialog show as nothing or cannot show at all.
 
 #include "core/appstate.h"
@@ -37,13 +37,11 @@ protected:
         state.catalogue.Find(id)->ReadE2FromECU(value);
     }
 
-    QStringList lines(const ExplainHasValue& hasValue = {}) const {
-        return ExplainConfiguration(state.catalogue, joysticks, hasValue);
-    }
+    QStringList lines() const { return ExplainConfiguration(state.catalogue, joysticks); }
 
     // The value of the line with `key`; a failure when there is no such line.
-    QString value(const QString& key, const ExplainHasValue& hasValue = {}) const {
-        for (const QString& line : lines(hasValue))
+    QString value(const QString& key) const {
+        for (const QString& line : lines())
             if (line.startsWith(key + QStringLiteral(": ")))
                 return line.mid(key.size() + 2);
         ADD_FAILURE() << "no line '" << key.toStdString() << "'";
@@ -105,20 +103,7 @@ TEST_F(Explain, SectionsAreThoseThePageShows) {
     EXPECT_EQ(all.filter(QStringLiteral(" ramp mode: ")).size(), 4);
 }
 
-TEST_F(Explain, ItemsWhoseRecordsHoldNoValueShowADash) {
-    // What a unit of two sections leaves unread.
-    const ExplainHasValue twoSections = [this](int position) {
-        return state.catalogue[position].Section < 2;
-    };
-    EXPECT_EQ(value(QStringLiteral("can channel Joy 3"), twoSections), QStringLiteral("-"));
-    EXPECT_EQ(value(QStringLiteral("float section 3 current"), twoSections), QStringLiteral("-"));
-    EXPECT_EQ(value(QStringLiteral("inversion section 4"), twoSections), QStringLiteral("-"));
-    EXPECT_EQ(value(QStringLiteral("option section 3 Section enabled with Dead-Man"), twoSections),
-              QStringLiteral("-"));
-    EXPECT_EQ(value(QStringLiteral("float section 3 side"), twoSections), QStringLiteral("A"));
-    EXPECT_EQ(value(QStringLiteral("can channel Joy 2"), twoSections),
-              QStringLiteral("type Propotional, word Y, side A OFF, side B OFF"));
-
+TEST_F(Explain, ItemsTheMapLacksShowADash) {
     // A map without some records.
     QFile file(test::sourcePath("res/ini/Ramlist.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
