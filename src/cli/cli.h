@@ -4,6 +4,7 @@
 // returns the process exit code: 0 success, 1 the unit or a comparison failed,
 // 2 usage, file or evaluation errors.
 
+#include "core/explain.h"
 #include "core/prompter.h"
 
 #include <QCommandLineParser>
@@ -64,7 +65,8 @@ QList<Command> diagCommands();
 
 namespace hvc {
 class AppState;
-}
+class Catalogue;
+} // namespace hvc
 
 namespace hvc::cli {
 // Options every unit command takes: --port PATH, --timeout MS, --ramlist PATH.
@@ -81,4 +83,12 @@ int connectUnit(UnitSession& session, const QCommandLineParser& parser, Io& io);
 // with the file commands (cli_file.cpp). Returns the exit code.
 void addSaveOptions(QCommandLineParser& parser);
 int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io);
+
+// --explain of show and read-all: after the usual output, an empty line,
+// "Configuration in words:" and the lines of ExplainConfiguration, with the joystick
+// list beside the program. Defined in cli_explain.cpp.
+void addExplainOption(QCommandLineParser& parser);
+bool explainRequested(const QCommandLineParser& parser);
+void printExplanation(const Catalogue& catalogue, const ExplainHasValue& hasValue,
+                      Prompter& prompter, Io& io);
 } // namespace hvc::cli

@@ -99,10 +99,12 @@ int cmdShow(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Prints a configuration file: its information fields, then one line per "
-                       "variable (name, address, value, display value)."));
+                       "variable (name, address, value, display value); with --explain then the "
+                       "configuration in words."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("configuration file"));
     parser.addOption({kRamlist, QStringLiteral("variable map (default: the shipped one)"),
                       QStringLiteral("PATH")});
+    addExplainOption(parser);
     if (const int rc = parseCommand(parser, QStringLiteral("show"), args, io, 1, 1); rc >= 0)
         return rc;
     IoPrompter prompter(io);
@@ -127,6 +129,13 @@ int cmdShow(const QStringList& args, Io& io) {
         const CVarData& r = state.catalogue[e.position];
         io.out << r.Name << '\t' << r.AddressText() << '\t' << e.value << '\t'
                << fileDisplay(r, e.value) << '\n';
+    }
+    if (explainRequested(parser)) {
+        ApplyConfigFile(state, data, fileTitle(path));
+        const QMap<int, std::int32_t> inFile = valuesByPosition(data);
+        printExplanation(
+            state.catalogue, [&inFile](int position) { return inFile.contains(position); },
+            prompter, io);
     }
     return Ok;
 }

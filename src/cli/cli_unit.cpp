@@ -148,8 +148,9 @@ int cmdReadAll(const QStringList& args, Io& io) {
     makeParser(parser, "Connects as the desktop program does (identity check, program version) and "
                        "reads the whole parameter image with the range check. Prints Name, "
                        "address, unit value, display value and unit TAB-separated, or saves the "
-                       "image with -o FILE.");
+                       "image with -o FILE; with --explain then the configuration in words.");
     addSaveOptions(parser);
+    addExplainOption(parser);
     if (const int rc = parseCommand(parser, QStringLiteral("read-all"), args, io, 0, 0); rc >= 0)
         return rc;
     UnitSession s;
@@ -162,15 +163,23 @@ int cmdReadAll(const QStringList& args, Io& io) {
         return linkFailed(s, io, status);
     s.progress.finish();
     state.setConnectState(ConnectState::Connected);
-    if (parser.isSet(QStringLiteral("o")))
-        return saveAfterReadAll(state, parser, io);
-    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
-        const CVarData& r = state.catalogue[i];
-        if ((r.PageMask & mask) == 0 || !inSectionLimit(state, r))
-            continue;
-        io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2InECU << '\t' << r.E2Display
-               << '\t' << r.ConvText << '\n';
+    const auto wasRead = [&state, mask](int position) {
+        const CVarData& r = state.catalogue[position];
+        return (r.PageMask & mask) != 0 && inSectionLimit(state, r);
+    };
+    if (parser.isSet(QStringLiteral("o"))) {
+        if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
+            return rc;
+    } else {
+        for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
+            const CVarData& r = state.catalogue[i];
+            if (wasRead(i))
+                io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2InECU << '\t'
+                       << r.E2Display << '\t' << r.ConvText << '\n';
+        }
     }
+    if (explainRequested(parser))
+        printExplanation(state.catalogue, wasRead, s.prompter, io);
     return Ok;
 }
 
