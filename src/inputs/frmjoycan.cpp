@@ -405,7 +405,8 @@ void FrmJoyCan::showCommand(int k) {
         return;
     const int s = k - kFirstFloatRow;
     const bool used = m_settings.floatRowEnabled(k);
-    const NumberField& f = m_numbers[static_cast<size_t>(JoyCanSettings::FloatCurrent1 + s)];
+    const int n = JoyCanSettings::FloatCurrent1 + s;
+    const NumberField& f = m_numbers[static_cast<size_t>(n)];
     f.text->setEnabled(used);
     f.scroll->setEnabled(used);
     m_sections[static_cast<size_t>(s)].floatSide->setEnabled(used);
