@@ -340,6 +340,15 @@ CVarData* FrmJoyCan::var(HvcId id) const {
 }
 
 void FrmJoyCan::present() {
+    // Asked again while open, it only comes to the front: the edits on show stay.
+    if (!isVisible())
+        load();
+    show();
+    raise();
+    activateWindow();
+}
+
+void FrmJoyCan::load() {
     m_settings.load(m_context.state.catalogue);
     for (int n = 0; n < JoyCanSettings::kNumbers; ++n)
         loadNumber(n);
@@ -353,9 +362,6 @@ void FrmJoyCan::present() {
         showCommand(k);
     for (int s = 0; s < kOptionSections; ++s)
         showSection(s);
-    show();
-    raise();
-    activateWindow();
 }
 
 void FrmJoyCan::loadNumber(int n) {

@@ -34,8 +34,8 @@ class FrmJoyCan : public QDialog {
 public:
     explicit FrmJoyCan(ShellContext& context, QWidget* parent = nullptr);
 
-    // Loads every control from the records' working values and brings the dialog
-    // to the front (shown if it was hidden).
+    // Shows the dialog, loaded from the records' working values, or brings it to
+    // the front as it is when it is open already.
     void present();
 
     const JoyCanSettings& settings() const { return m_settings; }
@@ -85,6 +85,7 @@ private:
                        const QStringList& captions);
 
     CVarData* var(HvcId id) const;
+    void load();
     void loadNumber(int n);
     void showDigital(int input);
     void showChannel(int j);

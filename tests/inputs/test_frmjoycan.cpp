@@ -454,11 +454,15 @@ void FrmJoyCanTest::configPageOpensOneDialogAndRedrawsJoysticks() {
     page->show();
     auto* button = page->findChild<QPushButton*>(QStringLiteral("CmdCanSettings"));
     QTest::mouseClick(button, Qt::LeftButton);
+    auto* dialog = page->findChild<FrmJoyCan*>();
+    QVERIFY(dialog);
+    Controls controls{dialog};
+    // Clicked again while open: the same dialog, the edit still on show.
+    controls.pick("CmbJoyType", 0, QStringLiteral("Digial Reg."));
     QTest::mouseClick(button, Qt::LeftButton);
-    const QList<FrmJoyCan*> dialogs = page->findChildren<FrmJoyCan*>();
-    QCOMPARE(dialogs.size(), 1);
-    FrmJoyCan* dialog = dialogs.at(0);
+    QCOMPARE(page->findChildren<FrmJoyCan*>().size(), 1);
     QVERIFY(dialog->isVisible());
+    QCOMPARE(controls.shown("CmbJoyType", 0), QStringLiteral("Digial Reg."));
     QVERIFY(!dialog->isModal());
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Configure Joystick Can"));
     QCOMPARE(dialog->objectName(), QStringLiteral("FrmJoyCan"));
@@ -467,8 +471,6 @@ void FrmJoyCanTest::configPageOpensOneDialogAndRedrawsJoysticks() {
     // no model has.
     auto* joy = page->findChild<QLabel*>(QStringLiteral("JoySel_0"));
     QCOMPARE(joy->toolTip(), QStringLiteral("HJ-4 ergonomic grip"));
-    Controls controls{dialog};
-    controls.pick("CmbJoyType", 0, QStringLiteral("Digial Reg."));
     controls.click("CmdOk");
     QVERIFY(!dialog->isVisible());
     QCOMPARE(joy->toolTip(), QStringLiteral("Not used"));
