@@ -1,6 +1,7 @@
 #include "config/programpages.h"
 
 #include "config/frmconfig.h"
+#include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
 
 namespace hvc {
@@ -16,12 +17,25 @@ FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page) {
     return dialog;
 }
 
+FrmJoyCan* OpenCanSettingsDialog(ShellContext& context, FrmConfig* page) {
+    auto* dialog = page->findChild<FrmJoyCan*>();
+    if (!dialog) {
+        dialog = new FrmJoyCan(context, page);
+        QObject::connect(dialog, &FrmJoyCan::configDrawJoyRequested, page,
+                         &FrmConfig::ConfigDrawJoy);
+    }
+    dialog->present();
+    return dialog;
+}
+
 PageFactory ProgramPages() {
     return [](ShellContext& context, Page page, QWidget* parent) -> PageForm* {
         if (page == Page::Config) {
             auto* config = new FrmConfig(context, parent);
             QObject::connect(config, &FrmConfig::ditherRequested, config,
                              [&context, config] { OpenDitherDialog(context, config); });
+            QObject::connect(config, &FrmConfig::canSettingsRequested, config,
+                             [&context, config] { OpenCanSettingsDialog(context, config); });
             return config;
         }
         return nullptr;

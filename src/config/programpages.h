@@ -7,11 +7,15 @@
 namespace hvc {
 
 class FrmConfig;
+class FrmJoyCan;
 class FrmMagSel;
 
 PageFactory ProgramPages();
 
 // The page's one dither dialog, made on first use, opened and brought to front.
 FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page);
+// The page's one joystick and digital settings dialog, made on first use, shown
+// (loaded anew when it was hidden) and brought to front.
+FrmJoyCan* OpenCanSettingsDialog(ShellContext& context, FrmConfig* page);
 
 } // namespace hvc

@@ -6,6 +6,7 @@
 
 #include "config/frmconfig.h"
 #include "config/programpages.h"
+#include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
@@ -128,6 +129,12 @@ int main(int argc, char** argv) {
             dither->move(260, 240);
             ok = shoot(out, QStringLiteral("screenshot-dither.png"), window.get()) && ok;
             dither->reject();
+
+            // The joystick and digital settings dialog, as its button opens it.
+            hvc::FrmJoyCan* joyCan = hvc::OpenCanSettingsDialog(context, config);
+            joyCan->move(120, 10);
+            ok = shoot(out, QStringLiteral("screenshot-joycan.png"), joyCan) && ok;
+            joyCan->reject();
         }
     }
     window->setGeometry(40, 40, 980, 620);
