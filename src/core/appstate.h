@@ -16,6 +16,7 @@
 namespace hvc {
 
 class Prompter;
+class RedrawRequest;
 class UnitLink;
 
 // Receives the progress of long work: after every exchange of a transfer, and
@@ -46,6 +47,16 @@ enum class ConnectState {
     DebuggerWorking = 5,
 };
 
+// The polling flags of the monitor and diagnostic pages. Each page's timer does
+// nothing while the other one polls, and activating one page asks the other to
+// stop at its next tick.
+struct PollingFlags {
+    bool MonitorStopRequest = false;
+    bool MonitorPolling = false;
+    bool DiagnosticStopRequest = false;
+    bool DiagnosticPolling = false;
+};
+
 class AppState {
 public:
     AppState();
@@ -71,6 +82,13 @@ public:
     ConnectState connectState() const { return m_connectState; }
     void setConnectState(ConnectState value);
     std::function<void(ConnectState)> connectChanged;
+
+    PollingFlags polling;
+    // The monitor's redraw requests (joystick and solenoid pictures), registered
+    // while the monitor exists: set 1 when the link is lost or the solenoid set-up
+    // changes.
+    RedrawRequest* DrawJoyMonitorEventObj = nullptr;
+    RedrawRequest* DrawMagMonitorEventObj = nullptr;
 
     std::array<PageKeys, kPageCount> pages;
     PageKeys& page(Page p) { return pages[static_cast<size_t>(p)]; }

@@ -1,0 +1,360 @@
+#include "core/monitormodel.h"
+
+#include "core/catalogue.h"
+#include "core/unitlink.h"
+
+#include <algorithm>
+
+namespace hvc {
+
+namespace {
+
+const QString kMonitorText = QStringLiteral("Monitor...");
+
+constexpr HvcId kJoyValue[4] = {HvcId::HVC_JOY0_VALUE, HvcId::HVC_JOY1_VALUE, HvcId::HVC_JOY2_VALUE,
+                                HvcId::HVC_JOY3_VALUE};
+constexpr HvcId kJoyRed[4] = {HvcId::HVC_JOY0_RED, HvcId::HVC_JOY1_RED, HvcId::HVC_JOY2_RED,
+                              HvcId::HVC_JOY3_RED};
+constexpr HvcId kMeasure[4] = {HvcId::HVC_I0_MEASURE_400, HvcId::HVC_I1_MEASURE_400,
+                               HvcId::HVC_I2_MEASURE_400, HvcId::HVC_I3_MEASURE_400};
+constexpr HvcId kIMax[8] = {HvcId::HVC_I0_MAX, HvcId::HVC_I1_MAX, HvcId::HVC_I2_MAX,
+                            HvcId::HVC_I3_MAX, HvcId::HVC_I4_MAX, HvcId::HVC_I5_MAX,
+                            HvcId::HVC_I6_MAX, HvcId::HVC_I7_MAX};
+constexpr HvcId kISlowMax[8] = {HvcId::HVC_I0_SDM_MAX, HvcId::HVC_I1_SDM_MAX, HvcId::HVC_I2_SDM_MAX,
+                                HvcId::HVC_I3_SDM_MAX, HvcId::HVC_I4_SDM_MAX, HvcId::HVC_I5_SDM_MAX,
+                                HvcId::HVC_I6_SDM_MAX, HvcId::HVC_I7_SDM_MAX};
+
+MonitorDisplay makeDisplay(MonitorDisplayKind kind, int index, const char* name) {
+    MonitorDisplay d;
+    d.kind = kind;
+    d.Index = index;
+    d.objectName = index < 0 ? QString::fromLatin1(name)
+                             : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+    return d;
+}
+
+// The largest current limit of a section, compared as signed words, the first
+// one kept on ties: both sides' limits of the normal and of the slow set.
+std::int16_t largestCurrentLimit(const Catalogue& catalogue, int section) {
+    const HvcId order[4] = {kIMax[2 * section], kIMax[2 * section + 1], kISlowMax[2 * section],
+                            kISlowMax[2 * section + 1]};
+    bool any = false;
+    std::int16_t best = 0;
+    for (const HvcId id : order) {
+        const CVarData* r = catalogue.Find(id);
+        if (!r)
+            continue;
+        const auto v = static_cast<std::int16_t>(r->E2InECU);
+        if (!any || v > best)
+            best = v;
+        any = true;
+    }
+    return best;
+}
+
+} // namespace
+
+MonitorModel::MonitorModel(AppState& state, QObject* parent)
+    : QObject(parent), m_state(state), m_drawJoy([this] { Q_EMIT drawJoyRequested(); }),
+      m_drawMag([this] { Q_EMIT drawMagRequested(); }) {
+    m_timer.setObjectName(QStringLiteral("TmrMonitor"));
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &MonitorModel::tick);
+    for (int i = 0; i < 4; ++i)
+        m_displays << makeDisplay(MonitorDisplayKind::Joystick, i, "JoyMonitorVal");
+    m_displays << makeDisplay(MonitorDisplayKind::Battery, -1, "JoyMonitorVbb");
+    for (int i = 0; i < 4; ++i)
+        m_displays << makeDisplay(MonitorDisplayKind::Current, i, "IMeasure");
+    for (int i = 0; i < 4; ++i)
+        m_displays << makeDisplay(MonitorDisplayKind::Redundant, i, "JoyMonitorRed");
+    m_state.DrawJoyMonitorEventObj = &m_drawJoy;
+    m_state.DrawMagMonitorEventObj = &m_drawMag;
+    m_state.polling.MonitorPolling = false;
+    RefreshObject();
+}
+
+MonitorModel::~MonitorModel() {
+    if (m_state.DrawJoyMonitorEventObj == &m_drawJoy)
+        m_state.DrawJoyMonitorEventObj = nullptr;
+    if (m_state.DrawMagMonitorEventObj == &m_drawMag)
+        m_state.DrawMagMonitorEventObj = nullptr;
+}
+
+int MonitorModel::displayIndex(const QString& objectName) const {
+    for (int i = 0; i < m_displays.size(); ++i)
+        if (m_displays[i].objectName == objectName)
+            return i;
+    return -1;
+}
+
+void MonitorModel::setMonitorEnable(int display, bool on) {
+    m_displays[display].MonitorEnable = on;
+}
+
+void MonitorModel::showSections(int sections) {
+    for (MonitorDisplay& d : m_displays)
+        d.Visible = d.kind != MonitorDisplayKind::Redundant && d.Index < sections;
+    Q_EMIT objectsRefreshed();
+}
+
+bool MonitorModel::isPolled(int display) const {
+    const MonitorDisplay& d = m_displays.at(display);
+    return d.Visible && d.MonitorEnable && d.BoundVar != nullptr;
+}
+
+int MonitorModel::polledCount() const {
+    int n = 0;
+    for (int i = 0; i < m_displays.size(); ++i)
+        n += isPolled(i) ? 1 : 0;
+    return n;
+}
+
+QList<int> MonitorModel::polledVarIds() const {
+    QList<int> ids;
+    for (int i = 0; i < m_displays.size(); ++i)
+        if (isPolled(i))
+            ids << m_displays[i].VarID;
+    return ids;
+}
+
+void MonitorModel::RefreshObject() {
+    const Catalogue& catalogue = m_state.catalogue;
+    for (MonitorDisplay& d : m_displays) {
+        HvcId id = HvcId::HVC_VBB_400;
+        switch (d.kind) {
+        case MonitorDisplayKind::Joystick:
+            id = kJoyValue[d.Index];
+            break;
+        case MonitorDisplayKind::Current:
+            id = kMeasure[d.Index];
+            break;
+        case MonitorDisplayKind::Redundant:
+            id = kJoyRed[d.Index];
+            break;
+        case MonitorDisplayKind::Battery:
+            break;
+        }
+        CVarData* record = catalogue.Find(id);
+        if (record != d.BoundVar)
+            d.hasValue = false;
+        d.BoundVar = record;
+        d.VarID = record ? catalogue.IdIndex(id) : 0;
+    }
+    SetObject();
+}
+
+void MonitorModel::SetObject() {
+    for (MonitorDisplay& d : m_displays) {
+        d.ScaleMin = 0;
+        switch (d.kind) {
+        case MonitorDisplayKind::Joystick:
+        case MonitorDisplayKind::Redundant:
+            d.ScaleMax = 100;
+            d.NumberFormat = QStringLiteral("####0");
+            d.DisplayOption = true;
+            break;
+        case MonitorDisplayKind::Current:
+            d.ScaleMax = largestCurrentLimit(m_state.catalogue, d.Index);
+            d.NumberFormat = QStringLiteral("###0");
+            d.DisplayOption = true;
+            d.LevelA = 50;
+            d.LevelB = 50;
+            break;
+        case MonitorDisplayKind::Battery:
+            d.ScaleMax = 30;
+            d.NumberFormat = QStringLiteral("####0.0");
+            d.DisplayOption = false;
+            break;
+        }
+        if (d.kind == MonitorDisplayKind::Redundant) {
+            d.MonitorEnable = false;
+            d.Visible = false;
+        }
+    }
+    Q_EMIT objectsRefreshed();
+}
+
+// Joystick, current and battery values are scaled for the configured number of
+// sections: the part of each formula that belongs to that number.
+void MonitorModel::setFormulaParts() {
+    const CVarData* sections = m_state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    const auto part = static_cast<std::int16_t>(sections ? sections->E2InECU : 0);
+    for (MonitorDisplay& d : m_displays)
+        if (d.Visible && d.BoundVar)
+            d.BoundVar->FormulaPart = part;
+}
+
+void MonitorModel::activate() {
+    m_state.polling.DiagnosticStopRequest = true;
+    m_state.polling.MonitorStopRequest = false;
+    const CVarData* sections = m_state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    showSections(sections ? sections->E2Display : 0);
+    if (m_state.connectState() == ConnectState::Connected) {
+        RefreshObject();
+        setFormulaParts();
+        m_timer.start();
+    } else {
+        DisableTimer();
+        RefreshObject();
+    }
+}
+
+void MonitorModel::deactivate() {
+    m_state.polling.MonitorStopRequest = true;
+    if (m_state.connectState() == ConnectState::MonitorPolling)
+        m_state.setConnectState(ConnectState::Connected);
+}
+
+// A pass that is running notices the disabled timer after its current read and
+// ends the run itself. Between passes the run is over at once: left set, the
+// polling flag would keep the diagnostic page from ever polling again.
+void MonitorModel::DisableTimer() {
+    m_timer.stop();
+    if (m_inPass) {
+        m_disabledInPass = true;
+        return;
+    }
+    if (!m_state.polling.MonitorPolling)
+        return;
+    m_state.polling.MonitorPolling = false;
+    Q_EMIT pollingStopped(Status());
+}
+
+void MonitorModel::tick() {
+    // Progress drawing may let pending events run, among them this timer: a
+    // pass never starts inside another.
+    if (m_inPass || m_state.polling.DiagnosticPolling)
+        return;
+    if (!m_state.polling.MonitorStopRequest) {
+        m_state.polling.MonitorPolling = true;
+        m_state.polling.MonitorStopRequest = false;
+        const Status status = ReadMonitorVar();
+        if (!status) {
+            m_timer.stop();
+            m_state.setConnectState(ConnectState::NotConnected);
+            if (m_state.link)
+                m_state.link->closeLink();
+            Q_EMIT pollingStopped(status);
+        } else if (!m_state.polling.MonitorPolling) {
+            Q_EMIT pollingStopped(status); // the timer was disabled during the pass
+        }
+        return;
+    }
+    m_timer.stop();
+    const bool wasPolling = m_state.polling.MonitorPolling;
+    m_state.polling.MonitorPolling = false;
+    if (m_state.connectState() == ConnectState::MonitorPolling)
+        m_state.setConnectState(ConnectState::Connected);
+    if (wasPolling)
+        Q_EMIT pollingStopped(Status());
+}
+
+int MonitorModel::progressAt(int step, int steps) {
+    if (steps <= 0)
+        return 100;
+    const int num = step * 100;
+    int q = num / steps;
+    const int twiceRest = 2 * (num % steps);
+    if (twiceRest > steps || (twiceRest == steps && q % 2 != 0))
+        ++q;
+    return std::min(q, 100);
+}
+
+void MonitorModel::drawProgress(int percent) {
+    m_state.ProgressPercent = percent;
+    Q_EMIT progressChanged(m_state.StatusText, percent);
+}
+
+void MonitorModel::endPassOnLinkLoss() {
+    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.polling.MonitorPolling = false;
+}
+
+// A closed link would hand back success without reading anything; that must
+// never reach a display or a recording as a value.
+Status MonitorModel::readVariable(CVarData& record, std::int32_t& raw) {
+    if (!m_state.link || !m_state.link->isLinkOpen())
+        return Status::linkFailure(
+            QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
+    raw = 0;
+    const Status status = m_state.link->readRam(record.Address, raw);
+    if (!status)
+        return status.prefixed(
+            QStringLiteral("reading %1 (%2)").arg(record.Name, record.AddressText()));
+    record.ReadRAMFromECU(raw);
+    return status;
+}
+
+Status MonitorModel::ReadMonitorVar() {
+    struct PassGuard {
+        bool& flag;
+        explicit PassGuard(bool& f) : flag(f) { flag = true; }
+        ~PassGuard() { flag = false; }
+    } guard(m_inPass);
+    m_disabledInPass = false;
+
+    const int n = polledCount();
+    const int steps = n + 3;
+    MonitorSample sample;
+    sample.time = QDateTime::currentDateTime();
+    m_state.setConnectState(ConnectState::MonitorPolling);
+    m_state.StatusText = kMonitorText;
+    drawProgress(0);
+
+    const HvcId words[3] = {HvcId::HVC_ERROR_CODE, HvcId::HVC_HSD_MONITOR,
+                            HvcId::HVC_DIGIT_MONITOR};
+    for (int w = 0; w < 3; ++w) {
+        CVarData& record = m_state.catalogue.Var(words[w]);
+        std::int32_t raw = 0;
+        if (const Status status = readVariable(record, raw); !status) {
+            endPassOnLinkLoss();
+            return status;
+        }
+        const auto word = static_cast<std::uint16_t>(raw & 0xFFFF);
+        switch (w) {
+        case 0:
+            m_errorCode = sample.errorCode = word;
+            Q_EMIT errorWordRead(word);
+            break;
+        case 1:
+            m_outputs = sample.outputs = word;
+            Q_EMIT outputWordRead(word);
+            break;
+        default:
+            m_inputs = sample.inputs = word;
+            Q_EMIT inputWordRead(word);
+            break;
+        }
+        drawProgress(progressAt(w + 1, steps));
+    }
+
+    int k = 0;
+    for (int i = 0; i < m_displays.size(); ++i) {
+        if (!isPolled(i))
+            continue;
+        CVarData& record = *m_displays[i].BoundVar;
+        std::int32_t raw = 0;
+        if (const Status status = readVariable(record, raw); !status) {
+            endPassOnLinkLoss();
+            return status;
+        }
+        m_state.setConnectState(ConnectState::MonitorPolling);
+        m_state.StatusText = kMonitorText;
+        MonitorDisplay& d = m_displays[i];
+        d.value = record.RAMDisplay;
+        d.hasValue = true;
+        sample.readings << MonitorReading{i, d.VarID, raw, record.RAMDisplay};
+        Q_EMIT displayUpdated(i, record.RAMDisplay);
+        ++k;
+        drawProgress(progressAt(k + 3, steps));
+        if (m_disabledInPass) {
+            // Disabled meanwhile (a disconnect while the page let events run).
+            endPassOnLinkLoss();
+            return {};
+        }
+    }
+    Q_EMIT passCompleted(sample);
+    return {};
+}
+
+} // namespace hvc

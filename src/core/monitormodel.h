@@ -1,0 +1,170 @@
+#pragma once
+// The live monitor without widgets: which values the monitor page shows, how one
+// polling pass reads them, and the rules that start and stop the polling. The
+// page (src/monitor) is a thin view over this model; hvcctl monitor drives the
+// same model from the command line.
+//
+// How a page drives it:
+//   - on show (activation):   model.activate();   on hide: model.deactivate();
+//   - Disconnect / Exit:      model.DisableTimer();
+//   - a display's ControlEventA/B (monitoring switched on or off by the user):
+//                             model.setMonitorEnable(display, on);
+//   - draw from the signals: errorWordRead / outputWordRead / inputWordRead (the
+//     three status words, see core/monitorwords.h for what they mean),
+//     displayUpdated (UpdateDisplay of one display), progressChanged (the status
+//     and progress bar; this is where the page may let pending events run),
+//     objectsRefreshed (scales, formats, visibility changed: redraw the displays
+//     and the joystick pictures), drawJoyRequested / drawMagRequested (the redraw
+//     requests other parts raise through AppState), passCompleted (one whole pass:
+//     the trend plot and the recording take it), pollingStopped (the run is over).
+//
+// The timer TmrMonitor (100 ms) is a QTimer of the model; it ticks while the
+// event loop runs. Tests and tools may call tick() themselves instead.
+
+#include "core/appstate.h"
+#include "core/redrawrequest.h"
+#include "core/status.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+
+namespace hvc {
+
+struct CVarData;
+
+enum class MonitorDisplayKind {
+    Joystick,  // JoyMonitorVal(i): joystick i position
+    Current,   // IMeasure(i): measured current of section i
+    Battery,   // JoyMonitorVbb: battery voltage
+    Redundant, // JoyMonitorRed(i): never shown, never polled
+};
+
+// One value display of the page (a JoyMonitor control): the record it shows and
+// how it shows it.
+struct MonitorDisplay {
+    MonitorDisplayKind kind = MonitorDisplayKind::Joystick;
+    int Index = -1;     // section or joystick 0..3; -1 for the battery display
+    QString objectName; // "JoyMonitorVal_0", "IMeasure_2", "JoyMonitorVbb", "JoyMonitorRed_1"
+    int VarID = 0;      // position of BoundVar in VarTable; 0 while unbound
+    CVarData* BoundVar = nullptr;
+    bool Visible = true;
+    bool MonitorEnable = true;
+    std::int16_t ScaleMin = 0;
+    std::int16_t ScaleMax = 100;
+    QString NumberFormat;
+    std::int16_t LevelA = 0;
+    std::int16_t LevelB = 0;
+    bool DisplayOption = true;
+    // The value last handed to the display, and whether one has come since binding.
+    double value = 0;
+    bool hasValue = false;
+};
+
+// One value read in a pass.
+struct MonitorReading {
+    int display = 0; // index into MonitorModel::displays()
+    int VarID = 0;
+    std::int32_t raw = 0; // the word as read, signed 16-bit
+    double value = 0;     // RAMDisplay: the word in display units
+};
+
+// One complete pass: when it started, the three status words and every value.
+struct MonitorSample {
+    QDateTime time;
+    std::uint16_t errorCode = 0;
+    std::uint16_t outputs = 0;
+    std::uint16_t inputs = 0;
+    QList<MonitorReading> readings;
+};
+
+class MonitorModel : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTickMs = 100;
+
+    explicit MonitorModel(AppState& state, QObject* parent = nullptr);
+    ~MonitorModel() override;
+
+    // The displays in the page's control order: JoyMonitorVal(0..3),
+    // JoyMonitorVbb, IMeasure(0..3), JoyMonitorRed(0..3). The order is the order
+    // of the reads in a pass.
+    const QList<MonitorDisplay>& displays() const { return m_displays; }
+    const MonitorDisplay& display(int i) const { return m_displays.at(i); }
+    // Index of the display with this object name, -1 if none.
+    int displayIndex(const QString& objectName) const;
+    // The user switched a display's monitoring on or off (ControlEventA/B).
+    void setMonitorEnable(int display, bool on);
+    // Shows the displays of sections 0..sections-1 (and the battery), hides the
+    // others and the redundant ones, as the page's section drawing does.
+    void showSections(int sections);
+    // Displays a pass reads: visible, monitoring enabled and bound to a record.
+    bool isPolled(int display) const;
+    int polledCount() const;
+    // VarIDs of the displays a pass reads, in order (the columns of a recording).
+    QList<int> polledVarIds() const;
+
+    // Page operations.
+    void RefreshObject(); // binds the displays to their records, then SetObject
+    void SetObject();     // scales, formats and options from the records, no link traffic
+    void activate();
+    void deactivate();
+    void DisableTimer();
+    bool timerEnabled() const { return m_timer.isActive(); }
+    bool StatusTimerForm() const { return m_state.polling.MonitorPolling; }
+    QString CheckDataToWrite() const { return {}; }
+    QTimer& TmrMonitor() { return m_timer; }
+
+    // One tick of TmrMonitor: runs a pass, or stops the run when asked to.
+    void tick();
+    // One polling pass: the three status words, then every polled display. A
+    // failed read ends it at once with the link's failure; the indicator is then
+    // 0. Nothing is ever written to the unit.
+    Status ReadMonitorVar();
+    bool passRunning() const { return m_inPass; }
+
+    // Progress after `step` of `steps`: step x 100 / steps rounded to the nearest
+    // whole number, halves to the even one, at most 100.
+    static int progressAt(int step, int steps);
+
+    // The status words of the last pass that read them.
+    std::uint16_t errorCode() const { return m_errorCode; }
+    std::uint16_t outputs() const { return m_outputs; }
+    std::uint16_t inputs() const { return m_inputs; }
+
+Q_SIGNALS:
+    void errorWordRead(quint16 word);  // UpdateErrObj
+    void outputWordRead(quint16 word); // UpdateActiveOutput
+    void inputWordRead(quint16 word);  // UpdateActiveDin
+    void displayUpdated(int display, double value);
+    void progressChanged(const QString& statusText, int percent);
+    void objectsRefreshed();
+    void drawJoyRequested(); // MonitorDrawJoy
+    void drawMagRequested(); // MonitorDrawMag
+    void passCompleted(const hvc::MonitorSample& sample);
+    // The polling run is over: ok() when it was asked to stop or its timer was
+    // disabled, the link's failure when a read failed.
+    void pollingStopped(const hvc::Status& why);
+
+private:
+    void setFormulaParts();
+    void drawProgress(int percent);
+    void endPassOnLinkLoss();
+    Status readVariable(CVarData& record, std::int32_t& raw);
+
+    AppState& m_state;
+    QList<MonitorDisplay> m_displays;
+    QTimer m_timer;
+    RedrawRequest m_drawJoy;
+    RedrawRequest m_drawMag;
+    bool m_inPass = false;
+    bool m_disabledInPass = false;
+    std::uint16_t m_errorCode = 0;
+    std::uint16_t m_outputs = 0;
+    std::uint16_t m_inputs = 0;
+};
+
+} // namespace hvc
