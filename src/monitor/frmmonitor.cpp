@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace hvc {
@@ -105,34 +104,19 @@ FrmMonitor::FrmMonitor(ShellContext& context, QWidget* parent)
         QFileInfo::exists(battery))
         m_batteryPicture = QPixmap(battery);
 
-    auto* content = new QWidget(this);
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(4);
-    column->addWidget(buildTop());
-    column->addWidget(buildSections(), 1);
-    column->addWidget(buildOutputs());
-
     QList<TrendPlot::SeriesSpec> specs;
     for (const MonitorDisplay& d : m_model.displays())
         specs << seriesOf(d);
     m_plot = new TrendPlot(specs, this);
-    auto* side = new QWidget(this);
-    auto* sideColumn = new QVBoxLayout(side);
-    sideColumn->setContentsMargins(0, 0, 0, 0);
-    sideColumn->addWidget(m_plot, 1);
-    sideColumn->addWidget(buildRecordBar());
+    m_plot->addToTitleRow(buildRecordBar());
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    split->setObjectName(QStringLiteral("MonitorSplit"));
-    split->setChildrenCollapsible(false);
-    split->addWidget(content);
-    split->addWidget(side);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
-    layout->addWidget(split);
+    layout->setSpacing(4);
+    layout->addWidget(buildTop());
+    layout->addWidget(buildSections());
+    layout->addWidget(buildOutputs());
+    layout->addWidget(m_plot, 1);
 
     connect(&m_model, &MonitorModel::objectsRefreshed, this, &FrmMonitor::syncDisplays);
     connect(&m_model, &MonitorModel::displayUpdated, this, [this](int i, double value) {
@@ -335,24 +319,36 @@ QWidget* FrmMonitor::buildSections() {
 
     for (int i = 0; i < kSections; ++i) {
         QVector<QWidget*>& section = m_sectionWidgets[i];
-        QLabel* title = arrayLabel("lblJoy", i, QStringLiteral("Joystick %1").arg(i + 1));
+        // The joystick's panel in the section colour: title, picture, input pin and
+        // the inputs of a digital joystick.
+        auto* panel = new QFrame(this);
+        panel->setObjectName(arrayName("lblJoy", i));
+        panel->setAccessibleName(QStringLiteral("Joystick %1 panel").arg(i + 1));
+        panel->setFrameShape(QFrame::StyledPanel);
+        m_lblJoy << panel;
+        auto* inPanel = new QVBoxLayout(panel);
+        inPanel->setContentsMargins(4, 2, 4, 3);
+        inPanel->setSpacing(1);
+        auto* title = new QLabel(QStringLiteral("Joystick %1").arg(i + 1), panel);
         title->setAlignment(Qt::AlignCenter);
         title->setBuddy(m_joyMonitorVal[i]);
-        m_lblJoy << title;
+        m_joyTitle << title;
 
         QLabel* picture = arrayLabel("JoyDisplay", i);
+        picture->setParent(panel);
         picture->setAccessibleName(QStringLiteral("Joystick %1").arg(i + 1));
         picture->setFixedSize(48, 48);
         picture->setScaledContents(true);
         m_joyDisplay << picture;
 
         QLabel* pin = arrayLabel("LblPin", i, QStringLiteral("D1.10 - AI_1"));
+        pin->setParent(panel);
         pin->setAlignment(Qt::AlignCenter);
         pin->setAccessibleName(QStringLiteral("Joystick %1 input pin").arg(i + 1));
         pin->setToolTip(QString::fromLatin1(kPinConnection));
         m_lblPin << pin;
 
-        auto* digital = new QWidget(box);
+        auto* digital = new QWidget(panel);
         auto* digitalRow = new QHBoxLayout(digital);
         digitalRow->setContentsMargins(0, 0, 0, 0);
         digitalRow->setSpacing(2);
@@ -364,6 +360,10 @@ QWidget* FrmMonitor::buildSections() {
             digitalRow->addWidget(label);
             (low ? m_lblDinLJoy : m_lblDinHJoy) << label;
         }
+        inPanel->addWidget(title);
+        inPanel->addWidget(picture, 0, Qt::AlignCenter);
+        inPanel->addWidget(pin);
+        inPanel->addWidget(digital);
 
         auto* line = new QFrame(box);
         line->setObjectName(QStringLiteral("Line%1").arg(i));
@@ -380,8 +380,8 @@ QWidget* FrmMonitor::buildSections() {
         QLabel* valveB = indicator(arrayName("lblValveB", i), QStringLiteral("B"));
         valveA->setAccessibleName(QStringLiteral("Valve %1").arg(sideName(i, 0)));
         valveB->setAccessibleName(QStringLiteral("Valve %1").arg(sideName(i, 1)));
-        valveA->setMinimumWidth(22);
-        valveB->setMinimumWidth(22);
+        for (QLabel* l : {valveA, valveB})
+            l->setFixedWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 8);
         QLabel* solenoid = arrayLabel("MagADisplay", i);
         solenoid->setAccessibleName(QStringLiteral("Solenoids of section %1").arg(i + 1));
         solenoid->setFixedSize(72, 40);
@@ -389,9 +389,11 @@ QWidget* FrmMonitor::buildSections() {
         for (QLabel* l : {valveA, valveB})
             l->setParent(valve);
         solenoid->setParent(valve);
+        valveRow->addStretch();
         valveRow->addWidget(valveA);
-        valveRow->addWidget(solenoid, 0, Qt::AlignCenter);
+        valveRow->addWidget(solenoid);
         valveRow->addWidget(valveB);
+        valveRow->addStretch();
         m_lblValveA << valveA;
         m_lblValveB << valveB;
         m_magADisplay << solenoid;
@@ -402,20 +404,17 @@ QWidget* FrmMonitor::buildSections() {
         m_lblCurrent << current;
 
         int row = 0;
-        grid->addWidget(title, row++, i);
-        grid->addWidget(picture, row++, i, Qt::AlignCenter);
-        grid->addWidget(pin, row++, i);
-        grid->addWidget(digital, row++, i);
+        grid->addWidget(panel, row++, i);
         grid->addWidget(m_joyMonitorVal[i], row++, i);
         grid->addWidget(line, row++, i);
         grid->addWidget(valve, row++, i);
         grid->addWidget(current, row++, i);
         grid->addWidget(m_iMeasure[i], row++, i);
         grid->setColumnStretch(i, 1);
-        grid->setRowStretch(row, 1);
-        section << title << picture << pin << m_joyMonitorVal[i] << valve << valveA << valveB
+        section << panel << picture << pin << m_joyMonitorVal[i] << valve << valveA << valveB
                 << solenoid << current << m_iMeasure[i];
     }
+    m_sectionGrid = grid;
     for (int k = 0; k < kDigitalLabels; ++k) {
         QLabel* hidden = arrayLabel("lblDin", k, QString::fromLatin1(kHiddenDigitalCaptions[k]));
         hidden->setParent(box);
@@ -429,6 +428,7 @@ QWidget* FrmMonitor::buildOutputs() {
     auto* group = new QGroupBox(QStringLiteral("Power Outputs"), this);
     group->setObjectName(QStringLiteral("FrmHSD"));
     auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(6, 2, 6, 4);
     row->setSpacing(4);
     for (int i = 0; i < kSections; ++i) {
         for (int side = 0; side < 2; ++side) {
@@ -458,8 +458,8 @@ QWidget* FrmMonitor::buildRecordBar() {
     m_lblRecord->setObjectName(QStringLiteral("LblRecord"));
     m_lblRecord->setAccessibleName(QStringLiteral("Recording"));
     m_lblRecord->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(m_lblRecord);
     row->addWidget(m_cmdRecord);
-    row->addWidget(m_lblRecord, 1);
     return bar;
 }
 
@@ -560,6 +560,8 @@ void FrmMonitor::RefreshColour() {
         const QColor back = ToQColor(colours.SectionBackColor[static_cast<size_t>(i)]);
         const QColor fore = ToQColor(colours.SectionForeColor[static_cast<size_t>(i)]);
         setColours(m_lblJoy[i], back, fore);
+        setColours(m_joyTitle[i], QColor(), fore);
+        setColours(m_lblPin[i], QColor(), fore);
         setColours(m_lblCurrent[i], back, fore);
         for (JoyMonitor* c : {m_joyMonitorVal[i], m_iMeasure[i]}) {
             c->setMainColor(back);
@@ -585,6 +587,8 @@ void FrmMonitor::DrawActualObject(int numPropReg, int systemType) {
             w->setVisible(i < shown);
         m_lines[i]->setVisible(i < shown);
     }
+    for (int i = 0; i < kSections; ++i)
+        m_sectionGrid->setColumnStretch(i, i < shown ? 1 : 0);
     for (JoyMonitor* red : m_joyMonitorRed)
         red->hide();
     m_model.showSections(shown);

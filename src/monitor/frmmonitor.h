@@ -17,6 +17,7 @@
 #include <functional>
 
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -103,13 +104,15 @@ private:
     QPixmap m_batteryPicture;
 
     QVector<JoyMonitor*> m_displays; // in the model's display order
-    QVector<QLabel*> m_joyDisplay, m_lblJoy, m_lblPin, m_lblDinLJoy, m_lblDinHJoy;
+    QVector<QFrame*> m_lblJoy;
+    QVector<QLabel*> m_joyDisplay, m_joyTitle, m_lblPin, m_lblDinLJoy, m_lblDinHJoy;
     QVector<QLabel*> m_magADisplay, m_lblCurrent, m_lblValveA, m_lblValveB;
     QVector<QLabel*> m_lblHSDA, m_lblHSDB, m_lblDin, m_lblFL;
     QVector<JoyMonitor*> m_joyMonitorVal, m_iMeasure, m_joyMonitorRed;
     QVector<QFrame*> m_lines;
     // Every control of a section (index = section) that the section drawing shows or hides.
     QVector<QVector<QWidget*>> m_sectionWidgets;
+    QGridLayout* m_sectionGrid = nullptr;
     QLabel* m_imgECU = nullptr;
     QLabel* m_imgVbb = nullptr;
     JoyMonitor* m_joyMonitorVbb = nullptr;

@@ -6,12 +6,14 @@
 #include <QChartView>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
 
 namespace hvc {
 
@@ -42,16 +44,21 @@ TrendPlot::TrendPlot(const QList<SeriesSpec>& specs, QWidget* parent)
     setObjectName(QStringLiteral("TrendPlot"));
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->setMargins(QMargins(2, 2, 2, 2));
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->legend()->setAlignment(Qt::AlignRight);
     m_chart->legend()->setFont([this] {
         QFont f = font();
-        f.setPointSizeF(f.pointSizeF() * 0.85);
+        f.setPointSizeF(f.pointSizeF() * 0.8);
         return f;
     }());
+    // Solid joysticks and dashed currents: the legend shows the line itself.
+    m_chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     m_time->setTitleText(QStringLiteral("Time [s]"));
     m_time->setLabelFormat(QStringLiteral("%.0f"));
-    m_time->setRange(-TrendBuffer::kWindowSeconds, 0);
-    m_time->setTickCount(7);
+    m_time->setRange(0, TrendBuffer::kWindowSeconds);
+    // Ticks on whole tens of seconds while the axis scrolls.
+    m_time->setTickType(QValueAxis::TicksDynamic);
+    m_time->setTickAnchor(0);
+    m_time->setTickInterval(10);
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(m_percent, Qt::AlignLeft);
     m_chart->addAxis(m_current, Qt::AlignRight);
@@ -79,7 +86,7 @@ TrendPlot::TrendPlot(const QList<SeriesSpec>& specs, QWidget* parent)
 
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setAccessibleName(QStringLiteral("Trend of the last minute"));
-    m_view->setMinimumSize(280, 200);
+    m_view->setMinimumSize(400, 160);
     m_pause->setObjectName(QStringLiteral("ChkPause"));
     m_pause->setText(QStringLiteral("Pause"));
     m_pause->setCheckable(true);
@@ -92,15 +99,20 @@ TrendPlot::TrendPlot(const QList<SeriesSpec>& specs, QWidget* parent)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    auto* top = new QHBoxLayout;
-    top->addWidget(title);
-    top->addStretch();
-    top->addWidget(m_pause);
+    m_top = new QHBoxLayout;
+    m_top->addWidget(title);
+    m_top->addStretch();
+    m_top->addWidget(m_pause);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addLayout(top);
+    layout->addLayout(m_top);
     layout->addWidget(m_view, 1);
+}
+
+void TrendPlot::addToTitleRow(QWidget* widget) {
+    widget->setParent(this);
+    m_top->addWidget(widget);
 }
 
 bool TrendPlot::paused() const {
@@ -141,8 +153,10 @@ void TrendPlot::showBuffer() {
     moveTimeAxis(m_buffer.newest());
 }
 
+// The first minute fills the plot from the left; after that it scrolls.
 void TrendPlot::moveTimeAxis(double now) {
-    m_time->setRange(now - TrendBuffer::kWindowSeconds, now);
+    const double from = std::max(0.0, now - TrendBuffer::kWindowSeconds);
+    m_time->setRange(from, from + TrendBuffer::kWindowSeconds);
 }
 
 void TrendPlot::setSeriesShown(int display, bool shown) {
@@ -156,6 +170,7 @@ void TrendPlot::setSeriesShown(int display, bool shown) {
 
 void TrendPlot::setCurrentRange(double max) {
     m_current->setRange(0, max > 0 ? max : 1000);
+    m_current->applyNiceNumbers();
 }
 
 void TrendPlot::clear() {

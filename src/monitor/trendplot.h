@@ -14,6 +14,7 @@
 
 class QChart;
 class QChartView;
+class QHBoxLayout;
 class QLineSeries;
 class QToolButton;
 class QValueAxis;
@@ -43,6 +44,8 @@ public:
     // Upper end of the current axis (the largest section limit shown).
     void setCurrentRange(double max);
     void clear();
+    // Puts a widget at the end of the row above the plot (after Pause).
+    void addToTitleRow(QWidget* widget);
 
     bool paused() const;
     void setPaused(bool paused);
@@ -65,6 +68,7 @@ private:
     QValueAxis* m_current;
     QValueAxis* m_voltage;
     QToolButton* m_pause;
+    QHBoxLayout* m_top = nullptr;
     QDateTime m_origin;
 };
 

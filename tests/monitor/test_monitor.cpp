@@ -274,7 +274,9 @@ void MonitorTest::controlsNamedAndAccessible() {
     }
     // The captions name their value displays.
     QCOMPARE(rig.label(at("lblCurrent", 2))->buddy(), rig.child(at("IMeasure", 2)));
-    QCOMPARE(rig.label(at("lblJoy", 0))->buddy(), rig.child(at("JoyMonitorVal", 0)));
+    const QLabel* joyTitle = rig.child(at("lblJoy", 0))->findChild<QLabel*>();
+    QCOMPARE(joyTitle->text(), QStringLiteral("Joystick 1"));
+    QCOMPARE(joyTitle->buddy(), rig.child(at("JoyMonitorVal", 0)));
 
     // The value displays take the scales of their values.
     QCOMPARE(rig.display(QStringLiteral("JoyMonitorVbb"))->ScaleMax(), 30);
@@ -492,7 +494,7 @@ void MonitorTest::colours() {
     for (int i = 0; i < 4; ++i) {
         const QColor back = ToQColor(rig.context.colours.SectionBackColor[static_cast<size_t>(i)]);
         const QColor fore = ToQColor(rig.context.colours.SectionForeColor[static_cast<size_t>(i)]);
-        QCOMPARE(rig.label(at("lblJoy", i))->palette().color(QPalette::Window), back);
+        QCOMPARE(rig.child(at("lblJoy", i))->palette().color(QPalette::Window), back);
         QCOMPARE(rig.label(at("lblCurrent", i))->palette().color(QPalette::Window), back);
         for (const char* base : {"JoyMonitorVal", "IMeasure"}) {
             QCOMPARE(rig.display(at(base, i))->MainColor(), back);

@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
     if (auto* monitor = qobject_cast<hvc::FrmMonitor*>(window->pageForm(hvc::Page::Monitor))) {
         window->setGeometry(40, 40, 1180, 720);
         window->tabs()->setCurrentIndex(1);
-        settle(12000);
+        monitor->startRecording(scratch.filePath(QStringLiteral("monitor.csv")));
+        settle(40000); // two thirds of the trend's minute
         ok = shoot(out, QStringLiteral("screenshot-monitor.png"), window.get()) && ok;
         ok = shootPart(out, QStringLiteral("screenshot-monitor-trend.png"), monitor->trendPlot()) &&
              ok;
