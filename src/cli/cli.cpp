@@ -35,7 +35,7 @@ bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon)
 }
 
 QList<Command> commands() {
-    return evalCommands() + unitCommands() + fileCommands();
+    return evalCommands() + unitCommands() + fileCommands() + monitorCommands();
 }
 
 namespace {

@@ -57,6 +57,7 @@ int parseCommand(QCommandLineParser& parser, const QString& command, const QStri
 QList<Command> evalCommands();
 QList<Command> unitCommands();
 QList<Command> fileCommands();
+QList<Command> monitorCommands();
 
 } // namespace hvc::cli
 

@@ -36,8 +36,8 @@ MonitorDisplay makeDisplay(MonitorDisplayKind kind, int index, const char* name)
 // The largest current limit of a section, compared as signed words, the first
 // one kept on ties: both sides' limits of the normal and of the slow set.
 std::int16_t largestCurrentLimit(const Catalogue& catalogue, int section) {
-    const HvcId order[4] = {kIMax[2 * section], kIMax[2 * section + 1], kISlowMax[2 * section],
-                            kISlowMax[2 * section + 1]};
+    const std::size_t a = 2 * static_cast<std::size_t>(section);
+    const HvcId order[4] = {kIMax[a], kIMax[a + 1], kISlowMax[a], kISlowMax[a + 1]};
     bool any = false;
     std::int16_t best = 0;
     for (const HvcId id : order) {
@@ -277,7 +277,7 @@ Status MonitorModel::readVariable(CVarData& record, std::int32_t& raw) {
         return Status::linkFailure(
             QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
     raw = 0;
-    const Status status = m_state.link->readRam(record.Address, raw);
+    Status status = m_state.link->readRam(record.Address, raw);
     if (!status)
         return status.prefixed(
             QStringLiteral("reading %1 (%2)").arg(record.Name, record.AddressText()));
@@ -306,7 +306,7 @@ Status MonitorModel::ReadMonitorVar() {
     for (int w = 0; w < 3; ++w) {
         CVarData& record = m_state.catalogue.Var(words[w]);
         std::int32_t raw = 0;
-        if (const Status status = readVariable(record, raw); !status) {
+        if (Status status = readVariable(record, raw); !status) {
             endPassOnLinkLoss();
             return status;
         }
@@ -334,7 +334,7 @@ Status MonitorModel::ReadMonitorVar() {
             continue;
         CVarData& record = *m_displays[i].BoundVar;
         std::int32_t raw = 0;
-        if (const Status status = readVariable(record, raw); !status) {
+        if (Status status = readVariable(record, raw); !status) {
             endPassOnLinkLoss();
             return status;
         }

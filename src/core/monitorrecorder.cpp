@@ -83,7 +83,7 @@ Status MonitorRecorder::failed(const QString& what) {
 
 Status MonitorRecorder::open(const QString& path, const Catalogue& catalogue,
                              const QList<int>& varIds) {
-    if (const Status s = close(); !s)
+    if (Status s = close(); !s)
         return s;
     // A FIFO or a device node would be truncated or fed for ever: only a regular
     // file or a new path.
@@ -113,7 +113,7 @@ Status MonitorRecorder::writeLine(const QStringList& cells) {
 Status MonitorRecorder::write(const MonitorSample& sample) {
     if (!m_file.isOpen())
         return Status::failure(QString::fromLatin1(kNotRecorded), QStringLiteral("no file open"));
-    if (const Status s = writeLine(rowCells(sample, m_varIds)); !s)
+    if (Status s = writeLine(rowCells(sample, m_varIds)); !s)
         return s;
     ++m_rows;
     return {};

@@ -37,6 +37,18 @@ constexpr HvcId kIMin[8] = {HvcId::HVC_I0_MIN, HvcId::HVC_I1_MIN, HvcId::HVC_I2_
 constexpr HvcId kIMax[8] = {HvcId::HVC_I0_MAX, HvcId::HVC_I1_MAX, HvcId::HVC_I2_MAX,
                             HvcId::HVC_I3_MAX, HvcId::HVC_I4_MAX, HvcId::HVC_I5_MAX,
                             HvcId::HVC_I6_MAX, HvcId::HVC_I7_MAX};
+constexpr HvcId kRise[8] = {HvcId::HVC_RAMP_TRISE_0, HvcId::HVC_RAMP_TRISE_1,
+                            HvcId::HVC_RAMP_TRISE_2, HvcId::HVC_RAMP_TRISE_3,
+                            HvcId::HVC_RAMP_TRISE_4, HvcId::HVC_RAMP_TRISE_5,
+                            HvcId::HVC_RAMP_TRISE_6, HvcId::HVC_RAMP_TRISE_7};
+constexpr HvcId kFall[8] = {HvcId::HVC_RAMP_TFALL_0, HvcId::HVC_RAMP_TFALL_1,
+                            HvcId::HVC_RAMP_TFALL_2, HvcId::HVC_RAMP_TFALL_3,
+                            HvcId::HVC_RAMP_TFALL_4, HvcId::HVC_RAMP_TFALL_5,
+                            HvcId::HVC_RAMP_TFALL_6, HvcId::HVC_RAMP_TFALL_7};
+// The ramps are followed in steps of 5 ms; a gap longer than the longest ramps
+// is not worth following, the valves have long caught up.
+constexpr double kRampStep = 0.005;
+constexpr double kRampHorizon = 12.0;
 // Error words of the fault scenario, each with its summary bit in HVC_ERROR_CODE
 // (bit 6 is the ready bit and never a fault).
 struct ErrorSource {
@@ -217,38 +229,73 @@ std::uint16_t SimUnit::errorWord(HvcId id, double t) const {
     return word;
 }
 
-std::optional<std::uint16_t> SimUnit::animated(HvcId id, double t) const {
+// Joystick positions sweep from one end to the other, each at its own pace and,
+// from the seed, its own phase.
+double SimUnit::joystick(int section, double t) const {
     const int sections = std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4);
-    auto position = [&](int j) {
-        if (j >= sections)
-            return 0.0;
-        const double p = std::sin(2 * std::numbers::pi * t / (6.0 + 1.7 * j) + 0.9 * j);
-        return std::abs(p) < kDeadband ? 0.0 : p;
+    if (section >= sections)
+        return 0.0;
+    const double phase =
+        0.9 * section + static_cast<double>(mix(m_seed * 31ull + section) % 6283) / 1000.0;
+    const double p = std::sin(2 * std::numbers::pi * t / (6.0 + 1.7 * section) + phase);
+    return std::abs(p) < kDeadband ? 0.0 : p;
+}
+
+void SimUnit::advance(double t) {
+    if (t < m_setpointTime)
+        return;
+    double from = std::max(m_setpointTime, t - kRampHorizon);
+    if (from > m_setpointTime)
+        for (int j = 0; j < 4; ++j)
+            m_setpoint[j] = joystick(j, from);
+    // Full scale per ramp time; a ramp of 0 follows at once.
+    auto reach = [this](HvcId id, double step) {
+        const double seconds = std::max<int>(0, eeprom(id)) / 1000.0;
+        return seconds > 0 ? step / seconds : 2.0;
     };
+    do {
+        const double step = std::min(kRampStep, t - from);
+        from += step;
+        for (int j = 0; j < 4; ++j) {
+            double& s = m_setpoint[j];
+            const double target = joystick(j, from);
+            const bool sideB = s < 0 || (s == 0 && target < 0);
+            const int k = 2 * j + (sideB ? 1 : 0);
+            // Across neutral the valve first falls to 0 on its side, then rises on the other.
+            const double goal = (s > 0 && target < 0) || (s < 0 && target > 0) ? 0.0 : target;
+            const bool rising = std::abs(goal) > std::abs(s);
+            const double move = reach(rising ? kRise[k] : kFall[k], step);
+            s = goal > s ? std::min(goal, s + move) : std::max(goal, s - move);
+        }
+    } while (from < t);
+    m_setpointTime = t;
+}
+
+std::optional<std::uint16_t> SimUnit::animated(HvcId id, double t) const {
     if (int j = indexOf(kJoyValue, id); j >= 0)
-        return toWord(std::abs(position(j)) * 1000);
+        return toWord(std::abs(joystick(j, t)) * 1000);
     if (int j = indexOf(kJoyRed, id); j >= 0)
-        return toWord(std::abs(position(j)) * 1000);
+        return toWord(std::abs(joystick(j, t)) * 1000);
     if (int j = indexOf(kMeasure, id); j >= 0) {
-        const double p = position(j);
-        if (p == 0.0)
+        // The current follows the valve's set-point between the solenoid's limits.
+        const double s = m_setpoint[j];
+        if (s == 0.0)
             return std::uint16_t{0};
-        const int k = 2 * j + (p < 0 ? 1 : 0);
+        const int k = 2 * j + (s < 0 ? 1 : 0);
         double lo = eeprom(kIMin[k]), hi = eeprom(kIMax[k]);
         if (hi < lo)
             std::swap(lo, hi);
         const double current =
-            lo + std::abs(p) * (hi - lo) + 3.0 * noise(static_cast<std::uint32_t>(id), t);
+            lo + std::abs(s) * (hi - lo) + 3.0 * noise(static_cast<std::uint32_t>(id), t);
         return toWord(std::clamp(current, lo, hi));
     }
     switch (id) {
     case HvcId::HVC_HSD_MONITOR: {
         std::uint16_t bits = 0;
         for (int j = 0; j < 4; ++j) {
-            const double p = position(j);
-            if (p > 0)
+            if (m_setpoint[j] > 0)
                 bits |= static_cast<std::uint16_t>(1u << (2 * j));
-            else if (p < 0)
+            else if (m_setpoint[j] < 0)
                 bits |= static_cast<std::uint16_t>(1u << (2 * j + 1));
         }
         return bits;
@@ -256,8 +303,9 @@ std::optional<std::uint16_t> SimUnit::animated(HvcId id, double t) const {
     case HvcId::HVC_DIGIT_MONITOR: {
         std::uint32_t bits = 0;
         bool deflected = false;
+        const int sections = std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4);
         for (int j = 0; j < 4; ++j) {
-            const double p = position(j);
+            const double p = joystick(j, t);
             deflected = deflected || p != 0.0;
             const auto cfg = static_cast<std::uint16_t>(eeprom(kJoyConfig[j]));
             if (j >= sections || (cfg & 0xF) < 2)
@@ -269,16 +317,33 @@ std::optional<std::uint16_t> SimUnit::animated(HvcId id, double t) const {
             if (p < 0 && high >= 1)
                 bits |= 1u << high;
         }
-        const int deadMan = static_cast<std::uint16_t>(eeprom(HvcId::HVC_FLOAT_CONFIG_1)) & 0xF;
+        const auto commands1 = static_cast<std::uint16_t>(eeprom(HvcId::HVC_FLOAT_CONFIG_1));
+        const auto commands2 = static_cast<std::uint16_t>(eeprom(HvcId::HVC_FLOAT_CONFIG_2));
+        const int deadMan = commands1 & 0xF;
         if (deflected && deadMan >= 1)
             bits |= 1u << deadMan;
+        // The second function switch and the float buttons are pressed now and then.
+        const int switched[5] = {(commands1 >> 4) & 0xF, (commands1 >> 8) & 0xF,
+                                 (commands1 >> 12) & 0xF, commands2 & 0xF, (commands2 >> 4) & 0xF};
+        for (int n = 0; n < 5; ++n) {
+            const double period = n == 0 ? 7.0 : 11.0 + 2.3 * n;
+            const double phase = static_cast<double>(mix(m_seed * 131ull + n) % 1000) / 1000.0;
+            const double at = std::fmod(t / period + phase, 1.0);
+            if (switched[n] >= 1 && at < (n == 0 ? 0.5 : 0.15))
+                bits |= 1u << switched[n];
+        }
         return static_cast<std::uint16_t>(bits & 0x7FFF);
     }
     case HvcId::HVC_FLOAT_MONITOR:
         return std::uint16_t{0};
     case HvcId::HVC_VBB_400:
-        return toWord(2400 + 20 * std::sin(2 * std::numbers::pi * t / 40.0) +
-                      8 * noise(static_cast<std::uint32_t>(id), t));
+        // A battery that is charged and loaded in turn: 24.0 to 27.0 V.
+        return toWord(std::clamp(2550 +
+                                     110 * std::sin(2 * std::numbers::pi * t / 45.0 +
+                                                    static_cast<double>(m_seed % 628) / 100) +
+                                     25 * std::sin(2 * std::numbers::pi * t / 7.3) +
+                                     8 * noise(static_cast<std::uint32_t>(id), t),
+                                 2400.0, 2700.0));
     case HvcId::HVC_ERROR_CODE:
         return static_cast<std::uint16_t>(kReadyBit | errorWord(id, t));
     default:
@@ -302,6 +367,7 @@ std::optional<std::uint16_t> SimUnit::read(std::int32_t address, Clock::time_poi
         return std::nullopt;
     if (it->ram) {
         const double t = std::chrono::duration<double>(now - m_poweredOn).count();
+        advance(t);
         if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position)))
             if (const auto v = animated(*id, t))
                 return v;
@@ -344,6 +410,8 @@ std::optional<wire::ErrorCode> SimUnit::command(std::uint16_t code, std::uint8_t
 void SimUnit::powerCycle(Clock::time_point now) {
     m_resetPending = false;
     m_poweredOn = now;
+    std::fill(std::begin(m_setpoint), std::end(m_setpoint), 0.0);
+    m_setpointTime = 0;
     for (auto it = m_words.begin(); it != m_words.end(); ++it)
         if (it->ram)
             it->value = static_cast<std::uint16_t>(m_catalogue[it->position].DefaultValue);

@@ -59,6 +59,10 @@ private:
     };
 
     std::optional<std::uint16_t> animated(HvcId id, double t) const;
+    double joystick(int section, double t) const;
+    // Moves the valves' set-points toward the joysticks, within each solenoid's
+    // rise and fall ramps, up to time t.
+    void advance(double t);
     std::uint16_t errorWord(HvcId id, double t) const;
     double noise(std::uint32_t key, double t) const;
     bool saveEeprom(QString& error) const;
@@ -73,6 +77,10 @@ private:
     bool m_faults = false;
     std::uint32_t m_seed = 1;
     Clock::time_point m_poweredOn;
+    // Signed set-point of each section's valve (+: side A, -: side B, 1: full
+    // current) and the time it was last brought up to.
+    double m_setpoint[4] = {};
+    double m_setpointTime = 0;
 };
 
 } // namespace hvc

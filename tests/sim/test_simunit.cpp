@@ -51,14 +51,27 @@ constexpr HvcId kMax[8] = {HvcId::HVC_I0_MAX, HvcId::HVC_I1_MAX, HvcId::HVC_I2_M
                            HvcId::HVC_I3_MAX, HvcId::HVC_I4_MAX, HvcId::HVC_I5_MAX,
                            HvcId::HVC_I6_MAX, HvcId::HVC_I7_MAX};
 
+constexpr HvcId kRise[8] = {HvcId::HVC_RAMP_TRISE_0, HvcId::HVC_RAMP_TRISE_1,
+                            HvcId::HVC_RAMP_TRISE_2, HvcId::HVC_RAMP_TRISE_3,
+                            HvcId::HVC_RAMP_TRISE_4, HvcId::HVC_RAMP_TRISE_5,
+                            HvcId::HVC_RAMP_TRISE_6, HvcId::HVC_RAMP_TRISE_7};
+constexpr HvcId kFall[8] = {HvcId::HVC_RAMP_TFALL_0, HvcId::HVC_RAMP_TFALL_1,
+                            HvcId::HVC_RAMP_TFALL_2, HvcId::HVC_RAMP_TFALL_3,
+                            HvcId::HVC_RAMP_TFALL_4, HvcId::HVC_RAMP_TFALL_5,
+                            HvcId::HVC_RAMP_TFALL_6, HvcId::HVC_RAMP_TFALL_7};
+
 } // namespace
 
 TEST(SimUnit, LiveWordsAgreeWithTheJoysticksAndTheConfiguredCurrents) {
     Machine m;
     // Side B of section 2 gets its own limits, so a current taken from the wrong
-    // side shows.
+    // side shows; without ramps the valves follow the joysticks at once.
     m.set(HvcId::HVC_I3_MIN, 100);
     m.set(HvcId::HVC_I3_MAX, 200);
+    for (int k = 0; k < 8; ++k) {
+        m.set(kRise[k], 0);
+        m.set(kFall[k], 0);
+    }
     const int deadMan = m.eeprom(HvcId::HVC_FLOAT_CONFIG_1) & 0xF;
     ASSERT_GE(deadMan, 1);
     bool seenA[4] = {}, seenB[4] = {}, seenFull[4] = {};
@@ -88,12 +101,63 @@ TEST(SimUnit, LiveWordsAgreeWithTheJoysticksAndTheConfiguredCurrents) {
         const int inputs = m.ram(HvcId::HVC_DIGIT_MONITOR, t);
         ASSERT_EQ((inputs >> deadMan) & 1, anyDeflected ? 1 : 0) << "dead-man input at t=" << t;
         const int vbb = m.ram(HvcId::HVC_VBB_400, t);
-        ASSERT_GE(vbb, 2300);
-        ASSERT_LE(vbb, 2500);
+        ASSERT_GE(vbb, 2400);
+        ASSERT_LE(vbb, 2700);
         ASSERT_EQ(m.ram(HvcId::HVC_ERROR_CODE, t), 0x0040) << "a healthy unit is ready";
     }
     for (int j = 0; j < 4; ++j)
         EXPECT_TRUE(seenA[j] && seenB[j] && seenFull[j]) << "joystick " << j << " did not sweep";
+}
+
+TEST(SimUnit, CurrentsFollowTheJoysticksWithinTheRamps) {
+    Machine m;
+    m.set(kRise[0], 1000); // 1A rises over 1 s, falls over 3 s
+    m.set(kFall[0], 3000);
+    const double lo = m.eeprom(kMin[0]), hi = m.eeprom(kMax[0]);
+    const double rise = (hi - lo) / 1.0 * 0.05, fall = (hi - lo) / 3.0 * 0.05;
+    int last = 0, lastOutputs = 0;
+    bool lagged = false, reachedFull = false;
+    for (double t = 0; t < 40; t += 0.05) {
+        const int outputs = m.ram(HvcId::HVC_HSD_MONITOR, t);
+        const int current = m.ram(kMeasure[0], t);
+        const int joy = m.ram(kJoy[0], t);
+        const bool wasA = lastOutputs & 1, isA = outputs & 1;
+        if (wasA && isA) {
+            // Noise of a few mA on top of the ramp.
+            ASSERT_LE(current - last, rise + 8) << "rose faster than its ramp at t=" << t;
+            ASSERT_GE(current - last, -fall - 8) << "fell faster than its ramp at t=" << t;
+        }
+        // Still on while the joystick is back in neutral: the valve is ramping down.
+        lagged = lagged || (isA && joy == 0);
+        reachedFull = reachedFull || current >= lo + 0.95 * (hi - lo);
+        last = current;
+        lastOutputs = outputs;
+    }
+    EXPECT_TRUE(lagged);
+    EXPECT_TRUE(reachedFull);
+}
+
+TEST(SimUnit, InputsToggleAndTheSameSeedMovesTheSameMachine) {
+    Machine m;
+    m.set(HvcId::HVC_FLOAT_CONFIG_1, 0x4321); // dead man 1, second function 2, floats 3 and 4
+    m.set(HvcId::HVC_FLOAT_CONFIG_2, 0x0065); // floats 5 and 6
+    int seen = 0;
+    for (double t = 0; t < 60; t += 0.1)
+        seen |= m.ram(HvcId::HVC_DIGIT_MONITOR, t);
+    for (const int input : {1, 2, 3, 4, 5, 6})
+        EXPECT_TRUE(seen & (1 << input)) << "input " << input << " never active";
+
+    Machine one, same, other;
+    other.unit.setSeed(4);
+    other.unit.powerCycle(other.t0);
+    int differ = 0;
+    for (double t = 0; t < 10; t += 0.25)
+        for (const HvcId id : {kJoy[1], kMeasure[1], HvcId::HVC_VBB_400}) {
+            const int value = one.ram(id, t);
+            EXPECT_EQ(same.ram(id, t), value) << "t=" << t;
+            differ += other.ram(id, t) != value;
+        }
+    EXPECT_GT(differ, 0) << "another seed, another machine";
 }
 
 TEST(SimUnit, UnconfiguredSectionsStayStill) {
