@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format clang-tidy
     xvfb xauth imagemagick

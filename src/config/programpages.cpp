@@ -3,6 +3,11 @@
 #include "config/frmconfig.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
+#include "monitor/frmmonitor.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <memory>
 
 namespace hvc {
 
@@ -28,15 +33,36 @@ FrmJoyCan* OpenCanSettingsDialog(ShellContext& context, FrmConfig* page) {
     return dialog;
 }
 
+void ShowConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config) {
+    const QPointer<FrmConfig> page(config);
+    auto label = [page](const char* name, int section) -> const QLabel* {
+        return page ? page->findChild<QLabel*>(
+                          QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(section))
+                    : nullptr;
+    };
+    monitor->setConfigPage({[label](int section) { return label("LblPin", section); },
+                            [label](int section) { return label("JoySel", section); },
+                            [page] { return page ? page->DefaultSolenoidPicture() : QPixmap(); }});
+}
+
 PageFactory ProgramPages() {
-    return [](ShellContext& context, Page page, QWidget* parent) -> PageForm* {
+    // The configuration page is built first; the monitor copies from it.
+    auto config = std::make_shared<QPointer<FrmConfig>>();
+    return [config](ShellContext& context, Page page, QWidget* parent) -> PageForm* {
         if (page == Page::Config) {
-            auto* config = new FrmConfig(context, parent);
-            QObject::connect(config, &FrmConfig::ditherRequested, config,
-                             [&context, config] { OpenDitherDialog(context, config); });
-            QObject::connect(config, &FrmConfig::canSettingsRequested, config,
-                             [&context, config] { OpenCanSettingsDialog(context, config); });
-            return config;
+            auto* configPage = new FrmConfig(context, parent);
+            QObject::connect(configPage, &FrmConfig::ditherRequested, configPage,
+                             [&context, configPage] { OpenDitherDialog(context, configPage); });
+            QObject::connect(
+                configPage, &FrmConfig::canSettingsRequested, configPage,
+                [&context, configPage] { OpenCanSettingsDialog(context, configPage); });
+            *config = configPage;
+            return configPage;
+        }
+        if (page == Page::Monitor) {
+            auto* monitor = new FrmMonitor(context, parent);
+            ShowConfigPageOnMonitor(monitor, *config);
+            return monitor;
         }
         return nullptr;
     };

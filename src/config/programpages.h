@@ -9,8 +9,12 @@ namespace hvc {
 class FrmConfig;
 class FrmJoyCan;
 class FrmMagSel;
+class FrmMonitor;
 
 PageFactory ProgramPages();
+
+// The monitor shows the configuration page's pin captions and pictures.
+void ShowConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config);
 
 // The page's one dither dialog, made on first use, opened and brought to front.
 FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page);

@@ -159,7 +159,14 @@ void MainWindow::loadMain() {
 
 void MainWindow::onProgress(const QString& statusText, int percent) {
     DrawStatus(m_context, m_bar, m_commandBar.progressBar(), statusText);
-    m_wait->drawWaitBar(percent, statusText);
+    // A polling page shows its progress in the status bar only; the wait box is
+    // for the commands' transfers.
+    const ConnectState state = m_state.connectState();
+    if (state == ConnectState::MonitorPolling || state == ConnectState::DiagnosticPolling ||
+        state == ConnectState::DebuggerWorking)
+        QCoreApplication::processEvents();
+    else
+        m_wait->drawWaitBar(percent, statusText);
 }
 
 void MainWindow::setBusy(bool busy) {

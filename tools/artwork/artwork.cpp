@@ -173,6 +173,29 @@ QImage solenoidPair() {
     return img;
 }
 
+// A vehicle battery: a dark case with its two poles, + and -.
+QImage battery() {
+    QImage img(80, 60, QImage::Format_RGB32);
+    img.fill(QColor(240, 240, 240));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 30, 34), 1.5));
+    p.setBrush(QColor(200, 40, 40));
+    p.drawRect(QRectF(16, 6, 10, 8));
+    p.setBrush(QColor(40, 40, 44));
+    p.drawRect(QRectF(54, 6, 10, 8));
+    QLinearGradient g(0, 14, 0, 54);
+    g.setColorAt(0, QColor(84, 88, 96));
+    g.setColorAt(1, QColor(36, 38, 44));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(6, 14, 68, 40), 4, 4);
+    p.setPen(QPen(QColor(240, 240, 240), 2.5));
+    p.drawLine(QPointF(16, 30), QPointF(26, 30));
+    p.drawLine(QPointF(21, 25), QPointF(21, 35));
+    p.drawLine(QPointF(54, 30), QPointF(64, 30));
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -204,6 +227,7 @@ int main(int argc, char** argv) {
     ok = savePicture(solenoidPair(), res.filePath(QStringLiteral("bmp/Magnet/Solenoid.jpg")),
                      "JPG") &&
          ok;
+    ok = savePicture(battery(), res.filePath(QStringLiteral("bmp/Magnet/VBB.jpg")), "JPG") && ok;
     ok = paintJoysticks(QString::fromLocal8Bit(argv[2]), res) && ok;
     return ok ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 #include "config/programpages.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
+#include "monitor/frmmonitor.h"
+#include "monitor/trendplot.h"
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
@@ -51,6 +53,23 @@ bool shoot(const QString& dir, const QString& name, const QWidget* window) {
                              .arg(r.height())
                              .arg(std::max(0, r.x()))
                              .arg(std::max(0, r.y()));
+    const int rc = QProcess::execute(
+        QStringLiteral("import"),
+        {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, path});
+    std::printf("%s %s\n", rc == 0 ? "wrote" : "FAILED", qPrintable(path));
+    return rc == 0;
+}
+
+// A part of a window, by its place on the screen.
+bool shootPart(const QString& dir, const QString& name, const QWidget* part) {
+    settle(400);
+    const QString path = QDir(dir).filePath(name);
+    const QPoint origin = part->mapToGlobal(QPoint(0, 0));
+    const QString crop = QStringLiteral("%1x%2+%3+%4")
+                             .arg(part->width())
+                             .arg(part->height())
+                             .arg(origin.x())
+                             .arg(origin.y());
     const int rc = QProcess::execute(
         QStringLiteral("import"),
         {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, path});
@@ -136,6 +155,33 @@ int main(int argc, char** argv) {
             ok = shoot(out, QStringLiteral("screenshot-joycan.png"), joyCan) && ok;
             joyCan->reject();
         }
+    }
+
+    // The monitor polling the simulated unit, with four sections and with two, and
+    // its trend after a while.
+    if (auto* monitor = qobject_cast<hvc::FrmMonitor*>(window->pageForm(hvc::Page::Monitor))) {
+        window->setGeometry(40, 40, 1180, 720);
+        window->tabs()->setCurrentIndex(1);
+        monitor->startRecording(scratch.filePath(QStringLiteral("monitor.csv")));
+        settle(40000); // two thirds of the trend's minute
+        ok = shoot(out, QStringLiteral("screenshot-monitor.png"), window.get()) && ok;
+        ok = shootPart(out, QStringLiteral("screenshot-monitor-trend.png"), monitor->trendPlot()) &&
+             ok;
+        hvc::CVarData& sections = state.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
+        const std::int32_t four = sections.E2InECU;
+        window->tabs()->setCurrentIndex(0);
+        settle(300);
+        sections.ReadE2FromECU(2);
+        window->tabs()->setCurrentIndex(1);
+        settle(4000);
+        ok = shoot(out, QStringLiteral("screenshot-monitor-2sections.png"), window.get()) && ok;
+        window->tabs()->setCurrentIndex(0);
+        settle(300);
+        sections.ReadE2FromECU(four);
+        state.document.unitRead();
+        window->tabs()->setCurrentIndex(1);
+        window->tabs()->setCurrentIndex(0);
+        settle(300);
     }
     window->setGeometry(40, 40, 980, 620);
 
