@@ -103,8 +103,12 @@ struct Expected {
         w = (w & ~(mask << shift)) | (value & mask) << shift;
     }
 
+    std::array<bool, kJoyChannels> channelChanged{};
+
     std::int32_t channelId(int j) const {
         const std::uint32_t w = channels[static_cast<size_t>(j)];
+        if (!channelChanged[static_cast<size_t>(j)])
+            return loadedIds[static_cast<size_t>(j)];
         switch (nibble(w, 0)) {
         case 0:
             return 8;
@@ -202,6 +206,7 @@ void change(JoyCanSettings& model, Expected& e, std::uint8_t what, std::uint8_t 
     case 4: {
         const auto type = static_cast<std::uint32_t>(choice % 5);
         model.setChannelType(j, static_cast<int>(type));
+        e.channelChanged[static_cast<size_t>(j)] = true;
         std::uint32_t& w = e.channels[static_cast<size_t>(j)];
         w = withNibble(withNibble(w, 0, type), 1, 7);
         if (type <= 1)
@@ -221,6 +226,7 @@ void change(JoyCanSettings& model, Expected& e, std::uint8_t what, std::uint8_t 
             model.setChannelInputB(j, static_cast<int>(code));
         e.channels[static_cast<size_t>(j)] =
             withNibble(e.channels[static_cast<size_t>(j)], field, code);
+        e.channelChanged[static_cast<size_t>(j)] = true;
         break;
     }
     case 8: {

@@ -35,6 +35,7 @@ void JoyCanSettings::load(const Catalogue& catalogue) {
         m_channels[idx(j)] =
             UnpackJoyChannel(working(catalogue, IdAfter(HvcId::HVC_JOY_0_CONFIG, j)));
         m_loadedIds[idx(j)] = working(catalogue, IdAfter(HvcId::HVC_JOY_0_ID, j));
+        m_channelChanged[idx(j)] = false;
     }
     m_commands = UnpackCommandInputs(working(catalogue, HvcId::HVC_FLOAT_CONFIG_1),
                                      working(catalogue, HvcId::HVC_FLOAT_CONFIG_2));
@@ -69,6 +70,7 @@ void JoyCanSettings::setDigitalBit(int input, int bit) {
 }
 
 void JoyCanSettings::setChannelType(int j, int type) {
+    m_channelChanged[idx(j)] = true;
     JoyChannel& c = m_channels[idx(j)];
     c.type = type;
     // Every known type starts from the blank word; off and proportional channels
@@ -79,14 +81,17 @@ void JoyCanSettings::setChannelType(int j, int type) {
 }
 
 void JoyCanSettings::setChannelWord(int j, int word) {
+    m_channelChanged[idx(j)] = true;
     m_channels[idx(j)].word = word;
 }
 
 void JoyCanSettings::setChannelInputA(int j, int input) {
+    m_channelChanged[idx(j)] = true;
     m_channels[idx(j)].inputA = input;
 }
 
 void JoyCanSettings::setChannelInputB(int j, int input) {
+    m_channelChanged[idx(j)] = true;
     m_channels[idx(j)].inputB = input;
 }
 
@@ -100,6 +105,8 @@ bool JoyCanSettings::channelInputsEnabled(int j) const {
 }
 
 std::int32_t JoyCanSettings::channelId(int j) const {
+    if (!m_channelChanged[idx(j)])
+        return m_loadedIds[idx(j)];
     return JoyChannelId(channel(j)).value_or(m_loadedIds[idx(j)]);
 }
 

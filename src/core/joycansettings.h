@@ -6,9 +6,9 @@
 // composes, in the order the unit expects them, the words to set on OK.
 //
 // A row the user does not touch packs back to exactly the word it came from, with
-// codes no list can show kept as they are. The rules that couple the lists (an
-// input switched off zeroes its byte and bit, a channel type resets its word and
-// inputs) run only when the user changes that list, never on loading.
+// codes no list can show kept as they are, and a channel keeps its identifier. The rules that
+// couple the lists (an input switched off zeroes its byte and bit, a channel type resets its word
+// and inputs) run only when the user changes that list, never on loading.
 
 #include "core/hvcids.h"
 #include "core/inputwords.h"
@@ -57,7 +57,10 @@ public:
     void setChannelInputB(int j, int input);
     bool channelWordEnabled(int j) const;
     bool channelInputsEnabled(int j) const;
-    // The identifier OK writes for channel j.
+    // The identifier OK writes for channel j: the one the channel's lists give
+    // once the user changed one of them, else the one it was loaded with. The same
+    // word also names the joystick model the configuration page shows, so a
+    // channel nobody touched must not lose it.
     std::int32_t channelId(int j) const;
 
     // Command inputs 0..5 (dead man, fast/slow, float 1..4).
@@ -89,8 +92,10 @@ private:
     std::array<bool, kOptionSections> m_floatSides{};
     std::array<std::uint8_t, kDigitalInputs> m_descriptors{};
     std::array<JoyChannel, kJoyChannels> m_channels{};
-    // The identifiers as loaded: kept for a channel whose type has no caption.
+    // The identifiers as loaded: kept for a channel nobody changed and for one
+    // whose type has no caption.
     std::array<std::int32_t, kJoyChannels> m_loadedIds{};
+    std::array<bool, kJoyChannels> m_channelChanged{};
     CommandInputs m_commands{};
     std::array<std::int32_t, kOptionSections> m_inversions{};
     std::array<std::int32_t, kOptionSections> m_flags{};

@@ -216,6 +216,10 @@ TEST_F(JoyCanSettingsTest, ListRulesRunOnlyWhenTheUserChangesAList) {
     EXPECT_EQ(composed(HvcId::HVC_JOY_0_CONFIG), 58226);
     EXPECT_EQ(composed(HvcId::HVC_JOY_0_ID), 5);
 
+    // Channels nobody changed keep their identifiers: the same word names the
+    // joystick model on the configuration page.
+    EXPECT_EQ(composed(HvcId::HVC_JOY_2_ID), catalogue.Find(HvcId::HVC_JOY_2_ID)->E2Display);
+
     // Off writes 8 for that channel alone.
     settings.setChannelType(0, JoyChannel::Off);
     EXPECT_EQ(composed(HvcId::HVC_JOY_0_CONFIG), 0x70);
