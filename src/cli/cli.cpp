@@ -35,8 +35,7 @@ bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon)
 }
 
 QList<Command> commands() {
-    return evalCommands() + unitCommands() + fileCommands() + monitorCommands() +
-           diagCommands();
+    return evalCommands() + unitCommands() + fileCommands() + monitorCommands() + diagCommands();
 }
 
 namespace {
