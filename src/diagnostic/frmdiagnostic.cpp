@@ -7,6 +7,7 @@
 
 #include <QButtonGroup>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -120,15 +121,16 @@ QWidget* FrmDiagnostic::buildOptions() {
     row->setContentsMargins(0, 0, 0, 0);
     for (const OptionGroup& g : kOptionSpecs) {
         auto* frame = new QGroupBox(QString::fromLatin1(g.title), box);
-        auto* buttons = new QHBoxLayout(frame);
+        auto* buttons = new QGridLayout(frame);
         buttons->setContentsMargins(6, 2, 6, 2);
+        buttons->setVerticalSpacing(0);
         auto* group = new QButtonGroup(frame);
         for (int i = 0; i < kSections; ++i) {
             auto* button =
                 new QRadioButton(QStringLiteral("%1 %2").arg(QLatin1String(g.caption)).arg(i + 1));
             button->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(g.name)).arg(i));
             group->addButton(button, i);
-            buttons->addWidget(button);
+            buttons->addWidget(button, i / 2, i % 2);
         }
         m_groups << group;
         row->addWidget(frame);
