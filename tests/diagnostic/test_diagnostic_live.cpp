@@ -1,7 +1,7 @@
 // The diagnostic page in the real main window against hvc-sim holding a chosen
 // fault: the fault is listed with its texts while the unit reports it and leaves
 // when the unit clears it; the history survives leaving the page; the page and
-// the monitor take turns on the link; a unit that stops answering ends the run.
+// the monitor take turns on the link.
 // The timers are stopped and the tests tick by hand.
 
 #include "config/programpages.h"
@@ -10,12 +10,10 @@
 #include "core/unitlink.h"
 #include "diagnostic/diagnosticerror.h"
 #include "diagnostic/frmdiagnostic.h"
-#include "link/linkprocedures.h"
 #include "monitor/frmmonitor.h"
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
-#include "sim/simprocess.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -24,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <csignal>
 #include <memory>
 
 using namespace hvc;
@@ -57,8 +54,6 @@ struct LiveRig {
         monitor = qobject_cast<FrmMonitor*>(window->pageForm(Page::Monitor));
     }
     ~LiveRig() {
-        if (SimProcess* sim = session->simulator())
-            sim->sendSignal(SIGCONT);
         window.reset();
         session.reset();
     }
@@ -108,7 +103,6 @@ class DiagnosticLiveTest : public QObject {
 private Q_SLOTS:
     void heldFaultComesAndGoes();
     void takesTurnsWithTheMonitor();
-    void unitStopsAnswering();
 };
 
 void DiagnosticLiveTest::heldFaultComesAndGoes() {
@@ -190,27 +184,6 @@ void DiagnosticLiveTest::takesTurnsWithTheMonitor() {
     rig.pass();
     rig.monitor->model().tick();
     QCOMPARE(rig.state.connectState(), ConnectState::MonitorPolling);
-}
-
-void DiagnosticLiveTest::unitStopsAnswering() {
-    LiveRig rig;
-    QVERIFY(rig.started && rig.connect());
-    rig.session->link()->setTimeout(100);
-    rig.show(kDiagnosticTab);
-    rig.pass();
-    QCOMPARE(rig.listed().size(), 2);
-    QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
-    rig.pass();
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
-    QVERIFY(!rig.state.link->isLinkOpen());
-    QVERIFY(!rig.page->StatusTimerForm());
-    QVERIFY(!rig.page->model().timerEnabled());
-    // The rows and the list keep what they showed; no message box.
-    QCOMPARE(rig.listed().size(), 2);
-    QVERIFY(rig.page->row(4)->bitSet(3));
-    QVERIFY(rig.prompter.messages.isEmpty());
-    rig.window->drawStatus();
-    QCOMPARE(rig.connectField(), QStringLiteral("Not Connected"));
 }
 
 QTEST_MAIN(DiagnosticLiveTest)
