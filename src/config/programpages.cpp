@@ -1,6 +1,7 @@
 #include "config/programpages.h"
 
 #include "config/frmconfig.h"
+#include "diagnostic/frmdiagnostic.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
 #include "monitor/frmmonitor.h"
@@ -64,6 +65,8 @@ PageFactory ProgramPages() {
             ShowConfigPageOnMonitor(monitor, *config);
             return monitor;
         }
+        if (page == Page::Diagnostic)
+            return new FrmDiagnostic(context, parent);
         return nullptr;
     };
 }

@@ -6,6 +6,9 @@
 
 #include "config/frmconfig.h"
 #include "config/programpages.h"
+#include "core/catalogue.h"
+#include "core/unitlink.h"
+#include "diagnostic/frmdiagnostic.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
 #include "monitor/frmmonitor.h"
@@ -180,6 +183,26 @@ int main(int argc, char** argv) {
         sections.ReadE2FromECU(four);
         state.document.unitRead();
         window->tabs()->setCurrentIndex(1);
+        window->tabs()->setCurrentIndex(0);
+        settle(300);
+    }
+    // The diagnostic page with two faults written into the unit's error words
+    // (the summary word follows them), then with both cleared again.
+    if (window->pageForm(hvc::Page::Diagnostic)) {
+        const auto setWord = [&state](hvc::HvcId id, int word) {
+            if (const hvc::CVarData* r = state.catalogue.Find(id); r && state.link)
+                (void)state.link->writeRam(r->Address, word);
+        };
+        window->setGeometry(40, 40, 1024, 700);
+        setWord(hvc::HvcId::HVC_ERROR_SEC_2, 0x08);
+        setWord(hvc::HvcId::HVC_VBB_ERROR, 0x01);
+        window->tabs()->setCurrentIndex(2);
+        settle(1500);
+        ok = shoot(out, QStringLiteral("screenshot-diagnostic.png"), window.get()) && ok;
+        setWord(hvc::HvcId::HVC_ERROR_SEC_2, 0);
+        setWord(hvc::HvcId::HVC_VBB_ERROR, 0);
+        settle(1500);
+        ok = shoot(out, QStringLiteral("screenshot-diagnostic-clear.png"), window.get()) && ok;
         window->tabs()->setCurrentIndex(0);
         settle(300);
     }

@@ -1,0 +1,233 @@
+#include "core/diagnosticmodel.h"
+
+#include "core/catalogue.h"
+#include "core/diagnosticrows.h"
+#include "core/monitormodel.h"
+#include "core/unitlink.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace hvc {
+
+namespace {
+
+const QString kDiagnosticText = QStringLiteral("Diagnostic...");
+
+// Rows 0-4 are polled from the start; rows 5 and 6 join when the page loads.
+constexpr int kEnabledFromStart = 5;
+
+DiagnosticBitKind kindOf(const CDiagnosticData& record) {
+    if (record.Key.isEmpty())
+        return DiagnosticBitKind::Status;
+    return record.FirstNumber == 1 ? DiagnosticBitKind::Warning : DiagnosticBitKind::Error;
+}
+
+} // namespace
+
+DiagnosticModel::DiagnosticModel(AppState& state, QObject* parent)
+    : QObject(parent), m_state(state) {
+    m_timer.setObjectName(QStringLiteral("TimerDiagnostic"));
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &DiagnosticModel::tick);
+    for (int i = 0; i < kRows; ++i) {
+        DiagnosticRow row;
+        row.Index = i;
+        row.Enable = i < kEnabledFromStart;
+        m_rows << row;
+    }
+    m_state.polling.DiagnosticPolling = false;
+}
+
+bool DiagnosticModel::loadMessages(const QString& path) {
+    const bool ok = m_messages.LoadDiagnosticList(path, m_state.prompter());
+    m_rows[5].Enable = true;
+    m_rows[6].Enable = true;
+    RefreshObject();
+    return ok;
+}
+
+void DiagnosticModel::setEnable(int row, bool on) {
+    m_rows[row].Enable = on;
+}
+
+bool DiagnosticModel::isPolled(int row) const {
+    const DiagnosticRow& r = m_rows.at(row);
+    return r.Visible && r.Enable && r.BoundVar != nullptr;
+}
+
+int DiagnosticModel::polledCount() const {
+    int n = 0;
+    for (int i = 0; i < m_rows.size(); ++i)
+        n += isPolled(i) ? 1 : 0;
+    return n;
+}
+
+void DiagnosticModel::RefreshObject() {
+    const Catalogue& catalogue = m_state.catalogue;
+    for (DiagnosticRow& row : m_rows) {
+        const std::optional<HvcId> id = DiagnosticRowVar(row.Index);
+        row.BoundVar = id ? catalogue.Find(*id) : nullptr;
+        row.VarID = row.BoundVar ? catalogue.IdIndex(*id) : 0;
+        row.Visible = id.has_value();
+        // Only rows the message file reaches get texts; an entry the file lacks
+        // leaves the text the row had.
+        if (!m_messages.showsRow(row.Index))
+            continue;
+        for (int bit = 0; bit < kDiagnosticShownBits; ++bit) {
+            const CDiagnosticData* record = m_messages.Record(row.Index, bit);
+            if (record == nullptr)
+                continue;
+            row.texts[static_cast<size_t>(bit)] = record->BitText;
+            row.kinds[static_cast<size_t>(bit)] = kindOf(*record);
+        }
+        row.MsgID = row.Index;
+    }
+    Q_EMIT rowsRefreshed();
+}
+
+void DiagnosticModel::activate() {
+    m_state.polling.DiagnosticStopRequest = false;
+    m_state.polling.MonitorStopRequest = true;
+    if (m_state.connectState() == ConnectState::Connected)
+        m_timer.start();
+    else
+        DisableTimer();
+    RefreshObject();
+}
+
+void DiagnosticModel::deactivate() {
+    m_state.polling.DiagnosticStopRequest = true;
+    if (m_state.connectState() == ConnectState::DiagnosticPolling)
+        m_state.setConnectState(ConnectState::Connected);
+}
+
+// A pass that is running notices the disabled timer after its current row and
+// ends the run itself. Between passes the run is over at once: left set, the
+// polling flag would keep the monitor from ever polling again.
+void DiagnosticModel::DisableTimer() {
+    m_timer.stop();
+    if (m_inPass) {
+        m_disabledInPass = true;
+        return;
+    }
+    if (!m_state.polling.DiagnosticPolling)
+        return;
+    m_state.polling.DiagnosticPolling = false;
+    Q_EMIT pollingStopped(Status());
+}
+
+void DiagnosticModel::tick() {
+    // Progress drawing may let pending events run, among them this timer: a pass
+    // never starts inside another.
+    if (m_inPass || m_state.polling.MonitorPolling)
+        return;
+    if (!m_state.polling.DiagnosticStopRequest) {
+        m_state.polling.DiagnosticPolling = true;
+        const Status status = ReadDiagnosticVar();
+        if (!status) {
+            m_timer.stop();
+            m_state.setConnectState(ConnectState::NotConnected);
+            if (m_state.link)
+                m_state.link->closeLink();
+            Q_EMIT pollingStopped(status);
+        } else if (!m_state.polling.DiagnosticPolling) {
+            Q_EMIT pollingStopped(status); // the timer was disabled during the pass
+        }
+        return;
+    }
+    m_timer.stop();
+    const bool wasPolling = m_state.polling.DiagnosticPolling;
+    m_state.polling.DiagnosticPolling = false;
+    if (m_state.connectState() == ConnectState::DiagnosticPolling)
+        m_state.setConnectState(ConnectState::Connected);
+    if (wasPolling)
+        Q_EMIT pollingStopped(Status());
+}
+
+void DiagnosticModel::endPassOnLinkLoss() {
+    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.polling.DiagnosticPolling = false;
+}
+
+// A closed link would hand back success without reading anything; that must
+// never reach a row or the list as an error word.
+Status DiagnosticModel::readRow(const DiagnosticRow& row, std::int32_t& word) {
+    const CVarData& record = *row.BoundVar;
+    if (!m_state.link || !m_state.link->isLinkOpen())
+        return Status::linkFailure(
+            QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
+    word = 0;
+    return ReadErrorWord(*m_state.link, record, word);
+}
+
+Status DiagnosticModel::ReadDiagnosticVar() {
+    struct PassGuard {
+        bool& flag;
+        explicit PassGuard(bool& f) : flag(f) { flag = true; }
+        ~PassGuard() { flag = false; }
+    } guard(m_inPass);
+    m_disabledInPass = false;
+
+    const int n = polledCount();
+    int k = 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (!isPolled(i))
+            continue;
+        std::int32_t word = 0;
+        if (Status status = readRow(m_rows[i], word); !status) {
+            endPassOnLinkLoss();
+            return status;
+        }
+        m_state.setConnectState(ConnectState::DiagnosticPolling);
+        m_state.StatusText = kDiagnosticText;
+        UpdateDisplay(i, word);
+        ++k;
+        m_state.ProgressPercent = MonitorModel::progressAt(k, n);
+        Q_EMIT progressChanged(m_state.StatusText, m_state.ProgressPercent);
+        if (m_disabledInPass) {
+            // Disabled meanwhile (a disconnect while the page let events run).
+            endPassOnLinkLoss();
+            return {};
+        }
+    }
+    return {};
+}
+
+void DiagnosticModel::UpdateDisplay(int row, std::int32_t word) {
+    DiagnosticRow& r = m_rows[row];
+    const std::int32_t changed = word ^ r.value;
+    r.value = word;
+    r.hasValue = true;
+    Q_EMIT rowUpdated(row, word, changed);
+    ValueChanged(row, word, changed);
+}
+
+void DiagnosticModel::ValueChanged(int Index, std::int32_t Value, std::int32_t Changed) {
+    const QList<ActiveErrorChange> changes = m_active.valueChanged(Index, Value, Changed);
+    if (changes.isEmpty())
+        return;
+    m_history.apply(changes, clock());
+    Q_EMIT activeErrorsChanged();
+}
+
+void DiagnosticModel::clearHistory() {
+    m_history.clear();
+    Q_EMIT activeErrorsChanged();
+}
+
+Status DiagnosticModel::exportHistory(const QString& path) const {
+    const QString failed = QStringLiteral("History NOT EXPORTED!");
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return Status::failure(failed, QStringLiteral("%1: not a regular file").arg(path));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Status::failure(failed, QStringLiteral("%1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = m_history.toCsv().toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return Status::failure(failed, QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return {};
+}
+
+} // namespace hvc
