@@ -26,9 +26,15 @@ bool CommandLine::parse(const QStringList& arguments, QString& error) {
     const QCommandLineOption demoOption(
         QStringLiteral("demo"),
         QStringLiteral("Starts the simulated unit hvc-sim and maps COM 1 to it."));
+    const QCommandLineOption simArg(
+        QStringLiteral("sim-arg"),
+        QStringLiteral("With --demo: passes one more argument to hvc-sim (repeatable), e.g. "
+                       "--sim-arg=--scenario --sim-arg=faults."),
+        QStringLiteral("ARG"));
     parser.addOption(port);
     parser.addOption(res);
     parser.addOption(demoOption);
+    parser.addOption(simArg);
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -54,6 +60,11 @@ bool CommandLine::parse(const QStringList& arguments, QString& error) {
                  ? QDir(parser.value(res)).absolutePath()
                  : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
     demo = parser.isSet(demoOption);
+    simArguments += parser.values(simArg);
+    if (!simArguments.isEmpty() && !demo) {
+        error = QStringLiteral("--sim-arg needs --demo");
+        return false;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "link/linkprocedures.h"
+#include "shell/commandline.h"
 #include "shell/csection.h"
 #include "shell/drawing.h"
 #include "shell/infopage.h"
@@ -276,6 +277,7 @@ private Q_SLOTS:
     void loginAndLogout();
     void ports();
     void portNone();
+    void demoSimulatorArguments();
     void baudRate();
     void help();
     void configPageEditsReachTheUnitAndTheFile();
@@ -859,6 +861,22 @@ void MainWindowTest::ports() {
     QCOMPARE(rig.panel(8), QStringLiteral("COM 1"));
     QVERIFY(w.findChild<QAction*>("mnuSet_Com_1")->isChecked());
     QVERIFY(rig.connect());
+}
+
+void MainWindowTest::demoSimulatorArguments() {
+    // What --sim-arg hands to the demo's simulator, and the refusal without --demo.
+    CommandLine options;
+    QString error;
+    QVERIFY(options.parse({QStringLiteral("hvc-configurator"), QStringLiteral("--demo"),
+                           QStringLiteral("--sim-arg=--scenario"), QStringLiteral("--sim-arg"),
+                           QStringLiteral("faults")},
+                          error));
+    QCOMPARE(options.simArguments,
+             (QStringList{QStringLiteral("--scenario"), QStringLiteral("faults")}));
+    CommandLine plain;
+    QVERIFY(
+        !plain.parse({QStringLiteral("hvc-configurator"), QStringLiteral("--sim-arg=-x")}, error));
+    QCOMPARE(error, QStringLiteral("--sim-arg needs --demo"));
 }
 
 void MainWindowTest::portNone() {
