@@ -317,10 +317,17 @@ QGroupBox* FrmDebug::buildWatchList() {
     m_tblWatch->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tblWatch->verticalHeader()->hide();
     m_tblWatch->verticalHeader()->setDefaultSectionSize(m_tblWatch->fontMetrics().height() + 6);
+    // Fixed widths for the live columns, so that the table does not shift as the
+    // numbers change.
     QHeaderView* header = m_tblWatch->horizontalHeader();
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int c = 1; c < 5; ++c)
-        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    const QFontMetrics metrics = m_tblWatch->fontMetrics();
+    const char* const widest[] = {"0000.00", "-32768", "-32768.00", "Unit"};
+    for (int c = 1; c < 5; ++c) {
+        header->setSectionResizeMode(c, QHeaderView::Fixed);
+        header->resizeSection(c,
+                              metrics.horizontalAdvance(QString::fromLatin1(widest[c - 1])) + 18);
+    }
     m_tblWatch->setMinimumHeight(120);
 
     m_txtWatchAddress = new QLineEdit;
