@@ -240,112 +240,29 @@ void DebuggerModel::drawBar() {
 }
 
 void DebuggerModel::read() {
-    if (!mayUseWord() || !openLink())
-        return;
-    const Busy busy(*this);
-    CVarData& r = *record();
-    m_state.setConnectState(ConnectState::DebuggerWorking);
-    m_view.e2Raw = QString::fromLatin1(kWaitText);
-    Q_EMIT viewChanged();
-    m_state.StatusText = QStringLiteral("Debug: Reading...");
-    drawBar();
-    std::int32_t word = 0;
-    const Status status = m_disabledMeanwhile ? Status::linkFailure(QStringLiteral("stopped"))
-                                              : exchangeRead(Memory::E2, r.Address, word);
-    if (status) {
-        r.ReadE2FromECU(word);
-        m_view.e2Display = displayOf(r, true);
-        m_state.ProgressPercent = 100;
-        drawBar();
-        m_state.ProgressPercent = 0;
-        m_view.e2Raw = QString::number(word);
-        finished();
-    } else {
-        m_view.e2Raw = QString::fromLatin1(kNoValueText);
-        m_view.e2Display.clear();
-        if (!m_disabledMeanwhile)
-            failed(status);
-        finished();
-    }
-    Q_EMIT viewChanged();
+    wordCommand(WordCommand::Read, {});
 }
 
 void DebuggerModel::write(const QString& data) {
-    if (!mayUseWord())
-        return;
-    std::int32_t value = 0;
-    if (!ParseWord(data, value)) {
-        m_state.prompter().inform(notAWordMessage(data), {}, PromptIcon::Exclamation);
-        return;
-    }
-    if (!openLink())
-        return;
-    const Busy busy(*this);
-    CVarData& r = *record();
-    m_view.e2Raw = m_view.ramRaw = QString::fromLatin1(kWaitText);
-    Q_EMIT viewChanged();
-    m_state.setConnectState(ConnectState::DebuggerWorking);
-    m_state.StatusText = QStringLiteral("Debug: Writing...");
-    drawBar();
-    const Status status = m_disabledMeanwhile ? Status::linkFailure(QStringLiteral("stopped"))
-                                              : exchangeWrite(Memory::E2, r.Address, value);
-    if (status) {
-        r.ReadE2FromECU(value);
-        r.ReadRAMFromECU(value);
-        m_view.e2Display = displayOf(r, true);
-        m_view.ramDisplay = displayOf(r, false);
-        m_state.ProgressPercent = 100;
-        drawBar();
-        m_state.ProgressPercent = 0;
-        m_view.e2Raw = m_view.ramRaw = QString::number(value);
-        finished();
-    } else {
-        m_view.e2Raw = m_view.ramRaw = QString::fromLatin1(kNoValueText);
-        m_view.e2Display.clear();
-        m_view.ramDisplay.clear();
-        if (!m_disabledMeanwhile)
-            failed(status);
-        finished();
-    }
-    Q_EMIT viewChanged();
+    wordCommand(WordCommand::Write, data);
 }
 
 void DebuggerModel::display() {
-    if (!mayUseWord() || !openLink())
-        return;
-    const Busy busy(*this);
-    CVarData& r = *record();
-    m_state.setConnectState(ConnectState::DebuggerWorking);
-    m_view.ramRaw = QString::fromLatin1(kWaitText);
-    Q_EMIT viewChanged();
-    m_state.StatusText = QStringLiteral("Debug: Displaying...");
-    drawBar();
-    std::int32_t word = 0;
-    const Status status = m_disabledMeanwhile ? Status::linkFailure(QStringLiteral("stopped"))
-                                              : exchangeRead(Memory::Ram, r.Address, word);
-    if (status) {
-        r.ReadRAMFromECU(word);
-        m_view.ramDisplay = displayOf(r, false);
-        m_state.ProgressPercent = 100;
-        drawBar();
-        m_state.ProgressPercent = 0;
-        m_view.ramRaw = QString::number(word);
-        finished();
-    } else {
-        m_view.ramRaw = QString::fromLatin1(kNoValueText);
-        m_view.ramDisplay.clear();
-        if (!m_disabledMeanwhile)
-            failed(status);
-        finished();
-    }
-    Q_EMIT viewChanged();
+    wordCommand(WordCommand::Display, {});
 }
 
 void DebuggerModel::set(const QString& data) {
+    wordCommand(WordCommand::Set, data);
+}
+
+// READ and WRITE use the EEPROM word, DISPLAY and SET the RAM word; WRITE fills
+// both columns, as the unit takes an EEPROM word into RAM too.
+void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
     if (!mayUseWord())
         return;
+    const bool writes = command == WordCommand::Write || command == WordCommand::Set;
     std::int32_t value = 0;
-    if (!ParseWord(data, value)) {
+    if (writes && !ParseWord(data, value)) {
         m_state.prompter().inform(notAWordMessage(data), {}, PromptIcon::Exclamation);
         return;
     }
@@ -353,28 +270,47 @@ void DebuggerModel::set(const QString& data) {
         return;
     const Busy busy(*this);
     CVarData& r = *record();
-    m_state.setConnectState(ConnectState::DebuggerWorking);
-    m_view.ramRaw = QString::fromLatin1(kWaitText);
+    const Memory memory =
+        command == WordCommand::Read || command == WordCommand::Write ? Memory::E2 : Memory::Ram;
+    const bool e2Column = memory == Memory::E2;
+    const bool ramColumn = command != WordCommand::Read;
+    const QString wait = QString::fromLatin1(kWaitText);
+    if (e2Column)
+        m_view.e2Raw = wait;
+    if (ramColumn)
+        m_view.ramRaw = wait;
     Q_EMIT viewChanged();
-    m_state.StatusText = QStringLiteral("Debug: Setting...");
+    m_state.setConnectState(ConnectState::DebuggerWorking);
+    static const char* const texts[] = {"Debug: Reading...", "Debug: Writing...",
+                                        "Debug: Displaying...", "Debug: Setting..."};
+    m_state.StatusText = QString::fromLatin1(texts[static_cast<int>(command)]);
     drawBar();
-    const Status status = m_disabledMeanwhile ? Status::linkFailure(QStringLiteral("stopped"))
-                                              : exchangeWrite(Memory::Ram, r.Address, value);
+
+    Status status = Status::linkFailure(QStringLiteral("stopped"));
+    if (!m_disabledMeanwhile)
+        status = writes ? exchangeWrite(memory, r.Address, value)
+                        : exchangeRead(memory, r.Address, value);
     if (status) {
-        r.ReadRAMFromECU(value);
-        m_view.ramDisplay = displayOf(r, false);
+        if (e2Column)
+            r.ReadE2FromECU(value);
+        if (ramColumn)
+            r.ReadRAMFromECU(value);
         m_state.ProgressPercent = 100;
         drawBar();
         m_state.ProgressPercent = 0;
-        m_view.ramRaw = QString::number(value);
-        finished();
-    } else {
-        m_view.ramRaw = QString::fromLatin1(kNoValueText);
-        m_view.ramDisplay.clear();
-        if (!m_disabledMeanwhile)
-            failed(status);
-        finished();
     }
+    const QString raw = status ? QString::number(value) : QString::fromLatin1(kNoValueText);
+    if (e2Column) {
+        m_view.e2Raw = raw;
+        m_view.e2Display = status ? displayOf(r, true) : QString();
+    }
+    if (ramColumn) {
+        m_view.ramRaw = raw;
+        m_view.ramDisplay = status ? displayOf(r, false) : QString();
+    }
+    if (!status && !m_disabledMeanwhile)
+        failed(status);
+    finished();
     Q_EMIT viewChanged();
 }
 

@@ -174,8 +174,10 @@ Q_SIGNALS:
 
 private:
     enum class Memory { E2, Ram };
+    enum class WordCommand { Read, Write, Display, Set };
     class Busy;
 
+    void wordCommand(WordCommand command, const QString& data);
     bool mayUseWord();
     bool mayCommand() const;
     bool openLink();

@@ -11,7 +11,6 @@
 #include "core/prompter.h"
 #include "shell/mainbar.h"
 #include "shell/mainwindow.h"
-#include "shell/pagestatus.h"
 #include "shell/startup.h"
 
 #include <QAction>
@@ -233,7 +232,6 @@ class PageStatusTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void everyCellOfTheTable();
-    void ruleOfEachCell();
 };
 
 void PageStatusTest::everyCellOfTheTable() {
@@ -299,23 +297,6 @@ void PageStatusTest::everyCellOfTheTable() {
         rig.state.setConnectState(ConnectState::NotConnected);
     }
     QCOMPARE(cells, 4 * 6 * 2 * 2);
-}
-
-// The table as the pages' shared function holds it, also for a page that is not
-// built here.
-void PageStatusTest::ruleOfEachCell() {
-    const StatusBlock blocks[] = {StatusBlock::None,          StatusBlock::NotConnected,
-                                  StatusBlock::ConnectedEdit, StatusBlock::ConnectedNoTransfer,
-                                  StatusBlock::Polling,       StatusBlock::Busy};
-    for (int column = 0; column < 4; ++column) {
-        for (int indicator = 0; indicator <= 5; ++indicator) {
-            const PageStatusRule rule =
-                PageStatusRuleFor(kColumns[column].page, static_cast<ConnectState>(indicator));
-            QCOMPARE(rule.block, blocks[kTable[indicator][column]]);
-            QCOMPARE(rule.loginOffered, kColumns[column].page == Page::Debugger);
-            QCOMPARE(rule.versionPanel, kColumns[column].page == Page::Config);
-        }
-    }
 }
 
 QTEST_MAIN(PageStatusTest)
