@@ -5,6 +5,7 @@
 #include "shell/csection.h"
 #include "shell/mainbar.h"
 #include "shell/numberfield.h"
+#include "shell/pagestatus.h"
 #include "shell/pendingmark.h"
 #include "shell/sectioncolours.h"
 
@@ -843,21 +844,7 @@ void FrmConfig::currentChanged() {
 // ---- status
 
 void FrmConfig::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    bar.loginCommands(false);
-    bar.versionPanel();
-    switch (bar.state.connectState()) {
-    case ConnectState::NotConnected:
-        bar.showNotConnected();
-        break;
-    case ConnectState::Connected:
-        bar.showConnectedEdit();
-        break;
-    case ConnectState::Transfer:
-        bar.showBusy(text);
-        break;
-    default:
-        break;
-    }
+    DrawPageBar(bar, Page::Config, text);
 }
 
 } // namespace hvc

@@ -1,6 +1,7 @@
 #include "config/programpages.h"
 
 #include "config/frmconfig.h"
+#include "debugger/frmdebug.h"
 #include "diagnostic/frmdiagnostic.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
@@ -60,6 +61,8 @@ PageFactory ProgramPages() {
             *config = configPage;
             return configPage;
         }
+        if (page == Page::Debugger)
+            return new FrmDebug(context, parent);
         if (page == Page::Monitor) {
             auto* monitor = new FrmMonitor(context, parent);
             ShowConfigPageOnMonitor(monitor, *config);

@@ -47,14 +47,16 @@ enum class ConnectState {
     DebuggerWorking = 5,
 };
 
-// The polling flags of the monitor and diagnostic pages. Each page's timer does
-// nothing while the other one polls, and activating one page asks the other to
-// stop at its next tick.
+// The polling flags of the monitor, diagnostic and debugger pages. Each page's
+// timer does nothing while another one polls, and activating one page asks the
+// other to stop at its next tick.
 struct PollingFlags {
     bool MonitorStopRequest = false;
     bool MonitorPolling = false;
     bool DiagnosticStopRequest = false;
     bool DiagnosticPolling = false;
+    bool DebugStopRequest = false;
+    bool DebugPolling = false;
 };
 
 class AppState {

@@ -4,6 +4,7 @@
 #include "core/prompter.h"
 #include "diagnostic/diagnosticerror.h"
 #include "shell/mainbar.h"
+#include "shell/pagestatus.h"
 
 #include <QButtonGroup>
 #include <QFileDialog>
@@ -321,20 +322,7 @@ void FrmDiagnostic::RefreshObject() {
 }
 
 void FrmDiagnostic::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    bar.loginCommands(false);
-    switch (bar.state.connectState()) {
-    case ConnectState::NotConnected:
-        bar.showNotConnected();
-        break;
-    case ConnectState::Transfer:
-        bar.showBusy(text);
-        break;
-    case ConnectState::DiagnosticPolling:
-        bar.showPolling(text);
-        break;
-    default:
-        break;
-    }
+    DrawPageBar(bar, Page::Diagnostic, text);
 }
 
 void FrmDiagnostic::DisableTimer() {

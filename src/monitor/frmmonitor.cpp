@@ -8,6 +8,7 @@
 #include "monitor/joymonitor.h"
 #include "monitor/trendplot.h"
 #include "shell/mainbar.h"
+#include "shell/pagestatus.h"
 #include "shell/sectioncolours.h"
 
 #include <QApplication>
@@ -515,20 +516,7 @@ void FrmMonitor::RefreshObject() {
 }
 
 void FrmMonitor::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    bar.loginCommands(false);
-    switch (bar.state.connectState()) {
-    case ConnectState::NotConnected:
-        bar.showNotConnected();
-        break;
-    case ConnectState::Transfer:
-        bar.showBusy(text);
-        break;
-    case ConnectState::MonitorPolling:
-        bar.showPolling(text);
-        break;
-    default:
-        break;
-    }
+    DrawPageBar(bar, Page::Monitor, text);
     showRecordState();
 }
 

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 namespace hvc {
 
@@ -240,6 +241,10 @@ void CommandBar::buildStatusBar(QMainWindow& window) {
         f->setAlignment(Qt::AlignCenter);
         f->setFixedWidth(120);
     }
+    // The longest status text a page shows there stays whole.
+    m_connectField->setFixedWidth(std::max(120, m_connectField->fontMetrics().horizontalAdvance(
+                                                    QStringLiteral("Debug: Monitoring...")) +
+                                                    24));
     m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
     m_progressBar->setAccessibleName(QStringLiteral("Transfer progress bar"));
     m_progressBar->setRange(0, 100);

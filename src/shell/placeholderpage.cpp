@@ -1,6 +1,6 @@
 #include "shell/placeholderpage.h"
 
-#include "shell/mainbar.h"
+#include "shell/pagestatus.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -82,23 +82,7 @@ int PlaceholderPage::HelpPage() const {
 }
 
 void PlaceholderPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    const Page p = page();
-    bar.loginCommands(p == Page::Debugger);
-    if (p == Page::Config)
-        bar.versionPanel();
-    const ConnectState state = bar.state.connectState();
-    if (state == ConnectState::NotConnected)
-        bar.showNotConnected();
-    else if (state == ConnectState::Transfer)
-        bar.showBusy(text);
-    else if (state == ConnectState::Connected && p == Page::Config)
-        bar.showConnectedEdit();
-    else if (state == ConnectState::Connected && p == Page::Debugger)
-        bar.showConnectedNoTransfer();
-    else if ((state == ConnectState::MonitorPolling && p == Page::Monitor) ||
-             (state == ConnectState::DiagnosticPolling && p == Page::Diagnostic) ||
-             (state == ConnectState::DebuggerWorking && p == Page::Debugger))
-        bar.showPolling(text);
+    DrawPageBar(bar, page(), text);
 }
 
 } // namespace hvc

@@ -8,6 +8,7 @@
 #include "config/programpages.h"
 #include "core/catalogue.h"
 #include "core/unitlink.h"
+#include "debugger/frmdebug.h"
 #include "diagnostic/frmdiagnostic.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -203,6 +205,33 @@ int main(int argc, char** argv) {
         setWord(hvc::HvcId::HVC_VBB_ERROR, 0);
         settle(1500);
         ok = shoot(out, QStringLiteral("screenshot-diagnostic-clear.png"), window.get()) && ok;
+    }
+    // The debugger for a logged-in user: the battery voltage under MONITOR, the
+    // dither block as the unit holds it and a watch list of live words.
+    if (auto* debugger = qobject_cast<hvc::FrmDebug*>(window->pageForm(hvc::Page::Debugger))) {
+        window->setGeometry(40, 40, 1100, 720);
+        state.LoggedIn = true;
+        window->tabs()->setCurrentIndex(3);
+        hvc::DebuggerModel& model = debugger->model();
+        const auto position = [&state](hvc::HvcId id) { return state.catalogue.IdIndex(id); };
+        for (const hvc::HvcId id : {hvc::HvcId::HVC_JOY0_VALUE, hvc::HvcId::HVC_JOY1_VALUE,
+                                    hvc::HvcId::HVC_I0_MEASURE_400, hvc::HvcId::HVC_I1_MEASURE_400,
+                                    hvc::HvcId::HVC_ERROR_CODE})
+            model.addWatch(position(id));
+        model.addWatchAddress(QStringLiteral("2F00.00"));
+        model.ditherDisplay();
+        model.choose(position(hvc::HvcId::HVC_VBB_400));
+        model.read();
+        model.toggleWatch();
+        model.toggleMonitor();
+        settle(3000);
+        ok = shoot(out, QStringLiteral("screenshot-debugger.png"), window.get()) && ok;
+        if (auto* watch = debugger->findChild<QGroupBox*>(QStringLiteral("FraWatch")))
+            ok = shootPart(out, QStringLiteral("screenshot-debugger-watch.png"), watch) && ok;
+        model.toggleMonitor();
+        model.toggleWatch();
+        settle(300);
+        state.LoggedIn = false;
         window->tabs()->setCurrentIndex(0);
         settle(300);
     }

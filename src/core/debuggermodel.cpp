@@ -1,0 +1,728 @@
+#include "core/debuggermodel.h"
+
+#include "core/catalogue.h"
+#include "core/prompter.h"
+#include "core/transfer.h"
+#include "core/unitcommands.h"
+#include "core/unitlink.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace hvc {
+
+namespace {
+
+constexpr HvcId kDitherIds[DebuggerModel::kDitherRows] = {
+    HvcId::HVC_DITHER_AMP, HvcId::HVC_DITHER_AMP_PERC, HvcId::HVC_DITHER_FREQ};
+
+const QString kIdleText = QStringLiteral("Debug...");
+const QString kMonitoringText = QStringLiteral("Debug: Monitoring...");
+
+QString noVariableMessage() {
+    return QStringLiteral("No variable chosen: choose one from the list or type its address.");
+}
+
+QString notAWordMessage(const QString& text) {
+    return QStringLiteral("'%1' is not a whole number from -32768 to 32767: nothing was sent.")
+        .arg(text.trimmed());
+}
+
+} // namespace
+
+// Marks a command or a tick in progress. The progress drawing lets pending
+// events run, among them a click, a tick or a Disconnect: nothing starts inside
+// it, and a DisableTimer() meanwhile is noted.
+class DebuggerModel::Busy {
+public:
+    explicit Busy(DebuggerModel& model) : m_model(model) {
+        m_model.m_busy = true;
+        m_model.m_disabledMeanwhile = false;
+    }
+    ~Busy() { m_model.m_busy = false; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    DebuggerModel& m_model;
+};
+
+DebuggerModel::DebuggerModel(AppState& state, QObject* parent) : QObject(parent), m_state(state) {
+    m_timer.setObjectName(QStringLiteral("tmrDebug"));
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &DebuggerModel::tick);
+    m_state.polling.DebugPolling = false;
+    for (int i = 0; i < kDitherRows; ++i) {
+        DitherRow& row = m_dither[static_cast<size_t>(i)];
+        row.id = kDitherIds[i];
+        row.record = m_state.catalogue.Find(row.id);
+        if (row.record) {
+            row.minimum = row.record->MinValue;
+            row.maximum = std::max<int>(row.record->MinValue, row.record->MaxValue);
+            row.text = QString::number(row.record->E2InECU);
+            row.scroll = std::clamp<int>(row.record->E2InECU, row.minimum, row.maximum);
+        }
+    }
+    choose(0);
+}
+
+DebuggerModel::~DebuggerModel() {
+    enableTimer(false);
+    m_state.polling.DebugPolling = false;
+}
+
+QStringList DebuggerModel::variableList() const {
+    QStringList list{QString::fromLatin1(kNoVariableText)};
+    for (int p = 1; p <= m_state.catalogue.VarCount(); ++p)
+        list << m_state.catalogue[p].Name;
+    return list;
+}
+
+CVarData* DebuggerModel::record() const {
+    return m_position > 0 ? m_state.catalogue.VarTable(m_position) : nullptr;
+}
+
+QString DebuggerModel::displayOf(const CVarData& record, bool e2) const {
+    if (record.ConvText.isEmpty())
+        return {};
+    return e2 ? QString::number(record.E2Display) : ValueText(record.RAMDisplay);
+}
+
+void DebuggerModel::choose(int position) {
+    const CVarData* r = position > 0 ? m_state.catalogue.VarTable(position) : nullptr;
+    m_position = r ? position : 0;
+    DebugWordView& v = m_view;
+    if (!r) {
+        const QString none = QString::fromLatin1(kNoVariableText);
+        v = DebugWordView{};
+        v.address = QStringLiteral("0");
+        v.addressText = v.tooltip = v.monitorName = none;
+        v.unit = QStringLiteral("---");
+        v.e2Raw = v.ramRaw = QStringLiteral("0");
+    } else {
+        v.address = v.addressText = r->AddressText();
+        v.name = r->Name;
+        v.tooltip = r->SaveName;
+        v.monitorName = r->ExtraText;
+        v.unit = v.unitE2 = v.unitRam = r->ConvText;
+        const QString zero = r->ConvText.isEmpty() ? QString() : QStringLiteral("0");
+        v.e2Display = v.ramDisplay = zero;
+        v.e2Raw = v.ramRaw = QStringLiteral("0");
+    }
+    Q_EMIT viewChanged();
+}
+
+bool DebuggerModel::ReadAddressText(const QString& text, std::int32_t& address) {
+    QString digits = text.trimmed();
+    digits.remove(u'.');
+    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{1,6}$"));
+    if (!hex.match(digits).hasMatch())
+        return false;
+    address = static_cast<std::int32_t>(digits.toUInt(nullptr, 16));
+    return true;
+}
+
+int DebuggerModel::CmbUpdate(const QString& text) {
+    std::int32_t address = 0;
+    if (ReadAddressText(text, address)) {
+        const int n = m_state.catalogue.VarCount();
+        for (int p = 1; p <= n; ++p) {
+            if (m_state.catalogue[p].Address == address) {
+                choose(p);
+                return p;
+            }
+        }
+    }
+    if (m_lastKey != kEnterKey)
+        return -1;
+    choose(1);
+    return m_position;
+}
+
+bool DebuggerModel::TextStringIsInteger(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+    return !text.isEmpty() && text.size() < 6 && number.match(text).hasMatch();
+}
+
+bool DebuggerModel::ParseWord(const QString& text, std::int32_t& value) {
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?\\d{1,6}\\s*$"));
+    if (!number.match(text).hasMatch())
+        return false;
+    const int v = text.trimmed().toInt();
+    if (v < -32768 || v > 32767)
+        return false;
+    value = v;
+    return true;
+}
+
+QString DebuggerModel::ValueText(double value) {
+    if (!std::isfinite(value))
+        return QStringLiteral("---");
+    return QLocale().toString(value, 'g', 10);
+}
+
+// --- commands ----------------------------------------------------------------
+
+bool DebuggerModel::mayCommand() const {
+    return m_state.LoggedIn && !m_busy;
+}
+
+bool DebuggerModel::mayUseWord() {
+    if (!mayCommand())
+        return false;
+    if (!record()) {
+        m_state.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+bool DebuggerModel::openLink() {
+    if (!m_state.link)
+        return false;
+    if (m_state.link->openLink())
+        return true;
+    if (m_state.ComPort == 0)
+        m_state.prompter().inform(QStringLiteral("Select a COM Port"));
+    return false;
+}
+
+// The guarded link procedures answer a closed link with success and no value;
+// here that is a failure, so that no made-up word reaches a field or a record.
+Status DebuggerModel::exchangeRead(Memory memory, std::int32_t address, std::int32_t& word) {
+    const QString where =
+        QStringLiteral("reading %1 %2")
+            .arg(memory == Memory::E2 ? QStringLiteral("EEPROM") : QStringLiteral("RAM"),
+                 FormatAddressText(address));
+    if (!m_state.link || !m_state.link->isLinkOpen())
+        return Status::linkFailure(QStringLiteral("port closed ") + where);
+    word = 0;
+    const Status s = memory == Memory::E2 ? m_state.link->readE2(address, word)
+                                          : m_state.link->readRam(address, word);
+    return s.prefixed(where);
+}
+
+Status DebuggerModel::exchangeWrite(Memory memory, std::int32_t address, std::int32_t word) {
+    const QString where =
+        QStringLiteral("writing %1 to %2 %3")
+            .arg(word)
+            .arg(memory == Memory::E2 ? QStringLiteral("EEPROM") : QStringLiteral("RAM"),
+                 FormatAddressText(address));
+    if (!m_state.link || !m_state.link->isLinkOpen())
+        return Status::linkFailure(QStringLiteral("port closed ") + where);
+    const Status s = memory == Memory::E2 ? m_state.link->writeE2(address, word)
+                                          : m_state.link->writeRam(address, word);
+    return s.prefixed(where);
+}
+
+void DebuggerModel::failed(const Status& status) {
+    if (m_state.link)
+        m_state.link->closeLink();
+    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.ProgressPercent = 0;
+    UnitCommands::reportFailure(m_state.prompter(), status);
+}
+
+// The link goes back to the other pages: connected when it is still open.
+void DebuggerModel::finished() {
+    if (m_state.connectState() != ConnectState::DebuggerWorking)
+        return;
+    const bool open = m_state.link && m_state.link->isLinkOpen();
+    m_state.setConnectState(open ? ConnectState::Connected : ConnectState::NotConnected);
+}
+
+void DebuggerModel::drawBar() {
+    if (m_state.progress)
+        m_state.progress->onProgress(m_state.StatusText, m_state.ProgressPercent);
+}
+
+void DebuggerModel::read() {
+    wordCommand(WordCommand::Read, {});
+}
+
+void DebuggerModel::write(const QString& data) {
+    wordCommand(WordCommand::Write, data);
+}
+
+void DebuggerModel::display() {
+    wordCommand(WordCommand::Display, {});
+}
+
+void DebuggerModel::set(const QString& data) {
+    wordCommand(WordCommand::Set, data);
+}
+
+// READ and WRITE use the EEPROM word, DISPLAY and SET the RAM word; WRITE fills
+// both columns, as the unit takes an EEPROM word into RAM too.
+void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
+    if (!mayUseWord())
+        return;
+    const bool writes = command == WordCommand::Write || command == WordCommand::Set;
+    std::int32_t value = 0;
+    if (writes && !ParseWord(data, value)) {
+        m_state.prompter().inform(notAWordMessage(data), {}, PromptIcon::Exclamation);
+        return;
+    }
+    if (!openLink())
+        return;
+    const Busy busy(*this);
+    CVarData& r = *record();
+    const Memory memory =
+        command == WordCommand::Read || command == WordCommand::Write ? Memory::E2 : Memory::Ram;
+    const bool e2Column = memory == Memory::E2;
+    const bool ramColumn = command != WordCommand::Read;
+    const QString wait = QString::fromLatin1(kWaitText);
+    if (e2Column)
+        m_view.e2Raw = wait;
+    if (ramColumn)
+        m_view.ramRaw = wait;
+    Q_EMIT viewChanged();
+    m_state.setConnectState(ConnectState::DebuggerWorking);
+    static const char* const texts[] = {"Debug: Reading...", "Debug: Writing...",
+                                        "Debug: Displaying...", "Debug: Setting..."};
+    m_state.StatusText = QString::fromLatin1(texts[static_cast<int>(command)]);
+    drawBar();
+
+    Status status = Status::linkFailure(QStringLiteral("stopped"));
+    if (!m_disabledMeanwhile)
+        status = writes ? exchangeWrite(memory, r.Address, value)
+                        : exchangeRead(memory, r.Address, value);
+    if (status) {
+        if (e2Column)
+            r.ReadE2FromECU(value);
+        if (ramColumn)
+            r.ReadRAMFromECU(value);
+        m_state.ProgressPercent = 100;
+        drawBar();
+        m_state.ProgressPercent = 0;
+    }
+    const QString raw = status ? QString::number(value) : QString::fromLatin1(kNoValueText);
+    if (e2Column) {
+        m_view.e2Raw = raw;
+        m_view.e2Display = status ? displayOf(r, true) : QString();
+    }
+    if (ramColumn) {
+        m_view.ramRaw = raw;
+        m_view.ramDisplay = status ? displayOf(r, false) : QString();
+    }
+    if (!status && !m_disabledMeanwhile)
+        failed(status);
+    finished();
+    Q_EMIT viewChanged();
+}
+
+void DebuggerModel::reset() {
+    if (!mayCommand() || !openLink())
+        return;
+    DisableTimer(); // the link closes after the command
+    const Busy busy(*this);
+    Q_EMIT busyChanged(true);
+    const Status status = loadDefaults(m_state);
+    if (m_state.link)
+        m_state.link->closeLink();
+    m_state.setConnectState(ConnectState::NotConnected);
+    if (!status) {
+        m_state.prompter().informDetailed(QStringLiteral("Operation Failed!"), status.detail());
+    } else {
+        m_state.prompter().inform(
+            QStringLiteral(
+                "POWER RESET Needed For Default Parameters Configuration To Be Effective !!!"),
+            {}, PromptIcon::Information);
+    }
+    Q_EMIT busyChanged(false);
+}
+
+// --- the monitor and the watch list --------------------------------------------
+
+void DebuggerModel::lock(bool on) {
+    m_locked = on;
+    m_state.StatusText = kIdleText;
+    m_state.ProgressPercent = 0;
+    m_monitorTicks = 0;
+    Q_EMIT lockChanged(on);
+}
+
+void DebuggerModel::enableTimer(bool on) {
+    m_timerEnabled = on;
+    if (on)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+void DebuggerModel::startRun() {
+    m_state.setConnectState(ConnectState::DebuggerWorking);
+    enableTimer(true);
+    m_state.polling.DebugStopRequest = false;
+}
+
+// With neither the word nor the watch list left, the run stops at its next tick.
+void DebuggerModel::stopRunIfIdle() {
+    if (m_monitorOn || m_watchOn)
+        return;
+    if (m_state.connectState() == ConnectState::DebuggerWorking)
+        m_state.setConnectState(ConnectState::Connected);
+    m_state.polling.DebugStopRequest = true;
+}
+
+void DebuggerModel::toggleMonitor() {
+    if (m_monitorOn) {
+        m_monitorOn = false;
+        stopRunIfIdle();
+        lock(false);
+        Q_EMIT runningChanged();
+        return;
+    }
+    if (!mayUseWord())
+        return;
+    if (!m_timerEnabled && !openLink())
+        return;
+    m_monitorOn = true;
+    startRun();
+    lock(true);
+    Q_EMIT runningChanged();
+}
+
+void DebuggerModel::toggleWatch() {
+    if (m_watchOn) {
+        m_watchOn = false;
+        stopRunIfIdle();
+        Q_EMIT runningChanged();
+        return;
+    }
+    if (!mayCommand())
+        return;
+    if (m_watch.isEmpty()) {
+        m_state.prompter().inform(
+            QStringLiteral("The watch list is empty: add a variable or an address first."), {},
+            PromptIcon::Exclamation);
+        return;
+    }
+    if (!m_timerEnabled && !openLink())
+        return;
+    m_watchOn = true;
+    startRun();
+    Q_EMIT runningChanged();
+}
+
+// The run is over: no timer, no polling flag, the word's controls free again.
+void DebuggerModel::endRun() {
+    enableTimer(false);
+    m_state.polling.DebugPolling = false;
+    const bool wasLocked = m_locked;
+    const bool wasRunning = m_monitorOn || m_watchOn;
+    m_monitorOn = false;
+    m_watchOn = false;
+    if (wasLocked)
+        lock(false);
+    if (wasRunning)
+        Q_EMIT runningChanged();
+}
+
+bool DebuggerModel::readWatchEntry(WatchEntry& entry, Status& status) {
+    std::int32_t word = 0;
+    status = exchangeRead(Memory::Ram, entry.address, word);
+    if (!status)
+        return false;
+    entry.raw = word;
+    entry.hasValue = true;
+    if (CVarData* r = m_state.catalogue.VarTable(entry.position)) {
+        r->ReadRAMFromECU(word);
+        entry.value = r->RAMDisplay;
+    } else {
+        entry.value = word;
+    }
+    return true;
+}
+
+void DebuggerModel::tick() {
+    if (m_busy)
+        return;
+    if (m_state.polling.DebugStopRequest || (!m_monitorOn && !m_watchOn)) {
+        if (m_state.connectState() == ConnectState::DebuggerWorking)
+            m_state.setConnectState(ConnectState::Connected);
+        endRun();
+        return;
+    }
+    const Busy busy(*this);
+    m_state.polling.DebugPolling = true;
+    m_state.setConnectState(ConnectState::DebuggerWorking);
+    Status status;
+    if (m_monitorOn) {
+        if (CVarData* r = record()) {
+            std::int32_t word = 0;
+            status = exchangeRead(Memory::Ram, r->Address, word);
+            if (status) {
+                r->ReadRAMFromECU(word);
+                m_view.ramRaw = QString::number(word);
+                m_view.ramDisplay = displayOf(*r, false);
+            } else {
+                m_view.ramRaw = QString::fromLatin1(kNoValueText);
+                m_view.ramDisplay.clear();
+            }
+            Q_EMIT viewChanged();
+        }
+    }
+    if (status && m_watchOn && !m_watch.isEmpty()) {
+        const int row = m_watchNext % static_cast<int>(m_watch.size());
+        m_watchNext = (row + 1) % static_cast<int>(m_watch.size());
+        readWatchEntry(m_watch[row], status);
+        Q_EMIT watchRowUpdated(row);
+    }
+    if (!status) {
+        endRun();
+        failed(status);
+        return;
+    }
+    m_state.StatusText = kMonitoringText;
+    ++m_monitorTicks;
+    m_state.ProgressPercent = m_monitorTicks * 10;
+    if (m_state.ProgressPercent >= 100)
+        m_monitorTicks = 0;
+    if (!m_timerEnabled) {
+        m_state.ProgressPercent = 0;
+        m_monitorTicks = 0;
+        m_state.StatusText = kIdleText;
+    }
+    drawBar();
+    if (m_disabledMeanwhile)
+        endRun(); // a Disconnect or a logout while the bar was drawn
+}
+
+// --- the dither block ----------------------------------------------------------
+
+void DebuggerModel::ditherDisplay() {
+    if (!mayCommand() || !openLink())
+        return;
+    const Busy busy(*this);
+    m_state.setConnectState(ConnectState::DebuggerWorking);
+    m_state.StatusText = QStringLiteral("Debug: Displaying...");
+    for (int i = 0; i < kDitherRows; ++i) {
+        DitherRow& row = m_dither[static_cast<size_t>(i)];
+        if (!row.record)
+            continue;
+        std::int32_t word = 0;
+        const Status status = exchangeRead(Memory::Ram, row.record->Address, word);
+        if (m_disabledMeanwhile)
+            return finished();
+        if (!status)
+            return failed(status);
+        row.record->E2InECU = word;
+        m_state.ProgressPercent = (i + 1) * 100 / kDitherRows;
+        drawBar();
+    }
+    for (int i = 0; i < kDitherRows; ++i) {
+        DitherRow& row = m_dither[static_cast<size_t>(i)];
+        if (!row.record)
+            continue;
+        row.text = QString::number(row.record->E2InECU);
+        row.scroll = std::clamp<int>(row.record->E2InECU, row.minimum, row.maximum);
+        row.editing = false;
+        Q_EMIT ditherChanged(i);
+    }
+    m_state.ProgressPercent = 0;
+    finished();
+}
+
+void DebuggerModel::ditherUpdate() {
+    if (!mayCommand())
+        return;
+    CVarData* trigger = m_state.catalogue.Find(HvcId::HVC_DITHER_UPDATE);
+    QStringList missing;
+    for (const DitherRow& row : m_dither)
+        if (!row.record)
+            missing << QString::fromLatin1(Catalogue::IdName(row.id));
+    if (!trigger)
+        missing << QString::fromLatin1(Catalogue::IdName(HvcId::HVC_DITHER_UPDATE));
+    if (!missing.isEmpty()) {
+        m_state.prompter().inform(QStringLiteral("The variable map has no %1: nothing was sent.")
+                                      .arg(missing.join(QStringLiteral(", "))),
+                                  {}, PromptIcon::Exclamation);
+        return;
+    }
+    // A value typed but not yet taken is what the field shows: send that.
+    for (int i = 0; i < kDitherRows; ++i)
+        if (m_dither[static_cast<size_t>(i)].editing)
+            ditherEnter(i, m_dither[static_cast<size_t>(i)].text);
+    if (!openLink())
+        return;
+    const Busy busy(*this);
+    m_state.setConnectState(ConnectState::DebuggerWorking);
+    m_state.StatusText = QStringLiteral("Debug: Updating...");
+    for (int i = 0; i < kDitherRows; ++i) {
+        const CVarData& r = *m_dither[static_cast<size_t>(i)].record;
+        const Status status = exchangeWrite(Memory::Ram, r.Address, r.E2InECU);
+        if (m_disabledMeanwhile)
+            return finished();
+        if (!status)
+            return failed(status);
+        m_state.ProgressPercent = (i + 1) * 100 / (kDitherRows + 1);
+        drawBar();
+    }
+    const Status status = exchangeWrite(Memory::Ram, trigger->Address, 1);
+    if (!status && !m_disabledMeanwhile)
+        return failed(status);
+    m_state.ProgressPercent = 0;
+    finished();
+}
+
+void DebuggerModel::ditherTyped(int row, const QString& text) {
+    DitherRow& d = m_dither.at(static_cast<size_t>(row));
+    d.text = text;
+    d.editing = true;
+    Q_EMIT ditherChanged(row);
+}
+
+void DebuggerModel::ditherEnter(int row, const QString& text) {
+    DitherRow& d = m_dither.at(static_cast<size_t>(row));
+    if (!d.record)
+        return;
+    int value = TextStringIsInteger(text) ? text.trimmed().toInt() : d.record->E2InECU;
+    value = std::clamp(value, d.minimum, d.maximum);
+    d.record->E2InECU = value;
+    d.text = QString::number(value);
+    d.scroll = value;
+    d.editing = false;
+    Q_EMIT ditherChanged(row);
+}
+
+void DebuggerModel::ditherScrolled(int row, int value) {
+    ditherEnter(row, QString::number(value));
+}
+
+// --- the watch list --------------------------------------------------------------
+
+bool DebuggerModel::addWatch(int position) {
+    const CVarData* r = position > 0 ? m_state.catalogue.VarTable(position) : nullptr;
+    if (!r) {
+        m_state.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
+        return false;
+    }
+    for (const WatchEntry& e : std::as_const(m_watch))
+        if (e.position == position)
+            return false;
+    WatchEntry e;
+    e.position = position;
+    e.address = r->Address;
+    m_watch << e;
+    Q_EMIT watchChanged();
+    return true;
+}
+
+bool DebuggerModel::addWatchAddress(const QString& text) {
+    std::int32_t address = 0;
+    if (!ReadAddressText(text, address)) {
+        m_state.prompter().inform(
+            QStringLiteral("'%1' is not an address: up to six hexadecimal digits, with or "
+                           "without the \".\" before the sub-code (01A2.03).")
+                .arg(text.trimmed()),
+            {}, PromptIcon::Exclamation);
+        return false;
+    }
+    if (const int p = m_state.catalogue.FindByAddress(address); p > 0)
+        return addWatch(p);
+    for (const WatchEntry& e : std::as_const(m_watch))
+        if (e.position == 0 && e.address == address)
+            return false;
+    WatchEntry e;
+    e.address = address;
+    m_watch << e;
+    Q_EMIT watchChanged();
+    return true;
+}
+
+void DebuggerModel::removeWatch(int row) {
+    if (row < 0 || row >= m_watch.size())
+        return;
+    m_watch.removeAt(row);
+    if (m_watchNext > row)
+        --m_watchNext;
+    if (m_watchNext >= m_watch.size())
+        m_watchNext = 0;
+    Q_EMIT watchChanged();
+    if (m_watch.isEmpty() && m_watchOn)
+        toggleWatch();
+}
+
+void DebuggerModel::clearWatch() {
+    m_watch.clear();
+    m_watchNext = 0;
+    Q_EMIT watchChanged();
+    if (m_watchOn)
+        toggleWatch();
+}
+
+QString DebuggerModel::watchName(int row) const {
+    const WatchEntry& e = m_watch.at(row);
+    const CVarData* r = m_state.catalogue.VarTable(e.position);
+    return r ? r->Name : QStringLiteral("(address)");
+}
+
+QString DebuggerModel::watchAddress(int row) const {
+    return FormatAddressText(m_watch.at(row).address);
+}
+
+QString DebuggerModel::watchRaw(int row) const {
+    const WatchEntry& e = m_watch.at(row);
+    return e.hasValue ? QString::number(e.raw) : QString::fromLatin1(kNoValueText);
+}
+
+QString DebuggerModel::watchValue(int row) const {
+    const WatchEntry& e = m_watch.at(row);
+    const CVarData* r = m_state.catalogue.VarTable(e.position);
+    if (!e.hasValue || !r || r->ConvText.isEmpty())
+        return {};
+    return ValueText(e.value);
+}
+
+QString DebuggerModel::watchUnit(int row) const {
+    const CVarData* r = m_state.catalogue.VarTable(m_watch.at(row).position);
+    return r ? r->ConvText : QString();
+}
+
+QString DebuggerModel::watchTableText() const {
+    QString text = QStringLiteral("Name\tAddress\tRaw\tValue\tUnit\n");
+    for (int i = 0; i < m_watch.size(); ++i)
+        text += QStringList{watchName(i), watchAddress(i), watchRaw(i), watchValue(i), watchUnit(i)}
+                    .join(u'\t') +
+                u'\n';
+    return text;
+}
+
+// --- page operations -------------------------------------------------------------
+
+void DebuggerModel::RefreshObject() {
+    DisableTimer();
+}
+
+void DebuggerModel::activate() {
+    m_state.polling.DebugStopRequest = false;
+    RefreshObject();
+}
+
+// A running MONITOR or watch list stops at its next tick; the link goes back to
+// the page shown next at once, so that it may start polling.
+void DebuggerModel::deactivate() {
+    m_state.polling.DebugStopRequest = true;
+    if (!m_busy && m_state.connectState() == ConnectState::DebuggerWorking)
+        m_state.setConnectState(ConnectState::Connected);
+}
+
+// Inside a command or a tick the run ends when it comes back from drawing;
+// between ticks it ends at once (left set, the polling flag would hold up Exit).
+void DebuggerModel::DisableTimer() {
+    enableTimer(false);
+    if (m_busy) {
+        m_disabledMeanwhile = true;
+        return;
+    }
+    if (m_monitorOn || m_watchOn || m_state.polling.DebugPolling) {
+        finished();
+        endRun();
+    }
+}
+
+} // namespace hvc

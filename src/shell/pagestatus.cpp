@@ -1,0 +1,80 @@
+#include "shell/pagestatus.h"
+
+#include "shell/mainbar.h"
+
+namespace hvc {
+
+namespace {
+
+// The indicator value at which a page shows its own polling.
+bool pollsAt(Page page, ConnectState state) {
+    switch (page) {
+    case Page::Monitor:
+        return state == ConnectState::MonitorPolling;
+    case Page::Diagnostic:
+        return state == ConnectState::DiagnosticPolling;
+    case Page::Debugger:
+        return state == ConnectState::DebuggerWorking;
+    case Page::Config:
+    case Page::Info:
+        break;
+    }
+    return false;
+}
+
+} // namespace
+
+PageStatusRule PageStatusRuleFor(Page page, ConnectState state) {
+    PageStatusRule rule;
+    rule.loginOffered = page == Page::Debugger;
+    rule.versionPanel = page == Page::Config;
+    switch (state) {
+    case ConnectState::NotConnected:
+        rule.block = StatusBlock::NotConnected;
+        break;
+    case ConnectState::Transfer:
+        rule.block = StatusBlock::Busy;
+        break;
+    case ConnectState::Connected:
+        if (page == Page::Config)
+            rule.block = StatusBlock::ConnectedEdit;
+        else if (page == Page::Debugger)
+            rule.block = StatusBlock::ConnectedNoTransfer;
+        break;
+    case ConnectState::MonitorPolling:
+    case ConnectState::DiagnosticPolling:
+    case ConnectState::DebuggerWorking:
+        if (pollsAt(page, state))
+            rule.block = StatusBlock::Polling;
+        break;
+    }
+    return rule;
+}
+
+void DrawPageBar(const MainBar& bar, Page page, const QString& text) {
+    const PageStatusRule rule = PageStatusRuleFor(page, bar.state.connectState());
+    bar.loginCommands(rule.loginOffered);
+    if (rule.versionPanel)
+        bar.versionPanel();
+    switch (rule.block) {
+    case StatusBlock::None:
+        break;
+    case StatusBlock::NotConnected:
+        bar.showNotConnected();
+        break;
+    case StatusBlock::ConnectedEdit:
+        bar.showConnectedEdit();
+        break;
+    case StatusBlock::ConnectedNoTransfer:
+        bar.showConnectedNoTransfer();
+        break;
+    case StatusBlock::Polling:
+        bar.showPolling(text);
+        break;
+    case StatusBlock::Busy:
+        bar.showBusy(text);
+        break;
+    }
+}
+
+} // namespace hvc
