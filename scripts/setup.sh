@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format clang-tidy
     xvfb xauth imagemagick
+    poppler-utils help2man dpkg-dev appstream
 )
 missing=()
 for p in "${packages[@]}"; do
