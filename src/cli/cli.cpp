@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "core/installlayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDevice>
@@ -10,7 +12,7 @@ QString resourceDir() {
     QString env = qEnvironmentVariable("HVC_RES_DIR");
     if (!env.isEmpty())
         return env;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+    return ResourceDirFor(QCoreApplication::applicationDirPath());
 }
 
 QString defaultRamlistPath() {

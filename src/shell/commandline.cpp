@@ -1,5 +1,6 @@
 #include "shell/commandline.h"
 
+#include "core/installlayout.h"
 #include "link/porttable.h"
 
 #include <QCommandLineParser>
@@ -21,7 +22,7 @@ bool CommandLine::parse(const QStringList& arguments, QString& error) {
         QStringLiteral("COMn=PATH"));
     const QCommandLineOption res(QStringLiteral("res"),
                                  QStringLiteral("Resource folder (default: res beside the "
-                                                "program)."),
+                                                "program, else the installed one)."),
                                  QStringLiteral("DIR"));
     const QCommandLineOption demoOption(
         QStringLiteral("demo"),
@@ -56,9 +57,8 @@ bool CommandLine::parse(const QStringList& arguments, QString& error) {
         }
         ports.append({n, path});
     }
-    resDir = parser.isSet(res)
-                 ? QDir(parser.value(res)).absolutePath()
-                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+    resDir = parser.isSet(res) ? QDir(parser.value(res)).absolutePath()
+                               : ResourceDirFor(QCoreApplication::applicationDirPath());
     demo = parser.isSet(demoOption);
     simArguments += parser.values(simArg);
     if (!simArguments.isEmpty() && !demo) {

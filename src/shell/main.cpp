@@ -1,6 +1,7 @@
 // hvc-configurator: the desktop program for technicians.
 
 #include "config/programpages.h"
+#include "core/installlayout.h"
 #include "shell/commandline.h"
 #include "shell/messageboxprompter.h"
 #include "shell/startup.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -58,13 +60,15 @@ int main(int argc, char** argv) {
     nameApplication();
     quitOnSignals(app);
     if (options.resDir.isEmpty())
-        options.resDir =
-            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+        options.resDir = hvc::ResourceDirFor(QCoreApplication::applicationDirPath());
 
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
     state.setPrompter(&prompter);
     hvc::ShellContext context(state, QApplication::applicationDirPath(), options.resDir);
+    // The palette's choice is the user's, kept out of the (installed) resource folder.
+    context.configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(context.configDir);
     hvc::UnitSession session(context, options);
     if (!session.start(error)) {
         prompter.inform(error, {}, hvc::PromptIcon::Critical);

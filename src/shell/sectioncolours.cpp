@@ -1,6 +1,7 @@
 #include "shell/sectioncolours.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPalette>
 #include <QSaveFile>
@@ -105,7 +106,9 @@ bool SaveFileColour(const QString& path, const SectionColours& colours) {
 }
 
 QString ColourFilePath(const ShellContext& context) {
-    return context.resPath(QStringLiteral("ini/colour.ini"));
+    if (context.configDir.isEmpty())
+        return context.resPath(QStringLiteral("ini/colour.ini"));
+    return QDir(context.configDir).filePath(QStringLiteral("colour.ini"));
 }
 
 void frmSectionColourInit(ShellContext& context) {

@@ -1,20 +1,15 @@
 #include "shell/shellcontext.h"
 
-#include <QDesktopServices>
+#include "shell/helplauncher.h"
+
 #include <QDir>
-#include <QFileInfo>
-#include <QUrl>
 
 namespace hvc {
 
 ShellContext::ShellContext(AppState& s, QString program, QString res)
     : state(s), programDir(std::move(program)), resDir(std::move(res)) {
     controllerNames.fill(QStringLiteral("CTRLBOX"));
-    openDocument = [](const QString& target) {
-        const QUrl url = QFileInfo(target).isAbsolute() ? QUrl::fromLocalFile(target)
-                                                        : QUrl::fromUserInput(target);
-        return QDesktopServices::openUrl(url);
-    };
+    openDocument = &HelpLauncher::openWithDesktop;
 }
 
 QString ShellContext::resPath(const QString& relative) const {

@@ -33,6 +33,8 @@ public:
     AppState& state;
     QString programDir;
     QString resDir;
+    // The user's settings folder (colour.ini); empty: the resource folder's ini/.
+    QString configDir;
 
     // Path of a file below the resource folder, e.g. resPath("ini/Ramlist.ini").
     QString resPath(const QString& relative) const;

@@ -1,6 +1,7 @@
 // hvc-sim: a simulated control unit on a pseudo-terminal. The first line on stdout
 // is the device path a configurator opens as its serial port.
 
+#include "core/installlayout.h"
 #include "sim/simserver.h"
 #include "sim/simunit.h"
 
@@ -21,7 +22,7 @@ namespace {
 QString defaultRamlist() {
     QString res = qEnvironmentVariable("HVC_RES_DIR");
     if (res.isEmpty())
-        res = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
+        res = hvc::ResourceDirFor(QCoreApplication::applicationDirPath());
     return QDir(res).filePath(QStringLiteral("ini/Ramlist.ini"));
 }
 

@@ -1,0 +1,130 @@
+// Where the programs look for the manual and their resources, in a build folder
+// and in an installed tree, and which viewer command opens the manual at a page.
+
+#include "core/installlayout.h"
+#include "core/prompter.h"
+#include "shell/helplauncher.h"
+#include "shell/sectioncolours.h"
+#include "shell/shellcontext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+using namespace hvc;
+
+namespace {
+
+void touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+class HelpInstallTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void viewerCommand_data();
+    void viewerCommand();
+    void findsManualAndResourcesInBuildAndInstalledTrees();
+    void helpOpensTheInstalledManualAtThePage();
+    void paletteFileGoesToTheSettingsFolder();
+};
+
+void HelpInstallTest::viewerCommand_data() {
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    const QString pdf = QStringLiteral("/opt/x y/HVCMANUAL.pdf");
+    QTest::newRow("evince first") << QStringList{"evince", "okular", "qpdfview", "xdg-open"}
+                                  << "/usr/bin/evince" << QStringList{"--page-label=26", pdf};
+    QTest::newRow("okular") << QStringList{"okular", "qpdfview", "xdg-open"} << "/usr/bin/okular"
+                            << QStringList{"--page", "26", pdf};
+    QTest::newRow("qpdfview") << QStringList{"qpdfview", "xdg-open"} << "/usr/bin/qpdfview"
+                              << QStringList{pdf + "#26"};
+    QTest::newRow("xdg-open") << QStringList{"xdg-open"} << "/usr/bin/xdg-open"
+                              << QStringList{"file:///opt/x%20y/HVCMANUAL.pdf#page=26"};
+    QTest::newRow("nothing found")
+        << QStringList{} << "xdg-open" << QStringList{"file:///opt/x%20y/HVCMANUAL.pdf#page=26"};
+}
+
+void HelpInstallTest::viewerCommand() {
+    QFETCH(QStringList, installed);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const ViewerCommand command = HelpLauncher::viewerCommand(
+        QStringLiteral("/opt/x y/HVCMANUAL.pdf"), 26, [&installed](const QString& name) {
+            return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+        });
+    QCOMPARE(command.program, program);
+    QCOMPARE(command.arguments, arguments);
+}
+
+void HelpInstallTest::findsManualAndResourcesInBuildAndInstalledTrees() {
+    QTemporaryDir root;
+    const QString build = root.filePath(QStringLiteral("build/bin"));
+    const QString prefix = root.filePath(QStringLiteral("usr"));
+    const QString bin = prefix + QStringLiteral("/bin");
+    QDir().mkpath(build);
+    QDir().mkpath(bin);
+
+    // Nothing anywhere: no manual; res/ beside the program, for the loaders to report.
+    QCOMPARE(ManualPathFor(bin), QString());
+    QCOMPARE(ResourceDirFor(bin), bin + QStringLiteral("/res"));
+
+    // Installed: share/hvc-configurator/res and share/doc/hvc-configurator.
+    QDir().mkpath(prefix + QStringLiteral("/share/hvc-configurator/res"));
+    touch(prefix + QStringLiteral("/share/doc/hvc-configurator/HVCMANUAL.pdf"));
+    QCOMPARE(ResourceDirFor(bin), prefix + QStringLiteral("/share/hvc-configurator/res"));
+    QCOMPARE(ManualPathFor(bin),
+             prefix + QStringLiteral("/share/doc/hvc-configurator/HVCMANUAL.pdf"));
+
+    // A build folder: beside the program, also when an installed tree is near.
+    QDir().mkpath(build + QStringLiteral("/res"));
+    touch(build + QStringLiteral("/HVCMANUAL.pdf"));
+    QCOMPARE(ResourceDirFor(build), build + QStringLiteral("/res"));
+    QCOMPARE(ManualPathFor(build), build + QStringLiteral("/HVCMANUAL.pdf"));
+    QDir().mkpath(bin + QStringLiteral("/res"));
+    touch(bin + QStringLiteral("/HVCMANUAL.pdf"));
+    QCOMPARE(ResourceDirFor(bin), bin + QStringLiteral("/res"));
+    QCOMPARE(ManualPathFor(bin), bin + QStringLiteral("/HVCMANUAL.pdf"));
+}
+
+void HelpInstallTest::helpOpensTheInstalledManualAtThePage() {
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("usr/bin"));
+    const QString manual =
+        root.filePath(QStringLiteral("usr/share/doc/hvc-configurator/HVCMANUAL.pdf"));
+    QDir().mkpath(bin);
+    touch(manual);
+    AppState state;
+    ScriptedPrompter prompter;
+    state.setPrompter(&prompter);
+    ShellContext context(state, bin, ResourceDirFor(bin));
+    QStringList opened;
+    context.openDocument = [&opened](const QString& target) {
+        opened << target;
+        return true;
+    };
+    HelpLauncher(context).showManual(33);
+    QCOMPARE(opened, QStringList{QUrl::fromLocalFile(manual).toString() + "#page=33"});
+    QVERIFY(prompter.texts().isEmpty());
+}
+
+void HelpInstallTest::paletteFileGoesToTheSettingsFolder() {
+    AppState state;
+    ShellContext context(state, QStringLiteral("/usr/bin"),
+                         QStringLiteral("/usr/share/hvc-configurator/res"));
+    QCOMPARE(ColourFilePath(context),
+             QStringLiteral("/usr/share/hvc-configurator/res/ini/colour.ini"));
+    context.configDir = QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator");
+    QCOMPARE(ColourFilePath(context),
+             QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator/colour.ini"));
+}
+
+QTEST_MAIN(HelpInstallTest)
+#include "test_help_install.moc"
