@@ -1,6 +1,7 @@
 #include "core/catalogue.h"
 
 #include "core/prompter.h"
+#include "core/stringeval.h"
 
 #include <QFile>
 #include <QHash>
@@ -23,25 +24,6 @@ const QHash<QString, HvcId>& idsByName() {
         return t;
     }();
     return table;
-}
-
-// Lines end at CR LF, LF or a lone CR; a final line end does not start another line.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines << text.mid(start);
-    return lines;
 }
 
 } // namespace
@@ -80,7 +62,7 @@ bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const
     const auto atLine = [&where](qsizetype i, const QString& what) {
         return where + QStringLiteral("line %1: %2").arg(i + 1).arg(what);
     };
-    const QStringList lines = splitLines(text);
+    const QStringList lines = SplitLines(text);
     QString fault;
     if (lines.isEmpty())
         fault = where + QStringLiteral("the file is empty (not even the header line)");

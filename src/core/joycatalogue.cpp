@@ -115,20 +115,7 @@ bool JoyCatalogue::load(const QString& text, const QString& source, Prompter& pr
                     prompter);
     }
     m_count = 0;
-    // Lines end at CR LF, LF or a lone CR; a final line end does not start another line.
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines << text.mid(start);
+    const QStringList lines = SplitLines(text);
 
     int records = 0;
     for (int i = 1; i < lines.size(); ++i, ++records) {
