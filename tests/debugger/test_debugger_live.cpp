@@ -14,6 +14,7 @@
 #include "shell/unitsession.h"
 #include "sim/simprocess.h"
 #include "support/hvcctlrun.h"
+#include "support/liveshell.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,35 +37,8 @@ namespace {
 
 constexpr int kDebuggerTab = 3;
 
-struct LiveRig {
-    LiveRig() {
-        const QString appDir = QCoreApplication::applicationDirPath();
-        state.setPrompter(&prompter);
-        context = std::make_unique<ShellContext>(state, appDir, appDir + QStringLiteral("/res"));
-        CommandLine options;
-        options.resDir = context->resDir;
-        options.demo = true;
-        options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
-        session = std::make_unique<UnitSession>(*context, options);
-        QString error;
-        started = session->start(error);
-        if (!started)
-            qWarning("%s", qPrintable(error));
-        window = StartUp(*context, ProgramPages());
-        window->endProgram = [](bool) {};
-        window->statusTimer()->stop(); // the tests tick by hand
-        page = qobject_cast<FrmDebug*>(window->pageForm(Page::Debugger));
-    }
-    ~LiveRig() {
-        if (SimProcess* sim = session->simulator())
-            sim->sendSignal(SIGCONT);
-        window.reset();
-        session.reset();
-    }
-    bool connect() {
-        window->connectToUnit();
-        return state.connectState() == ConnectState::Connected;
-    }
+struct LiveRig : test::LiveShell {
+    LiveRig() { page = form<FrmDebug>(Page::Debugger); }
     // The debugger shown to a logged-in user, as the login dialog leaves it.
     void showDebugger() {
         state.LoggedIn = true;
@@ -110,14 +84,7 @@ struct LiveRig {
         return r.out.trimmed().split(u'\t');
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    ScriptedPrompter prompter;
-    std::unique_ptr<ShellContext> context;
-    std::unique_ptr<UnitSession> session;
-    std::unique_ptr<MainWindow> window;
     FrmDebug* page = nullptr;
-    bool started = false;
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
+#include "support/liveshell.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -32,34 +33,10 @@ constexpr int kConfigTab = 0;
 constexpr int kMonitorTab = 1;
 constexpr int kDiagnosticTab = 2;
 
-struct LiveRig {
-    LiveRig() {
-        const QString appDir = QCoreApplication::applicationDirPath();
-        state.setPrompter(&prompter);
-        context = std::make_unique<ShellContext>(state, appDir, appDir + QStringLiteral("/res"));
-        CommandLine options;
-        options.resDir = context->resDir;
-        options.demo = true;
-        options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
-        options.simArguments = {QStringLiteral("--error"), QStringLiteral("HVC_ERROR_SEC_2=8")};
-        session = std::make_unique<UnitSession>(*context, options);
-        QString error;
-        started = session->start(error);
-        if (!started)
-            qWarning("%s", qPrintable(error));
-        window = StartUp(*context, ProgramPages());
-        window->endProgram = [](bool) {};
-        window->statusTimer()->stop(); // the tests tick by hand
-        page = qobject_cast<FrmDiagnostic*>(window->pageForm(Page::Diagnostic));
-        monitor = qobject_cast<FrmMonitor*>(window->pageForm(Page::Monitor));
-    }
-    ~LiveRig() {
-        window.reset();
-        session.reset();
-    }
-    bool connect() {
-        window->connectToUnit();
-        return state.connectState() == ConnectState::Connected;
+struct LiveRig : test::LiveShell {
+    LiveRig() : LiveShell({QStringLiteral("--error"), QStringLiteral("HVC_ERROR_SEC_2=8")}) {
+        page = form<FrmDiagnostic>(Page::Diagnostic);
+        monitor = form<FrmMonitor>(Page::Monitor);
     }
     // Shows a page and stops the timers its showing started.
     void show(int tab) {
@@ -84,15 +61,8 @@ struct LiveRig {
         return window->findChild<QLineEdit*>(QStringLiteral("TxtConnect"))->text();
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    ScriptedPrompter prompter;
-    std::unique_ptr<ShellContext> context;
-    std::unique_ptr<UnitSession> session;
-    std::unique_ptr<MainWindow> window;
     FrmDiagnostic* page = nullptr;
     FrmMonitor* monitor = nullptr;
-    bool started = false;
     bool diagnosticTimerStarted = false;
 };
 

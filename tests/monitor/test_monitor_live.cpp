@@ -13,6 +13,7 @@
 #include "shell/startup.h"
 #include "shell/unitsession.h"
 #include "sim/simprocess.h"
+#include "support/liveshell.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,35 +34,10 @@ namespace {
 
 constexpr int kMonitorTab = 1;
 
-struct LiveRig {
+struct LiveRig : test::LiveShell {
     LiveRig() {
-        const QString appDir = QCoreApplication::applicationDirPath();
-        state.setPrompter(&prompter);
-        context = std::make_unique<ShellContext>(state, appDir, appDir + QStringLiteral("/res"));
-        CommandLine options;
-        options.resDir = context->resDir;
-        options.demo = true;
-        options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
-        session = std::make_unique<UnitSession>(*context, options);
-        QString error;
-        started = session->start(error);
-        if (!started)
-            qWarning("%s", qPrintable(error));
-        window = StartUp(*context, ProgramPages());
-        window->endProgram = [](bool) {};
-        window->statusTimer()->stop(); // the tests tick by hand
-        monitor = qobject_cast<FrmMonitor*>(window->pageForm(Page::Monitor));
+        monitor = form<FrmMonitor>(Page::Monitor);
         monitor->chooseRecordFile = [this] { return csvPath(); };
-    }
-    ~LiveRig() {
-        if (SimProcess* sim = session->simulator())
-            sim->sendSignal(SIGCONT);
-        window.reset();
-        session.reset();
-    }
-    bool connect() {
-        window->connectToUnit();
-        return state.connectState() == ConnectState::Connected;
     }
     // Shows the monitor; the model's timer is left to the test.
     void showMonitor() {
@@ -90,14 +66,7 @@ struct LiveRig {
         return monitor->model().displayIndex(QString::fromLatin1(name));
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    ScriptedPrompter prompter;
-    std::unique_ptr<ShellContext> context;
-    std::unique_ptr<UnitSession> session;
-    std::unique_ptr<MainWindow> window;
     FrmMonitor* monitor = nullptr;
-    bool started = false;
     bool timerWasStarted = false;
 };
 
