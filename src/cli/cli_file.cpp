@@ -304,7 +304,8 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     const bool only = parser.isSet(QStringLiteral("only"));
     QList<int> onlyNamed;
     if (only) {
-        if (const int rc = onlyPositions(state, parser.value(QStringLiteral("only")), onlyNamed, io);
+        if (const int rc =
+                onlyPositions(state, parser.value(QStringLiteral("only")), onlyNamed, io);
             rc >= 0)
             return rc;
     }

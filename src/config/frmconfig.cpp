@@ -254,7 +254,8 @@ QWidget* FrmConfig::buildTop() {
     // Dims every field without a pending edit, to check a long edit session at a glance.
     auto* onlyModified = new QCheckBox(QStringLiteral("Show only modified"), top);
     onlyModified->setObjectName(QStringLiteral("ChkOnlyModified"));
-    connect(onlyModified, &QCheckBox::toggled, this, [this](bool on) { ShowOnlyModified(this, on); });
+    connect(onlyModified, &QCheckBox::toggled, this,
+            [this](bool on) { ShowOnlyModified(this, on); });
     side->addWidget(onlyModified, 6, 0);
     row->addLayout(side);
     return top;

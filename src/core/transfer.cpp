@@ -152,8 +152,7 @@ QString rangeCheckOne(AppState& state, int position) {
     return QStringLiteral(" - ") + r->Name + u'\r';
 }
 
-Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report,
-                  const QSet<int>* only) {
+Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, const QSet<int>* only) {
     if (mask == 0)
         return {};
     if (Status open = requireOpenLink(state); !open)

@@ -37,9 +37,8 @@ bool differs(std::int32_t value, const std::optional<std::int32_t>& word) {
 } // namespace
 
 QStringList ReviewHeader() {
-    return {QStringLiteral("Variable"),   QStringLiteral("Address"),
-            QStringLiteral("Unit word"),  QStringLiteral("New word"),
-            QStringLiteral("Unit value"), QStringLiteral("New value")};
+    return {QStringLiteral("Variable"), QStringLiteral("Address"),    QStringLiteral("Unit word"),
+            QStringLiteral("New word"), QStringLiteral("Unit value"), QStringLiteral("New value")};
 }
 
 ReviewRowText DescribeRow(const Catalogue& catalogue, const ReviewRow& row) {
@@ -138,7 +137,8 @@ Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
         CVarData& r = cat[p];
         std::int32_t word = 0;
         if (Status status = state.link->readE2(r.Address, word); !status)
-            return status.prefixed(QStringLiteral("verifying %1 (%2)").arg(r.Name, r.AddressText()));
+            return status.prefixed(
+                QStringLiteral("verifying %1 (%2)").arg(r.Name, r.AddressText()));
         state.unitWords.seen(r.Address, word);
         if (!sameWord(r.E2Value, word)) {
             out.mismatches.append({p, r.E2Value, word});

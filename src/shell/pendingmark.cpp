@@ -23,7 +23,8 @@ void applyStyle(QWidget* field, EditMark mark, bool dim) {
     QString style;
     switch (mark) {
     case EditMark::Pending:
-        style = QStringLiteral("font-weight: bold; border: 2px solid %1;").arg(kPendingFrame.name());
+        style =
+            QStringLiteral("font-weight: bold; border: 2px solid %1;").arg(kPendingFrame.name());
         break;
     case EditMark::NotDefault:
         style = QStringLiteral("font-style: italic;");

@@ -29,12 +29,12 @@ QString summaryText(WriteReviewDialog::Purpose purpose, qsizetype rows, const QS
                                       "this write would send.")
                      : QStringLiteral("%1 holds the unit's values for every parameter it has.")
                            .arg(file);
-    const QString count =
-        rows == 1 ? QStringLiteral("1 variable differs") : QStringLiteral("%1 variables differ")
-                                                               .arg(rows);
+    const QString count = rows == 1 ? QStringLiteral("1 variable differs")
+                                    : QStringLiteral("%1 variables differ").arg(rows);
     if (write)
-        return count + QStringLiteral(" from the unit. Ticked rows are written, the others "
-                                      "stay pending. ") +
+        return count +
+               QStringLiteral(" from the unit. Ticked rows are written, the others "
+                              "stay pending. ") +
                (verify ? QStringLiteral("The written words are read back.")
                        : QStringLiteral("Verification is off: nothing is read back."));
     return count + QStringLiteral(" between %1 and the unit. Ticked rows become working values; "
@@ -90,9 +90,9 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
     m_none = makeButton(QStringLiteral("&None"), "CmdNone", this);
     connect(m_all, &QPushButton::clicked, this, &WriteReviewDialog::tickAll);
     connect(m_none, &QPushButton::clicked, this, &WriteReviewDialog::tickNone);
-    auto* cancel = makeButton(rows.isEmpty() && !write ? QStringLiteral("&Close")
-                                                       : QStringLiteral("&Cancel"),
-                              "CmdCancel", this);
+    auto* cancel =
+        makeButton(rows.isEmpty() && !write ? QStringLiteral("&Close") : QStringLiteral("&Cancel"),
+                   "CmdCancel", this);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -104,8 +104,9 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
         connect(m_proceed, &QPushButton::clicked, this,
                 [this] { finish(WriteChoice::wholeImage()); });
     } else if (!rows.isEmpty()) {
-        m_proceed = makeButton(write ? QStringLiteral("&Write") : QStringLiteral("&Load ticked rows"),
-                               write ? "CmdWrite" : "CmdLoadRows", this);
+        m_proceed =
+            makeButton(write ? QStringLiteral("&Write") : QStringLiteral("&Load ticked rows"),
+                       write ? "CmdWrite" : "CmdLoadRows", this);
         connect(m_proceed, &QPushButton::clicked, this,
                 [this] { finish(WriteChoice::rows(tickedPositions())); });
     }

@@ -26,8 +26,7 @@ public:
 
     // `fileName` names the file compared; `verify` says whether a write is read back.
     WriteReviewDialog(const Catalogue& catalogue, const QList<ReviewRow>& rows, Purpose purpose,
-                      const QString& fileName = {}, bool verify = true,
-                      QWidget* parent = nullptr);
+                      const QString& fileName = {}, bool verify = true, QWidget* parent = nullptr);
 
     QTreeWidget* table() const { return m_table; }
     // The catalogue positions of the ticked rows, in table order.

@@ -80,7 +80,7 @@ private:
 
     Catalogue m_catalogue;
     QHash<std::int32_t, Word> m_words;
-    QHash<int, std::int32_t> m_addressOfId; // HvcId -> address
+    QHash<int, std::int32_t> m_addressOfId;                // HvcId -> address
     QHash<std::int32_t, std::optional<int>> m_writeTwists; // none: ignored
     QString m_eepromPath;
     bool m_resetPending = false;

@@ -272,8 +272,9 @@ TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
     EXPECT_EQ(one.code, cli::Ok) << one.err.toStdString();
     EXPECT_TRUE(one.err.contains(QStringLiteral("Dither Frequency: the unit already holds")))
         << one.err.toStdString();
-    EXPECT_TRUE(one.err.contains(QStringLiteral("1 variables written (chosen with --only), 0 differ "
-                                                "when read back; 1 other differing")))
+    EXPECT_TRUE(
+        one.err.contains(QStringLiteral("1 variables written (chosen with --only), 0 differ "
+                                        "when read back; 1 other differing")))
         << one.err.toStdString();
     const Outcome left = hvcctl(unit({"diff", path("edited.txt")}));
     EXPECT_EQ(left.out, "I Min 1A\t0300.00\t420\t350\t420 mA\t350 mA\n");

@@ -157,8 +157,9 @@ TEST(WriteReview, CancelWritesNothingAndALoadedFileIsReviewedAgainstTheUnit) {
 
 TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
     ReviewRig rig;
-    ASSERT_TRUE(rig.connect({QStringLiteral("--ignore-write"), QStringLiteral("0302.00"),
-                             QStringLiteral("--alter-write"), QStringLiteral("Dither Frequency=5")}));
+    ASSERT_TRUE(
+        rig.connect({QStringLiteral("--ignore-write"), QStringLiteral("0302.00"),
+                     QStringLiteral("--alter-write"), QStringLiteral("Dither Frequency=5")}));
     CVarData& max = rig.var(HvcId::HVC_I0_MAX);
     max.E2Value = 900;
     rig.var(HvcId::HVC_I0_MIN).E2Value = 400;

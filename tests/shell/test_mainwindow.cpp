@@ -1044,12 +1044,14 @@ void MainWindowTest::reviewBeforeWriting() {
         clickButton(d, "CmdCancel");
     });
     w.writeAll();
-    QCOMPARE(listed,
-             (QStringList{QStringLiteral("I Max 1A|%1|%2|%1 mA|%2 mA").arg(maxBefore).arg(maxBefore + 50),
-                          QStringLiteral("T Rise 1A|%1|%2|%1 ms|%2 ms").arg(riseBefore).arg(riseBefore + 100),
-                          QStringLiteral("Dither Frequency|%1|%2|%1 Hz|%2 Hz")
-                              .arg(ditherBefore)
-                              .arg(ditherBefore + 10)}));
+    QCOMPARE(
+        listed,
+        (QStringList{
+            QStringLiteral("I Max 1A|%1|%2|%1 mA|%2 mA").arg(maxBefore).arg(maxBefore + 50),
+            QStringLiteral("T Rise 1A|%1|%2|%1 ms|%2 ms").arg(riseBefore).arg(riseBefore + 100),
+            QStringLiteral("Dither Frequency|%1|%2|%1 Hz|%2 Hz")
+                .arg(ditherBefore)
+                .arg(ditherBefore + 10)}));
     QVERIFY(writeOffAtNone);
     QVERIFY(writeOnAtAll);
     QCOMPARE(rig.unitWord(HvcId::HVC_I0_MAX), maxBefore);
@@ -1116,9 +1118,9 @@ void MainWindowTest::compareWithFileAndVerifySetting() {
         clickButton(d, "CmdLoadRows");
     });
     rig.command("mnuFile_Compare")->trigger();
-    QCOMPARE(listed, QStringList{QStringLiteral("I Min 1A|%1|%2|%1 mA|%2 mA")
-                                     .arg(minBefore)
-                                     .arg(minBefore + 20)});
+    QCOMPARE(listed,
+             QStringList{
+                 QStringLiteral("I Min 1A|%1|%2|%1 mA|%2 mA").arg(minBefore).arg(minBefore + 20)});
     QCOMPARE(rig.var(HvcId::HVC_I0_MIN).E2Value, minBefore + 20);
 
     // The unit ignores the write: said by name, the edit stays pending.

@@ -16,13 +16,13 @@
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
+#include "shell/mainwindow.h"
 #include "shell/messageboxprompter.h"
 #include "shell/palettedialog.h"
 #include "shell/splashscreen.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
 #include "shell/waitbox.h"
-#include "shell/mainwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -87,7 +87,8 @@ bool shootPart(const QString& dir, const QString& name, const QWidget* part) {
 
 // Runs `act` on the first visible top-level widget `match` accepts; a modal
 // dialog blocks the caller, so this waits on the event loop.
-void whenShown(const std::function<bool(QWidget*)>& match, const std::function<void(QWidget*)>& act) {
+void whenShown(const std::function<bool(QWidget*)>& match,
+               const std::function<void(QWidget*)>& act) {
     auto* poll = new QTimer;
     poll->setInterval(50);
     QObject::connect(poll, &QTimer::timeout, [poll, match, act] {
