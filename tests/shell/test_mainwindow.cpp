@@ -1028,7 +1028,7 @@ void MainWindowTest::reviewBeforeWriting() {
     rise.E2Value = riseBefore + 100;
     rig.var(HvcId::HVC_DITHER_FREQ).E2Value = ditherBefore + 10;
     rig.state.document.markDataChanged();
-    w.refreshActivePage();
+    w.pageForm(Page::Config)->RefreshObject();
 
     // Cancel sends nothing; None leaves nothing to write, All ticks every row again.
     QStringList listed;
