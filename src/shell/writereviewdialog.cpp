@@ -128,6 +128,8 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
                std::min(560, 150 + static_cast<int>(rows.size()) * 24));
     }
     updateButtons();
+    // No row looks picked before the technician picks one.
+    cancel->setFocus();
 }
 
 QList<int> WriteReviewDialog::tickedPositions() const {

@@ -9,6 +9,7 @@
 
 #include "config/frmconfig.h"
 #include "config/programpages.h"
+#include "core/unitlink.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
 #include "monitor/frmmonitor.h"
@@ -114,15 +115,15 @@ void click(QWidget* dialog, const char* button) {
 }
 
 // A unit set up for another machine, the shipped example loaded over it, and the
-// review before Write All; the unit (hvc-sim --ignore-write HVC_I0_MAX) keeps its
-// old maximum current, so the read-back fails.
+// review before Write All; the unit (hvc-sim --alter-write HVC_I0_MAX=-50) stores
+// another maximum current than it is sent, so the read-back fails.
 bool reviewShots(const QString& out, hvc::MainWindow& window, hvc::AppState& state,
                  hvc::ShellContext& context, hvc::Prompter& boxes) {
     bool ok = true;
     using hvc::HvcId;
     const std::pair<HvcId, int> machine[] = {{HvcId::HVC_I0_MAX, 1000},
                                              {HvcId::HVC_I1_MAX, 980},
-                                             {HvcId::HVC_I3_MIN, 420},
+                                             {HvcId::HVC_I3_MIN, 470},
                                              {HvcId::HVC_RAMP_TRISE_2, 450},
                                              {HvcId::HVC_DITHER_FREQ, 120}};
     for (const auto& [id, word] : machine)
@@ -188,7 +189,7 @@ int main(int argc, char** argv) {
     options.resDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
     options.demo = true;
     options.eepromPath = scratch.filePath(QStringLiteral("eeprom.txt"));
-    options.simArguments = {QStringLiteral("--ignore-write"), QStringLiteral("HVC_I0_MAX")};
+    options.simArguments = {QStringLiteral("--alter-write"), QStringLiteral("HVC_I0_MAX=-50")};
     const bool reviewOnly = argc > 2 && QLatin1String(argv[2]) == QLatin1String("review");
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
