@@ -11,10 +11,12 @@
 #include "core/transfer.h"
 #include "core/unitcommands.h"
 #include "core/unitlink.h"
+#include "core/writereview.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QMap>
+#include <algorithm>
 
 namespace hvc::cli {
 
@@ -226,6 +228,45 @@ int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io)
     return Usage;
 }
 
+// The positions named by --only (names, identifiers or addresses, comma-separated);
+// -1 when they all name variables a Write All sends, else Usage with the reason.
+int onlyPositions(const AppState& state, const QString& list, QList<int>& positions, Io& io) {
+    const std::uint16_t mask = writeKeyAll(state);
+    for (const QString& part : list.split(u',', Qt::SkipEmptyParts)) {
+        const QString name = part.trimmed();
+        const int position = state.catalogue.FindByName(name);
+        if (position == 0 || !isWrittenBy(state.catalogue[position], mask)) {
+            io.err << "hvcctl write-all: --only: '" << name << "' is "
+                   << (position == 0 ? "no variable of the map" : "not a parameter Write All sends")
+                   << '\n';
+            return Usage;
+        }
+        positions.append(position);
+    }
+    if (positions.isEmpty()) {
+        io.err << "hvcctl write-all: --only needs at least one name\n";
+        return Usage;
+    }
+    return -1;
+}
+
+// The rows --only chose; a chosen variable the unit already holds is said on stderr.
+QList<ReviewRow> chosenRows(const AppState& state, const QList<ReviewRow>& rows,
+                            const QList<int>& positions, Io& io) {
+    QList<ReviewRow> chosen;
+    for (int p : positions) {
+        const auto row = std::find_if(rows.cbegin(), rows.cend(),
+                                      [p](const ReviewRow& r) { return r.position == p; });
+        if (row == rows.cend())
+            io.err << "hvcctl write-all: " << state.catalogue[p].Name
+                   << ": the unit already holds the value; not written\n";
+        else if (std::none_of(chosen.cbegin(), chosen.cend(),
+                              [p](const ReviewRow& r) { return r.position == p; }))
+            chosen.append(*row);
+    }
+    return chosen;
+}
+
 int cmdWriteAll(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -233,9 +274,20 @@ int cmdWriteAll(const QStringList& args, Io& io) {
                        "it back and lists every variable that differs (name, address, written, "
                        "read). A file with values outside their variable's limits is refused "
                        "(--force writes them, unless a unit word cannot carry them); variables "
-                       "the file lacks keep the values the unit has."));
+                       "the file lacks keep the values the unit has. --dry-run prints what "
+                       "differs from the unit (variable, address, unit word, new word, unit "
+                       "value, new value) and writes nothing; --only writes just the named "
+                       "variables."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("configuration file"));
     addUnitOptions(parser);
+    parser.addOptions({
+        {QStringLiteral("only"),
+         QStringLiteral("write only these variables (names, identifiers or addresses, "
+                        "comma-separated) where they differ from the unit"),
+         QStringLiteral("NAME,...")},
+        {QStringLiteral("dry-run"),
+         QStringLiteral("print the variables that would change and write nothing")},
+    });
     if (const int rc = parseCommand(parser, QStringLiteral("write-all"), args, io, 1, 1); rc >= 0)
         return rc;
     UnitSession session;
@@ -249,6 +301,14 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         return rc;
     if (const int rc = checkValues(state, data, parser.isSet(QStringLiteral("force")), io); rc >= 0)
         return rc;
+    const bool only = parser.isSet(QStringLiteral("only"));
+    QList<int> onlyNamed;
+    if (only) {
+        if (const int rc =
+                onlyPositions(state, parser.value(QStringLiteral("only")), onlyNamed, io);
+            rc >= 0)
+            return rc;
+    }
 
     // The working values start from the unit, as after the desktop program's
     // Connect; the file then changes the variables it holds.
@@ -275,54 +335,81 @@ int cmdWriteAll(const QStringList& args, Io& io) {
             return linkFailed(state, io, status.prefixed(QStringLiteral("reading ") + r.Name));
         }
         r.ReadE2FromECU(value);
-    }
-    int toWrite = 0;
-    int kept = 0;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        if (!isWrittenBy(cat[i], mask) || !inSectionLimit(state, cat[i]))
-            continue;
-        ++toWrite;
-        kept += fromFile.contains(i) ? 0 : 1;
+        state.unitWords.seen(r.Address, value);
     }
 
-    WriteReport done;
-    const Status status = writeImage(state, mask, &done);
+    const QList<ReviewRow> differences = WriteDifferences(state, mask);
+    const QList<ReviewRow> rows =
+        only ? chosenRows(state, differences, onlyNamed, io) : differences;
+    if (parser.isSet(QStringLiteral("dry-run"))) {
+        session.progress.finish();
+        state.setConnectState(ConnectState::Connected);
+        for (const QString& line : ReviewTable(cat, rows))
+            io.out << line << '\n';
+        io.err << "hvcctl write-all: dry run, nothing written; " << rows.size() << " of "
+               << differences.size() << " differing variables would be written\n";
+        return Ok;
+    }
+
+    int toWrite = 0;
+    int kept = 0;
+    WriteChoice choice = WriteChoice::wholeImage();
+    if (only) {
+        QList<int> positions;
+        for (const ReviewRow& row : rows)
+            positions.append(row.position);
+        toWrite = static_cast<int>(positions.size());
+        choice = WriteChoice::rows(positions);
+    } else {
+        for (int i = 1; i <= cat.VarCount(); ++i) {
+            if (!isWrittenBy(cat[i], mask) || !inSectionLimit(state, cat[i]))
+                continue;
+            ++toWrite;
+            kept += fromFile.contains(i) ? 0 : 1;
+        }
+    }
+
+    ReviewedWrite done;
+    const Status status = WriteReviewed(state, mask, choice, true, done);
     session.progress.finish();
     if (!status) {
         linkFailed(state, io, status);
-        if (done.written == 0) {
+        const int written = done.report.written;
+        if (written == 0) {
             io.err << "hvcctl write-all: nothing was written; the unit keeps its values\n";
-        } else {
-            const CVarData& last = cat[done.lastPosition];
-            io.err << "hvcctl write-all: " << done.written << " of " << toWrite
+        } else if (!done.verified && written < toWrite) {
+            const CVarData& last = cat[done.report.lastPosition];
+            io.err << "hvcctl write-all: " << written << " of " << toWrite
                    << " variables were written, the last one " << last.Name << " ("
                    << last.AddressText()
                    << "); the unit now holds a mix of old and new values: write the file again\n";
+        } else {
+            io.err << "hvcctl write-all: " << written
+                   << " variables were written but could not all be read back\n";
         }
         return Failed;
     }
-    // Read back exactly what WriteAll sent.
-    int written = 0;
-    int differ = 0;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        const CVarData& r = cat[i];
-        if (!isWrittenBy(r, mask) || !inSectionLimit(state, r))
-            continue;
-        ++written;
-        std::int32_t unitValue = 0;
-        if (const Status readStatus = state.link->readE2(r.Address, unitValue); !readStatus)
-            return linkFailed(state, io, readStatus);
-        if (sameWord(r.E2Value, unitValue))
-            continue;
-        io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2Value << '\t' << unitValue
+    for (const VerifyMismatch& m : done.mismatches) {
+        const CVarData& r = cat[m.position];
+        io.out << r.Name << '\t' << r.AddressText() << '\t' << m.written << '\t' << m.unitWord
                << '\n';
-        ++differ;
     }
+    for (int p : done.notWritten)
+        io.err << "hvcctl write-all: " << cat[p].Name
+               << ": not written, its section is not configured in the unit\n";
     state.setConnectState(ConnectState::Connected);
-    io.err << "hvcctl write-all: " << written << " variables written (" << written - kept
-           << " from the file, " << kept << " as the unit had them), " << differ
-           << " differ when read back\n";
-    return differ == 0 ? Ok : Failed;
+    const int written = done.report.written;
+    const auto differ = done.mismatches.size();
+    if (only)
+        io.err << "hvcctl write-all: " << written << " variables written (chosen with --only), "
+               << differ << " differ when read back; "
+               << differences.size() - rows.size() + done.notWritten.size()
+               << " other differing variables left as the unit has them\n";
+    else
+        io.err << "hvcctl write-all: " << written << " variables written (" << written - kept
+               << " from the file, " << kept << " as the unit had them), " << differ
+               << " differ when read back\n";
+    return differ == 0 && done.notWritten.isEmpty() ? Ok : Failed;
 }
 
 int cmdDiff(const QStringList& args, Io& io) {

@@ -252,6 +252,12 @@ QWidget* FrmConfig::buildTop() {
     side->addWidget(caption(QStringLiteral("Analog input range"), m_cmbAIRange, top), 3, 0);
     side->addWidget(m_cmbAIRange, 4, 0);
     side->setRowStretch(5, 1);
+    // Dims every field without a pending edit, to check a long edit session at a glance.
+    auto* onlyModified = new QCheckBox(QStringLiteral("Show only modified"), top);
+    onlyModified->setObjectName(QStringLiteral("ChkOnlyModified"));
+    connect(onlyModified, &QCheckBox::toggled, this,
+            [this](bool on) { ShowOnlyModified(this, on); });
+    side->addWidget(onlyModified, 6, 0);
     row->addLayout(side);
     return top;
 }

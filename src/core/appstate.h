@@ -6,6 +6,7 @@
 #include "core/documentstate.h"
 #include "core/infoblock.h"
 #include "core/joycatalogue.h"
+#include "core/unitwords.h"
 
 #include <QString>
 #include <array>
@@ -71,6 +72,10 @@ public:
     JoyCatalogue joysticks;
 
     DocumentState document;
+    // What the unit holds as far as the program has seen it (the review before a write).
+    UnitWords unitWords;
+    // Every Write and Write All reads the written words back (Set menu, on by default).
+    bool VerifyWrites = true;
     bool LoggedIn = false;
     bool ExitRequested = false;
     int ComPort = 1;

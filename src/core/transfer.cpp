@@ -9,26 +9,6 @@ namespace hvc {
 
 namespace {
 
-void progressStep(AppState& state, const QString& text, int& counter, int total) {
-    state.setConnectState(ConnectState::Transfer);
-    state.StatusText = text;
-    ++counter;
-    // counter x 100 / total to the nearest integer, an exact half to the even one;
-    // 100 when there is no total.
-    int percent = 100;
-    if (total > 0) {
-        const int scaled = counter * 100;
-        int q = scaled / total;
-        const int twiceRest = 2 * (scaled % total);
-        if (twiceRest > total || (twiceRest == total && q % 2 == 1))
-            ++q;
-        percent = std::min(100, q);
-    }
-    state.ProgressPercent = percent;
-    if (state.progress)
-        state.progress->onProgress(state.StatusText, state.ProgressPercent);
-}
-
 void refreshShownPage(AppState& state) {
     if (state.refreshShownPage)
         state.refreshShownPage();
@@ -53,6 +33,26 @@ QString recordContext(const char* verb, const CVarData& r) {
 }
 
 } // namespace
+
+void progressStep(AppState& state, const QString& text, int& counter, int total) {
+    state.setConnectState(ConnectState::Transfer);
+    state.StatusText = text;
+    ++counter;
+    // counter x 100 / total to the nearest integer, an exact half to the even one;
+    // 100 when there is no total.
+    int percent = 100;
+    if (total > 0) {
+        const int scaled = counter * 100;
+        int q = scaled / total;
+        const int twiceRest = 2 * (scaled % total);
+        if (twiceRest > total || (twiceRest == total && q % 2 == 1))
+            ++q;
+        percent = std::min(100, q);
+    }
+    state.ProgressPercent = percent;
+    if (state.progress)
+        state.progress->onProgress(state.StatusText, state.ProgressPercent);
+}
 
 bool inSectionLimit(AppState& state, const CVarData& record) {
     return record.Section < state.catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
@@ -115,6 +115,7 @@ Status readImage(AppState& state, std::uint16_t mask) {
             if (Status status = state.link->readE2(r.Address, value); !status)
                 return status.prefixed(recordContext("reading", r));
             r.ReadE2FromECU(value);
+            state.unitWords.seen(r.Address, value);
             if (i == sectionPos)
                 sectionFault = rangeCheckOne(state, i);
         }
@@ -151,7 +152,7 @@ QString rangeCheckOne(AppState& state, int position) {
     return QStringLiteral(" - ") + r->Name + u'\r';
 }
 
-Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report) {
+Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, const QSet<int>* only) {
     if (mask == 0)
         return {};
     if (Status open = requireOpenLink(state); !open)
@@ -164,13 +165,15 @@ Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report) {
         if (!isWrittenBy(r, mask))
             continue;
         Status status;
-        if (inSectionLimit(state, r)) {
+        if (inSectionLimit(state, r) && (only == nullptr || only->contains(i))) {
             status = state.link->writeE2(r.Address, r.E2Value);
             if (status) {
                 r.WriteE2inECU();
+                state.unitWords.seen(r.Address, r.E2Value);
                 if (report) {
                     ++report->written;
                     report->lastPosition = i;
+                    report->positions.append(i);
                 }
             }
         }

@@ -6,6 +6,8 @@
 #include "core/appstate.h"
 #include "core/status.h"
 
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 
@@ -39,12 +41,19 @@ Status readImage(AppState& state, std::uint16_t mask);
 struct WriteReport {
     int written = 0;
     int lastPosition = 0;
+    // Every position written, in the order written.
+    QList<int> positions;
 };
 
 // Writes every record isWrittenBy(mask) within the section limit; stops at the
 // first failure, whose detail names the variable. `report`, when given, says how
-// far it got.
-Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report = nullptr);
+// far it got. With `only`, records at other positions are passed over as records
+// outside the section limit are: not sent, but counted in the progress.
+Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report = nullptr,
+                  const QSet<int>* only = nullptr);
+// One step of a transfer's progress: indicator busy, `text`, counter + 1 out of
+// `total`, the observer told.
+void progressStep(AppState& state, const QString& text, int& counter, int total);
 // Replaces out-of-range values by their defaults; returns the "READ FAULT:" report or "".
 QString rangeCheck(AppState& state, std::uint16_t mask);
 QString rangeCheckOne(AppState& state, int position);

@@ -60,6 +60,7 @@ void UnitCommands::connectToUnit() {
         if (link)
             link->closeLink();
         m_state.document.clear();
+        m_state.unitWords.clear();
         m_state.setConnectState(ConnectState::NotConnected);
         return;
     }
@@ -77,6 +78,7 @@ void UnitCommands::connectToUnit() {
         return;
     }
     m_view.setBusy(true);
+    m_state.unitWords.clear();
     bool resetPending = false;
     if (Status status = checkUnitIdentity(m_state, resetPending); !status)
         return endFailed(status);
@@ -128,20 +130,44 @@ void UnitCommands::writePage(std::uint16_t writeKey, const QString& dataErrors) 
                                     PromptIcon::Exclamation))
             return;
     }
-    m_view.setBusy(true);
-    if (Status status = writeImage(m_state, writeKey); !status)
-        return endFailed(status);
-    m_state.document.unitWritten();
-    endConnected();
+    writeReviewed(writeKey, true);
 }
 
 void UnitCommands::writeAll() {
+    writeReviewed(writeKeyAll(m_state), false);
+}
+
+void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
+    const WriteChoice choice = m_view.chooseWrite(WriteDifferences(m_state, mask));
+    if (choice.kind == WriteChoice::Kind::Cancel)
+        return;
     m_view.setBusy(true);
-    endWholeImage(writeImage(m_state, writeKeyAll(m_state)));
+    ReviewedWrite done;
+    if (Status status = WriteReviewed(m_state, mask, choice, m_state.VerifyWrites, done); !status) {
+        m_view.refreshActivePage();
+        return page ? endFailed(status) : endWholeImage(status);
+    }
+    QStringList problems = VerifyFailures(m_state.catalogue, done.mismatches);
+    for (int p : done.notWritten) {
+        const CVarData& r = m_state.catalogue[p];
+        problems << QStringLiteral("Not written, its section is not configured in the unit: "
+                                   "%1 (%2)")
+                        .arg(r.Name, r.AddressText());
+    }
+    if (!problems.isEmpty()) {
+        qCInfo(lcCommands).noquote() << "write not verified:" << problems.join(u'\n');
+        m_view.closeWaitBox();
+        m_view.refreshActivePage();
+        m_state.prompter().inform(problems.join(u'\r'), {}, PromptIcon::Critical);
+    } else if (page && WriteDifferences(m_state, mask).isEmpty()) {
+        m_state.document.unitWritten();
+    }
+    endConnected();
 }
 
 void UnitCommands::reset() {
     m_state.document.clear();
+    m_state.unitWords.clear();
     m_view.setBusy(true);
     if (Status status = loadDefaults(m_state); !status) {
         reportFailure(m_state.prompter(), status);
@@ -157,8 +183,7 @@ void UnitCommands::reset() {
     m_view.setBusy(false);
 }
 
-bool UnitCommands::loadFile(const QString& path) {
-    ConfigFileData data;
+bool UnitCommands::readCheckedFile(const QString& path, ConfigFileData& data) {
     Status status = ReadConfigFile(path, m_state.catalogue, data);
     // Values a Write All must never send are refused here, with nothing changed;
     // logged-in service staff may load values outside the limits.
@@ -169,6 +194,13 @@ bool UnitCommands::loadFile(const QString& path) {
         m_state.prompter().informDetailed(status.text(), status.detail(), {}, PromptIcon::Critical);
         return false;
     }
+    return true;
+}
+
+bool UnitCommands::loadFile(const QString& path) {
+    ConfigFileData data;
+    if (!readCheckedFile(path, data))
+        return false;
     ApplyConfigFile(m_state, data, QFileInfo(path).fileName());
     m_view.showInfo(m_state.info);
     m_state.prompter().inform(QStringLiteral(" SUCCESS : Configuration Loaded "));
@@ -192,6 +224,19 @@ bool UnitCommands::saveFile(const QString& path) {
     m_state.info.fileName = QFileInfo(path).fileName();
     m_view.showFileName(m_state.info.fileName);
     m_state.prompter().inform(QStringLiteral(" Configuration SAVED "));
+    return true;
+}
+
+bool UnitCommands::compareWithFile(const QString& path) {
+    ConfigFileData data;
+    if (!readCheckedFile(path, data))
+        return false;
+    const QList<ReviewRow> rows = FileDifferences(m_state, data);
+    const QList<int> chosen = m_view.chooseFileRows(rows, QFileInfo(path).fileName());
+    if (chosen.isEmpty())
+        return true;
+    LoadChosenRows(m_state, rows, chosen);
+    m_view.refreshActivePage();
     return true;
 }
 

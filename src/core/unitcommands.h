@@ -9,6 +9,7 @@
 #include "core/appstate.h"
 #include "core/infoblock.h"
 #include "core/status.h"
+#include "core/writereview.h"
 
 #include <QString>
 #include <cstdint>
@@ -34,6 +35,17 @@ public:
     virtual void showInfo(const InfoFields& /*fields*/) {}
     virtual InfoFields infoToSave(const InfoFields& current) { return current; }
     virtual void showFileName(const QString& /*name*/) {}
+    // Before Write and Write All: which of the rows that differ from the unit to
+    // send. Without a window the whole image goes, as it always has.
+    virtual WriteChoice chooseWrite(const QList<ReviewRow>& /*rows*/) {
+        return WriteChoice::wholeImage();
+    }
+    // Compare with File: the positions of the rows whose file values are to
+    // become working values; none loads nothing.
+    virtual QList<int> chooseFileRows(const QList<ReviewRow>& /*rows*/,
+                                      const QString& /*fileName*/) {
+        return {};
+    }
 };
 
 class UnitCommands {
@@ -53,6 +65,9 @@ public:
     // Load and Save of a chosen path (the file dialog is the caller's).
     bool loadFile(const QString& path);
     bool saveFile(const QString& path);
+    // Compare with File: the file's differences from the unit, and the chosen rows
+    // loaded as working values. False when the file does not load (nothing changes).
+    bool compareWithFile(const QString& path);
 
     // "Operation Failed :" with the status text, and its detail.
     static void reportFailure(Prompter& prompter, const Status& status);
@@ -63,6 +78,10 @@ private:
     // Read All and Write All: the status decides the indicator; the flags stay.
     void endWholeImage(const Status& status);
     bool unsavedQuestion();
+    // Write and Write All after the review; `page` decides the ending and the flags.
+    void writeReviewed(std::uint16_t mask, bool page);
+    // A configuration file read and checked as Load takes it; the failure shown.
+    bool readCheckedFile(const QString& path, ConfigFileData& data);
 
     AppState& m_state;
     CommandView& m_view;

@@ -115,6 +115,7 @@ void CommandBar::buildMenus(QMainWindow& window, const std::function<QString(int
     file->setObjectName(QStringLiteral("mnuFile"));
     menuItem(file, "&Load Configuration", "mnuFile_Load");
     menuItem(file, "&Save Configuration", "mnuFile_Save");
+    menuItem(file, "Compare with &File...", "mnuFile_Compare");
     file->addSeparator();
     menuItem(file, "&Exit", "mnuFile_Exit");
 
@@ -159,6 +160,7 @@ void CommandBar::buildMenus(QMainWindow& window, const std::function<QString(int
     baud->setChecked(true);
     m_baudItems.append(baud);
     set->addSeparator();
+    menuItem(set, "&Verify Writes", "mnuSet_Verify")->setCheckable(true);
     menuItem(set, "&Palette", "mnuSet_Palette");
     menuItem(set, "&Login", "mnuSet_Login");
     menuItem(set, "Log&out", "mnuSet_Logout");

@@ -3,6 +3,7 @@
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "core/unitlink.h"
+#include "core/verifysetting.h"
 #include "shell/aboutdialog.h"
 #include "shell/drawing.h"
 #include "shell/helplauncher.h"
@@ -11,6 +12,7 @@
 #include "shell/pageform.h"
 #include "shell/palettedialog.h"
 #include "shell/waitbox.h"
+#include "shell/writereviewdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +32,10 @@ namespace hvc {
 namespace {
 
 constexpr int kMaxExitAttempts = 8;
+
+QString verifySettingPath(const ShellContext& context) {
+    return context.resPath(QStringLiteral("ini/options.ini"));
+}
 
 } // namespace
 
@@ -105,6 +111,7 @@ void MainWindow::wireCommands() {
     const CommandBar& c = m_commandBar;
     c.onTriggered({"mnuFile_Load", "Load Configuration"}, [this] { loadConfiguration(); });
     c.onTriggered({"mnuFile_Save", "Save Configuration"}, [this] { saveConfiguration(); });
+    c.onTriggered({"mnuFile_Compare"}, [this] { compareWithFile(); });
     c.onTriggered({"mnuFile_Exit"}, [this] { exitProgram(); });
     c.onTriggered({"mnuView_Page"}, [this] { showNextPage(); });
     c.onTriggered({"mnuHW_Connect", "Connect"}, [this] { connectToUnit(); });
@@ -114,6 +121,10 @@ void MainWindow::wireCommands() {
     c.onTriggered({"mnuHw_Read", "Read"}, [this] { readPage(); });
     c.onTriggered({"mnuHw_Reset", "Reset"}, [this] { resetUnit(); });
     c.onTriggered({"mnuSet_Palette"}, [this] { editPalette(); });
+    QAction* verify = m_bar.command(QStringLiteral("mnuSet_Verify"));
+    m_state.VerifyWrites = LoadVerifySetting(verifySettingPath(m_context));
+    verify->setChecked(m_state.VerifyWrites);
+    connect(verify, &QAction::toggled, this, &MainWindow::setVerifyWrites);
     c.onTriggered({"mnuSet_Login", "Login"}, [this] { login(); });
     c.onTriggered({"mnuSet_Logout", "Logout"}, [this] { logout(); });
     c.onTriggered({"mnuHelp_Help", "Help"}, [this] { showHelpTopics(); });
@@ -243,6 +254,36 @@ void MainWindow::loadConfiguration() {
 void MainWindow::saveConfiguration() {
     if (const QString path = chooseConfigurationFile(true); !path.isEmpty())
         m_commands.saveFile(path);
+}
+
+void MainWindow::compareWithFile() {
+    if (const QString path = chooseConfigurationFile(false); !path.isEmpty())
+        m_commands.compareWithFile(path);
+}
+
+void MainWindow::setVerifyWrites(bool on) {
+    m_state.VerifyWrites = on;
+    if (!SaveVerifySetting(verifySettingPath(m_context), on))
+        m_state.prompter().inform(
+            QStringLiteral("The choice holds until the program ends: %1 cannot be written.")
+                .arg(verifySettingPath(m_context)),
+            {}, PromptIcon::Exclamation);
+}
+
+WriteChoice MainWindow::chooseWrite(const QList<ReviewRow>& rows) {
+    if (reviewWrite)
+        return reviewWrite(rows);
+    WriteReviewDialog dialog(m_state.catalogue, rows, WriteReviewDialog::Purpose::Write, {},
+                             m_state.VerifyWrites, this);
+    return dialog.exec() == QDialog::Accepted ? dialog.choice() : WriteChoice::cancel();
+}
+
+QList<int> MainWindow::chooseFileRows(const QList<ReviewRow>& rows, const QString& fileName) {
+    WriteReviewDialog dialog(m_state.catalogue, rows, WriteReviewDialog::Purpose::CompareFile,
+                             fileName, m_state.VerifyWrites, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.choice().positions;
 }
 
 bool MainWindow::exitProgram() {

@@ -47,6 +47,8 @@ public:
 
     // Answers the file dialogs; the default opens QFileDialog. An empty path is a cancel.
     std::function<QString(const FileRequest&)> chooseFile;
+    // Answers the review before Write and Write All; when empty, the review dialog does.
+    std::function<WriteChoice(const QList<ReviewRow>&)> reviewWrite;
     // Ends the program; `forced` when the exit gave up waiting for the pages.
     std::function<void(bool forced)> endProgram;
 
@@ -61,6 +63,10 @@ public Q_SLOTS:
     void resetUnit();
     void loadConfiguration();
     void saveConfiguration();
+    // File > Compare with File...: the review table of a chosen file against the unit.
+    void compareWithFile();
+    // Set > Verify Writes; the choice is kept for the next run.
+    void setVerifyWrites(bool on);
     // True when the program is ending.
     bool exitProgram();
     void showNextPage();
@@ -95,6 +101,8 @@ private:
     void showInfo(const InfoFields& fields) override;
     InfoFields infoToSave(const InfoFields& current) override;
     void showFileName(const QString& name) override;
+    WriteChoice chooseWrite(const QList<ReviewRow>& rows) override;
+    QList<int> chooseFileRows(const QList<ReviewRow>& rows, const QString& fileName) override;
 
     void wireCommands();
     void showFileState();

@@ -8,6 +8,37 @@
 
 namespace hvc {
 
+namespace {
+
+const char* const kOnlyModified = "showOnlyModified";
+
+bool onlyModifiedAround(const QWidget* field) {
+    for (const QWidget* w = field; w != nullptr; w = w->parentWidget())
+        if (w->property(kOnlyModified).toBool())
+            return true;
+    return false;
+}
+
+void applyStyle(QWidget* field, EditMark mark, bool dim) {
+    QString style;
+    switch (mark) {
+    case EditMark::Pending:
+        style =
+            QStringLiteral("font-weight: bold; border: 2px solid %1;").arg(kPendingFrame.name());
+        break;
+    case EditMark::NotDefault:
+        style = QStringLiteral("font-style: italic;");
+        break;
+    case EditMark::None:
+        break;
+    }
+    if (dim)
+        style += QStringLiteral("color: #a0a0a0; background-color: #ececec;");
+    field->setStyleSheet(style);
+}
+
+} // namespace
+
 EditMark EditMarkOf(const CVarData& var) {
     if (var.E2Value != var.E2InECU)
         return EditMark::Pending;
@@ -39,22 +70,28 @@ void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip) {
                     .arg(tip.isEmpty() ? QString() : QStringLiteral("\n"))
                     .arg(var.DefaultValue);
     field->setToolTip(text);
-    // Restyling is costly; only a change of mark touches the style sheet.
+    // Restyling is costly; only a change of mark or of dimming touches the style sheet.
+    const bool dim = mark != EditMark::Pending && onlyModifiedAround(field);
     const QVariant previous = field->property("editMark");
-    if (previous.isValid() && previous.toInt() == static_cast<int>(mark))
+    if (previous.isValid() && previous.toInt() == static_cast<int>(mark) &&
+        field->property("dimmed").toBool() == dim)
         return;
     field->setProperty("editMark", static_cast<int>(mark));
-    switch (mark) {
-    case EditMark::Pending:
-        field->setStyleSheet(
-            QStringLiteral("font-weight: bold; border: 2px solid %1;").arg(kPendingFrame.name()));
-        break;
-    case EditMark::NotDefault:
-        field->setStyleSheet(QStringLiteral("font-style: italic;"));
-        break;
-    case EditMark::None:
-        field->setStyleSheet({});
-        break;
+    field->setProperty("dimmed", dim);
+    applyStyle(field, mark, dim);
+}
+
+void ShowOnlyModified(QWidget* page, bool on) {
+    page->setProperty(kOnlyModified, on);
+    for (QWidget* field : page->findChildren<QWidget*>()) {
+        const QVariant mark = field->property("editMark");
+        if (!mark.isValid())
+            continue;
+        const bool dim = on && mark.toInt() != static_cast<int>(EditMark::Pending);
+        if (field->property("dimmed").toBool() == dim)
+            continue;
+        field->setProperty("dimmed", dim);
+        applyStyle(field, static_cast<EditMark>(mark.toInt()), dim);
     }
 }
 

@@ -22,5 +22,8 @@ EditMark EditMarkOf(const CVarData& var);
 void KeepPlainColours(QWidget* input);
 // Applies the mark of `var` to `field`; `tip` is the field's own tooltip.
 void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip = {});
+// "Show only modified": while on, every marked field inside `page` without a
+// pending edit is dimmed; fields marked later follow.
+void ShowOnlyModified(QWidget* page, bool on);
 
 } // namespace hvc

@@ -76,6 +76,40 @@ private:
     QString m_link, m_target;
 };
 
+// --ignore-write and --alter-write.
+bool twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit, QString& error) {
+    const hvc::Catalogue& map = unit.catalogue();
+    const auto address = [&map, &error](const QString& option, const QString& name, int& out) {
+        const int position = map.FindByName(name.trimmed());
+        if (position == 0) {
+            error = QStringLiteral("--%1: '%2' is no word of the map").arg(option, name);
+            return false;
+        }
+        out = map[position].Address;
+        return true;
+    };
+    for (const QString& name : p.values(QStringLiteral("ignore-write"))) {
+        int at = 0;
+        if (!address(QStringLiteral("ignore-write"), name, at))
+            return false;
+        unit.ignoreWrites(at);
+    }
+    for (const QString& item : p.values(QStringLiteral("alter-write"))) {
+        const qsizetype eq = item.lastIndexOf(u'=');
+        bool ok = eq > 0;
+        const int delta = ok ? item.mid(eq + 1).toInt(&ok) : 0;
+        int at = 0;
+        if (!ok) {
+            error = QStringLiteral("--alter-write takes NAME=DELTA, not '%1'").arg(item);
+            return false;
+        }
+        if (!address(QStringLiteral("alter-write"), item.left(eq), at))
+            return false;
+        unit.alterWrites(at, delta);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -124,6 +158,13 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("error"),
          QStringLiteral("hold error word NAME (identifier or address) at WORD (repeatable)"),
          QStringLiteral("NAME=WORD")},
+        {QStringLiteral("ignore-write"),
+         QStringLiteral("acknowledge writes to word NAME (name, identifier or address) but keep "
+                        "the old value (repeatable)"),
+         QStringLiteral("NAME")},
+        {QStringLiteral("alter-write"),
+         QStringLiteral("store DELTA plus the value written to word NAME (repeatable)"),
+         QStringLiteral("NAME=DELTA")},
         {QStringLiteral("verbose"), QStringLiteral("log each request and state change on stderr")},
     });
     p.process(app);
@@ -166,6 +207,8 @@ int main(int argc, char* argv[]) {
             return usage(error);
         unit.errors().hold(id, word);
     }
+    if (!twistWrites(p, unit, error))
+        return usage(error);
     if (verbose)
         unit.log = log;
     if (p.isSet(QStringLiteral("eeprom")) &&

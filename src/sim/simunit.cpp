@@ -340,6 +340,13 @@ std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_
     auto it = m_words.find(address);
     if (it == m_words.end())
         return wire::ErrorCode::UnknownAddress;
+    if (const auto twist = m_writeTwists.constFind(address); twist != m_writeTwists.cend()) {
+        if (!twist->has_value()) {
+            note(QStringLiteral("write of %1 to %2 ignored").arg(value).arg(address, 6, 16));
+            return std::nullopt;
+        }
+        value = static_cast<std::uint16_t>(value + **twist);
+    }
     const std::uint16_t before = it->value;
     it->value = value;
     if (it->ram)

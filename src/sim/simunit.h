@@ -40,6 +40,10 @@ public:
     }
     // The error words: the faults scenario and the words held with --error.
     SimErrors& errors() { return m_errors; }
+    // A unit that does not keep what it is sent, for tests and training: a write
+    // to `address` is acknowledged and ignored, or stores the value plus `delta`.
+    void ignoreWrites(std::int32_t address) { m_writeTwists.insert(address, std::nullopt); }
+    void alterWrites(std::int32_t address, int delta) { m_writeTwists.insert(address, delta); }
     // State changes ("defaults loaded", "power cycle", ...) for --verbose.
     std::function<void(const QString&)> log;
 
@@ -76,7 +80,8 @@ private:
 
     Catalogue m_catalogue;
     QHash<std::int32_t, Word> m_words;
-    QHash<int, std::int32_t> m_addressOfId; // HvcId -> address
+    QHash<int, std::int32_t> m_addressOfId;                // HvcId -> address
+    QHash<std::int32_t, std::optional<int>> m_writeTwists; // none: ignored
     QString m_eepromPath;
     bool m_resetPending = false;
     SimErrors m_errors;

@@ -240,3 +240,42 @@ TEST_F(CliFileUnit, ReadAllRefusesToReplaceAFifo) {
     ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
+
+TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
+    ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("before.txt")})).code, cli::Ok);
+    const QByteArray edited =
+        withValue(withValue(readBytes(path("before.txt")), "0300.00", "00420"), "0302.00", "00900");
+    ASSERT_TRUE(writeBytes(path("edited.txt"), edited));
+    const QString header = QStringLiteral("Variable\tAddress\tUnit word\tNew word\tUnit value\tNew "
+                                          "value\n");
+
+    const Outcome dry = hvcctl(unit({"write-all", path("edited.txt"), "--dry-run"}));
+    EXPECT_EQ(dry.code, cli::Ok) << dry.err.toStdString();
+    EXPECT_EQ(dry.out, header + "I Min 1A\t0300.00\t350\t420\t350 mA\t420 mA\n"
+                                "I Max 1A\t0302.00\t850\t900\t850 mA\t900 mA\n");
+    EXPECT_EQ(hvcctl(unit({"diff", path("before.txt")})).code, cli::Ok) << "a dry run wrote";
+    const Outcome dryOne =
+        hvcctl(unit({"write-all", path("edited.txt"), "--dry-run", "--only", "HVC_I0_MAX"}));
+    EXPECT_EQ(dryOne.out, header + "I Max 1A\t0302.00\t850\t900\t850 mA\t900 mA\n");
+
+    // Names that are no parameter refuse the run before anything is sent.
+    for (const char* bad : {"No Such Thing", "Program Version"}) {
+        const Outcome refused = hvcctl(unit({"write-all", path("edited.txt"), "--only", bad}));
+        EXPECT_EQ(refused.code, cli::Usage) << bad;
+        EXPECT_TRUE(refused.err.contains(QLatin1String(bad))) << refused.err.toStdString();
+    }
+    EXPECT_EQ(hvcctl(unit({"diff", path("before.txt")})).code, cli::Ok);
+
+    // Only I Max 1A goes; a named variable the unit already holds is said and skipped.
+    const Outcome one =
+        hvcctl(unit({"write-all", path("edited.txt"), "--only", "I Max 1A,Dither Frequency"}));
+    EXPECT_EQ(one.code, cli::Ok) << one.err.toStdString();
+    EXPECT_TRUE(one.err.contains(QStringLiteral("Dither Frequency: the unit already holds")))
+        << one.err.toStdString();
+    EXPECT_TRUE(
+        one.err.contains(QStringLiteral("1 variables written (chosen with --only), 0 differ "
+                                        "when read back; 1 other differing")))
+        << one.err.toStdString();
+    const Outcome left = hvcctl(unit({"diff", path("edited.txt")}));
+    EXPECT_EQ(left.out, "I Min 1A\t0300.00\t420\t350\t420 mA\t350 mA\n");
+}

@@ -17,12 +17,14 @@
 #include "shell/startup.h"
 #include "shell/unitsession.h"
 #include "shell/waitbox.h"
+#include "shell/writereviewdialog.h"
 #include "sim/simprocess.h"
 #include "support/hvcctlrun.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDirIterator>
 #include <QFile>
@@ -40,6 +42,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QUrl>
 #include <csignal>
 #include <functional>
@@ -200,6 +203,8 @@ struct Rig {
         window = StartUp(*context, factory);
         window->endProgram = [this](bool forced) { ended.append(forced); };
         window->statusTimer()->stop(); // the tests tick by hand
+        // Writes go out whole unless a test answers the review itself.
+        window->reviewWrite = [](const QList<ReviewRow>&) { return WriteChoice::wholeImage(); };
     }
     ~Rig() {
         window.reset();
@@ -246,6 +251,24 @@ struct Rig {
     bool started = false;
 };
 
+// The review dialog's rows as "name|unit word|new word|unit value|new value".
+QStringList reviewRows(QDialog* dialog) {
+    QStringList rows;
+    auto* table = dialog->findChild<QTreeWidget*>(QStringLiteral("LstReview"));
+    for (int i = 0; table && i < table->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = table->topLevelItem(i);
+        rows << QStringList{item->text(0), item->text(2), item->text(3), item->text(4),
+                            item->text(5)}
+                    .join(u'|');
+    }
+    return rows;
+}
+
+void clickButton(QDialog* dialog, const char* name) {
+    if (auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(name)))
+        b->click();
+}
+
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -281,6 +304,8 @@ private Q_SLOTS:
     void baudRate();
     void help();
     void configPageEditsReachTheUnitAndTheFile();
+    void reviewBeforeWriting();
+    void compareWithFileAndVerifySetting();
 };
 
 void MainWindowTest::startUpState() {
@@ -1005,6 +1030,135 @@ void MainWindowTest::configPageEditsReachTheUnitAndTheFile() {
         QVERIFY2(got.code == 0, qPrintable(got.err));
         QCOMPARE(got.out.section(u'\t', 2, 2).toInt(), word);
     }
+}
+
+void MainWindowTest::reviewBeforeWriting() {
+    Rig rig;
+    QVERIFY(rig.started);
+    QVERIFY(rig.connect());
+    MainWindow& w = *rig.window;
+    w.reviewWrite = nullptr;
+    const std::int32_t maxBefore = rig.unitWord(HvcId::HVC_I0_MAX);
+    const std::int32_t riseBefore = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
+    const std::int32_t ditherBefore = rig.unitWord(HvcId::HVC_DITHER_FREQ);
+    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    rig.var(HvcId::HVC_I0_MAX).E2Value = maxBefore + 50;
+    rise.E2Value = riseBefore + 100;
+    rig.var(HvcId::HVC_DITHER_FREQ).E2Value = ditherBefore + 10;
+    rig.state.document.markDataChanged();
+    w.pageForm(Page::Config)->RefreshObject();
+
+    // Cancel sends nothing; None leaves nothing to write, All ticks every row again.
+    QStringList listed;
+    bool writeOffAtNone = false;
+    bool writeOnAtAll = false;
+    onDialog("frmWriteReview", [&](QDialog* d) {
+        listed = reviewRows(d);
+        auto* write = d->findChild<QPushButton*>(QStringLiteral("CmdWrite"));
+        clickButton(d, "CmdNone");
+        writeOffAtNone = !write->isEnabled();
+        clickButton(d, "CmdAll");
+        writeOnAtAll = write->isEnabled();
+        clickButton(d, "CmdCancel");
+    });
+    w.writeAll();
+    QCOMPARE(
+        listed,
+        (QStringList{
+            QStringLiteral("I Max 1A|%1|%2|%1 mA|%2 mA").arg(maxBefore).arg(maxBefore + 50),
+            QStringLiteral("T Rise 1A|%1|%2|%1 ms|%2 ms").arg(riseBefore).arg(riseBefore + 100),
+            QStringLiteral("Dither Frequency|%1|%2|%1 Hz|%2 Hz")
+                .arg(ditherBefore)
+                .arg(ditherBefore + 10)}));
+    QVERIFY(writeOffAtNone);
+    QVERIFY(writeOnAtAll);
+    QCOMPARE(rig.unitWord(HvcId::HVC_I0_MAX), maxBefore);
+    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+
+    // The rise time unticked: the other two reach the unit, the rise stays marked.
+    onDialog("frmWriteReview", [](QDialog* d) {
+        auto* table = d->findChild<QTreeWidget*>(QStringLiteral("LstReview"));
+        table->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+        clickButton(d, "CmdWrite");
+    });
+    w.writeAll();
+    QCOMPARE(rig.unitWord(HvcId::HVC_I0_MAX), maxBefore + 50);
+    QCOMPARE(rig.unitWord(HvcId::HVC_DITHER_FREQ), ditherBefore + 10);
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), riseBefore);
+    QVERIFY(rig.prompter.messages.isEmpty());
+    auto* riseField = w.pageForm(Page::Config)->findChild<QLineEdit*>(QStringLiteral("TxtTRise_0"));
+    QCOMPARE(riseField->property("editMark").toInt(), int(EditMark::Pending));
+
+    // Show only modified dims every marked field but the pending one.
+    auto* only = w.pageForm(Page::Config)->findChild<QCheckBox*>(QStringLiteral("ChkOnlyModified"));
+    QVERIFY(only);
+    only->setChecked(true);
+    auto* otherRise = w.pageForm(Page::Config)->findChild<QLineEdit*>(QStringLiteral("TxtTRise_1"));
+    QVERIFY(otherRise->property("dimmed").toBool());
+    QVERIFY(!riseField->property("dimmed").toBool());
+    only->setChecked(false);
+    QVERIFY(!otherRise->property("dimmed").toBool());
+
+    // Nothing differs once the rise is written: one line, and the whole image on offer.
+    onDialog("frmWriteReview", [](QDialog* d) { clickButton(d, "CmdWrite"); });
+    w.writeAll();
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), riseBefore + 100);
+    QString line;
+    bool wholeOffered = false;
+    onDialog("frmWriteReview", [&](QDialog* d) {
+        line = d->findChild<QLabel*>(QStringLiteral("LblReview"))->text();
+        wholeOffered = d->findChild<QPushButton*>(QStringLiteral("CmdWholeImage")) != nullptr;
+        clickButton(d, "CmdWholeImage");
+    });
+    w.writeAll();
+    QVERIFY2(line.startsWith(QStringLiteral("Nothing differs")), qPrintable(line));
+    QVERIFY(wholeOffered);
+    QVERIFY(rig.prompter.messages.isEmpty());
+}
+
+void MainWindowTest::compareWithFileAndVerifySetting() {
+    Rig rig(simulated({QStringLiteral("--ignore-write"), QStringLiteral("HVC_I0_MIN")}));
+    QVERIFY(rig.started);
+    QVERIFY(rig.connect());
+    MainWindow& w = *rig.window;
+    w.reviewWrite = nullptr;
+    const QString path = rig.dir.filePath(QStringLiteral("other.txt"));
+    const std::int32_t minBefore = rig.var(HvcId::HVC_I0_MIN).E2Value;
+    rig.var(HvcId::HVC_I0_MIN).E2Value = minBefore + 20;
+    QVERIFY(SaveConfigFile(rig.state, path).ok());
+    rig.var(HvcId::HVC_I0_MIN).E2Value = minBefore;
+    QList<FileRequest> requests;
+    rig.answerFileDialogs(path, requests);
+
+    QStringList listed;
+    onDialog("frmWriteReview", [&](QDialog* d) {
+        listed = reviewRows(d);
+        clickButton(d, "CmdLoadRows");
+    });
+    rig.command("mnuFile_Compare")->trigger();
+    QCOMPARE(listed,
+             QStringList{
+                 QStringLiteral("I Min 1A|%1|%2|%1 mA|%2 mA").arg(minBefore).arg(minBefore + 20)});
+    QCOMPARE(rig.var(HvcId::HVC_I0_MIN).E2Value, minBefore + 20);
+
+    // The unit ignores the write: said by name, the edit stays pending.
+    onDialog("frmWriteReview", [](QDialog* d) { clickButton(d, "CmdWrite"); });
+    w.writePage();
+    QCOMPARE(rig.prompter.texts(),
+             QStringList{QStringLiteral("Verify failed: I Min 1A (0300.00): written %1, the unit "
+                                        "holds %2")
+                             .arg(minBefore + 20)
+                             .arg(minBefore)});
+    QCOMPARE(rig.var(HvcId::HVC_I0_MIN).E2InECU, minBefore);
+    QVERIFY(!rig.state.document.dataUnchanged());
+
+    // Set > Verify Writes off is kept in the resource folder for the next run.
+    QAction* verify = rig.command("mnuSet_Verify");
+    QVERIFY(verify->isChecked());
+    verify->trigger();
+    QVERIFY(!rig.state.VerifyWrites);
+    QVERIFY(fileBytes(QDir(rig.resDir()).filePath(QStringLiteral("ini/options.ini")))
+                .contains("VerifyWrites=0"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -2,7 +2,10 @@
 // under an X server (Xvfb), connects, opens each dialog in turn and captures the
 // screen with ImageMagick's `import`.
 //
-//   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR
+//   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR [review]
+//
+// With "review" only the review shots are taken (the review before writing, a
+// failed read-back, Compare with File, Show only modified).
 
 #include "config/frmconfig.h"
 #include "config/programpages.h"
@@ -17,6 +20,7 @@
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
 #include "shell/logindialog.h"
+#include "shell/mainwindow.h"
 #include "shell/messageboxprompter.h"
 #include "shell/palettedialog.h"
 #include "shell/splashscreen.h"
@@ -25,6 +29,7 @@
 #include "shell/waitbox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -33,12 +38,15 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -82,6 +90,91 @@ bool shootPart(const QString& dir, const QString& name, const QWidget* part) {
     return rc == 0;
 }
 
+// Runs `act` on the first visible top-level widget `match` accepts; a modal
+// dialog blocks the caller, so this waits on the event loop.
+void whenShown(const std::function<bool(QWidget*)>& match,
+               const std::function<void(QWidget*)>& act) {
+    auto* poll = new QTimer;
+    poll->setInterval(50);
+    QObject::connect(poll, &QTimer::timeout, [poll, match, act] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && match(top)) {
+                poll->stop();
+                poll->deleteLater();
+                act(top);
+                return;
+            }
+        }
+    });
+    poll->start();
+}
+
+bool named(QWidget* w, const char* name) {
+    return w->objectName() == QLatin1String(name);
+}
+
+void click(QWidget* dialog, const char* button) {
+    if (auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(button)))
+        b->click();
+}
+
+// A unit set up for another machine, the shipped example loaded over it, and the
+// review before Write All; the unit (hvc-sim --alter-write HVC_I0_MAX=-50) stores
+// another maximum current than it is sent, so the read-back fails.
+bool reviewShots(const QString& out, hvc::MainWindow& window, hvc::AppState& state,
+                 hvc::ShellContext& context, hvc::Prompter& boxes) {
+    bool ok = true;
+    using hvc::HvcId;
+    const std::pair<HvcId, int> machine[] = {{HvcId::HVC_I0_MAX, 1000},
+                                             {HvcId::HVC_I1_MAX, 980},
+                                             {HvcId::HVC_I3_MIN, 470},
+                                             {HvcId::HVC_RAMP_TRISE_2, 450},
+                                             {HvcId::HVC_DITHER_FREQ, 120}};
+    for (const auto& [id, word] : machine)
+        (void)state.link->writeE2(state.catalogue.Var(id).Address, word);
+    window.readAll();
+    const QString example = context.resPath(QStringLiteral("txt/Example.txt"));
+    window.chooseFile = [example](const hvc::FileRequest&) { return example; };
+    hvc::ScriptedPrompter quiet;
+    state.setPrompter(&quiet);
+    window.loadConfiguration();
+    state.setPrompter(&boxes);
+    settle(600);
+
+    window.reviewWrite = nullptr;
+    whenShown([](QWidget* w) { return named(w, "frmWriteReview"); },
+              [&ok, &out](QWidget* d) {
+                  d->move(90, 70);
+                  ok = shoot(out, QStringLiteral("screenshot-review.png"), d) && ok;
+                  click(d, "CmdWrite");
+              });
+    whenShown([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+              [&ok, &out](QWidget* box) {
+                  box->move(260, 260);
+                  ok = shoot(out, QStringLiteral("screenshot-verify-failed.png"), box) && ok;
+                  static_cast<QMessageBox*>(box)->accept();
+              });
+    window.writeAll();
+    settle(700);
+
+    auto* only = window.pageForm(hvc::Page::Config)
+                     ->findChild<QCheckBox*>(QStringLiteral("ChkOnlyModified"));
+    if (only) {
+        only->setChecked(true);
+        ok = shoot(out, QStringLiteral("screenshot-only-modified.png"), &window) && ok;
+        only->setChecked(false);
+    }
+
+    whenShown([](QWidget* w) { return named(w, "frmWriteReview"); },
+              [&ok, &out](QWidget* d) {
+                  d->move(90, 70);
+                  ok = shoot(out, QStringLiteral("screenshot-compare.png"), d) && ok;
+                  click(d, "CmdCancel");
+              });
+    window.compareWithFile();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +193,8 @@ int main(int argc, char** argv) {
     options.resDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
     options.demo = true;
     options.eepromPath = scratch.filePath(QStringLiteral("eeprom.txt"));
+    options.simArguments = {QStringLiteral("--alter-write"), QStringLiteral("HVC_I0_MAX=-50")};
+    const bool reviewOnly = argc > 2 && QLatin1String(argv[2]) == QLatin1String("review");
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
     state.setPrompter(&prompter);
@@ -111,7 +206,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    {
+    if (!reviewOnly) {
         hvc::SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
         splash.resetProgress();
         splash.progressBar()->setValue(60);
@@ -124,6 +219,14 @@ int main(int argc, char** argv) {
     window->setGeometry(40, 40, 980, 620);
     window->connectToUnit();
     settle(1200);
+    if (reviewOnly) {
+        ok = reviewShots(out, *window, state, context, prompter);
+        window->endProgram = [](bool) {};
+        window->connectToUnit();
+        window->exitProgram();
+        window.reset();
+        return ok ? 0 : 1;
+    }
     ok = shoot(out, QStringLiteral("screenshot-main.png"), window.get()) && ok;
 
     // The configuration page at the smallest size it is laid out for, each tab,
@@ -292,6 +395,7 @@ int main(int argc, char** argv) {
         box.move(350, 280);
         ok = shoot(out, QStringLiteral("screenshot-message.png"), &box) && ok;
     }
+    ok = reviewShots(out, *window, state, context, prompter) && ok;
     window->connectToUnit(); // disconnect
     state.ExitRequested = false;
     window->endProgram = [](bool) {};

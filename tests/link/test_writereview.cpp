@@ -1,0 +1,270 @@
+// Review before writing, against hvc-sim: the rows a write would change, the
+// selective write, the read-back check and Compare with File, through UnitCommands
+// with a view that answers the review as a technician would.
+
+#include "core/configfile.h"
+#include "core/unitcommands.h"
+#include "core/writereview.h"
+#include "support/filebytes.h"
+#include "support/unitrig.h"
+
+#include <functional>
+
+using namespace hvc;
+using hvc::test::kUnitWords;
+using hvc::test::readEeprom;
+using hvc::test::UnitRig;
+using hvc::test::writeEeprom;
+
+namespace {
+
+class ReviewView : public CommandView {
+public:
+    void setBusy(bool on) override { busyCalls += on ? 1 : 0; }
+    void refreshActivePage() override { ++refreshes; }
+    WriteChoice chooseWrite(const QList<ReviewRow>& rows) override {
+        shown = rows;
+        ++reviews;
+        return answer ? answer(rows) : WriteChoice::cancel();
+    }
+    QList<int> chooseFileRows(const QList<ReviewRow>& rows, const QString& fileName) override {
+        shown = rows;
+        file = fileName;
+        ++reviews;
+        return fileAnswer ? fileAnswer(rows) : QList<int>{};
+    }
+
+    std::function<WriteChoice(const QList<ReviewRow>&)> answer;
+    std::function<QList<int>(const QList<ReviewRow>&)> fileAnswer;
+    QList<ReviewRow> shown;
+    QString file;
+    int reviews = 0;
+    int busyCalls = 0;
+    int refreshes = 0;
+};
+
+WriteChoice tickAll(const QList<ReviewRow>& rows) {
+    QList<int> all;
+    for (const ReviewRow& r : rows)
+        all << r.position;
+    return WriteChoice::rows(all);
+}
+
+struct ReviewRig : UnitRig {
+    ReviewView view;
+    UnitCommands commands{state, view};
+
+    // hvc-sim with the test unit's words, connected as the Connect command does.
+    bool connect(const QStringList& simArgs = {}, QMap<QString, int> words = kUnitWords) {
+        writeEeprom(eeprom(), words);
+        if (!start(simArgs))
+            return false;
+        link.closeLink();
+        commands.connectToUnit();
+        return state.connectState() == ConnectState::Connected && prompter.messages.isEmpty();
+    }
+    int pos(HvcId id) const { return state.catalogue.IdIndex(id); }
+    std::uint16_t pageKey() { return state.page(Page::Config).WriteKey; }
+    QList<int> shownPositions() const {
+        QList<int> out;
+        for (const ReviewRow& r : view.shown)
+            out << r.position;
+        return out;
+    }
+    int unitWord(const char* address) const { return readEeprom(eeprom()).value(address); }
+    const ReviewRow* shownRow(HvcId id) const {
+        for (const ReviewRow& r : view.shown)
+            if (r.position == pos(id))
+                return &r;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST(WriteReview, TickedRowsReachTheUnitAndUntickedOnesStayPending) {
+    ReviewRig rig;
+    ASSERT_TRUE(rig.connect()) << rig.prompter.texts().join(u'\n').toStdString();
+    CVarData& max = rig.var(HvcId::HVC_I0_MAX);
+    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    CVarData& dither = rig.var(HvcId::HVC_DITHER_FREQ);
+    max.E2Value = 900;
+    rise.E2Value = 600;
+    dither.E2Value = 150;
+    rig.state.document.markDataChanged();
+    rig.view.answer = [&rig](const QList<ReviewRow>&) {
+        return WriteChoice::rows({rig.pos(HvcId::HVC_I0_MAX), rig.pos(HvcId::HVC_DITHER_FREQ)});
+    };
+
+    rig.commands.writePage(rig.pageKey(), {});
+    // Exactly the three edits, in catalogue order, against the unit's words.
+    EXPECT_EQ(rig.shownPositions(),
+              (QList<int>{rig.pos(HvcId::HVC_I0_MAX), rig.pos(HvcId::HVC_RAMP_TRISE_0),
+                          rig.pos(HvcId::HVC_DITHER_FREQ)}));
+    const ReviewRowText maxText = DescribeRow(rig.state.catalogue, rig.view.shown[0]);
+    EXPECT_EQ(maxText.unitWord, QStringLiteral("820"));
+    EXPECT_EQ(maxText.newValue, QStringLiteral("900 mA"));
+    EXPECT_EQ(rig.unitWord("0302.00"), 900);
+    EXPECT_EQ(rig.unitWord("0502.00"), 150);
+    EXPECT_EQ(rig.unitWord("0400.00"), 125) << "an unticked row reached the unit";
+    EXPECT_EQ(max.E2InECU, 900);
+    EXPECT_EQ(rise.E2Value, 600);
+    EXPECT_EQ(rise.E2InECU, 125) << "the unticked edit must stay pending";
+    EXPECT_TRUE(rig.prompter.messages.isEmpty()) << rig.prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_FALSE(rig.state.document.dataUnchanged()) << "an edit is still waiting";
+
+    // The next review lists only what is left; writing it clears the document.
+    rig.view.answer = tickAll;
+    rig.commands.writePage(rig.pageKey(), {});
+    EXPECT_EQ(rig.shownPositions(), QList<int>{rig.pos(HvcId::HVC_RAMP_TRISE_0)});
+    EXPECT_EQ(rig.unitWord("0400.00"), 600);
+    EXPECT_TRUE(rig.state.document.dataUnchanged());
+    EXPECT_FALSE(rig.state.document.paramsDiffer());
+}
+
+TEST(WriteReview, CancelWritesNothingAndALoadedFileIsReviewedAgainstTheUnit) {
+    ReviewRig rig;
+    ASSERT_TRUE(rig.connect());
+    const QString path = rig.dir.filePath(QStringLiteral("other.txt"));
+    rig.var(HvcId::HVC_I0_MIN).E2Value = 400;
+    rig.var(HvcId::HVC_JOY_TIMEOUT).E2Value = 40000;
+    ASSERT_TRUE(SaveConfigFile(rig.state, path).ok());
+
+    // Load records the file's values as the unit's; the review must not believe it.
+    ASSERT_TRUE(rig.commands.loadFile(path));
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 400);
+    rig.view.busyCalls = 0;
+    rig.commands.writeAll();
+    EXPECT_EQ(rig.view.reviews, 1);
+    EXPECT_EQ(rig.shownPositions(),
+              (QList<int>{rig.pos(HvcId::HVC_I0_MIN), rig.pos(HvcId::HVC_JOY_TIMEOUT)}));
+    ASSERT_TRUE(rig.shownRow(HvcId::HVC_I0_MIN)->unitWord.has_value());
+    EXPECT_EQ(*rig.shownRow(HvcId::HVC_I0_MIN)->unitWord, 310);
+    EXPECT_EQ(rig.view.busyCalls, 0);
+    EXPECT_EQ(rig.unitWord("0300.00"), 310);
+    EXPECT_EQ(rig.unitWord("0602.00"), 250);
+
+    // Written whole: the word read back signed is the same word as 40000.
+    rig.view.answer = tickAll;
+    rig.commands.writeAll();
+    EXPECT_EQ(rig.unitWord("0602.00"), 40000 - 65536);
+    EXPECT_TRUE(rig.prompter.texts().filter(QLatin1String(kVerifyFailed)).isEmpty())
+        << rig.prompter.texts().join(u'\n').toStdString();
+    rig.commands.writeAll();
+    EXPECT_TRUE(rig.view.shown.isEmpty()) << "a word the unit holds listed as a difference";
+}
+
+TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
+    ReviewRig rig;
+    ASSERT_TRUE(
+        rig.connect({QStringLiteral("--ignore-write"), QStringLiteral("0302.00"),
+                     QStringLiteral("--alter-write"), QStringLiteral("Dither Frequency=5")}));
+    CVarData& max = rig.var(HvcId::HVC_I0_MAX);
+    max.E2Value = 900;
+    rig.var(HvcId::HVC_I0_MIN).E2Value = 400;
+    rig.state.document.markDataChanged();
+    rig.view.answer = tickAll;
+
+    rig.commands.writePage(rig.pageKey(), {});
+    ASSERT_EQ(rig.prompter.messages.size(), 1);
+    EXPECT_EQ(rig.prompter.messages[0].text,
+              QStringLiteral("Verify failed: I Max 1A (0302.00): written 900, the unit holds 820"));
+    EXPECT_EQ(rig.prompter.messages[0].icon, PromptIcon::Critical);
+    EXPECT_EQ(max.E2InECU, 820) << "the record must say what the unit holds";
+    EXPECT_EQ(max.E2Value, 900);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 400);
+    EXPECT_FALSE(rig.state.document.dataUnchanged()) << "a failed check reported as written";
+    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+
+    // Nothing else differs now, yet the whole image may be written: every word
+    // is sent and checked, so the altering word is caught too.
+    max.E2Value = 820;
+    rig.prompter.messages.clear();
+    rig.view.answer = [](const QList<ReviewRow>&) { return WriteChoice::wholeImage(); };
+    rig.commands.writeAll();
+    EXPECT_TRUE(rig.view.shown.isEmpty());
+    EXPECT_EQ(rig.prompter.texts(),
+              QStringList{"Verify failed: Dither Frequency (0502.00): written 120, the unit "
+                          "holds 125"});
+    EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).E2InECU, 125);
+
+    // With the check off, nothing is read back and nothing is said.
+    rig.state.VerifyWrites = false;
+    rig.prompter.messages.clear();
+    max.E2Value = 950;
+    rig.commands.writePage(rig.pageKey(), {});
+    EXPECT_TRUE(rig.prompter.messages.isEmpty());
+    EXPECT_EQ(rig.unitWord("0302.00"), 820);
+}
+
+TEST(WriteReview, ARowOfASectionTheUnitLacksIsWrittenOnlyWithTheSectionCount) {
+    QMap<QString, int> twoSections = kUnitWords;
+    twoSections[QStringLiteral("0200.00")] = 2;
+    ReviewRig rig;
+    ASSERT_TRUE(rig.connect({}, twoSections));
+    rig.var(HvcId::HVC_NUM_PROP_REG).E2Value = 3;
+    rig.var(HvcId::HVC_I4_MIN).E2Value = 444;
+    rig.view.answer = [&rig](const QList<ReviewRow>&) {
+        return WriteChoice::rows({rig.pos(HvcId::HVC_I4_MIN)});
+    };
+
+    rig.commands.writeAll();
+    EXPECT_EQ(rig.shownPositions(),
+              (QList<int>{rig.pos(HvcId::HVC_NUM_PROP_REG), rig.pos(HvcId::HVC_I4_MIN)}));
+    EXPECT_FALSE(rig.shownRow(HvcId::HVC_I4_MIN)->unitWord.has_value()) << "never read";
+    EXPECT_EQ(rig.prompter.texts(),
+              QStringList{"Not written, its section is not configured in the unit: I Min 3A "
+                          "(0310.00)"});
+    EXPECT_EQ(rig.unitWord("0310.00"), 340);
+
+    rig.prompter.messages.clear();
+    rig.view.answer = tickAll;
+    rig.commands.writeAll();
+    EXPECT_TRUE(rig.prompter.messages.isEmpty()) << rig.prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(rig.unitWord("0200.00"), 3);
+    EXPECT_EQ(rig.unitWord("0310.00"), 444);
+}
+
+TEST(WriteReview, CompareWithFileLoadsTheTickedRowsAndABadFileChangesNothing) {
+    ReviewRig rig;
+    ASSERT_TRUE(rig.connect());
+    const QString path = rig.dir.filePath(QStringLiteral("machine 7.txt"));
+    ASSERT_TRUE(SaveConfigFile(rig.state, path).ok());
+    QByteArray file = hvc::testutil::readBytes(path);
+    file.replace("\t0300.00\t00310\r", "\t0300.00\t00400\r");
+    file.replace("\t0502.00\t00120\r", "\t0502.00\t00200\r");
+    ASSERT_TRUE(hvc::testutil::writeBytes(path, file));
+    rig.view.fileAnswer = [&rig](const QList<ReviewRow>&) {
+        return QList<int>{rig.pos(HvcId::HVC_I0_MIN)};
+    };
+
+    EXPECT_TRUE(rig.commands.compareWithFile(path));
+    EXPECT_EQ(rig.view.file, QStringLiteral("machine 7.txt"));
+    EXPECT_EQ(rig.shownPositions(),
+              (QList<int>{rig.pos(HvcId::HVC_I0_MIN), rig.pos(HvcId::HVC_DITHER_FREQ)}));
+    EXPECT_EQ(rig.view.shown[1].newValue, 200);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2Value, 400);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 310) << "loaded rows are edits, not unit words";
+    EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).E2Value, 120);
+    EXPECT_EQ(rig.unitWord("0300.00"), 310) << "compare wrote to the unit";
+    EXPECT_FALSE(rig.state.document.dataUnchanged());
+    EXPECT_GT(rig.view.refreshes, 0);
+
+    // A garbled line, a value outside its limits: the load's message, nothing asked or changed.
+    QByteArray garbled = file;
+    garbled.replace("\t0302.00\t", "\t03Z2.00\t");
+    QByteArray beyond = file;
+    beyond.replace("\t0502.00\t00200\r", "\t0502.00\t09999\r");
+    for (const QByteArray& bad : {garbled, beyond}) {
+        ASSERT_TRUE(hvc::testutil::writeBytes(path, bad));
+        rig.prompter.messages.clear();
+        const int reviews = rig.view.reviews;
+        EXPECT_FALSE(rig.commands.compareWithFile(path));
+        EXPECT_EQ(rig.prompter.texts(), QStringList{QString::fromLatin1(kErrorLoadingFile)});
+        EXPECT_FALSE(rig.prompter.messages[0].detail.isEmpty());
+        EXPECT_EQ(rig.view.reviews, reviews);
+        EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2Value, 820);
+        EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).E2Value, 120);
+    }
+}
