@@ -1,6 +1,6 @@
 #pragma once
 // Whether Write and Write All read the written words back: the Set menu's choice,
-// kept beside colour.ini as one line "VerifyWrites=1" (or 0).
+// kept beside colour.ini (the user's settings folder) as one line "VerifyWrites=1" (or 0).
 
 #include <QString>
 

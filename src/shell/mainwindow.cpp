@@ -34,7 +34,7 @@ namespace {
 constexpr int kMaxExitAttempts = 8;
 
 QString verifySettingPath(const ShellContext& context) {
-    return context.resPath(QStringLiteral("ini/options.ini"));
+    return context.settingsPath(QStringLiteral("options.ini"));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "shell/sectioncolours.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QPalette>
 #include <QSaveFile>
@@ -106,9 +105,7 @@ bool SaveFileColour(const QString& path, const SectionColours& colours) {
 }
 
 QString ColourFilePath(const ShellContext& context) {
-    if (context.configDir.isEmpty())
-        return context.resPath(QStringLiteral("ini/colour.ini"));
-    return QDir(context.configDir).filePath(QStringLiteral("colour.ini"));
+    return context.settingsPath(QStringLiteral("colour.ini"));
 }
 
 void frmSectionColourInit(ShellContext& context) {

@@ -16,6 +16,12 @@ QString ShellContext::resPath(const QString& relative) const {
     return QDir(resDir).filePath(relative);
 }
 
+QString ShellContext::settingsPath(const QString& name) const {
+    if (configDir.isEmpty())
+        return resPath(QStringLiteral("ini/") + name);
+    return QDir(configDir).filePath(name);
+}
+
 void ShellContext::loadPictures() {
     // A missing file leaves a null icon or picture; the widgets draw without it.
     greenIcon = QIcon(resPath(QStringLiteral("ico/Green 16.ico")));

@@ -38,6 +38,10 @@ public:
 
     // Path of a file below the resource folder, e.g. resPath("ini/Ramlist.ini").
     QString resPath(const QString& relative) const;
+    // A settings file the program writes ("colour.ini", "options.ini"): in the
+    // user's settings folder, or in res/ini when none is set (tests, a build
+    // folder run by hand).
+    QString settingsPath(const QString& name) const;
     // Loads the status icons, the green picture and the controller names.
     void loadPictures();
 

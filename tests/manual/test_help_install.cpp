@@ -115,6 +115,7 @@ void HelpInstallTest::helpOpensTheInstalledManualAtThePage() {
     QVERIFY(prompter.texts().isEmpty());
 }
 
+// colour.ini and options.ini alike.
 void HelpInstallTest::paletteFileGoesToTheSettingsFolder() {
     AppState state;
     ShellContext context(state, QStringLiteral("/usr/bin"),
@@ -124,6 +125,8 @@ void HelpInstallTest::paletteFileGoesToTheSettingsFolder() {
     context.configDir = QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator");
     QCOMPARE(ColourFilePath(context),
              QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator/colour.ini"));
+    QCOMPARE(context.settingsPath(QStringLiteral("options.ini")),
+             QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator/options.ini"));
 }
 
 QTEST_MAIN(HelpInstallTest)
