@@ -96,6 +96,10 @@ def main():
                     (build / "Testing" / "Temporary" / "LastTestsFailed.log").unlink(missing_ok=True)
                     run(ctest, log)
                     tests = failed_tests(build)
+                    if tests:  # a test that fails again is no timing accident
+                        run(ctest + ["--rerun-failed"], log)
+                        again = set(failed_tests(build))
+                        tests = [t for t in tests if t in again]
                     status = "caught" if tests else "MISSED"
             finally:
                 path.write_text(original, encoding="utf-8")

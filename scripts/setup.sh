@@ -9,6 +9,7 @@ packages=(
     clang libclang-rt-dev clang-format clang-tidy
     xvfb xauth imagemagick
     poppler-utils help2man dpkg-dev appstream
+    python3 gcovr
 )
 missing=()
 for p in "${packages[@]}"; do
