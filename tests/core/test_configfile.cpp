@@ -1,7 +1,9 @@
 #include "core/appstate.h"
 #include "core/configfile.h"
+#include "core/imagecheck.h"
 #include "core/infoblock.h"
 #include "core/prompter.h"
+#include "core/transfer.h"
 #include "core/unitcommands.h"
 #include "support/filebytes.h"
 #include "support/localeguard.h"
@@ -28,17 +30,25 @@ const QByteArray kSep = ";-------------------------------------------";
 
 // A fresh program state on the small test map (values at their defaults).
 struct Fixture {
+    QTemporaryDir dir;
     AppState state;
     ScriptedPrompter prompter;
     Fixture() {
         state.setPrompter(&prompter);
         EXPECT_TRUE(state.catalogue.LoadCatalogue(dataPath("cfg_map.ini"), prompter));
     }
+    // Loads these bytes as a file of that name.
+    Status load(const QByteArray& bytes, const char* name = "x.txt") {
+        const QString path = dir.filePath(QLatin1String(name));
+        EXPECT_TRUE(writeBytes(path, bytes));
+        return LoadConfigFile(state, path, QLatin1String(name));
+    }
     CVarData& byName(const char* name) {
         const int i = state.catalogue.FindByName(QLatin1String(name));
         EXPECT_GT(i, 0) << name;
         return state.catalogue[i];
     }
+    int at(const char* name) const { return state.catalogue.FindByName(QLatin1String(name)); }
 };
 
 struct Values {
@@ -107,22 +117,14 @@ TEST(ConfigFile, WritesTheByteLayout) {
 
 TEST(ConfigFile, EmptySelectionLoadsAsNoChange) {
     Fixture fx;
-    // No page key selects anything: the information block and the column line only.
-    for (auto& p : fx.state.pages)
+    for (auto& p : fx.state.pages) // no page key selects anything
         p.ReadKey = 0;
     const QByteArray empty = BuildConfigFile(fx.state);
-    EXPECT_EQ(empty, kSep +
-                         "\rAuthor:\t\t\rDate:\t\t\rRevision:\t\t\rCompany:\t\t\r"
-                         "Additional Comments:\t\r\t\r" +
-                         kSep + "\rVariable Name\tAddress\tValue\r\r\n");
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("empty.txt"));
-    ASSERT_TRUE(writeBytes(path, empty));
+    EXPECT_TRUE(empty.endsWith("Variable Name\tAddress\tValue\r\r\n"));
     Fixture other;
     other.state.info = sampleInfo();
     const auto before = snapshot(other.state);
-    ASSERT_TRUE(LoadConfigFile(other.state, path, QStringLiteral("empty.txt")).ok());
+    ASSERT_TRUE(other.load(empty, "empty.txt").ok());
     EXPECT_EQ(snapshot(other.state), before);
     InfoFields blank;
     blank.fileName = QStringLiteral("empty.txt");
@@ -141,32 +143,20 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     ASSERT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
     fx.byName("Valve Code").LoadFromFile(65535);
 
-    const std::vector<InfoFields> cases = [] {
-        std::vector<InfoFields> v;
-        v.push_back(sampleInfo());
-        v.push_back({});
-        InfoFields odd;
-        odd.author = QStringLiteral("tab\there");
-        odd.date = QStringLiteral("line\r\nbreak and lone\nLF");
-        odd.revision = QStringLiteral("=?looks escaped %41");
-        odd.company = kSep + QStringLiteral(" in a field");
-        odd.comments =
-            QStringLiteral("  indented\r\n\tafter a tab\r\n\"quoted\"\r\n\r\n") + kSep +
-            QStringLiteral("\r\n100% sure; \u20ac and \U0001F600\r\nlast, with\ttab\r\n");
-        v.push_back(odd);
-        InfoFields trailing;
-        trailing.comments = QStringLiteral("ends with a break\r\n");
-        v.push_back(trailing);
-        return v;
-    }();
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("round.txt"));
-    for (const InfoFields& info : cases) {
+    InfoFields odd;
+    odd.author = QStringLiteral("tab\there");
+    odd.date = QStringLiteral("line\r\nbreak and lone\nLF");
+    odd.revision = QStringLiteral("=?looks escaped %41");
+    odd.company = kSep + QStringLiteral(" in a field");
+    odd.comments = QStringLiteral("  indented\r\n\tafter a tab\r\n\"quoted\"\r\n\r\n") + kSep +
+                   QStringLiteral("\r\n100% sure; \u20ac and \U0001F600\r\nlast, with\ttab\r\n");
+    InfoFields trailing;
+    trailing.comments = QStringLiteral("ends with a break\r\n");
+    for (const InfoFields& info : {sampleInfo(), InfoFields(), odd, trailing}) {
         fx.state.info = info;
-        ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
+        const QByteArray bytes = BuildConfigFile(fx.state);
         Fixture other;
-        ASSERT_TRUE(LoadConfigFile(other.state, path, QStringLiteral("round.txt")).ok());
+        ASSERT_TRUE(other.load(bytes, "round.txt").ok());
         InfoFields expected = info;
         expected.fileName = QStringLiteral("round.txt");
         EXPECT_EQ(other.state.info, expected) << info.comments.toStdString();
@@ -178,8 +168,7 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
             EXPECT_EQ(b.E2InECU, a.E2Value) << name;
             EXPECT_EQ(b.E2Display, a.E2Display) << name;
         }
-        // Saving the loaded state writes the same file again.
-        EXPECT_EQ(BuildConfigFile(other.state), readBytes(path));
+        EXPECT_EQ(BuildConfigFile(other.state), bytes) << "saved again, the same file";
     }
 }
 
@@ -188,125 +177,100 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
     // an empty and a "---" line.
     for (const char* name :
          {"cfg_original.txt", "cfg_handwritten_crlf.txt", "cfg_handwritten_lf.txt"}) {
-        SCOPED_TRACE(name);
         Fixture fx;
-        ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok());
-        EXPECT_EQ(fx.state.info.author, QStringLiteral("Mario Rossi"));
-        EXPECT_EQ(fx.state.info.date, QStringLiteral("12/03/2009"));
-        EXPECT_EQ(fx.state.info.revision, QStringLiteral("2"));
-        EXPECT_EQ(fx.state.info.company, QStringLiteral("Oleodinamica Srl"));
-        EXPECT_EQ(fx.state.info.comments, QStringLiteral("first\r\nsecond, with a comma"));
-        EXPECT_EQ(fx.state.info.fileName, QLatin1String(name));
-        EXPECT_EQ(fx.byName("Zero Offset").E2Value, -12);
-        EXPECT_EQ(fx.byName("I Min 1A").E2InECU, 350);
-        EXPECT_EQ(fx.byName("Valve Code").E2Value, 40000);
-        EXPECT_EQ(fx.byName("Sub Word").E2Value, 9);
-        EXPECT_EQ(fx.byName("I Min 2A").E2Value, 360);
-        // Matched by address alone: the first of the two records at 0400.00 takes the value.
-        EXPECT_EQ(fx.byName("T Rise 1A").E2Value, 80);
-        EXPECT_EQ(fx.byName("T Rise 1A").E2Display, 800);
-        EXPECT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
-        // Variables the file does not mention keep their values.
-        EXPECT_EQ(fx.byName("I Min 3A").E2Value, 320);
+        ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok()) << name;
+        const InfoFields& i = fx.state.info;
+        EXPECT_EQ((QStringList{i.author, i.date, i.revision, i.company, i.comments, i.fileName}),
+                  (QStringList{"Mario Rossi", "12/03/2009", "2", "Oleodinamica Srl",
+                               "first\r\nsecond, with a comma", name}));
+        // Matched by address alone: the first of the two records at 0400.00 takes
+        // the value; variables the file does not mention keep theirs.
+        std::vector<std::int32_t> values;
+        for (const char* v : {"Zero Offset", "I Min 2A", "Valve Code", "Sub Word", "T Rise 1A",
+                              "T Rise 1A alias", "I Min 3A"})
+            values.push_back(fx.byName(v).E2Value);
+        EXPECT_EQ(values, (std::vector<std::int32_t>{-12, 360, 40000, 9, 80, 7, 320})) << name;
+        EXPECT_EQ(fx.byName("I Min 1A").E2InECU, 350) << name;
+        EXPECT_EQ(fx.byName("T Rise 1A").E2Display, 800) << name;
     }
 }
 
 TEST(ConfigFile, ValueReadAsANumberPrefix) {
     const QByteArray head = kSep + "\r" + kSep + "\rVariable Name\tAddress\tValue\r";
-    struct Case {
-        const char* text;
-        std::int32_t value;
-    } cases[] = {{"00300 mA", 300}, {" -00012", -12}, {"+7", 7},
-                 {"12.5", 12},      {"12.6", 13},     {".9", 1}};
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("v.txt"));
-    for (const Case& c : cases) {
-        ASSERT_TRUE(writeBytes(path, head + "x\t0300.00\t" + c.text + "\r\r\n"));
+    for (const auto& [text, value] : {std::pair{"00300 mA", 300},
+                                      {" -00012", -12},
+                                      {"+7", 7},
+                                      {"12.5", 12},
+                                      {"12.6", 13},
+                                      {".9", 1}}) {
         Fixture fx;
-        ASSERT_TRUE(LoadConfigFile(fx.state, path, {}).ok()) << c.text;
-        EXPECT_EQ(fx.byName("I Min 1A").E2Value, c.value) << c.text;
+        ASSERT_TRUE(fx.load(head + "x\t0300.00\t" + text + "\r\r\n").ok()) << text;
+        EXPECT_EQ(fx.byName("I Min 1A").E2Value, value) << text;
     }
 }
 
-TEST(ConfigFile, BadFileChangesNothing) {
+TEST(ConfigFile, BadOrTruncatedFileChangesNothing) {
     const QByteArray good = readBytes(dataPath("cfg_original.txt"));
     ASSERT_FALSE(good.isEmpty());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bad.txt"));
-
-    auto expectUntouched = [&](const QByteArray& bytes, const char* what) {
-        ASSERT_TRUE(writeBytes(path, bytes));
+    // The fault sits after lines that would load: none of them may be applied.
+    const auto edited = [&good](const char* from, const char* to) {
+        return QByteArray(good).replace(from, to);
+    };
+    const QByteArray bad[] = {
+        edited("Valve code\t12AB.05", "Valve code\t7777.00"), // an address no variable has
+        edited("01A2.03", "01G2.03"),                         // address not hexadecimal
+        edited("\t00009\r", "\tnone\r"),                      // value not a number
+        edited("Sub word\t", "Sub word, \"A\"\t01A2.03\r\t"), // a line broken in two
+        edited("Variable Name\tAddress\tValue\r", ""),        // the first line would be lost
+        good.mid(1),                                          // no opening separator
+        "plain text\r\nnot a configuration\r\n",
+        QByteArray(),
+    };
+    for (const QByteArray& bytes : bad) {
         Fixture fx;
         fx.state.info = sampleInfo();
         const auto before = snapshot(fx.state);
-        EXPECT_FALSE(LoadConfigFile(fx.state, path, QStringLiteral("bad.txt")).ok()) << what;
-        EXPECT_EQ(snapshot(fx.state), before) << what;
-        EXPECT_EQ(fx.state.info, sampleInfo()) << what;
-    };
-    // The fault sits after lines that would load: none of them may be applied.
-    QByteArray unknown = good;
-    unknown.replace("Valve code\t12AB.05", "Valve code\t7777.00");
-    expectUntouched(unknown, "address no variable has");
-    QByteArray notHex = good;
-    notHex.replace("01A2.03", "01G2.03");
-    expectUntouched(notHex, "address not hexadecimal");
-    QByteArray noValue = good;
-    noValue.replace("\t00009\r", "\tnone\r");
-    expectUntouched(noValue, "value not a number");
-    QByteArray commaName = good;
-    commaName.replace("Sub word\t", "Sub word, \"A\"\t01A2.03\r\t");
-    expectUntouched(commaName, "a line broken in two");
-    expectUntouched(good.mid(1), "no opening separator");
-    expectUntouched(QByteArray("plain text\r\nnot a configuration\r\n"),
-                    "not a configuration file");
-    expectUntouched(QByteArray(), "empty file");
-    QByteArray noColumns = good;
-    noColumns.replace("Variable Name\tAddress\tValue\r", "");
-    expectUntouched(noColumns, "column line missing (first data line would be dropped)");
-
+        EXPECT_FALSE(fx.load(bytes, "bad.txt").ok()) << bytes.toStdString();
+        EXPECT_EQ(snapshot(fx.state), before);
+        EXPECT_EQ(fx.state.info, sampleInfo());
+    }
     Fixture fx;
-    const auto before = snapshot(fx.state);
-    EXPECT_FALSE(LoadConfigFile(fx.state, dir.filePath(QStringLiteral("missing.txt")), {}).ok());
-    EXPECT_EQ(snapshot(fx.state), before);
-}
+    EXPECT_FALSE(LoadConfigFile(fx.state, dataPath("missing.txt"), {}).ok());
 
-TEST(ConfigFile, TruncatedFileLoadsWhollyOrNotAtAll) {
-    const QByteArray good = readBytes(dataPath("cfg_original.txt"));
-    Fixture reference;
-    ASSERT_TRUE(LoadConfigFile(reference.state, dataPath("cfg_original.txt"), {}).ok());
-    const auto full = snapshot(reference.state);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cut.txt"));
+    // A file cut anywhere loads wholly or not at all; only a cut on a line end
+    // leaves a shorter, complete file.
+    ASSERT_TRUE(LoadConfigFile(fx.state, dataPath("cfg_original.txt"), {}).ok());
+    const auto full = snapshot(fx.state);
     int loaded = 0;
     for (qsizetype cut = 0; cut < good.size(); ++cut) {
-        ASSERT_TRUE(writeBytes(path, good.left(cut)));
-        Fixture fx;
-        const auto before = snapshot(fx.state);
-        if (!LoadConfigFile(fx.state, path, {}).ok()) {
-            ASSERT_EQ(snapshot(fx.state), before) << "cut at " << cut;
-            continue;
-        }
-        // A cut that falls on a line end leaves a shorter, complete file.
-        const char last = good.at(cut - 1);
-        ASSERT_TRUE(last == '\r' || last == '\n') << "cut at " << cut;
-        ++loaded;
-        const auto after = snapshot(fx.state);
+        Fixture part;
+        const auto before = snapshot(part.state);
+        const bool ok = part.load(good.left(cut), "cut.txt").ok();
+        const auto after = snapshot(part.state);
+        ASSERT_TRUE(ok || after == before) << "cut at " << cut;
+        ASSERT_TRUE(!ok || good.at(cut - 1) == '\r' || good.at(cut - 1) == '\n') << cut;
         for (size_t i = 0; i < after.size(); ++i)
             ASSERT_TRUE(after[i] == before[i] || after[i] == full[i]) << "cut at " << cut;
+        loaded += ok ? 1 : 0;
     }
     EXPECT_GT(loaded, 0);
 }
 
-TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
+TEST(ConfigFileSave, ReplacesOnlyACompleteRegularFile) {
     Fixture fx;
     fx.state.info = sampleInfo();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("MySettings.txt"));
+    const QString path = fx.dir.filePath(QStringLiteral("MySettings.txt"));
     const QByteArray old = "previous configuration\r\n";
     ASSERT_TRUE(writeBytes(path, old));
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ReadGroup));
+    const auto onlyTheFile = [&fx] {
+        QStringList names =
+            QDir(fx.dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        names.sort(Qt::CaseSensitive);
+        return names;
+    };
 
     // A write that fails midway: the file-size limit stops it after 64 bytes.
     rlimit saved{};
@@ -318,58 +282,38 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
     const Status status = SaveConfigFile(fx.state, path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(status.ok());
     EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
     EXPECT_EQ(readBytes(path), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("MySettings.txt")});
-
-    // A folder that does not exist, and a target that is a folder.
-    EXPECT_FALSE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("no/such/dir/x.txt"))).ok());
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
-    EXPECT_FALSE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("folder.txt"))).ok());
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.txt"))).isDir());
+    EXPECT_EQ(onlyTheFile(), QStringList{QStringLiteral("MySettings.txt")});
 
     // A save that succeeds replaces the file whole and keeps its permissions.
     ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
     EXPECT_EQ(readBytes(path), BuildConfigFile(fx.state));
     EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
               QFileDevice::ReadGroup);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("MySettings.txt")});
-}
+    EXPECT_EQ(onlyTheFile(), QStringList{QStringLiteral("MySettings.txt")});
 
-// A save replaces its target by a new file; anything but a regular file there
-// (a FIFO a script reads, a device node) must survive it untouched.
-TEST(ConfigFileSave, RefusesTargetsThatAreNoRegularFile) {
-    Fixture fx;
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    // A folder that does not exist, a folder, a FIFO a script reads and a device
+    // node are refused and survive untouched.
+    EXPECT_FALSE(SaveConfigFile(fx.state, fx.dir.filePath(QStringLiteral("no/dir/x.txt"))).ok());
+    const QString folder = fx.dir.filePath(QStringLiteral("folder.txt"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString fifo = fx.dir.filePath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString& target : {fifo, QStringLiteral("/dev/null")}) {
-        const Status status = SaveConfigFile(fx.state, target);
-        EXPECT_FALSE(status.ok());
-        EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
-        EXPECT_EQ(status.detail(), QStringLiteral("'%1' is not a regular file").arg(target));
+    for (const QString& target : {folder, fifo, QStringLiteral("/dev/null")}) {
+        const Status refused = SaveConfigFile(fx.state, target);
+        EXPECT_EQ(refused.text(), QString::fromLatin1(kConfigNotSaved));
+        EXPECT_EQ(refused.detail(), QStringLiteral("'%1' is not a regular file").arg(target));
     }
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
-    ASSERT_EQ(::stat("/dev/null", &info), 0);
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
-    EXPECT_EQ(QDir(dir.path())
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("pipe")});
-    // A new path and a regular file are fine.
-    EXPECT_TRUE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("new.txt"))).ok());
-    EXPECT_TRUE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("new.txt"))).ok());
+    EXPECT_TRUE(QFileInfo(folder).isDir() && QFileInfo(fifo).size() == 0);
+    EXPECT_EQ(onlyTheFile(), (QStringList{"MySettings.txt", "folder.txt", "pipe"}));
 }
 
 TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     // res/txt/Example.txt is the parameter image of a unit at the map's defaults.
-    ScriptedPrompter prompter;
-    AppState state;
-    state.setPrompter(&prompter);
+    Fixture fx;
+    AppState& state = fx.state;
+    ScriptedPrompter& prompter = fx.prompter;
     ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
     ConfigFileData data;
     ASSERT_TRUE(ReadConfigFile(sourcePath("res/txt/Example.txt"), state.catalogue, data).ok());
@@ -378,20 +322,15 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
         EXPECT_EQ(e.value, state.catalogue[e.position].DefaultValue)
             << state.catalogue[e.position].Name.toStdString();
     ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
-    EXPECT_EQ(BuildConfigFile(state), readBytes(sourcePath("res/txt/Example.txt")));
-}
+    const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
+    EXPECT_EQ(BuildConfigFile(state), example);
 
-TEST(ConfigFileLoadCommand, ValuesTheUnitMustNotGetAreRefusedWithNothingChanged) {
-    AppState state;
-    ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
-    ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
+    // The Load command refuses values the unit must not get, with nothing changed;
+    // service staff may load a value beyond the map's limits, never one no word carries.
     CommandView view;
     UnitCommands commands(state, view);
-    const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("unit.txt"));
-    auto withIMax = [&](const char* value) {
+    const QString path = fx.dir.filePath(QStringLiteral("unit.txt"));
+    const auto withIMax = [&](const char* value) {
         QByteArray bytes = example;
         bytes.replace("maximum current\t0302.00\t00850",
                       QByteArray("maximum current\t0302.00\t") + value);
@@ -399,22 +338,66 @@ TEST(ConfigFileLoadCommand, ValuesTheUnitMustNotGetAreRefusedWithNothingChanged)
         EXPECT_TRUE(writeBytes(path, bytes));
     };
     CVarData& iMax = *state.catalogue.Find(HvcId::HVC_I0_MAX);
-
     withIMax("02000"); // the map allows 0..1500
     const auto before = snapshot(state);
     EXPECT_FALSE(commands.loadFile(path));
     EXPECT_EQ(snapshot(state), before);
     ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_EQ(prompter.messages[0].text, QString::fromLatin1(kErrorLoadingFile));
-    EXPECT_TRUE(prompter.messages[0].detail.contains(QStringLiteral("2000")))
-        << prompter.messages[0].detail.toStdString();
+    EXPECT_TRUE(prompter.messages[0].detail.contains(QStringLiteral("2000")));
     EXPECT_EQ(state.document.fileState(), FileState::None);
-
-    state.LoggedIn = true; // service staff may load it
+    state.LoggedIn = true;
     EXPECT_TRUE(commands.loadFile(path));
     EXPECT_EQ(iMax.E2Value, 2000);
-
-    withIMax("70000"); // no unit word carries it, logged in or not
+    withIMax("70000");
     EXPECT_FALSE(commands.loadFile(path));
     EXPECT_EQ(iMax.E2Value, 2000);
+}
+
+TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAreFound) {
+    Fixture fx;
+    const int sections = fx.at("HVC_NUM_PROP_REG");
+    const int iMin = fx.at("HVC_I0_MIN"); // 0..1500
+    ConfigFileData data;
+    data.entries = {{iMin, 2000}, {sections, 9}, {iMin, 1500}, {fx.at("Zero Offset"), 70000}};
+    const QList<ValueFault> faults = CheckFileValues(fx.state.catalogue, data);
+    ASSERT_EQ(faults.size(), 2) << "the last line of a variable is the one that counts";
+    EXPECT_EQ(DescribeValueFaults(fx.state.catalogue, faults),
+              (QStringList{"Prop. Sections = 9 (allowed 1..4)",
+                           "Zero Offset = 70000 (does not fit a unit word, -32768..65535)"}));
+    const QList<ValueFault> forced = CheckFileValues(fx.state.catalogue, data, true);
+    ASSERT_EQ(forced.size(), 1);
+    EXPECT_TRUE(forced[0].overWide);
+    const Status status = CheckConfigFileValues(fx.state.catalogue, data);
+    EXPECT_EQ(status.text(), QStringLiteral("Error Loading File!"));
+    EXPECT_TRUE(status.detail().startsWith("2 values the unit must not get: Prop. Sections = 9"));
+    data.entries = {{iMin, 0}, {sections, 1}};
+    EXPECT_TRUE(CheckConfigFileValues(fx.state.catalogue, data).ok());
+
+    // A word matches only a value it can carry; the unit reads its words signed.
+    EXPECT_TRUE(sameWord(800, 800) && sameWord(40000, 40000 - 65536) && sameWord(-1, 65535));
+    EXPECT_FALSE(sameWord(70000, 70000 - 65536)) << "low 16 bits alike, value not carried";
+    EXPECT_FALSE(sameWord(-32769, 32767));
+}
+
+TEST(ConfigImageCheck, MissingVariablesFollowTheFilesSections) {
+    Fixture fx;
+    const std::uint16_t mask = readKeyAll(fx.state);
+    ConfigFileData data;
+    ASSERT_TRUE(ParseConfigFile(BuildConfigFile(fx.state), fx.state.catalogue, data).ok());
+    EXPECT_TRUE(MissingFromFile(fx.state.catalogue, data, mask).isEmpty())
+        << "a saved file is complete; a variable behind another with its address is not missing";
+    const ConfigEntry last = data.entries.takeLast();
+    const QList<int> missing = MissingFromFile(fx.state.catalogue, data, mask);
+    EXPECT_EQ(missing, QList<int>{last.position});
+    EXPECT_EQ(NameList(fx.state.catalogue, missing), fx.state.catalogue[last.position].Name);
+
+    // With one section less in the file, what belongs to the dropped section is
+    // not expected; with no lines at all, everything of the default sections is.
+    ConfigFileData none;
+    const QList<int> all = MissingFromFile(fx.state.catalogue, none, mask);
+    EXPECT_GE(all.size(), data.entries.size());
+    none.entries = {{fx.at("HVC_NUM_PROP_REG"), 1}};
+    EXPECT_LT(MissingFromFile(fx.state.catalogue, none, mask).size(), all.size());
+    EXPECT_TRUE(NameList(fx.state.catalogue, all, 2)
+                    .endsWith(QStringLiteral(" and %1 more").arg(all.size() - 2)));
 }
