@@ -102,10 +102,15 @@ TYPED_TEST_SUITE(PollingModel, Models);
 
 // The run is over: no timer, no polling flag, the link `connect`, one stop reported.
 template <class Model> void expectRunOver(const Rig<Model>& rig, ConnectState connect) {
-    EXPECT_FALSE(rig.model->timerEnabled());
-    EXPECT_FALSE(rig.model->StatusTimerForm());
+    EXPECT_FALSE(rig.model->timerEnabled() || rig.model->StatusTimerForm());
     EXPECT_EQ(rig.state.connectState(), connect);
     EXPECT_EQ(rig.stopped.size(), 1u);
+}
+
+QStringList csvLines(const QString& path) {
+    QStringList list = QString::fromUtf8(testutil::readBytes(path)).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(list.takeLast(), QString()) << "the last line is complete";
+    return list;
 }
 
 } // namespace
@@ -282,47 +287,32 @@ TEST(MonitorModel, RedrawRequestsReachThePageWhileItExists) {
     EXPECT_TRUE(!state.DrawJoyMonitorEventObj && !state.DrawMagMonitorEventObj);
 }
 
-namespace {
-
-QStringList csvLines(const QString& path) {
-    QStringList list = QString::fromUtf8(testutil::readBytes(path)).split(QStringLiteral("\r\n"));
-    EXPECT_EQ(list.takeLast(), QString()) << "the last line is complete";
-    return list;
-}
-
-// The monitor with a recording open: every read answers the address's high byte
-// x 10 plus the number of reads before it, so every value differs.
-struct Recording : Rig<MonitorModel> {
-    QTemporaryDir dir;
-    MonitorRecorder recorder;
-    QString file = dir.filePath(QStringLiteral("monitor.csv"));
-    explicit Recording(int sections) : Rig(sections) {
-        link.answer = [this](std::int32_t a) {
-            return (a >> 16) * 10 + static_cast<std::int32_t>(link.reads.size()) - 1;
-        };
-        model->activate();
-        QObject::connect(model.get(), &MonitorModel::passCompleted, model.get(),
-                         [this](const MonitorSample& s) { EXPECT_TRUE(recorder.write(s).ok()); });
-        QObject::connect(model.get(), &MonitorModel::pollingStopped, model.get(),
-                         [this](const Status&) { EXPECT_TRUE(recorder.close().ok()); });
-    }
-    Status open() { return recorder.open(file, state.catalogue, model->polledVarIds()); }
-};
-
-} // namespace
-
 TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
-    Recording rig(2);
+    // Every read answers the address's high byte x 10 plus the number of reads
+    // before it, so every value differs.
+    Rig<MonitorModel> rig(2);
+    rig.link.answer = [&rig](std::int32_t a) {
+        return (a >> 16) * 10 + static_cast<std::int32_t>(rig.link.reads.size()) - 1;
+    };
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("monitor.csv"));
+    MonitorRecorder recorder;
+    MonitorModel* m = rig.model.get();
+    QObject::connect(m, &MonitorModel::passCompleted, m,
+                     [&recorder](const MonitorSample& s) { EXPECT_TRUE(recorder.write(s).ok()); });
+    QObject::connect(m, &MonitorModel::pollingStopped, m,
+                     [&recorder](const Status&) { EXPECT_TRUE(recorder.close().ok()); });
     rig.state.catalogue.Var(HvcId::HVC_JOY0_VALUE).Name = QStringLiteral("Joy \"1\", left");
-    ASSERT_TRUE(rig.open().ok());
+    ASSERT_TRUE(recorder.open(file, rig.state.catalogue, m->polledVarIds()).ok());
+    m->activate();
     for (int pass = 0; pass < 3; ++pass) {
-        rig.model->tick();
-        EXPECT_EQ(csvLines(rig.file).size(), pass + 2) << "written through, line by line";
+        m->tick();
+        EXPECT_EQ(csvLines(file).size(), pass + 2) << "written through, line by line";
     }
     rig.link.failAt = 3 * 8 + 4; // the unit goes mute: no part of that pass is written
-    rig.model->tick();
-    EXPECT_FALSE(rig.recorder.isOpen());
-    const QStringList all = csvLines(rig.file);
+    m->tick();
+    EXPECT_FALSE(recorder.isOpen());
+    const QStringList all = csvLines(file);
     ASSERT_EQ(all.size(), 4);
     EXPECT_EQ(all[0],
               QStringLiteral("Time,Error Code (hex),Output Monitor (hex),"
@@ -339,7 +329,7 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
     EXPECT_EQ(all[3].split(u',').size(), 9);
 
     MonitorRecorder other;
-    EXPECT_TRUE(other.open(rig.dir.path(), rig.state.catalogue, {})
+    EXPECT_TRUE(other.open(dir.path(), rig.state.catalogue, {})
                     .detail()
                     .contains(QStringLiteral("not a regular file")));
     EXPECT_FALSE(other.write(MonitorSample{}).ok()) << "no file, no silent success";
