@@ -73,21 +73,6 @@ TEST_F(Explain, KeysStayThePlaceWhateverTheWordsHold) {
     }
 }
 
-TEST_F(Explain, SectionsAreThoseThePageShows) {
-    set(HvcId::HVC_NUM_PROP_REG, 2);
-    QStringList all = lines();
-    expectLines(all, {"sections: 2", "section 2 ramp mode: BREAK", "inversion section 4: NO"});
-    EXPECT_TRUE(all.filter(QRegularExpression(QStringLiteral("^section 3 "))).isEmpty());
-    // Outside 1..4 the page shows the nearest count.
-    for (const auto& [count, shown] : {std::pair{0, 1}, {9, 4}}) {
-        set(HvcId::HVC_NUM_PROP_REG, count);
-        all = lines();
-        expectLines(all,
-                    {qPrintable(QStringLiteral("sections: %1, shown %2").arg(count).arg(shown))});
-        EXPECT_EQ(all.filter(QStringLiteral(" ramp mode: ")).size(), shown);
-    }
-}
-
 TEST_F(Explain, ItemsTheMapLacksShowADash) {
     QStringList map =
         QString::fromLatin1(testutil::readBytes(test::sourcePath("res/ini/Ramlist.ini")))
@@ -112,7 +97,7 @@ TEST_F(Explain, ItemsTheMapLacksShowADash) {
     EXPECT_TRUE(all.filter(QRegularExpression(QStringLiteral("^section 2 "))).isEmpty());
 }
 
-TEST_F(Explain, CaptionsShownAsNothingOrNotAtAllAreVisible) {
+TEST_F(Explain, CaptionsShownAsNothingOrNotAtAllAndTheSectionsShown) {
     // A blank joystick word keeps its code; on the page it reads as an axis without
     // a name. No input: the page's caption is empty. An axis code with no text: the page
     // keeps what it showed before, which a listing cannot know. A model the
@@ -136,4 +121,18 @@ TEST_F(Explain, CaptionsShownAsNothingOrNotAtAllAreVisible) {
     set(HvcId::HVC_RAMP_INV_MODE_1, 170);
     joysticks = JoyCatalogue(); // a catalogue that did not load
     expectLines(lines(), {"section 2 ramp mode: BREAK", "section 4 joystick model: ? (0)"});
+
+    // The sections listed are those the page shows.
+    set(HvcId::HVC_NUM_PROP_REG, 2);
+    QStringList all = lines();
+    expectLines(all, {"sections: 2", "section 2 ramp mode: BREAK", "inversion section 4: NO"});
+    EXPECT_TRUE(all.filter(QRegularExpression(QStringLiteral("^section 3 "))).isEmpty());
+    // Outside 1..4 the page shows the nearest count.
+    for (const auto& [count, shown] : {std::pair{0, 1}, {9, 4}}) {
+        set(HvcId::HVC_NUM_PROP_REG, count);
+        all = lines();
+        expectLines(all,
+                    {qPrintable(QStringLiteral("sections: %1, shown %2").arg(count).arg(shown))});
+        EXPECT_EQ(all.filter(QStringLiteral(" ramp mode: ")).size(), shown);
+    }
 }

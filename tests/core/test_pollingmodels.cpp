@@ -222,7 +222,8 @@ TEST(MonitorModel, APassReadsTheStatusWordsThenEveryPolledDisplayInPageOrder) {
     EXPECT_DOUBLE_EQ(rig.display("JoyMonitorVal_3").value, 25.5);
     EXPECT_DOUBLE_EQ(rig.display("JoyMonitorVbb").value, 24.13);
     ASSERT_EQ(rig.passes.size(), 1u);
-    EXPECT_EQ(rig.passes[0].errorCode + rig.passes[0].inputs, 0x0142);
+    EXPECT_EQ((std::pair<int, int>{rig.passes[0].errorCode, rig.passes[0].inputs}),
+              (std::pair{0x0040, 0x0102}));
 
     // The next pass: joystick 1 has moved, then the read of joystick 4 fails.
     rig.link.words[kJoy[0]] = 700;
@@ -303,8 +304,8 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
     QObject::connect(m, &MonitorModel::pollingStopped, m,
                      [&recorder](const Status&) { EXPECT_TRUE(recorder.close().ok()); });
     rig.state.catalogue.Var(HvcId::HVC_JOY0_VALUE).Name = QStringLiteral("Joy \"1\", left");
-    ASSERT_TRUE(recorder.open(file, rig.state.catalogue, m->polledVarIds()).ok());
     m->activate();
+    ASSERT_TRUE(recorder.open(file, rig.state.catalogue, m->polledVarIds()).ok());
     for (int pass = 0; pass < 3; ++pass) {
         m->tick();
         EXPECT_EQ(csvLines(file).size(), pass + 2) << "written through, line by line";
@@ -397,7 +398,8 @@ TEST(MonitorWords, ReadyOutputsInputsAndFormats) {
     EXPECT_FALSE(outputOn(0xFFFF, 4, ValveSide::A));
     EXPECT_TRUE(inputActive(0x8000, 15) && !inputActive(0x0002, 0));
     EXPECT_EQ(inputsActive(0x0203), (QList<int>{0, 1, 9}));
-    EXPECT_EQ(wordField(0x9001, 0) + 10 * wordField(-28671, 3), 91) << "read signed too";
+    EXPECT_EQ((std::pair{wordField(0x9001, 0), wordField(-28671, 3)}), (std::pair{1, 9}))
+        << "signed too";
     QStringList shown;
     for (const auto& [value, format] :
          {std::pair{24.13, "####0.0"}, {49.6, "####0"}, {-0.2, "###0"}, {-3.0, "###0"}})
