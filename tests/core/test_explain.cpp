@@ -1,14 +1,12 @@
 // The configuration in words: line keys that do not move with the values, the
-// sections the page shows, records the map lacks, and the captions that the page
-// and the dialog show as nothing or cannot show at all.
+// sections the page shows, and the captions that the page and the dialog show as
+// nothing or cannot show at all.
 
 #include "core/appstate.h"
 #include "core/catalogue.h"
 #include "core/explain.h"
 #include "core/joycatalogue.h"
 #include "core/prompter.h"
-#include "support/filebytes.h"
-#include "support/paths.h"
 #include "support/shippedrecords.h"
 
 #include <QRegularExpression>
@@ -71,30 +69,6 @@ TEST_F(Explain, KeysStayThePlaceWhateverTheWordsHold) {
             set(static_cast<HvcId>(static_cast<int>(HvcId::HVC_SP_0_MACRO) + s), word(random) & 7);
         ASSERT_EQ(keys(), expectedKeys) << "round " << round;
     }
-}
-
-TEST_F(Explain, ItemsTheMapLacksShowADash) {
-    QStringList map =
-        QString::fromLatin1(testutil::readBytes(test::sourcePath("res/ini/Ramlist.ini")))
-            .split(u'\n');
-    map.removeIf([](const QString& line) {
-        return line.contains(
-            QRegularExpression(QStringLiteral("\t(HVC_I1_MAX|HVC_RAMP_TFALL_0|HVC_DGT_CONFIG_2|HVC_"
-                                              "FLOAT_CONFIG_2|HVC_NUM_PROP_REG)\t")));
-    });
-    Catalogue partial;
-    ASSERT_TRUE(partial.LoadCatalogueText(map.join(u'\n'), prompter));
-    for (int i = 1; i <= partial.VarCount(); ++i)
-        partial[i].ReadE2FromECU(partial[i].DefaultValue);
-    const QStringList all = ExplainConfiguration(partial, joysticks);
-    expectLines(
-        all, {"sections: -", "section 1 solenoid A ramp: -",
-              "section 1 solenoid B ramp: rise 300 ms, fall 600 ms",
-              "section 1 solenoid B current: -", "section 1 solenoid B slow current: 350..500 mA",
-              "digital DI_03: -", "digital DI_04: -", "digital DI_02: LEVEL, byte 0, bit 1",
-              "command Float Sec. 2: OFF", "command Float Sec. 3: -", "command Float Sec. 4: -"});
-    // Without a count the page shows one section, so solenoid 2B is not listed.
-    EXPECT_TRUE(all.filter(QRegularExpression(QStringLiteral("^section 2 "))).isEmpty());
 }
 
 TEST_F(Explain, CaptionsShownAsNothingOrNotAtAllAndTheSectionsShown) {
