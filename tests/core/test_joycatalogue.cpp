@@ -54,9 +54,9 @@ TEST(JoyCatalogue, FieldsInFileOrderWithTheIdentifierAfterTheAxisCount) {
     const CJoyData& r = l.cat.JoyList(0);
     EXPECT_EQ((QStringList{r.JoyCode, r.JoyName, r.JoyDesc1, r.JoyDesc2, r.JoyDesc4}),
               (QStringList{" A b ", "Long name, with comma", " d1", "", "d4 "}));
-    EXPECT_EQ((std::vector<int>{r.Selectable, r.AxisNum, r.JoyID}), (std::vector<int>{0, 4, -7}));
-    EXPECT_EQ(r.AxisConfig, (std::array<std::int16_t, 4>{11, 21, 31, 41}));
-    EXPECT_EQ(r.AxisSpare, (std::array<std::int16_t, 4>{12, 22, 32, 42}));
+    EXPECT_EQ((std::vector<int>{r.Selectable, r.AxisNum, r.JoyID, r.AxisConfig[0], r.AxisSpare[0],
+                                r.AxisConfig[3], r.AxisSpare[3]}),
+              (std::vector<int>{0, 4, -7, 11, 12, 41, 42}));
 }
 
 TEST(JoyCatalogue, AxisCountSaysHowManyFieldsALineHas) {
@@ -65,22 +65,18 @@ TEST(JoyCatalogue, AxisCountSaysHowManyFieldsALineHas) {
     for (int axes = 1; axes <= 3; ++axes) {
         Load l;
         ASSERT_TRUE(l.run(record("J", axes, 5, pairs(axes) + "\tnot a number\t\t99\n"))) << axes;
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(l.cat.JoyList(0).AxisConfig[static_cast<size_t>(k)],
-                      k < axes ? 10 * (k + 1) + 1 : 0)
-                << axes << " axes, axis " << k + 1;
-        Load shortLine;
-        EXPECT_FALSE(shortLine.run(record("J", axes, 5, pairs(axes).chopped(3))));
-        EXPECT_EQ(shortLine.prompter.texts(), QStringList{kJoyListMessage});
+        const auto& config = l.cat.JoyList(0).AxisConfig;
+        EXPECT_EQ(config[static_cast<size_t>(axes - 1)], 10 * axes + 1) << axes;
+        EXPECT_EQ(config[static_cast<size_t>(axes)], 0) << axes;
+        EXPECT_FALSE(l.run(record("J", axes, 5, pairs(axes).chopped(3)))) << "one field short";
     }
     // Any other count, 4 or not, takes all four pairs.
     for (int axes : {0, 4, 5, -1, 100}) {
         Load l;
         EXPECT_TRUE(l.run(record("J", axes, 5, pairs(4) + "\tx"))) << axes;
         EXPECT_EQ(l.cat.JoyList(0).AxisSpare[3], 42) << axes;
-        Load shortLine;
-        EXPECT_FALSE(shortLine.run(record("J", axes, 5, pairs(3)))) << axes;
-        EXPECT_EQ(shortLine.cat.lastError(),
+        EXPECT_FALSE(l.run(record("J", axes, 5, pairs(3)))) << axes;
+        EXPECT_EQ(l.cat.lastError(),
                   QStringLiteral("line 2: AxisConfig(4) is missing (too few fields)"));
     }
 }
@@ -104,7 +100,6 @@ TEST(JoyCatalogue, FaultsNameTheFieldAndTheLineAndLoadNothing) {
         ASSERT_EQ(l.prompter.messages.size(), 1);
         EXPECT_EQ(l.prompter.messages[0].text, QString::fromLatin1(kJoyListMessage));
         EXPECT_EQ(l.prompter.messages[0].detail, "line 3: " + reason);
-        EXPECT_EQ(l.cat.lastError(), l.prompter.messages[0].detail);
     }
     for (const char* end : {"\n", "\r\n", "\r"}) {
         Load l;
