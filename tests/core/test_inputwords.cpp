@@ -24,26 +24,24 @@ TEST(InputWords, EveryWordRoundTrips) {
         ASSERT_EQ(PackDgtConfig(pair[0], pair[1]), w);
         const JoyChannel c = UnpackJoyChannel(w);
         ASSERT_EQ(PackJoyChannel(c), w);
-        const std::optional<std::int32_t> id = JoyChannelId(c);
-        if (c.type == JoyChannel::Off)
-            ASSERT_EQ(id, 8);
-        else if (c.type == JoyChannel::Proportional)
-            ASSERT_EQ(id, c.word < 2 ? c.word : 2);
-        else if (c.type <= JoyChannel::OnOffIndependent)
-            ASSERT_EQ(id, 5);
-        else
-            ASSERT_FALSE(id.has_value()) << w;
+        // Off is 8, proportional the word (X, Y or 2), the digital types 5, others none.
+        const std::optional<std::int32_t> id =
+            c.type == JoyChannel::Off                ? 8
+            : c.type == JoyChannel::Proportional     ? std::min(c.word, 2)
+            : c.type <= JoyChannel::OnOffIndependent ? std::optional<std::int32_t>(5)
+                                                     : std::nullopt;
+        ASSERT_EQ(JoyChannelId(c), id) << w;
         const auto words = PackCommandInputs(UnpackCommandInputs(w, w & 0xFF));
-        ASSERT_EQ(words[0], w);
-        ASSERT_EQ(words[1], w & 0xFF);
+        ASSERT_EQ((std::pair<int, int>{words[0], words[1]}), (std::pair<int, int>{w, w & 0xFF}));
     }
     for (std::int32_t bits = 0; bits < 16; ++bits)
         EXPECT_EQ(PackFloatSides(UnpackFloatSides(bits)), bits);
     // 0x2521: DI_01 and DI_02 both level, byte 0 and 1, bit 1; the unit hands
     // words back as signed 16-bit numbers.
     const auto pair = UnpackDgtConfig(9505);
-    EXPECT_EQ(UnpackDigitalInput(pair[0]), (DigitalInput{DigitalInput::Level, 0, 1}));
-    EXPECT_EQ(UnpackDigitalInput(pair[1]), (DigitalInput{DigitalInput::Level, 1, 1}));
+    EXPECT_EQ((std::pair{UnpackDigitalInput(pair[0]), UnpackDigitalInput(pair[1])}),
+              (std::pair{DigitalInput{DigitalInput::Level, 0, 1},
+                         DigitalInput{DigitalInput::Level, 1, 1}}));
     EXPECT_EQ(UnpackDgtConfig(-512), UnpackDgtConfig(0xFE00));
     EXPECT_EQ(UnpackJoyChannel(58226 - 65536), (JoyChannel{JoyChannel::DigitalReg, 7, 3, 14}));
     CommandInputs floatTwoOnNine{};
@@ -79,9 +77,7 @@ protected:
             catalogue.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
     }
     void set(HvcId id, std::int32_t value) {
-        CVarData* r = catalogue.Find(id);
-        ASSERT_NE(r, nullptr);
-        r->E2Value = r->E2Display = value;
+        catalogue.Var(id).E2Value = catalogue.Var(id).E2Display = value;
     }
     std::int32_t composed(HvcId id) const {
         for (const VarSetting& s : settings.compose())
