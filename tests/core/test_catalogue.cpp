@@ -180,7 +180,7 @@ TEST(Catalogue, ShippedMapCarriesEveryIdentifier) {
     }
 }
 
-TEST(Records, ConversionsAndSetting) {
+TEST(Records, ConversionsSettingNoValueAndAddressText) {
     CVarData r;
     r.ReadRAMFromECU(300);
     EXPECT_DOUBLE_EQ(r.RAMDisplay, 300.0);
@@ -212,9 +212,6 @@ TEST(Records, ConversionsAndSetting) {
     s.Formula = QStringLiteral("X/0"); // cannot be evaluated: stores the defined 0
     s.LoadFromFile(3);
     EXPECT_EQ(s.E2Display, 0);
-}
-
-TEST(Records, NoValueAndAddressText) {
     EXPECT_TRUE(IsNoValue(-1) && IsNoValue(65535));
     EXPECT_FALSE(IsNoValue(32767));
     std::int32_t a = 0;

@@ -106,7 +106,7 @@ TEST(ConfigFile, WritesTheByteLayout) {
         BuildConfigFile(fx.state).contains("Solenoid 3A minimum current\t0310.00\t00320\r"));
 }
 
-TEST(ConfigFile, EmptySelectionLoadsAsNoChange) {
+TEST(ConfigFile, EmptySelectionLoadsAsNoChangeAndValuesAreNumberPrefixes) {
     Fixture fx;
     for (auto& p : fx.state.pages) // no page key selects anything
         p.ReadKey = 0;
@@ -118,6 +118,14 @@ TEST(ConfigFile, EmptySelectionLoadsAsNoChange) {
     ASSERT_TRUE(other.load(empty, "empty.txt").ok());
     EXPECT_EQ(snapshot(other.state), before);
     EXPECT_EQ(other.state.info, (InfoFields{{}, {}, {}, {}, {}, QStringLiteral("empty.txt")}));
+    // A value is read as a number prefix.
+    const QByteArray head = kSep + "\r" + kSep + "\rVariable Name\tAddress\tValue\r";
+    for (const auto& [text, value] :
+         {std::pair{"00300 mA", 300}, {" -00012", -12}, {"12.5", 12}, {"12.6", 13}, {".9", 1}}) {
+        Fixture one;
+        ASSERT_TRUE(one.load(head + "x\t0300.00\t" + text + "\r\r\n").ok()) << text;
+        EXPECT_EQ(one.byName("I Min 1A").E2Value, value) << text;
+    }
 }
 
 TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
@@ -182,16 +190,6 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
         values.push_back(fx.byName("T Rise 1A").E2Display);
         EXPECT_EQ(values, (std::vector<std::int32_t>{-12, 360, 40000, 9, 80, 7, 320, 350, 800}))
             << name;
-    }
-}
-
-TEST(ConfigFile, ValueReadAsANumberPrefix) {
-    const QByteArray head = kSep + "\r" + kSep + "\rVariable Name\tAddress\tValue\r";
-    for (const auto& [text, value] :
-         {std::pair{"00300 mA", 300}, {" -00012", -12}, {"12.5", 12}, {"12.6", 13}, {".9", 1}}) {
-        Fixture fx;
-        ASSERT_TRUE(fx.load(head + "x\t0300.00\t" + text + "\r\r\n").ok()) << text;
-        EXPECT_EQ(fx.byName("I Min 1A").E2Value, value) << text;
     }
 }
 

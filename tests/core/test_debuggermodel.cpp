@@ -74,7 +74,7 @@ TEST(DebuggerAddress, OnlyEnterChoosesAndNothingChosenShowsSo) {
 
 // Without a word chosen, or with a value that is no 16-bit number, a command says
 // so and sends nothing; logged out, the commands do nothing at all.
-TEST(DebuggerCommands, RefusedCasesSendNothing) {
+TEST(DebuggerCommands, RefusedCasesSendNothingAndARefusedResetSaysSo) {
     Rig rig;
     rig.model->read();
     rig.model->display();
@@ -104,6 +104,12 @@ TEST(DebuggerCommands, RefusedCasesSendNothing) {
     EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_TRUE(rig.link.log.isEmpty());
     EXPECT_EQ(rig.link.opens, 0);
+
+    rig.state.LoggedIn = true; // a reset the unit refuses says so
+    rig.link.failCommand = true;
+    rig.model->reset();
+    EXPECT_EQ(rig.link.log, QStringList{QStringLiteral("cmd 1024 1145130828")});
+    EXPECT_EQ(rig.prompter.texts(), QStringList{QStringLiteral("Operation Failed!")});
 }
 
 // READ and WRITE go to the EEPROM word, DISPLAY and SET to the RAM word, each
@@ -125,14 +131,6 @@ TEST(DebuggerCommands, WhichMemoryEachCommandUses) {
               QStringList({"rE2 2200.00", "wE2 2200.00 -7", "wRAM 2200.00 2450", "rRAM 2200.00"}));
     EXPECT_EQ(rig.link.opens, 4);
     EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
-}
-
-TEST(DebuggerCommands, AResetTheUnitRefusesSaysSo) {
-    Rig rig;
-    rig.link.failCommand = true;
-    rig.model->reset();
-    EXPECT_EQ(rig.link.log, QStringList{QStringLiteral("cmd 1024 1145130828")});
-    EXPECT_EQ(rig.prompter.texts(), QStringList{QStringLiteral("Operation Failed!")});
 }
 
 TEST(DebuggerMonitor, TicksProgressAndStopping) {

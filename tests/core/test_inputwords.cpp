@@ -13,7 +13,7 @@
 using namespace hvc;
 
 // Every word unpacked and packed again comes back bit for bit.
-TEST(InputWords, EveryWordRoundTrips) {
+TEST(InputWords, EveryWordRoundTripsAndTheInversionOptionsAndCaptions) {
     for (int b = 0; b < 256; ++b) {
         const DigitalInput in = UnpackDigitalInput(static_cast<std::uint8_t>(b));
         ASSERT_EQ(in.type + in.byte * 4 + in.bit * 32, b) << "type, byte, bit from the bottom";
@@ -48,9 +48,6 @@ TEST(InputWords, EveryWordRoundTrips) {
     floatTwoOnNine[3] = 9;
     EXPECT_EQ(PackCommandInputs(floatTwoOnNine)[0], 0x9000);
     EXPECT_EQ(PackCommandInputs(UnpackCommandInputs(0, 0x1234))[1], 0x34) << "high byte unused";
-}
-
-TEST(InputWords, InversionOptionsAndCaptions) {
     EXPECT_EQ(UnpackInversion(85), false);
     EXPECT_EQ(UnpackInversion(PackInversion(true)), true);
     EXPECT_FALSE(UnpackInversion(0).has_value());
@@ -166,7 +163,7 @@ TEST_F(JoyCanSettingsTest, ListRulesRunOnlyWhenTheUserChangesAList) {
 
 // Unknown codes keep their words and identifiers; the reserved eighth digital word
 // is written 0 and the unused high byte of the second command word is dropped.
-TEST_F(JoyCanSettingsTest, UnknownCodesAndTheReservedWords) {
+TEST_F(JoyCanSettingsTest, UnknownCodesReservedWordsFloatRowsAndSections) {
     set(HvcId::HVC_DGT_CONFIG_8, 0x1234);
     set(HvcId::HVC_FLOAT_CONFIG_2, 0x5621);
     set(HvcId::HVC_JOY_2_CONFIG, 0xF9F6); // type 6, word 15, inputs 9 and 15
@@ -182,9 +179,7 @@ TEST_F(JoyCanSettingsTest, UnknownCodesAndTheReservedWords) {
     EXPECT_EQ(composed(HvcId::HVC_FLOAT_CONFIG_2), 0x21);
     settings.setInverted(3, false);
     EXPECT_EQ(composed(HvcId::HVC_JOY_3_INV), 85);
-}
-
-TEST_F(JoyCanSettingsTest, FloatRowsAndSections) {
+    // The float rows and the section options.
     settings.load(catalogue);
     settings.setCommandInput(3, 9);
     EXPECT_EQ(composed(HvcId::HVC_FLOAT_CONFIG_1) >> 12 & 0xF, 9);

@@ -132,7 +132,7 @@ TEST(JoyCatalogue, FaultsNameTheFieldAndTheLineAndLoadNothing) {
               QStringLiteral("'%1', line 2: Selectable is missing (too few fields)").arg(path));
 }
 
-TEST(JoyCatalogue, TheLastNotUsedRecordGivesTheNotUsedIdentifier) {
+TEST(JoyCatalogue, TheLastNotUsedRecordCountsAndTheShippedCatalogueFitsTheMap) {
     Load l;
     QStringList lines;
     for (const auto& [code, id] :
@@ -144,9 +144,7 @@ TEST(JoyCatalogue, TheLastNotUsedRecordGivesTheNotUsedIdentifier) {
     ASSERT_TRUE(l.run(record("A", 1, 4, pairs(1))));
     EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
     EXPECT_EQ(JoyCatalogue().NotUsedJoyID(), 0);
-}
-
-TEST(JoyCatalogue, ShippedCatalogueFitsTheShippedMap) {
+    // The shipped catalogue fits the shipped map.
     JoyCatalogue joys;
     Catalogue map;
     ScriptedPrompter prompter;

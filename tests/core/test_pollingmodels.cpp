@@ -243,7 +243,7 @@ TEST(MonitorModel, APassReadsTheStatusWordsThenEveryPolledDisplayInPageOrder) {
     EXPECT_EQ(two.link.reads, (Reads{kErr, kHsd, kDin, kJoy[0], kJoy[1], kVbb, kMeas[1]}));
 }
 
-TEST(MonitorModel, ProgressStepsRoundHalvesToEvenAndEndAtExactly100) {
+TEST(MonitorModel, ProgressRoundsHalvesToEvenAndTheRecordsScaleTheDisplays) {
     Rig<MonitorModel> none;
     for (int i = 0; i < none.model->displays().size(); ++i)
         none.model->setMonitorEnable(i, false);
@@ -254,9 +254,6 @@ TEST(MonitorModel, ProgressStepsRoundHalvesToEvenAndEndAtExactly100) {
     EXPECT_EQ(two.progress, (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
     for (int steps = 1; steps <= 40; ++steps)
         EXPECT_EQ(MonitorModel::progressAt(steps, steps), 100) << steps;
-}
-
-TEST(MonitorModel, TheRecordsScaleTheDisplaysForTheConfiguredSections) {
     Rig<MonitorModel> rig(3);
     Catalogue& c = rig.state.catalogue;
     for (const HvcId id : {HvcId::HVC_JOY0_VALUE, HvcId::HVC_JOY3_VALUE, HvcId::HVC_VBB_400})
