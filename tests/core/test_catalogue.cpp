@@ -63,27 +63,23 @@ TEST(Catalogue, FieldsOfALine) {
               (QStringList{"MON", "", "X*0.5", "01A2.03"}));
 }
 
-TEST(Catalogue, FormulaTakesTheLocaleSeparatorButInverseStaysAsWritten) {
+TEST(Catalogue, LocaleFormulasIdentifiersAndBlankOrNameOnlyLines) {
     LocaleGuard guard(QLocale::German, QLocale::Germany);
     auto l = load({"c\t14\t0\t\t\t9\t\t\t\t99\tV\t\tX*0.5\tX*0.5"});
     ASSERT_TRUE(l->ok);
     EXPECT_EQ(l->cat[1].Formula, QStringLiteral("X*0,5"));
     EXPECT_EQ(l->cat[1].InverseFormula, QStringLiteral("X*0.5"));
     EXPECT_EQ(l->cat[1].E2Display, 4); // 4.5 to the even neighbour
-}
-
-TEST(Catalogue, IdentifiersRegisterAndTheLastLineWins) {
-    auto l = load({"a\t10\t0\tHVC_PROG_VERS", "b\t12\t0\tNOT_AN_ID", "c\t14\t0\tHVC_PROG_VERS"});
+    // Identifiers register, and the last line wins.
+    l = load({"a\t10\t0\tHVC_PROG_VERS", "b\t12\t0\tNOT_AN_ID", "c\t14\t0\tHVC_PROG_VERS"});
     ASSERT_TRUE(l->ok);
     EXPECT_EQ(l->cat.IdIndex(HvcId::HVC_PROG_VERS), 3);
     std::vector<int> found;
     for (const char* key : {"HVC_PROG_VERS", "b", "0012.00"})
         found.push_back(l->cat.FindByName(QLatin1String(key)));
     EXPECT_EQ(found, (std::vector<int>{3, 2, 2}));
-}
-
-TEST(Catalogue, BlankAndNameOnlyLinesAreVariablesWithAWarning) {
-    auto l = load({"a\t10\t0", "", "Lonely", "d\t16\t0\r\ne\t18\t0\rf\t1A\t0"});
+    // Blank and name-only lines are variables with a warning.
+    l = load({"a\t10\t0", "", "Lonely", "d\t16\t0\r\ne\t18\t0\rf\t1A\t0"});
     ASSERT_TRUE(l->ok);
     EXPECT_EQ(l->cat.VarCount(), 6);
     EXPECT_TRUE(l->prompter.messages.isEmpty());

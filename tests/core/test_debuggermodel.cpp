@@ -34,7 +34,7 @@ struct Rig {
 
 } // namespace
 
-TEST(DebuggerInput, AddressesAndNumbersTheCommandsTake) {
+TEST(DebuggerInput, AddressesAndNumbersTheCommandsTakeAndOnlyEnterChooses) {
     std::int32_t v = 0;
     for (const auto& [text, address] :
          {std::pair{"01a2.03", 0x01A203}, {"1A203", 0x01A203}, {" 0500.00 ", 0x050000}}) {
@@ -52,11 +52,8 @@ TEST(DebuggerInput, AddressesAndNumbersTheCommandsTake) {
     EXPECT_TRUE(DebuggerModel::TextStringIsInteger(QStringLiteral("-120")));
     for (const char* bad : {"", "123456", "1.5", "1,5", "abc", "12a"})
         EXPECT_FALSE(DebuggerModel::TextStringIsInteger(QLatin1String(bad))) << bad;
-}
-
-// An address typed and Enter chooses its record, or record 1 when none has it
-// (test_debugger_live); here the corners.
-TEST(DebuggerAddress, OnlyEnterChoosesAndNothingChosenShowsSo) {
+    // An address typed and Enter chooses its record, or record 1 when none has it
+    // (test_debugger_live); here the corners.
     Rig rig;
     const int amp = rig.position(HvcId::HVC_DITHER_AMP);
     rig.model->setLastKey(DebuggerModel::kEnterKey);
@@ -67,8 +64,8 @@ TEST(DebuggerAddress, OnlyEnterChoosesAndNothingChosenShowsSo) {
     EXPECT_EQ(rig.model->CmbUpdate(QStringLiteral("0500")), -1);
     EXPECT_EQ(rig.model->position(), amp);
     rig.model->choose(0);
-    const DebugWordView& v = rig.model->view();
-    EXPECT_EQ((QStringList{v.address, v.name, v.addressText, v.unit}),
+    const DebugWordView& view = rig.model->view();
+    EXPECT_EQ((QStringList{view.address, view.name, view.addressText, view.unit}),
               (QStringList{"0", "", QString::fromLatin1(kNoVariableText), "---"}));
 }
 

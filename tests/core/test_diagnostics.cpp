@@ -169,7 +169,7 @@ TEST(ActiveErrorList, AnErrorComesWithItsTextsAndGoesWhenItsBitClears) {
     EXPECT_TRUE(list.isEmpty());
 }
 
-TEST(ErrorHistory, EachErrorOnceFromComingToGoingNewestFirst) {
+TEST(ErrorHistory, EachErrorOnceNewestFirstQuotedAndTheOldestGoFirstWhenFull) {
     Load l;
     ASSERT_TRUE(l.run(kOver + QStringLiteral("\n1\t0\t3\tLow\tVBB\tE10\tSupply voltage low")));
     ActiveErrorList list(l.list);
@@ -185,23 +185,21 @@ TEST(ErrorHistory, EachErrorOnceFromComingToGoingNewestFirst) {
                              "2024-03-05 14:03:00,active,VBB - 1,E10,Supply voltage low\r\n"
                              "2024-03-05 14:01:00,2024-03-05 14:04:00,SEC1 - 4,E32,Section 1 "
                              "overcurrent\r\n"));
-}
-
-TEST(ErrorHistory, CsvQuotesWhatWouldSplitAFieldAndTheOldestGoFirstWhenFull) {
-    Load l;
-    ASSERT_TRUE(l.run(QStringLiteral("3\t0\t0\tT\tK,1\tE1\tSays \"stop\", then halts")));
-    ActiveErrorList list(l.list);
-    ErrorHistory history;
-    history.apply(list.valueChanged(3, 1, 1), at(0));
-    EXPECT_TRUE(history.toCsv().endsWith(
+    // CSV quotes what would split a field; when full, the oldest entries go first.
+    Load q;
+    ASSERT_TRUE(q.run(QStringLiteral("3\t0\t0\tT\tK,1\tE1\tSays \"stop\", then halts")));
+    ActiveErrorList quoted(q.list);
+    ErrorHistory full;
+    full.apply(quoted.valueChanged(3, 1, 1), at(0));
+    EXPECT_TRUE(full.toCsv().endsWith(
         QStringLiteral(",active,\"K,1 - 1\",E1,\"Says \"\"stop\"\", then halts\"\r\n")))
-        << history.toCsv().toStdString();
+        << full.toCsv().toStdString();
 
     for (qsizetype i = 0; i < ErrorHistory::kMaxEntries; ++i) {
-        history.apply(list.valueChanged(3, 0, 1), at(1));
-        history.apply(list.valueChanged(3, 1, 1), at(2));
+        full.apply(quoted.valueChanged(3, 0, 1), at(1));
+        full.apply(quoted.valueChanged(3, 1, 1), at(2));
     }
-    EXPECT_EQ(history.entries().size(), ErrorHistory::kMaxEntries);
-    EXPECT_EQ(history.dropped(), 1);
-    EXPECT_EQ(history.entries().back().came, at(2)) << "the first entry was dropped";
+    EXPECT_EQ(full.entries().size(), ErrorHistory::kMaxEntries);
+    EXPECT_EQ(full.dropped(), 1);
+    EXPECT_EQ(full.entries().back().came, at(2)) << "the first entry was dropped";
 }

@@ -152,12 +152,13 @@ TYPED_TEST(PollingModel, WaitsForTheOtherPageAndGivesTheLinkBackWhenLeft) {
     expectRunOver(mid, ConnectState::Connected);
 }
 
-TYPED_TEST(PollingModel, NeverNestsNeedsAUnitAndEndsWhenDisabled) {
+TYPED_TEST(PollingModel, NeverNestsNeedsAUnitAndEndsWhenDisabledOrAReadFails) {
+    using P = Poll<TypeParam>;
     // The timer firing while the page lets events run mid-pass starts no second pass.
     Rig<TypeParam> nest;
     nest.link.beforeRead = [&nest](int) { nest.model->tick(); };
     nest.pass();
-    EXPECT_EQ(nest.link.reads.size(), Poll<TypeParam>::kPass);
+    EXPECT_EQ(nest.link.reads.size(), P::kPass);
 
     Rig<TypeParam> off;
     off.state.setConnectState(ConnectState::NotConnected);
@@ -169,7 +170,7 @@ TYPED_TEST(PollingModel, NeverNestsNeedsAUnitAndEndsWhenDisabled) {
     Rig<TypeParam> idle;
     idle.pass();
     idle.model->DisableTimer();
-    expectRunOver(idle, Poll<TypeParam>::kPolling);
+    expectRunOver(idle, P::kPolling);
 
     // Disabled while the page lets events run: the pass ends after that read.
     Rig<TypeParam> cut;
@@ -181,10 +182,7 @@ TYPED_TEST(PollingModel, NeverNestsNeedsAUnitAndEndsWhenDisabled) {
     EXPECT_EQ(cut.link.reads.size(), 5u);
     expectRunOver(cut, ConnectState::NotConnected);
     EXPECT_TRUE(cut.passes.empty()) << "a pass cut short is no sample";
-}
-
-TYPED_TEST(PollingModel, AFailedReadEndsTheRunAndClosesTheLink) {
-    using P = Poll<TypeParam>;
+    // A failed read ends the run and closes the link.
     Rig<TypeParam> rig;
     rig.pass();
     rig.link.failAt = static_cast<int>(P::kPass) + P::kFailAt;
