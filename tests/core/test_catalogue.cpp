@@ -143,7 +143,7 @@ TEST(Catalogue, FilesThatCannotBeReadOrAreEmpty) {
     EXPECT_EQ(cat.VarCount(), 0);
 }
 
-TEST(Catalogue, MissingIdentifierReadsAsZeroAndIsReportedOnce) {
+TEST(Catalogue, MissingIdentifierReadsAsZeroButTheShippedMapCarriesEveryOne) {
     auto l = load({"a\t10\t0\t\t\t5"});
     QStringList reported;
     l->cat.setMissingReporter([&](const QString& id) { reported << id; });
@@ -158,9 +158,6 @@ TEST(Catalogue, MissingIdentifierReadsAsZeroAndIsReportedOnce) {
                   (std::pair{0, 0}))
             << slot;
     }
-}
-
-TEST(Catalogue, ShippedMapCarriesEveryIdentifier) {
     Catalogue cat;
     ScriptedPrompter prompter;
     ASSERT_TRUE(cat.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));

@@ -46,7 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(Explain, KeysStayThePlaceWhateverTheWordsHold) {
+TEST_F(Explain, KeysStayCaptionsShowWhatThePageCannotAndTheSectionsShown) {
     const auto keys = [this] {
         QStringList out;
         for (const QString& line : lines()) {
@@ -69,9 +69,7 @@ TEST_F(Explain, KeysStayThePlaceWhateverTheWordsHold) {
             set(static_cast<HvcId>(static_cast<int>(HvcId::HVC_SP_0_MACRO) + s), word(random) & 7);
         ASSERT_EQ(keys(), expectedKeys) << "round " << round;
     }
-}
-
-TEST_F(Explain, CaptionsShownAsNothingOrNotAtAllAndTheSectionsShown) {
+    test::loadShippedRecordsAsRead(state, prompter); // back to the defaults
     // A blank joystick word keeps its code; on the page it reads as an axis without
     // a name. No input: the page's caption is empty. An axis code with no text: the page
     // keeps what it showed before, which a listing cannot know. A model the

@@ -241,7 +241,7 @@ TEST(MonitorModel, APassReadsTheStatusWordsThenEveryPolledDisplayInPageOrder) {
     EXPECT_EQ(two.link.reads, (Reads{kErr, kHsd, kDin, kJoy[0], kJoy[1], kVbb, kMeas[1]}));
 }
 
-TEST(MonitorModel, ProgressRoundsHalvesToEvenAndTheRecordsScaleTheDisplays) {
+TEST(MonitorModel, ProgressScalesAndRedrawRequests) {
     Rig<MonitorModel> none;
     for (int i = 0; i < none.model->displays().size(); ++i)
         none.model->setMonitorEnable(i, false);
@@ -266,9 +266,7 @@ TEST(MonitorModel, ProgressRoundsHalvesToEvenAndTheRecordsScaleTheDisplays) {
     EXPECT_EQ(c.Var(HvcId::HVC_JOY3_VALUE).FormulaPart, 7) << "hidden display";
     EXPECT_DOUBLE_EQ(rig.display("JoyMonitorVal_0").value, 6.0);
     EXPECT_EQ(rig.display("IMeasure_0").ScaleMax, 820);
-}
-
-TEST(MonitorModel, RedrawRequestsReachThePageWhileItExists) {
+    // Redraw requests reach the page while it exists.
     AppState state;
     {
         MonitorModel model(state);

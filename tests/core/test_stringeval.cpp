@@ -28,7 +28,7 @@ struct Case {
 
 } // namespace
 
-TEST(StringEval, Formulas) {
+TEST(StringEval, FormulasPartsWholeNumbersAndTheExactLimits) {
     // Left to right without priority; a zero running value takes the next operand;
     // numbers (a signed X too) as a whole; "10+-3" reads 10-3, Y and Z go in as
     // absolute values, in either case; an unknown operator gives 0, "&" rounds
@@ -76,9 +76,7 @@ TEST(StringEval, Formulas) {
     EXPECT_EQ(LocalDecimal(QStringLiteral("X*0.5")), QStringLiteral("X*0,5"));
     LocaleGuard english(QLocale::English, QLocale::UnitedStates);
     EXPECT_EQ(LocalDecimal(QStringLiteral("X*0.5")), QStringLiteral("X*0.5"));
-}
-
-TEST(StringEval, PartsWholeNumbersDeepNestingAndTheExactLimits) {
+    // Parts, whole numbers and the parser's corners.
     // A formula without parts is the same in every part; a part beyond the last is empty.
     EXPECT_EQ(SelectPart(QStringLiteral("A|B|C|D"), 3) + SelectPart(QStringLiteral("X/2"), 7) +
                   SelectPart(QStringLiteral("A|B"), 3),
