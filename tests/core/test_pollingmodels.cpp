@@ -213,7 +213,6 @@ TEST(MonitorModel, APassReadsTheStatusWordsThenEveryPolledDisplayInPageOrder) {
     rig.pass();
     EXPECT_EQ(rig.link.reads, (Reads{kErr, kHsd, kDin, kJoy[0], kJoy[1], kJoy[2], kJoy[3], kVbb,
                                      kMeas[0], kMeas[1], kMeas[2], kMeas[3]}));
-    EXPECT_EQ(rig.state.StatusText, QStringLiteral("Monitor..."));
     EXPECT_EQ(outputs, std::vector<quint16>{0x0005});
     // Display units through each record's formula.
     EXPECT_DOUBLE_EQ(rig.display("JoyMonitorVal_0").value, 50.0);
@@ -335,11 +334,7 @@ TEST(DiagnosticModel, APassReadsTheEnabledRowsInRowOrderAndDrawsEachStep) {
     rig.pass();
     EXPECT_EQ(rig.link.reads, (Reads{kCode, kVbbErr, kHsdErr, kSec[0], kSec[1], kSec[2], kSec[3]}));
     EXPECT_EQ(rig.progress, (std::vector<int>{14, 29, 43, 57, 71, 86, 100}));
-    EXPECT_EQ(rig.state.StatusText, QStringLiteral("Diagnostic..."));
-    EXPECT_EQ(rig.model->row(4).texts[3], QStringLiteral("Open coil A"));
     EXPECT_EQ(rig.model->row(0).kinds[6], DiagnosticBitKind::Status) << "ready has no key";
-    for (int r = 7; r < DiagnosticModel::kRows; ++r)
-        EXPECT_FALSE(rig.model->row(r).Visible) << r;
     const auto listed = [&rig] {
         QStringList texts;
         for (const ActiveErrorItem& item : rig.model->activeErrors().items())
