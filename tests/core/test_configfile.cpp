@@ -327,7 +327,7 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     EXPECT_EQ(iMax.E2Value, 2000);
 }
 
-TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAreFound) {
+TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
     Fixture fx;
     const int sections = fx.at("HVC_NUM_PROP_REG");
     const int iMin = fx.at("HVC_I0_MIN"); // 0..1500
@@ -350,17 +350,14 @@ TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAreFound) {
     EXPECT_TRUE(sameWord(800, 800) && sameWord(40000, 40000 - 65536) && sameWord(-1, 65535));
     EXPECT_FALSE(sameWord(70000, 70000 - 65536)) << "low 16 bits alike, value not carried";
     EXPECT_FALSE(sameWord(-32769, 32767));
-}
-
-TEST(ConfigImageCheck, MissingVariablesFollowTheFilesSections) {
-    Fixture fx;
+    // Missing variables follow the file's sections.
     const std::uint16_t mask = readKeyAll(fx.state);
-    ConfigFileData data;
-    ASSERT_TRUE(ParseConfigFile(BuildConfigFile(fx.state), fx.state.catalogue, data).ok());
-    EXPECT_TRUE(MissingFromFile(fx.state.catalogue, data, mask).isEmpty())
+    ConfigFileData saved;
+    ASSERT_TRUE(ParseConfigFile(BuildConfigFile(fx.state), fx.state.catalogue, saved).ok());
+    EXPECT_TRUE(MissingFromFile(fx.state.catalogue, saved, mask).isEmpty())
         << "a saved file is complete; a variable behind another with its address is not missing";
-    const ConfigEntry last = data.entries.takeLast();
-    const QList<int> missing = MissingFromFile(fx.state.catalogue, data, mask);
+    const ConfigEntry last = saved.entries.takeLast();
+    const QList<int> missing = MissingFromFile(fx.state.catalogue, saved, mask);
     EXPECT_EQ(missing, QList<int>{last.position});
     EXPECT_EQ(NameList(fx.state.catalogue, missing), fx.state.catalogue[last.position].Name);
 
@@ -368,7 +365,7 @@ TEST(ConfigImageCheck, MissingVariablesFollowTheFilesSections) {
     // not expected; with no lines at all, everything of the default sections is.
     ConfigFileData none;
     const QList<int> all = MissingFromFile(fx.state.catalogue, none, mask);
-    EXPECT_GE(all.size(), data.entries.size());
+    EXPECT_GE(all.size(), saved.entries.size());
     none.entries = {{fx.at("HVC_NUM_PROP_REG"), 1}};
     EXPECT_LT(MissingFromFile(fx.state.catalogue, none, mask).size(), all.size());
     EXPECT_TRUE(NameList(fx.state.catalogue, all, 2)

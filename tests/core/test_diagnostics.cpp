@@ -35,18 +35,18 @@ QDateTime at(int minute) {
 
 } // namespace
 
-TEST(DiagnosticList, LinesFillTheirRecordsFieldsMayBeLeftOutAndTheLaterLineWins) {
-    Load l;
-    ASSERT_TRUE(l.run(QStringLiteral("3\t2\t7\tFirst\tX\tE0\tOld\told note\n") + kOver +
-                      QStringLiteral("\tsee the coil\r\n"
-                                     "0\t0\t-5\n"
-                                     "0\t2\t1\tText\tKEY\n"
-                                     "0\t3\t1\tText\t\tE03\n"
-                                     "0\t4\t1\tText\tK\tE04\tDescription, with comma\n"
-                                     "0\t8\t1\tNinth bit")));
+TEST(DiagnosticList, LinesFillTheirRecordsAndAFaultStopsReadingKeepingEarlierOnes) {
+    Load full;
+    ASSERT_TRUE(full.run(QStringLiteral("3\t2\t7\tFirst\tX\tE0\tOld\told note\n") + kOver +
+                         QStringLiteral("\tsee the coil\r\n"
+                                        "0\t0\t-5\n"
+                                        "0\t2\t1\tText\tKEY\n"
+                                        "0\t3\t1\tText\t\tE03\n"
+                                        "0\t4\t1\tText\tK\tE04\tDescription, with comma\n"
+                                        "0\t8\t1\tNinth bit")));
     QStringList fields; // the later line for 3/2, no CR left at the end of a line
     for (const auto& [row, bit] : {std::pair{3, 2}, {0, 0}, {0, 2}, {0, 3}, {0, 4}, {0, 8}}) {
-        const CDiagnosticData* f = l.list.Record(row, bit);
+        const CDiagnosticData* f = full.list.Record(row, bit);
         ASSERT_NE(f, nullptr) << row << "/" << bit;
         fields << QStringLiteral("%1|%2|%3|%4|%5|%6")
                       .arg(f->FirstNumber)
@@ -55,16 +55,14 @@ TEST(DiagnosticList, LinesFillTheirRecordsFieldsMayBeLeftOutAndTheLaterLineWins)
     EXPECT_EQ(fields, (QStringList{"0|Over|SEC1|E32|Section 1 overcurrent|see the coil", "-5|||||",
                                    "1|Text|KEY|||", "1|Text||E03||",
                                    "1|Text|K|E04|Description, with comma|", "1|Ninth bit||||"}));
-    EXPECT_EQ(l.list.MessageGroupCount(), 1) << "the count follows the last line's row";
+    EXPECT_EQ(full.list.MessageGroupCount(), 1) << "the count follows the last line's row";
 
     Load later;
     ASSERT_TRUE(later.run(QStringLiteral("6\t0\t0\tA\n2\t0\t0\tB\n")));
     EXPECT_EQ(later.list.MessageGroupCount(), 3);
     EXPECT_TRUE(later.list.showsRow(2) && later.list.Record(6, 0));
     EXPECT_FALSE(later.list.showsRow(6)) << "row 6 has a record but is beyond the count";
-}
-
-TEST(DiagnosticList, AFaultStopsReadingWithTheMessageAndKeepsEarlierRecords) {
+    // A fault stops reading with the message and keeps the records before it.
     for (const auto& [line, reason] : {
              std::pair{"11\t0\t0\tRow eleven", "line 3: row 11 is outside 0-10"},
              {"3\t9\t0\tBit nine", "line 3: bit 9 is outside 0-8"},

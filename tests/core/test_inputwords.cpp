@@ -91,7 +91,7 @@ protected:
 
 } // namespace
 
-TEST_F(JoyCanSettingsTest, UntouchedSettingsComposeTheWordsTheyCameFrom) {
+TEST_F(JoyCanSettingsTest, UntouchedSettingsComposeTheirWordsAndListRulesRunOnAChange) {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::int32_t> word(0, 0xFFFF);
     for (int round = 0; round < 200; ++round) {
@@ -114,9 +114,6 @@ TEST_F(JoyCanSettingsTest, UntouchedSettingsComposeTheWordsTheyCameFrom) {
         for (const VarSetting& s : loaded)
             ASSERT_EQ(composed(s.id), s.value) << static_cast<int>(s.id);
     }
-}
-
-TEST_F(JoyCanSettingsTest, ListRulesRunOnlyWhenTheUserChangesAList) {
     // An input that is off but carries a byte and bit keeps them on loading...
     set(HvcId::HVC_DGT_CONFIG_1, PackDigitalInput({DigitalInput::Off, 5, 6}));
     // ... and a channel that is off keeps its word and inputs.

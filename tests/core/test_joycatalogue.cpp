@@ -45,21 +45,19 @@ struct Load {
 
 } // namespace
 
-TEST(JoyCatalogue, FieldsInFileOrderWithTheIdentifierAfterTheAxisCount) {
-    Load l;
+TEST(JoyCatalogue, FieldsInFileOrderAndTheAxisCountSaysHowManyALineHas) {
+    Load one;
     for (const char* header : {"JoyCode", "JoyCode\n", "JoyCode\r\n"})
-        EXPECT_TRUE(l.cat.LoadJoyListText(QLatin1String(header), l.prompter) && !l.cat.JoyCount());
-    ASSERT_TRUE(l.run(" A b \tLong name, with comma\t d1\t\td3\td4 \t0\t4\t-7\t" + pairs(4)));
-    ASSERT_EQ(l.cat.JoyCount(), 1);
-    const CJoyData& r = l.cat.JoyList(0);
+        EXPECT_TRUE(one.cat.LoadJoyListText(QLatin1String(header), one.prompter) &&
+                    !one.cat.JoyCount());
+    ASSERT_TRUE(one.run(" A b \tLong name, with comma\t d1\t\td3\td4 \t0\t4\t-7\t" + pairs(4)));
+    ASSERT_EQ(one.cat.JoyCount(), 1);
+    const CJoyData& r = one.cat.JoyList(0);
     EXPECT_EQ((QStringList{r.JoyCode, r.JoyName, r.JoyDesc1, r.JoyDesc2, r.JoyDesc4}),
               (QStringList{" A b ", "Long name, with comma", " d1", "", "d4 "}));
     EXPECT_EQ((std::vector<int>{r.Selectable, r.AxisNum, r.JoyID, r.AxisConfig[0], r.AxisSpare[0],
                                 r.AxisConfig[3], r.AxisSpare[3]}),
               (std::vector<int>{0, 4, -7, 11, 12, 41, 42}));
-}
-
-TEST(JoyCatalogue, AxisCountSaysHowManyFieldsALineHas) {
     // 1, 2 and 3 axes take 11, 13 and 15 fields; whatever follows, even text that
     // is no number, is ignored and those axes stay 0; one field short is a fault.
     for (int axes = 1; axes <= 3; ++axes) {
