@@ -91,7 +91,7 @@ TEST(Catalogue, LocaleFormulasIdentifiersAndBlankOrNameOnlyLines) {
     EXPECT_TRUE(load({"a\t10\t0"})->cat.warnings().isEmpty());
 }
 
-TEST(Catalogue, FaultsStopTheLoadWithTheMessage) {
+TEST(Catalogue, FaultsStopTheLoadWithTheMessageAndUnreadableFilesSaySo) {
     const QString range = QStringLiteral(" is not a whole number from -32768 to 32767");
     const QString deep =
         QString(kMaxFormulaDepth + 1, u'(') + u'X' + QString(kMaxFormulaDepth + 1, u')');
@@ -125,11 +125,8 @@ TEST(Catalogue, FaultsStopTheLoadWithTheMessage) {
     EXPECT_FALSE(l->ok);
     EXPECT_EQ(l->cat.VarCount(), 0);
     EXPECT_EQ(l->cat.lastError(), QStringLiteral("line 252: more than 250 variable lines"));
-}
-
-// A fault in a named file names it (hvcctl's map tests); one that cannot be read
-// or is empty says so.
-TEST(Catalogue, FilesThatCannotBeReadOrAreEmpty) {
+    // A fault in a named file names it (hvcctl's map tests); one that cannot be read
+    // or is empty says so.
     Catalogue cat;
     ScriptedPrompter prompter;
     EXPECT_FALSE(cat.LoadCatalogue(QStringLiteral("/nonexistent/Ramlist.ini"), prompter));
