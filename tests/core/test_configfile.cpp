@@ -1,7 +1,9 @@
 #include "core/appstate.h"
 #include "core/configfile.h"
+#include "core/imagecheck.h"
 #include "core/infoblock.h"
 #include "core/prompter.h"
+#include "core/transfer.h"
 #include "core/unitcommands.h"
 #include "support/filebytes.h"
 #include "support/localeguard.h"
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <array>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -28,41 +31,40 @@ const QByteArray kSep = ";-------------------------------------------";
 
 // A fresh program state on the small test map (values at their defaults).
 struct Fixture {
+    QTemporaryDir dir;
     AppState state;
     ScriptedPrompter prompter;
     Fixture() {
         state.setPrompter(&prompter);
         EXPECT_TRUE(state.catalogue.LoadCatalogue(dataPath("cfg_map.ini"), prompter));
     }
+    // Loads these bytes as a file of that name.
+    Status load(const QByteArray& bytes, const char* name = "x.txt") {
+        const QString path = dir.filePath(QLatin1String(name));
+        EXPECT_TRUE(writeBytes(path, bytes));
+        return LoadConfigFile(state, path, QLatin1String(name));
+    }
     CVarData& byName(const char* name) {
         const int i = state.catalogue.FindByName(QLatin1String(name));
         EXPECT_GT(i, 0) << name;
         return state.catalogue[i];
     }
+    int at(const char* name) const { return state.catalogue.FindByName(QLatin1String(name)); }
 };
 
-struct Values {
-    std::int32_t inEcu, value, display;
-    bool operator==(const Values&) const = default;
-};
+using Values = std::array<std::int32_t, 3>; // unit word, edited value, display value
 
 std::vector<Values> snapshot(const AppState& state) {
     std::vector<Values> out;
-    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
-        const CVarData& r = state.catalogue[i];
-        out.push_back({r.E2InECU, r.E2Value, r.E2Display});
-    }
+    for (int i = 1; i <= state.catalogue.VarCount(); ++i)
+        out.push_back(Values{state.catalogue[i].E2InECU, state.catalogue[i].E2Value,
+                             state.catalogue[i].E2Display});
     return out;
 }
 
 InfoFields sampleInfo() {
-    InfoFields f;
-    f.author = QStringLiteral("Zo\u00eb, QA");
-    f.date = QStringLiteral("2026-12-06");
-    f.revision = QStringLiteral("B");
-    f.company = QStringLiteral("Acme");
-    f.comments = QStringLiteral("first\r\nsecond");
-    return f;
+    return {QStringLiteral("Zo\u00eb, QA"), QStringLiteral("2026-12-06"),      QStringLiteral("B"),
+            QStringLiteral("Acme"),         QStringLiteral("first\r\nsecond"), {}};
 }
 
 } // namespace
@@ -94,8 +96,7 @@ TEST(ConfigFile, WritesTheByteLayout) {
                                 "\r\n";
     EXPECT_EQ(BuildConfigFile(fx.state), expected);
 
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("MySettings.txt"));
+    const QString path = fx.dir.filePath(QStringLiteral("MySettings.txt"));
     ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
     EXPECT_EQ(readBytes(path), expected);
 
@@ -105,28 +106,26 @@ TEST(ConfigFile, WritesTheByteLayout) {
         BuildConfigFile(fx.state).contains("Solenoid 3A minimum current\t0310.00\t00320\r"));
 }
 
-TEST(ConfigFile, EmptySelectionLoadsAsNoChange) {
+TEST(ConfigFile, EmptySelectionLoadsAsNoChangeAndValuesAreNumberPrefixes) {
     Fixture fx;
-    // No page key selects anything: the information block and the column line only.
-    for (auto& p : fx.state.pages)
+    for (auto& p : fx.state.pages) // no page key selects anything
         p.ReadKey = 0;
     const QByteArray empty = BuildConfigFile(fx.state);
-    EXPECT_EQ(empty, kSep +
-                         "\rAuthor:\t\t\rDate:\t\t\rRevision:\t\t\rCompany:\t\t\r"
-                         "Additional Comments:\t\r\t\r" +
-                         kSep + "\rVariable Name\tAddress\tValue\r\r\n");
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("empty.txt"));
-    ASSERT_TRUE(writeBytes(path, empty));
+    EXPECT_TRUE(empty.endsWith("Variable Name\tAddress\tValue\r\r\n"));
     Fixture other;
     other.state.info = sampleInfo();
     const auto before = snapshot(other.state);
-    ASSERT_TRUE(LoadConfigFile(other.state, path, QStringLiteral("empty.txt")).ok());
+    ASSERT_TRUE(other.load(empty, "empty.txt").ok());
     EXPECT_EQ(snapshot(other.state), before);
-    InfoFields blank;
-    blank.fileName = QStringLiteral("empty.txt");
-    EXPECT_EQ(other.state.info, blank);
+    EXPECT_EQ(other.state.info, (InfoFields{{}, {}, {}, {}, {}, QStringLiteral("empty.txt")}));
+    // A value is read as a number prefix.
+    const QByteArray head = kSep + "\r" + kSep + "\rVariable Name\tAddress\tValue\r";
+    for (const auto& [text, value] :
+         {std::pair{"00300 mA", 300}, {" -00012", -12}, {"12.5", 12}, {"12.6", 13}, {".9", 1}}) {
+        Fixture one;
+        ASSERT_TRUE(one.load(head + "x\t0300.00\t" + text + "\r\r\n").ok()) << text;
+        EXPECT_EQ(one.byName("I Min 1A").E2Value, value) << text;
+    }
 }
 
 TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
@@ -141,32 +140,20 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     ASSERT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
     fx.byName("Valve Code").LoadFromFile(65535);
 
-    const std::vector<InfoFields> cases = [] {
-        std::vector<InfoFields> v;
-        v.push_back(sampleInfo());
-        v.push_back({});
-        InfoFields odd;
-        odd.author = QStringLiteral("tab\there");
-        odd.date = QStringLiteral("line\r\nbreak and lone\nLF");
-        odd.revision = QStringLiteral("=?looks escaped %41");
-        odd.company = kSep + QStringLiteral(" in a field");
-        odd.comments =
-            QStringLiteral("  indented\r\n\tafter a tab\r\n\"quoted\"\r\n\r\n") + kSep +
-            QStringLiteral("\r\n100% sure; \u20ac and \U0001F600\r\nlast, with\ttab\r\n");
-        v.push_back(odd);
-        InfoFields trailing;
-        trailing.comments = QStringLiteral("ends with a break\r\n");
-        v.push_back(trailing);
-        return v;
-    }();
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("round.txt"));
-    for (const InfoFields& info : cases) {
+    const InfoFields odd{
+        QStringLiteral("tab\there"),
+        QStringLiteral("line\r\nbreak and lone\nLF"),
+        QStringLiteral("=?looks escaped %41"),
+        kSep + QStringLiteral(" in a field"),
+        QStringLiteral("  indented\r\n\tafter a tab\r\n\"quoted\"\r\n\r\n") + kSep +
+            QStringLiteral("\r\n100% sure; \u20ac and \U0001F600\r\nlast, with\ttab\r\n"),
+        {}};
+    const InfoFields trailing{{}, {}, {}, {}, QStringLiteral("ends with a break\r\n"), {}};
+    for (const InfoFields& info : {sampleInfo(), InfoFields(), odd, trailing}) {
         fx.state.info = info;
-        ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
+        const QByteArray bytes = BuildConfigFile(fx.state);
         Fixture other;
-        ASSERT_TRUE(LoadConfigFile(other.state, path, QStringLiteral("round.txt")).ok());
+        ASSERT_TRUE(other.load(bytes, "round.txt").ok());
         InfoFields expected = info;
         expected.fileName = QStringLiteral("round.txt");
         EXPECT_EQ(other.state.info, expected) << info.comments.toStdString();
@@ -174,12 +161,11 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
                                  "T Rise 1A alias", "Valve Code"}) {
             const CVarData& a = fx.byName(name);
             const CVarData& b = other.byName(name);
-            EXPECT_EQ(b.E2Value, a.E2Value) << name;
-            EXPECT_EQ(b.E2InECU, a.E2Value) << name;
-            EXPECT_EQ(b.E2Display, a.E2Display) << name;
+            EXPECT_EQ((Values{b.E2Value, b.E2InECU, b.E2Display}),
+                      (Values{a.E2Value, a.E2Value, a.E2Display}))
+                << name;
         }
-        // Saving the loaded state writes the same file again.
-        EXPECT_EQ(BuildConfigFile(other.state), readBytes(path));
+        EXPECT_EQ(BuildConfigFile(other.state), bytes) << "saved again, the same file";
     }
 }
 
@@ -188,125 +174,83 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
     // an empty and a "---" line.
     for (const char* name :
          {"cfg_original.txt", "cfg_handwritten_crlf.txt", "cfg_handwritten_lf.txt"}) {
-        SCOPED_TRACE(name);
         Fixture fx;
-        ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok());
-        EXPECT_EQ(fx.state.info.author, QStringLiteral("Mario Rossi"));
-        EXPECT_EQ(fx.state.info.date, QStringLiteral("12/03/2009"));
-        EXPECT_EQ(fx.state.info.revision, QStringLiteral("2"));
-        EXPECT_EQ(fx.state.info.company, QStringLiteral("Oleodinamica Srl"));
-        EXPECT_EQ(fx.state.info.comments, QStringLiteral("first\r\nsecond, with a comma"));
-        EXPECT_EQ(fx.state.info.fileName, QLatin1String(name));
-        EXPECT_EQ(fx.byName("Zero Offset").E2Value, -12);
-        EXPECT_EQ(fx.byName("I Min 1A").E2InECU, 350);
-        EXPECT_EQ(fx.byName("Valve Code").E2Value, 40000);
-        EXPECT_EQ(fx.byName("Sub Word").E2Value, 9);
-        EXPECT_EQ(fx.byName("I Min 2A").E2Value, 360);
-        // Matched by address alone: the first of the two records at 0400.00 takes the value.
-        EXPECT_EQ(fx.byName("T Rise 1A").E2Value, 80);
-        EXPECT_EQ(fx.byName("T Rise 1A").E2Display, 800);
-        EXPECT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
-        // Variables the file does not mention keep their values.
-        EXPECT_EQ(fx.byName("I Min 3A").E2Value, 320);
+        ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok()) << name;
+        const InfoFields& i = fx.state.info;
+        EXPECT_EQ((QStringList{i.author, i.date, i.revision, i.company, i.comments, i.fileName}),
+                  (QStringList{"Mario Rossi", "12/03/2009", "2", "Oleodinamica Srl",
+                               "first\r\nsecond, with a comma", name}));
+        // Matched by address alone: the first of the two records at 0400.00 takes
+        // the value; variables the file does not mention keep theirs.
+        std::vector<std::int32_t> values;
+        for (const char* v : {"Zero Offset", "I Min 2A", "Valve Code", "Sub Word", "T Rise 1A",
+                              "T Rise 1A alias", "I Min 3A"})
+            values.push_back(fx.byName(v).E2Value);
+        values.push_back(fx.byName("I Min 1A").E2InECU);
+        values.push_back(fx.byName("T Rise 1A").E2Display);
+        EXPECT_EQ(values, (std::vector<std::int32_t>{-12, 360, 40000, 9, 80, 7, 320, 350, 800}))
+            << name;
     }
 }
 
-TEST(ConfigFile, ValueReadAsANumberPrefix) {
-    const QByteArray head = kSep + "\r" + kSep + "\rVariable Name\tAddress\tValue\r";
-    struct Case {
-        const char* text;
-        std::int32_t value;
-    } cases[] = {{"00300 mA", 300}, {" -00012", -12}, {"+7", 7},
-                 {"12.5", 12},      {"12.6", 13},     {".9", 1}};
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("v.txt"));
-    for (const Case& c : cases) {
-        ASSERT_TRUE(writeBytes(path, head + "x\t0300.00\t" + c.text + "\r\r\n"));
-        Fixture fx;
-        ASSERT_TRUE(LoadConfigFile(fx.state, path, {}).ok()) << c.text;
-        EXPECT_EQ(fx.byName("I Min 1A").E2Value, c.value) << c.text;
-    }
-}
-
-TEST(ConfigFile, BadFileChangesNothing) {
+TEST(ConfigFile, BadOrTruncatedFileChangesNothing) {
     const QByteArray good = readBytes(dataPath("cfg_original.txt"));
     ASSERT_FALSE(good.isEmpty());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bad.txt"));
-
-    auto expectUntouched = [&](const QByteArray& bytes, const char* what) {
-        ASSERT_TRUE(writeBytes(path, bytes));
-        Fixture fx;
-        fx.state.info = sampleInfo();
-        const auto before = snapshot(fx.state);
-        EXPECT_FALSE(LoadConfigFile(fx.state, path, QStringLiteral("bad.txt")).ok()) << what;
-        EXPECT_EQ(snapshot(fx.state), before) << what;
-        EXPECT_EQ(fx.state.info, sampleInfo()) << what;
-    };
     // The fault sits after lines that would load: none of them may be applied.
-    QByteArray unknown = good;
-    unknown.replace("Valve code\t12AB.05", "Valve code\t7777.00");
-    expectUntouched(unknown, "address no variable has");
-    QByteArray notHex = good;
-    notHex.replace("01A2.03", "01G2.03");
-    expectUntouched(notHex, "address not hexadecimal");
-    QByteArray noValue = good;
-    noValue.replace("\t00009\r", "\tnone\r");
-    expectUntouched(noValue, "value not a number");
-    QByteArray commaName = good;
-    commaName.replace("Sub word\t", "Sub word, \"A\"\t01A2.03\r\t");
-    expectUntouched(commaName, "a line broken in two");
-    expectUntouched(good.mid(1), "no opening separator");
-    expectUntouched(QByteArray("plain text\r\nnot a configuration\r\n"),
-                    "not a configuration file");
-    expectUntouched(QByteArray(), "empty file");
-    QByteArray noColumns = good;
-    noColumns.replace("Variable Name\tAddress\tValue\r", "");
-    expectUntouched(noColumns, "column line missing (first data line would be dropped)");
-
+    const auto edited = [&good](const char* from, const char* to) {
+        return QByteArray(good).replace(from, to);
+    };
+    const QByteArray bad[] = {
+        edited("Valve code\t12AB.05", "Valve code\t7777.00"), // an address no variable has
+        edited("01A2.03", "01G2.03"),                         // address not hexadecimal
+        edited("\t00009\r", "\tnone\r"),                      // value not a number
+        edited("Sub word\t", "Sub word, \"A\"\t01A2.03\r\t"), // a line broken in two
+        edited("Variable Name\tAddress\tValue\r", ""),        // the first line would be lost
+        good.mid(1),                                          // no opening separator
+        "plain text\r\nnot a configuration\r\n",
+        QByteArray(),
+    };
     Fixture fx;
+    EXPECT_FALSE(LoadConfigFile(fx.state, dataPath("missing.txt"), {}).ok());
+    fx.state.info = sampleInfo();
     const auto before = snapshot(fx.state);
-    EXPECT_FALSE(LoadConfigFile(fx.state, dir.filePath(QStringLiteral("missing.txt")), {}).ok());
-    EXPECT_EQ(snapshot(fx.state), before);
-}
+    for (const QByteArray& bytes : bad) {
+        EXPECT_FALSE(fx.load(bytes, "bad.txt").ok()) << bytes.toStdString();
+        EXPECT_EQ(snapshot(fx.state), before);
+        EXPECT_EQ(fx.state.info, sampleInfo());
+    }
 
-TEST(ConfigFile, TruncatedFileLoadsWhollyOrNotAtAll) {
-    const QByteArray good = readBytes(dataPath("cfg_original.txt"));
-    Fixture reference;
-    ASSERT_TRUE(LoadConfigFile(reference.state, dataPath("cfg_original.txt"), {}).ok());
-    const auto full = snapshot(reference.state);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cut.txt"));
+    // A file cut anywhere loads wholly or not at all; only a cut on a line end
+    // leaves a shorter, complete file.
+    ASSERT_TRUE(LoadConfigFile(fx.state, dataPath("cfg_original.txt"), {}).ok());
+    const auto full = snapshot(fx.state);
     int loaded = 0;
     for (qsizetype cut = 0; cut < good.size(); ++cut) {
-        ASSERT_TRUE(writeBytes(path, good.left(cut)));
-        Fixture fx;
-        const auto before = snapshot(fx.state);
-        if (!LoadConfigFile(fx.state, path, {}).ok()) {
-            ASSERT_EQ(snapshot(fx.state), before) << "cut at " << cut;
-            continue;
-        }
-        // A cut that falls on a line end leaves a shorter, complete file.
-        const char last = good.at(cut - 1);
-        ASSERT_TRUE(last == '\r' || last == '\n') << "cut at " << cut;
-        ++loaded;
-        const auto after = snapshot(fx.state);
+        Fixture part; // at the same defaults as `before`
+        const bool ok = part.load(good.left(cut), "cut.txt").ok();
+        const auto after = snapshot(part.state);
+        ASSERT_TRUE(ok || after == before) << "cut at " << cut;
+        ASSERT_TRUE(!ok || good.at(cut - 1) == '\r' || good.at(cut - 1) == '\n') << cut;
         for (size_t i = 0; i < after.size(); ++i)
             ASSERT_TRUE(after[i] == before[i] || after[i] == full[i]) << "cut at " << cut;
+        loaded += ok ? 1 : 0;
     }
     EXPECT_GT(loaded, 0);
 }
 
-TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
+TEST(ConfigFileSave, ReplacesOnlyACompleteRegularFile) {
     Fixture fx;
     fx.state.info = sampleInfo();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("MySettings.txt"));
+    const QString path = fx.dir.filePath(QStringLiteral("MySettings.txt"));
     const QByteArray old = "previous configuration\r\n";
     ASSERT_TRUE(writeBytes(path, old));
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ReadGroup));
+    const auto entries = [&fx] { // no temporary file stays behind
+        return QDir(fx.dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
 
     // A write that fails midway: the file-size limit stops it after 64 bytes.
     rlimit saved{};
@@ -318,58 +262,36 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteFile) {
     const Status status = SaveConfigFile(fx.state, path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(status.ok());
     EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
     EXPECT_EQ(readBytes(path), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("MySettings.txt")});
-
-    // A folder that does not exist, and a target that is a folder.
-    EXPECT_FALSE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("no/such/dir/x.txt"))).ok());
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
-    EXPECT_FALSE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("folder.txt"))).ok());
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.txt"))).isDir());
+    EXPECT_EQ(entries(), 1);
 
     // A save that succeeds replaces the file whole and keeps its permissions.
     ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
     EXPECT_EQ(readBytes(path), BuildConfigFile(fx.state));
     EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
               QFileDevice::ReadGroup);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("MySettings.txt")});
-}
+    EXPECT_EQ(entries(), 1);
 
-// A save replaces its target by a new file; anything but a regular file there
-// (a FIFO a script reads, a device node) must survive it untouched.
-TEST(ConfigFileSave, RefusesTargetsThatAreNoRegularFile) {
-    Fixture fx;
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    // A folder that does not exist, a folder, a FIFO a script reads and a device
+    // node are refused and survive untouched.
+    EXPECT_FALSE(SaveConfigFile(fx.state, fx.dir.filePath(QStringLiteral("no/dir/x.txt"))).ok());
+    const QString folder = fx.dir.filePath(QStringLiteral("folder.txt"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString fifo = fx.dir.filePath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString& target : {fifo, QStringLiteral("/dev/null")}) {
-        const Status status = SaveConfigFile(fx.state, target);
-        EXPECT_FALSE(status.ok());
-        EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
-        EXPECT_EQ(status.detail(), QStringLiteral("'%1' is not a regular file").arg(target));
-    }
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
-    ASSERT_EQ(::stat("/dev/null", &info), 0);
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
-    EXPECT_EQ(QDir(dir.path())
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("pipe")});
-    // A new path and a regular file are fine.
-    EXPECT_TRUE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("new.txt"))).ok());
-    EXPECT_TRUE(SaveConfigFile(fx.state, dir.filePath(QStringLiteral("new.txt"))).ok());
+    for (const QString& target : {folder, fifo, QStringLiteral("/dev/null")})
+        EXPECT_EQ(SaveConfigFile(fx.state, target).detail(),
+                  QStringLiteral("'%1' is not a regular file").arg(target));
+    EXPECT_TRUE(QFileInfo(folder).isDir() && QFileInfo(fifo).size() == 0);
+    EXPECT_EQ(entries(), 3);
 }
 
 TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     // res/txt/Example.txt is the parameter image of a unit at the map's defaults.
-    ScriptedPrompter prompter;
-    AppState state;
-    state.setPrompter(&prompter);
+    Fixture fx;
+    AppState& state = fx.state;
+    ScriptedPrompter& prompter = fx.prompter;
     ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
     ConfigFileData data;
     ASSERT_TRUE(ReadConfigFile(sourcePath("res/txt/Example.txt"), state.catalogue, data).ok());
@@ -378,43 +300,74 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
         EXPECT_EQ(e.value, state.catalogue[e.position].DefaultValue)
             << state.catalogue[e.position].Name.toStdString();
     ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
-    EXPECT_EQ(BuildConfigFile(state), readBytes(sourcePath("res/txt/Example.txt")));
-}
+    const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
+    EXPECT_EQ(BuildConfigFile(state), example);
 
-TEST(ConfigFileLoadCommand, ValuesTheUnitMustNotGetAreRefusedWithNothingChanged) {
-    AppState state;
-    ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
-    ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
+    // The Load command refuses values the unit must not get, with nothing changed;
+    // service staff may load a value beyond the map's limits, never one no word carries.
     CommandView view;
     UnitCommands commands(state, view);
-    const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("unit.txt"));
-    auto withIMax = [&](const char* value) {
+    const QString path = fx.dir.filePath(QStringLiteral("unit.txt"));
+    const auto withIMax = [&](const char* value) {
         QByteArray bytes = example;
-        bytes.replace("maximum current\t0302.00\t00850",
-                      QByteArray("maximum current\t0302.00\t") + value);
-        EXPECT_NE(bytes, example);
-        EXPECT_TRUE(writeBytes(path, bytes));
+        EXPECT_TRUE(writeBytes(path, bytes.replace("current\t0302.00\t00850",
+                                                   QByteArray("current\t0302.00\t") + value)));
     };
     CVarData& iMax = *state.catalogue.Find(HvcId::HVC_I0_MAX);
-
     withIMax("02000"); // the map allows 0..1500
     const auto before = snapshot(state);
     EXPECT_FALSE(commands.loadFile(path));
     EXPECT_EQ(snapshot(state), before);
-    ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_EQ(prompter.messages[0].text, QString::fromLatin1(kErrorLoadingFile));
-    EXPECT_TRUE(prompter.messages[0].detail.contains(QStringLiteral("2000")))
-        << prompter.messages[0].detail.toStdString();
-    EXPECT_EQ(state.document.fileState(), FileState::None);
-
-    state.LoggedIn = true; // service staff may load it
+    EXPECT_TRUE(prompter.messages.value(0).detail.contains(QStringLiteral("2000")));
+    state.LoggedIn = true;
     EXPECT_TRUE(commands.loadFile(path));
     EXPECT_EQ(iMax.E2Value, 2000);
-
-    withIMax("70000"); // no unit word carries it, logged in or not
+    withIMax("70000");
     EXPECT_FALSE(commands.loadFile(path));
     EXPECT_EQ(iMax.E2Value, 2000);
+}
+
+TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
+    Fixture fx;
+    const int sections = fx.at("HVC_NUM_PROP_REG");
+    const int iMin = fx.at("HVC_I0_MIN"); // 0..1500
+    ConfigFileData data;
+    data.entries = {{iMin, 2000}, {sections, 9}, {iMin, 1500}, {fx.at("Zero Offset"), 70000}};
+    // The last line of a variable is the one that counts; both limits are allowed.
+    EXPECT_EQ(DescribeValueFaults(fx.state.catalogue, CheckFileValues(fx.state.catalogue, data)),
+              (QStringList{"Prop. Sections = 9 (allowed 1..4)",
+                           "Zero Offset = 70000 (does not fit a unit word, -32768..65535)"}));
+    const QList<ValueFault> forced = CheckFileValues(fx.state.catalogue, data, true);
+    ASSERT_EQ(forced.size(), 1);
+    EXPECT_TRUE(forced[0].overWide);
+    EXPECT_TRUE(CheckConfigFileValues(fx.state.catalogue, data)
+                    .detail()
+                    .startsWith("2 values the unit must not get: Prop. Sections = 9"));
+    data.entries = {{iMin, 0}, {sections, 1}};
+    EXPECT_TRUE(CheckConfigFileValues(fx.state.catalogue, data).ok());
+
+    // A word matches only a value it can carry; the unit reads its words signed.
+    EXPECT_TRUE(sameWord(800, 800) && sameWord(40000, 40000 - 65536) && sameWord(-1, 65535));
+    EXPECT_FALSE(sameWord(70000, 70000 - 65536)) << "low 16 bits alike, value not carried";
+    EXPECT_FALSE(sameWord(-32769, 32767));
+    // Missing variables follow the file's sections.
+    const std::uint16_t mask = readKeyAll(fx.state);
+    ConfigFileData saved;
+    ASSERT_TRUE(ParseConfigFile(BuildConfigFile(fx.state), fx.state.catalogue, saved).ok());
+    EXPECT_TRUE(MissingFromFile(fx.state.catalogue, saved, mask).isEmpty())
+        << "a saved file is complete; a variable behind another with its address is not missing";
+    const ConfigEntry last = saved.entries.takeLast();
+    const QList<int> missing = MissingFromFile(fx.state.catalogue, saved, mask);
+    EXPECT_EQ(missing, QList<int>{last.position});
+    EXPECT_EQ(NameList(fx.state.catalogue, missing), fx.state.catalogue[last.position].Name);
+
+    // With one section less in the file, what belongs to the dropped section is
+    // not expected; with no lines at all, everything of the default sections is.
+    ConfigFileData none;
+    const QList<int> all = MissingFromFile(fx.state.catalogue, none, mask);
+    EXPECT_GE(all.size(), saved.entries.size());
+    none.entries = {{fx.at("HVC_NUM_PROP_REG"), 1}};
+    EXPECT_LT(MissingFromFile(fx.state.catalogue, none, mask).size(), all.size());
+    EXPECT_TRUE(NameList(fx.state.catalogue, all, 2)
+                    .endsWith(QStringLiteral(" and %1 more").arg(all.size() - 2)));
 }

@@ -2,7 +2,6 @@
 // joystick dialog composes from them.
 
 #include "core/catalogue.h"
-#include "core/cvardata.h"
 #include "core/inputwords.h"
 #include "core/joycansettings.h"
 #include "core/prompter.h"
@@ -13,103 +12,57 @@
 
 using namespace hvc;
 
-TEST(InputWords, EveryDescriptorAndDigitalWordRoundTrips) {
+// Every word unpacked and packed again comes back bit for bit.
+TEST(InputWords, EveryWordRoundTripsAndTheInversionOptionsAndCaptions) {
     for (int b = 0; b < 256; ++b) {
-        const auto d = static_cast<std::uint8_t>(b);
-        const DigitalInput in = UnpackDigitalInput(d);
-        EXPECT_LE(in.type, 3);
-        EXPECT_LE(in.byte, 7);
-        EXPECT_LE(in.bit, 7);
-        EXPECT_EQ(PackDigitalInput(in), d);
-        EXPECT_EQ(in.type + in.byte * 4 + in.bit * 32, b);
+        const DigitalInput in = UnpackDigitalInput(static_cast<std::uint8_t>(b));
+        ASSERT_EQ(in.type + in.byte * 4 + in.bit * 32, b) << "type, byte, bit from the bottom";
+        ASSERT_EQ(PackDigitalInput(in), b);
     }
     for (std::int32_t w = 0; w < 65536; ++w) {
         const auto pair = UnpackDgtConfig(w);
         ASSERT_EQ(PackDgtConfig(pair[0], pair[1]), w);
-    }
-    // A word read back from the unit as a signed 16-bit value unpacks the same.
-    EXPECT_EQ(UnpackDgtConfig(-512), UnpackDgtConfig(0xFE00));
-}
-
-TEST(InputWords, DescriptorExamples) {
-    // 0x2521: DI_01 and DI_02 both level, byte 0 and 1, bit 1.
-    const auto pair = UnpackDgtConfig(9505);
-    EXPECT_EQ(UnpackDigitalInput(pair[0]), (DigitalInput{DigitalInput::Level, 0, 1}));
-    EXPECT_EQ(UnpackDigitalInput(pair[1]), (DigitalInput{DigitalInput::Level, 1, 1}));
-    // An even input on edge, byte 7, bit 7 over an odd input that is off.
-    const std::uint8_t high = PackDigitalInput({DigitalInput::Edge, 7, 7});
-    EXPECT_EQ(high, 254);
-    EXPECT_EQ(PackDgtConfig(0, high), 65024);
-}
-
-TEST(InputWords, EveryChannelWordRoundTripsWithItsIdentifier) {
-    for (std::int32_t w = 0; w < 65536; ++w) {
         const JoyChannel c = UnpackJoyChannel(w);
         ASSERT_EQ(PackJoyChannel(c), w);
-        const std::optional<std::int32_t> id = JoyChannelId(c);
-        if (c.type == JoyChannel::Off)
-            ASSERT_EQ(id, 8);
-        else if (c.type == JoyChannel::Proportional)
-            ASSERT_EQ(id, c.word < 2 ? c.word : 2);
-        else if (c.type <= JoyChannel::OnOffIndependent)
-            ASSERT_EQ(id, 5);
-        else
-            ASSERT_FALSE(id.has_value()) << w;
+        // Off is 8, proportional the word (X, Y or 2), the digital types 5, others none.
+        const std::optional<std::int32_t> id =
+            c.type == JoyChannel::Off                ? 8
+            : c.type == JoyChannel::Proportional     ? std::min(c.word, 2)
+            : c.type <= JoyChannel::OnOffIndependent ? std::optional<std::int32_t>(5)
+                                                     : std::nullopt;
+        ASSERT_EQ(JoyChannelId(c), id) << w;
+        const auto words = PackCommandInputs(UnpackCommandInputs(w, w & 0xFF));
+        ASSERT_EQ((std::pair<int, int>{words[0], words[1]}), (std::pair<int, int>{w, w & 0xFF}));
     }
-    EXPECT_EQ(PackJoyChannel({JoyChannel::Proportional, 1, 0, 0}), 17);
-    EXPECT_EQ(PackJoyChannel({JoyChannel::DigitalReg, 7, 3, 14}), 58226);
-    // The unit hands the same word back as a negative 16-bit number.
+    for (std::int32_t bits = 0; bits < 16; ++bits)
+        EXPECT_EQ(PackFloatSides(UnpackFloatSides(bits)), bits);
+    // 0x2521: DI_01 and DI_02 both level, byte 0 and 1, bit 1; the unit hands
+    // words back as signed 16-bit numbers.
+    const auto pair = UnpackDgtConfig(9505);
+    EXPECT_EQ((std::pair{UnpackDigitalInput(pair[0]), UnpackDigitalInput(pair[1])}),
+              (std::pair{DigitalInput{DigitalInput::Level, 0, 1},
+                         DigitalInput{DigitalInput::Level, 1, 1}}));
+    EXPECT_EQ(UnpackDgtConfig(-512), UnpackDgtConfig(0xFE00));
     EXPECT_EQ(UnpackJoyChannel(58226 - 65536), (JoyChannel{JoyChannel::DigitalReg, 7, 3, 14}));
-}
-
-TEST(InputWords, CommandInputsSidesInversionAndOptions) {
-    // All code combinations of the first word, a sweep of the second.
-    for (std::int32_t w = 0; w < 65536; ++w) {
-        const CommandInputs in = UnpackCommandInputs(w, w & 0xFF);
-        const auto words = PackCommandInputs(in);
-        ASSERT_EQ(words[0], w);
-        ASSERT_EQ(words[1], w & 0xFF);
-    }
-    // The high byte of the second word is not a command input.
-    EXPECT_EQ(PackCommandInputs(UnpackCommandInputs(0, 0x1234))[1], 0x34);
     CommandInputs floatTwoOnNine{};
     floatTwoOnNine[3] = 9;
     EXPECT_EQ(PackCommandInputs(floatTwoOnNine)[0], 0x9000);
-
-    for (std::int32_t bits = 0; bits < 16; ++bits)
-        EXPECT_EQ(PackFloatSides(UnpackFloatSides(bits)), bits);
-
+    EXPECT_EQ(PackCommandInputs(UnpackCommandInputs(0, 0x1234))[1], 0x34) << "high byte unused";
     EXPECT_EQ(UnpackInversion(85), false);
-    EXPECT_EQ(UnpackInversion(170), true);
+    EXPECT_EQ(UnpackInversion(PackInversion(true)), true);
     EXPECT_FALSE(UnpackInversion(0).has_value());
-    EXPECT_EQ(InversionCaption(85), QStringLiteral("NO"));
-    EXPECT_EQ(InversionCaption(170), QStringLiteral("YES"));
-    EXPECT_EQ(InversionCaption(3), QStringLiteral("? (3)"));
-    EXPECT_EQ(PackInversion(true), 170);
-
     // Clearing one option keeps every other bit, the unknown high ones included.
-    for (std::int32_t flags : {0, 7, 0x5A, 0x7FFF}) {
+    for (std::int32_t flags : {0, 7, 0x5A, 0x7FFF})
         for (int o = 0; o < kSectionOptions; ++o) {
             const auto option = static_cast<SectionOption>(o);
-            const std::int32_t off = WithSectionOption(flags, option, false);
             const std::int32_t on = WithSectionOption(flags, option, true);
-            EXPECT_FALSE(HasSectionOption(off, option));
-            EXPECT_TRUE(HasSectionOption(on, option));
-            EXPECT_EQ(off | (1 << o), on);
-            EXPECT_EQ(on & ~(1 << o), flags & ~(1 << o));
+            EXPECT_TRUE(HasSectionOption(on, option) && !HasSectionOption(on & ~(1 << o), option));
+            EXPECT_EQ(WithSectionOption(flags, option, false), flags & ~(1 << o));
+            EXPECT_EQ(on, flags | (1 << o));
         }
-    }
-}
-
-TEST(InputWords, CaptionsOfKnownAndUnknownCodes) {
-    EXPECT_EQ(CodeCaption(DgtTypeCaptions(), 2), QStringLiteral("EDGE"));
-    EXPECT_EQ(CodeCaption(DgtTypeCaptions(), 3), QStringLiteral("? (3)"));
-    EXPECT_EQ(CodeCaption(JoyTypeCaptions(), 5), QStringLiteral("? (5)"));
-    EXPECT_EQ(CodeCaption(JoyWordCaptions(), 7), QStringLiteral(" "));
-    EXPECT_EQ(CodeCaption(JoyWordCaptions(), 8), QStringLiteral("? (8)"));
-    EXPECT_EQ(CodeCaption(InputCaptions(), 14), QStringLiteral("DI_14"));
-    EXPECT_EQ(CodeCaption(InputCaptions(), 15), QStringLiteral("? (15)"));
-    EXPECT_EQ(InputCaptions().size(), 15);
+    EXPECT_EQ((QStringList{InversionCaption(170), InversionCaption(3),
+                           CodeCaption(JoyWordCaptions(), 7), CodeCaption(InputCaptions(), 14)}),
+              (QStringList{"YES", "? (3)", " ", "DI_14"}));
 }
 
 namespace {
@@ -121,9 +74,7 @@ protected:
             catalogue.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
     }
     void set(HvcId id, std::int32_t value) {
-        CVarData* r = catalogue.Find(id);
-        ASSERT_NE(r, nullptr);
-        r->E2Value = r->E2Display = value;
+        catalogue.Var(id).E2Value = catalogue.Var(id).E2Display = value;
     }
     std::int32_t composed(HvcId id) const {
         for (const VarSetting& s : settings.compose())
@@ -140,7 +91,7 @@ protected:
 
 } // namespace
 
-TEST_F(JoyCanSettingsTest, UntouchedSettingsComposeTheWordsTheyCameFrom) {
+TEST_F(JoyCanSettingsTest, UntouchedSettingsComposeTheirWordsAndListRulesRunOnAChange) {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::int32_t> word(0, 0xFFFF);
     for (int round = 0; round < 200; ++round) {
@@ -163,26 +114,6 @@ TEST_F(JoyCanSettingsTest, UntouchedSettingsComposeTheWordsTheyCameFrom) {
         for (const VarSetting& s : loaded)
             ASSERT_EQ(composed(s.id), s.value) << static_cast<int>(s.id);
     }
-}
-
-TEST_F(JoyCanSettingsTest, OrderAndTheReservedWords) {
-    set(HvcId::HVC_DGT_CONFIG_8, 0x1234);
-    set(HvcId::HVC_FLOAT_CONFIG_2, 0x5621);
-    settings.load(catalogue);
-    const std::vector<VarSetting> out = settings.compose();
-    ASSERT_EQ(out.size(), 6u + 1u + 8u + 4u + 4u + 2u + 4u + 4u);
-    EXPECT_EQ(out.front().id, HvcId::HVC_JOY_NODE_ID);
-    EXPECT_EQ(out[6].id, HvcId::HVC_FLOAT_MAG_SIDE);
-    EXPECT_EQ(out[14].id, HvcId::HVC_DGT_CONFIG_8);
-    EXPECT_EQ(out[14].value, 0);
-    EXPECT_EQ(out[15].id, HvcId::HVC_JOY_0_CONFIG);
-    EXPECT_EQ(out[19].id, HvcId::HVC_JOY_0_ID);
-    EXPECT_EQ(out[23].id, HvcId::HVC_FLOAT_CONFIG_1);
-    EXPECT_EQ(composed(HvcId::HVC_FLOAT_CONFIG_2), 0x21);
-    EXPECT_EQ(out.back().id, HvcId::HVC_SP_3_MACRO);
-}
-
-TEST_F(JoyCanSettingsTest, ListRulesRunOnlyWhenTheUserChangesAList) {
     // An input that is off but carries a byte and bit keeps them on loading...
     set(HvcId::HVC_DGT_CONFIG_1, PackDigitalInput({DigitalInput::Off, 5, 6}));
     // ... and a channel that is off keeps its word and inputs.
@@ -227,7 +158,11 @@ TEST_F(JoyCanSettingsTest, ListRulesRunOnlyWhenTheUserChangesAList) {
     EXPECT_EQ(composed(HvcId::HVC_JOY_1_ID), 1);
 }
 
-TEST_F(JoyCanSettingsTest, UnknownCodesKeepTheirWordsAndIdentifiers) {
+// Unknown codes keep their words and identifiers; the reserved eighth digital word
+// is written 0 and the unused high byte of the second command word is dropped.
+TEST_F(JoyCanSettingsTest, UnknownCodesReservedWordsFloatRowsAndSections) {
+    set(HvcId::HVC_DGT_CONFIG_8, 0x1234);
+    set(HvcId::HVC_FLOAT_CONFIG_2, 0x5621);
     set(HvcId::HVC_JOY_2_CONFIG, 0xF9F6); // type 6, word 15, inputs 9 and 15
     set(HvcId::HVC_JOY_2_ID, 129);
     set(HvcId::HVC_JOY_3_INV, 3);
@@ -237,18 +172,17 @@ TEST_F(JoyCanSettingsTest, UnknownCodesKeepTheirWordsAndIdentifiers) {
     EXPECT_EQ(composed(HvcId::HVC_JOY_2_CONFIG), 0xF9F6);
     EXPECT_EQ(composed(HvcId::HVC_JOY_2_ID), 129);
     EXPECT_EQ(composed(HvcId::HVC_JOY_3_INV), 3);
+    EXPECT_EQ(composed(HvcId::HVC_DGT_CONFIG_8), 0);
+    EXPECT_EQ(composed(HvcId::HVC_FLOAT_CONFIG_2), 0x21);
     settings.setInverted(3, false);
     EXPECT_EQ(composed(HvcId::HVC_JOY_3_INV), 85);
-}
-
-TEST_F(JoyCanSettingsTest, FloatRowsAndSections) {
+    // The float rows and the section options.
     settings.load(catalogue);
     settings.setCommandInput(3, 9);
     EXPECT_EQ(composed(HvcId::HVC_FLOAT_CONFIG_1) >> 12 & 0xF, 9);
     settings.setCommandInput(4, 0);
     EXPECT_FALSE(settings.floatRowEnabled(4));
-    settings.setNumber(JoyCanSettings::FloatCurrent1 + 2, 777);
-    // A float row that is off still writes its current.
+    settings.setNumber(JoyCanSettings::FloatCurrent1 + 2, 777); // off, it still writes its current
     EXPECT_EQ(composed(HvcId::HVC_FLOAT_CURRENT_3), 777);
     settings.setFloatSideB(1, true);
     settings.setFloatSideB(3, true);

@@ -1,11 +1,16 @@
+// The joystick catalogue file, the shipped one against the shipped map, and the
+// configuration page's reading of the joystick inputs: pin captions of the input
+// words and the catalogue position of each input's model.
+
 #include "core/catalogue.h"
+#include "core/joycansettings.h"
 #include "core/joycatalogue.h"
+#include "core/joyinputs.h"
 #include "core/prompter.h"
+#include "support/filebytes.h"
 #include "support/paths.h"
 
-#include <QFile>
 #include <QSet>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -35,220 +40,154 @@ QString pairs(int n) {
 struct Load {
     JoyCatalogue cat;
     ScriptedPrompter prompter;
-    bool ok = false;
-    bool run(const QString& body) {
-        ok = cat.LoadJoyListText(kHeader + body, prompter);
-        return ok;
-    }
+    bool run(const QString& body) { return cat.LoadJoyListText(kHeader + body, prompter); }
 };
 
 } // namespace
 
-TEST(JoyCatalogue, HeaderOnlyIsAnEmptyCatalogueWithoutMessage) {
-    for (const QString& header :
-         {QStringLiteral("JoyCode"), QStringLiteral("JoyCode\n"), QStringLiteral("JoyCode\r\n")}) {
-        JoyCatalogue cat;
-        ScriptedPrompter prompter;
-        EXPECT_TRUE(cat.LoadJoyListText(header, prompter));
-        EXPECT_EQ(cat.JoyCount(), 0);
-        EXPECT_TRUE(prompter.messages.isEmpty());
-    }
-}
-
-TEST(JoyCatalogue, FieldsInFileOrderWithTheIdentifierAfterTheAxisCount) {
-    Load l;
-    ASSERT_TRUE(l.run(QStringLiteral(" A b \tLong name, with comma\t d1\t\td3\td4 \t0\t4\t-7\t") +
-                      pairs(4) + u'\n'));
-    ASSERT_EQ(l.cat.JoyCount(), 1);
-    const CJoyData& r = l.cat.JoyList(0);
-    EXPECT_EQ(r.JoyCode, QStringLiteral(" A b "));
-    EXPECT_EQ(r.JoyName, QStringLiteral("Long name, with comma"));
-    EXPECT_EQ(r.JoyDesc1, QStringLiteral(" d1"));
-    EXPECT_TRUE(r.JoyDesc2.isEmpty());
-    EXPECT_EQ(r.JoyDesc4, QStringLiteral("d4 "));
-    EXPECT_EQ(r.Selectable, 0);
-    EXPECT_EQ(r.AxisNum, 4);
-    EXPECT_EQ(r.JoyID, -7);
-    for (size_t k = 0; k < 4; ++k) {
-        EXPECT_EQ(r.AxisConfig[k], 10 * static_cast<int>(k + 1) + 1);
-        EXPECT_EQ(r.AxisSpare[k], 10 * static_cast<int>(k + 1) + 2);
-    }
-}
-
-TEST(JoyCatalogue, AxisCountSaysHowManyFieldsALineHas) {
+TEST(JoyCatalogue, FieldsInFileOrderAndTheAxisCountSaysHowManyALineHas) {
+    Load one;
+    for (const char* header : {"JoyCode", "JoyCode\n", "JoyCode\r\n"})
+        EXPECT_TRUE(one.cat.LoadJoyListText(QLatin1String(header), one.prompter) &&
+                    !one.cat.JoyCount());
+    ASSERT_TRUE(one.run(" A b \tLong name, with comma\t d1\t\td3\td4 \t0\t4\t-7\t" + pairs(4)));
+    ASSERT_EQ(one.cat.JoyCount(), 1);
+    const CJoyData& r = one.cat.JoyList(0);
+    EXPECT_EQ((QStringList{r.JoyCode, r.JoyName, r.JoyDesc1, r.JoyDesc2, r.JoyDesc4}),
+              (QStringList{" A b ", "Long name, with comma", " d1", "", "d4 "}));
+    EXPECT_EQ((std::vector<int>{r.Selectable, r.AxisNum, r.JoyID, r.AxisConfig[0], r.AxisSpare[0],
+                                r.AxisConfig[3], r.AxisSpare[3]}),
+              (std::vector<int>{0, 4, -7, 11, 12, 41, 42}));
     // 1, 2 and 3 axes take 11, 13 and 15 fields; whatever follows, even text that
-    // is no number, is ignored and those axes stay 0.
+    // is no number, is ignored and those axes stay 0; one field short is a fault.
     for (int axes = 1; axes <= 3; ++axes) {
         Load l;
-        ASSERT_TRUE(l.run(record(QStringLiteral("J"), axes, 5,
-                                 pairs(axes) + QStringLiteral("\tnot a number\t\t99\n"))))
-            << axes << " axes: " << qPrintable(l.cat.lastError());
-        const CJoyData& r = l.cat.JoyList(0);
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(r.AxisConfig[static_cast<size_t>(k)], k < axes ? 10 * (k + 1) + 1 : 0)
-                << axes << " axes, axis " << k + 1;
-        // One field short is a fault.
-        Load shortLine;
-        QString fields = pairs(axes);
-        fields.truncate(fields.lastIndexOf(u'\t'));
-        EXPECT_FALSE(shortLine.run(record(QStringLiteral("J"), axes, 5, fields)));
-        EXPECT_EQ(shortLine.prompter.texts(), QStringList{kJoyListMessage});
+        ASSERT_TRUE(l.run(record("J", axes, 5, pairs(axes) + "\tnot a number\t\t99\n"))) << axes;
+        const auto& config = l.cat.JoyList(0).AxisConfig;
+        EXPECT_EQ(config[static_cast<size_t>(axes - 1)], 10 * axes + 1) << axes;
+        EXPECT_EQ(config[static_cast<size_t>(axes)], 0) << axes;
+        EXPECT_FALSE(l.run(record("J", axes, 5, pairs(axes).chopped(3)))) << "one field short";
     }
     // Any other count, 4 or not, takes all four pairs.
     for (int axes : {0, 4, 5, -1, 100}) {
         Load l;
-        EXPECT_TRUE(l.run(record(QStringLiteral("J"), axes, 5, pairs(4) + QStringLiteral("\tx"))))
-            << axes;
+        EXPECT_TRUE(l.run(record("J", axes, 5, pairs(4) + "\tx"))) << axes;
         EXPECT_EQ(l.cat.JoyList(0).AxisSpare[3], 42) << axes;
-        Load shortLine;
-        EXPECT_FALSE(shortLine.run(record(QStringLiteral("J"), axes, 5, pairs(3))))
-            << axes << " axes with three pairs";
-        EXPECT_EQ(shortLine.cat.lastError(),
+        EXPECT_FALSE(l.run(record("J", axes, 5, pairs(3)))) << axes;
+        EXPECT_EQ(l.cat.lastError(),
                   QStringLiteral("line 2: AxisConfig(4) is missing (too few fields)"));
     }
 }
 
-TEST(JoyCatalogue, IntegerFieldFaultsNameTheFieldAndTheLine) {
-    const QString good = record(QStringLiteral("OK"), 1, 1, pairs(1)) + u'\n';
-    const struct {
-        QString line;
-        QString reason;
-    } cases[] = {
-        {QStringLiteral("E\tn\t1\t2\t3\t4\t1\t1\t\t1\t2"), QStringLiteral("JoyID is empty")},
-        {QStringLiteral("E\tn\t1\t2\t3\t4\tyes\t1\t3\t1\t2"),
-         QStringLiteral("Selectable 'yes' is not a whole number from -32768 to 32767")},
-        {QStringLiteral("E\tn\t1\t2\t3\t4\t1\t1\t40000\t1\t2"),
-         QStringLiteral("JoyID '40000' is not a whole number from -32768 to 32767")},
-        {QStringLiteral("E\tn\t1\t2\t3\t4\t1\t2\t3\t1\t2\t0x10\t0"),
-         QStringLiteral("AxisConfig(2) '0x10' is not a whole number from -32768 to 32767")},
-        {QStringLiteral("E\tn\t1\t2"), QStringLiteral("Selectable is missing (too few fields)")},
+TEST(JoyCatalogue, FaultsNameTheFieldAndTheLineAndLoadNothing) {
+    const QString range = QStringLiteral(" is not a whole number from -32768 to 32767");
+    const QString good = record("OK", 1, 1, pairs(1)) + u'\n';
+    const std::pair<QString, QString> cases[] = {
+        {"E\tn\t1\t2\t3\t4\t1\t1\t\t1\t2", "JoyID is empty"},
+        {"E\tn\t1\t2\t3\t4\tyes\t1\t3\t1\t2", "Selectable 'yes'" + range},
+        {"E\tn\t1\t2\t3\t4\t1\t1\t40000\t1\t2", "JoyID '40000'" + range},
+        {"E\tn\t1\t2\t3\t4\t1\t2\t3\t1\t2\t0x10\t0", "AxisConfig(2) '0x10'" + range},
+        {"E\tn\t1\t2", "Selectable is missing (too few fields)"},
+        // A blank line is a record, a final line break is not.
+        {"", "Selectable is missing (too few fields)"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [line, reason] : cases) {
         Load l;
-        EXPECT_FALSE(l.run(good + c.line));
+        EXPECT_FALSE(l.run(good + line + u'\n'));
         EXPECT_EQ(l.cat.JoyCount(), 0);
-        ASSERT_EQ(l.prompter.messages.size(), 1);
-        EXPECT_EQ(l.prompter.messages[0].text, QString::fromLatin1(kJoyListMessage));
-        EXPECT_EQ(l.prompter.messages[0].detail, QStringLiteral("line 3: ") + c.reason);
-        EXPECT_EQ(l.cat.lastError(), l.prompter.messages[0].detail);
+        EXPECT_EQ(l.prompter.texts(), QStringList{QString::fromLatin1(kJoyListMessage)});
+        EXPECT_EQ(l.prompter.messages.value(0).detail, "line 3: " + reason);
     }
-}
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+        Load l;
+        EXPECT_TRUE(l.run(good + good.chopped(1) + QLatin1String(end)) && l.cat.JoyCount() == 2);
+    }
 
-TEST(JoyCatalogue, SeventeenRecordsAtMost) {
+    // 17 records at most: an 18th fails the load, also after a good one.
     QString body;
     for (int i = 0; i < JoyCatalogue::kMaxRecords; ++i)
         body += record(QStringLiteral("J%1").arg(i), 1, i, pairs(1)) + u'\n';
     Load l;
     ASSERT_TRUE(l.run(body));
-    EXPECT_EQ(l.cat.JoyCount(), 17);
     EXPECT_EQ(l.cat.JoyList(16).JoyCode, QStringLiteral("J16"));
-    // An 18th record fails the load and counts nothing, also after a good load.
-    EXPECT_FALSE(l.cat.LoadJoyListText(
-        kHeader + body + record(QStringLiteral("X"), 1, 99, pairs(1)), l.prompter));
+    EXPECT_FALSE(l.run(body + record("X", 1, 99, pairs(1))));
     EXPECT_EQ(l.cat.JoyCount(), 0);
     EXPECT_EQ(l.cat.lastError(), QStringLiteral("line 19: more than 17 records"));
-    // Positions outside the table read as a blank record.
-    EXPECT_TRUE(l.cat.JoyList(17).JoyCode.isEmpty());
-    EXPECT_TRUE(l.cat.JoyList(-1).JoyCode.isEmpty());
-}
+    EXPECT_TRUE(l.cat.JoyList(17).JoyCode.isEmpty() && l.cat.JoyList(-1).JoyCode.isEmpty());
 
-TEST(JoyCatalogue, TheLastNotUsedRecordGivesTheNotUsedIdentifier) {
-    Load l;
-    ASSERT_TRUE(l.run(record(QStringLiteral("NOTUSED"), 1, 3, pairs(1)) + u'\n' +
-                      record(QStringLiteral("A"), 1, 4, pairs(1)) + u'\n' +
-                      record(QStringLiteral("NOTUSED"), 1, 9, pairs(1)) + u'\n' +
-                      record(QStringLiteral("notused"), 1, 11, pairs(1)) + u'\n' +
-                      record(QStringLiteral("NOTUSED "), 1, 12, pairs(1))));
-    EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
-    // A catalogue without one keeps the identifier of the previous load.
-    ASSERT_TRUE(
-        l.cat.LoadJoyListText(kHeader + record(QStringLiteral("A"), 1, 4, pairs(1)), l.prompter));
-    EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
-    EXPECT_EQ(JoyCatalogue().NotUsedJoyID(), 0);
-}
-
-TEST(JoyCatalogue, ABlankLineIsARecordButAFinalLineBreakIsNot) {
-    const QString one = record(QStringLiteral("A"), 1, 4, pairs(1));
-    for (const QString& end :
-         {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}) {
-        Load l;
-        EXPECT_TRUE(l.run(one + end + one + end));
-        EXPECT_EQ(l.cat.JoyCount(), 2);
-        Load blank;
-        EXPECT_FALSE(blank.run(one + end + end));
-        EXPECT_EQ(blank.cat.lastError(),
-                  QStringLiteral("line 3: Selectable is missing (too few fields)"));
-    }
-}
-
-TEST(JoyCatalogue, AFileThatCannotBeReadKeepsTheCountAndSaysWhy) {
-    Load l;
-    ASSERT_TRUE(l.run(record(QStringLiteral("A"), 1, 4, pairs(1))));
+    // A file that cannot be read keeps the count; one that opens names itself in
+    // the detail of a fault further down.
+    ASSERT_TRUE(l.run(record("A", 1, 4, pairs(1))));
     EXPECT_FALSE(l.cat.LoadJoyList(QStringLiteral("/nonexistent/JoylistNew.ini"), l.prompter));
     EXPECT_EQ(l.cat.JoyCount(), 1);
-    ASSERT_EQ(l.prompter.messages.size(), 1);
-    EXPECT_TRUE(
-        l.prompter.messages[0].detail.startsWith("cannot open '/nonexistent/JoylistNew.ini': "))
-        << qPrintable(l.prompter.messages[0].detail);
-
-    // A file that opens names itself in the detail of a fault further down.
+    EXPECT_TRUE(l.cat.lastError().startsWith("cannot open '/nonexistent/JoylistNew.ini': "));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("JoylistNew.ini"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write((kHeader + QStringLiteral("A\tn")).toLatin1());
-    file.close();
+    ASSERT_TRUE(testutil::writeBytes(path, (kHeader + "A\tn").toLatin1()));
     EXPECT_FALSE(l.cat.LoadJoyList(path, l.prompter));
-    EXPECT_EQ(l.cat.JoyCount(), 0);
     EXPECT_EQ(l.cat.lastError(),
               QStringLiteral("'%1', line 2: Selectable is missing (too few fields)").arg(path));
 }
 
-TEST(JoyCatalogue, ShippedCatalogueFitsTheShippedMap) {
+TEST(JoyCatalogue, TheLastNotUsedRecordCountsAndTheShippedCatalogueFitsTheMap) {
+    Load l;
+    QStringList lines;
+    for (const auto& [code, id] :
+         {std::pair{"NOTUSED", 3}, {"A", 4}, {"NOTUSED", 9}, {"notused", 11}, {"NOTUSED ", 12}})
+        lines << record(QLatin1String(code), 1, id, pairs(1));
+    ASSERT_TRUE(l.run(lines.join(u'\n')));
+    EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
+    // A catalogue without one keeps the identifier of the previous load.
+    ASSERT_TRUE(l.run(record("A", 1, 4, pairs(1))));
+    EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
+    EXPECT_EQ(JoyCatalogue().NotUsedJoyID(), 0);
+    // The shipped catalogue fits the shipped map.
     JoyCatalogue joys;
+    Catalogue map;
     ScriptedPrompter prompter;
     ASSERT_TRUE(joys.LoadJoyList(test::sourcePath("res/ini/JoylistNew.ini"), prompter))
         << qPrintable(joys.lastError());
-    EXPECT_EQ(joys.JoyCount(), JoyCatalogue::kMaxRecords);
-
-    Catalogue map;
     ASSERT_TRUE(map.LoadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter));
+    EXPECT_EQ(joys.JoyCount(), JoyCatalogue::kMaxRecords);
     const CVarData& idVar = map.Var(HvcId::HVC_JOY_0_ID);
     QSet<int> ids;
     QSet<QString> codes;
-    int notUsed = -1;
     for (int i = 0; i < joys.JoyCount(); ++i) {
         const CJoyData& r = joys.JoyList(i);
-        EXPECT_FALSE(ids.contains(r.JoyID)) << "JoyID " << r.JoyID << " twice";
-        EXPECT_FALSE(codes.contains(r.JoyCode)) << qPrintable(r.JoyCode) << " twice";
+        EXPECT_FALSE(ids.contains(r.JoyID) || codes.contains(r.JoyCode)) << qPrintable(r.JoyCode);
         ids.insert(r.JoyID);
         codes.insert(r.JoyCode);
         // A model must be choosable: its identifier fits the unit's identifier word.
-        EXPECT_GE(r.JoyID, idVar.MinValue) << qPrintable(r.JoyCode);
-        EXPECT_LE(r.JoyID, idVar.MaxValue) << qPrintable(r.JoyCode);
-        EXPECT_TRUE(r.AxisNum >= 1 && r.AxisNum <= 4) << qPrintable(r.JoyCode);
-        EXPECT_FALSE(r.JoyName.isEmpty() || r.JoyDesc1.isEmpty()) << qPrintable(r.JoyCode);
-        if (r.JoyCode == QLatin1String("NOTUSED"))
-            notUsed = i;
+        EXPECT_TRUE(r.JoyID >= idVar.MinValue && r.JoyID <= idVar.MaxValue) << r.JoyID;
     }
-    ASSERT_GE(notUsed, 0) << "the catalogue needs a NOTUSED record";
-    // A unit whose identifier word is 0 shows "not used".
-    EXPECT_EQ(joys.NotUsedJoyID(), 0);
+    EXPECT_TRUE(codes.contains(QStringLiteral("NOTUSED")));
+    EXPECT_EQ(joys.NotUsedJoyID(), 0) << "a unit whose identifier word is 0 shows \"not used\"";
 
-    // The map's defaults name models of the catalogue, and the demo unit shows
-    // an analog axis and a digital pair.
-    const HvcId idWords[] = {HvcId::HVC_JOY_0_ID, HvcId::HVC_JOY_1_ID, HvcId::HVC_JOY_2_ID,
-                             HvcId::HVC_JOY_3_ID};
-    const HvcId configWords[] = {HvcId::HVC_JOY_0_CONFIG, HvcId::HVC_JOY_1_CONFIG,
-                                 HvcId::HVC_JOY_2_CONFIG, HvcId::HVC_JOY_3_CONFIG};
-    bool analog = false;
-    bool digitalPair = false;
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_TRUE(ids.contains(map.Var(idWords[k]).DefaultValue)) << "joystick " << k + 1;
-        const auto w = static_cast<std::uint16_t>(map.Var(configWords[k]).DefaultValue);
-        analog = analog || (w & 0xF) == 1;
-        digitalPair = digitalPair || ((w & 0xF) >= 2 && (w >> 8 & 0xF) && (w >> 12 & 0xF));
-    }
-    EXPECT_TRUE(analog);
-    EXPECT_TRUE(digitalPair);
+    for (int k = 0; k < 4; ++k) // the map's defaults name models of the catalogue
+        EXPECT_TRUE(ids.contains(map.Var(IdAfter(HvcId::HVC_JOY_0_ID, k)).DefaultValue)) << k;
+}
+
+// The common captions and the model a known identifier finds are checked on the
+// configuration page (test_frmconfig); these are the corners.
+TEST(JoyInputs, PinCaptionsAndTheCatalogueSlotOfEachInputsModel) {
+    QStringList captions; // the axis field means nothing to a digital input (0x30F3)
+    for (std::uint16_t word : {0x00F0, 0x0021, 0x0031, 0x0061, 0x8102, 0x000F, 0xFF0F, 0x30F3})
+        captions << PinLabelText(word, QStringLiteral("before"));
+    EXPECT_EQ(captions, (QStringList{"", "n.a.", "n.a", "J axis", "DI_01-DI_08", "OFF-OFF",
+                                     "DI_15-DI_15", "OFF-DI_03"}));
+
+    using Slots = std::array<int, 4>;
+    const auto find = [](std::vector<std::int32_t> table, std::array<std::int32_t, 4> ids,
+                         int count = -1) {
+        return FindJoyID(
+            count < 0 ? static_cast<int>(table.size()) : count,
+            [&table](int p) { return table[static_cast<size_t>(p)]; }, 99, ids);
+    };
+    // An unknown identifier shows the not-used record (99), or position 0 when the
+    // table has none; of two records with one identifier the later one is taken;
+    // only the records loaded are searched.
+    EXPECT_EQ(find({5, 6, 7}, {7, 42, 0, 6}), (Slots{2, 0, 0, 1}));
+    EXPECT_EQ(find({}, {1, 2, 3, 4}), (Slots{0, 0, 0, 0}));
+    EXPECT_EQ(find({7, 99, 7, 99}, {7, 1, 99, 7}), (Slots{2, 3, 3, 2}));
+    EXPECT_EQ(find({7, 99, 8}, {8, 7, 8, 7}, 2), (Slots{1, 0, 1, 0}));
 }

@@ -1,10 +1,12 @@
 #pragma once
-// A unit for model tests without a serial line: it answers reads from a table,
-// remembers what was asked, and can fail one read or run a hook before each read
-// (the page letting events run).
+// A unit for model tests without a serial line: it answers reads from a table
+// (or a function), logs every exchange, and can fail one read or a command, or
+// run a hook before each read (the page letting events run).
 
+#include "core/cvardata.h"
 #include "core/unitlink.h"
 
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <vector>
@@ -13,15 +15,18 @@ namespace hvc::test {
 
 class ScriptedLink : public UnitLink {
 public:
-    std::map<std::int32_t, std::int32_t> words;
-    std::vector<std::int32_t> reads;
-    int failAt = -1; // index of the read that fails
-    int writes = 0;
-    int closes = 0;
+    std::map<std::int32_t, std::int32_t> words; // the unit's words; writes change them
+    std::vector<std::int32_t> reads;            // addresses read, in order
+    QStringList log;                            // "rE2 0500.00", "wRAM 0500.00 7", "cmd 1024 x"
+    int failAt = -1;                            // index of the read that fails
+    bool failCommand = false;
+    int writes = 0, opens = 0, closes = 0;
     bool open = true;
     std::function<void(int)> beforeRead;
+    std::function<std::int32_t(std::int32_t)> answer; // when set, the value of every read
 
     Status openLink() override {
+        ++opens;
         open = true;
         return {};
     }
@@ -30,32 +35,37 @@ public:
         ++closes;
     }
     bool isLinkOpen() const override { return open; }
-    Status readE2(std::int32_t address, std::int32_t& value) override {
-        return readRam(address, value);
+    Status readE2(std::int32_t a, std::int32_t& v) override { return get("rE2", a, v); }
+    Status readRam(std::int32_t a, std::int32_t& v) override { return get("rRAM", a, v); }
+    Status writeE2(std::int32_t a, std::int32_t v) override { return put("wE2", a, v); }
+    Status writeRam(std::int32_t a, std::int32_t v) override { return put("wRAM", a, v); }
+    Status sendCommand(std::int32_t code, const QString& text) override {
+        ++writes;
+        log << QStringLiteral("cmd %1 %2").arg(code).arg(text);
+        return failCommand ? Status::linkFailure(QStringLiteral("refused")) : Status();
     }
-    Status readRam(std::int32_t address, std::int32_t& value) override {
+
+private:
+    Status get(const char* what, std::int32_t address, std::int32_t& value) {
         if (!open)
             return {}; // as the link procedures do: nothing read, no failure
         const int at = static_cast<int>(reads.size());
         if (beforeRead)
             beforeRead(at);
         reads.push_back(address);
+        log << QStringLiteral("%1 %2").arg(QLatin1String(what), FormatAddressText(address));
         if (at == failAt)
             return Status::linkFailure(QStringLiteral("time-out after 1000 ms"));
         const auto it = words.find(address);
-        value = it == words.end() ? 0 : it->second;
+        value = answer ? answer(address) : it == words.end() ? 0 : it->second;
         return {};
     }
-    Status writeE2(std::int32_t, std::int32_t) override {
+    Status put(const char* what, std::int32_t address, std::int32_t value) {
         ++writes;
-        return {};
-    }
-    Status writeRam(std::int32_t, std::int32_t) override {
-        ++writes;
-        return {};
-    }
-    Status sendCommand(std::int32_t, const QString&) override {
-        ++writes;
+        log << QStringLiteral("%1 %2 %3")
+                   .arg(QLatin1String(what), FormatAddressText(address))
+                   .arg(value);
+        words[address] = value;
         return {};
     }
 };
