@@ -138,15 +138,12 @@ TEST_F(CliFileUnit, ValuesTheUnitMustNotGetAreRefusedBeforeAnythingIsSent) {
         const char* address;
         const char* value;
         const char* reason;
-        bool forceWrites;
     };
     const Case cases[] = {
-        {"0302.00", "02000", "I Max 1A = 2000 (allowed 0..1500)", true},
-        {"0300.00", "-00005", "I Min 1A = -5 (allowed 0..1500)", true},
-        {"0200.00", "00009", "Prop. Sections = 9 (allowed 1..4)", false},
-        {"0200.00", "00000", "Prop. Sections = 0 (allowed 1..4)", false},
-        {"0302.00", "70000", "I Max 1A = 70000 (does not fit a unit word, -32768..65535)", false},
-        {"0302.00", "-40000", "I Max 1A = -40000 (does not fit a unit word, -32768..65535)", false},
+        {"0302.00", "02000", "I Max 1A = 2000 (allowed 0..1500)"},
+        {"0300.00", "-00005", "I Min 1A = -5 (allowed 0..1500)"},
+        {"0200.00", "00009", "Prop. Sections = 9 (allowed 1..4)"},
+        {"0302.00", "70000", "I Max 1A = 70000 (does not fit a unit word, -32768..65535)"},
     };
     for (const Case& c : cases) {
         const QByteArray bad = withValue(good, c.address, c.value);
@@ -210,8 +207,24 @@ TEST_F(CliFileUnit, AFileThatLacksVariablesKeepsTheUnitsValuesForThem) {
     EXPECT_TRUE(hvcctl(unit({"get", "HVC_I0_MIN"})).out.contains("\t0300.00\t420\t"));
 }
 
-TEST_F(CliFileUnit, AWriteThatStopsMidwaySaysHowFarItWent) {
+TEST_F(CliFileUnit, AWriteTheUnitDidNotTakeFails) {
     ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("image.txt")})).code, cli::Ok);
+    ASSERT_TRUE(writeBytes(path("edited.txt"),
+                           withValue(withValue(readBytes(path("image.txt")), "0300.00", "00420"),
+                                     "0502.00", "00150")));
+    // A unit that ignores one write and alters another: the read-back tells.
+    for (const QStringList& fault : {QStringList{"--ignore-write", "0300.00"},
+                                     QStringList{"--alter-write", "Dither Frequency=5"}}) {
+        SimProcess odd;
+        const QString oddPort =
+            odd.start(QStringList{"--ramlist", kMap, "--eeprom", path("odd.txt")} + fault);
+        ASSERT_FALSE(oddPort.isEmpty()) << odd.errorString().toStdString();
+        const Outcome r =
+            hvcctl({"write-all", path("edited.txt"), "--port", oddPort, "--ramlist", kMap});
+        EXPECT_EQ(r.code, cli::Failed) << fault.join(' ').toStdString() << r.err.toStdString();
+    }
+
+    // A unit that falls silent midway.
     SimProcess mute;
     const QString port =
         mute.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"), path("mute.txt"),

@@ -60,33 +60,6 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
     }
 }
 
-TEST(Transfers, WriteAllThenReadBackOnAFreshConnection) {
-    UnitRig rig;
-    ASSERT_TRUE(rig.start());
-    for (int i = 1; i <= rig.state.catalogue.VarCount(); ++i) {
-        CVarData& r = rig.state.catalogue[i];
-        if (r.PageMask == 11 && i != rig.state.catalogue.IdIndex(HvcId::HVC_NUM_PROP_REG))
-            r.E2Value = r.DefaultValue + 11;
-    }
-    ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
-
-    UnitRig again;
-    QFile::copy(rig.eeprom(), again.eeprom());
-    rig.sim.stop();
-    ASSERT_TRUE(again.start());
-    ASSERT_TRUE(readImage(again.state, readKeyAll(again.state)).ok());
-    for (int i = 1; i <= again.state.catalogue.VarCount(); ++i) {
-        const CVarData& r = again.state.catalogue[i];
-        const CVarData& sent = rig.state.catalogue[i];
-        if (r.PageMask == 0)
-            continue;
-        EXPECT_EQ(r.E2InECU, sent.E2Value) << r.Name.toStdString();
-        EXPECT_EQ(sent.E2InECU, sent.E2Value) << "written records are marked as in the unit";
-    }
-    // PageMask 10 words are never written.
-    EXPECT_EQ(again.var(HvcId::HVC_PROG_VERS).E2InECU, 104);
-}
-
 TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
     UnitRig rig;
     QMap<QString, int> words = kUnitWords;
