@@ -29,15 +29,6 @@ TEST(CliMap, AFaultyMapGivesTheMessageThenFileLineAndReason) {
     r = hvcctl({"show", dir.filePath(QStringLiteral("any.txt")), "--ramlist", map});
     EXPECT_EQ(r.code, cli::Usage);
     EXPECT_EQ(r.err, expected);
-
-    const QString deep = dir.filePath(QStringLiteral("deep.ini"));
-    ASSERT_TRUE(writeBytes(deep, kHeader + "a\t0100\t00\t\t\t1\t0\t11\t0\t9\tV\t\t" +
-                                     QByteArray(100, '(') + "X" + QByteArray(100, ')') + "\n"));
-    r = hvcctl({"catalogue", "--ramlist", deep});
-    EXPECT_EQ(r.code, cli::Usage);
-    EXPECT_TRUE(
-        r.err.endsWith("line 2: Formula: formula with groups nested 100 deep (at most 64)\n"))
-        << r.err.toStdString();
 }
 
 TEST(CliMap, CatalogueWarnsOfBlankAndNameOnlyLines) {

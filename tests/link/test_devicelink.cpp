@@ -1,194 +1,330 @@
-// The device link against hvc-sim on a real pseudo-terminal: the lock on the
-// device, the retry rule for lost and damaged replies, and what errorString()
-// says when an exchange fails.
+// The device link and the link procedures against hvc-sim on a real pseudo-terminal:
+// the port table and connection string, the lock on the device, what each failure
+// says and which requests are sent again, noisy, late and lost replies never giving a
+// value the unit did not send, and the guarded procedures on a closed link.
 
 #include "link/devicelinkmng.h"
-#include "sim/simprocess.h"
+#include "support/filebytes.h"
 #include "support/unitrig.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
+#include <QThread>
 
 using namespace hvc;
+using hvc::test::UnitRig;
 using hvc::test::writeEeprom;
 
 namespace {
 
-using Failure = DeviceLinkMng::Failure;
+constexpr std::int32_t kIMin1A = 0x030000;    // 0300.00, 300 in a fresh unit
+constexpr std::int32_t kIMax1A = 0x030200;    // 0302.00, 800 in a fresh unit
+constexpr std::int32_t kJoyConfig = 0x061000; // -32768..65535: any word goes
 
-constexpr int kIMinUnit = 0x0300; // I Min 1A, 0300.00
-constexpr int kIMaxUnit = 0x0302; // I Max 1A, 0302.00
+QString connection(int com, int timeoutMs = 1000) {
+    return QStringLiteral("GDB:1,%1,#COM:%2,9600,N,8,1").arg(timeoutMs).arg(com);
+}
 
-// hvc-sim on the small map, with its EEPROM image in a temporary folder.
-struct Sim {
-    QTemporaryDir dir;
-    SimProcess process;
-    QString device;
-    QString eeprom() const { return dir.filePath(QStringLiteral("eeprom.txt")); }
-    QString link() const { return dir.filePath(QStringLiteral("unit")); }
-
-    explicit Sim(const QStringList& args = {}, const QMap<QString, int>& words = {}) {
-        if (!words.isEmpty())
-            writeEeprom(eeprom(), words);
-        device = process.start(args + QStringList{QStringLiteral("--ramlist"),
-                                                  hvc::test::smallMap(), QStringLiteral("--eeprom"),
-                                                  eeprom(), QStringLiteral("--link"), link()});
-        EXPECT_FALSE(device.isEmpty()) << process.errorString().toStdString();
-    }
-};
-
-std::shared_ptr<DeviceLinkMng> openOn(const QString& path, int timeoutMs = 1000) {
+std::unique_ptr<DeviceLinkMng> openOn(const QString& path, int timeoutMs = 1000) {
     PortTable ports;
-    ports.set(3, path);
-    auto link = std::make_shared<DeviceLinkMng>(ports);
-    link->Open(QStringLiteral("GDB:1,%1,#COM:3,9600,N,8,1").arg(timeoutMs));
+    ports.set(1, path);
+    auto link = std::make_unique<DeviceLinkMng>(ports);
+    link->Open(connection(1, timeoutMs));
+    return link;
+}
+
+// hvc-sim on the small map with a device link of the test's own.
+std::unique_ptr<DeviceLinkMng> simLink(UnitRig& rig, const QStringList& simArgs, int timeoutMs) {
+    if (!rig.start(simArgs, hvc::test::smallMap(), timeoutMs))
+        return openOn(QString());
+    rig.link.closeLink();
+    auto link = openOn(rig.devicePath, timeoutMs);
+    EXPECT_TRUE(link->isOpen()) << link->errorString().toStdString();
     return link;
 }
 
 } // namespace
 
-TEST(DeviceLinkLock, EverySpellingOfTheDeviceMeetsTheSameLock) {
-    Sim sim;
-    auto first = openOn(sim.link());
-    ASSERT_TRUE(first->isOpen()) << first->errorString().toStdString();
-    EXPECT_EQ(first->devicePath(), sim.device) << "the symbolic link is resolved";
+TEST(DeviceLink, PortTableAndConnectionStringAreCheckedBeforeAnyPortIsTouched) {
+    int n = 0;
+    QString path;
+    EXPECT_TRUE(PortTable::parseMapping(QStringLiteral("com12=/tmp/a=b"), n, path));
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(path, QStringLiteral("/tmp/a=b"));
+    for (const char* bad : {"COM0=/dev/x", "COM=/dev/x", "COM3=", "COM-1=/dev/x", "COM 3=/dev/x",
+                            "LPT1=/dev/x", "COM3/dev/x", "COM3x=/dev/x"})
+        EXPECT_FALSE(PortTable::parseMapping(QString::fromLatin1(bad), n, path)) << bad;
+    PortTable table;
+    table.set(2, QStringLiteral("/tmp/sim"));
+    EXPECT_EQ(table.devicePath(2), QStringLiteral("/tmp/sim"));
+    EXPECT_EQ(table.devicePath(4), QStringLiteral("/dev/ttyS3"));
+    EXPECT_TRUE(table.devicePath(0).isEmpty());
 
-    // The device path itself, and a relative spelling of it.
-    const QString relative = QDir::current().relativeFilePath(sim.device);
-    for (const QString& path : {sim.device, relative, sim.link()}) {
+    EXPECT_EQ(ConnectionString(3), connection(3));
+    const auto s = ConnectionSettings::parse(ConnectionString(3));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->comPort, 3);
+    EXPECT_EQ(s->timeoutMs, 1000);
+    EXPECT_EQ(s->baud, 9600);
+    // A string the parse took wrongly would meet a missing device instead.
+    table.set(1, QStringLiteral("/nonexistent/tty"));
+    for (const char* bad : {"GDB:1,1000,#COM:x,9600,N,8,1", "GDB:1,1000,COM:1,9600,N,8,1",
+                            "GDB:1,1000,#COM:1,9600,N,8", "GDB:1,1000,#COM:1,9600,X,8,1",
+                            "gdb:1,1000,#COM:1,9600,N,8,1", "GDB:1,1000,#COM:1,9600,N,8,1,", ""}) {
+        DeviceLinkMng link(table);
+        EXPECT_FALSE(link.Open(QString::fromLatin1(bad))) << bad;
+        EXPECT_EQ(link.lastFailure(), DeviceLinkMng::Failure::Usage) << bad;
+    }
+}
+
+TEST(DeviceLink, EverySpellingOfTheDeviceMeetsTheSameLock) {
+    QTemporaryDir dir;
+    const QString symlink = dir.filePath(QStringLiteral("unit"));
+    SimProcess sim;
+    const QString device = sim.start({QStringLiteral("--link"), symlink});
+    ASSERT_FALSE(device.isEmpty()) << sim.errorString().toStdString();
+    auto first = openOn(symlink);
+    ASSERT_TRUE(first->isOpen()) << first->errorString().toStdString();
+    EXPECT_EQ(first->devicePath(), device) << "the symbolic link is resolved";
+    for (const QString& path : {device, QDir::current().relativeFilePath(device), symlink}) {
         auto second = openOn(path);
         EXPECT_FALSE(second->isOpen()) << path.toStdString();
-        EXPECT_EQ(second->lastFailure(), Failure::PortBusy);
+        EXPECT_EQ(second->lastFailure(), DeviceLinkMng::Failure::PortBusy);
         EXPECT_EQ(second->errorString(),
-                  QStringLiteral("port busy: %1 is open in another program").arg(sim.device));
+                  QStringLiteral("port busy: %1 is open in another program").arg(device));
     }
-    // The one that has it keeps working.
-    EXPECT_TRUE(first->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord).has_value());
-
-    // Closing gives the device free.
+    EXPECT_TRUE(first->Par(0x0302, 0, DeviceLinkMng::kGetWord).has_value()) << "undisturbed";
+    // Opening anew on the same object drops its own lock first; closing frees the device.
+    EXPECT_TRUE(first->Open(connection(1))) << first->errorString().toStdString();
     first.reset();
-    auto again = openOn(sim.device);
-    EXPECT_TRUE(again->isOpen()) << again->errorString().toStdString();
-    // Opening anew on the same object drops its own lock first.
-    EXPECT_TRUE(again->Open(QStringLiteral("GDB:1,1000,#COM:3,9600,N,8,1")))
-        << again->errorString().toStdString();
+    EXPECT_TRUE(openOn(device)->isOpen());
+
+    auto missing = openOn(QStringLiteral("/nonexistent/tty"));
+    EXPECT_EQ(missing->lastFailure(), DeviceLinkMng::Failure::OpenFailed);
+    EXPECT_TRUE(missing->errorString().startsWith(QStringLiteral("/nonexistent/tty")))
+        << missing->errorString().toStdString();
 }
 
-TEST(DeviceLinkLock, ADeviceThatIsNotThereIsNoBusyPort) {
-    auto link = openOn(QStringLiteral("/nonexistent/tty"));
-    EXPECT_FALSE(link->isOpen());
-    EXPECT_EQ(link->lastFailure(), Failure::OpenFailed);
-    EXPECT_TRUE(link->errorString().startsWith(QStringLiteral("/nonexistent/tty")))
-        << link->errorString().toStdString();
-}
-
-TEST(DeviceLinkRetries, DamagedRepliesAreSentAgainAndNothingElseIs) {
-    QTemporaryDir logDir;
-    const QString log = logDir.filePath(QStringLiteral("sim.log"));
-    Sim sim;
-    sim.process.stop();
-    sim.process.setStandardErrorFile(log);
-    sim.device = sim.process.start({QStringLiteral("--ramlist"), hvc::test::smallMap(),
-                                    QStringLiteral("--corrupt"), QStringLiteral("0.2"),
-                                    QStringLiteral("--verbose")});
-    ASSERT_FALSE(sim.device.isEmpty());
-    auto link = openOn(sim.device, 300);
-    ASSERT_TRUE(link->isOpen());
-
-    // One in five replies damaged: without a retry about 40 of 200 exchanges fail;
-    // with two retries about 1 in 125 does.
-    int failed = 0, wrong = 0;
-    for (int i = 0; i < 100; ++i) {
-        const auto value = link->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord);
-        failed += !value;
-        wrong += value && *value != 800;
-        failed += !link->Par(kIMinUnit, 0, DeviceLinkMng::kPutWord, QVariant(300 + i % 7));
-    }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_LE(failed, 10);
-    const auto counted = link->retries();
-    sim.process.stop();
-
-    // Every damaged reply cost one more send, except the third of a failed exchange.
-    QFile f(log);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const int damaged = static_cast<int>(f.readAll().count("flipped"));
-    EXPECT_GT(damaged, 0);
-    EXPECT_EQ(counted, damaged - failed);
-}
-
-TEST(DeviceLinkRetries, ASilentUnitFailsAfterThreeSends) {
-    Sim sim({QStringLiteral("--mute-after"), QStringLiteral("0")});
-    auto link = openOn(sim.device, 100);
-    ASSERT_TRUE(link->isOpen());
-    EXPECT_FALSE(link->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord));
-    EXPECT_EQ(link->lastFailure(), Failure::TimeOut);
-    EXPECT_EQ(link->errorString(),
-              QStringLiteral("time-out after 100 ms reading 0302.00 (3 tries)"));
-    EXPECT_EQ(link->retries(), DeviceLinkMng::kTries - 1);
-
-    EXPECT_FALSE(link->Par(kIMinUnit, 0, DeviceLinkMng::kPutWord, QVariant(-2)));
-    EXPECT_EQ(link->errorString(),
-              QStringLiteral("time-out after 100 ms writing 0300.00 (3 tries)"));
-    // A command may not be harmless twice: it is sent once.
-    EXPECT_FALSE(link->Par(1024, 4, DeviceLinkMng::kCommand, QVariant(QStringLiteral("x"))));
-    EXPECT_EQ(link->errorString(), QStringLiteral("time-out after 100 ms sending command 0400.04"));
-    EXPECT_EQ(link->retries(), 2 * (DeviceLinkMng::kTries - 1));
-
-    // Open starts the count over.
-    ASSERT_TRUE(link->Open(QStringLiteral("GDB:1,100,#COM:3,9600,N,8,1")));
-    EXPECT_EQ(link->retries(), 0);
-    EXPECT_EQ(link->lastFailure(), Failure::None);
-}
-
-TEST(DeviceLinkRetries, AnErrorReplyIsAnAnswerAndNotSentAgain) {
-    Sim sim;
-    auto link = openOn(sim.device, 300);
-    ASSERT_TRUE(link->isOpen());
-    EXPECT_FALSE(link->Par(0x9999, 0, DeviceLinkMng::kGetWord));
-    EXPECT_EQ(link->lastFailure(), Failure::ErrorReply);
-    EXPECT_EQ(link->errorString(), QStringLiteral("unknown address reading 9999.00"));
-    EXPECT_FALSE(link->Par(1024, 4, DeviceLinkMng::kCommand, QVariant(QStringLiteral("wrong"))));
-    EXPECT_EQ(link->errorString(), QStringLiteral("refused sending command 0400.04"));
-    EXPECT_EQ(link->retries(), 0);
-    // A success clears the last failure.
-    EXPECT_EQ(link->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord), 800);
-    EXPECT_EQ(link->lastFailure(), Failure::None);
-    EXPECT_TRUE(link->errorString().isEmpty());
-}
-
-TEST(DeviceLinkRetries, EveryReplyDamagedSaysSoAfterThreeSends) {
-    Sim sim({QStringLiteral("--corrupt"), QStringLiteral("1")});
-    auto link = openOn(sim.device, 300);
-    ASSERT_TRUE(link->isOpen());
+TEST(DeviceLink, EachFailureSaysWhyAndOnlyWordReadsAndWritesAreSentAgain) {
+    const QStringList mute{QStringLiteral("--mute-after"), QStringLiteral("0")};
+    const QStringList damaged{QStringLiteral("--corrupt"), QStringLiteral("1")};
     // Which bit was hit decides how the last reply failed: a damaged sync byte or
     // kind leaves no frame at all.
-    static const QRegularExpression read(QStringLiteral(
-        R"(^(CRC error in the reply|malformed reply) reading 0302\.00 \(3 tries\)$)"));
-    static const QRegularExpression write(QStringLiteral(
-        R"(^(CRC error in the reply|malformed reply) writing 0300\.00 \(3 tries\)$)"));
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_FALSE(link->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord));
-        EXPECT_TRUE(read.match(link->errorString()).hasMatch())
+    const QString garbled = QStringLiteral("(CRC error in the reply|malformed reply) ");
+    const struct {
+        QStringList sim;
+        int form, address, sub;
+        QVariant value;
+        QString error; // a regular expression of the whole text
+        int retries;
+    } cases[] = {
+        {mute,
+         DeviceLinkMng::kGetWord,
+         0x0302,
+         0,
+         {},
+         "time-out after 100 ms reading 0302\\.00 \\(3 tries\\)",
+         2},
+        {mute, DeviceLinkMng::kPutWord, 0x0300, 0, -2,
+         "time-out after 100 ms writing 0300\\.00 \\(3 tries\\)", 2},
+        // A command may not be harmless twice: it is sent once.
+        {mute, DeviceLinkMng::kCommand, 1024, 4, "x",
+         "time-out after 100 ms sending command 0400\\.04", 0},
+        {damaged,
+         DeviceLinkMng::kGetWord,
+         0x0302,
+         0,
+         {},
+         garbled + "reading 0302\\.00 \\(3 tries\\)",
+         2},
+        {damaged, DeviceLinkMng::kPutWord, 0x0300, 0, 5,
+         garbled + "writing 0300\\.00 \\(3 tries\\)", 2},
+        // An error reply is an answer: not sent again.
+        {{}, DeviceLinkMng::kGetWord, 0x9999, 0, {}, "unknown address reading 9999\\.00", 0},
+        {{}, DeviceLinkMng::kGetWord, 0x0700, 0, {}, "unknown address reading 0700\\.00", 0},
+        {{}, DeviceLinkMng::kPutWord, 0xFDEA, 0, 1, "refused writing FDEA\\.00", 0},
+        {{}, DeviceLinkMng::kCommand, 1024, 4, "wrong", "refused sending command 0400\\.04", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error.toStdString());
+        UnitRig rig;
+        auto link = simLink(rig, c.sim, c.sim == mute ? 100 : 300);
+        const bool done = c.form == DeviceLinkMng::kGetWord
+                              ? link->Par(c.address, c.sub, c.form).has_value()
+                              : link->Par(c.address, c.sub, c.form, c.value);
+        EXPECT_FALSE(done);
+        EXPECT_TRUE(QRegularExpression(QLatin1Char('^') + c.error + QLatin1Char('$'))
+                        .match(link->errorString())
+                        .hasMatch())
             << link->errorString().toStdString();
-        EXPECT_FALSE(link->Par(kIMinUnit, 0, DeviceLinkMng::kPutWord, QVariant(5)));
-        EXPECT_TRUE(write.match(link->errorString()).hasMatch())
-            << link->errorString().toStdString();
+        EXPECT_EQ(link->retries(), c.retries);
+        if (c.sim.isEmpty()) { // a success clears the last failure
+            EXPECT_EQ(link->Par(0x0302, 0, DeviceLinkMng::kGetWord), 800);
+            EXPECT_TRUE(link->errorString().isEmpty());
+        }
+        ASSERT_TRUE(link->Open(connection(1, 100)));
+        EXPECT_EQ(link->retries(), 0) << "Open starts the count over";
+        EXPECT_EQ(link->lastFailure(), DeviceLinkMng::Failure::None);
     }
-    EXPECT_EQ(link->retries(), 8 * (DeviceLinkMng::kTries - 1));
 }
 
-TEST(DeviceLinkRetries, APortThatWentAwaySaysPortClosedAndIsNotRetried) {
-    Sim sim;
-    auto link = openOn(sim.device, 300);
-    ASSERT_TRUE(link->isOpen());
-    sim.process.stop();
-    EXPECT_FALSE(link->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord));
-    EXPECT_EQ(link->lastFailure(), Failure::PortClosed);
-    EXPECT_TRUE(link->errorString().startsWith(QStringLiteral("port closed")))
-        << link->errorString().toStdString();
-    EXPECT_EQ(link->retries(), 0);
-    EXPECT_FALSE(link->Par(kIMaxUnit, 0, DeviceLinkMng::kGetWord));
-    EXPECT_EQ(link->errorString(), QStringLiteral("port closed"));
+TEST(DeviceLink, NoisyLinesAreRetriedAndNeverGiveAWrongValue) {
+    const struct {
+        QStringList sim;
+        int timeoutMs, rounds, minFailed, maxFailed;
+    } cases[] = {
+        // One in five replies damaged: without a retry about 40 of 200 exchanges fail,
+        // with two retries about 1 in 125 does.
+        {{QStringLiteral("--corrupt"), QStringLiteral("0.2")}, 300, 100, 0, 10},
+        {{QStringLiteral("--corrupt"), QStringLiteral("0.5"), QStringLiteral("--seed"),
+          QStringLiteral("7")},
+         150,
+         60,
+         1,
+         60},
+        {{QStringLiteral("--drop"), QStringLiteral("0.5"), QStringLiteral("--seed"),
+          QStringLiteral("11")},
+         100,
+         40,
+         1,
+         40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sim.join(u' ').toStdString());
+        UnitRig rig;
+        const QString log = rig.dir.filePath(QStringLiteral("sim.log"));
+        rig.sim.setStandardErrorFile(log);
+        ASSERT_TRUE(rig.start(c.sim + QStringList{QStringLiteral("--verbose")},
+                              hvc::test::smallMap(), c.timeoutMs));
+        int failed = 0, wrong = 0;
+        for (int i = 0; i < c.rounds; ++i) {
+            std::int32_t value = -999;
+            const bool ok = rig.link.readE2(kIMax1A, value).ok();
+            failed += !ok;
+            wrong += value != (ok ? 800 : -999);
+            failed += !rig.link.writeE2(kIMin1A, 300 + i % 7).ok();
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GE(failed, c.minFailed);
+        EXPECT_LE(failed, c.maxFailed);
+        const int retries = rig.link.retries();
+        rig.sim.stop();
+        // Every damaged reply cost one more send, except the third of a failed exchange.
+        if (c.sim.first() == QStringLiteral("--corrupt")) {
+            const int flips = static_cast<int>(hvc::testutil::readBytes(log).count("flipped"));
+            EXPECT_EQ(retries, flips - failed);
+        }
+    }
+}
+
+TEST(DeviceLink, ALateReplyIsNeverTakenForTheAnswerToANewerRequest) {
+    const QMap<QString, int> words{{QStringLiteral("0300.00"), 111},
+                                   {QStringLiteral("0302.00"), 222}};
+    UnitRig rig;
+    writeEeprom(rig.eeprom(), words);
+    ASSERT_TRUE(
+        rig.start({QStringLiteral("--delay"), QStringLiteral("300")}, hvc::test::smallMap(), 200));
+    // A try may still meet its own reply in time; a reply to the first read (111)
+    // may arrive while the second waits for 222.
+    std::int32_t first = 0, second = 0;
+    EXPECT_EQ(first, rig.link.readE2(kIMin1A, first).ok() ? 111 : 0);
+    EXPECT_EQ(second, rig.link.readE2(kIMax1A, second).ok() ? 222 : 0);
+
+    // Two programs one after the other, as two hvcctl runs: the first mostly gives up
+    // just before the unit answers, the second reads another word meanwhile.
+    UnitRig two;
+    writeEeprom(two.eeprom(), words);
+    ASSERT_TRUE(
+        two.start({QStringLiteral("--delay"), QStringLiteral("320")}, hvc::test::smallMap(), 300));
+    two.link.closeLink();
+    for (int run = 0; run < 3; ++run) {
+        const auto mine = openOn(two.devicePath, 300)->Par(0x0300, 0, DeviceLinkMng::kGetWord);
+        EXPECT_EQ(mine.value_or(111), 111) << "run " << run;
+        const auto next = openOn(two.devicePath, 300)->Par(0x0302, 0, DeviceLinkMng::kGetWord);
+        EXPECT_EQ(next.value_or(222), 222) << "run " << run;
+    }
+}
+
+TEST(DeviceLink, APortThatWentAwayFailsEveryLaterCallAndIsNotRetried) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start({}, hvc::test::smallMap(), 300));
+    std::int32_t value = 0;
+    ASSERT_TRUE(rig.link.readE2(kIMax1A, value).ok());
+    rig.sim.stop(); // the pseudo-terminal goes away, as a pulled USB adapter does
+    value = -5;
+    const Status read = rig.link.readE2(kIMax1A, value);
+    EXPECT_TRUE(read.detail().startsWith(QStringLiteral("port closed")))
+        << read.detail().toStdString();
+    EXPECT_EQ(rig.link.readE2(kIMax1A, value).detail(), QStringLiteral("port closed"));
+    EXPECT_FALSE(rig.link.writeE2(kIMax1A, 1).ok());
+    EXPECT_FALSE(rig.link.sendCommand(1024, QStringLiteral("1145130828")).ok());
+    EXPECT_EQ(value, -5);
+    EXPECT_EQ(rig.link.retries(), 0);
+    EXPECT_TRUE(rig.link.isLinkOpen()) << "closing is the caller's decision";
+    rig.link.closeLink();
+    EXPECT_FALSE(rig.link.openLink().ok());
+}
+
+TEST(LinkProcedures, WordsCrossTheLinkAsSignedSixteenBits) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {65535, -1}, {-1, -1}, {0x1FFFF, -1}, {40000, -25536}, {0x8000, -32768}, {300, 300}};
+    for (const auto& [written, read] : cases) {
+        ASSERT_TRUE(rig.link.writeE2(kJoyConfig, written).ok());
+        std::int32_t value = 12345;
+        ASSERT_TRUE(rig.link.readE2(kJoyConfig, value).ok());
+        EXPECT_EQ(value, read) << "written " << written;
+    }
+    EXPECT_EQ(hvc::test::readEeprom(rig.eeprom()).value(QStringLiteral("0610.00")), 300);
+    // A RAM word at sub-code 3 of unit address 0700.
+    std::int32_t value = 0;
+    ASSERT_TRUE(rig.link.writeRam(0x070003, 44).ok());
+    ASSERT_TRUE(rig.link.readRam(0x070003, value).ok());
+    EXPECT_EQ(value, 44);
+}
+
+TEST(LinkProcedures, AClosedLinkDoesNothingAndOnlyASelectedPortIsReported) {
+    UnitRig rig;
+    ASSERT_TRUE(rig.start());
+    rig.link.closeLink();
+    EXPECT_FALSE(rig.link.isLinkOpen());
+    std::int32_t value = 4321;
+    EXPECT_TRUE(rig.link.readE2(kIMin1A, value).ok());
+    EXPECT_TRUE(rig.link.readRam(kIMin1A, value).ok());
+    EXPECT_EQ(value, 4321);
+    EXPECT_TRUE(rig.link.writeE2(kIMin1A, 999).ok());
+    EXPECT_TRUE(rig.link.writeRam(kIMin1A, 999).ok());
+    // The unguarded procedures fail instead.
+    EXPECT_FALSE(rig.link.devRead(kIMin1A, value).ok());
+    EXPECT_FALSE(rig.link.sendCommand(1024, QStringLiteral("1145130828")).ok());
+    ASSERT_TRUE(rig.link.openLink());
+    ASSERT_TRUE(rig.link.readE2(kIMin1A, value).ok());
+    EXPECT_EQ(value, 300) << "the write on the closed link reached the unit";
+
+    ScriptedPrompter prompter;
+    PortTable table;
+    table.set(3, QStringLiteral("/nonexistent/hvc-port"));
+    LinkProcedures link(table, prompter);
+    link.setPort(3);
+    EXPECT_FALSE(link.openLink().ok());
+    EXPECT_FALSE(link.isLinkOpen());
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Can't Open COM 3")});
+    link.setPort(0);
+    EXPECT_FALSE(link.openLink().ok());
+    EXPECT_EQ(prompter.messages.size(), 1);
+}
+
+TEST(LinkProcedures, CommandGetsFiveSecondsThenTheTimeOutReturns) {
+    // Every reply comes 1.5 s late: within the command's 5000 ms, beyond the 1000 ms
+    // the reads get before and after it.
+    UnitRig rig;
+    ASSERT_TRUE(rig.start({QStringLiteral("--delay"), QStringLiteral("1500")}));
+    EXPECT_TRUE(rig.link.sendCommand(1024, QStringLiteral("1145130828")).ok());
+    std::int32_t value = 0;
+    EXPECT_FALSE(rig.link.readE2(kIMin1A, value).ok());
+    QThread::msleep(800); // the late reply arrives and is thrown away by the next exchange
+    // A refused command fails, and the time-out is back at 1000 ms, not 5000.
+    EXPECT_FALSE(rig.link.sendCommand(1024, QStringLiteral("0")).ok());
+    EXPECT_FALSE(rig.link.readE2(kIMin1A, value).ok());
 }

@@ -3,9 +3,6 @@
 
 #include "support/unitrig.h"
 
-#include <QThread>
-#include <csignal>
-
 using namespace hvc;
 using hvc::test::kUnitWords;
 using hvc::test::readEeprom;
@@ -26,7 +23,7 @@ public:
 
 } // namespace
 
-TEST(Transfers, ReadAllTakesEveryParameterFromTheUnit) {
+TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
     UnitRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
@@ -50,52 +47,17 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnit) {
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(rig.state.connectState(), ConnectState::Transfer);
     ASSERT_FALSE(progress.percents.isEmpty());
-    EXPECT_EQ(progress.percents.last(), 100);
     EXPECT_EQ(progress.texts.last(), QStringLiteral("Reading..."));
-}
 
-TEST(Transfers, ProgressRoundsHalvesToEvenAndNeverPassesOneHundred) {
-    UnitRig rig;
-    ASSERT_TRUE(rig.start());
-    ProgressLog progress;
-    rig.state.progress = &progress;
     // Ten variables are read; a page count of 8 makes every other step an exact half.
-    rig.state.page(Page::Config).PageVarNum = 8;
-    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
-    EXPECT_EQ(progress.percents, (QList<int>{12, 25, 38, 50, 62, 75, 88, 100, 100, 100}));
-
-    progress.percents.clear();
-    rig.state.page(Page::Config).PageVarNum = 0;
-    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
-    EXPECT_EQ(progress.percents, QList<int>(10, 100))
-        << "no total: 100 rather than a division by 0";
-}
-
-TEST(Transfers, WriteAllThenReadBackOnAFreshConnection) {
-    UnitRig rig;
-    ASSERT_TRUE(rig.start());
-    for (int i = 1; i <= rig.state.catalogue.VarCount(); ++i) {
-        CVarData& r = rig.state.catalogue[i];
-        if (r.PageMask == 11 && i != rig.state.catalogue.IdIndex(HvcId::HVC_NUM_PROP_REG))
-            r.E2Value = r.DefaultValue + 11;
+    // Without a total: 100 rather than a division by 0.
+    const QList<int> halves{12, 25, 38, 50, 62, 75, 88, 100, 100, 100};
+    for (const int total : {8, 0}) {
+        progress.percents.clear();
+        rig.state.page(Page::Config).PageVarNum = total;
+        ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
+        EXPECT_EQ(progress.percents, total ? halves : QList<int>(10, 100));
     }
-    ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
-
-    UnitRig again;
-    QFile::copy(rig.eeprom(), again.eeprom());
-    rig.sim.stop();
-    ASSERT_TRUE(again.start());
-    ASSERT_TRUE(readImage(again.state, readKeyAll(again.state)).ok());
-    for (int i = 1; i <= again.state.catalogue.VarCount(); ++i) {
-        const CVarData& r = again.state.catalogue[i];
-        const CVarData& sent = rig.state.catalogue[i];
-        if (r.PageMask == 0)
-            continue;
-        EXPECT_EQ(r.E2InECU, sent.E2Value) << r.Name.toStdString();
-        EXPECT_EQ(sent.E2InECU, sent.E2Value) << "written records are marked as in the unit";
-    }
-    // PageMask 10 words are never written.
-    EXPECT_EQ(again.var(HvcId::HVC_PROG_VERS).E2InECU, 104);
 }
 
 TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
@@ -159,40 +121,4 @@ TEST(Transfers, TransfersOnAClosedLinkFailInsteadOfInventingValues) {
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2Value, 555);
     EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 310);
     EXPECT_TRUE(readImage(rig.state, 0).ok()) << "a mask of 0 does nothing and succeeds";
-}
-
-TEST(Transfers, DefaultsThenResetIdentityUntilThePowerCycle) {
-    UnitRig rig;
-    writeEeprom(rig.eeprom(), kUnitWords);
-    ASSERT_TRUE(rig.start());
-    bool pending = true;
-    ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
-    EXPECT_FALSE(pending);
-
-    ASSERT_TRUE(loadDefaults(rig.state).ok());
-    ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
-    EXPECT_TRUE(pending);
-    EXPECT_EQ(rig.state.ProgressPercent, 100);
-    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
-    EXPECT_EQ(rig.var(HvcId::HVC_PROG_VERS).E2InECU, 104);
-    EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 300);
-
-    // Restarting on the same EEPROM is a power cycle too: defaults kept, no RESET.
-    UnitRig restarted;
-    QFile::copy(rig.eeprom(), restarted.eeprom());
-    ASSERT_TRUE(rig.sim.sendSignal(SIGHUP));
-    for (int tries = 0; tries < 50 && pending; ++tries) {
-        QThread::msleep(20);
-        ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
-    }
-    EXPECT_FALSE(pending) << "SIGHUP did not power-cycle the unit";
-
-    ASSERT_TRUE(loadDefaults(rig.state).ok());
-    rig.sim.stop();
-    ASSERT_TRUE(restarted.start());
-    ASSERT_TRUE(checkUnitIdentity(restarted.state, pending).ok());
-    EXPECT_FALSE(pending);
-    ASSERT_TRUE(readImage(restarted.state, readKeyAll(restarted.state)).ok());
-    EXPECT_EQ(restarted.var(HvcId::HVC_I0_MAX).E2InECU, 800);
 }

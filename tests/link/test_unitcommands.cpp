@@ -4,6 +4,9 @@
 #include "core/unitcommands.h"
 #include "support/unitrig.h"
 
+#include <QThread>
+#include <csignal>
+
 using namespace hvc;
 using hvc::test::kUnitWords;
 using hvc::test::readEeprom;
@@ -35,112 +38,81 @@ struct CommandRig : UnitRig {
     RecordingView view;
     UnitCommands commands{state, view};
 
-    // Started and already connected, as after a Connect.
-    bool startConnected(const QStringList& simArgs = {}, int timeoutMs = 1000) {
-        if (!start(simArgs, hvc::test::smallMap(), timeoutMs))
-            return false;
-        state.setConnectState(ConnectState::Connected);
-        return true;
-    }
     // An edit the drawing tick has turned into "file to save".
     void makeUnsaved() {
         state.document.markDataChanged();
         state.document.tick();
     }
-    // The records Read All reads, in the order it reads them.
-    QList<CVarData*> readRecords() {
+    // The records Read All reads, or a whole-image write sends, in their order.
+    QList<CVarData*> records(bool written) {
         QList<CVarData*> out;
         for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-            if ((state.catalogue[i].PageMask & readKeyAll(state)) != 0)
-                out << &state.catalogue[i];
-        return out;
-    }
-    // The records a whole-image write sends, in the order it sends them.
-    QList<CVarData*> writtenRecords() {
-        QList<CVarData*> out;
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-            if (isWrittenBy(state.catalogue[i], writeKeyAll(state)))
+            if (written ? isWrittenBy(state.catalogue[i], writeKeyAll(state))
+                        : (state.catalogue[i].PageMask & readKeyAll(state)) != 0)
                 out << &state.catalogue[i];
         return out;
     }
     // Every written record but the section count takes a new value.
     void changeWrittenValues(int by) {
-        for (CVarData* r : writtenRecords())
+        for (CVarData* r : records(true))
             if (r != &var(HvcId::HVC_NUM_PROP_REG))
                 r->E2Value = r->DefaultValue + by;
-    }
-    const ScriptedPrompter::Message* lastMessage() const {
-        return prompter.messages.isEmpty() ? nullptr : &prompter.messages.last();
     }
 };
 
 } // namespace
 
-TEST(UnitCommands, ConnectReadsTheUnitAndShowsTheFirstPage) {
+TEST(UnitCommands, ConnectAsksAboutUnsavedChangesThenReadsTheUnitOrDisconnects) {
     CommandRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
     rig.makeUnsaved();
-    rig.prompter.answers = {true}; // leave the unsaved changes
+    rig.prompter.answers = {false, true};
+    // Refused at the question: nothing read, the changes kept, the port given back.
+    rig.commands.connectToUnit();
+    EXPECT_EQ(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
+    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+    EXPECT_FALSE(rig.view.called("busy"));
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 800) << "read although refused";
+    EXPECT_TRUE(rig.state.document.unsaved());
+    EXPECT_FALSE(rig.link.isLinkOpen());
 
     rig.commands.connectToUnit();
+    EXPECT_EQ(rig.prompter.messages.size(), 2);
     EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
-    EXPECT_EQ(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
     EXPECT_EQ(rig.var(HvcId::HVC_PROG_VERS).E2InECU, 205);
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 820);
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2Value, 820);
-    EXPECT_FALSE(rig.view.busy);
     EXPECT_TRUE(rig.view.called("first page"));
     EXPECT_TRUE(rig.view.called("refresh"));
     // The window is locked for the whole exchange and the wait box closed at its end.
     EXPECT_EQ(rig.view.calls.last(), QStringLiteral("close wait box"));
     EXPECT_LT(rig.view.calls.indexOf(QStringLiteral("busy")),
               rig.view.calls.indexOf(QStringLiteral("idle")));
+    EXPECT_FALSE(rig.view.busy);
     // The working values are the unit's now.
     EXPECT_EQ(rig.state.document.fileState(), FileState::None);
     EXPECT_TRUE(rig.state.document.dataUnchanged());
     EXPECT_FALSE(rig.state.document.paramsDiffer());
-}
 
-TEST(UnitCommands, ConnectWhileConnectedDisconnectsWithoutTalkingToTheUnit) {
-    CommandRig rig;
-    ASSERT_TRUE(rig.start());
-    rig.commands.connectToUnit();
-    ASSERT_EQ(rig.state.connectState(), ConnectState::Connected);
+    // Connect while connected disconnects without a word to the unit or the user.
     rig.view.calls.clear();
     rig.makeUnsaved();
-
     rig.commands.connectToUnit();
     EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
     EXPECT_FALSE(rig.link.isLinkOpen());
     EXPECT_TRUE(rig.view.called("stop polling"));
     EXPECT_FALSE(rig.view.called("busy"));
-    EXPECT_TRUE(rig.prompter.messages.isEmpty()) << "a disconnect asks nothing";
+    EXPECT_EQ(rig.prompter.messages.size(), 2);
     EXPECT_EQ(rig.state.document.fileState(), FileState::None);
     EXPECT_TRUE(rig.state.document.dataUnchanged());
 }
 
-TEST(UnitCommands, ConnectRefusedAtTheUnsavedQuestionReadsNothing) {
+TEST(UnitCommands, ResetLoadsTheDefaultsAndConnectAsksForThePowerCycleUntilItCame) {
     CommandRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
-    rig.makeUnsaved();
-    rig.prompter.answers = {false};
-
-    rig.commands.connectToUnit();
-    EXPECT_EQ(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.called("busy"));
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 800) << "read although refused";
-    EXPECT_TRUE(rig.state.document.unsaved()) << "the changes are kept";
-    EXPECT_FALSE(rig.link.isLinkOpen()) << "the port is not held behind 'Not Connected'";
-}
-
-TEST(UnitCommands, ResetThenConnectAsksForThePowerCycle) {
-    CommandRig rig;
-    writeEeprom(rig.eeprom(), kUnitWords);
-    ASSERT_TRUE(rig.startConnected());
-
+    rig.state.setConnectState(ConnectState::Connected);
     rig.commands.reset();
     EXPECT_EQ(rig.prompter.texts(),
               QStringList{QStringLiteral("Switch OFF and then switch ON power supply!")});
@@ -152,177 +124,156 @@ TEST(UnitCommands, ResetThenConnectAsksForThePowerCycle) {
 
     const QString question =
         QStringLiteral("Missing POWER RESET After A 'RESET' Command : Continue Anyway? ");
-    // No: the link is given up and nothing is read.
-    rig.prompter.messages.clear();
-    rig.prompter.answers = {false};
     rig.var(HvcId::HVC_I0_MIN).E2InECU = 1;
-    rig.commands.connectToUnit();
-    EXPECT_EQ(rig.prompter.texts(), QStringList{question});
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.link.isLinkOpen());
-    EXPECT_FALSE(rig.view.busy);
-    EXPECT_FALSE(rig.view.called("first page"));
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 1);
+    for (const bool yes : {false, true}) {
+        rig.prompter.messages.clear();
+        rig.prompter.answers = {yes};
+        rig.commands.connectToUnit();
+        EXPECT_EQ(rig.prompter.texts(), QStringList{question});
+        EXPECT_EQ(rig.state.connectState(),
+                  yes ? ConnectState::Connected : ConnectState::NotConnected);
+        EXPECT_EQ(rig.link.isLinkOpen(), yes);
+        EXPECT_FALSE(rig.view.busy);
+        EXPECT_EQ(rig.view.called("first page"), yes);
+        EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, yes ? 300 : 1) << "connected on the defaults";
+    }
 
-    // Yes: connected on the defaults.
+    // After the power cycle (SIGHUP) Connect asks nothing.
+    rig.commands.connectToUnit();
+    ASSERT_TRUE(rig.sim.sendSignal(SIGHUP));
+    bool pending = true;
+    ASSERT_TRUE(rig.link.openLink());
+    for (int tries = 0; tries < 50 && pending; ++tries) {
+        QThread::msleep(20);
+        ASSERT_TRUE(checkUnitIdentity(rig.state, pending).ok());
+    }
     rig.prompter.messages.clear();
-    rig.prompter.answers = {true};
     rig.commands.connectToUnit();
-    EXPECT_EQ(rig.prompter.texts(), QStringList{question});
+    EXPECT_TRUE(rig.prompter.messages.isEmpty()) << rig.prompter.texts().join(u'\n').toStdString();
     EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
-    EXPECT_TRUE(rig.link.isLinkOpen());
-    EXPECT_FALSE(rig.view.busy);
-    EXPECT_TRUE(rig.view.called("first page"));
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
-}
 
-TEST(UnitCommands, ResetOnAMuteUnitFailsWithTheReason) {
-    CommandRig rig;
-    ASSERT_TRUE(rig.startConnected({QStringLiteral("--mute-after"), QStringLiteral("0")}));
-
+    // Restarting on the same EEPROM is a power cycle too: defaults kept, no RESET.
     rig.commands.reset();
-    ASSERT_EQ(rig.prompter.messages.size(), 1) << "no power-cycle request after a failure";
-    const ScriptedPrompter::Message& m = rig.prompter.messages[0];
-    EXPECT_EQ(m.text, kFailedText);
-    EXPECT_TRUE(m.detail.contains(QStringLiteral("load-defaults"))) << m.detail.toStdString();
-    EXPECT_TRUE(m.detail.contains(QStringLiteral("time-out"))) << m.detail.toStdString();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.busy);
+    rig.sim.stop();
+    UnitRig restarted;
+    QFile::copy(rig.eeprom(), restarted.eeprom());
+    ASSERT_TRUE(restarted.start());
+    ASSERT_TRUE(checkUnitIdentity(restarted.state, pending).ok());
+    EXPECT_FALSE(pending);
 }
 
-TEST(UnitCommands, ReadAllReadsEveryPageAndStaysConnected) {
+TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWhatWasDone) {
+    enum Command { Connect, Reset, ReadAll, WriteAll, WritePage };
+    const auto mute = [](const char* n) { return QStringList{"--mute-after", n}; };
+    const struct {
+        Command command;
+        QStringList sim;
+        int timeoutMs;
+        int failsAt; // the record the unit did not answer for; -1: none named
+        const char* detail;
+        bool closesWaitBox; // a whole-image transfer leaves it to the next drawing tick
+    } cases[] = {
+        {Connect, {"--delay", "400"}, 150, -1, "identity", true}, // every reply too late
+        {Reset, mute("0"), 1000, -1, "load-defaults", false},
+        {ReadAll, mute("3"), 200, 3, "reading ", false},
+        {WriteAll, mute("2"), 200, 2, "writing ", false},
+        {WritePage, mute("4"), 200, 4, "writing ", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        CommandRig rig;
+        writeEeprom(rig.eeprom(), kUnitWords);
+        ASSERT_TRUE(rig.start(c.sim, hvc::test::smallMap(), c.timeoutMs));
+        const auto before = readEeprom(rig.eeprom());
+        const bool reads = c.command == ReadAll, writes = c.failsAt >= 0 && !reads;
+        const QList<CVarData*> records = rig.records(!reads);
+        if (c.command != Connect) {
+            rig.state.setConnectState(ConnectState::Connected);
+            rig.changeWrittenValues(3);
+            rig.makeUnsaved();
+        }
+        switch (c.command) {
+        case Connect:
+            rig.commands.connectToUnit();
+            break;
+        case Reset:
+            rig.commands.reset();
+            break;
+        case ReadAll:
+            rig.commands.readAll();
+            break;
+        case WriteAll:
+            rig.commands.writeAll();
+            break;
+        case WritePage:
+            rig.commands.writePage(rig.state.page(Page::Config).WriteKey, QString());
+            break;
+        }
+        ASSERT_EQ(rig.prompter.messages.size(), 1)
+            << rig.prompter.texts().join(u'\n').toStdString();
+        const ScriptedPrompter::Message& m = rig.prompter.messages[0];
+        EXPECT_EQ(m.text, kFailedText);
+        const QString detail =
+            c.failsAt < 0 ? QString::fromLatin1(c.detail) : c.detail + records[c.failsAt]->Name;
+        EXPECT_TRUE(m.detail.startsWith(detail) || (c.failsAt < 0 && m.detail.contains(detail)))
+            << m.detail.toStdString();
+        EXPECT_TRUE(m.detail.contains(QStringLiteral("time-out"))) << m.detail.toStdString();
+        EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+        EXPECT_FALSE(rig.view.busy);
+        EXPECT_EQ(rig.view.calls.last(), QStringLiteral("idle"));
+        EXPECT_EQ(rig.view.called("close wait box"), c.closesWaitBox);
+        EXPECT_FALSE(rig.view.called("first page"));
+        if (c.failsAt < 0)
+            continue;
+        EXPECT_TRUE(rig.state.document.unsaved());
+        EXPECT_FALSE(rig.state.document.dataUnchanged()) << "the edits still wait";
+        if (writes) {
+            EXPECT_TRUE(rig.state.document.paramsDiffer());
+        }
+        // What was read or written before the unit fell silent is recorded; the rest
+        // is neither sent nor recorded.
+        const auto after = readEeprom(rig.eeprom());
+        for (int k = 0; k < records.size(); ++k) {
+            const CVarData& r = *records[k];
+            const QString at = r.AddressText();
+            const bool done = k < c.failsAt;
+            EXPECT_EQ(r.E2InECU, !done   ? r.DefaultValue
+                                 : reads ? before.value(at)
+                                         : r.E2Value)
+                << r.Name.toStdString();
+            EXPECT_EQ(after.value(at), done && writes ? r.E2Value : before.value(at))
+                << r.Name.toStdString();
+        }
+    }
+}
+
+TEST(UnitCommands, ReadAllAndWriteAllCoverEveryPageAndStayConnected) {
     CommandRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
-    ASSERT_TRUE(rig.startConnected());
-    // Read All covers every page's keys, not only the configuration page's.
+    ASSERT_TRUE(rig.start());
+    rig.state.setConnectState(ConnectState::Connected);
+    // Not only the configuration page's keys.
     rig.state.page(Page::Config).ReadKey = 0;
     rig.state.page(Page::Diagnostic).ReadKey = 10;
     rig.makeUnsaved();
-
     rig.commands.readAll();
     EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
-    EXPECT_TRUE(rig.prompter.messages.isEmpty());
-    for (int i = 1; i <= rig.state.catalogue.VarCount(); ++i) {
-        const CVarData& r = rig.state.catalogue[i];
-        if (r.PageMask != 0) {
-            EXPECT_EQ(r.E2InECU, kUnitWords.value(r.AddressText())) << r.Name.toStdString();
-        }
-    }
-    EXPECT_FALSE(rig.view.busy);
+    for (const CVarData* r : rig.records(false))
+        EXPECT_EQ(r->E2InECU, kUnitWords.value(r->AddressText())) << r->Name.toStdString();
     EXPECT_TRUE(rig.state.document.unsaved()) << "Read All leaves the file state";
-}
 
-TEST(UnitCommands, ReadAllOnAUnitGoingMuteNamesTheVariableAndDisconnects) {
-    CommandRig rig;
-    writeEeprom(rig.eeprom(), kUnitWords);
-    // Three reads are answered, the fourth is not.
-    ASSERT_TRUE(rig.startConnected({QStringLiteral("--mute-after"), QStringLiteral("3")}, 200));
-    rig.makeUnsaved();
-
-    rig.commands.readAll();
-    const ScriptedPrompter::Message* m = rig.lastMessage();
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->text, kFailedText);
-    const CVarData& fourth = *rig.readRecords().value(3);
-    EXPECT_TRUE(m->detail.startsWith(QStringLiteral("reading ") + fourth.Name))
-        << m->detail.toStdString();
-    EXPECT_TRUE(m->detail.contains(fourth.AddressText())) << m->detail.toStdString();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.busy);
-    EXPECT_TRUE(rig.state.document.unsaved());
-    EXPECT_FALSE(rig.state.document.dataUnchanged());
-}
-
-TEST(UnitCommands, WriteAllWritesEveryPageAndStaysConnected) {
-    CommandRig rig;
-    ASSERT_TRUE(rig.startConnected());
-    // Write All covers every page's keys, not only the configuration page's.
     rig.state.page(Page::Config).WriteKey = 0;
     rig.state.page(Page::Monitor).WriteKey = 11;
     rig.changeWrittenValues(7);
-    const QList<CVarData*> written = rig.writtenRecords();
+    const QList<CVarData*> written = rig.records(true);
     ASSERT_GT(written.size(), 5);
-
     rig.commands.writeAll();
     EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
-    EXPECT_TRUE(rig.prompter.messages.isEmpty());
     const auto unit = readEeprom(rig.eeprom());
     for (const CVarData* r : written) {
         EXPECT_EQ(unit.value(r->AddressText()), r->E2Value) << r->Name.toStdString();
         EXPECT_EQ(r->E2InECU, r->E2Value) << r->Name.toStdString();
     }
+    EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_FALSE(rig.view.busy);
-}
-
-TEST(UnitCommands, WriteAllOnAUnitGoingMuteNamesTheVariableAndKeepsTheFlags) {
-    CommandRig rig;
-    ASSERT_TRUE(rig.startConnected({QStringLiteral("--mute-after"), QStringLiteral("2")}, 200));
-    rig.changeWrittenValues(3);
-    rig.makeUnsaved();
-    const QList<CVarData*> written = rig.writtenRecords();
-
-    rig.commands.writeAll();
-    const ScriptedPrompter::Message* m = rig.lastMessage();
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->text, kFailedText);
-    EXPECT_TRUE(m->detail.startsWith(QStringLiteral("writing ") + written[2]->Name))
-        << m->detail.toStdString();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.busy);
-    EXPECT_TRUE(rig.state.document.unsaved());
-    EXPECT_FALSE(rig.state.document.dataUnchanged());
-    EXPECT_TRUE(rig.state.document.paramsDiffer());
-}
-
-TEST(UnitCommands, WriteFailingPartwayKeepsTheWrittenValuesRecorded) {
-    CommandRig rig;
-    // Four writes are answered, the fifth is not.
-    ASSERT_TRUE(rig.startConnected({QStringLiteral("--mute-after"), QStringLiteral("4")}, 200));
-    const auto before = readEeprom(rig.eeprom());
-    rig.changeWrittenValues(5);
-    rig.state.document.markDataChanged();
-    const QList<CVarData*> written = rig.writtenRecords();
-    ASSERT_GT(written.size(), 5);
-
-    rig.commands.writePage(rig.state.page(Page::Config).WriteKey, QString());
-    const ScriptedPrompter::Message* m = rig.lastMessage();
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->text, kFailedText);
-    EXPECT_TRUE(m->detail.startsWith(QStringLiteral("writing ") + written[4]->Name))
-        << m->detail.toStdString();
-    EXPECT_TRUE(m->detail.contains(QStringLiteral("time-out"))) << m->detail.toStdString();
-
-    const auto after = readEeprom(rig.eeprom());
-    for (int k = 0; k < written.size(); ++k) {
-        const CVarData& r = *written[k];
-        if (k < 4) {
-            EXPECT_EQ(after.value(r.AddressText()), r.E2Value) << r.Name.toStdString();
-            EXPECT_EQ(r.E2InECU, r.E2Value) << "written but not recorded as such";
-        } else {
-            EXPECT_EQ(after.value(r.AddressText()), before.value(r.AddressText()));
-            EXPECT_EQ(r.E2InECU, r.DefaultValue) << "recorded as written although it was not";
-        }
-    }
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.busy);
-    EXPECT_TRUE(rig.view.called("close wait box"));
-    EXPECT_FALSE(rig.state.document.dataUnchanged()) << "the edit still waits to be written";
-}
-
-TEST(UnitCommands, ATimeOutOnConnectReachesThePrompterWithItsDetail) {
-    CommandRig rig;
-    // Every reply comes later than the link waits.
-    ASSERT_TRUE(
-        rig.start({QStringLiteral("--delay"), QStringLiteral("400")}, hvc::test::smallMap(), 150));
-
-    rig.commands.connectToUnit();
-    const ScriptedPrompter::Message* m = rig.lastMessage();
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->text, kFailedText);
-    EXPECT_TRUE(m->detail.contains(QStringLiteral("time-out"))) << m->detail.toStdString();
-    EXPECT_TRUE(m->detail.contains(QStringLiteral("identity"))) << m->detail.toStdString();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
-    EXPECT_FALSE(rig.view.busy);
-    EXPECT_FALSE(rig.view.called("first page"));
-    EXPECT_EQ(rig.view.calls.last(), QStringLiteral("idle"));
 }

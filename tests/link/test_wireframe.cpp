@@ -1,64 +1,66 @@
+// The wire codec: the documented frames, every form through the decoder whole and
+// byte by byte, every single-bit error, a reply checked only against its own request,
+// and what each side of the line refuses at the header.
 #include "link/wireframe.h"
 
 #include <gtest/gtest.h>
 
 using namespace hvc::wire;
+using Status = Decoder::Status;
 
 namespace {
 
-Frame read(std::uint8_t seq, std::uint16_t address, std::uint8_t sub = 0) {
-    Frame f;
-    f.kind = Kind::Read, f.seq = seq, f.address = address, f.sub = sub;
-    return f;
-}
-
-// Each reply with the request it answers.
+// A request and its reply; `hex` are the bytes docs/protocol.md gives for them.
 struct Exchange {
     Frame request;
     Frame reply;
+    const char* requestHex;
+    const char* replyHex;
 };
 
-std::vector<Exchange> sampleExchanges() {
-    std::vector<Exchange> all;
-    Frame q = read(3, 0x0300);
-    Frame a;
-    a.kind = Kind::Value, a.seq = 3, a.value = 0xA5A5; // sync bytes inside the payload
-    all.push_back({q, a});
+const Exchange kExchanges[] = {
+    {{.kind = Kind::Read, .seq = 3, .address = 0x0302, .text = {}},
+     {.kind = Kind::Value, .seq = 3, .value = 0x0320, .text = {}},
+     "a5 13 03 02 00 ca",
+     "a5 93 03 20 c1"},
+    {{.kind = Kind::Write, .seq = 4, .address = 0x0610, .value = 0x9C40, .text = {}},
+     {.kind = Kind::WriteAck, .seq = 4, .text = {}},
+     "a5 24 06 10 00 9c 40 69",
+     "a5 a4 6d"},
+    {{.kind = Kind::Command, .seq = 5, .address = 1024, .sub = 4, .text = "1145130828"},
+     {.kind = Kind::CommandAck, .seq = 5, .text = {}},
+     "a5 35 04 00 04 0a 31 31 34 35 31 33 30 38 32 38 1f",
+     "a5 b5 5f"},
+    {{.kind = Kind::Read, .seq = 6, .address = 0x9999, .text = {}},
+     {.kind = Kind::Error, .seq = 6, .error = 1, .text = {}},
+     "a5 16 99 99 00 dc",
+     "a5 f6 01 2b"},
+    // Sync bytes inside the payload, the highest sequence number and a sub-code.
+    {{.kind = Kind::Write, .seq = 15, .address = 0xFDEA, .sub = 5, .value = 0xA5A5, .text = {}},
+     {.kind = Kind::WriteAck, .seq = 15, .text = {}},
+     nullptr,
+     nullptr},
+    {{.kind = Kind::Read, .seq = 0, .address = 0xA5A5, .text = {}},
+     {.kind = Kind::Value, .seq = 0, .value = 0xA5A5, .text = {}},
+     nullptr,
+     nullptr},
+};
 
-    q = {};
-    q.kind = Kind::Write, q.seq = 15, q.address = 0xFDEA, q.sub = 0x05, q.value = 0x9C40;
-    a = {};
-    a.kind = Kind::WriteAck, a.seq = 15;
-    all.push_back({q, a});
-
-    q = {};
-    q.kind = Kind::Command, q.seq = 0, q.address = 1024, q.sub = 4, q.text = "1145130828";
-    a = {};
-    a.kind = Kind::CommandAck, a.seq = 0;
-    all.push_back({q, a});
-
-    q = read(9, 0x9999);
-    a = {};
-    a.kind = Kind::Error, a.seq = 9, a.error = static_cast<std::uint8_t>(ErrorCode::UnknownAddress);
-    all.push_back({q, a});
-    return all;
-}
-
-// Decodes every frame in `bytes`: requests, or the replies to `request`.
-std::vector<Decoder::Status> decodeAll(const QByteArray& bytes, std::vector<Frame>& frames,
-                                       const Frame* request = nullptr) {
+// Every frame the decoder finds in `bytes`: requests, or the replies to `asked`.
+std::vector<Frame> decodeAll(const QByteArray& bytes, const Frame* asked,
+                             std::vector<Status>* statuses = nullptr) {
     Decoder d;
-    if (request)
-        d.expectReplyTo(*request);
+    if (asked)
+        d.expectReplyTo(*asked);
     d.append(bytes);
-    std::vector<Decoder::Status> out;
-    for (;;) {
-        Frame f;
-        const auto s = d.next(f);
-        if (s == Decoder::Status::NeedMore)
-            return out;
-        out.push_back(s);
-        if (s == Decoder::Status::Frame)
+    std::vector<Frame> frames;
+    for (Frame f;;) {
+        const Status s = d.next(f);
+        if (s == Status::NeedMore)
+            return frames;
+        if (statuses)
+            statuses->push_back(s);
+        if (s == Status::Frame)
             frames.push_back(f);
     }
 }
@@ -71,212 +73,123 @@ QByteArray flipped(QByteArray bytes, int bit) {
 } // namespace
 
 TEST(WireFrame, CrcIsCrc8WithPolynomial07AndContinues) {
-    // The catalogued check value of CRC-8 (poly 0x07, init 0) over "123456789".
-    EXPECT_EQ(crc8(QByteArrayView("123456789")), 0xF4);
+    EXPECT_EQ(crc8(QByteArrayView("123456789")), 0xF4); // the catalogued check value
     EXPECT_EQ(crc8(QByteArrayView("")), 0x00);
-    // A reply's CRC starts where its request's ended: the same as one CRC over both.
     EXPECT_EQ(crc8(QByteArrayView("56789"), crc8(QByteArrayView("1234"))), 0xF4);
 }
 
-TEST(WireFrame, WorkedExamplesOfTheProtocolDocument) {
-    // docs/protocol.md gives these bytes to whoever writes firmware for the unit.
-    Frame rd = read(3, 0x0302);
-    Frame value;
-    value.kind = Kind::Value, value.seq = 3, value.value = 0x0320;
-    EXPECT_EQ(encode(rd).toHex(' '), QByteArray("a5 13 03 02 00 ca"));
-    EXPECT_EQ(encodeReply(value, rd).toHex(' '), QByteArray("a5 93 03 20 c1"));
-
-    Frame write;
-    write.kind = Kind::Write, write.seq = 4, write.address = 0x0610, write.value = 0x9C40;
-    Frame ack;
-    ack.kind = Kind::WriteAck, ack.seq = 4;
-    EXPECT_EQ(encode(write).toHex(' '), QByteArray("a5 24 06 10 00 9c 40 69"));
-    EXPECT_EQ(encodeReply(ack, write).toHex(' '), QByteArray("a5 a4 6d"));
-
-    Frame command;
-    command.kind = Kind::Command, command.seq = 5, command.address = 1024, command.sub = 4;
-    command.text = "1145130828";
-    EXPECT_EQ(encode(command).toHex(' '),
-              QByteArray("a5 35 04 00 04 0a 31 31 34 35 31 33 30 38 32 38 1f"));
-    Frame cmdAck;
-    cmdAck.kind = Kind::CommandAck, cmdAck.seq = 5;
-    EXPECT_EQ(encodeReply(cmdAck, command).toHex(' '), QByteArray("a5 b5 5f"));
-
-    Frame unknown;
-    unknown.kind = Kind::Error, unknown.seq = 6, unknown.error = 1;
-    EXPECT_EQ(encodeReply(unknown, read(6, 0x9999)).toHex(' '), QByteArray("a5 f6 01 2b"));
-}
-
-TEST(WireFrame, EveryFormSurvivesEncodeDecodeWholeAndByteByByte) {
-    for (const Exchange& x : sampleExchanges()) {
+TEST(WireFrame, DocumentedBytesAndEveryFormWholeByteByByteAndWithAnyBitFlipped) {
+    for (const Exchange& x : kExchanges) {
+        if (x.requestHex) {
+            EXPECT_EQ(encode(x.request).toHex(' '), QByteArray(x.requestHex));
+            EXPECT_EQ(encodeReply(x.reply, x.request).toHex(' '), QByteArray(x.replyHex));
+        }
         for (const bool isReply : {false, true}) {
             const Frame& frame = isReply ? x.reply : x.request;
+            const Frame* asked = isReply ? &x.request : nullptr;
             const QByteArray bytes = isReply ? encodeReply(x.reply, x.request) : encode(x.request);
-            const Frame* answers = isReply ? &x.request : nullptr;
+            SCOPED_TRACE(describe(frame).toStdString());
             EXPECT_EQ(bytes.size(), frameSize(frame.kind, static_cast<int>(frame.text.size())));
-            std::vector<Frame> whole;
-            decodeAll(bytes, whole, answers);
-            ASSERT_EQ(whole.size(), 1u) << describe(frame).toStdString();
-            EXPECT_EQ(whole[0], frame);
+            EXPECT_EQ(decodeAll(bytes, asked), std::vector<Frame>{frame});
 
             Decoder d;
-            if (answers)
-                d.expectReplyTo(*answers);
+            if (asked)
+                d.expectReplyTo(*asked);
             Frame got;
             for (qsizetype i = 0; i < bytes.size(); ++i) {
                 d.append(bytes.mid(i, 1));
-                const auto s = d.next(got);
-                EXPECT_EQ(s, i + 1 < bytes.size() ? Decoder::Status::NeedMore
-                                                  : Decoder::Status::Frame);
+                EXPECT_EQ(d.next(got), i + 1 < bytes.size() ? Status::NeedMore : Status::Frame);
             }
             EXPECT_EQ(got, frame);
             EXPECT_EQ(d.buffered(), 0);
-        }
-    }
-}
 
-TEST(WireFrame, EverySingleBitErrorIsCaught) {
-    for (const Exchange& x : sampleExchanges()) {
-        for (const bool isReply : {false, true}) {
-            const QByteArray good = isReply ? encodeReply(x.reply, x.request) : encode(x.request);
-            for (int bit = 0; bit < good.size() * 8; ++bit) {
-                std::vector<Frame> frames;
-                decodeAll(flipped(good, bit), frames, isReply ? &x.request : nullptr);
-                EXPECT_TRUE(frames.empty())
-                    << describe(isReply ? x.reply : x.request).toStdString() << " bit " << bit;
-            }
+            for (int bit = 0; bit < bytes.size() * 8; ++bit)
+                EXPECT_TRUE(decodeAll(flipped(bytes, bit), asked).empty()) << "bit " << bit;
         }
     }
 }
 
 TEST(WireFrame, AReplyChecksOnlyAsTheAnswerToItsOwnRequest) {
-    const Frame asked = read(3, 0x0302);
-    Frame value;
-    value.kind = Kind::Value, value.seq = 3, value.value = 800;
-    const QByteArray late = encodeReply(value, asked);
-
-    // The same words asked with another sequence number.
-    for (std::uint8_t seq = 0; seq < 16; ++seq) {
-        if (seq == asked.seq)
-            continue;
+    const Frame asked{.kind = Kind::Read, .seq = 3, .address = 0x0302, .text = {}};
+    const QByteArray late =
+        encodeReply({.kind = Kind::Value, .seq = 3, .value = 800, .text = {}}, asked);
+    // Another sequence number; another unit address or sub-code differing in one byte
+    // (within 8 bits the CRC always tells), e.g. 0102.00 (the serial number) for 0302.00.
+    std::vector<Frame> others;
+    for (std::uint8_t seq = 0; seq < 16; ++seq)
+        if (seq != asked.seq)
+            others.push_back(Frame{.kind = Kind::Read, .seq = seq, .address = 0x0302, .text = {}});
+    for (int delta = 1; delta < 256; ++delta) {
         Frame other = asked;
-        other.seq = seq;
-        std::vector<Frame> frames;
-        decodeAll(late, frames, &other);
-        EXPECT_TRUE(frames.empty()) << "seq " << int(seq);
+        other.address = static_cast<std::uint16_t>(asked.address ^ (delta << 8));
+        others.push_back(other);
+        other.address = static_cast<std::uint16_t>(asked.address ^ delta);
+        others.push_back(other);
+        other = asked;
+        other.sub = static_cast<std::uint8_t>(delta);
+        others.push_back(other);
     }
-    // Every other unit address or sub-code that differs from the asked one in a single
-    // byte, under the same sequence number (a difference within 8 bits is always
-    // caught by the CRC): another sub-code of the same word, a unit address with
-    // another high or low byte, e.g. 0102.00 (the serial number) for 0302.00.
-    for (int byte = 0; byte < 3; ++byte) {
-        for (int delta = 1; delta < 256; ++delta) {
-            Frame other = asked;
-            if (byte == 0)
-                other.address = static_cast<std::uint16_t>(asked.address ^ (delta << 8));
-            else if (byte == 1)
-                other.address = static_cast<std::uint16_t>(asked.address ^ delta);
-            else
-                other.sub = static_cast<std::uint8_t>(asked.sub ^ delta);
-            std::vector<Frame> frames;
-            decodeAll(late, frames, &other);
-            EXPECT_TRUE(frames.empty()) << describe(other).toStdString();
-        }
-    }
+    for (const Frame& other : others)
+        EXPECT_TRUE(decodeAll(late, &other).empty()) << describe(other).toStdString();
+
     // An acknowledgement of a write of one value is no acknowledgement of another.
-    Frame write;
-    write.kind = Kind::Write, write.seq = 4, write.address = 0x0302, write.value = 900;
-    Frame ack;
-    ack.kind = Kind::WriteAck, ack.seq = 4;
-    const QByteArray ackBytes = encodeReply(ack, write);
+    const Frame write{.kind = Kind::Write, .seq = 4, .address = 0x0302, .value = 900, .text = {}};
+    const QByteArray ack = encodeReply({.kind = Kind::WriteAck, .seq = 4, .text = {}}, write);
     Frame otherValue = write;
     otherValue.value = 901;
-    std::vector<Frame> frames;
-    decodeAll(ackBytes, frames, &otherValue);
-    EXPECT_TRUE(frames.empty());
-    decodeAll(ackBytes, frames, &write);
-    EXPECT_EQ(frames.size(), 1u);
+    EXPECT_TRUE(decodeAll(ack, &otherValue).empty());
+    EXPECT_EQ(decodeAll(ack, &write).size(), 1u);
 }
 
-TEST(WireFrame, EachSideTakesOnlyTheKindsMeantForIt) {
-    const Frame asked = read(2, 0x0300);
-    Frame f;
-    // The unit's side: a reply kind cannot be checked there, so its header is bad.
-    Frame ack;
-    ack.kind = Kind::WriteAck, ack.seq = 2;
-    Decoder unit;
-    unit.append(encodeReply(ack, asked));
-    EXPECT_EQ(unit.next(f), Decoder::Status::BadHeader);
-
-    // The configurator's side: a request echoed back, or a reply kind that answers
-    // another kind of request, is refused at the header, before any wait for the
-    // rest of a frame of another length.
-    Decoder link;
-    link.expectReplyTo(asked);
-    link.append(encode(asked));
-    EXPECT_EQ(link.next(f), Decoder::Status::BadHeader);
-    link.clear();
-    link.append(encodeReply(ack, asked));
-    EXPECT_EQ(link.next(f), Decoder::Status::BadHeader);
-    // An error reply answers any request.
-    Frame refused;
-    refused.kind = Kind::Error, refused.seq = 2, refused.error = 2;
-    link.clear();
-    link.append(encodeReply(refused, asked));
-    EXPECT_EQ(link.next(f), Decoder::Status::Frame);
-    EXPECT_EQ(f, refused);
-}
-
-TEST(WireFrame, AWellFormedReplyWithAnotherSequenceNumberIsOtherReply) {
-    // The CRC check is 8 bits, so a late reply to another request may check by
-    // chance; its sequence number still tells it apart.
-    const Frame asked = read(5, 0x0300);
-    Frame stale;
-    stale.kind = Kind::Value, stale.seq = 9, stale.value = 1;
-    Decoder d;
-    d.expectReplyTo(asked);
-    d.append(encodeReply(stale, asked));
-    Frame f;
-    EXPECT_EQ(d.next(f), Decoder::Status::OtherReply);
-    EXPECT_EQ(d.buffered(), 0) << "the whole stale frame is consumed";
+TEST(WireFrame, EachSideRefusesWhatIsNotMeantForIt) {
+    const Frame asked{.kind = Kind::Read, .seq = 2, .address = 0x0300, .text = {}};
+    const Frame ack{.kind = Kind::WriteAck, .seq = 2, .text = {}};
+    const Frame refused{.kind = Kind::Error, .seq = 2, .error = 2, .text = {}};
+    QByteArray tooLong = encode({.kind = Kind::Command, .text = QByteArray(40, 'x')});
+    EXPECT_EQ(tooLong.size(), frameSize(Kind::Command, kMaxText)) << "the text is cut";
+    tooLong[5] = static_cast<char>(kMaxText + 1);
+    const struct {
+        const Frame* asked; // null: the unit's side, reading requests
+        QByteArray bytes;
+        Status status;
+    } cases[] = {
+        // A reply cannot be checked without its request.
+        {nullptr, encodeReply(ack, asked), Status::BadHeader},
+        {nullptr, QByteArray("\xA5\x51\x00", 3), Status::BadHeader}, // no such kind
+        {nullptr, tooLong, Status::BadHeader},
+        // The configurator's side: an echoed request, or a reply to another kind of
+        // request, is refused at the header before any wait for a longer frame.
+        {&asked, encode(asked), Status::BadHeader},
+        {&asked, encodeReply(ack, asked), Status::BadHeader},
+        {&asked, encodeReply(refused, asked), Status::Frame}, // an error answers any request
+        // The CRC is 8 bits, so a late reply may check by chance; its number tells.
+        {&asked, encodeReply({.kind = Kind::Value, .seq = 9, .value = 1, .text = {}}, asked),
+         Status::OtherReply},
+    };
+    for (const auto& c : cases) {
+        Decoder d;
+        if (c.asked)
+            d.expectReplyTo(*c.asked);
+        d.append(c.bytes);
+        Frame f;
+        EXPECT_EQ(d.next(f), c.status) << c.bytes.toHex(' ').toStdString();
+        if (c.status == Status::Frame) {
+            EXPECT_EQ(f, refused);
+        }
+        if (c.status == Status::OtherReply) {
+            EXPECT_EQ(d.buffered(), 0) << "the whole stale frame is consumed";
+        }
+    }
 }
 
 TEST(WireFrame, DecoderResynchronisesBehindGarbageAndDamagedFrames) {
-    const Frame asked = read(4, 0x0302);
-    Frame a;
-    a.kind = Kind::Value, a.seq = 4, a.value = 1234;
-    Frame b;
-    b.kind = Kind::Error, b.seq = 4, b.error = 2;
-    const QByteArray damaged = flipped(encodeReply(a, asked), 3 * 8 + 4);
-    const QByteArray stream =
-        QByteArray("\x00\x13\xff", 3) + damaged + encodeReply(a, asked) + encodeReply(b, asked);
-    std::vector<Frame> frames;
-    const auto statuses = decodeAll(stream, frames, &asked);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0], a);
-    EXPECT_EQ(frames[1], b);
-    EXPECT_NE(std::find(statuses.begin(), statuses.end(), Decoder::Status::BadCrc), statuses.end());
-}
-
-TEST(WireFrame, CommandTextIsBoundedOnBothSides) {
-    Frame c;
-    c.kind = Kind::Command;
-    c.text = QByteArray(40, 'x');
-    const QByteArray bytes = encode(c);
-    EXPECT_EQ(bytes.size(), frameSize(Kind::Command, kMaxText));
-
-    QByteArray tooLong = bytes;
-    tooLong[5] = static_cast<char>(kMaxText + 1);
-    Decoder d;
-    d.append(tooLong);
-    Frame f;
-    EXPECT_EQ(d.next(f), Decoder::Status::BadHeader);
-}
-
-TEST(WireFrame, UnknownKindIsAHeaderError) {
-    Decoder d;
-    d.append(QByteArray("\xA5\x51\x00", 3));
-    Frame f;
-    EXPECT_EQ(d.next(f), Decoder::Status::BadHeader);
-    EXPECT_EQ(d.next(f), Decoder::Status::NeedMore);
+    const Frame asked{.kind = Kind::Read, .seq = 4, .address = 0x0302, .text = {}};
+    const Frame a{.kind = Kind::Value, .seq = 4, .value = 1234, .text = {}};
+    const Frame b{.kind = Kind::Error, .seq = 4, .error = 2, .text = {}};
+    const QByteArray stream = QByteArray("\x00\x13\xff", 3) +
+                              flipped(encodeReply(a, asked), 3 * 8 + 4) + encodeReply(a, asked) +
+                              encodeReply(b, asked);
+    std::vector<Status> statuses;
+    EXPECT_EQ(decodeAll(stream, &asked, &statuses), (std::vector<Frame>{a, b}));
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), Status::BadCrc), statuses.end());
 }

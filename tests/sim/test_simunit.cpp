@@ -137,7 +137,7 @@ TEST(SimUnit, CurrentsFollowTheJoysticksWithinTheRamps) {
     EXPECT_TRUE(reachedFull);
 }
 
-TEST(SimUnit, InputsToggleAndTheSameSeedMovesTheSameMachine) {
+TEST(SimUnit, InputsToggleTheSameSeedMovesTheSameMachineAndUnconfiguredSectionsStayStill) {
     Machine m;
     m.set(HvcId::HVC_FLOAT_CONFIG_1, 0x4321); // dead man 1, second function 2, floats 3 and 4
     m.set(HvcId::HVC_FLOAT_CONFIG_2, 0x0065); // floats 5 and 6
@@ -158,43 +158,14 @@ TEST(SimUnit, InputsToggleAndTheSameSeedMovesTheSameMachine) {
             differ += other.ram(id, t) != value;
         }
     EXPECT_GT(differ, 0) << "another seed, another machine";
-}
 
-TEST(SimUnit, UnconfiguredSectionsStayStill) {
-    Machine m;
-    m.set(HvcId::HVC_NUM_PROP_REG, 2);
+    // A two-section unit: sections 3 and 4 stay still.
+    Machine two;
+    two.set(HvcId::HVC_NUM_PROP_REG, 2);
     for (double t = 0; t < 20; t += 0.1) {
-        EXPECT_EQ(m.ram(kJoy[2], t), 0);
-        EXPECT_EQ(m.ram(kJoy[3], t), 0);
-        EXPECT_EQ(m.ram(kMeasure[3], t), 0);
-        EXPECT_EQ(m.ram(HvcId::HVC_HSD_MONITOR, t) & 0xF0, 0);
+        EXPECT_EQ(two.ram(kJoy[2], t) | two.ram(kJoy[3], t) | two.ram(kMeasure[3], t), 0) << t;
+        EXPECT_EQ(two.ram(HvcId::HVC_HSD_MONITOR, t) & 0xF0, 0) << t;
     }
-}
-
-TEST(SimUnit, FaultScenarioErrorsComeAndGoWithTheSummaryWord) {
-    Machine m(true);
-    const HvcId words[] = {HvcId::HVC_VBB_ERROR,     HvcId::HVC_HSD_ERROR,   HvcId::HVC_ERROR_SEC_1,
-                           HvcId::HVC_ERROR_SEC_2,   HvcId::HVC_ERROR_SEC_3, HvcId::HVC_ERROR_SEC_4,
-                           HvcId::HVC_CAN_ERROR_CODE};
-    int readyTicks = 0, faultTicks = 0, changes = 0, last = -1;
-    for (double t = 0; t < 120; t += 0.5) {
-        const int code = m.ram(HvcId::HVC_ERROR_CODE, t);
-        EXPECT_TRUE(code & 0x0040);
-        bool anyWord = false;
-        for (HvcId w : words) {
-            const int v = m.ram(w, t);
-            EXPECT_EQ(v & ~0xFF, 0);
-            anyWord = anyWord || v != 0;
-        }
-        const bool notReady = (code & 0xFFBF) != 0;
-        EXPECT_EQ(notReady, anyWord) << "t=" << t;
-        (notReady ? faultTicks : readyTicks)++;
-        changes += last >= 0 && last != code;
-        last = code;
-    }
-    EXPECT_GT(readyTicks, 0);
-    EXPECT_GT(faultTicks, 0);
-    EXPECT_GT(changes, 4);
 }
 
 TEST(SimUnit, IdentityWordsAndAddressesItDoesNotHave) {

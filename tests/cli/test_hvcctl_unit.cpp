@@ -1,0 +1,264 @@
+// hvcctl's unit and diag commands against hvc-sim on a pseudo-terminal: each command
+// once with what it prints, the exit codes as one table, and diag --watch until Ctrl-C.
+// What a command does to the unit is the link suite's; here it is the program's surface,
+// run as its own process so that every message reaches its standard error.
+
+#include "core/activeerrorlist.h"
+#include "core/diagnosticrows.h"
+#include "core/prompter.h"
+#include "link/devicelinkmng.h"
+#include "sim/simerrors.h"
+#include "sim/simprocess.h"
+#include "support/hvcctlrun.h" // Outcome
+#include "support/paths.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <array>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace hvc;
+using hvc::testutil::Outcome;
+
+namespace {
+
+QString hvcctlPath() {
+    return QFileInfo(SimProcess::executablePath()).dir().filePath(QStringLiteral("hvcctl"));
+}
+
+Outcome hvcctl(const QStringList& args) {
+    QProcess p;
+    p.start(hvcctlPath(), args);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return {-1, {}, {}};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList lines(const QString& text) {
+    return text.split(u'\n', Qt::SkipEmptyParts);
+}
+
+struct Unit {
+    SimProcess sim;
+    QString port;
+    explicit Unit(const QStringList& args = {}) {
+        port = sim.start(args);
+        EXPECT_FALSE(port.isEmpty()) << sim.errorString().toStdString();
+    }
+    Outcome run(QStringList args) { return hvcctl(args << QStringLiteral("--port") << port); }
+};
+
+// hvcctl as a program of its own, for the runs that end with Ctrl-C.
+struct Watch {
+    QProcess p;
+    QString out;
+    Watch(const QString& port, const char* interval) {
+        p.start(hvcctlPath(), {"diag", "--watch", "--interval", interval, "--port", port});
+    }
+    // Waits for `count` lines, interrupts, and returns the exit code (-1: crashed).
+    int interruptAfter(int count) {
+        while (lines(out).size() < count && p.waitForReadyRead(20000))
+            out += QString::fromUtf8(p.readAllStandardOutput());
+        ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+        if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit)
+            return -1;
+        out += QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitCode();
+    }
+};
+
+// What --watch prints for a unit in the faults scenario with `seed`, without the
+// times: the unit's own error words, read pass by pass as hvcctl reads them.
+QStringList expectedWatch(std::uint32_t seed, int count) {
+    DiagnosticList messages;
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(
+        messages.LoadDiagnosticList(test::sourcePath("res/ini/DiagnosticList.ini"), prompter));
+    ActiveErrorList list(messages);
+    SimErrors unit;
+    unit.setScenario(true);
+    unit.setSeed(seed);
+    std::array<std::int32_t, kDiagnosticBoundRows> previous{};
+    QStringList out;
+    for (int pass = 0; out.size() < count; ++pass) {
+        for (size_t row = 0; row < previous.size(); ++row) {
+            const std::int32_t word = unit.read(kDiagnosticRowVars[row], 4);
+            for (const ActiveErrorChange& c :
+                 list.valueChanged(static_cast<int>(row), word, word ^ previous[row])) {
+                const bool added = c.kind == ActiveErrorChange::Kind::Added;
+                out << QStringList{added ? (pass == 0 ? "active" : "came") : "went", c.item.text,
+                                   c.item.errorId, c.item.description}
+                           .join(u'\t');
+            }
+            previous[row] = word;
+        }
+    }
+    return out.mid(0, count);
+}
+
+} // namespace
+
+TEST(HvcctlUnit, EachUnitCommandPrintsWhatTheUnitHolds) {
+    Unit unit;
+    Outcome r = unit.run({"read-all"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    Catalogue cat;
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(cat.LoadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter));
+    QStringList expected;
+    for (int i = 1; i <= cat.VarCount(); ++i) {
+        const CVarData& v = cat[i];
+        if (v.PageMask != 0) // a fresh unit holds the defaults, all sections configured
+            expected << QStringList{v.Name, v.AddressText(), QString::number(v.E2InECU),
+                                    QString::number(v.E2Display), v.ConvText}
+                            .join(u'\t');
+    }
+    EXPECT_EQ(lines(r.out), expected);
+
+    // set at the limit and one beyond it; --force lets a word through, cut to 16 bits.
+    EXPECT_EQ(unit.run({"set", "HVC_I0_MAX", "1501"}).code, 2);
+    r = unit.run({"set", "I Max 1A", "1500"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "I Max 1A\t0302.00\t1500\t1500\tmA\n");
+    for (const char* name : {"HVC_I0_MAX", "0302.00", "I Max 1A"})
+        EXPECT_EQ(unit.run({"get", name}).out, "I Max 1A\t0302.00\t1500\t1500\tmA\n") << name;
+    r = unit.run({"set", "HVC_I0_MAX", "40000", "--force"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("I Max 1A\t0302.00\t-25536\t")) << r.out.toStdString();
+    const QStringList f = unit.run({"get", "HVC_VBB_400", "--ram"}).out.trimmed().split(u'\t');
+    ASSERT_EQ(f.size(), 5);
+    EXPECT_NEAR(f[3].toDouble(), f[2].toInt() / 100.0, 1e-9) << "converted by X/100";
+
+    EXPECT_EQ(unit.run({"identity"}).out, "0048 0056 0043 0030 0031\nreset-pending: no\n");
+    r = unit.run({"defaults"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Switch OFF and then switch ON power supply!"));
+    EXPECT_EQ(unit.run({"identity"}).out, "0052 0045 0053 0045 0054\nreset-pending: yes\n");
+    r = unit.run({"read-all"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("Missing POWER RESET")) << r.err.toStdString();
+    r = unit.run({"read-all", "--force"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.contains("I Min 1A\t0300.00\t350\t350\tmA\n"));
+}
+
+TEST(HvcctlUnit, ExitCodes) {
+    QTemporaryDir dir;
+    const QString corrupt = dir.filePath("corrupt.ini");
+    QFile f(corrupt);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Row\tBit\n0\t0\t0\tSupply\tUNIT\tE00\tfault\n11\t0\t0\tBad row\n");
+    f.close();
+    const QString missing = dir.filePath("DiagnosticList.ini");
+    const struct {
+        QString sim, args; // split at spaces
+        int code;
+        QString err; // a text the error output holds
+    } cases[] = {
+        // A unit that falls silent: the link's reason, nothing printed that passes for a result.
+        {"--mute-after 20", "read-all --timeout 150", 1, "Operation Failed :FAILED!"},
+        // Connecting takes six exchanges; diag's first read then goes unanswered.
+        {"--mute-after 6", "diag --timeout 100", 1,
+         "Operation Failed :FAILED!\n  reading Error Code (2000.00): time-out"},
+        {"", "get 9999.00", 1, "Operation Failed :FAILED!"},
+        {"", "get NO_SUCH", 2, ""},
+        {"", "get", 2, ""},
+        {"", "set HVC_I0_MIN x", 2, ""},
+        {"", "identity --timeout 0", 2, ""},
+        {"", "identity --ramlist /nonexistent", 2, ""},
+        {"", "diag --diaglist " + missing, 2,
+         "'Diagnostic.ini' file NOT FOUND or CORRUPTED\n  cannot open '" + missing},
+        {"", "diag --diaglist " + corrupt, 2, "line 3: row 11 is outside 0-10"},
+        {"", "diag --interval -1", 2, ""},
+        {"", "diag --interval x", 2, ""},
+        {"", "diag extra", 2, ""},
+        {"", "monitor --count 0", 2, ""},
+        {"", "monitor --count x", 2, ""},
+        {"", "monitor --interval -5", 2, ""},
+        {"", "read-all --verbose", 0, "hvcctl: 0 requests sent again"},
+        // One in ten replies damaged: the requests sent again are counted.
+        {"--corrupt 0.1 --seed 7", "read-all --verbose", 0,
+         "requests sent again after a garbled or missing reply"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.sim + ' ' + c.args).toStdString());
+        Unit unit(c.sim.split(u' ', Qt::SkipEmptyParts));
+        const Outcome r = unit.run(c.args.split(u' '));
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+        EXPECT_EQ(r.out.isEmpty(), c.code != 0) << r.out.toStdString();
+        if (c.err.contains("garbled")) {
+            EXPECT_FALSE(r.err.contains("hvcctl: 0 requests")) << r.err.toStdString();
+        }
+    }
+    for (const QStringList& args : {QStringList{"read-all"}, QStringList{"diag"}})
+        EXPECT_EQ(hvcctl(args).code, 2) << "--port is required";
+    const Outcome closed = hvcctl({"identity", "--port", "/nonexistent/tty"});
+    EXPECT_EQ(closed.code, 1);
+    EXPECT_TRUE(closed.err.contains("Can't Open COM 1")) << closed.err.toStdString();
+
+    // A device another program holds: refused, and the holder's exchanges undisturbed.
+    Unit unit;
+    PortTable ports;
+    ports.set(1, unit.port);
+    DeviceLinkMng holder(ports);
+    ASSERT_TRUE(holder.Open("GDB:1,1000,#COM:1,9600,N,8,1")) << holder.errorString().toStdString();
+    const Outcome busy = unit.run({"identity"});
+    EXPECT_EQ(busy.code, 1);
+    EXPECT_TRUE(busy.out.isEmpty()) << busy.out.toStdString();
+    EXPECT_TRUE(holder.Par(0xFDEA, 0, DeviceLinkMng::kGetWord).has_value());
+}
+
+TEST(HvcctlDiag, ChosenFaultsAreListedWithTheirTextsUntilTheUnitClearsThem) {
+    Unit unit({"--error", "HVC_ERROR_SEC_2=8", "--error", "2002=0x81"});
+    const Outcome active = unit.run({"diag"});
+    EXPECT_EQ(active.code, 1) << active.err.toStdString();
+    EXPECT_EQ(lines(active.out),
+              (QStringList{
+                  "UNIT - 1\tE00\tSupply voltage fault",
+                  "UNIT - 8\tE03\tSection 2 fault",
+                  "VBB - 1\tE10\tSupply voltage low",
+                  "SEC2 - 8\tE43\tSection 2 open coil A",
+                  // A bit the message file does not know is still an error.
+                  "HVC_VBB_ERROR - 128\t\tbit 7 of HVC_VBB_ERROR is set; the message file has "
+                  "no text for it",
+              }));
+    for (const char* word : {"HVC_ERROR_SEC_2", "HVC_VBB_ERROR"})
+        ASSERT_EQ(unit.run({"set", word, "0", "--ram"}).code, 0);
+    const Outcome r = unit.run({"diag"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "no active errors\n");
+}
+
+TEST(HvcctlDiag, WatchFollowsTheUnitUntilCtrlC) {
+    constexpr int kLines = 40;
+    Unit scenario({"--scenario", "faults", "--seed", "4"});
+    Watch watch(scenario.port, "0");
+    const int code = watch.interruptAfter(kLines);
+    EXPECT_TRUE(code == 0 || code == 1) << code;
+    QStringList seen;
+    for (const QString& line : lines(watch.out)) {
+        const qsizetype tab = line.indexOf(u'\t');
+        ASSERT_TRUE(QDateTime::fromString(line.left(tab), "yyyy-MM-dd HH:mm:ss").isValid())
+            << line.toStdString();
+        seen << line.mid(tab + 1);
+    }
+    ASSERT_GE(seen.size(), kLines);
+    EXPECT_EQ(seen.mid(0, kLines), expectedWatch(4, kLines));
+
+    // Ctrl-C during an hour's wait ends it at once with the state of the last pass.
+    Unit held({"--error", "HVC_ERROR_SEC_4=4"});
+    Watch idle(held.port, "3600000");
+    EXPECT_EQ(idle.interruptAfter(2), 1) << "an error was active at the end";
+    const QStringList got = lines(idle.out);
+    ASSERT_EQ(got.size(), 2);
+    EXPECT_TRUE(got[0].endsWith("\tactive\tUNIT - 32\tE05\tSection 4 fault"));
+    EXPECT_TRUE(got[1].endsWith("\tactive\tSEC4 - 4\tE62\tSection 4 overcurrent"));
+}
