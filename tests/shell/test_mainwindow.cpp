@@ -15,6 +15,7 @@
 #include "shell/unitsession.h"
 #include "shell/waitbox.h"
 #include "shell/writereviewdialog.h"
+#include "support/filebytes.h"
 #include "support/hvcctlrun.h"
 
 #include <QAccessible>
@@ -258,11 +259,6 @@ QStringList reviewRows(QDialog* dialog) {
 void clickButton(QDialog* dialog, const char* name) {
     if (auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(name)))
         b->click();
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -518,7 +514,7 @@ void MainWindowTest::saveAndLoad() {
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE OK"));
     QCOMPARE(info->fileName(), QStringLiteral("unit7.txt"));
-    const QByteArray saved = fileBytes(chosen);
+    const QByteArray saved = testutil::readBytes(chosen);
 
     // Saving over it asks; No leaves the file as it was.
     rise.E2Value = 77;
@@ -529,7 +525,7 @@ void MainWindowTest::saveAndLoad() {
     rig.prompter.answers = {false};
     w.saveConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"File Already Exist : Overwrite ?"});
-    QCOMPARE(fileBytes(chosen), saved);
+    QCOMPARE(testutil::readBytes(chosen), saved);
     QCOMPARE(rig.state.document.fileState(), FileState::ToSave);
 
     // Load gives everything back and shows the first page.
@@ -555,10 +551,7 @@ void MainWindowTest::saveAndLoad() {
     w.saveConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"Configuration NOT SAVED!"});
     chosen = rig.dir.filePath(QStringLiteral("junk.txt"));
-    QFile junk(chosen);
-    QVERIFY(junk.open(QIODevice::WriteOnly));
-    junk.write("not a configuration\r\n");
-    junk.close();
+    QVERIFY(testutil::writeBytes(chosen, "not a configuration\r\n"));
     rig.prompter.messages.clear();
     w.loadConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"Error Loading File!"});
@@ -750,10 +743,7 @@ void MainWindowTest::help() {
     QVERIFY(opened.isEmpty());
 
     const QString manual = rig.dir.filePath(QStringLiteral("HVCMANUAL.pdf"));
-    QFile pdf(manual);
-    QVERIFY(pdf.open(QIODevice::WriteOnly));
-    pdf.write("%PDF-1.4\n");
-    pdf.close();
+    QVERIFY(testutil::writeBytes(manual, "%PDF-1.4\n"));
     rig.prompter.messages.clear();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -871,7 +861,7 @@ void MainWindowTest::reviewCompareAndVerify() {
     QVERIFY(verify->isChecked());
     verify->trigger();
     QVERIFY(!rig.state.VerifyWrites);
-    QVERIFY(fileBytes(QDir(rig.resDir()).filePath(QStringLiteral("ini/options.ini")))
+    QVERIFY(testutil::readBytes(QDir(rig.resDir()).filePath(QStringLiteral("ini/options.ini")))
                 .contains("VerifyWrites=0"));
 }
 
