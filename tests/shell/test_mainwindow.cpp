@@ -58,34 +58,22 @@ void copyTree(const QString& from, const QString& to) {
     }
 }
 
-// A configuration page that reports problems and polls on after it is told to stop:
-// for `pollEndsAfter` stop requests, or for ever when `stuck`.
-class TroubledPage : public PlaceholderPage {
+// A stand-in page that counts the window's refresh requests, reports problems
+// before a write and polls on after it is told to stop: for `pollEndsAfter` stop
+// requests, or for ever when `stuck`.
+class ProbePage : public PlaceholderPage {
 public:
-    TroubledPage(ShellContext& c, QWidget* parent) : PlaceholderPage(c, Page::Config, parent) {}
-    QString CheckDataToWrite() override { return errors; }
-    void DisableTimer() override {
-        ++disableCalls;
-        polling = disableCalls <= pollEndsAfter;
-    }
-    bool StatusTimerForm() const override { return stuck || polling; }
-    QString errors;
-    bool stuck = false;
-    int pollEndsAfter = 0;
-    bool polling = false;
-    int disableCalls = 0;
-};
-
-// The debugger page, counting how often the window asks it to refresh.
-class CountingDebugger : public PlaceholderPage {
-public:
-    CountingDebugger(ShellContext& c, QWidget* parent)
-        : PlaceholderPage(c, Page::Debugger, parent) {}
+    using PlaceholderPage::PlaceholderPage;
     void RefreshObject() override {
         ++refreshes;
         PlaceholderPage::RefreshObject();
     }
-    int refreshes = 0;
+    QString CheckDataToWrite() override { return errors; }
+    void DisableTimer() override { polling = ++disableCalls <= pollEndsAfter; }
+    bool StatusTimerForm() const override { return stuck || polling; }
+    QString errors;
+    bool stuck = false, polling = false;
+    int pollEndsAfter = 0, disableCalls = 0, refreshes = 0;
 };
 
 // Counts how often a widget is shown, and whether it was ever shown greyed out.
@@ -187,9 +175,9 @@ struct Rig {
         started = session->start(error);
         PageFactory factory = [this, o](ShellContext& c, Page p, QWidget* parent) -> PageForm* {
             if (p == Page::Config && o.troubledConfig)
-                return troubled = new TroubledPage(c, parent);
+                return troubled = new ProbePage(c, p, parent);
             if (p == Page::Debugger && o.countingDebugger)
-                return debugger = new CountingDebugger(c, parent);
+                return debugger = new ProbePage(c, p, parent);
             return ProgramPages()(c, p, parent);
         };
         window = StartUp(*context, factory);
@@ -237,8 +225,8 @@ struct Rig {
     std::unique_ptr<ShellContext> context;
     std::unique_ptr<UnitSession> session;
     std::unique_ptr<MainWindow> window;
-    TroubledPage* troubled = nullptr;
-    CountingDebugger* debugger = nullptr;
+    ProbePage* troubled = nullptr;
+    ProbePage* debugger = nullptr;
     QList<bool> ended;
     bool started = false;
 };
@@ -796,6 +784,7 @@ void MainWindowTest::reviewCompareAndVerify() {
     QCOMPARE(rig.unitWord(HvcId::HVC_I0_MAX), maxBefore);
     QCOMPARE(rig.state.connectState(), ConnectState::Connected);
 
+    // The rise time unticked: the other two reach the unit, the rise stays pending.
     onDialog("frmWriteReview", [](QDialog* d) {
         d->findChild<QTreeWidget*>(QStringLiteral("LstReview"))
             ->topLevelItem(1)
@@ -806,7 +795,6 @@ void MainWindowTest::reviewCompareAndVerify() {
     QCOMPARE(rig.unitWord(HvcId::HVC_I0_MAX), maxBefore + 50);
     QCOMPARE(rig.unitWord(HvcId::HVC_DITHER_FREQ), ditherBefore + 10);
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), riseBefore);
-    QVERIFY(rig.prompter.messages.isEmpty());
     auto* riseField = page->findChild<QLineEdit*>(QStringLiteral("TxtTRise_0"));
     QCOMPARE(riseField->property("editMark").toInt(), int(EditMark::Pending));
     // Show only modified dims every marked field but the pending one.
