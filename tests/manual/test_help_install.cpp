@@ -1,8 +1,8 @@
 // Where the programs look for the manual and their resources, in a build folder
-// and in an installed tree, and which viewer command opens the manual at a page.
+// and in an installed tree, which viewer command opens the manual at a page, and
+// where the settings files go.
 
 #include "core/installlayout.h"
-#include "core/prompter.h"
 #include "shell/helplauncher.h"
 #include "shell/sectioncolours.h"
 #include "shell/shellcontext.h"
@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 using namespace hvc;
 
@@ -31,7 +30,6 @@ private Q_SLOTS:
     void viewerCommand_data();
     void viewerCommand();
     void findsManualAndResourcesInBuildAndInstalledTrees();
-    void helpOpensTheInstalledManualAtThePage();
     void paletteFileGoesToTheSettingsFolder();
 };
 
@@ -92,27 +90,6 @@ void HelpInstallTest::findsManualAndResourcesInBuildAndInstalledTrees() {
     touch(bin + QStringLiteral("/HVCMANUAL.pdf"));
     QCOMPARE(ResourceDirFor(bin), bin + QStringLiteral("/res"));
     QCOMPARE(ManualPathFor(bin), bin + QStringLiteral("/HVCMANUAL.pdf"));
-}
-
-void HelpInstallTest::helpOpensTheInstalledManualAtThePage() {
-    QTemporaryDir root;
-    const QString bin = root.filePath(QStringLiteral("usr/bin"));
-    const QString manual =
-        root.filePath(QStringLiteral("usr/share/doc/hvc-configurator/HVCMANUAL.pdf"));
-    QDir().mkpath(bin);
-    touch(manual);
-    AppState state;
-    ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
-    ShellContext context(state, bin, ResourceDirFor(bin));
-    QStringList opened;
-    context.openDocument = [&opened](const QString& target) {
-        opened << target;
-        return true;
-    };
-    HelpLauncher(context).showManual(33);
-    QCOMPARE(opened, QStringList{QUrl::fromLocalFile(manual).toString() + "#page=33"});
-    QVERIFY(prompter.texts().isEmpty());
 }
 
 // colour.ini and options.ini alike.

@@ -1,12 +1,13 @@
-// The shell's pieces on their own: status drawing and the pages' DrawBar, login,
-// palette, tooltips, wait box and About.
+// The shell's pieces on their own: status texts, the parameter field, the
+// command line, login, palette, tooltips, wait box, About and the failure box,
+// and the commands as a screen reader reaches them.
 
 #include "core/prompter.h"
 #include "shell/aboutdialog.h"
 #include "shell/balloontip.h"
 #include "shell/commandbar.h"
+#include "shell/commandline.h"
 #include "shell/drawing.h"
-#include "shell/infopage.h"
 #include "shell/logindialog.h"
 #include "shell/mainbar.h"
 #include "shell/messageboxprompter.h"
@@ -33,48 +34,22 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <memory>
+#include <tuple>
 
 using namespace hvc;
-
-namespace {
-
-// The status bar, connection field and commands of a main window, without the window.
-struct Surface {
-    explicit Surface(const QString& resDir = QStringLiteral("/nonexistent"))
-        : context(state, resDir, resDir), surface(state) {
-        state.setPrompter(&prompter);
-    }
-    bool on(const char* name) const { return surface.on(name); }
-    void draw(PageForm& page) {
-        context.activePage = &page;
-        DrawStatus(context, bar, &progress, state.StatusText);
-    }
-
-    AppState state;
-    ScriptedPrompter prompter;
-    ShellContext context;
-    hvc::test::CommandSurface surface;
-    MainBar& bar = surface.bar;
-    QLineEdit& connectField = surface.connectField;
-    QProgressBar progress;
-};
-
-} // namespace
 
 class WidgetsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void statusTexts_data();
     void statusTexts();
-    void drawStatusAndParamState();
-    void pageDrawBars();
-    void infoPageDrawBarAndEdits();
+    void progressAndParamState();
+    void commandLine_data();
+    void commandLine();
     void login();
     void paletteSchemesFileAndCancel();
     void tooltips();
-    void waitBox();
-    void about();
+    void waitBoxAndAbout();
     void failureBoxOffersTheReason();
     void commandsDoThroughAccessibilityWhatAClickDoes();
 };
@@ -83,22 +58,12 @@ void WidgetsTest::statusTexts_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<QString>("model");
-    QTest::newRow("zero") << 0 << "----"
-                          << "---";
-    QTest::newRow("five digits") << 12345 << "v123.45"
-                                 << "---";
-    QTest::newRow("inner zero") << 10203 << "v102.03"
-                                << "---";
-    QTest::newRow("round") << 20100 << "v201.00"
-                           << "---";
-    QTest::newRow("three digits") << 102 << "v001.02"
-                                  << "---";
-    QTest::newRow("one digit") << 1 << "v000.01"
-                               << "VCU 1W";
-    QTest::newRow("four") << 4 << "v000.04"
-                          << "VCU 4W";
-    QTest::newRow("five") << 5 << "v000.05"
-                          << "---";
+    const std::tuple<int, const char*, const char*> rows[] = {
+        {0, "----", "---"},        {12345, "v123.45", "---"}, {10203, "v102.03", "---"},
+        {20100, "v201.00", "---"}, {102, "v001.02", "---"},   {1, "v000.01", "VCU 1W"},
+        {4, "v000.04", "VCU 4W"},  {5, "v000.05", "---"}};
+    for (const auto& [value, firmware, model] : rows)
+        QTest::addRow("%d", value) << value << QString(firmware) << QString(model);
 }
 
 void WidgetsTest::statusTexts() {
@@ -109,39 +74,40 @@ void WidgetsTest::statusTexts() {
     QCOMPARE(UnitModelText(value), model);
 }
 
-void WidgetsTest::drawStatusAndParamState() {
-    Surface s;
-    PlaceholderPage config(s.context, Page::Config);
-    s.state.setConnectState(ConnectState::Transfer);
-    s.state.ProgressPercent = 33;
-    s.draw(config);
-    QCOMPARE(s.bar.panels[5]->text(), QStringLiteral("33%"));
-    QCOMPARE(s.progress.value(), 33);
-    // Busy: every transfer command off, Connect pressed and disabled.
-    for (const char* off : {"Read All", "Write All", "Reset", "Read", "Write", "mnuHW_Connect",
-                            "Connect", "mnuSet_ComID", "mnuSet_ComBauldID"})
-        QVERIFY2(!s.on(off), off);
-    QVERIFY(s.bar.command("Connect")->isChecked());
-    QVERIFY(s.on("Help") && s.on("Info") && s.on("mnuHelp_Help") && s.on("mnuHelp_Info"));
+void WidgetsTest::progressAndParamState() {
+    AppState state;
+    ScriptedPrompter prompter;
+    state.setPrompter(&prompter);
+    ShellContext context(state, QStringLiteral("/nonexistent"), QStringLiteral("/nonexistent"));
+    test::CommandSurface surface(state);
+    QProgressBar progress;
+    PlaceholderPage config(context, Page::Config);
+    context.activePage = &config;
+    state.setConnectState(ConnectState::Transfer);
+    state.ProgressPercent = 33;
+    DrawStatus(context, surface.bar, &progress, QString());
+    QCOMPARE(surface.bar.panels[5]->text(), QStringLiteral("33%"));
+    QCOMPARE(progress.value(), 33);
 
+    // The parameter field: unit and working values, while connected only.
     QLineEdit field;
-    s.state.document.fileLoaded(); // the working values may differ
-    s.state.setConnectState(ConnectState::NotConnected);
-    ShowParamState(s.context, &field);
-    QCOMPARE(field.text(), QStringLiteral("---"));
-    s.state.setConnectState(ConnectState::Connected);
-    ShowParamState(s.context, &field);
-    QCOMPARE(field.text(), QStringLiteral("PARAMETER DIFF."));
-    QCOMPARE(field.palette().color(QPalette::Base), QColor(255, 255, 128));
-    s.state.document.unitRead();
-    ShowParamState(s.context, &field);
-    QCOMPARE(field.text(), QStringLiteral("PARAMETER OK"));
-    QCOMPARE(field.palette().color(QPalette::Base), QColor(0, 192, 0));
+    state.document.fileLoaded(); // the working values may differ
+    const std::tuple<ConnectState, bool, const char*, QColor> rows[] = {
+        {ConnectState::NotConnected, false, "---", QApplication::palette().color(QPalette::Button)},
+        {ConnectState::Connected, false, "PARAMETER DIFF.", QColor(255, 255, 128)},
+        {ConnectState::Connected, true, "PARAMETER OK", QColor(0, 192, 0)}};
+    for (const auto& [connected, read, text, colour] : rows) {
+        state.setConnectState(connected);
+        if (read)
+            state.document.unitRead();
+        ShowParamState(context, &field);
+        QCOMPARE(field.text(), QString(text));
+        QCOMPARE(field.palette().color(QPalette::Base), colour);
+    }
 
     field.setText(QStringLiteral("abc"));
     SelectAllText(&field);
     QCOMPARE(field.selectedText(), QStringLiteral("abc"));
-
     QWidget parent;
     parent.setGeometry(100, 100, 400, 300);
     QWidget child;
@@ -151,99 +117,40 @@ void WidgetsTest::drawStatusAndParamState() {
     QVERIFY2(offset.manhattanLength() <= 2, "centred on its parent");
 }
 
-void WidgetsTest::pageDrawBars() {
-    Surface s;
-    PlaceholderPage config(s.context, Page::Config);
-    PlaceholderPage monitor(s.context, Page::Monitor);
-    PlaceholderPage debugger(s.context, Page::Debugger);
-    PlaceholderPage diagnostic(s.context, Page::Diagnostic);
-
-    // Configuration page, connected: Read, Write and Reset, not Read All / Write All.
-    s.state.setConnectState(ConnectState::Connected);
-    s.state.LoggedIn = true;
-    s.draw(config);
-    for (const char* on : {"Read", "Write", "Reset", "mnuHw_Read", "mnuHW_Write", "mnuHw_Reset",
-                           "Load Configuration", "Connect", "mnuHW_Connect"})
-        QVERIFY2(s.on(on), on);
-    for (const char* off : {"Read All", "Write All", "mnuHW_ReadAll", "Login", "Logout",
-                            "mnuSet_ComID", "mnuSet_ComBauldID"})
-        QVERIFY2(!s.on(off), off);
-    QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Disconnect"));
-    QCOMPARE(s.bar.command("Connect")->toolTip(), QStringLiteral("Disconnect"));
-    QCOMPARE(s.connectField.text(), QStringLiteral("Connected"));
-    QCOMPARE(s.bar.panels[3]->text(), QStringLiteral("v. ") + ProgramVersion());
-
-    // Debugger page: no transfer command; Logout while logged in, Login while out.
-    s.draw(debugger);
-    for (const char* off : {"Read", "Write", "Reset", "Read All", "Write All", "Login"})
-        QVERIFY2(!s.on(off), off);
-    QVERIFY(s.on("Logout") && s.on("mnuSet_Logout"));
-    s.state.LoggedIn = false;
-    s.draw(debugger);
-    QVERIFY(s.on("Login") && !s.on("Logout"));
-
-    // Monitor page at state 1 changes nothing; while it polls it shows its text.
-    s.connectField.setText(QStringLiteral("left over"));
-    s.draw(monitor);
-    QCOMPARE(s.connectField.text(), QStringLiteral("left over"));
-    s.state.setConnectState(ConnectState::MonitorPolling);
-    s.state.StatusText = QStringLiteral("Monitoring...");
-    s.draw(monitor);
-    QCOMPARE(s.connectField.text(), QStringLiteral("Monitoring..."));
-    QCOMPARE(s.connectField.palette().color(QPalette::Base), QColor(0, 192, 0));
-    QVERIFY(!s.on("Read") && !s.on("Reset"));
-    // Another page's polling state is none of the diagnostic page's business.
-    s.connectField.setText(QStringLiteral("kept"));
-    s.draw(diagnostic);
-    QCOMPARE(s.connectField.text(), QStringLiteral("kept"));
-
-    // Disconnected: the same on every page.
-    s.state.setConnectState(ConnectState::NotConnected);
-    for (PageForm* p :
-         std::initializer_list<PageForm*>{&config, &monitor, &debugger, &diagnostic}) {
-        s.state.ProgressPercent = 50;
-        s.draw(*p);
-        QCOMPARE(s.connectField.text(), QStringLiteral("Not Connected"));
-        QCOMPARE(s.state.ProgressPercent, 0);
-        QVERIFY(!s.on("Read") && !s.on("Write All") && s.on("Connect") && s.on("mnuSet_ComID"));
-        QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Connect"));
-        QVERIFY(!s.bar.command("Connect")->isChecked());
-    }
-
-    // The debugger placeholder's controls follow the login.
-    QWidget* controls = debugger.findChild<QLineEdit*>("txtAddress");
-    s.state.LoggedIn = true;
-    debugger.RefreshObject();
-    QVERIFY(controls->isEnabled());
-    s.state.LoggedIn = false;
-    debugger.RefreshObject();
-    QVERIFY(!controls->isEnabled());
+// What the options give, as "demo|sim arguments|ports", or the refusal.
+void WidgetsTest::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("plain") << QStringList{} << "no||";
+    QTest::newRow("demo and simulator arguments")
+        << QStringList{"--demo", "--sim-arg=--scenario", "--sim-arg", "faults"}
+        << "demo|--scenario faults|";
+    QTest::newRow("ports") << QStringList{"--port", "COM5=/dev/ttyUSB0", "--port=com12=/x y"}
+                           << "no||5=/dev/ttyUSB0 12=/x y";
+    QTest::newRow("simulator arguments need the demo")
+        << QStringList{"--sim-arg=-x"} << "error: --sim-arg needs --demo";
+    QTest::newRow("bad port") << QStringList{"--port", "COM0=/dev/x"}
+                              << "error: Bad --port value 'COM0=/dev/x': expected COMn=PATH";
+    QTest::newRow("stray word") << QStringList{"--demo", "extra"}
+                                << "error: Unexpected argument: extra";
 }
 
-void WidgetsTest::infoPageDrawBarAndEdits() {
-    Surface s;
-    InfoPage info(s.context);
-    s.state.setConnectState(ConnectState::Connected);
-    s.state.LoggedIn = true;
-    s.draw(info);
-    for (const char* on : {"Reset", "Read", "mnuHw_Reset", "mnuHw_Read", "Save Configuration"})
-        QVERIFY2(s.on(on), on);
-    for (const char* off : {"Write", "mnuHW_Write", "Read All", "Write All", "Login", "Logout"})
-        QVERIFY2(!s.on(off), off);
-    QCOMPARE(s.bar.command("mnuHW_Connect")->text(), QStringLiteral("Disconnect"));
-
-    QVERIFY(!s.state.document.infoChanged());
-    info.findChild<QLineEdit*>("TxtRevision")->setText(QStringLiteral("B"));
-    QVERIFY(s.state.document.infoChanged());
-    QCOMPARE(s.state.info.revision, QStringLiteral("B"));
-    InfoFields f;
-    f.author = QStringLiteral("A");
-    f.comments = QStringLiteral("x\r\ny");
-    f.fileName = QStringLiteral("f.txt");
-    info.showFields(f);
-    QCOMPARE(info.fields(), f);
-    QCOMPARE(s.state.info, f);
-    QCOMPARE(info.findChild<QLabel*>("lblName")->text(), QStringLiteral("f.txt"));
+void WidgetsTest::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, result);
+    CommandLine options;
+    QString error;
+    if (!options.parse(QStringList{"hvc-configurator"} + arguments, error)) {
+        QCOMPARE(QStringLiteral("error: ") + error, result);
+        return;
+    }
+    QStringList ports;
+    for (const auto& [n, path] : options.ports)
+        ports << QStringLiteral("%1=%2").arg(n).arg(path);
+    QCOMPARE(QStringList(
+                 {options.demo ? "demo" : "no", options.simArguments.join(u' '), ports.join(u' ')})
+                 .join(u'|'),
+             result);
 }
 
 void WidgetsTest::login() {
@@ -261,9 +168,7 @@ void WidgetsTest::login() {
         QCOMPARE(prompter.texts(), QStringList{"Password NOT Correct!"});
         QVERIFY(text->text().isEmpty());
         QVERIFY(dialog.isVisible());
-        QVERIFY(!state.LoggedIn);
         QTest::keyClick(&dialog, Qt::Key_Escape);
-        QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!state.LoggedIn);
     }
@@ -282,48 +187,46 @@ void WidgetsTest::login() {
 void WidgetsTest::paletteSchemesFileAndCancel() {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath(QStringLiteral("ini")));
-    Surface s(dir.path());
-    const QString file = ColourFilePath(s.context);
+    AppState state;
+    ShellContext context(state, dir.path(), dir.path());
+    const QString file = ColourFilePath(context);
 
     // No file: scheme 0; window colours stored as system-colour codes.
-    frmSectionColourInit(s.context);
-    QCOMPARE(s.context.colours, SchemeColours(0));
-    QCOMPARE(s.context.colours.SectionBackColor[0], 128);
-    QCOMPARE(s.context.colours.SectionBackColor[2], -2147483643);
-    QCOMPARE(s.context.colours.SectionForeColor[2], -2147483640);
+    frmSectionColourInit(context);
+    QCOMPARE(context.colours, SchemeColours(0));
+    QCOMPARE(context.colours.SectionBackColor[0], 128);
+    QCOMPARE(context.colours.SectionBackColor[2], -2147483643);
+    QCOMPARE(context.colours.SectionForeColor[2], -2147483640);
     QCOMPARE(ToQColor(kSysWindow), QApplication::palette().color(QPalette::Base));
 
-    // Cancel after changes: tables, drawings and file as before.
+    // Cancel after changes: tables, drawings and file as before; F1 asks for its page.
     {
-        PaletteDialog dialog(s.context);
+        PaletteDialog dialog(context);
         int redraws = 0;
         connect(&dialog, &PaletteDialog::coloursChanged, [&redraws] { ++redraws; });
+        QSignalSpy help(&dialog, &PaletteDialog::helpRequested);
         dialog.chooseColour = [](const QColor&) { return QColor(255, 0, 0); };
         dialog.selectScheme(4);
-        QCOMPARE(s.context.colours, SchemeColours(4));
+        QCOMPARE(context.colours, SchemeColours(4));
         dialog.pickBackColour(1);
-        QCOMPARE(s.context.colours.SectionBackColor[1], 255);
+        QCOMPARE(context.colours.SectionBackColor[1], 255);
         QCOMPARE(dialog.findChild<QLabel*>("lblSec_2")->palette().color(QPalette::Window),
                  QColor(255, 0, 0));
-        dialog.cancel();
-        QCOMPARE(s.context.colours, SchemeColours(0));
-        QCOMPARE(redraws, 3);
-        QVERIFY(!QFile::exists(file));
-    }
-    {
-        PaletteDialog dialog(s.context);
-        QSignalSpy help(&dialog, &PaletteDialog::helpRequested);
         QTest::keyClick(&dialog, Qt::Key_F1);
         QCOMPARE(help.size(), 1);
         QCOMPARE(help[0][0].toInt(), 36);
+        dialog.cancel();
+        QCOMPARE(context.colours, SchemeColours(0));
+        QCOMPARE(redraws, 3);
+        QVERIFY(!QFile::exists(file));
     }
     // OK writes exactly eight lines, read back as they were.
     {
-        PaletteDialog dialog(s.context);
+        PaletteDialog dialog(context);
         dialog.chooseColour = [](const QColor&) { return QColor(0, 0, 255); };
         dialog.selectScheme(2);
         dialog.pickTextColour(3);
-        const SectionColours chosen = s.context.colours;
+        const SectionColours chosen = context.colours;
         QCOMPARE(chosen.SectionForeColor[3], 65536 * 255);
         dialog.saveAndClose();
         QFile f(file);
@@ -331,24 +234,19 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         const QList<QByteArray> lines = f.readAll().split('\n');
         QCOMPARE(lines.size(), 9); // eight lines and the empty rest after the last break
         QCOMPARE(lines[0], QByteArray::number(128 + 256 * 64));
-        s.context.colours = SchemeColours(5);
-        frmSectionColourInit(s.context);
-        QCOMPARE(s.context.colours, chosen);
+        context.colours = SchemeColours(5);
+        frmSectionColourInit(context);
+        QCOMPARE(context.colours, chosen);
     }
-    // A line that is not a number: nothing half-read, scheme 0.
-    {
+    // A line that is not a number, or too few lines: nothing half-read, scheme 0.
+    for (const char* text : {"1\n2\nthree\n4\n5\n6\n7\n8\n", " 10 \n20\n30\n40\n50\n60\n"}) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("1\n2\nthree\n4\n5\n6\n7\n8\n");
+        f.write(text);
         f.close();
-        s.context.colours = SchemeColours(3);
-        frmSectionColourInit(s.context);
-        QCOMPARE(s.context.colours, SchemeColours(0));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(" 10 \n20\n30\n40\n50\n60\n");
-        f.close();
-        frmSectionColourInit(s.context);
-        QCOMPARE(s.context.colours, SchemeColours(0)); // too short
+        context.colours = SchemeColours(3);
+        frmSectionColourInit(context);
+        QCOMPARE(context.colours, SchemeColours(0));
     }
 }
 
@@ -357,15 +255,16 @@ void WidgetsTest::tooltips() {
     parent.resize(120, 40);
     parent.show();
     BalloonTip tip;
+    const auto label = [&tip](const char* name) {
+        return tip.tipWindow()->findChild<QLabel*>(QString::fromLatin1(name));
+    };
     tip.createTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"),
                   BalloonTip::TipIcon::Warning);
-    QVERIFY(tip.tipWindow());
-    auto* icon = tip.tipWindow()->findChild<QLabel*>("tipIcon");
-    QVERIFY(!icon->pixmap().isNull());
+    QVERIFY(!label("tipIcon")->pixmap().isNull());
+    // A plain tip shows no information icon.
     tip.createTip(&parent, QStringLiteral("Body"), QStringLiteral("Title"),
                   BalloonTip::TipIcon::Info);
-    icon = tip.tipWindow()->findChild<QLabel*>("tipIcon");
-    QVERIFY(icon->pixmap().isNull());
+    QVERIFY(label("tipIcon")->pixmap().isNull());
     QCOMPARE(tip.icon(), BalloonTip::TipIcon::None);
     tip.createBalloon(&parent, QStringLiteral("Body"), {}, BalloonTip::TipIcon::Info);
     QCOMPARE(tip.tipStyle(), BalloonTip::TipStyle::Balloon);
@@ -374,12 +273,7 @@ void WidgetsTest::tooltips() {
     tip.showTip();
     QVERIFY(tip.tipWindow()->isVisible());
     tip.setTipText(QStringLiteral("Changed"));
-    QCOMPARE(tip.tipWindow()->findChild<QLabel*>("tipText")->text(), QStringLiteral("Changed"));
-    tip.setTitle(QStringLiteral("Now titled"));
-    QCOMPARE(tip.tipWindow()->findChild<QLabel*>("tipTitle")->text(), QStringLiteral("Now titled"));
-    tip.setForeColor(QColor(1, 2, 3));
-    QCOMPARE(tip.tipWindow()->findChild<QLabel*>("tipText")->palette().color(QPalette::WindowText),
-             QColor(1, 2, 3));
+    QCOMPARE(label("tipText")->text(), QStringLiteral("Changed"));
     tip.setActive(false);
     QVERIFY(!tip.tipWindow()->isVisible());
     tip.showTip();
@@ -393,23 +287,19 @@ void WidgetsTest::tooltips() {
     QApplication::sendEvent(&parent, &help); // no tip any more, no crash
 }
 
-void WidgetsTest::waitBox() {
+void WidgetsTest::waitBoxAndAbout() {
     WaitBox wait;
     wait.drawWaitBar(40, QStringLiteral("Reading..."));
     QVERIFY(wait.isVisible());
     QCOMPARE(wait.progressValue(), 40);
     QCOMPARE(wait.windowTitle(), QStringLiteral("Reading..."));
     wait.drawWaitBar(100, QStringLiteral("Reading..."));
-    QCOMPARE(wait.progressValue(), 100);
     QVERIFY(!wait.isVisible());
-}
 
-void WidgetsTest::about() {
     QCOMPARE(VersionLabelText(QStringLiteral("2.1.7")), QStringLiteral("Version : 2.1.7"));
     QCOMPARE(VersionLabelText(QStringLiteral("3")), QStringLiteral("Version : 3.0.0"));
     ScriptedPrompter prompter;
     AboutDialog box(prompter);
-    QCOMPARE(box.windowTitle(), QApplication::applicationName() + QStringLiteral("-[Info]"));
     QCOMPARE(box.findChild<QLabel*>("lblVersion")->text(), VersionLabelText(ProgramVersion()));
     if (FindSystemInfoTool().isEmpty()) {
         box.showSystemInfo();
@@ -432,46 +322,37 @@ void WidgetsTest::failureBoxOffersTheReason() {
                 .isEmpty());
 }
 
+// A screen reader's action is a press that triggers the command, never a bare toggle.
 void WidgetsTest::commandsDoThroughAccessibilityWhatAClickDoes() {
     AppState state;
     MainBar bar(state);
     QMainWindow window;
     CommandBar commands(window, bar, {});
     window.show();
-    QHash<QAction*, int> triggered;
-    for (QAction* a : bar.commands)
-        QObject::connect(a, &QAction::triggered, &window, [&triggered, a] { ++triggered[a]; });
-
-    // Toolbar buttons: a screen reader's action is a press, never a bare toggle.
+    const QString press = QAccessibleActionInterface::pressAction();
     for (QAction* a : commands.toolBar()->actions()) {
         if (a->isSeparator())
             continue;
-        auto* button = qobject_cast<QToolButton*>(commands.toolBar()->widgetForAction(a));
-        QVERIFY2(button, qPrintable(a->objectName()));
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
-        QVERIFY(face && face->actionInterface());
-        QVERIFY2(
-            face->actionInterface()->actionNames() ==
-                QStringList{QAccessibleActionInterface::pressAction()},
-            qPrintable(a->objectName() + u' ' + face->actionInterface()->actionNames().join(u',')));
-        const int before = triggered.value(a);
-        face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QVERIFY2(triggered.value(a) == before + 1, qPrintable(a->objectName()));
+        QAccessibleInterface* face =
+            QAccessible::queryAccessibleInterface(commands.toolBar()->widgetForAction(a));
+        QVERIFY2(face && face->actionInterface(), qPrintable(a->objectName()));
+        QCOMPARE(face->actionInterface()->actionNames(), QStringList{press});
+        QSignalSpy spy(a, &QAction::triggered);
+        face->actionInterface()->doAction(press);
+        QVERIFY2(spy.size() == 1, qPrintable(a->objectName()));
     }
     QAccessibleInterface* connect = QAccessible::queryAccessibleInterface(
         commands.toolBar()->widgetForAction(bar.command(QStringLiteral("Connect"))));
     QCOMPARE(connect->text(QAccessible::Name), QStringLiteral("Connect"));
     QVERIFY(connect->state().checkable);
 
-    // Menu items: pressing an item triggers its command.
     int items = 0;
     for (QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(menu);
-        QVERIFY(face);
-        for (int i = 0; i < face->childCount(); ++i) {
+        for (int i = 0; face && i < face->childCount(); ++i) {
             QAccessibleInterface* item = face->child(i);
             QAccessibleActionInterface* act = item ? item->actionInterface() : nullptr;
-            if (!act || !act->actionNames().contains(QAccessibleActionInterface::pressAction()))
+            if (!act || !act->actionNames().contains(press))
                 continue;
             const QString name = item->text(QAccessible::Name);
             QAction* action = nullptr;
@@ -482,7 +363,7 @@ void WidgetsTest::commandsDoThroughAccessibilityWhatAClickDoes() {
             if (action->menu())
                 continue;
             QSignalSpy spy(action, &QAction::triggered);
-            act->doAction(QAccessibleActionInterface::pressAction());
+            act->doAction(press);
             QVERIFY2(spy.size() == 1, qPrintable(name));
             ++items;
         }

@@ -13,31 +13,15 @@
 
 namespace hvc::test {
 
-// Every command a page's DrawBar may switch: menu items by name, buttons by key.
-inline constexpr const char* kCommandNames[] = {"mnuHW_ReadAll",
-                                                "mnuHW_WriteAll",
-                                                "mnuHw_Reset",
-                                                "mnuHw_Read",
-                                                "mnuHW_Write",
-                                                "mnuHW_Connect",
-                                                "mnuSet_ComID",
-                                                "mnuSet_ComBauldID",
-                                                "mnuSet_Login",
-                                                "mnuSet_Logout",
-                                                "mnuHelp_Help",
-                                                "mnuHelp_Info",
-                                                "Load Configuration",
-                                                "Save Configuration",
-                                                "Read All",
-                                                "Write All",
-                                                "Reset",
-                                                "Read",
-                                                "Write",
-                                                "Login",
-                                                "Logout",
-                                                "Help",
-                                                "Info",
-                                                "Connect"};
+// Every command a page's DrawBar may switch.
+inline constexpr const char* kCommandNames[] = {
+    // menu items by name
+    "mnuHW_ReadAll", "mnuHW_WriteAll", "mnuHw_Reset", "mnuHw_Read", "mnuHW_Write", "mnuHW_Connect",
+    "mnuSet_ComID", "mnuSet_ComBauldID", "mnuSet_Login", "mnuSet_Logout", "mnuHelp_Help",
+    "mnuHelp_Info",
+    // toolbar buttons by key
+    "Load Configuration", "Save Configuration", "Read All", "Write All", "Reset", "Read", "Write",
+    "Login", "Logout", "Help", "Info", "Connect"};
 
 struct CommandSurface {
     explicit CommandSurface(AppState& state) : bar(state) {
