@@ -8,6 +8,7 @@
 #include "config/frmconfig.h"
 #include "config/programpages.h"
 #include "core/prompter.h"
+#include "core/unitlink.h"
 #include "debugger/frmdebug.h"
 #include "diagnostic/frmdiagnostic.h"
 #include "monitor/frmmonitor.h"
