@@ -11,6 +11,7 @@
 #include "core/unitlink.h"
 #include "debugger/frmdebug.h"
 #include "diagnostic/frmdiagnostic.h"
+#include "link/linkprocedures.h"
 #include "monitor/frmmonitor.h"
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
