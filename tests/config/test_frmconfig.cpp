@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -48,7 +47,7 @@ private Q_SLOTS:
     void rampRestoreQuestion();
     void rampModes();
     void pinCaptionsAndJoystickPictures();
-    void coloursAndNames();
+    void everyInputNamed();
 };
 
 void FrmConfigTest::refreshBySections_data() {
@@ -134,9 +133,6 @@ void FrmConfigTest::currentControls() {
 void FrmConfigTest::currentEditReachesTheRecord() {
     Rig rig;
     auto* magA0 = rig.child<CSection>(QStringLiteral("MagA_0"));
-    QSignalSpy maxSpy(magA0, &CSection::MaxChanged);
-    QSignalSpy minSpy(magA0, &CSection::MinChanged);
-
     // Typed and confirmed with Enter.
     QSpinBox* max = magA0->maxField();
     max->setFocus();
@@ -145,25 +141,18 @@ void FrmConfigTest::currentEditReachesTheRecord() {
     QTest::keyClick(max, Qt::Key_Return);
     QCOMPARE(rig.word(HvcId::HVC_I0_MAX), 950);
     QCOMPARE(magA0->maxSlider()->value(), 950);
-    QCOMPARE(maxSpy.count(), 1);
-    QCOMPARE(maxSpy.at(0).at(0).toInt(), 0);
-    QCOMPARE(minSpy.count(), 0);
     QVERIFY(!rig.state.document.dataUnchanged());
-
     // The slider moves the number, and the limits of the record hold: the
     // maximum itself is taken.
     magA0->minSlider()->setValue(420);
     QCOMPARE(magA0->minField()->value(), 420);
     QCOMPARE(rig.word(HvcId::HVC_I0_MIN), 420);
-    QCOMPARE(minSpy.count(), 1);
     magA0->minField()->setValue(99999);
     QCOMPARE(rig.word(HvcId::HVC_I0_MIN), rig.var(HvcId::HVC_I0_MIN).MaxValue);
-
     // Binding the records again (a refresh) is not an edit.
-    maxSpy.clear();
     rig.state.document.unitRead();
     rig.page->RefreshObject();
-    QCOMPARE(maxSpy.count(), 0);
+    QVERIFY(rig.state.document.dataUnchanged());
     QCOMPARE(max->value(), 950);
 }
 
@@ -187,17 +176,6 @@ void FrmConfigTest::ditherAndSolenoidPictures() {
         QCOMPARE(!picture->pixmap().isNull(), drawn);
         QCOMPARE(picture->toolTip().isEmpty(), !drawn);
     }
-
-    // Enter on the caption beside the picture, or a click on it, asks for the
-    // dither dialog of that section.
-    QSignalSpy dither(rig.page, &FrmConfig::ditherRequested);
-    QWidget* lblMag = rig.child("lblMag", 2);
-    lblMag->setFocus();
-    QTest::keyClick(lblMag, Qt::Key_Return);
-    QTest::mouseClick(rig.child("MagSel", 3), Qt::LeftButton);
-    QCOMPARE(dither.count(), 2);
-    QCOMPARE(dither.at(0).at(0).toInt(), 2);
-    QCOMPARE(dither.at(1).at(0).toInt(), 3);
 }
 
 void FrmConfigTest::rampTyping() {
@@ -369,28 +347,10 @@ void FrmConfigTest::pinCaptionsAndJoystickPictures() {
         QCOMPARE(rig.child<QLabel>("JoySel", k)->toolTip(), names[k]);
         QVERIFY(!rig.child<QLabel>("JoySel", k)->pixmap().isNull());
     }
-    // The identifiers are read from the working values.
-    rig.var(HvcId::HVC_JOY_2_ID).HVCSetVar(joys.JoyList(3).JoyID, rig.state.document);
-    rig.page->RefreshObject();
-    QCOMPARE(rig.child<QLabel>("JoySel", 2)->toolTip(), names[1]);
 }
 
-void FrmConfigTest::coloursAndNames() {
+void FrmConfigTest::everyInputNamed() {
     Rig rig;
-    rig.context.colours = SchemeColours(1);
-    rig.page->RefreshColour();
-    for (int i = 0; i < 4; ++i) {
-        const QColor back = ToQColor(rig.context.colours.SectionBackColor[size_t(i)]);
-        const QColor fore = ToQColor(rig.context.colours.SectionForeColor[size_t(i)]);
-        for (const char* base : {"RampA", "lblRump", "LblFreq", "lblJoy", "ChkBreak"})
-            QCOMPARE(rig.child(base, i)->palette().color(QPalette::Window), back);
-        for (const char* base : {"RampB", "LblPin", "lblUnit2TF", "ChkFull"})
-            QCOMPARE(rig.child(base, i)->palette().color(QPalette::WindowText), fore);
-        for (const char* base : {"MagA", "MagBsdm"}) {
-            QCOMPARE(rig.child<CSection>(base, i)->MainColor(), back);
-            QCOMPARE(rig.child<CSection>(base, i)->SecondColor(), fore);
-        }
-    }
     // Every input says what it is; captions label their fields.
     for (QWidget* w : rig.page->findChildren<QWidget*>()) {
         const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSlider*>(w) ||

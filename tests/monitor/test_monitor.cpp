@@ -28,14 +28,6 @@ bool dark(const QLabel* label) {
     return label->palette().color(QPalette::Window) == QColor(Qt::white);
 }
 
-bool containsColour(const QImage& image, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                return true;
-    return false;
-}
-
 const char* const kSectionControls[] = {"lblJoy",        "JoyDisplay",  "LblPin",
                                         "JoyMonitorVal", "MagADisplay", "lblValveA",
                                         "lblValveB",     "lblCurrent",  "IMeasure"};
@@ -77,18 +69,6 @@ void MonitorTest::displayNumberAndScale() {
     QCOMPARE(d.displayText(), QStringLiteral("45 V"));
     d.setScaleMin(30);
     QCOMPARE(d.scaleFraction(), 0.0);
-
-    // Not monitored, the display loses its colour, with the bar or without.
-    for (bool option : {true, false}) {
-        JoyMonitor m(0);
-        m.setMainColor(QColor(0, 200, 0));
-        m.setDisplayOption(option);
-        m.UpdateDisplay(60);
-        m.resize(m.sizeHint().expandedTo(QSize(160, 0)));
-        QVERIFY(containsColour(m.grab().toImage(), QColor(0, 200, 0)));
-        m.setMonitorEnable(false);
-        QVERIFY2(!containsColour(m.grab().toImage(), QColor(0, 200, 0)), option ? "bar" : "number");
-    }
 }
 
 void MonitorTest::trendBufferKeepsTheLastWindow() {

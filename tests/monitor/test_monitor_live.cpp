@@ -52,8 +52,8 @@ class MonitorLiveTest : public QObject {
 private Q_SLOTS:
     void pollsWhileShown();
     void recordsEveryPass();
-    void disconnectDuringAPass();
-    void unitStopsAnswering();
+    void endsEarly_data();
+    void endsEarly();
 };
 
 void MonitorLiveTest::pollsWhileShown() {
@@ -134,48 +134,41 @@ void MonitorLiveTest::recordsEveryPass() {
     QCOMPARE(rig.csvLines().size(), 2);
 }
 
-void MonitorLiveTest::disconnectDuringAPass() {
-    LiveRig rig;
-    QVERIFY(rig.started && rig.connect());
-    rig.show(Page::Monitor);
-    rig.record()->click();
-    rig.pass();
-    const double shown = rig.monitor->display(rig.battery())->value();
-
-    // Disconnect as the first value of the next pass arrives.
-    bool clicked = false;
-    QObject::connect(&rig.monitor->model(), &MonitorModel::displayUpdated, rig.window.get(),
-                     [&rig, &clicked] {
-                         if (!std::exchange(clicked, true))
-                             rig.window->connectToUnit();
-                     });
-    rig.pass();
-    QVERIFY(clicked);
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
-    QVERIFY(!rig.monitor->StatusTimerForm());
-    QVERIFY(!rig.monitor->recording());
-    // The unfinished pass reaches neither the recording nor the plot; the values stay.
-    QCOMPARE(rig.csvLines().size(), 2);
-    QCOMPARE(rig.monitor->trendPlot()->series(rig.battery())->count(), 1);
-    QCOMPARE(rig.monitor->display(rig.battery())->value(), shown);
-    QVERIFY(rig.prompter.messages.isEmpty());
+void MonitorLiveTest::endsEarly_data() {
+    QTest::addColumn<bool>("disconnect");
+    QTest::newRow("Disconnect in the middle of a pass") << true;
+    QTest::newRow("the unit stops answering") << false;
 }
 
-void MonitorLiveTest::unitStopsAnswering() {
+void MonitorLiveTest::endsEarly() {
+    QFETCH(bool, disconnect);
     LiveRig rig;
     QVERIFY(rig.started && rig.connect());
     rig.session->link()->setTimeout(100);
     rig.show(Page::Monitor);
     rig.record()->click();
     rig.pass();
-    QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
+    const double shown = rig.monitor->display(rig.battery())->value();
+    bool clicked = false;
+    if (disconnect)
+        QObject::connect(&rig.monitor->model(), &MonitorModel::displayUpdated, rig.window.get(),
+                         [&rig, &clicked] {
+                             if (!std::exchange(clicked, true))
+                                 rig.window->connectToUnit();
+                         });
+    else
+        QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
     rig.pass();
+    QCOMPARE(clicked, disconnect);
     QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
     QVERIFY(!rig.state.link->isLinkOpen());
     QVERIFY(!rig.monitor->StatusTimerForm());
     QVERIFY(!rig.monitor->recording());
+    // The unfinished pass reaches neither the recording nor the plot; the values
+    // stay, and a lost unit is shown by the indicator, not by a message box.
     QCOMPARE(rig.csvLines().size(), 2);
-    // A lost unit is shown by the indicator, not by a message box.
+    QCOMPARE(rig.monitor->trendPlot()->series(rig.battery())->count(), 1);
+    QCOMPARE(rig.monitor->display(rig.battery())->value(), shown);
     QVERIFY(rig.prompter.messages.isEmpty());
     QCOMPARE(rig.connectField(), QStringLiteral("Not Connected"));
 }
