@@ -2,7 +2,6 @@
 // every command through its button, what the unit holds afterwards (read back
 // with hvcctl once the window has let the port go), MONITOR and the watch list
 // ticked by hand, a unit that stops answering, and the page while logged out.
-// Message boxes are answered by a ScriptedPrompter.
 
 #include "support/liveshell.h"
 
@@ -157,15 +156,6 @@ void DebuggerLiveTest::monitorFollowsTheWord() {
     rig.tick();
     QVERIFY(!rig.debugger->StatusTimerForm());
     QCOMPARE(rig.state.connectState(), ConnectState::Connected);
-
-    // Leaving the page stops a running monitor and gives the link to the next page.
-    rig.start("cmdMonitor");
-    rig.tick();
-    rig.show(Page::Config);
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
-    rig.tick();
-    QVERIFY(!rig.debugger->model().timerEnabled());
-    QVERIFY(rig.prompter.messages.isEmpty());
 }
 
 void DebuggerLiveTest::resetAndAMutedUnit() {
@@ -194,16 +184,6 @@ void DebuggerLiveTest::resetAndAMutedUnit() {
     QCOMPARE(rig.text("lblE2Data"), QString::fromLatin1(kNoValueText));
     QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
     QCOMPARE(battery.E2InECU, before);
-
-    // The monitor's first read fails: the message, the run over, the controls free.
-    rig.prompter.messages.clear();
-    rig.start("cmdMonitor");
-    rig.tick();
-    QCOMPARE(rig.prompter.texts(), QStringList(kFailedBox));
-    QVERIFY(!rig.debugger->StatusTimerForm());
-    QVERIFY(rig.child("cmdRead")->isEnabled());
-    QCOMPARE(rig.text("lblRAMData"), QString::fromLatin1(kNoValueText));
-    QCOMPARE(rig.connectField(), QStringLiteral("Not Connected"));
 }
 
 void DebuggerLiveTest::ditherRoundTrip() {
@@ -261,13 +241,8 @@ void DebuggerLiveTest::watchList() {
     // The word's own commands stay free while the list is read.
     QVERIFY(rig.child("cmdRead")->isEnabled());
 
-    // Leaving the page ends the list's run; so does a unit that stops answering.
-    rig.show(Page::Config);
-    rig.tick();
-    QVERIFY(!rig.debugger->model().watching());
-    rig.show(Page::Debugger);
+    // A unit that stops answering ends the list's run.
     rig.session->link()->setTimeout(100);
-    rig.start("cmdWatch");
     QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
     rig.tick();
     QVERIFY(!rig.debugger->model().watching());
