@@ -1,26 +1,16 @@
-// The dither dialog on the shipped variable map (frequency 30..300 Hz at 100,
-// amplitude 0..300 mA at 50): live edits into E2Value, the range question,
-// Cancel and OK, F1, and the configuration page opening its one dialog.
-// Questions are answered by a ScriptedPrompter; no unit is involved.
+// The dither dialog as the configuration page opens it, on the shipped variable
+// map (frequency 30..300 Hz at 100, amplitude 0..300 mA at 50): live edits into
+// E2Value, the range question, Cancel and OK. Questions are answered by a
+// ScriptedPrompter; no unit is involved.
 
-#include "config/frmconfig.h"
-#include "config/programpages.h"
-#include "core/prompter.h"
 #include "inputs/frmmagsel.h"
-#include "shell/sectioncolours.h"
-#include "support/paths.h"
-#include "support/shippedrecords.h"
+#include "support/pagerig.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <memory>
 
 using namespace hvc;
 
@@ -28,40 +18,23 @@ namespace {
 
 const QString kRestore100 = QStringLiteral("Value Not Correct : Restore With '100' ?");
 
-// The records as a Read All of a unit at its defaults leaves them.
-struct Records {
-    Records()
-        : context(state, QCoreApplication::applicationDirPath(),
-                  QCoreApplication::applicationDirPath() + QStringLiteral("/res")) {
-        state.setPrompter(&prompter);
-        test::loadShippedRecordsAsRead(state, prompter);
-        state.document.unitRead();
-        context.colours = SchemeColours(0);
-    }
-    CVarData& var(HvcId id) { return *state.catalogue.Find(id); }
-
-    AppState state;
-    ScriptedPrompter prompter;
-    ShellContext context;
-};
-
-struct DialogRig : Records {
-    DialogRig() : dialog(std::make_unique<FrmMagSel>(context)) {
-        dialog->present();
-        QApplication::setActiveWindow(dialog.get());
-        if (!QTest::qWaitForWindowActive(dialog.get()))
+struct DialogRig : test::PageRig<FrmConfig, Page::Config> {
+    // The page's one dialog, opened from a section's solenoid picture.
+    FrmMagSel* open(int section = 0) {
+        QTest::mouseClick(child("MagSel", section), Qt::LeftButton);
+        dialog = page->findChild<FrmMagSel*>();
+        QApplication::setActiveWindow(dialog);
+        if (!QTest::qWaitForWindowActive(dialog))
             qWarning("the dialog did not become active");
+        return dialog;
     }
-    template <typename T> T* child(const char* name) const {
-        T* w = dialog->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+    template <typename T> T* in(const char* name) const {
+        return dialog->findChild<T*>(QLatin1String(name));
     }
-    std::int32_t freq() { return var(HvcId::HVC_DITHER_FREQ).E2Value; }
-    std::int32_t amp() { return var(HvcId::HVC_DITHER_AMP).E2Value; }
+    std::int32_t freq() { return word(HvcId::HVC_DITHER_FREQ); }
+    std::int32_t amp() { return word(HvcId::HVC_DITHER_AMP); }
 
-    std::unique_ptr<FrmMagSel> dialog;
+    FrmMagSel* dialog = nullptr;
 };
 
 } // namespace
@@ -70,29 +43,24 @@ class FrmMagSelTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void typingStoresOnlyWithinRange();
-    void scrollingStoresAndCancelRestores();
-    void okMarksDocumentAndF1OpensPage18();
-    void pageOpensOneDialog();
+    void cancelRestoresAndOkRedraws();
 };
 
 void FrmMagSelTest::typingStoresOnlyWithinRange() {
     DialogRig rig;
-    auto* freq = rig.child<QLineEdit>("TxtDitherFreq");
-    auto* freqBar = rig.child<QScrollBar>("hscDitherFreq");
-    auto* amp = rig.child<QLineEdit>("TxtDitherAmp");
+    rig.open();
+    auto* freq = rig.in<QLineEdit>("TxtDitherFreq");
+    auto* freqBar = rig.in<QScrollBar>("hscDitherFreq");
+    auto* amp = rig.in<QLineEdit>("TxtDitherAmp");
     QCOMPARE(freq->text(), QStringLiteral("100"));
-    QCOMPARE(freq->toolTip(), rig.var(HvcId::HVC_DITHER_FREQ).SaveName);
     QCOMPARE(freqBar->minimum(), 30);
     QCOMPARE(freqBar->maximum(), 300);
-    QCOMPARE(rig.child<QScrollBar>("hscDitherAmp")->value(), 50);
-    QVERIFY(rig.child<QWidget>("TxtDitherAmpPerc")->isHidden());
-    QVERIFY(rig.state.document.dataUnchanged());
+    QCOMPARE(rig.in<QScrollBar>("hscDitherAmp")->value(), 50);
 
     // Deleting every digit shows "0" selected; 0 is below 30 and is not stored.
     freq->setFocus();
     freq->selectAll();
     QTest::keyClick(freq, Qt::Key_Backspace);
-    QCOMPARE(freq->text(), QStringLiteral("0"));
     QCOMPARE(freq->selectedText(), QStringLiteral("0"));
     QCOMPARE(rig.freq(), 100);
     // The next digit replaces it; letters and signs never reach the box.
@@ -101,13 +69,9 @@ void FrmMagSelTest::typingStoresOnlyWithinRange() {
     QCOMPARE(rig.freq(), 45);
     QCOMPARE(freqBar->value(), 45);
 
-    // Halves go to the even neighbour.
+    // Halves go to the even neighbour; the maximum is stored, one above it is not.
     amp->setText(QStringLiteral("12.5"));
     QCOMPARE(rig.amp(), 12);
-    amp->setText(QStringLiteral("13.5"));
-    QCOMPARE(rig.amp(), 14);
-
-    // The maximum is stored, one above it is not.
     freq->setText(QStringLiteral("300"));
     QCOMPARE(rig.freq(), 300);
     freq->setText(QStringLiteral("301"));
@@ -117,7 +81,6 @@ void FrmMagSelTest::typingStoresOnlyWithinRange() {
     rig.prompter.answers = {true};
     QTest::keyClick(freq, Qt::Key_Return);
     QCOMPARE(rig.prompter.texts(), QStringList{kRestore100});
-    QCOMPARE(rig.prompter.messages.at(0).icon, PromptIcon::Information);
     QCOMPARE(freq->text(), QStringLiteral("100"));
     QCOMPARE(rig.freq(), 100);
     // No leaves the text and the focus in the box; leaving the box asks again.
@@ -126,87 +89,55 @@ void FrmMagSelTest::typingStoresOnlyWithinRange() {
     QCOMPARE(rig.prompter.texts(), QStringList({kRestore100, kRestore100}));
     QCOMPARE(freq->text(), QStringLiteral("29"));
     QVERIFY(freq->hasFocus());
-    QCOMPARE(rig.freq(), 100);
     amp->setFocus();
     QCOMPARE(rig.prompter.messages.size(), 3);
     QCOMPARE(rig.freq(), 100);
 }
 
-void FrmMagSelTest::scrollingStoresAndCancelRestores() {
+void FrmMagSelTest::cancelRestoresAndOkRedraws() {
     DialogRig rig;
-    QSignalSpy draw(rig.dialog.get(), &FrmMagSel::drawDitherRequested);
-    rig.child<QScrollBar>("hscDitherAmp")->setValue(120);
+    FrmMagSel* dialog = rig.open(0);
+    // A click on another section's picture shows the same one dialog.
+    QCOMPARE(rig.open(2), dialog);
+    QCOMPARE(rig.page->findChildren<FrmMagSel*>().size(), 1);
+    QVERIFY(dialog->isVisible() && !dialog->isModal());
+    QVERIFY(!rig.in<QLabel>("ImgMag_0")->pixmap().isNull());
+    QSignalSpy draw(dialog, &FrmMagSel::drawDitherRequested);
+
+    // Cancel puts back each field's own value.
+    rig.in<QScrollBar>("hscDitherAmp")->setValue(120);
+    rig.in<QLineEdit>("TxtDitherFreq")->setText(QStringLiteral("200"));
     QCOMPARE(rig.amp(), 120);
-    QCOMPARE(rig.child<QLineEdit>("TxtDitherAmp")->text(), QStringLiteral("120"));
-    rig.child<QLineEdit>("TxtDitherFreq")->setText(QStringLiteral("200"));
     QCOMPARE(rig.freq(), 200);
-    QVERIFY(rig.prompter.messages.isEmpty());
-
-    QTest::mouseClick(rig.child<QPushButton>("CmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(rig.in<QPushButton>("CmdCancel"), Qt::LeftButton);
     QCOMPARE(rig.amp(), 50);
     QCOMPARE(rig.freq(), 100);
     QCOMPARE(draw.count(), 1);
-    QVERIFY(!rig.dialog->isVisible());
+    QVERIFY(!dialog->isVisible());
     QVERIFY(rig.state.document.dataUnchanged());
 
-    // Each opening takes the values to return to anew.
+    // Each opening takes the values to return to anew; Escape is Cancel.
     rig.var(HvcId::HVC_DITHER_FREQ).E2Value = 150;
-    rig.dialog->present();
-    QCOMPARE(rig.child<QLineEdit>("TxtDitherFreq")->text(), QStringLiteral("150"));
-    rig.child<QScrollBar>("hscDitherFreq")->setValue(160);
-    QTest::keyClick(rig.dialog.get(), Qt::Key_Escape);
+    rig.var(HvcId::HVC_DITHER_AMP).E2Value = 70;
+    rig.open();
+    QCOMPARE(rig.in<QLineEdit>("TxtDitherFreq")->text(), QStringLiteral("150"));
+    rig.in<QScrollBar>("hscDitherFreq")->setValue(160);
+    rig.in<QScrollBar>("hscDitherAmp")->setValue(80);
+    QTest::keyClick(dialog, Qt::Key_Escape);
     QCOMPARE(rig.freq(), 150);
-    QVERIFY(!rig.dialog->isVisible());
-}
+    QCOMPARE(rig.amp(), 70);
+    QVERIFY(!dialog->isVisible());
 
-void FrmMagSelTest::okMarksDocumentAndF1OpensPage18() {
-    DialogRig rig;
-    QTemporaryDir dir;
-    QFile manual(dir.filePath(QStringLiteral("HVCMANUAL.pdf")));
-    QVERIFY(manual.open(QIODevice::WriteOnly));
-    manual.close();
-    rig.context.programDir = dir.path();
-    QStringList opened;
-    rig.context.openDocument = [&opened](const QString& target) {
-        opened << target;
-        return true;
-    };
-    QTest::keyClick(rig.child<QLineEdit>("TxtDitherAmp"), Qt::Key_F1);
-    QCOMPARE(opened.size(), 1);
-    QVERIFY(opened.at(0).endsWith(QStringLiteral("#page=18")));
-
-    QSignalSpy draw(rig.dialog.get(), &FrmMagSel::drawDitherRequested);
-    QVERIFY(rig.state.document.dataUnchanged());
-    QTest::mouseClick(rig.child<QPushButton>("CmdOk"), Qt::LeftButton);
+    // OK keeps the edit, marks the document and redraws the page's captions.
+    rig.open();
+    rig.state.document.unitRead();
+    rig.in<QLineEdit>("TxtDitherFreq")->setText(QStringLiteral("250"));
+    QTest::mouseClick(rig.in<QPushButton>("CmdOk"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
     QVERIFY(!rig.state.document.dataUnchanged());
-    QCOMPARE(draw.count(), 1);
-    QVERIFY(!rig.dialog->isVisible());
-    QCOMPARE(rig.freq(), 100);
-    QCOMPARE(rig.amp(), 50);
-}
-
-void FrmMagSelTest::pageOpensOneDialog() {
-    Records rig;
-    std::unique_ptr<PageForm> form(ProgramPages()(rig.context, Page::Config, nullptr));
-    auto* page = qobject_cast<FrmConfig*>(form.get());
-    QVERIFY(page);
-    page->RefreshObject();
-    page->show();
-    QTest::mouseClick(page->findChild<QWidget*>(QStringLiteral("MagSel_0")), Qt::LeftButton);
-    QTest::mouseClick(page->findChild<QWidget*>(QStringLiteral("MagSel_2")), Qt::LeftButton);
-    const QList<FrmMagSel*> dialogs = page->findChildren<FrmMagSel*>();
-    QCOMPARE(dialogs.size(), 1);
-    FrmMagSel* dialog = dialogs.at(0);
-    QVERIFY(dialog->isVisible());
-    QVERIFY(!dialog->isModal());
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Dither Settings"));
-    QVERIFY(!dialog->findChild<QLabel*>(QStringLiteral("ImgMag_0"))->pixmap().isNull());
-
-    // OK redraws the page's dither captions.
-    dialog->findChild<QLineEdit*>(QStringLiteral("TxtDitherFreq"))->setText(QStringLiteral("250"));
-    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CmdOk")), Qt::LeftButton);
-    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("LblFreq_3"))->text(),
-             QStringLiteral("250 Hz"));
+    QCOMPARE(rig.freq(), 250);
+    QCOMPARE(rig.amp(), 70);
+    QCOMPARE(rig.child<QLabel>("LblFreq", 3)->text(), QStringLiteral("250 Hz"));
 }
 
 QTEST_MAIN(FrmMagSelTest)

@@ -1,16 +1,27 @@
 #pragma once
 // The real main window with every program page, its demo unit (hvc-sim on a
-// pseudo-terminal, EEPROM in a scratch folder) and a ScriptedPrompter answering
-// the message boxes. The status timer is stopped: the tests tick by hand.
+// pseudo-terminal started with `simArguments`, EEPROM in a scratch folder) and a
+// ScriptedPrompter answering the message boxes. A Write All writes the whole image
+// without the review. The status and page timers are stopped: the tests tick by
+// hand.
 
+#include "config/frmconfig.h"
 #include "config/programpages.h"
 #include "core/prompter.h"
+#include "core/unitlink.h"
+#include "debugger/frmdebug.h"
+#include "diagnostic/frmdiagnostic.h"
+#include "link/linkprocedures.h"
+#include "monitor/frmmonitor.h"
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
 #include "sim/simprocess.h"
+#include "support/hvcctlrun.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
@@ -35,7 +46,12 @@ struct LiveShell {
             qWarning("%s", qPrintable(error));
         window = StartUp(*context, ProgramPages());
         window->endProgram = [](bool) {};
+        window->reviewWrite = [](const QList<ReviewRow>&) { return WriteChoice::wholeImage(); };
         window->statusTimer()->stop();
+        config = form<FrmConfig>(Page::Config);
+        monitor = form<FrmMonitor>(Page::Monitor);
+        diagnostic = form<FrmDiagnostic>(Page::Diagnostic);
+        debugger = form<FrmDebug>(Page::Debugger);
     }
     ~LiveShell() {
         // A unit a test stopped with SIGSTOP must be able to end.
@@ -54,6 +70,35 @@ struct LiveShell {
     template <typename Form> Form* form(Page which) const {
         return qobject_cast<Form*>(window->pageForm(which));
     }
+    // Shows a page and stops the timers its showing started; true when the shown
+    // page's own timer was started.
+    bool show(Page which) {
+        window->tabs()->setCurrentIndex(int(which));
+        QTimer* timers[] = {nullptr, &monitor->model().TmrMonitor(),
+                            &diagnostic->model().TimerDiagnostic(), &debugger->model().tmrDebug()};
+        const bool running = timers[int(which)] && timers[int(which)]->isActive();
+        for (QTimer* t : timers)
+            if (t)
+                t->stop();
+        return running;
+    }
+    // The connection field after one drawing of the status.
+    QString connectField() {
+        window->drawStatus();
+        return window->findChild<QLineEdit*>(QStringLiteral("TxtConnect"))->text();
+    }
+    // The window gives the port back; hvcctl then reads the word from the unit.
+    QString unitWord(const QString& name) {
+        if (state.connectState() != ConnectState::NotConnected)
+            window->connectToUnit();
+        state.link->closeLink();
+        const testutil::Outcome r =
+            testutil::hvcctl({QStringLiteral("get"), name, QStringLiteral("--port"),
+                              session->simulator()->devicePath()});
+        if (r.code != 0)
+            qWarning("hvcctl: %s", qPrintable(r.err));
+        return r.out.section(u'\t', 2, 2).trimmed();
+    }
 
     QTemporaryDir dir;
     AppState state;
@@ -61,6 +106,10 @@ struct LiveShell {
     std::unique_ptr<ShellContext> context;
     std::unique_ptr<UnitSession> session;
     std::unique_ptr<MainWindow> window;
+    FrmConfig* config = nullptr;
+    FrmMonitor* monitor = nullptr;
+    FrmDiagnostic* diagnostic = nullptr;
+    FrmDebug* debugger = nullptr;
     bool started = false;
 };
 
