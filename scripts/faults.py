@@ -4,6 +4,7 @@ builds, runs CTest and records which tests caught each fault (the GoogleTest
 cases first; the other suites only when none of those failed).
 
     scripts/faults.py [--build DIR] [--out FILE] [F01 F02 ...]
+    scripts/faults.py --compare BEFORE.tsv AFTER.tsv   # a Markdown table of both runs
 
 The source file is restored after every fault, also on Ctrl-C. Results go to
 FILE (default DIR/faults.tsv) as: fault, status, failing tests.
@@ -71,7 +72,34 @@ def failed_tests(build):
     return [line.split(":", 1)[1] for line in log.read_text().splitlines() if ":" in line]
 
 
+def catchers(tests, shown=2):
+    if not tests:
+        return "-"
+    more = f" (+{len(tests) - shown})" if len(tests) > shown else ""
+    return ", ".join(tests[:shown]) + more
+
+
+def compare(before_path, after_path):
+    def load(path):
+        rows = {}
+        for line in pathlib.Path(path).read_text(encoding="utf-8").splitlines():
+            fields = line.split("\t")
+            rows[fields[0]] = (fields[1], fields[2].split() if len(fields) > 2 else [])
+        return rows
+
+    before, after = load(before_path), load(after_path)
+    print("| Fault | Before | Caught before by | After | Caught after by |")
+    print("|---|---|---|---|---|")
+    for fault in sorted(set(before) | set(after)):
+        b = before.get(fault, ("not run", []))
+        a = after.get(fault, ("not run", []))
+        print(f"| {fault} | {b[0]} | {catchers(b[1])} | {a[0]} | {catchers(a[1])} |")
+    return 0
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--compare":
+        return compare(sys.argv[2], sys.argv[3])
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default="build")
     parser.add_argument("--out")
