@@ -1,6 +1,5 @@
-// Where the programs look for the manual and their resources, in a build folder
-// and in an installed tree, which viewer command opens the manual at a page, and
-// where the settings files go.
+// Where the programs find the manual, resources and settings, built or installed,
+// and which viewer command opens the manual at a page.
 
 #include "core/installlayout.h"
 #include "shell/helplauncher.h"
@@ -30,7 +29,6 @@ private Q_SLOTS:
     void viewerCommand_data();
     void viewerCommand();
     void findsManualAndResourcesInBuildAndInstalledTrees();
-    void paletteFileGoesToTheSettingsFolder();
 };
 
 void HelpInstallTest::viewerCommand_data() {
@@ -38,16 +36,15 @@ void HelpInstallTest::viewerCommand_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     const QString pdf = QStringLiteral("/opt/x y/HVCMANUAL.pdf");
-    QTest::newRow("evince first") << QStringList{"evince", "okular", "qpdfview", "xdg-open"}
-                                  << "/usr/bin/evince" << QStringList{"--page-label=26", pdf};
-    QTest::newRow("okular") << QStringList{"okular", "qpdfview", "xdg-open"} << "/usr/bin/okular"
-                            << QStringList{"--page", "26", pdf};
-    QTest::newRow("qpdfview") << QStringList{"qpdfview", "xdg-open"} << "/usr/bin/qpdfview"
-                              << QStringList{pdf + "#26"};
-    QTest::newRow("xdg-open") << QStringList{"xdg-open"} << "/usr/bin/xdg-open"
-                              << QStringList{"file:///opt/x%20y/HVCMANUAL.pdf#page=26"};
-    QTest::newRow("nothing found")
-        << QStringList{} << "xdg-open" << QStringList{"file:///opt/x%20y/HVCMANUAL.pdf#page=26"};
+    const QStringList url{"file:///opt/x%20y/HVCMANUAL.pdf#page=26"};
+    QStringList all{"evince", "okular", "qpdfview", "xdg-open"};
+    QTest::newRow("evince") << all << "/usr/bin/evince" << QStringList{"--page-label=26", pdf};
+    all.removeFirst();
+    QTest::newRow("okular") << all << "/usr/bin/okular" << QStringList{"--page", "26", pdf};
+    all.removeFirst();
+    QTest::newRow("qpdfview") << all << "/usr/bin/qpdfview" << QStringList{pdf + "#26"};
+    QTest::newRow("xdg-open") << QStringList{"xdg-open"} << "/usr/bin/xdg-open" << url;
+    QTest::newRow("nothing found") << QStringList{} << "xdg-open" << url;
 }
 
 void HelpInstallTest::viewerCommand() {
@@ -90,20 +87,15 @@ void HelpInstallTest::findsManualAndResourcesInBuildAndInstalledTrees() {
     touch(bin + QStringLiteral("/HVCMANUAL.pdf"));
     QCOMPARE(ResourceDirFor(bin), bin + QStringLiteral("/res"));
     QCOMPARE(ManualPathFor(bin), bin + QStringLiteral("/HVCMANUAL.pdf"));
-}
 
-// colour.ini and options.ini alike.
-void HelpInstallTest::paletteFileGoesToTheSettingsFolder() {
+    // The settings go beside the resources, or to the settings folder once there is one.
     AppState state;
-    ShellContext context(state, QStringLiteral("/usr/bin"),
-                         QStringLiteral("/usr/share/hvc-configurator/res"));
-    QCOMPARE(ColourFilePath(context),
-             QStringLiteral("/usr/share/hvc-configurator/res/ini/colour.ini"));
-    context.configDir = QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator");
-    QCOMPARE(ColourFilePath(context),
-             QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator/colour.ini"));
+    ShellContext context(state, bin, prefix + QStringLiteral("/res"));
+    QCOMPARE(ColourFilePath(context), prefix + QStringLiteral("/res/ini/colour.ini"));
+    context.configDir = root.filePath(QStringLiteral("config"));
+    QCOMPARE(ColourFilePath(context), context.configDir + QStringLiteral("/colour.ini"));
     QCOMPARE(context.settingsPath(QStringLiteral("options.ini")),
-             QStringLiteral("/home/tech/.config/Oltrava/HVC Configurator/options.ini"));
+             context.configDir + QStringLiteral("/options.ini"));
 }
 
 QTEST_MAIN(HelpInstallTest)
