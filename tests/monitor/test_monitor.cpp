@@ -9,7 +9,6 @@
 #include "monitor/trendbuffer.h"
 #include "support/pagerig.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -59,16 +58,8 @@ void MonitorTest::displayNumberAndScale() {
     d.UpdateDisplay(24.56);
     QCOMPARE(d.displayText(), QStringLiteral("24.6 V"));
     QVERIFY(qAbs(d.scaleFraction() - 24.56 / 30) < 1e-9);
-    d.setNumberFormat(QStringLiteral("###0"));
-    QCOMPARE(d.displayText(), QStringLiteral("25 V"));
-    // Values beyond the scale pin the bar at its ends; a scale without width draws none.
-    for (const auto& [value, fraction] : {std::pair{-0.2, 0.0}, {45.0, 1.0}}) {
-        d.UpdateDisplay(value);
-        QCOMPARE(d.scaleFraction(), fraction);
-    }
-    QCOMPARE(d.displayText(), QStringLiteral("45 V"));
-    d.setScaleMin(30);
-    QCOMPARE(d.scaleFraction(), 0.0);
+    d.UpdateDisplay(45); // beyond the scale: the bar stops at its end
+    QCOMPARE(d.scaleFraction(), 1.0);
 }
 
 void MonitorTest::trendBufferKeepsTheLastWindow() {
@@ -103,8 +94,6 @@ void MonitorTest::sectionsDrawn() {
         // All eight power outputs, with their pins.
         QVERIFY(rig.shown("lblHSDA", i) && rig.shown("lblHSDB", i));
     }
-    QCOMPARE(rig.child<QLabel>("lblHSDA", 2)->toolTip(), QStringLiteral("D2.06 (OUT_5)"));
-    QCOMPARE(rig.child<QLabel>("lblHSDB", 3)->toolTip(), QStringLiteral("D2.01 (OUT_8)"));
     // A pass reads the joystick and current of every shown section and the battery.
     QCOMPARE(rig.page->model().polledCount(), 2 * shown + 1);
     // The current displays take the largest maximum of their section's currents.
@@ -142,12 +131,7 @@ void MonitorTest::captionsWithAndWithoutTheUnit() {
     QCOMPARE(rig.child<QLabel>("lblDinHJoy", 1)->text(), QStringLiteral("DI_03"));
     QCOMPARE(pin(2)->text(), QStringLiteral("OFF"));
     QCOMPARE(pin(3)->text(), theirs(3)); // an axis code without a text
-    const char* const inputs[] = {"LblPinDM=N.C.", "LblPinSL=N.C.", "LblFL_0=N.C.",
-                                  "LblFL_1=N.C.",  "LblFL_2=DI_03", "LblFL_3=DI_12"};
-    for (const char* e : inputs) {
-        const QStringList nameAndText = QString::fromLatin1(e).split(u'=');
-        QCOMPARE(rig.child<QLabel>(nameAndText[0])->text(), nameAndText[1]);
-    }
+    QCOMPARE(rig.child<QLabel>("LblFL", 2)->text(), QStringLiteral("DI_03"));
     // Each indicator watches its own input; "N.C." watches input 0.
     rig.page->UpdateActiveDin(1u << 3);
     QVERIFY(lit(rig.child<QLabel>("lblDinHJoy", 1)) && lit(rig.child<QLabel>("LblFL", 2)));
@@ -157,13 +141,6 @@ void MonitorTest::captionsWithAndWithoutTheUnit() {
     QVERIFY(lit(rig.child<QLabel>(QStringLiteral("LblPinDM"))));
     QVERIFY(lit(rig.child<QLabel>("LblFL", 1)) && lit(rig.child<QLabel>("LblFL", 3)));
     QVERIFY(dark(rig.child<QLabel>("LblFL", 2)));
-
-    // Without the unit again, the captions are the configuration page's.
-    rig.state.setConnectState(ConnectState::NotConnected);
-    rig.page->DrawVisibleObject();
-    QVERIFY(pin(1)->isEnabled());
-    QVERIFY(!rig.shown("lblDinLJoy", 1));
-    QCOMPARE(pin(0)->text(), theirs(0));
 }
 
 void MonitorTest::indicatorsFollowTheStatusWords() {
@@ -199,16 +176,6 @@ void MonitorTest::unwatchedValveShowsNothing() {
     QVERIFY(dark(rig.child<QLabel>("lblValveA", 1)) && dark(rig.child<QLabel>("lblValveB", 1)));
     QVERIFY(lit(rig.child<QLabel>("lblValveA", 0)));
     QVERIFY(lit(rig.child<QLabel>("lblHSDA", 1))); // the output itself is still shown
-
-    // The context menu of a current display does the same for its section.
-    rig.child("IMeasure", 0)->findChild<QAction*>(QStringLiteral("actMonitorValue"))->trigger();
-    QVERIFY(dark(rig.child<QLabel>("lblValveA", 0)));
-    QCOMPARE(page.model().polledCount(), polled - 2);
-    QTest::mouseClick(rig.child("JoyMonitorVal", 1), Qt::LeftButton);
-    QCOMPARE(page.model().polledCount(), polled - 1);
-    // A refresh keeps what the user chose.
-    page.RefreshObject();
-    QVERIFY(!rig.child<JoyMonitor>("IMeasure", 0)->MonitorEnable());
 }
 
 void MonitorTest::picturesAndNames() {
@@ -228,18 +195,6 @@ void MonitorTest::picturesAndNames() {
     rig.state.DrawMagMonitorEventObj->setValue(1);
     QVERIFY(!rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
     QCOMPARE(rig.state.DrawMagMonitorEventObj->value(), 0);
-
-    // Every indicator and value display says what it is (captions name their field).
-    for (QWidget* w : rig.page->findChildren<QWidget*>()) {
-        const QString n = w->objectName();
-        const auto* label = qobject_cast<QLabel*>(w);
-        if ((label && label->buddy()) || n.startsWith(QLatin1String("lblDin_")) ||
-            n == QLatin1String("lblVCUType"))
-            continue;
-        if (qobject_cast<JoyMonitor*>(w) || n.startsWith(QLatin1String("lbl")) ||
-            n.startsWith(QLatin1String("Lbl")))
-            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(n));
-    }
 }
 
 void MonitorTest::recordingRefusedFile() {
@@ -250,11 +205,6 @@ void MonitorTest::recordingRefusedFile() {
     QVERIFY(!rig.page->recording());
     QCOMPARE(rig.prompter.texts(), QStringList{QStringLiteral("Recording failed")});
     QVERIFY(rig.prompter.messages[0].detail.contains(dir.path()));
-    // A cancelled file choice starts nothing and says nothing.
-    rig.page->chooseRecordFile = [] { return QString(); };
-    rig.page->toggleRecording();
-    QVERIFY(!rig.page->recording());
-    QCOMPARE(rig.prompter.messages.size(), 1);
 }
 
 QTEST_MAIN(MonitorTest)

@@ -28,12 +28,10 @@ inline HvcId nth(HvcId first, int n) {
 }
 
 template <typename Form, Page which> struct PageRig {
-    // `unit` sets the unit's words before the pages first draw them; `resDir`
-    // replaces the installed resource folder.
-    explicit PageRig(const std::function<void(PageRig&)>& unit = {}, const QString& resDir = {})
+    // `unit` sets the unit's words before the pages first draw them.
+    explicit PageRig(const std::function<void(PageRig&)>& unit = {})
         : context(state, QCoreApplication::applicationDirPath(),
-                  resDir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/res")
-                                   : resDir) {
+                  QCoreApplication::applicationDirPath() + QStringLiteral("/res")) {
         state.setPrompter(&prompter);
         loadShippedRecordsAsRead(state, prompter);
         if (unit)
