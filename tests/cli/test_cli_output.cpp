@@ -20,11 +20,9 @@ TEST(CliOutput, OutputThatCannotBeWrittenExitsTwo) {
         EXPECT_TRUE(err.startsWith("hvcctl: the output could not be written: "))
             << err.toStdString();
     }
-    // The same commands succeed where the output arrives.
-    QString text;
-    QTextStream out(&text);
-    QString err;
-    QTextStream e(&err);
+    // The same command succeeds where the output arrives.
+    QString text, err;
+    QTextStream out(&text), e(&err);
     cli::Io io{out, e};
     EXPECT_EQ(cli::runCli({"eval", "1+1"}, io), cli::Ok);
     EXPECT_EQ(text, "2\n");

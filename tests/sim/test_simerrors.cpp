@@ -2,9 +2,7 @@
 // way at any polling speed, and the words held with --error or written over the
 // link.
 
-#include "core/diagnosticlist.h"
 #include "core/diagnosticrows.h"
-#include "core/prompter.h"
 #include "sim/simerrors.h"
 #include "sim/simunit.h"
 #include "support/paths.h"
@@ -20,7 +18,6 @@ constexpr HvcId kSources[] = {HvcId::HVC_VBB_ERROR,     HvcId::HVC_HSD_ERROR,
                               HvcId::HVC_ERROR_SEC_1,   HvcId::HVC_ERROR_SEC_2,
                               HvcId::HVC_ERROR_SEC_3,   HvcId::HVC_ERROR_SEC_4,
                               HvcId::HVC_CAN_ERROR_CODE};
-constexpr int kSummaryBit[] = {0, 1, 2, 3, 4, 5, 7};
 
 using Pass = QList<std::uint16_t>;
 
@@ -88,59 +85,6 @@ TEST(SimErrors, EveryCycleRaisesEachSourceOnceOnOneBitOnSchedule) {
             }
             std::sort(slots.begin(), slots.end());
             EXPECT_EQ(slots, (QList<int>{0, 1, 2, 3, 4, 5, 6})) << "one source per slot";
-            for (int at = 0; at < SimErrors::kCycleSteps; ++at) {
-                const std::uint16_t code = errors.scenarioWord(HvcId::HVC_ERROR_CODE, base + at, 4);
-                std::uint16_t expected = SimErrors::kReadyBit;
-                for (std::size_t s = 0; s < std::size(kSources); ++s)
-                    if (errors.scenarioWord(kSources[s], base + at, 4) != 0)
-                        expected |= static_cast<std::uint16_t>(1u << kSummaryBit[s]);
-                ASSERT_EQ(code, expected) << "step " << base + at;
-                if (at < SimErrors::kQuietSteps || at >= SimErrors::kCycleSteps - 10) {
-                    EXPECT_EQ(code, SimErrors::kReadyBit) << "quiet step " << at;
-                }
-            }
-        }
-    }
-}
-
-TEST(SimErrors, SetPointWordsFollowTheSectionsAndUnconfiguredSectionsStayQuiet) {
-    const SimErrors errors = scenario(5);
-    const HvcId sp[] = {HvcId::HVC_SP0_ERROR, HvcId::HVC_SP1_ERROR, HvcId::HVC_SP2_ERROR,
-                        HvcId::HVC_SP3_ERROR};
-    for (std::int64_t step = 0; step < 20 * SimErrors::kCycleSteps; ++step) {
-        std::uint16_t summary = 0;
-        for (int n = 0; n < 4; ++n) {
-            const bool setPoint = errors.scenarioWord(kSources[2 + n], step, 4) & 0x80;
-            ASSERT_EQ(errors.scenarioWord(sp[n], step, 4), setPoint ? 1 : 0);
-            summary |= static_cast<std::uint16_t>(setPoint << n);
-        }
-        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_SETPOINT_ERROR, step, 4), summary);
-        // A two-section unit: sections 3 and 4 and their outputs never fail.
-        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_ERROR_SEC_3, step, 2), 0);
-        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_ERROR_SEC_4, step, 2), 0);
-        ASSERT_EQ(errors.scenarioWord(HvcId::HVC_HSD_ERROR, step, 2) & 0xF0, 0);
-    }
-}
-
-TEST(SimErrors, EveryBitTheUnitRaisesHasAListedText) {
-    DiagnosticList list;
-    ScriptedPrompter prompter;
-    ASSERT_TRUE(list.LoadDiagnosticList(test::sourcePath("res/ini/DiagnosticList.ini"), prompter));
-    const auto listed = [&list](int row, int bit) {
-        const CDiagnosticData* r = list.Record(row, bit);
-        return r != nullptr && !r->Key.isEmpty();
-    };
-    for (std::size_t s = 0; s < std::size(kSources); ++s) {
-        EXPECT_TRUE(listed(0, kSummaryBit[s])) << "summary bit " << kSummaryBit[s];
-        const auto row =
-            std::find(kDiagnosticRowVars.begin(), kDiagnosticRowVars.end(), kSources[s]) -
-            kDiagnosticRowVars.begin();
-        if (row == kDiagnosticBoundRows)
-            continue; // shown through its summary bit only
-        for (int bit = 0; bit < 16; ++bit) {
-            if (SimErrors::sourceBits(kSources[s]) & (1u << bit)) {
-                EXPECT_TRUE(listed(static_cast<int>(row), bit)) << "row " << row << " bit " << bit;
-            }
         }
     }
 }

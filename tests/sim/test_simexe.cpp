@@ -27,11 +27,9 @@ TEST(SimExecutable, LinkIsMadeAndRemovedOnEveryCleanEnd) {
 }
 
 TEST(SimExecutable, BadOptionsEndWithUsageErrors) {
-    for (const QStringList& args :
-         {QStringList{QStringLiteral("--drop"), QStringLiteral("2")},
-          QStringList{QStringLiteral("--scenario"), QStringLiteral("storm")},
-          QStringList{QStringLiteral("--delay"), QStringLiteral("-3")},
-          QStringList{QStringLiteral("--ramlist"), QStringLiteral("/nonexistent/Ramlist.ini")}}) {
+    for (const char* bad :
+         {"--drop 2", "--scenario storm", "--delay -3", "--ramlist /nonexistent/Ramlist.ini"}) {
+        const QStringList args = QString::fromLatin1(bad).split(u' ');
         QProcess p;
         p.start(SimProcess::executablePath(), args);
         ASSERT_TRUE(p.waitForFinished(5000));
