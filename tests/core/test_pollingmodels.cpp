@@ -268,6 +268,12 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
     EXPECT_EQ(cells.mid(1),
               (QStringList{"0x0148", "0x0153", "0x0154", "36.1", "36.2", "3.53", "374", "375"}));
     EXPECT_EQ(all[3].split(u',').size(), 9);
+    // A folder or a path that cannot be created records nothing and says so.
+    for (const QString& bad : {dir.path(), dir.filePath(QStringLiteral("no/such.csv"))}) {
+        const Status s = recorder.open(bad, rig.state.catalogue, m->polledVarIds());
+        EXPECT_FALSE(s.ok() || recorder.isOpen()) << bad.toStdString();
+    }
+    EXPECT_FALSE(recorder.write(MonitorSample{}).ok());
 }
 
 TEST(DiagnosticModel, APassReadsTheEnabledRowsInRowOrderAndDrawsEachStep) {
