@@ -1,8 +1,8 @@
 // Feeds arbitrary text to the formula evaluator: it must return a number or NaN,
 // never crash, hang or run into undefined behaviour, and give what the
 // group-by-group rewriting evaluator gives (on short texts: that one is slow).
-#include "../tests/core/referenceeval.h"
 #include "core/stringeval.h"
+#include "referenceeval.h"
 
 #include <cmath>
 #include <cstdint>
