@@ -31,7 +31,7 @@ const int kReadExchangeBytes =
 const int kWriteExchangeBytes =
     wire::frameSize(wire::Kind::Write) + wire::frameSize(wire::Kind::WriteAck);
 
-// The link procedures' word reads and writes (one "Par" call each) over a device
+// The link procedures' word reads and writes (one exchange each) over a device
 // link the benchmark can ask for its retries; counts the exchanges a transfer
 // makes, so the floor is computed from what was sent.
 class MeteredLink : public UnitLink {
@@ -39,17 +39,17 @@ public:
     explicit MeteredLink(const QString& device) {
         PortTable ports;
         ports.set(1, device);
-        m_link = std::make_shared<DeviceLinkMng>(ports);
+        m_link = std::make_unique<DeviceLinkMng>(ports);
     }
     Status openLink() override {
-        return m_link->Open(ConnectionString(1)) ? Status()
+        return m_link->open(ConnectionString(1)) ? Status()
                                                  : Status::linkFailure(m_link->errorString());
     }
     void closeLink() override {}
     bool isLinkOpen() const override { return m_link->isOpen(); }
     Status readE2(std::int32_t a, std::int32_t& v) override {
         ++reads;
-        const auto word = m_link->Par(a / 256, a & 255, DeviceLinkMng::kGetWord);
+        const auto word = m_link->readWord(a / 256, a & 255);
         if (!word)
             return Status::linkFailure(m_link->errorString());
         v = ReduceToWord(*word);
@@ -58,23 +58,20 @@ public:
     Status readRam(std::int32_t a, std::int32_t& v) override { return readE2(a, v); }
     Status writeE2(std::int32_t a, std::int32_t v) override {
         ++writes;
-        return m_link->Par(a / 256, a & 255, DeviceLinkMng::kPutWord,
-                           QVariant(static_cast<int>(ReduceToWord(v))))
+        return m_link->writeWord(a / 256, a & 255, ReduceToWord(v))
                    ? Status()
                    : Status::linkFailure(m_link->errorString());
     }
     Status writeRam(std::int32_t a, std::int32_t v) override { return writeE2(a, v); }
     Status sendCommand(std::int32_t c, const QString& t) override {
-        return m_link->Par(c, 4, DeviceLinkMng::kCommand, QVariant(t))
-                   ? Status()
-                   : Status::linkFailure(m_link->errorString());
+        return m_link->sendCommand(c, t) ? Status() : Status::linkFailure(m_link->errorString());
     }
     DeviceLinkMng& device() { return *m_link; }
     long reads = 0;
     long writes = 0;
 
 private:
-    std::shared_ptr<DeviceLinkMng> m_link;
+    std::unique_ptr<DeviceLinkMng> m_link;
 };
 
 struct Rig {

@@ -85,7 +85,7 @@ void DeviceLinkMng::close() {
     m_decoder.clear();
 }
 
-bool DeviceLinkMng::Open(const QString& connection) {
+bool DeviceLinkMng::open(const QString& connection) {
     close();
     m_retries = 0;
     const auto settings = ConnectionSettings::parse(connection);
@@ -166,7 +166,7 @@ void DeviceLinkMng::flushInput() {
     m_port->clearError();
 }
 
-void DeviceLinkMng::ErrTimeOut() {
+void DeviceLinkMng::resynchronise() {
     m_decoder.clear();
     if (!isOpen() || portGone())
         return;
@@ -311,16 +311,16 @@ bool DeviceLinkMng::exchange(const wire::Frame& request, wire::Frame& reply) {
     return fail(why, text);
 }
 
-std::optional<std::int32_t> DeviceLinkMng::Par(int address, int sub, int form) {
-    if (form != kGetWord) {
-        fail(Failure::Usage, QStringLiteral("\"Par\" get of form %1").arg(form));
+bool DeviceLinkMng::addressInRange(int address, int sub) {
+    if (address >= 0 && address <= 0xFFFF && sub >= 0 && sub <= 0xFF)
+        return true;
+    return fail(Failure::Usage,
+                QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
+}
+
+std::optional<std::int32_t> DeviceLinkMng::readWord(int address, int sub) {
+    if (!addressInRange(address, sub))
         return std::nullopt;
-    }
-    if (address < 0 || address > 0xFFFF || sub < 0 || sub > 0xFF) {
-        fail(Failure::Usage,
-             QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
-        return std::nullopt;
-    }
     wire::Frame request;
     request.kind = wire::Kind::Read;
     request.address = static_cast<std::uint16_t>(address);
@@ -331,33 +331,32 @@ std::optional<std::int32_t> DeviceLinkMng::Par(int address, int sub, int form) {
     return reply.value;
 }
 
-bool DeviceLinkMng::Par(int address, int sub, int form, const QVariant& value) {
-    if (address < 0 || address > 0xFFFF || sub < 0 || sub > 0xFF)
-        return fail(Failure::Usage,
-                    QStringLiteral("address %1 sub-code %2 out of range").arg(address).arg(sub));
+bool DeviceLinkMng::writeWord(int address, int sub, int value) {
+    if (!addressInRange(address, sub))
+        return false;
+    if (value < -32768 || value > 65535)
+        return fail(Failure::Usage, QStringLiteral("value %1 is not a 16-bit word").arg(value));
     wire::Frame request;
+    request.kind = wire::Kind::Write;
     request.address = static_cast<std::uint16_t>(address);
     request.sub = static_cast<std::uint8_t>(sub);
-    if (form == kPutWord) {
-        bool ok = false;
-        const qlonglong number = value.typeId() == QMetaType::QString
-                                     ? value.toString().trimmed().toLongLong(&ok, 0)
-                                     : value.toLongLong(&ok);
-        if (!ok || number < -32768 || number > 65535)
-            return fail(Failure::Usage,
-                        QStringLiteral("value %1 is not a 16-bit word").arg(value.toString()));
-        request.kind = wire::Kind::Write;
-        request.value = static_cast<std::uint16_t>(number & 0xFFFF);
-    } else if (form == kCommand) {
-        const QByteArray text = value.toString().toLatin1();
-        if (text.size() > wire::kMaxText)
-            return fail(Failure::Usage,
-                        QStringLiteral("command text longer than %1 bytes").arg(wire::kMaxText));
-        request.kind = wire::Kind::Command;
-        request.text = text;
-    } else {
-        return fail(Failure::Usage, QStringLiteral("\"Par\" put of form %1").arg(form));
-    }
+    request.value = static_cast<std::uint16_t>(value & 0xFFFF);
+    wire::Frame reply;
+    return exchange(request, reply);
+}
+
+bool DeviceLinkMng::sendCommand(int code, const QString& text) {
+    if (!addressInRange(code, kCommandSub))
+        return false;
+    const QByteArray bytes = text.toLatin1();
+    if (bytes.size() > wire::kMaxText)
+        return fail(Failure::Usage,
+                    QStringLiteral("command text longer than %1 bytes").arg(wire::kMaxText));
+    wire::Frame request;
+    request.kind = wire::Kind::Command;
+    request.address = static_cast<std::uint16_t>(code);
+    request.sub = static_cast<std::uint8_t>(kCommandSub);
+    request.text = bytes;
     wire::Frame reply;
     return exchange(request, reply);
 }

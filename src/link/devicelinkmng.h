@@ -1,11 +1,11 @@
 #pragma once
-// The device-link component: owns the serial port and speaks the wire protocol
-// (docs/protocol.md). It keeps the members the link procedures rely on: "Open" with
-// the connection string, "DeviceLink_AddRef", "Par" get and put, "timeout" and
-// "ErrTimeOut". Every exchange blocks until the reply or the time-out; a failure
-// never yields a made-up value. A read or write of one word whose reply was lost or
-// damaged is sent again, up to kTries times in all (it does the same thing twice);
-// a command is sent once.
+// The device link: owns the serial port and speaks the wire protocol
+// (docs/protocol.md) through a typed interface: open with a connection string,
+// read a word, write a word, send a command, resynchronise after a time-out.
+// Every exchange blocks until the reply or the time-out; a failure never yields a
+// made-up value. A read or write of one word whose reply was lost or damaged is
+// sent again, up to kTries times in all (it does the same thing twice); a command
+// is sent once.
 
 #include "link/portlock.h"
 #include "link/porttable.h"
@@ -13,7 +13,6 @@
 
 #include <QLoggingCategory>
 #include <QString>
-#include <QVariant>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -37,12 +36,10 @@ struct ConnectionSettings {
     static std::optional<ConnectionSettings> parse(const QString& text);
 };
 
-class DeviceLinkMng : public std::enable_shared_from_this<DeviceLinkMng> {
+class DeviceLinkMng {
 public:
-    // "Par" forms.
-    static constexpr int kGetWord = 2;
-    static constexpr int kPutWord = 3;
-    static constexpr int kCommand = 19;
+    // The sub-code field of every command frame.
+    static constexpr int kCommandSub = 4;
     // Sends of one word read or write before the exchange fails.
     static constexpr int kTries = 3;
 
@@ -66,25 +63,26 @@ public:
     DeviceLinkMng(const DeviceLinkMng&) = delete;
     DeviceLinkMng& operator=(const DeviceLinkMng&) = delete;
 
-    // "Open": false (with errorString()) when the string is malformed or the port
-    // cannot be opened.
-    bool Open(const QString& connection);
-    // The object every later call is made on.
-    std::shared_ptr<DeviceLinkMng> DeviceLink_AddRef() { return shared_from_this(); }
+    // False (with errorString()) when the string is malformed or the port cannot
+    // be opened.
+    bool open(const QString& connection);
+    bool isOpen() const;
 
-    // "Par" get, form 2 only: the word at (address, sub) as 0..65535.
-    std::optional<std::int32_t> Par(int address, int sub, int form);
-    // "Par" put: form 3 writes a number (or a text holding one) to (address, sub);
-    // form 19 sends a command text with code `address`.
-    bool Par(int address, int sub, int form, const QVariant& value);
+    // The word at (address 0..FFFF, sub-code 0..FF) as 0..65535.
+    std::optional<std::int32_t> readWord(int address, int sub);
+    // Writes a word given as -32768..65535 (a negative one as its two's complement).
+    bool writeWord(int address, int sub, int value);
+    // Sends a command text (at most wire::kMaxText Latin-1 bytes) with its code in
+    // the address field and kCommandSub as sub-code; the unit answers when it has
+    // carried it out.
+    bool sendCommand(int code, const QString& text);
 
-    // "timeout": milliseconds for each following "Par" call.
+    // Milliseconds each following exchange waits for its reply.
     void setTimeout(int ms);
     int timeout() const { return m_timeoutMs; }
-    // "ErrTimeOut": drains whatever is still arriving and resynchronises.
-    void ErrTimeOut();
+    // After a failed command: drains whatever is still arriving and resynchronises.
+    void resynchronise();
 
-    bool isOpen() const;
     // "time-out after 1000 ms reading 0406.00 (3 tries)", "port busy: ...", ...
     QString errorString() const { return m_error; }
     Failure lastFailure() const { return m_failure; }
@@ -98,6 +96,7 @@ private:
     bool exchange(const wire::Frame& request, wire::Frame& reply);
     QString failureText(Failure why, const wire::Frame& request, const wire::Frame& reply) const;
     bool fail(Failure failure, const QString& why);
+    bool addressInRange(int address, int sub);
     void flushInput();
     void close();
     bool portGone();

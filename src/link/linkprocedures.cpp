@@ -44,11 +44,10 @@ Status LinkProcedures::devOpen() {
     if (m_link)
         return {};
     m_open = false;
-    auto created = std::make_shared<DeviceLinkMng>(m_ports);
-    if (!created->Open(ConnectionString(m_port)))
+    auto created = std::make_unique<DeviceLinkMng>(m_ports);
+    if (!created->open(ConnectionString(m_port)))
         return Status::linkFailure(created->errorString());
-    m_link = created->DeviceLink_AddRef();
-    created.reset();
+    m_link = std::move(created);
     if (m_timeoutMs)
         m_link->setTimeout(*m_timeoutMs);
     m_open = true;
@@ -65,7 +64,7 @@ void LinkProcedures::devClose() {
 Status LinkProcedures::devRead(std::int32_t address, std::int32_t& value) {
     if (!m_link)
         return Status::linkFailure(QStringLiteral("port closed"));
-    const auto word = m_link->Par(address / 256, address & 255, DeviceLinkMng::kGetWord);
+    const auto word = m_link->readWord(address / 256, address & 255);
     if (!word)
         return Status::linkFailure(m_link->errorString());
     value = ReduceToWord(*word);
@@ -75,8 +74,7 @@ Status LinkProcedures::devRead(std::int32_t address, std::int32_t& value) {
 Status LinkProcedures::devWrite(std::int32_t address, std::int32_t value) {
     if (!m_link)
         return Status::linkFailure(QStringLiteral("port closed"));
-    if (m_link->Par(address / 256, address & 255, DeviceLinkMng::kPutWord,
-                    QVariant(static_cast<int>(ReduceToWord(value)))))
+    if (m_link->writeWord(address / 256, address & 255, ReduceToWord(value)))
         return {};
     return Status::linkFailure(m_link->errorString());
 }
@@ -89,9 +87,9 @@ Status LinkProcedures::sendCommand(std::int32_t code, const QString& text) {
     const int restore = m_timeoutMs.value_or(kDefaultTimeoutMs);
     m_link->setTimeout(kCommandTimeoutMs);
     Status status;
-    if (!m_link->Par(code, 4, DeviceLinkMng::kCommand, QVariant(text))) {
+    if (!m_link->sendCommand(code, text)) {
         status = Status::linkFailure(m_link->errorString());
-        m_link->ErrTimeOut();
+        m_link->resynchronise();
     }
     m_link->setTimeout(restore);
     return status;

@@ -37,7 +37,7 @@ public:
     void setPort(int comPort);
     int port() const;
     PortTable& ports();
-    // The per-call time-out of "Par" calls; without it the component's own default.
+    // The time-out of each exchange; without it the component's own default.
     void setTimeout(int ms);
 
     Status devOpen();
@@ -62,7 +62,7 @@ private:
     Prompter& m_prompter;
     int m_port = 1;
     std::optional<int> m_timeoutMs;
-    std::shared_ptr<DeviceLinkMng> m_link;
+    std::unique_ptr<DeviceLinkMng> m_link;
     bool m_open = false;
     int m_closedRetries = 0;
 };

@@ -28,7 +28,7 @@ std::unique_ptr<DeviceLinkMng> openOn(const QString& path, int timeoutMs = 1000)
     PortTable ports;
     ports.set(1, path);
     auto link = std::make_unique<DeviceLinkMng>(ports);
-    link->Open(connection(1, timeoutMs));
+    link->open(connection(1, timeoutMs));
     return link;
 }
 
@@ -62,7 +62,7 @@ TEST(DeviceLink, PortTableAndConnectionStringAreCheckedBeforeAnyPortIsTouched) {
                             "GDB:1,1000,#COM:1,9600,N,8", "GDB:1,1000,#COM:1,9600,X,8,1",
                             "gdb:1,1000,#COM:1,9600,N,8,1", "GDB:1,1000,#COM:1,9600,N,8,1,", ""}) {
         DeviceLinkMng link(table);
-        EXPECT_FALSE(link.Open(QString::fromLatin1(bad))) << bad;
+        EXPECT_FALSE(link.open(QString::fromLatin1(bad))) << bad;
         EXPECT_EQ(link.lastFailure(), DeviceLinkMng::Failure::Usage) << bad;
     }
 }
@@ -83,9 +83,9 @@ TEST(DeviceLink, EverySpellingOfTheDeviceMeetsTheSameLock) {
         EXPECT_EQ(second->errorString(),
                   QStringLiteral("port busy: %1 is open in another program").arg(device));
     }
-    EXPECT_TRUE(first->Par(0x0302, 0, DeviceLinkMng::kGetWord).has_value()) << "undisturbed";
+    EXPECT_TRUE(first->readWord(0x0302, 0).has_value()) << "undisturbed";
     // Opening anew on the same object drops its own lock first; closing frees the device.
-    EXPECT_TRUE(first->Open(connection(1))) << first->errorString().toStdString();
+    EXPECT_TRUE(first->open(connection(1))) << first->errorString().toStdString();
     first.reset();
     EXPECT_TRUE(openOn(device)->isOpen());
 }
@@ -96,33 +96,34 @@ TEST(DeviceLink, EachFailureSaysWhyAndOnlyWordReadsAndWritesAreSentAgain) {
     // Which bit was hit decides how the last reply failed: a damaged sync byte or
     // kind leaves no frame at all.
     const QString garbled = QStringLiteral("(CRC error in the reply|malformed reply) ");
-    const int get = DeviceLinkMng::kGetWord, put = DeviceLinkMng::kPutWord,
-              cmd = DeviceLinkMng::kCommand;
+    enum { get, put, cmd };
     const struct {
         QStringList sim;
         int form, address, sub;
-        QVariant value;
+        int value;
+        const char* text;
         QString error; // a regular expression of the whole text
         int retries;
     } cases[] = {
-        {mute, get, 0x0302, 0, 0, "time-out after 100 ms reading 0302\\.00 \\(3 tries\\)", 2},
-        {mute, put, 0x0300, 0, -2, "time-out after 100 ms writing 0300\\.00 \\(3 tries\\)", 2},
+        {mute, get, 0x0302, 0, 0, "", "time-out after 100 ms reading 0302\\.00 \\(3 tries\\)", 2},
+        {mute, put, 0x0300, 0, -2, "", "time-out after 100 ms writing 0300\\.00 \\(3 tries\\)", 2},
         // A command may not be harmless twice: it is sent once.
-        {mute, cmd, 1024, 4, "x", "time-out after 100 ms sending command 0400\\.04", 0},
-        {damaged, get, 0x0302, 0, 0, garbled + "reading 0302\\.00 \\(3 tries\\)", 2},
-        {damaged, put, 0x0300, 0, 5, garbled + "writing 0300\\.00 \\(3 tries\\)", 2},
+        {mute, cmd, 1024, 4, 0, "x", "time-out after 100 ms sending command 0400\\.04", 0},
+        {damaged, get, 0x0302, 0, 0, "", garbled + "reading 0302\\.00 \\(3 tries\\)", 2},
+        {damaged, put, 0x0300, 0, 5, "", garbled + "writing 0300\\.00 \\(3 tries\\)", 2},
         // An error reply is an answer: not sent again.
-        {{}, get, 0x9999, 0, 0, "unknown address reading 9999\\.00", 0},
-        {{}, get, 0x0700, 0, 0, "unknown address reading 0700\\.00", 0},
-        {{}, put, 0xFDEA, 0, 1, "refused writing FDEA\\.00", 0},
-        {{}, cmd, 1024, 4, "wrong", "refused sending command 0400\\.04", 0},
+        {{}, get, 0x9999, 0, 0, "", "unknown address reading 9999\\.00", 0},
+        {{}, get, 0x0700, 0, 0, "", "unknown address reading 0700\\.00", 0},
+        {{}, put, 0xFDEA, 0, 1, "", "refused writing FDEA\\.00", 0},
+        {{}, cmd, 1024, 4, 0, "wrong", "refused sending command 0400\\.04", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error.toStdString());
         UnitRig rig;
         auto link = simLink(rig, c.sim, c.sim == mute ? 100 : 300);
-        const bool done = c.form == get ? link->Par(c.address, c.sub, c.form).has_value()
-                                        : link->Par(c.address, c.sub, c.form, c.value);
+        const bool done = c.form == get   ? link->readWord(c.address, c.sub).has_value()
+                          : c.form == put ? link->writeWord(c.address, c.sub, c.value)
+                                          : link->sendCommand(c.address, QLatin1String(c.text));
         EXPECT_FALSE(done);
         EXPECT_TRUE(QRegularExpression(QLatin1Char('^') + c.error + QLatin1Char('$'))
                         .match(link->errorString())
@@ -130,10 +131,10 @@ TEST(DeviceLink, EachFailureSaysWhyAndOnlyWordReadsAndWritesAreSentAgain) {
             << link->errorString().toStdString();
         EXPECT_EQ(link->retries(), c.retries);
         if (c.sim.isEmpty()) { // a success clears the last failure
-            EXPECT_EQ(link->Par(0x0302, 0, DeviceLinkMng::kGetWord), 800);
+            EXPECT_EQ(link->readWord(0x0302, 0), 800);
             EXPECT_TRUE(link->errorString().isEmpty());
         }
-        ASSERT_TRUE(link->Open(connection(1, 100)));
+        ASSERT_TRUE(link->open(connection(1, 100)));
         EXPECT_EQ(link->retries(), 0) << "Open starts the count over";
         EXPECT_EQ(link->lastFailure(), DeviceLinkMng::Failure::None);
     }
