@@ -19,7 +19,7 @@ const char* const kSiteAddress = "https://www.oltrava.example/";
 } // namespace
 
 void HelpLauncher::showManual(int page) const {
-    Prompter& prompter = m_context.state.prompter();
+    Prompter& prompter = m_context.state.observers.prompter();
     const QString manual = ManualPathFor(m_context.programDir);
     if (manual.isEmpty()) {
         prompter.inform(QStringLiteral("The manual HVCMANUAL.pdf is not in ") +
@@ -35,7 +35,8 @@ void HelpLauncher::showManual(int page) const {
 void HelpLauncher::openWebSite() const {
     const QString site = QString::fromLatin1(kSiteAddress);
     if (!(m_context.openDocument && m_context.openDocument(site)))
-        m_context.state.prompter().inform(QStringLiteral("No web browser could open ") + site);
+        m_context.state.observers.prompter().inform(QStringLiteral("No web browser could open ") +
+                                                    site);
 }
 
 ViewerCommand

@@ -47,7 +47,7 @@ public:
 
     QIcon greenIcon, whiteIcon, redIcon;
     QPixmap greenPicture;
-    // The pictures of AppState::joysticks; loaded with it when the configuration page loads.
+    // The pictures of UnitDocument::joysticks; loaded with it when the configuration page loads.
     JoyPictures joyPictures;
     std::array<QString, 8> controllerNames;
     SectionColours colours;
