@@ -128,11 +128,11 @@ FrmConfig::FrmConfig(ShellContext& context, QWidget* parent)
     state.document.joysticks.LoadJoyList(m_context.resPath(QStringLiteral("ini/JoylistNew.ini")),
                                          state.observers.prompter());
     QCoreApplication::processEvents();
-    m_context.joyPictures.load(state.document.joysticks,
-                               m_context.resPath(QStringLiteral("bmp/joy")));
+    m_context.pictures.joyPictures.load(state.document.joysticks,
+                                        m_context.resPath(QStringLiteral("bmp/joy")));
     QCoreApplication::processEvents();
     for (QLabel* picture : m_magSel)
-        picture->setCursor(m_context.joyPictures.handCursor());
+        picture->setCursor(m_context.pictures.joyPictures.handCursor());
     RefreshObject();
     m_tabs->setCurrentIndex(0);
     m_tabs->setTabEnabled(1, true);
@@ -711,7 +711,7 @@ void FrmConfig::ConfigDrawJoy() {
     const std::array<int, 4> positions = FindJoyID();
     for (int k = 0; k < kSections; ++k) {
         const int p = positions[static_cast<size_t>(k)];
-        m_joySel[k]->setPixmap(m_context.joyPictures.picture(p, JoyPicture::Normal));
+        m_joySel[k]->setPixmap(m_context.pictures.joyPictures.picture(p, JoyPicture::Normal));
         m_joySel[k]->setToolTip(m_context.state.document.joysticks.JoyList(p).JoyName);
     }
 }

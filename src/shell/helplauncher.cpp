@@ -28,13 +28,13 @@ void HelpLauncher::showManual(int page) const {
     }
     QUrl url = QUrl::fromLocalFile(manual);
     url.setFragment(QStringLiteral("page=%1").arg(page));
-    if (!(m_context.openDocument && m_context.openDocument(url.toString())))
+    if (!(m_context.hooks.openDocument && m_context.hooks.openDocument(url.toString())))
         prompter.inform(QStringLiteral("No PDF viewer could open ") + manual);
 }
 
 void HelpLauncher::openWebSite() const {
     const QString site = QString::fromLatin1(kSiteAddress);
-    if (!(m_context.openDocument && m_context.openDocument(site)))
+    if (!(m_context.hooks.openDocument && m_context.hooks.openDocument(site)))
         m_context.state.observers.prompter().inform(QStringLiteral("No web browser could open ") +
                                                     site);
 }

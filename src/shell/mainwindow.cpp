@@ -43,7 +43,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     : QMainWindow(parent), m_context(context), m_state(context.state),
       m_factory(std::move(factory)), m_bar(context.state), m_tabs(new QTabBar),
       m_stack(new QStackedWidget), m_pageHost(new PageHost(context, m_tabs, m_stack)),
-      m_commandBar(*this, m_bar, context.portPath), m_statusTimer(new QTimer(this)),
+      m_commandBar(*this, m_bar, context.hooks.portPath), m_statusTimer(new QTimer(this)),
       m_wait(new WaitBox(this)), m_commands(context.state, *this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QCoreApplication::applicationName());
@@ -66,8 +66,8 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     setMinimumWidth(
         std::max(m_commandBar.toolBar()->sizeHint().width(), statusBar()->sizeHint().width()) + 8);
     resize(std::max(minimumWidth(), 980), 640);
-    m_bar.greenIcon = context.greenIcon;
-    m_bar.redIcon = context.redIcon;
+    m_bar.greenIcon = context.pictures.greenIcon;
+    m_bar.redIcon = context.pictures.redIcon;
 
     m_state.observers.progress.setObserver(this);
     m_state.observers.refreshShownPage = [this] { refreshActivePage(); };
@@ -151,8 +151,8 @@ void MainWindow::loadMain() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     m_context.loadPictures();
-    m_bar.greenIcon = m_context.greenIcon;
-    m_bar.redIcon = m_context.redIcon;
+    m_bar.greenIcon = m_context.pictures.greenIcon;
+    m_bar.redIcon = m_context.pictures.redIcon;
     const QIcon programIcon(m_context.resPath(QStringLiteral("ico/hvc.png")));
     setWindowIcon(programIcon);
     if (QApplication::windowIcon().isNull())
@@ -339,16 +339,16 @@ void MainWindow::showNextPage() {
 void MainWindow::selectPort(int index) {
     m_commandBar.showPort(0);
     m_state.session.comPort = index;
-    if (m_context.selectPort)
-        m_context.selectPort(index);
+    if (m_context.hooks.selectPort)
+        m_context.hooks.selectPort(index);
     if (m_state.session.link && m_state.session.link->openLink()) {
         m_commandBar.showPort(index);
         return;
     }
     m_commandBar.showPort(0);
     m_state.session.comPort = 0;
-    if (m_context.selectPort)
-        m_context.selectPort(0);
+    if (m_context.hooks.selectPort)
+        m_context.hooks.selectPort(0);
 }
 
 void MainWindow::selectBaudRate(int index) {

@@ -59,8 +59,8 @@ bool UnitSession::start(QString& error) {
     m_link->setPort(m_context.state.session.comPort);
     m_context.state.session.link = m_link.get();
     LinkProcedures* link = m_link.get();
-    m_context.selectPort = [link](int n) { link->setPort(n); };
-    m_context.portPath = [link](int n) { return link->ports().devicePath(n); };
+    m_context.hooks.selectPort = [link](int n) { link->setPort(n); };
+    m_context.hooks.portPath = [link](int n) { return link->ports().devicePath(n); };
     return true;
 }
 

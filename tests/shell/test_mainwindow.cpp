@@ -578,7 +578,7 @@ void MainWindowTest::tabsAndHelp() {
 
     QStringList opened;
     bool viewerWorks = true;
-    rig.context->openDocument = [&](const QString& target) {
+    rig.context->hooks.openDocument = [&](const QString& target) {
         opened << target;
         return viewerWorks;
     };

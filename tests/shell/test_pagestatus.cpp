@@ -123,8 +123,8 @@ struct Surface {
     Surface() {
         state.observers.setPrompter(&prompter);
         context.loadPictures();
-        surface.bar.greenIcon = context.greenIcon;
-        surface.bar.redIcon = context.redIcon;
+        surface.bar.greenIcon = context.pictures.greenIcon;
+        surface.bar.redIcon = context.pictures.redIcon;
     }
     void draw(PageForm& page) {
         context.activePage = &page;
