@@ -20,8 +20,9 @@ using namespace hvc;
 
 struct PageBench {
     PageBench() : context(state, QStringLiteral(HVC_RES_DIR), QStringLiteral(HVC_RES_DIR)) {
-        state.setPrompter(&prompter);
-        state.catalogue.LoadCatalogue(QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini"), prompter);
+        state.observers.setPrompter(&prompter);
+        state.document.catalogue.LoadCatalogue(QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini"),
+                                               prompter);
         countPageVarNum(state);
         context.colours = SchemeColours(0);
         page = std::make_unique<FrmConfig>(context);
@@ -31,8 +32,8 @@ struct PageBench {
     // What a Read All leaves in the records: every word the unit sent. Two images
     // take turns, so every shown value changes and its change handling runs.
     void readAll(int image) {
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
-            CVarData& v = state.catalogue[i];
+        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
+            CVarData& v = state.document.catalogue[i];
             const std::int32_t span = std::max<std::int32_t>(1, v.MaxValue - v.MinValue);
             v.ReadE2FromECU(v.MinValue + (v.DefaultValue - v.MinValue + image * 7) % span);
         }

@@ -31,7 +31,7 @@ void BM_DiagnosticPassPaced(benchmark::State& bs) {
                    QStringLiteral("1")});
     ScriptedPrompter prompter;
     AppState state;
-    if (path.isEmpty() || !state.catalogue.LoadCatalogue(kRamlist, prompter)) {
+    if (path.isEmpty() || !state.document.catalogue.LoadCatalogue(kRamlist, prompter)) {
         bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
         return;
     }
@@ -45,7 +45,7 @@ void BM_DiagnosticPassPaced(benchmark::State& bs) {
     std::array<const CVarData*, kDiagnosticBoundRows> records{};
     for (int row = 0; row < kDiagnosticBoundRows; ++row)
         records[static_cast<size_t>(row)] =
-            state.catalogue.Find(kDiagnosticRowVars[static_cast<size_t>(row)]);
+            state.document.catalogue.Find(kDiagnosticRowVars[static_cast<size_t>(row)]);
 
     double measured = 0;
     long exchanges = 0;

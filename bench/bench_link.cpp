@@ -83,14 +83,14 @@ struct Rig {
     bool start(const QStringList& simArgs, benchmark::State& bs) {
         const QString path =
             sim.start(simArgs + QStringList{QStringLiteral("--ramlist"), kRamlist});
-        if (path.isEmpty() || !state.catalogue.LoadCatalogue(kRamlist, prompter)) {
+        if (path.isEmpty() || !state.document.catalogue.LoadCatalogue(kRamlist, prompter)) {
             bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
             return false;
         }
         countPageVarNum(state);
         link = std::make_unique<MeteredLink>(path);
-        state.link = link.get();
-        state.setPrompter(&prompter);
+        state.session.link = link.get();
+        state.observers.setPrompter(&prompter);
         if (!link->openLink()) {
             bs.SkipWithError(
                 ("cannot open the link: " + link->device().errorString()).toStdString().c_str());
@@ -170,7 +170,7 @@ void BM_ExchangesUnpaced(benchmark::State& bs) {
     Rig rig;
     if (!rig.start({}, bs))
         return;
-    const std::int32_t address = rig.state.catalogue.Find(HvcId::HVC_I0_MAX)->Address;
+    const std::int32_t address = rig.state.document.catalogue.Find(HvcId::HVC_I0_MAX)->Address;
     const double hostCpu0 = ownCpuSeconds();
     const double simCpu0 = cpuSecondsOf(rig.sim.processId());
     for (auto _ : bs) {

@@ -54,7 +54,7 @@ void BM_MonitorPassPaced(benchmark::State& bs) {
     AppState state;
     const QString path =
         sim.start({QStringLiteral("--baud-pacing"), QStringLiteral("--ramlist"), kRamlist});
-    if (path.isEmpty() || !state.catalogue.LoadCatalogue(kRamlist, prompter)) {
+    if (path.isEmpty() || !state.document.catalogue.LoadCatalogue(kRamlist, prompter)) {
         bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
         return;
     }
@@ -62,13 +62,14 @@ void BM_MonitorPassPaced(benchmark::State& bs) {
     procedures.ports().set(1, path);
     procedures.setPort(1);
     CountingLink link(procedures);
-    state.link = &link;
+    state.session.link = &link;
     if (!link.openLink()) {
         bs.SkipWithError("cannot open the link");
         return;
     }
-    state.catalogue.Var(HvcId::HVC_NUM_PROP_REG).ReadE2FromECU(static_cast<int>(bs.range(0)));
-    state.setConnectState(ConnectState::Connected);
+    state.document.catalogue.Var(HvcId::HVC_NUM_PROP_REG)
+        .ReadE2FromECU(static_cast<int>(bs.range(0)));
+    state.session.setConnectState(ConnectState::Connected);
     MonitorModel model(state);
     model.activate();
 

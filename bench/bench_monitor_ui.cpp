@@ -30,7 +30,7 @@ void BM_MonitorEventLoopGap(benchmark::State& bs) {
     QTemporaryDir dir;
     AppState state;
     ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     const QString appDir = QCoreApplication::applicationDirPath();
     ShellContext context(state, appDir, QStringLiteral(HVC_RES_DIR));
     CommandLine options;
@@ -47,7 +47,7 @@ void BM_MonitorEventLoopGap(benchmark::State& bs) {
     std::unique_ptr<MainWindow> window = StartUp(context, ProgramPages());
     window->endProgram = [](bool) {};
     window->connectToUnit();
-    if (state.connectState() != ConnectState::Connected) {
+    if (state.session.connectState() != ConnectState::Connected) {
         bs.SkipWithError("cannot connect to the simulated unit");
         return;
     }

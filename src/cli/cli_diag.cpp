@@ -77,7 +77,7 @@ public:
     bool bind() {
         for (int row = 0; row < kDiagnosticBoundRows; ++row) {
             const HvcId id = kDiagnosticRowVars[static_cast<size_t>(row)];
-            m_records[static_cast<size_t>(row)] = m_s.state.catalogue.Find(id);
+            m_records[static_cast<size_t>(row)] = m_s.state.document.catalogue.Find(id);
             if (m_records[static_cast<size_t>(row)] == nullptr) {
                 m_io.err << "hvcctl diag: the variable map has no " << Catalogue::IdName(id)
                          << ", which diagnostic row " << row << " shows\n";
@@ -91,7 +91,8 @@ public:
     Status pass(Words& words) {
         for (int row = 0; row < kDiagnosticBoundRows; ++row) {
             const auto at = static_cast<size_t>(row);
-            if (Status status = ReadErrorWord(*m_s.state.link, *m_records[at], words[at]); !status)
+            if (Status status = ReadErrorWord(*m_s.state.session.link, *m_records[at], words[at]);
+                !status)
                 return status;
         }
         return {};
@@ -144,7 +145,7 @@ QString line(const QString& text, const QString& errorId, const QString& descrip
 
 int failed(UnitSession& s, const Status& status) {
     s.progress.finish();
-    s.state.setConnectState(ConnectState::NotConnected);
+    s.state.session.setConnectState(ConnectState::NotConnected);
     UnitCommands::reportFailure(s.prompter, status);
     return Failed;
 }
@@ -244,10 +245,10 @@ int cmdDiag(const QStringList& args, Io& io) {
     DiagRun run(s, messages, io);
     if (!run.bind())
         return Usage;
-    s.state.setConnectState(ConnectState::DiagnosticPolling);
+    s.state.session.setConnectState(ConnectState::DiagnosticPolling);
     const int rc = parser.isSet(kWatch) ? watch(s, run, io, intervalMs) : once(s, run, io);
-    if (s.state.connectState() == ConnectState::DiagnosticPolling)
-        s.state.setConnectState(ConnectState::Connected);
+    if (s.state.session.connectState() == ConnectState::DiagnosticPolling)
+        s.state.session.setConnectState(ConnectState::Connected);
     return rc;
 }
 

@@ -27,13 +27,13 @@ const QString kPort = QStringLiteral("port");
 const QString kOutput = QStringLiteral("output");
 
 void report(AppState& state, const QString& message, PromptIcon icon) {
-    state.prompter().inform(message, {}, icon);
+    state.observers.prompter().inform(message, {}, icon);
 }
 
 int linkFailed(AppState& state, Io& io, const Status& status) {
-    state.setConnectState(ConnectState::NotConnected);
+    state.session.setConnectState(ConnectState::NotConnected);
     io.err.flush();
-    UnitCommands::reportFailure(state.prompter(), status);
+    UnitCommands::reportFailure(state.observers.prompter(), status);
     return Failed;
 }
 
@@ -44,14 +44,14 @@ QString fileTitle(const QString& path) {
 // The map of --ramlist, else the shipped one.
 bool loadMap(AppState& state, const QCommandLineParser& parser) {
     const QString path = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
-    return state.catalogue.LoadCatalogue(path, state.prompter());
+    return state.document.catalogue.LoadCatalogue(path, state.observers.prompter());
 }
 
 // A file read and checked against the catalogue; on failure the load message and
 // its cause are reported and Usage is returned.
 int readFile(AppState& state, const QString& command, const QString& path, ConfigFileData& data,
              Io& io) {
-    const Status status = ReadConfigFile(path, state.catalogue, data);
+    const Status status = ReadConfigFile(path, state.document.catalogue, data);
     if (status)
         return -1;
     report(state, status.text(), PromptIcon::Critical);
@@ -63,12 +63,12 @@ int readFile(AppState& state, const QString& command, const QString& path, Confi
 // load), but the reader of a listing or a comparison must know.
 void noteMissing(AppState& state, const QString& command, const QString& path,
                  const ConfigFileData& data, Io& io) {
-    const QList<int> missing = MissingFromFile(state.catalogue, data, readKeyAll(state));
+    const QList<int> missing = MissingFromFile(state.document.catalogue, data, readKeyAll(state));
     if (missing.isEmpty())
         return;
     io.err << "hvcctl " << command << ": '" << path << "' lacks " << missing.size()
            << (missing.size() == 1 ? " variable" : " variables")
-           << " of the map: " << NameList(state.catalogue, missing) << '\n';
+           << " of the map: " << NameList(state.document.catalogue, missing) << '\n';
 }
 
 QString withUnit(const CVarData& r, std::int32_t display) {
@@ -111,7 +111,7 @@ int cmdShow(const QStringList& args, Io& io) {
         return rc;
     IoPrompter prompter(io);
     AppState state;
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     if (!loadMap(state, parser))
         return Usage;
     const QString path = parser.positionalArguments().first();
@@ -128,7 +128,7 @@ int cmdShow(const QStringList& args, Io& io) {
             io.out << '\t' << line << '\n';
     io.out << '\n';
     for (const ConfigEntry& e : data.entries) {
-        const CVarData& r = state.catalogue[e.position];
+        const CVarData& r = state.document.catalogue[e.position];
         io.out << r.Name << '\t' << r.AddressText() << '\t' << e.value << '\t'
                << fileDisplay(r, e.value) << '\n';
     }
@@ -136,7 +136,7 @@ int cmdShow(const QStringList& args, Io& io) {
         ApplyConfigFile(state, data, fileTitle(path));
         const QMap<int, std::int32_t> inFile = valuesByPosition(data);
         printExplanation(
-            state.catalogue, [&inFile](int position) { return inFile.contains(position); },
+            state.document.catalogue, [&inFile](int position) { return inFile.contains(position); },
             prompter, io);
     }
     return Ok;
@@ -145,7 +145,7 @@ int cmdShow(const QStringList& args, Io& io) {
 int diffFiles(const QCommandLineParser& parser, Io& io) {
     IoPrompter prompter(io);
     AppState state;
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     if (!loadMap(state, parser))
         return Usage;
     ConfigFileData a;
@@ -161,12 +161,12 @@ int diffFiles(const QCommandLineParser& parser, Io& io) {
     const QMap<int, std::int32_t> vb = valuesByPosition(b);
     const QString missing = QStringLiteral("-");
     int differ = 0;
-    for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
+    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
         const bool inA = va.contains(i);
         const bool inB = vb.contains(i);
         if (inA == inB && (!inA || va[i] == vb[i]))
             continue;
-        const CVarData& r = state.catalogue[i];
+        const CVarData& r = state.document.catalogue[i];
         printDifference(
             io, r, inA ? QString::number(va[i]) : missing, inB ? QString::number(vb[i]) : missing,
             inA ? fileDisplay(r, va[i]) : missing, inB ? fileDisplay(r, vb[i]) : missing);
@@ -195,9 +195,9 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
     const QMap<int, std::int32_t> values = valuesByPosition(data);
     int differ = 0;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const CVarData& r = state.catalogue[it.key()];
+        const CVarData& r = state.document.catalogue[it.key()];
         std::int32_t unitValue = 0;
-        if (const Status status = state.link->readE2(r.Address, unitValue); !status) {
+        if (const Status status = state.session.link->readE2(r.Address, unitValue); !status) {
             linkFailed(state, io, status);
             return Usage;
         }
@@ -212,13 +212,13 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
 
 // Refuses a file whose values the unit must not get; -1 when it may be written.
 int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io) {
-    const QList<ValueFault> faults = CheckFileValues(state.catalogue, data, force);
+    const QList<ValueFault> faults = CheckFileValues(state.document.catalogue, data, force);
     if (faults.isEmpty())
         return -1;
     report(state, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
     io.err << "hvcctl write-all: nothing written; " << faults.size()
            << (faults.size() == 1 ? " value" : " values") << " the unit must not get:\n";
-    for (const QString& text : DescribeValueFaults(state.catalogue, faults))
+    for (const QString& text : DescribeValueFaults(state.document.catalogue, faults))
         io.err << "  " << text << '\n';
     bool limitsOnly = true;
     for (const ValueFault& f : faults)
@@ -234,8 +234,8 @@ int onlyPositions(const AppState& state, const QString& list, QList<int>& positi
     const std::uint16_t mask = writeKeyAll(state);
     for (const QString& part : list.split(u',', Qt::SkipEmptyParts)) {
         const QString name = part.trimmed();
-        const int position = state.catalogue.FindByName(name);
-        if (position == 0 || !isWrittenBy(state.catalogue[position], mask)) {
+        const int position = state.document.catalogue.FindByName(name);
+        if (position == 0 || !isWrittenBy(state.document.catalogue[position], mask)) {
             io.err << "hvcctl write-all: --only: '" << name << "' is "
                    << (position == 0 ? "no variable of the map" : "not a parameter Write All sends")
                    << '\n';
@@ -258,7 +258,7 @@ QList<ReviewRow> chosenRows(const AppState& state, const QList<ReviewRow>& rows,
         const auto row = std::find_if(rows.cbegin(), rows.cend(),
                                       [p](const ReviewRow& r) { return r.position == p; });
         if (row == rows.cend())
-            io.err << "hvcctl write-all: " << state.catalogue[p].Name
+            io.err << "hvcctl write-all: " << state.document.catalogue[p].Name
                    << ": the unit already holds the value; not written\n";
         else if (std::none_of(chosen.cbegin(), chosen.cend(),
                               [p](const ReviewRow& r) { return r.position == p; }))
@@ -294,7 +294,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
     AppState& state = session.state;
-    Catalogue& cat = state.catalogue;
+    Catalogue& cat = state.document.catalogue;
     const QString path = parser.positionalArguments().first();
     ConfigFileData data;
     if (const int rc = readFile(state, QStringLiteral("write-all"), path, data, io); rc >= 0)
@@ -313,7 +313,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     // The working values start from the unit, as after the desktop program's
     // Connect; the file then changes the variables it holds.
     const std::uint16_t readMask = readKeyAll(state);
-    state.setConnectState(ConnectState::Transfer);
+    state.session.setConnectState(ConnectState::Transfer);
     if (const Status status = readImage(state, readMask); !status) {
         session.progress.finish();
         return linkFailed(state, io, status);
@@ -330,12 +330,12 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         if (!isWrittenBy(r, mask) || !inSectionLimit(state, r) || fromFile.contains(i) || wasRead)
             continue;
         std::int32_t value = 0;
-        if (const Status status = state.link->readE2(r.Address, value); !status) {
+        if (const Status status = state.session.link->readE2(r.Address, value); !status) {
             session.progress.finish();
             return linkFailed(state, io, status.prefixed(QStringLiteral("reading ") + r.Name));
         }
         r.ReadE2FromECU(value);
-        state.unitWords.seen(r.Address, value);
+        state.document.unitWords.seen(r.Address, value);
     }
 
     const QList<ReviewRow> differences = WriteDifferences(state, mask);
@@ -343,7 +343,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         only ? chosenRows(state, differences, onlyNamed, io) : differences;
     if (parser.isSet(QStringLiteral("dry-run"))) {
         session.progress.finish();
-        state.setConnectState(ConnectState::Connected);
+        state.session.setConnectState(ConnectState::Connected);
         for (const QString& line : ReviewTable(cat, rows))
             io.out << line << '\n';
         io.err << "hvcctl write-all: dry run, nothing written; " << rows.size() << " of "
@@ -397,7 +397,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     for (int p : done.notWritten)
         io.err << "hvcctl write-all: " << cat[p].Name
                << ": not written, its section is not configured in the unit\n";
-    state.setConnectState(ConnectState::Connected);
+    state.session.setConnectState(ConnectState::Connected);
     const int written = done.report.written;
     const auto differ = done.mismatches.size();
     if (only)
@@ -472,7 +472,7 @@ int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io) 
     info.company = parser.value(QStringLiteral("company"));
     info.comments = parser.value(QStringLiteral("comments"))
                         .replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
-    state.info = info;
+    state.document.info = info;
     const QString path = parser.value(kOutput);
     // The desktop program's Save command shows this message; here the command does.
     if (const Status status = SaveConfigFile(state, path); !status) {
@@ -480,7 +480,7 @@ int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io) 
         io.err << "hvcctl read-all: " << status.detail() << '\n';
         return Usage;
     }
-    state.info.fileName = fileTitle(path);
+    state.document.info.fileName = fileTitle(path);
     return Ok;
 }
 

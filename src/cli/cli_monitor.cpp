@@ -132,9 +132,9 @@ int cmdMonitor(const QStringList& args, Io& io) {
         return rc;
     AppState& state = s.state;
     // The number of sections decides which displays are polled and how they scale.
-    if (CVarData* sections = state.catalogue.Find(HvcId::HVC_NUM_PROP_REG)) {
+    if (CVarData* sections = state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG)) {
         std::int32_t value = 0;
-        if (const Status status = state.link->readE2(sections->Address, value); !status) {
+        if (const Status status = state.session.link->readE2(sections->Address, value); !status) {
             say(io, QString::fromLatin1(kOperationFailed) + status.text());
             say(io, QStringLiteral("  ") + status.detail());
             return Failed;
@@ -147,7 +147,7 @@ int cmdMonitor(const QStringList& args, Io& io) {
     model.activate();
     if (parser.isSet(kCsv)) {
         if (const Status status =
-                recorder.open(parser.value(kCsv), state.catalogue, model.polledVarIds());
+                recorder.open(parser.value(kCsv), state.document.catalogue, model.polledVarIds());
             !status) {
             say(io, QStringLiteral("hvcctl monitor: ") + status.detail());
             return Usage;

@@ -28,7 +28,7 @@ void say(Io& io, const QString& text) {
 
 int linkFailed(UnitSession& s, Io& io, const Status& status) {
     s.progress.finish();
-    s.state.setConnectState(ConnectState::NotConnected);
+    s.state.session.setConnectState(ConnectState::NotConnected);
     say(io, QString::fromLatin1(kOperationFailed) + status.text());
     if (!status.detail().isEmpty())
         say(io, QStringLiteral("  ") + status.detail());
@@ -40,7 +40,7 @@ int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
     s.prompter.err = &io.err;
     s.verbose = parser.isSet(kVerbose);
     const QString ramlist = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
-    if (!s.state.catalogue.LoadCatalogue(ramlist, s.prompter)) {
+    if (!s.state.document.catalogue.LoadCatalogue(ramlist, s.prompter)) {
         say(io, QStringLiteral("hvcctl: cannot use the variable map ") + ramlist);
         return Usage;
     }
@@ -60,14 +60,14 @@ int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
     }
     s.link.ports().set(1, parser.value(kPort));
     s.link.setPort(1);
-    s.state.ComPort = 1;
+    s.state.session.comPort = 1;
     if (const Status status = s.link.openLink(); !status) {
         say(io, QStringLiteral("hvcctl: cannot open ") + parser.value(kPort));
         if (!status.detail().isEmpty())
             say(io, QStringLiteral("  ") + status.detail());
         return Failed;
     }
-    s.state.setConnectState(ConnectState::Connected);
+    s.state.session.setConnectState(ConnectState::Connected);
     return -1;
 }
 
@@ -78,8 +78,8 @@ struct Target {
 };
 
 bool findTarget(UnitSession& s, const QString& text, Target& target, Io& io) {
-    if (const int pos = s.state.catalogue.FindByName(text); pos > 0) {
-        target.record = &s.state.catalogue[pos];
+    if (const int pos = s.state.document.catalogue.FindByName(text); pos > 0) {
+        target.record = &s.state.document.catalogue[pos];
         target.address = target.record->Address;
         return true;
     }
@@ -158,28 +158,28 @@ int cmdReadAll(const QStringList& args, Io& io) {
         return rc;
     AppState& state = s.state;
     const std::uint16_t mask = readKeyAll(state);
-    state.setConnectState(ConnectState::Transfer);
+    state.session.setConnectState(ConnectState::Transfer);
     if (const Status status = readImage(state, mask); !status)
         return linkFailed(s, io, status);
     s.progress.finish();
-    state.setConnectState(ConnectState::Connected);
+    state.session.setConnectState(ConnectState::Connected);
     const auto wasRead = [&state, mask](int position) {
-        const CVarData& r = state.catalogue[position];
+        const CVarData& r = state.document.catalogue[position];
         return (r.PageMask & mask) != 0 && inSectionLimit(state, r);
     };
     if (parser.isSet(QStringLiteral("o"))) {
         if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
             return rc;
     } else {
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i) {
-            const CVarData& r = state.catalogue[i];
+        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
+            const CVarData& r = state.document.catalogue[i];
             if (wasRead(i))
                 io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2InECU << '\t'
                        << r.E2Display << '\t' << r.ConvText << '\n';
         }
     }
     if (explainRequested(parser))
-        printExplanation(state.catalogue, wasRead, s.prompter, io);
+        printExplanation(state.document.catalogue, wasRead, s.prompter, io);
     return Ok;
 }
 
@@ -268,7 +268,7 @@ int cmdDefaults(const QStringList& args, Io& io) {
     s.prompter.inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
                       PromptIcon::Exclamation);
     s.link.closeLink();
-    s.state.setConnectState(ConnectState::NotConnected);
+    s.state.session.setConnectState(ConnectState::NotConnected);
     return Ok;
 }
 
@@ -322,9 +322,9 @@ bool SessionPrompter::ask(const QString& text, const QString& title, PromptIcon 
 }
 
 UnitSession::UnitSession() {
-    state.setPrompter(&prompter);
-    state.link = &link;
-    state.progress = &progress;
+    state.observers.setPrompter(&prompter);
+    state.session.link = &link;
+    state.observers.progress.setObserver(&progress);
 }
 
 UnitSession::~UnitSession() {
@@ -354,7 +354,7 @@ int connectUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
-    state.setConnectState(ConnectState::Transfer);
+    state.session.setConnectState(ConnectState::Transfer);
     bool resetPending = false;
     if (const Status status = checkUnitIdentity(state, resetPending); !status)
         return linkFailed(s, io, status);
@@ -363,16 +363,16 @@ int connectUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
         say(io, QStringLiteral("hvcctl: Missing POWER RESET After A 'RESET' Command: switch the "
                                "unit off and on, or use --force"));
         s.link.closeLink();
-        state.setConnectState(ConnectState::NotConnected);
+        state.session.setConnectState(ConnectState::NotConnected);
         return Failed;
     }
-    if (CVarData* version = state.catalogue.Find(HvcId::HVC_PROG_VERS)) {
+    if (CVarData* version = state.document.catalogue.Find(HvcId::HVC_PROG_VERS)) {
         std::int32_t value = 0;
-        if (const Status status = state.link->readE2(version->Address, value); !status)
+        if (const Status status = state.session.link->readE2(version->Address, value); !status)
             return linkFailed(s, io, status);
         version->ReadE2FromECU(value);
     }
-    state.setConnectState(ConnectState::Connected);
+    state.session.setConnectState(ConnectState::Connected);
     return -1;
 }
 

@@ -125,13 +125,14 @@ FrmConfig::FrmConfig(ShellContext& context, QWidget* parent)
 
     // Load: the joystick catalogue and its pictures, then the first drawing.
     AppState& state = m_context.state;
-    state.joysticks.LoadJoyList(m_context.resPath(QStringLiteral("ini/JoylistNew.ini")),
-                                state.prompter());
+    state.document.joysticks.LoadJoyList(m_context.resPath(QStringLiteral("ini/JoylistNew.ini")),
+                                         state.observers.prompter());
     QCoreApplication::processEvents();
-    m_context.joyPictures.load(state.joysticks, m_context.resPath(QStringLiteral("bmp/joy")));
+    m_context.pictures.joyPictures.load(state.document.joysticks,
+                                        m_context.resPath(QStringLiteral("bmp/joy")));
     QCoreApplication::processEvents();
     for (QLabel* picture : m_magSel)
-        picture->setCursor(m_context.joyPictures.handCursor());
+        picture->setCursor(m_context.pictures.joyPictures.handCursor());
     RefreshObject();
     m_tabs->setCurrentIndex(0);
     m_tabs->setTabEnabled(1, true);
@@ -377,7 +378,7 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
 
         for (int side = 0; side < 2; ++side) {
             const int solenoid = 2 * i + side;
-            auto* control = new CSection(m_context.state.document, i, tab);
+            auto* control = new CSection(m_context.state.document.flags, i, tab);
             control->setObjectName(name(side == 0 ? "MagA" : "MagB", i));
             if (slow)
                 control->setSetName(QStringLiteral("slow set"));
@@ -500,7 +501,7 @@ void FrmConfig::buildRampField(RampField& field, HvcId first, int solenoid, cons
 // ---- records
 
 CVarData* FrmConfig::var(HvcId id) const {
-    return m_context.state.catalogue.Find(id);
+    return m_context.state.document.catalogue.Find(id);
 }
 
 CVarData* FrmConfig::var(HvcId first, int offset) const {
@@ -510,19 +511,19 @@ CVarData* FrmConfig::var(HvcId first, int offset) const {
 int FrmConfig::FindHVCLabelTRISE(int index) const {
     if (index < 0 || index >= kSolenoids)
         return 0;
-    return m_context.state.catalogue.IdIndex(shifted(HvcId::HVC_RAMP_TRISE_0, index));
+    return m_context.state.document.catalogue.IdIndex(shifted(HvcId::HVC_RAMP_TRISE_0, index));
 }
 
 int FrmConfig::FindHVCLabelTFALL(int index) const {
     if (index < 0 || index >= kSolenoids)
         return 0;
-    return m_context.state.catalogue.IdIndex(shifted(HvcId::HVC_RAMP_TFALL_0, index));
+    return m_context.state.document.catalogue.IdIndex(shifted(HvcId::HVC_RAMP_TFALL_0, index));
 }
 
 CVarData* FrmConfig::rampVar(const RampField& field) const {
     const int p = field.first == HvcId::HVC_RAMP_TRISE_0 ? FindHVCLabelTRISE(field.solenoid)
                                                          : FindHVCLabelTFALL(field.solenoid);
-    return m_context.state.catalogue.VarTable(p);
+    return m_context.state.document.catalogue.VarTable(p);
 }
 
 // ---- refresh
@@ -703,15 +704,15 @@ std::array<int, 4> FrmConfig::FindJoyID() const {
     for (int k = 0; k < kSections; ++k)
         if (const CVarData* id = var(HvcId::HVC_JOY_0_ID, k))
             ids[static_cast<size_t>(k)] = id->E2Display;
-    return hvc::FindJoyID(m_context.state.joysticks, ids);
+    return hvc::FindJoyID(m_context.state.document.joysticks, ids);
 }
 
 void FrmConfig::ConfigDrawJoy() {
     const std::array<int, 4> positions = FindJoyID();
     for (int k = 0; k < kSections; ++k) {
         const int p = positions[static_cast<size_t>(k)];
-        m_joySel[k]->setPixmap(m_context.joyPictures.picture(p, JoyPicture::Normal));
-        m_joySel[k]->setToolTip(m_context.state.joysticks.JoyList(p).JoyName);
+        m_joySel[k]->setPixmap(m_context.pictures.joyPictures.picture(p, JoyPicture::Normal));
+        m_joySel[k]->setToolTip(m_context.state.document.joysticks.JoyList(p).JoyName);
     }
 }
 
@@ -739,7 +740,7 @@ void FrmConfig::rampTextChanged(RampField& field) {
         const QSignalBlocker block(field.scroll);
         field.scroll->setValue(*v);
     }
-    m_context.state.document.markDataChanged();
+    m_context.state.document.flags.markDataChanged();
     if (CVarData* record = rampVar(field)) {
         record->E2Value = field.scroll->value();
         ShowEditMark(field.text, *record, record->SaveName);
@@ -753,7 +754,7 @@ void FrmConfig::rampScrolled(RampField& field) {
 
 void FrmConfig::checkRampRange(RampField& field) {
     if (const CVarData* record = rampVar(field))
-        m_rangeQuestion.ask(m_context.state.prompter(), field.text, *record,
+        m_rangeQuestion.ask(m_context.state.observers.prompter(), field.text, *record,
                             field.scroll->minimum(), field.scroll->maximum(),
                             [](const QString& text) -> std::optional<double> {
                                 // The ramp boxes compare the number they would store.
@@ -807,7 +808,7 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
 // ---- ramp mode, type selectors, currents
 
 void FrmConfig::modeClicked(int section, bool breakBox, bool ticked) {
-    m_context.state.document.markDataChanged();
+    m_context.state.document.flags.markDataChanged();
     CVarData* mode = var(HvcId::HVC_RAMP_INV_MODE_0, section);
     QCheckBox* other = breakBox ? m_chkFull[section] : m_chkBreak[section];
     other->setChecked(!ticked);
@@ -828,7 +829,7 @@ void FrmConfig::sysTypeSelected(int entry) {
     if (entry < 0)
         return;
     if (CVarData* type = var(HvcId::HVC_SYSTEM_TYPE))
-        type->HVCSetVar(entry == 0 ? 1 : 0, m_context.state.document);
+        type->HVCSetVar(entry == 0 ? 1 : 0, m_context.state.document.flags);
     DrawVCUSystem();
     m_magA[0]->raise();
 }
@@ -837,14 +838,14 @@ void FrmConfig::vcuTypeSelected(int entry) {
     if (entry < 0)
         return;
     if (CVarData* sections = var(HvcId::HVC_NUM_PROP_REG))
-        sections->HVCSetVar(entry + 1, m_context.state.document);
+        sections->HVCSetVar(entry + 1, m_context.state.document.flags);
     DrawVCUSystem();
     m_magA[0]->raise();
 }
 
 void FrmConfig::currentChanged() {
     // The control edited the catalogue's own record; only the flag is left to set.
-    m_context.state.document.markDataChanged();
+    m_context.state.document.flags.markDataChanged();
 }
 
 // ---- status

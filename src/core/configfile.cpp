@@ -104,9 +104,9 @@ QString ConfigValueText(std::int32_t value) {
 
 QByteArray BuildConfigFile(AppState& state) {
     const std::uint16_t mask = readKeyAll(state);
-    Catalogue& catalogue = state.catalogue;
+    Catalogue& catalogue = state.document.catalogue;
     const std::int32_t sections = catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2Value;
-    QString text = BuildInfoStr(state.info);
+    QString text = BuildInfoStr(state.document.info);
     text += kColumnTitle + QStringLiteral("\tAddress\tValue\r");
     for (int i = 1; i <= catalogue.VarCount(); ++i) {
         const CVarData& r = catalogue[i];
@@ -227,16 +227,16 @@ Status ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFil
 
 void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle) {
     for (const ConfigEntry& e : data.entries) {
-        CVarData& r = state.catalogue[e.position];
+        CVarData& r = state.document.catalogue[e.position];
         r.LoadFromFile(e.value);
         r.WriteE2inECU();
     }
-    state.info = ExtractInfo(data.infoText, fileTitle);
+    state.document.info = ExtractInfo(data.infoText, fileTitle);
 }
 
 Status LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
     ConfigFileData data;
-    if (Status status = ReadConfigFile(path, state.catalogue, data); !status)
+    if (Status status = ReadConfigFile(path, state.document.catalogue, data); !status)
         return status;
     ApplyConfigFile(state, data, fileTitle);
     return {};

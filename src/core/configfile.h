@@ -23,7 +23,7 @@ inline constexpr const char* kErrorLoadingFile = "Error Loading File!";
 // Larger files are not configuration files; refusing them keeps a wrong pick cheap.
 inline constexpr qint64 kMaxConfigFileSize = qint64{4} * 1024 * 1024;
 
-// The file as SaveConfigFile writes it: state.info and every variable selected by
+// The file as SaveConfigFile writes it: state.document.info and every variable selected by
 // ReadKeyAll() within the section limit (E2Value of HVC_NUM_PROP_REG).
 QByteArray BuildConfigFile(AppState& state);
 

@@ -58,7 +58,7 @@ DebuggerModel::DebuggerModel(AppState& state, QObject* parent) : QObject(parent)
     for (int i = 0; i < kDitherRows; ++i) {
         DitherRow& row = m_dither[static_cast<size_t>(i)];
         row.id = kDitherIds[i];
-        row.record = m_state.catalogue.Find(row.id);
+        row.record = m_state.document.catalogue.Find(row.id);
         if (row.record) {
             row.minimum = row.record->MinValue;
             row.maximum = std::max<int>(row.record->MinValue, row.record->MaxValue);
@@ -76,13 +76,13 @@ DebuggerModel::~DebuggerModel() {
 
 QStringList DebuggerModel::variableList() const {
     QStringList list{QString::fromLatin1(kNoVariableText)};
-    for (int p = 1; p <= m_state.catalogue.VarCount(); ++p)
-        list << m_state.catalogue[p].Name;
+    for (int p = 1; p <= m_state.document.catalogue.VarCount(); ++p)
+        list << m_state.document.catalogue[p].Name;
     return list;
 }
 
 CVarData* DebuggerModel::record() const {
-    return m_position > 0 ? m_state.catalogue.VarTable(m_position) : nullptr;
+    return m_position > 0 ? m_state.document.catalogue.VarTable(m_position) : nullptr;
 }
 
 QString DebuggerModel::displayOf(const CVarData& record, bool e2) const {
@@ -92,7 +92,7 @@ QString DebuggerModel::displayOf(const CVarData& record, bool e2) const {
 }
 
 void DebuggerModel::choose(int position) {
-    const CVarData* r = position > 0 ? m_state.catalogue.VarTable(position) : nullptr;
+    const CVarData* r = position > 0 ? m_state.document.catalogue.VarTable(position) : nullptr;
     m_position = r ? position : 0;
     DebugWordView& v = m_view;
     if (!r) {
@@ -128,9 +128,9 @@ bool DebuggerModel::ReadAddressText(const QString& text, std::int32_t& address) 
 int DebuggerModel::CmbUpdate(const QString& text) {
     std::int32_t address = 0;
     if (ReadAddressText(text, address)) {
-        const int n = m_state.catalogue.VarCount();
+        const int n = m_state.document.catalogue.VarCount();
         for (int p = 1; p <= n; ++p) {
-            if (m_state.catalogue[p].Address == address) {
+            if (m_state.document.catalogue[p].Address == address) {
                 choose(p);
                 return p;
             }
@@ -167,26 +167,26 @@ QString DebuggerModel::ValueText(double value) {
 // --- commands ----------------------------------------------------------------
 
 bool DebuggerModel::mayCommand() const {
-    return m_state.LoggedIn && !m_busy;
+    return m_state.session.loggedIn && !m_busy;
 }
 
 bool DebuggerModel::mayUseWord() {
     if (!mayCommand())
         return false;
     if (!record()) {
-        m_state.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
+        m_state.observers.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
         return false;
     }
     return true;
 }
 
 bool DebuggerModel::openLink() {
-    if (!m_state.link)
+    if (!m_state.session.link)
         return false;
-    if (m_state.link->openLink())
+    if (m_state.session.link->openLink())
         return true;
-    if (m_state.ComPort == 0)
-        m_state.prompter().inform(QStringLiteral("Select a COM Port"));
+    if (m_state.session.comPort == 0)
+        m_state.observers.prompter().inform(QStringLiteral("Select a COM Port"));
     return false;
 }
 
@@ -197,11 +197,11 @@ Status DebuggerModel::exchangeRead(Memory memory, std::int32_t address, std::int
         QStringLiteral("reading %1 %2")
             .arg(memory == Memory::E2 ? QStringLiteral("EEPROM") : QStringLiteral("RAM"),
                  FormatAddressText(address));
-    if (!m_state.link || !m_state.link->isLinkOpen())
+    if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(QStringLiteral("port closed ") + where);
     word = 0;
-    const Status s = memory == Memory::E2 ? m_state.link->readE2(address, word)
-                                          : m_state.link->readRam(address, word);
+    const Status s = memory == Memory::E2 ? m_state.session.link->readE2(address, word)
+                                          : m_state.session.link->readRam(address, word);
     return s.prefixed(where);
 }
 
@@ -211,32 +211,31 @@ Status DebuggerModel::exchangeWrite(Memory memory, std::int32_t address, std::in
             .arg(word)
             .arg(memory == Memory::E2 ? QStringLiteral("EEPROM") : QStringLiteral("RAM"),
                  FormatAddressText(address));
-    if (!m_state.link || !m_state.link->isLinkOpen())
+    if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(QStringLiteral("port closed ") + where);
-    const Status s = memory == Memory::E2 ? m_state.link->writeE2(address, word)
-                                          : m_state.link->writeRam(address, word);
+    const Status s = memory == Memory::E2 ? m_state.session.link->writeE2(address, word)
+                                          : m_state.session.link->writeRam(address, word);
     return s.prefixed(where);
 }
 
 void DebuggerModel::failed(const Status& status) {
-    if (m_state.link)
-        m_state.link->closeLink();
-    m_state.setConnectState(ConnectState::NotConnected);
-    m_state.ProgressPercent = 0;
-    UnitCommands::reportFailure(m_state.prompter(), status);
+    if (m_state.session.link)
+        m_state.session.link->closeLink();
+    m_state.session.setConnectState(ConnectState::NotConnected);
+    m_state.observers.progress.setPercent(0);
+    UnitCommands::reportFailure(m_state.observers.prompter(), status);
 }
 
 // The link goes back to the other pages: connected when it is still open.
 void DebuggerModel::finished() {
-    if (m_state.connectState() != ConnectState::DebuggerWorking)
+    if (m_state.session.connectState() != ConnectState::DebuggerWorking)
         return;
-    const bool open = m_state.link && m_state.link->isLinkOpen();
-    m_state.setConnectState(open ? ConnectState::Connected : ConnectState::NotConnected);
+    const bool open = m_state.session.link && m_state.session.link->isLinkOpen();
+    m_state.session.setConnectState(open ? ConnectState::Connected : ConnectState::NotConnected);
 }
 
 void DebuggerModel::drawBar() {
-    if (m_state.progress)
-        m_state.progress->onProgress(m_state.StatusText, m_state.ProgressPercent);
+    m_state.observers.progress.notify();
 }
 
 void DebuggerModel::read() {
@@ -263,7 +262,7 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
     const bool writes = command == WordCommand::Write || command == WordCommand::Set;
     std::int32_t value = 0;
     if (writes && !ParseWord(data, value)) {
-        m_state.prompter().inform(notAWordMessage(data), {}, PromptIcon::Exclamation);
+        m_state.observers.prompter().inform(notAWordMessage(data), {}, PromptIcon::Exclamation);
         return;
     }
     if (!openLink())
@@ -280,10 +279,10 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
     if (ramColumn)
         m_view.ramRaw = wait;
     Q_EMIT viewChanged();
-    m_state.setConnectState(ConnectState::DebuggerWorking);
+    m_state.session.setConnectState(ConnectState::DebuggerWorking);
     static const char* const texts[] = {"Debug: Reading...", "Debug: Writing...",
                                         "Debug: Displaying...", "Debug: Setting..."};
-    m_state.StatusText = QString::fromLatin1(texts[static_cast<int>(command)]);
+    m_state.observers.progress.setText(QString::fromLatin1(texts[static_cast<int>(command)]));
     drawBar();
 
     Status status = Status::linkFailure(QStringLiteral("stopped"));
@@ -295,9 +294,9 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
             r.ReadE2FromECU(value);
         if (ramColumn)
             r.ReadRAMFromECU(value);
-        m_state.ProgressPercent = 100;
+        m_state.observers.progress.setPercent(100);
         drawBar();
-        m_state.ProgressPercent = 0;
+        m_state.observers.progress.setPercent(0);
     }
     const QString raw = status ? QString::number(value) : QString::fromLatin1(kNoValueText);
     if (e2Column) {
@@ -321,13 +320,14 @@ void DebuggerModel::reset() {
     const Busy busy(*this);
     Q_EMIT busyChanged(true);
     const Status status = loadDefaults(m_state);
-    if (m_state.link)
-        m_state.link->closeLink();
-    m_state.setConnectState(ConnectState::NotConnected);
+    if (m_state.session.link)
+        m_state.session.link->closeLink();
+    m_state.session.setConnectState(ConnectState::NotConnected);
     if (!status) {
-        m_state.prompter().informDetailed(QStringLiteral("Operation Failed!"), status.detail());
+        m_state.observers.prompter().informDetailed(QStringLiteral("Operation Failed!"),
+                                                    status.detail());
     } else {
-        m_state.prompter().inform(
+        m_state.observers.prompter().inform(
             QStringLiteral(
                 "POWER RESET Needed For Default Parameters Configuration To Be Effective !!!"),
             {}, PromptIcon::Information);
@@ -339,8 +339,8 @@ void DebuggerModel::reset() {
 
 void DebuggerModel::lock(bool on) {
     m_locked = on;
-    m_state.StatusText = kIdleText;
-    m_state.ProgressPercent = 0;
+    m_state.observers.progress.setText(kIdleText);
+    m_state.observers.progress.setPercent(0);
     m_monitorTicks = 0;
     Q_EMIT lockChanged(on);
 }
@@ -354,7 +354,7 @@ void DebuggerModel::enableTimer(bool on) {
 }
 
 void DebuggerModel::startRun() {
-    m_state.setConnectState(ConnectState::DebuggerWorking);
+    m_state.session.setConnectState(ConnectState::DebuggerWorking);
     enableTimer(true);
     m_state.polling.DebugStopRequest = false;
 }
@@ -363,8 +363,8 @@ void DebuggerModel::startRun() {
 void DebuggerModel::stopRunIfIdle() {
     if (m_monitorOn || m_watchOn)
         return;
-    if (m_state.connectState() == ConnectState::DebuggerWorking)
-        m_state.setConnectState(ConnectState::Connected);
+    if (m_state.session.connectState() == ConnectState::DebuggerWorking)
+        m_state.session.setConnectState(ConnectState::Connected);
     m_state.polling.DebugStopRequest = true;
 }
 
@@ -396,7 +396,7 @@ void DebuggerModel::toggleWatch() {
     if (!mayCommand())
         return;
     if (m_watch.isEmpty()) {
-        m_state.prompter().inform(
+        m_state.observers.prompter().inform(
             QStringLiteral("The watch list is empty: add a variable or an address first."), {},
             PromptIcon::Exclamation);
         return;
@@ -429,7 +429,7 @@ bool DebuggerModel::readWatchEntry(WatchEntry& entry, Status& status) {
         return false;
     entry.raw = word;
     entry.hasValue = true;
-    if (CVarData* r = m_state.catalogue.VarTable(entry.position)) {
+    if (CVarData* r = m_state.document.catalogue.VarTable(entry.position)) {
         r->ReadRAMFromECU(word);
         entry.value = r->RAMDisplay;
     } else {
@@ -442,14 +442,14 @@ void DebuggerModel::tick() {
     if (m_busy)
         return;
     if (m_state.polling.DebugStopRequest || (!m_monitorOn && !m_watchOn)) {
-        if (m_state.connectState() == ConnectState::DebuggerWorking)
-            m_state.setConnectState(ConnectState::Connected);
+        if (m_state.session.connectState() == ConnectState::DebuggerWorking)
+            m_state.session.setConnectState(ConnectState::Connected);
         endRun();
         return;
     }
     const Busy busy(*this);
     m_state.polling.DebugPolling = true;
-    m_state.setConnectState(ConnectState::DebuggerWorking);
+    m_state.session.setConnectState(ConnectState::DebuggerWorking);
     Status status;
     if (m_monitorOn) {
         if (CVarData* r = record()) {
@@ -477,15 +477,15 @@ void DebuggerModel::tick() {
         failed(status);
         return;
     }
-    m_state.StatusText = kMonitoringText;
+    m_state.observers.progress.setText(kMonitoringText);
     ++m_monitorTicks;
-    m_state.ProgressPercent = m_monitorTicks * 10;
-    if (m_state.ProgressPercent >= 100)
+    m_state.observers.progress.setPercent(m_monitorTicks * 10);
+    if (m_state.observers.progress.percent() >= 100)
         m_monitorTicks = 0;
     if (!m_timerEnabled) {
-        m_state.ProgressPercent = 0;
+        m_state.observers.progress.setPercent(0);
         m_monitorTicks = 0;
-        m_state.StatusText = kIdleText;
+        m_state.observers.progress.setText(kIdleText);
     }
     drawBar();
     if (m_disabledMeanwhile)
@@ -498,8 +498,8 @@ void DebuggerModel::ditherDisplay() {
     if (!mayCommand() || !openLink())
         return;
     const Busy busy(*this);
-    m_state.setConnectState(ConnectState::DebuggerWorking);
-    m_state.StatusText = QStringLiteral("Debug: Displaying...");
+    m_state.session.setConnectState(ConnectState::DebuggerWorking);
+    m_state.observers.progress.setText(QStringLiteral("Debug: Displaying..."));
     for (int i = 0; i < kDitherRows; ++i) {
         DitherRow& row = m_dither[static_cast<size_t>(i)];
         if (!row.record)
@@ -511,7 +511,7 @@ void DebuggerModel::ditherDisplay() {
         if (!status)
             return failed(status);
         row.record->E2InECU = word;
-        m_state.ProgressPercent = (i + 1) * 100 / kDitherRows;
+        m_state.observers.progress.setPercent((i + 1) * 100 / kDitherRows);
         drawBar();
     }
     for (int i = 0; i < kDitherRows; ++i) {
@@ -523,14 +523,14 @@ void DebuggerModel::ditherDisplay() {
         row.editing = false;
         Q_EMIT ditherChanged(i);
     }
-    m_state.ProgressPercent = 0;
+    m_state.observers.progress.setPercent(0);
     finished();
 }
 
 void DebuggerModel::ditherUpdate() {
     if (!mayCommand())
         return;
-    CVarData* trigger = m_state.catalogue.Find(HvcId::HVC_DITHER_UPDATE);
+    CVarData* trigger = m_state.document.catalogue.Find(HvcId::HVC_DITHER_UPDATE);
     QStringList missing;
     for (const DitherRow& row : m_dither)
         if (!row.record)
@@ -538,9 +538,10 @@ void DebuggerModel::ditherUpdate() {
     if (!trigger)
         missing << QString::fromLatin1(Catalogue::IdName(HvcId::HVC_DITHER_UPDATE));
     if (!missing.isEmpty()) {
-        m_state.prompter().inform(QStringLiteral("The variable map has no %1: nothing was sent.")
-                                      .arg(missing.join(QStringLiteral(", "))),
-                                  {}, PromptIcon::Exclamation);
+        m_state.observers.prompter().inform(
+            QStringLiteral("The variable map has no %1: nothing was sent.")
+                .arg(missing.join(QStringLiteral(", "))),
+            {}, PromptIcon::Exclamation);
         return;
     }
     // A value typed but not yet taken is what the field shows: send that.
@@ -550,8 +551,8 @@ void DebuggerModel::ditherUpdate() {
     if (!openLink())
         return;
     const Busy busy(*this);
-    m_state.setConnectState(ConnectState::DebuggerWorking);
-    m_state.StatusText = QStringLiteral("Debug: Updating...");
+    m_state.session.setConnectState(ConnectState::DebuggerWorking);
+    m_state.observers.progress.setText(QStringLiteral("Debug: Updating..."));
     for (int i = 0; i < kDitherRows; ++i) {
         const CVarData& r = *m_dither[static_cast<size_t>(i)].record;
         const Status status = exchangeWrite(Memory::Ram, r.Address, r.E2InECU);
@@ -559,13 +560,13 @@ void DebuggerModel::ditherUpdate() {
             return finished();
         if (!status)
             return failed(status);
-        m_state.ProgressPercent = (i + 1) * 100 / (kDitherRows + 1);
+        m_state.observers.progress.setPercent((i + 1) * 100 / (kDitherRows + 1));
         drawBar();
     }
     const Status status = exchangeWrite(Memory::Ram, trigger->Address, 1);
     if (!status && !m_disabledMeanwhile)
         return failed(status);
-    m_state.ProgressPercent = 0;
+    m_state.observers.progress.setPercent(0);
     finished();
 }
 
@@ -596,9 +597,9 @@ void DebuggerModel::ditherScrolled(int row, int value) {
 // --- the watch list --------------------------------------------------------------
 
 bool DebuggerModel::addWatch(int position) {
-    const CVarData* r = position > 0 ? m_state.catalogue.VarTable(position) : nullptr;
+    const CVarData* r = position > 0 ? m_state.document.catalogue.VarTable(position) : nullptr;
     if (!r) {
-        m_state.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
+        m_state.observers.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
         return false;
     }
     for (const WatchEntry& e : std::as_const(m_watch))
@@ -615,14 +616,14 @@ bool DebuggerModel::addWatch(int position) {
 bool DebuggerModel::addWatchAddress(const QString& text) {
     std::int32_t address = 0;
     if (!ReadAddressText(text, address)) {
-        m_state.prompter().inform(
+        m_state.observers.prompter().inform(
             QStringLiteral("'%1' is not an address: up to six hexadecimal digits, with or "
                            "without the \".\" before the sub-code (01A2.03).")
                 .arg(text.trimmed()),
             {}, PromptIcon::Exclamation);
         return false;
     }
-    if (const int p = m_state.catalogue.FindByAddress(address); p > 0)
+    if (const int p = m_state.document.catalogue.FindByAddress(address); p > 0)
         return addWatch(p);
     for (const WatchEntry& e : std::as_const(m_watch))
         if (e.position == 0 && e.address == address)
@@ -657,7 +658,7 @@ void DebuggerModel::clearWatch() {
 
 QString DebuggerModel::watchName(int row) const {
     const WatchEntry& e = m_watch.at(row);
-    const CVarData* r = m_state.catalogue.VarTable(e.position);
+    const CVarData* r = m_state.document.catalogue.VarTable(e.position);
     return r ? r->Name : QStringLiteral("(address)");
 }
 
@@ -672,14 +673,14 @@ QString DebuggerModel::watchRaw(int row) const {
 
 QString DebuggerModel::watchValue(int row) const {
     const WatchEntry& e = m_watch.at(row);
-    const CVarData* r = m_state.catalogue.VarTable(e.position);
+    const CVarData* r = m_state.document.catalogue.VarTable(e.position);
     if (!e.hasValue || !r || r->ConvText.isEmpty())
         return {};
     return ValueText(e.value);
 }
 
 QString DebuggerModel::watchUnit(int row) const {
-    const CVarData* r = m_state.catalogue.VarTable(m_watch.at(row).position);
+    const CVarData* r = m_state.document.catalogue.VarTable(m_watch.at(row).position);
     return r ? r->ConvText : QString();
 }
 
@@ -707,8 +708,8 @@ void DebuggerModel::activate() {
 // the page shown next at once, so that it may start polling.
 void DebuggerModel::deactivate() {
     m_state.polling.DebugStopRequest = true;
-    if (!m_busy && m_state.connectState() == ConnectState::DebuggerWorking)
-        m_state.setConnectState(ConnectState::Connected);
+    if (!m_busy && m_state.session.connectState() == ConnectState::DebuggerWorking)
+        m_state.session.setConnectState(ConnectState::Connected);
 }
 
 // Inside a command or a tick the run ends when it comes back from drawing;

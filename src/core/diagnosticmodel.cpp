@@ -40,7 +40,7 @@ DiagnosticModel::DiagnosticModel(AppState& state, QObject* parent)
 }
 
 bool DiagnosticModel::loadMessages(const QString& path) {
-    const bool ok = m_messages.LoadDiagnosticList(path, m_state.prompter());
+    const bool ok = m_messages.LoadDiagnosticList(path, m_state.observers.prompter());
     m_rows[5].Enable = true;
     m_rows[6].Enable = true;
     RefreshObject();
@@ -64,7 +64,7 @@ int DiagnosticModel::polledCount() const {
 }
 
 void DiagnosticModel::RefreshObject() {
-    const Catalogue& catalogue = m_state.catalogue;
+    const Catalogue& catalogue = m_state.document.catalogue;
     for (DiagnosticRow& row : m_rows) {
         const std::optional<HvcId> id = DiagnosticRowVar(row.Index);
         row.BoundVar = id ? catalogue.Find(*id) : nullptr;
@@ -89,7 +89,7 @@ void DiagnosticModel::RefreshObject() {
 void DiagnosticModel::activate() {
     m_state.polling.DiagnosticStopRequest = false;
     m_state.polling.MonitorStopRequest = true;
-    if (m_state.connectState() == ConnectState::Connected)
+    if (m_state.session.connectState() == ConnectState::Connected)
         m_timer.start();
     else
         DisableTimer();
@@ -98,8 +98,8 @@ void DiagnosticModel::activate() {
 
 void DiagnosticModel::deactivate() {
     m_state.polling.DiagnosticStopRequest = true;
-    if (m_state.connectState() == ConnectState::DiagnosticPolling)
-        m_state.setConnectState(ConnectState::Connected);
+    if (m_state.session.connectState() == ConnectState::DiagnosticPolling)
+        m_state.session.setConnectState(ConnectState::Connected);
 }
 
 // A pass that is running notices the disabled timer after its current row and
@@ -127,9 +127,9 @@ void DiagnosticModel::tick() {
         const Status status = ReadDiagnosticVar();
         if (!status) {
             m_timer.stop();
-            m_state.setConnectState(ConnectState::NotConnected);
-            if (m_state.link)
-                m_state.link->closeLink();
+            m_state.session.setConnectState(ConnectState::NotConnected);
+            if (m_state.session.link)
+                m_state.session.link->closeLink();
             Q_EMIT pollingStopped(status);
         } else if (!m_state.polling.DiagnosticPolling) {
             Q_EMIT pollingStopped(status); // the timer was disabled during the pass
@@ -139,14 +139,14 @@ void DiagnosticModel::tick() {
     m_timer.stop();
     const bool wasPolling = m_state.polling.DiagnosticPolling;
     m_state.polling.DiagnosticPolling = false;
-    if (m_state.connectState() == ConnectState::DiagnosticPolling)
-        m_state.setConnectState(ConnectState::Connected);
+    if (m_state.session.connectState() == ConnectState::DiagnosticPolling)
+        m_state.session.setConnectState(ConnectState::Connected);
     if (wasPolling)
         Q_EMIT pollingStopped(Status());
 }
 
 void DiagnosticModel::endPassOnLinkLoss() {
-    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.session.setConnectState(ConnectState::NotConnected);
     m_state.polling.DiagnosticPolling = false;
 }
 
@@ -154,11 +154,11 @@ void DiagnosticModel::endPassOnLinkLoss() {
 // never reach a row or the list as an error word.
 Status DiagnosticModel::readRow(const DiagnosticRow& row, std::int32_t& word) {
     const CVarData& record = *row.BoundVar;
-    if (!m_state.link || !m_state.link->isLinkOpen())
+    if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(
             QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
     word = 0;
-    return ReadErrorWord(*m_state.link, record, word);
+    return ReadErrorWord(*m_state.session.link, record, word);
 }
 
 Status DiagnosticModel::ReadDiagnosticVar() {
@@ -179,12 +179,13 @@ Status DiagnosticModel::ReadDiagnosticVar() {
             endPassOnLinkLoss();
             return status;
         }
-        m_state.setConnectState(ConnectState::DiagnosticPolling);
-        m_state.StatusText = kDiagnosticText;
+        m_state.session.setConnectState(ConnectState::DiagnosticPolling);
+        m_state.observers.progress.setText(kDiagnosticText);
         UpdateDisplay(i, word);
         ++k;
-        m_state.ProgressPercent = MonitorModel::progressAt(k, n);
-        Q_EMIT progressChanged(m_state.StatusText, m_state.ProgressPercent);
+        m_state.observers.progress.setPercent(MonitorModel::progressAt(k, n));
+        Q_EMIT progressChanged(m_state.observers.progress.text(),
+                               m_state.observers.progress.percent());
         if (m_disabledInPass) {
             // Disabled meanwhile (a disconnect while the page let events run).
             endPassOnLinkLoss();

@@ -118,7 +118,7 @@ QList<int> MonitorModel::polledVarIds() const {
 }
 
 void MonitorModel::RefreshObject() {
-    const Catalogue& catalogue = m_state.catalogue;
+    const Catalogue& catalogue = m_state.document.catalogue;
     for (MonitorDisplay& d : m_displays) {
         HvcId id = HvcId::HVC_VBB_400;
         switch (d.kind) {
@@ -154,7 +154,7 @@ void MonitorModel::SetObject() {
             d.DisplayOption = true;
             break;
         case MonitorDisplayKind::Current:
-            d.ScaleMax = largestCurrentLimit(m_state.catalogue, d.Index);
+            d.ScaleMax = largestCurrentLimit(m_state.document.catalogue, d.Index);
             d.NumberFormat = QStringLiteral("###0");
             d.DisplayOption = true;
             d.LevelA = 50;
@@ -177,7 +177,7 @@ void MonitorModel::SetObject() {
 // Joystick, current and battery values are scaled for the configured number of
 // sections: the part of each formula that belongs to that number.
 void MonitorModel::setFormulaParts() {
-    const CVarData* sections = m_state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    const CVarData* sections = m_state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
     const auto part = static_cast<std::int16_t>(sections ? sections->E2InECU : 0);
     for (MonitorDisplay& d : m_displays)
         if (d.Visible && d.BoundVar)
@@ -187,9 +187,9 @@ void MonitorModel::setFormulaParts() {
 void MonitorModel::activate() {
     m_state.polling.DiagnosticStopRequest = true;
     m_state.polling.MonitorStopRequest = false;
-    const CVarData* sections = m_state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    const CVarData* sections = m_state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
     showSections(sections ? sections->E2Display : 0);
-    if (m_state.connectState() == ConnectState::Connected) {
+    if (m_state.session.connectState() == ConnectState::Connected) {
         RefreshObject();
         setFormulaParts();
         m_timer.start();
@@ -201,8 +201,8 @@ void MonitorModel::activate() {
 
 void MonitorModel::deactivate() {
     m_state.polling.MonitorStopRequest = true;
-    if (m_state.connectState() == ConnectState::MonitorPolling)
-        m_state.setConnectState(ConnectState::Connected);
+    if (m_state.session.connectState() == ConnectState::MonitorPolling)
+        m_state.session.setConnectState(ConnectState::Connected);
 }
 
 // A pass that is running notices the disabled timer after its current read and
@@ -231,9 +231,9 @@ void MonitorModel::tick() {
         const Status status = ReadMonitorVar();
         if (!status) {
             m_timer.stop();
-            m_state.setConnectState(ConnectState::NotConnected);
-            if (m_state.link)
-                m_state.link->closeLink();
+            m_state.session.setConnectState(ConnectState::NotConnected);
+            if (m_state.session.link)
+                m_state.session.link->closeLink();
             Q_EMIT pollingStopped(status);
         } else if (!m_state.polling.MonitorPolling) {
             Q_EMIT pollingStopped(status); // the timer was disabled during the pass
@@ -243,8 +243,8 @@ void MonitorModel::tick() {
     m_timer.stop();
     const bool wasPolling = m_state.polling.MonitorPolling;
     m_state.polling.MonitorPolling = false;
-    if (m_state.connectState() == ConnectState::MonitorPolling)
-        m_state.setConnectState(ConnectState::Connected);
+    if (m_state.session.connectState() == ConnectState::MonitorPolling)
+        m_state.session.setConnectState(ConnectState::Connected);
     if (wasPolling)
         Q_EMIT pollingStopped(Status());
 }
@@ -261,23 +261,23 @@ int MonitorModel::progressAt(int step, int steps) {
 }
 
 void MonitorModel::drawProgress(int percent) {
-    m_state.ProgressPercent = percent;
-    Q_EMIT progressChanged(m_state.StatusText, percent);
+    m_state.observers.progress.setPercent(percent);
+    Q_EMIT progressChanged(m_state.observers.progress.text(), percent);
 }
 
 void MonitorModel::endPassOnLinkLoss() {
-    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.session.setConnectState(ConnectState::NotConnected);
     m_state.polling.MonitorPolling = false;
 }
 
 // A closed link would hand back success without reading anything; that must
 // never reach a display or a recording as a value.
 Status MonitorModel::readVariable(CVarData& record, std::int32_t& raw) {
-    if (!m_state.link || !m_state.link->isLinkOpen())
+    if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(
             QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
     raw = 0;
-    Status status = m_state.link->readRam(record.Address, raw);
+    Status status = m_state.session.link->readRam(record.Address, raw);
     if (!status)
         return status.prefixed(
             QStringLiteral("reading %1 (%2)").arg(record.Name, record.AddressText()));
@@ -297,14 +297,14 @@ Status MonitorModel::ReadMonitorVar() {
     const int steps = n + 3;
     MonitorSample sample;
     sample.time = QDateTime::currentDateTime();
-    m_state.setConnectState(ConnectState::MonitorPolling);
-    m_state.StatusText = kMonitorText;
+    m_state.session.setConnectState(ConnectState::MonitorPolling);
+    m_state.observers.progress.setText(kMonitorText);
     drawProgress(0);
 
     const HvcId words[3] = {HvcId::HVC_ERROR_CODE, HvcId::HVC_HSD_MONITOR,
                             HvcId::HVC_DIGIT_MONITOR};
     for (int w = 0; w < 3; ++w) {
-        CVarData& record = m_state.catalogue.Var(words[w]);
+        CVarData& record = m_state.document.catalogue.Var(words[w]);
         std::int32_t raw = 0;
         if (Status status = readVariable(record, raw); !status) {
             endPassOnLinkLoss();
@@ -338,8 +338,8 @@ Status MonitorModel::ReadMonitorVar() {
             endPassOnLinkLoss();
             return status;
         }
-        m_state.setConnectState(ConnectState::MonitorPolling);
-        m_state.StatusText = kMonitorText;
+        m_state.session.setConnectState(ConnectState::MonitorPolling);
+        m_state.observers.progress.setText(kMonitorText);
         MonitorDisplay& d = m_displays[i];
         d.value = record.RAMDisplay;
         d.hasValue = true;

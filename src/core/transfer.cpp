@@ -10,15 +10,15 @@ namespace hvc {
 namespace {
 
 void refreshShownPage(AppState& state) {
-    if (state.refreshShownPage)
-        state.refreshShownPage();
+    if (state.observers.refreshShownPage)
+        state.observers.refreshShownPage();
 }
 
 // The guarded link procedures report success without sending anything while the
 // link is closed. A whole-image transfer on a closed link would then take stale
 // words for the unit's values (and report success), so it fails instead.
 Status requireOpenLink(const AppState& state) {
-    if (state.link != nullptr && state.link->isLinkOpen())
+    if (state.session.link != nullptr && state.session.link->isLinkOpen())
         return {};
     return Status::linkFailure(QStringLiteral("port closed"));
 }
@@ -35,8 +35,7 @@ QString recordContext(const char* verb, const CVarData& r) {
 } // namespace
 
 void progressStep(AppState& state, const QString& text, int& counter, int total) {
-    state.setConnectState(ConnectState::Transfer);
-    state.StatusText = text;
+    state.session.setConnectState(ConnectState::Transfer);
     ++counter;
     // counter x 100 / total to the nearest integer, an exact half to the even one;
     // 100 when there is no total.
@@ -49,21 +48,19 @@ void progressStep(AppState& state, const QString& text, int& counter, int total)
             ++q;
         percent = std::min(100, q);
     }
-    state.ProgressPercent = percent;
-    if (state.progress)
-        state.progress->onProgress(state.StatusText, state.ProgressPercent);
+    state.observers.progress.report(text, percent);
 }
 
 bool inSectionLimit(AppState& state, const CVarData& record) {
-    return record.Section < state.catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
+    return record.Section < state.document.catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
 }
 
 void countPageVarNum(AppState& state) {
-    for (auto& p : state.pages)
+    for (auto& p : state.document.pages)
         p.PageVarNum = 0;
-    const Catalogue& cat = state.catalogue;
+    const Catalogue& cat = state.document.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
-        for (auto& p : state.pages) {
+        for (auto& p : state.document.pages) {
             if (p.ReadKey != 0 && (p.ReadKey & cat[i].PageMask) == p.ReadKey)
                 ++p.PageVarNum;
         }
@@ -72,21 +69,21 @@ void countPageVarNum(AppState& state) {
 
 std::uint16_t readKeyAll(const AppState& state) {
     std::uint16_t key = 0;
-    for (const auto& p : state.pages)
+    for (const auto& p : state.document.pages)
         key |= p.ReadKey;
     return key;
 }
 
 std::uint16_t writeKeyAll(const AppState& state) {
     std::uint16_t key = 0;
-    for (const auto& p : state.pages)
+    for (const auto& p : state.document.pages)
         key |= p.WriteKey;
     return key;
 }
 
 std::int16_t countPageVars(const AppState& state, std::uint16_t mask) {
     int sum = 0;
-    for (const auto& p : state.pages)
+    for (const auto& p : state.document.pages)
         if (p.ReadKey != 0 && (p.ReadKey & mask) == p.ReadKey)
             sum += p.PageVarNum;
     return static_cast<std::int16_t>(sum);
@@ -104,7 +101,7 @@ Status readImage(AppState& state, std::uint16_t mask) {
     const int total = countPageVars(state, mask);
     int counter = 0;
     QString sectionFault;
-    Catalogue& cat = state.catalogue;
+    Catalogue& cat = state.document.catalogue;
     const int sectionPos = cat.IdIndex(HvcId::HVC_NUM_PROP_REG);
     for (int i = 1; i <= cat.VarCount(); ++i) {
         CVarData& r = cat[i];
@@ -112,10 +109,10 @@ Status readImage(AppState& state, std::uint16_t mask) {
             continue;
         if (inSectionLimit(state, r)) {
             std::int32_t value = 0;
-            if (Status status = state.link->readE2(r.Address, value); !status)
+            if (Status status = state.session.link->readE2(r.Address, value); !status)
                 return status.prefixed(recordContext("reading", r));
             r.ReadE2FromECU(value);
-            state.unitWords.seen(r.Address, value);
+            state.document.unitWords.seen(r.Address, value);
             if (i == sectionPos)
                 sectionFault = rangeCheckOne(state, i);
         }
@@ -123,14 +120,14 @@ Status readImage(AppState& state, std::uint16_t mask) {
     }
     const QString report = rangeCheck(state, mask) + sectionFault;
     if (!report.isEmpty())
-        state.prompter().inform(report);
+        state.observers.prompter().inform(report);
     refreshShownPage(state);
     return {};
 }
 
 QString rangeCheck(AppState& state, std::uint16_t mask) {
     QString list;
-    Catalogue& cat = state.catalogue;
+    Catalogue& cat = state.document.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         CVarData& r = cat[i];
         if ((r.PageMask & mask) == 0 || !inSectionLimit(state, r) || !outOfRange(r))
@@ -145,7 +142,7 @@ QString rangeCheck(AppState& state, std::uint16_t mask) {
 }
 
 QString rangeCheckOne(AppState& state, int position) {
-    CVarData* r = state.catalogue.VarTable(position);
+    CVarData* r = state.document.catalogue.VarTable(position);
     if (r == nullptr || !outOfRange(*r))
         return {};
     r->ReadE2FromECU(r->DefaultValue);
@@ -159,17 +156,17 @@ Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, cons
         return open;
     const int total = countPageVars(state, mask);
     int counter = 0;
-    Catalogue& cat = state.catalogue;
+    Catalogue& cat = state.document.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         CVarData& r = cat[i];
         if (!isWrittenBy(r, mask))
             continue;
         Status status;
         if (inSectionLimit(state, r) && (only == nullptr || only->contains(i))) {
-            status = state.link->writeE2(r.Address, r.E2Value);
+            status = state.session.link->writeE2(r.Address, r.E2Value);
             if (status) {
                 r.WriteE2inECU();
-                state.unitWords.seen(r.Address, r.E2Value);
+                state.document.unitWords.seen(r.Address, r.E2Value);
                 if (report) {
                     ++report->written;
                     report->lastPosition = i;
@@ -181,35 +178,31 @@ Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, cons
         if (!status)
             return status.prefixed(recordContext("writing", r));
     }
-    state.StatusText = QStringLiteral("Writing...");
-    state.ProgressPercent = 100;
-    if (state.progress)
-        state.progress->onProgress(state.StatusText, state.ProgressPercent);
+    state.observers.progress.report(QStringLiteral("Writing..."), 100);
     refreshShownPage(state);
     return {};
 }
 
 Status loadDefaults(AppState& state) {
-    if (state.link == nullptr)
+    if (state.session.link == nullptr)
         return Status::linkFailure(QStringLiteral("no device link"));
-    return state.link->sendCommand(kDefaultsCode, QString::fromLatin1(kDefaultsText))
+    return state.session.link->sendCommand(kDefaultsCode, QString::fromLatin1(kDefaultsText))
         .prefixed(QStringLiteral("load-defaults command"));
 }
 
 Status checkUnitIdentity(AppState& state, bool& resetPending) {
     if (Status open = requireOpenLink(state); !open)
         return open;
-    state.StatusText = QStringLiteral("Reading...");
-    state.ProgressPercent = 0;
+    Progress& progress = state.observers.progress;
+    progress.setText(QStringLiteral("Reading..."));
+    progress.setPercent(0);
     bool matches = true;
     for (int w = 0; w < 5; ++w) {
         std::int32_t value = 0;
-        if (Status status = state.link->readE2(kIdentityAddresses[w], value); !status)
+        if (Status status = state.session.link->readE2(kIdentityAddresses[w], value); !status)
             return status.prefixed(QStringLiteral("reading the unit's identity"));
         matches = matches && value == kResetWords[w];
-        state.ProgressPercent += 20;
-        if (state.progress)
-            state.progress->onProgress(state.StatusText, state.ProgressPercent);
+        progress.report(progress.text(), progress.percent() + 20);
     }
     resetPending = matches;
     return {};

@@ -27,13 +27,13 @@ void UnitCommands::reportFailure(Prompter& prompter, const Status& status) {
 
 void UnitCommands::endFailed(const Status& status) {
     m_view.closeWaitBox();
-    reportFailure(m_state.prompter(), status);
-    m_state.setConnectState(ConnectState::NotConnected);
+    reportFailure(m_state.observers.prompter(), status);
+    m_state.session.setConnectState(ConnectState::NotConnected);
     m_view.setBusy(false);
 }
 
 void UnitCommands::endConnected() {
-    m_state.setConnectState(ConnectState::Connected);
+    m_state.session.setConnectState(ConnectState::Connected);
     m_view.setBusy(false);
 }
 
@@ -43,54 +43,54 @@ void UnitCommands::endWholeImage(const Status& status) {
         return;
     }
     // Unlike endFailed, the wait box is left to the next drawing tick.
-    reportFailure(m_state.prompter(), status);
-    m_state.setConnectState(ConnectState::NotConnected);
+    reportFailure(m_state.observers.prompter(), status);
+    m_state.session.setConnectState(ConnectState::NotConnected);
     m_view.setBusy(false);
 }
 
 bool UnitCommands::unsavedQuestion() {
-    return m_state.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation);
+    return m_state.observers.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation);
 }
 
 void UnitCommands::connectToUnit() {
     m_view.closeWaitBox();
-    UnitLink* link = m_state.link;
-    if (m_state.connectState() != ConnectState::NotConnected) {
+    UnitLink* link = m_state.session.link;
+    if (m_state.session.connectState() != ConnectState::NotConnected) {
         m_view.stopPagePolling();
         if (link)
             link->closeLink();
-        m_state.document.clear();
-        m_state.unitWords.clear();
-        m_state.setConnectState(ConnectState::NotConnected);
+        m_state.document.flags.clear();
+        m_state.document.unitWords.clear();
+        m_state.session.setConnectState(ConnectState::NotConnected);
         return;
     }
     if (link)
         link->closeLink();
     if (!link || !link->openLink()) {
-        if (m_state.ComPort == 0)
-            m_state.prompter().inform(QStringLiteral("Select a COM Port"));
+        if (m_state.session.comPort == 0)
+            m_state.observers.prompter().inform(QStringLiteral("Select a COM Port"));
         return;
     }
     // Declining leaves the unit alone: the port is given back, not held open
     // behind a "Not Connected" indicator.
-    if (m_state.document.unsaved() && !unsavedQuestion()) {
+    if (m_state.document.flags.unsaved() && !unsavedQuestion()) {
         link->closeLink();
         return;
     }
     m_view.setBusy(true);
-    m_state.unitWords.clear();
+    m_state.document.unitWords.clear();
     bool resetPending = false;
     if (Status status = checkUnitIdentity(m_state, resetPending); !status)
         return endFailed(status);
-    m_state.setConnectState(ConnectState::Transfer);
-    if (resetPending && !m_state.prompter().ask(QStringLiteral(
+    m_state.session.setConnectState(ConnectState::Transfer);
+    if (resetPending && !m_state.observers.prompter().ask(QStringLiteral(
                             "Missing POWER RESET After A 'RESET' Command : Continue Anyway? "))) {
         m_view.setBusy(false);
         link->closeLink();
-        m_state.setConnectState(ConnectState::NotConnected);
+        m_state.session.setConnectState(ConnectState::NotConnected);
         return;
     }
-    if (CVarData* version = m_state.catalogue.Find(HvcId::HVC_PROG_VERS)) {
+    if (CVarData* version = m_state.document.catalogue.Find(HvcId::HVC_PROG_VERS)) {
         std::int32_t value = 0;
         if (Status status = link->readE2(version->Address, value); !status)
             return endFailed(status.prefixed(QStringLiteral("reading the program version")));
@@ -101,7 +101,7 @@ void UnitCommands::connectToUnit() {
     endConnected();
     m_view.showFirstPage();
     m_view.refreshActivePage();
-    m_state.document.unitRead();
+    m_state.document.flags.unitRead();
     m_view.closeWaitBox();
 }
 
@@ -110,7 +110,7 @@ void UnitCommands::readPage(std::uint16_t readKey) {
     if (Status status = readImage(m_state, readKey); !status)
         return endFailed(status);
     endConnected();
-    m_state.document.unitRead();
+    m_state.document.flags.unitRead();
     m_view.closeWaitBox();
 }
 
@@ -122,12 +122,12 @@ void UnitCommands::readAll() {
 void UnitCommands::writePage(std::uint16_t writeKey, const QString& dataErrors) {
     if (!dataErrors.isEmpty()) {
         const QString title = QStringLiteral("CONFIGURATION ERROR");
-        if (!m_state.LoggedIn) {
-            m_state.prompter().inform(dataErrors, title, PromptIcon::Critical);
+        if (!m_state.session.loggedIn) {
+            m_state.observers.prompter().inform(dataErrors, title, PromptIcon::Critical);
             return;
         }
-        if (!m_state.prompter().ask(dataErrors + QStringLiteral("\rCONTINUE ANYWAY ?"), title,
-                                    PromptIcon::Exclamation))
+        if (!m_state.observers.prompter().ask(dataErrors + QStringLiteral("\rCONTINUE ANYWAY ?"),
+                                              title, PromptIcon::Exclamation))
             return;
     }
     writeReviewed(writeKey, true);
@@ -143,13 +143,14 @@ void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
         return;
     m_view.setBusy(true);
     ReviewedWrite done;
-    if (Status status = WriteReviewed(m_state, mask, choice, m_state.VerifyWrites, done); !status) {
+    if (Status status = WriteReviewed(m_state, mask, choice, m_state.session.verifyWrites, done);
+        !status) {
         m_view.refreshActivePage();
         return page ? endFailed(status) : endWholeImage(status);
     }
-    QStringList problems = VerifyFailures(m_state.catalogue, done.mismatches);
+    QStringList problems = VerifyFailures(m_state.document.catalogue, done.mismatches);
     for (int p : done.notWritten) {
-        const CVarData& r = m_state.catalogue[p];
+        const CVarData& r = m_state.document.catalogue[p];
         problems << QStringLiteral("Not written, its section is not configured in the unit: "
                                    "%1 (%2)")
                         .arg(r.Name, r.AddressText());
@@ -158,40 +159,41 @@ void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
         qCInfo(lcCommands).noquote() << "write not verified:" << problems.join(u'\n');
         m_view.closeWaitBox();
         m_view.refreshActivePage();
-        m_state.prompter().inform(problems.join(u'\r'), {}, PromptIcon::Critical);
+        m_state.observers.prompter().inform(problems.join(u'\r'), {}, PromptIcon::Critical);
     } else if (page && WriteDifferences(m_state, mask).isEmpty()) {
-        m_state.document.unitWritten();
+        m_state.document.flags.unitWritten();
     }
     endConnected();
 }
 
 void UnitCommands::reset() {
-    m_state.document.clear();
-    m_state.unitWords.clear();
+    m_state.document.flags.clear();
+    m_state.document.unitWords.clear();
     m_view.setBusy(true);
     if (Status status = loadDefaults(m_state); !status) {
-        reportFailure(m_state.prompter(), status);
-        m_state.setConnectState(ConnectState::NotConnected);
+        reportFailure(m_state.observers.prompter(), status);
+        m_state.session.setConnectState(ConnectState::NotConnected);
         m_view.setBusy(false);
         return;
     }
-    m_state.prompter().inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
-                              PromptIcon::Exclamation);
-    if (m_state.link)
-        m_state.link->closeLink();
-    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.observers.prompter().inform(
+        QStringLiteral("Switch OFF and then switch ON power supply!"), {}, PromptIcon::Exclamation);
+    if (m_state.session.link)
+        m_state.session.link->closeLink();
+    m_state.session.setConnectState(ConnectState::NotConnected);
     m_view.setBusy(false);
 }
 
 bool UnitCommands::readCheckedFile(const QString& path, ConfigFileData& data) {
-    Status status = ReadConfigFile(path, m_state.catalogue, data);
+    Status status = ReadConfigFile(path, m_state.document.catalogue, data);
     // Values a Write All must never send are refused here, with nothing changed;
     // logged-in service staff may load values outside the limits.
     if (status)
-        status = CheckConfigFileValues(m_state.catalogue, data, m_state.LoggedIn);
+        status = CheckConfigFileValues(m_state.document.catalogue, data, m_state.session.loggedIn);
     if (!status) {
         qCInfo(lcCommands).noquote() << "load failed:" << status.detail();
-        m_state.prompter().informDetailed(status.text(), status.detail(), {}, PromptIcon::Critical);
+        m_state.observers.prompter().informDetailed(status.text(), status.detail(), {},
+                                                    PromptIcon::Critical);
         return false;
     }
     return true;
@@ -202,28 +204,29 @@ bool UnitCommands::loadFile(const QString& path) {
     if (!readCheckedFile(path, data))
         return false;
     ApplyConfigFile(m_state, data, QFileInfo(path).fileName());
-    m_view.showInfo(m_state.info);
-    m_state.prompter().inform(QStringLiteral(" SUCCESS : Configuration Loaded "));
+    m_view.showInfo(m_state.document.info);
+    m_state.observers.prompter().inform(QStringLiteral(" SUCCESS : Configuration Loaded "));
     m_view.showFirstPage();
     m_view.refreshActivePage();
-    m_state.document.fileLoaded();
+    m_state.document.flags.fileLoaded();
     return true;
 }
 
 bool UnitCommands::saveFile(const QString& path) {
     if (QFileInfo::exists(path) &&
-        !m_state.prompter().ask(QStringLiteral("File Already Exist : Overwrite ?")))
+        !m_state.observers.prompter().ask(QStringLiteral("File Already Exist : Overwrite ?")))
         return false;
-    m_state.info = m_view.infoToSave(m_state.info);
+    m_state.document.info = m_view.infoToSave(m_state.document.info);
     if (Status status = SaveConfigFile(m_state, path); !status) {
         qCInfo(lcCommands).noquote() << "save failed:" << status.detail();
-        m_state.prompter().informDetailed(status.text(), status.detail(), {}, PromptIcon::Critical);
+        m_state.observers.prompter().informDetailed(status.text(), status.detail(), {},
+                                                    PromptIcon::Critical);
         return false;
     }
-    m_state.document.fileSaved();
-    m_state.info.fileName = QFileInfo(path).fileName();
-    m_view.showFileName(m_state.info.fileName);
-    m_state.prompter().inform(QStringLiteral(" Configuration SAVED "));
+    m_state.document.flags.fileSaved();
+    m_state.document.info.fileName = QFileInfo(path).fileName();
+    m_view.showFileName(m_state.document.info.fileName);
+    m_state.observers.prompter().inform(QStringLiteral(" Configuration SAVED "));
     return true;
 }
 

@@ -69,14 +69,14 @@ QStringList ReviewTable(const Catalogue& catalogue, const QList<ReviewRow>& rows
 }
 
 std::optional<std::int32_t> KnownUnitWord(const AppState& state, const CVarData& record) {
-    return state.unitWords.word(record.Address);
+    return state.document.unitWords.word(record.Address);
 }
 
 QList<ReviewRow> WriteDifferences(const AppState& state, std::uint16_t mask) {
     QList<ReviewRow> rows;
     if (mask == 0)
         return rows;
-    const Catalogue& cat = state.catalogue;
+    const Catalogue& cat = state.document.catalogue;
     const int sectionPos = cat.IdIndex(HvcId::HVC_NUM_PROP_REG);
     const CVarData& sections = cat[sectionPos];
     std::int32_t limit = KnownUnitWord(state, sections).value_or(sections.E2InECU);
@@ -101,7 +101,7 @@ QList<ReviewRow> FileDifferences(const AppState& state, const ConfigFileData& da
     const std::uint16_t mask = writeKeyAll(state);
     QList<ReviewRow> rows;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const CVarData& r = state.catalogue[it.key()];
+        const CVarData& r = state.document.catalogue[it.key()];
         const std::optional<std::int32_t> word = KnownUnitWord(state, r);
         if (isWrittenBy(r, mask) && differs(it.value(), word))
             rows.append({it.key(), word, it.value()});
@@ -114,7 +114,7 @@ Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
     out = {};
     if (choice.kind == WriteChoice::Kind::Cancel)
         return {};
-    Catalogue& cat = state.catalogue;
+    Catalogue& cat = state.document.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i)
         if (isWrittenBy(cat[i], mask))
             if (const auto word = KnownUnitWord(state, cat[i]))
@@ -136,10 +136,10 @@ Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
     for (int p : out.report.positions) {
         CVarData& r = cat[p];
         std::int32_t word = 0;
-        if (Status status = state.link->readE2(r.Address, word); !status)
+        if (Status status = state.session.link->readE2(r.Address, word); !status)
             return status.prefixed(
                 QStringLiteral("verifying %1 (%2)").arg(r.Name, r.AddressText()));
-        state.unitWords.seen(r.Address, word);
+        state.document.unitWords.seen(r.Address, word);
         if (!sameWord(r.E2Value, word)) {
             out.mismatches.append({p, r.E2Value, word});
             r.E2InECU = word;
@@ -168,14 +168,14 @@ void LoadChosenRows(AppState& state, const QList<ReviewRow>& rows, const QList<i
     for (const ReviewRow& row : rows) {
         if (!positions.contains(row.position))
             continue;
-        CVarData& r = state.catalogue[row.position];
+        CVarData& r = state.document.catalogue[row.position];
         r.LoadFromFile(row.newValue);
         if (row.unitWord)
             takeUnitWord(r, *row.unitWord);
         changed = true;
     }
     if (changed)
-        state.document.markDataChanged();
+        state.document.flags.markDataChanged();
 }
 
 } // namespace hvc

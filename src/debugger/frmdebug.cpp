@@ -471,7 +471,7 @@ void FrmDebug::copyWatchList() {
 // Every control answers only a logged-in user; MONITOR's lock comes on top.
 void FrmDebug::RefreshObject() {
     m_model.RefreshObject();
-    m_body->setEnabled(m_context.state.LoggedIn);
+    m_body->setEnabled(m_context.state.session.loggedIn);
     showLock();
     showRunning();
 }

@@ -97,8 +97,7 @@ FrmDiagnostic::FrmDiagnostic(ShellContext& context, QWidget* parent)
             [this](const QString& text, int percent) {
                 // The main window draws the status bar and lets pending events run,
                 // so a Disconnect can come in the middle of a pass.
-                if (m_context.state.progress)
-                    m_context.state.progress->onProgress(text, percent);
+                m_context.state.observers.progress.report(text, percent);
             });
 
     chooseExportFile = [this] {
@@ -242,7 +241,7 @@ void FrmDiagnostic::syncRows() {
 }
 
 void FrmDiagnostic::DrawOptSelct() {
-    const CVarData* sections = m_context.state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    const CVarData* sections = m_context.state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
     const int n = sections ? sections->E2Display : 0;
     for (QButtonGroup* group : m_groups) {
         group->setExclusive(false);
@@ -302,14 +301,14 @@ void FrmDiagnostic::exportHistory() {
     if (path.isEmpty())
         return;
     if (const Status status = m_model.exportHistory(path); !status)
-        m_context.state.prompter().informDetailed(status.text(), status.detail(), QString(),
-                                                  PromptIcon::Exclamation);
+        m_context.state.observers.prompter().informDetailed(status.text(), status.detail(),
+                                                            QString(), PromptIcon::Exclamation);
 }
 
 void FrmDiagnostic::clearHistory() {
     if (m_model.history().entries().isEmpty())
         return;
-    if (!m_context.state.prompter().ask(QStringLiteral("Clear the error history?")))
+    if (!m_context.state.observers.prompter().ask(QStringLiteral("Clear the error history?")))
         return;
     m_model.clearHistory();
 }

@@ -336,7 +336,7 @@ QGroupBox* FrmJoyCan::buildAdvanceFrame() {
 // ---- showing the model
 
 CVarData* FrmJoyCan::var(HvcId id) const {
-    return m_context.state.catalogue.Find(id);
+    return m_context.state.document.catalogue.Find(id);
 }
 
 void FrmJoyCan::present() {
@@ -349,7 +349,7 @@ void FrmJoyCan::present() {
 }
 
 void FrmJoyCan::load() {
-    m_settings.load(m_context.state.catalogue);
+    m_settings.load(m_context.state.document.catalogue);
     for (int n = 0; n < JoyCanSettings::kNumbers; ++n)
         loadNumber(n);
     // Byte and bit before the type, the channel type before its word and inputs:
@@ -438,8 +438,8 @@ void FrmJoyCan::numberScrolled(int n) {
 void FrmJoyCan::checkRange(int n) {
     const NumberField& f = m_numbers[static_cast<size_t>(n)];
     if (const CVarData* record = var(JoyCanSettings::numberId(n)))
-        m_rangeQuestion.ask(m_context.state.prompter(), f.text, *record, f.scroll->minimum(),
-                            f.scroll->maximum());
+        m_rangeQuestion.ask(m_context.state.observers.prompter(), f.text, *record,
+                            f.scroll->minimum(), f.scroll->maximum());
 }
 
 bool FrmJoyCan::eventFilter(QObject* watched, QEvent* event) {
@@ -496,7 +496,7 @@ void FrmJoyCan::okClicked() {
         m_settings.setNumber(n, numbers[static_cast<size_t>(n)]);
     for (const VarSetting& setting : m_settings.compose())
         if (CVarData* record = var(setting.id))
-            record->HVCSetVar(setting.value, m_context.state.document);
+            record->HVCSetVar(setting.value, m_context.state.document.flags);
     hide();
     Q_EMIT configDrawJoyRequested();
 }

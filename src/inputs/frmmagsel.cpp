@@ -114,7 +114,7 @@ void FrmMagSel::SetSolenoidPicture(const QPixmap& picture) {
 }
 
 CVarData* FrmMagSel::var(HvcId id) const {
-    return m_context.state.catalogue.Find(id);
+    return m_context.state.document.catalogue.Find(id);
 }
 
 void FrmMagSel::present() {
@@ -167,8 +167,8 @@ void FrmMagSel::rowScrolled(Row& row) {
 
 void FrmMagSel::checkRange(Row& row) {
     if (const CVarData* record = var(row.id))
-        m_rangeQuestion.ask(m_context.state.prompter(), row.text, *record, row.scroll->minimum(),
-                            row.scroll->maximum());
+        m_rangeQuestion.ask(m_context.state.observers.prompter(), row.text, *record,
+                            row.scroll->minimum(), row.scroll->maximum());
 }
 
 bool FrmMagSel::eventFilter(QObject* watched, QEvent* event) {
@@ -199,7 +199,7 @@ void FrmMagSel::keyPressEvent(QKeyEvent* event) {
 
 void FrmMagSel::okClicked() {
     // The values are in the records already.
-    m_context.state.document.markDataChanged();
+    m_context.state.document.flags.markDataChanged();
     Q_EMIT drawDitherRequested();
     hide();
 }

@@ -131,8 +131,7 @@ FrmMonitor::FrmMonitor(ShellContext& context, QWidget* parent)
             [this](const QString& text, int percent) {
                 // The main window draws the status bar and lets pending events run,
                 // so a Disconnect can come in the middle of a pass.
-                if (m_context.state.progress)
-                    m_context.state.progress->onProgress(text, percent);
+                m_context.state.observers.progress.report(text, percent);
             });
     connect(&m_model, &MonitorModel::drawJoyRequested, this, &FrmMonitor::MonitorDrawJoy);
     connect(&m_model, &MonitorModel::drawMagRequested, this, &FrmMonitor::MonitorDrawMag);
@@ -178,7 +177,7 @@ void FrmMonitor::setConfigPage(ConfigPageView view) {
 }
 
 CVarData* FrmMonitor::var(HvcId id) const {
-    return m_context.state.catalogue.Find(id);
+    return m_context.state.document.catalogue.Find(id);
 }
 
 // ---- building
@@ -531,7 +530,7 @@ bool FrmMonitor::StatusTimerForm() const {
 void FrmMonitor::Activate() {
     DrawVisibleObject();
     m_model.activate();
-    if (m_context.state.connectState() == ConnectState::Connected)
+    if (m_context.state.session.connectState() == ConnectState::Connected)
         DrawVisibleObject();
     MonitorDrawJoy();
     showRecordState();
@@ -601,7 +600,7 @@ void FrmMonitor::DrawVisibleObject() {
         label->setToolTip(QString::fromLatin1(kPinConnection));
     for (QLabel* label : m_lblFL)
         label->setToolTip(QString::fromLatin1(kPinConnection));
-    const ConnectState state = m_context.state.connectState();
+    const ConnectState state = m_context.state.session.connectState();
     if (state == ConnectState::Connected || state == ConnectState::MonitorPolling)
         showPinCaptionsFromUnit();
     else
@@ -624,7 +623,7 @@ void FrmMonitor::showPinCaptionsFromConfig() {
 }
 
 void FrmMonitor::showPinCaptionsFromUnit() {
-    const Catalogue& catalogue = m_context.state.catalogue;
+    const Catalogue& catalogue = m_context.state.document.catalogue;
     for (int i = 0; i < kSections; ++i) {
         const CVarData* config = catalogue.Find(kJoyConfig[i]);
         const std::int32_t word = config ? config->E2InECU : 0;
@@ -672,7 +671,7 @@ void FrmMonitor::nameInputIndicators() {
 }
 
 void FrmMonitor::MonitorDrawJoy() {
-    const ConnectState state = m_context.state.connectState();
+    const ConnectState state = m_context.state.session.connectState();
     const bool live = state == ConnectState::Connected || state == ConnectState::MonitorPolling;
     for (int i = 0; i < kSections; ++i) {
         const QLabel* source = m_config.joyPicture ? m_config.joyPicture(i) : nullptr;
@@ -685,7 +684,7 @@ void FrmMonitor::MonitorDrawJoy() {
 }
 
 void FrmMonitor::MonitorDrawMag() {
-    const ConnectState state = m_context.state.connectState();
+    const ConnectState state = m_context.state.session.connectState();
     if (state == ConnectState::Connected || state == ConnectState::MonitorPolling)
         return;
     const CVarData* type = var(HvcId::HVC_SOL_TYPE);
@@ -757,8 +756,8 @@ void FrmMonitor::passCompleted(const MonitorSample& sample) {
         return;
     if (const Status status = m_recorder.write(sample); !status) {
         (void)m_recorder.close();
-        m_context.state.prompter().informDetailed(status.text(), status.detail(), QString(),
-                                                  PromptIcon::Exclamation);
+        m_context.state.observers.prompter().informDetailed(status.text(), status.detail(),
+                                                            QString(), PromptIcon::Exclamation);
     }
     showRecordState();
 }
@@ -780,10 +779,10 @@ void FrmMonitor::toggleRecording() {
 void FrmMonitor::startRecording(const QString& path) {
     (void)m_recorder.close();
     if (const Status status =
-            m_recorder.open(path, m_context.state.catalogue, m_model.polledVarIds());
+            m_recorder.open(path, m_context.state.document.catalogue, m_model.polledVarIds());
         !status)
-        m_context.state.prompter().informDetailed(status.text(), status.detail(), QString(),
-                                                  PromptIcon::Exclamation);
+        m_context.state.observers.prompter().informDetailed(status.text(), status.detail(),
+                                                            QString(), PromptIcon::Exclamation);
     showRecordState();
 }
 
@@ -791,15 +790,15 @@ void FrmMonitor::stopRecording() {
     if (!m_recorder.isOpen())
         return;
     if (const Status status = m_recorder.close(); !status)
-        m_context.state.prompter().informDetailed(status.text(), status.detail(), QString(),
-                                                  PromptIcon::Exclamation);
+        m_context.state.observers.prompter().informDetailed(status.text(), status.detail(),
+                                                            QString(), PromptIcon::Exclamation);
     showRecordState();
 }
 
 void FrmMonitor::showRecordState() {
     if (!m_cmdRecord)
         return;
-    const ConnectState state = m_context.state.connectState();
+    const ConnectState state = m_context.state.session.connectState();
     const bool on = m_recorder.isOpen();
     m_cmdRecord->setText(on ? QStringLiteral("Stop Recording") : QStringLiteral("Record\u2026"));
     m_cmdRecord->setEnabled(on || state == ConnectState::Connected ||

@@ -33,13 +33,14 @@ void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
         context.activePage->DrawBar(bar, progressBar, statusText);
     AppState& state = context.state;
     if (progressBar) {
-        progressBar->setValue(std::clamp(state.ProgressPercent, 0, 100));
+        progressBar->setValue(std::clamp(state.observers.progress.percent(), 0, 100));
         bar.setPanel(StatusPanel::Percent, QString::number(progressBar->value()) + u'%');
     } else {
-        bar.setPanel(StatusPanel::Percent, QString::number(state.ProgressPercent) + u'%');
+        bar.setPanel(StatusPanel::Percent,
+                     QString::number(state.observers.progress.percent()) + u'%');
     }
-    const CVarData* version = state.catalogue.Find(HvcId::HVC_PROG_VERS);
-    const CVarData* sections = state.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
+    const CVarData* version = state.document.catalogue.Find(HvcId::HVC_PROG_VERS);
+    const CVarData* sections = state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
     bar.setPanel(StatusPanel::Firmware, FirmwareText(version ? version->E2Display : 0));
     bar.setPanel(StatusPanel::Model, UnitModelText(sections ? sections->E2Display : 0));
     SetCommandState(context, bar);
@@ -47,7 +48,7 @@ void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
 
 void SetCommandState(const ShellContext& context, const MainBar& bar) {
     bar.enable({"Help", "Info", "mnuHelp_Help", "mnuHelp_Info"}, true);
-    const ConnectState state = context.state.connectState();
+    const ConnectState state = context.state.session.connectState();
     if (state != ConnectState::NotConnected && state != ConnectState::Transfer)
         return;
     bar.transferCommands(false);
@@ -75,10 +76,10 @@ void SetFieldColour(QLineEdit* field, const QColor& colour) {
 
 void ShowParamState(const ShellContext& context, QLineEdit* textField) {
     const AppState& state = context.state;
-    if (state.connectState() != ConnectState::Connected) {
+    if (state.session.connectState() != ConnectState::Connected) {
         textField->setText(QStringLiteral("---"));
         SetFieldColour(textField, QApplication::palette().color(QPalette::Button));
-    } else if (state.document.paramsDiffer()) {
+    } else if (state.document.flags.paramsDiffer()) {
         textField->setText(QStringLiteral("PARAMETER DIFF."));
         SetFieldColour(textField, kPaleYellow);
     } else {

@@ -19,7 +19,7 @@ const char* const kSiteAddress = "https://www.oltrava.example/";
 } // namespace
 
 void HelpLauncher::showManual(int page) const {
-    Prompter& prompter = m_context.state.prompter();
+    Prompter& prompter = m_context.state.observers.prompter();
     const QString manual = ManualPathFor(m_context.programDir);
     if (manual.isEmpty()) {
         prompter.inform(QStringLiteral("The manual HVCMANUAL.pdf is not in ") +
@@ -28,14 +28,15 @@ void HelpLauncher::showManual(int page) const {
     }
     QUrl url = QUrl::fromLocalFile(manual);
     url.setFragment(QStringLiteral("page=%1").arg(page));
-    if (!(m_context.openDocument && m_context.openDocument(url.toString())))
+    if (!(m_context.hooks.openDocument && m_context.hooks.openDocument(url.toString())))
         prompter.inform(QStringLiteral("No PDF viewer could open ") + manual);
 }
 
 void HelpLauncher::openWebSite() const {
     const QString site = QString::fromLatin1(kSiteAddress);
-    if (!(m_context.openDocument && m_context.openDocument(site)))
-        m_context.state.prompter().inform(QStringLiteral("No web browser could open ") + site);
+    if (!(m_context.hooks.openDocument && m_context.hooks.openDocument(site)))
+        m_context.state.observers.prompter().inform(QStringLiteral("No web browser could open ") +
+                                                    site);
 }
 
 ViewerCommand

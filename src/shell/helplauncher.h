@@ -34,7 +34,7 @@ public:
     viewerCommand(const QString& pdf, int page,
                   const std::function<QString(const QString&)>& findExecutable);
     // Opens target ("file:///...pdf#page=N" or any address) with a viewer; false
-    // when none could be started. The default of ShellContext::openDocument.
+    // when none could be started. The default of ShellHooks::openDocument.
     static bool openWithDesktop(const QString& target);
 
 private:

@@ -47,8 +47,8 @@ InfoPage::InfoPage(ShellContext& context, QWidget* parent)
 }
 
 void InfoPage::edited() {
-    m_context.state.document.markInfoChanged();
-    m_context.state.info = fields();
+    m_context.state.document.flags.markInfoChanged();
+    m_context.state.document.info = fields();
 }
 
 QString InfoPage::author() const {
@@ -71,7 +71,7 @@ QString InfoPage::fileName() const {
 }
 void InfoPage::setFileName(const QString& name) {
     m_name->setText(name);
-    m_context.state.info.fileName = name;
+    m_context.state.document.info.fileName = name;
 }
 
 InfoFields InfoPage::fields() const {
@@ -96,19 +96,19 @@ void InfoPage::showFields(const InfoFields& info) {
     comments.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_info->setPlainText(comments);
     m_name->setText(shown.fileName);
-    m_context.state.info = shown;
+    m_context.state.document.info = shown;
 }
 
 void InfoPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
     bar.loginCommands(false);
-    switch (bar.state.connectState()) {
+    switch (bar.state.session.connectState()) {
     case ConnectState::NotConnected:
         bar.showNotConnected();
         break;
     case ConnectState::Connected:
         bar.setStatusIcon(true);
         bar.setConnectField(QStringLiteral("Connected"), true);
-        bar.state.ProgressPercent = 0;
+        bar.state.observers.progress.setPercent(0);
         bar.enable(
             {"mnuHW_ReadAll", "mnuHW_WriteAll", "mnuHW_Write", "Read All", "Write All", "Write"},
             false);

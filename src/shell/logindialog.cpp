@@ -81,11 +81,11 @@ bool LoginDialog::eventFilter(QObject* watched, QEvent* event) {
 void LoginDialog::checkPassword() {
     if (m_password->text().toUpper() == QLatin1String(kServicePassword)) {
         accept();
-        m_state.prompter().inform(QStringLiteral("Login Successful!"));
-        m_state.LoggedIn = true;
+        m_state.observers.prompter().inform(QStringLiteral("Login Successful!"));
+        m_state.session.loggedIn = true;
         return;
     }
-    m_state.prompter().inform(QStringLiteral("Password NOT Correct!"));
+    m_state.observers.prompter().inform(QStringLiteral("Password NOT Correct!"));
     m_password->clear();
     m_password->setFocus();
 }

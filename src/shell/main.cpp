@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
 
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     hvc::ShellContext context(state, QApplication::applicationDirPath(), options.resDir);
     // The palette's choice is the user's, kept out of the (installed) resource folder.
     context.configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

@@ -48,7 +48,7 @@ void MainBar::setConnectField(const QString& text, bool green) const {
 }
 
 void MainBar::loginCommands(bool offered) const {
-    const bool in = state.LoggedIn;
+    const bool in = state.session.loggedIn;
     enable({"Login", "mnuSet_Login"}, offered && !in);
     enable({"Logout", "mnuSet_Logout"}, offered && in);
 }
@@ -60,7 +60,7 @@ void MainBar::versionPanel() const {
 void MainBar::showNotConnected() const {
     setStatusIcon(false);
     setConnectField(QStringLiteral("Not Connected"), false);
-    state.ProgressPercent = 0;
+    state.observers.progress.setPercent(0);
 }
 
 void MainBar::transferCommands(bool on) const {
@@ -72,7 +72,7 @@ void MainBar::transferCommands(bool on) const {
 void MainBar::showConnectedEdit() const {
     setStatusIcon(true);
     setConnectField(QStringLiteral("Connected"), true);
-    state.ProgressPercent = 0;
+    state.observers.progress.setPercent(0);
     enable({"mnuHW_ReadAll", "mnuHW_WriteAll", "Read All", "Write All"}, false);
     enable({"mnuHw_Reset", "mnuHw_Read", "mnuHW_Write", "Load Configuration", "Save Configuration",
             "Reset", "Read", "Write"},
@@ -83,7 +83,7 @@ void MainBar::showConnectedEdit() const {
 void MainBar::showConnectedNoTransfer() const {
     setStatusIcon(true);
     setConnectField(QStringLiteral("Connected"), true);
-    state.ProgressPercent = 0;
+    state.observers.progress.setPercent(0);
     transferCommands(false);
     holdConnect();
 }

@@ -43,7 +43,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     : QMainWindow(parent), m_context(context), m_state(context.state),
       m_factory(std::move(factory)), m_bar(context.state), m_tabs(new QTabBar),
       m_stack(new QStackedWidget), m_pageHost(new PageHost(context, m_tabs, m_stack)),
-      m_commandBar(*this, m_bar, context.portPath), m_statusTimer(new QTimer(this)),
+      m_commandBar(*this, m_bar, context.hooks.portPath), m_statusTimer(new QTimer(this)),
       m_wait(new WaitBox(this)), m_commands(context.state, *this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QCoreApplication::applicationName());
@@ -66,12 +66,12 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     setMinimumWidth(
         std::max(m_commandBar.toolBar()->sizeHint().width(), statusBar()->sizeHint().width()) + 8);
     resize(std::max(minimumWidth(), 980), 640);
-    m_bar.greenIcon = context.greenIcon;
-    m_bar.redIcon = context.redIcon;
+    m_bar.greenIcon = context.pictures.greenIcon;
+    m_bar.redIcon = context.pictures.redIcon;
 
-    m_state.progress = this;
-    m_state.refreshShownPage = [this] { refreshActivePage(); };
-    m_state.connectChanged = [this](ConnectState value) {
+    m_state.observers.progress.setObserver(this);
+    m_state.observers.refreshShownPage = [this] { refreshActivePage(); };
+    m_state.session.connectChanged = [this](ConnectState value) {
         if (value == ConnectState::NotConnected)
             for (auto& redraw : m_context.disconnectRedraws)
                 if (redraw)
@@ -84,26 +84,26 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
             [this] { showHelp(m_context.activePage ? m_context.activePage->HelpPage() : 1); });
 
     // Initialisation: indicator, progress bar, timer, first drawing, port and baud.
-    m_state.setConnectState(ConnectState::NotConnected);
+    m_state.session.setConnectState(ConnectState::NotConnected);
     m_statusTimer->setObjectName(QStringLiteral("TmrDraw"));
     m_statusTimer->setInterval(500);
     connect(m_statusTimer, &QTimer::timeout, this, &MainWindow::drawStatus);
     m_statusTimer->start();
-    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.StatusText);
-    m_state.ComPort = 1;
-    m_state.BaudText = QStringLiteral("9600");
-    m_commandBar.showPort(m_state.ComPort);
-    m_bar.setPanel(StatusPanel::Baud, m_state.BaudText);
+    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
+    m_state.session.comPort = 1;
+    m_state.session.baudText = QStringLiteral("9600");
+    m_commandBar.showPort(m_state.session.comPort);
+    m_bar.setPanel(StatusPanel::Baud, m_state.session.baudText);
     showFileState();
 }
 
 MainWindow::~MainWindow() {
     m_statusTimer->stop();
     delete m_wait;
-    if (m_state.progress == this)
-        m_state.progress = nullptr;
-    m_state.refreshShownPage = nullptr;
-    m_state.connectChanged = nullptr;
+    if (m_state.observers.progress.observer() == this)
+        m_state.observers.progress.setObserver(nullptr);
+    m_state.observers.refreshShownPage = nullptr;
+    m_state.session.connectChanged = nullptr;
     m_context.activePage = nullptr;
 }
 
@@ -122,8 +122,8 @@ void MainWindow::wireCommands() {
     c.onTriggered({"mnuHw_Reset", "Reset"}, [this] { resetUnit(); });
     c.onTriggered({"mnuSet_Palette"}, [this] { editPalette(); });
     QAction* verify = m_bar.command(QStringLiteral("mnuSet_Verify"));
-    m_state.VerifyWrites = LoadVerifySetting(verifySettingPath(m_context));
-    verify->setChecked(m_state.VerifyWrites);
+    m_state.session.verifyWrites = LoadVerifySetting(verifySettingPath(m_context));
+    verify->setChecked(m_state.session.verifyWrites);
     connect(verify, &QAction::toggled, this, &MainWindow::setVerifyWrites);
     c.onTriggered({"mnuSet_Login", "Login"}, [this] { login(); });
     c.onTriggered({"mnuSet_Logout", "Logout"}, [this] { logout(); });
@@ -133,7 +133,7 @@ void MainWindow::wireCommands() {
     // The button's pressed look follows the connection; a click only asks for the command.
     QAction* button = c.connectButton();
     connect(button, &QAction::triggered, this, [this, button] {
-        button->setChecked(m_state.connectState() != ConnectState::NotConnected);
+        button->setChecked(m_state.session.connectState() != ConnectState::NotConnected);
     });
     for (int i = 0; i < c.portItems().size(); ++i)
         connect(c.portItems()[i], &QAction::triggered, this, [this, i] { selectPort(i); });
@@ -151,17 +151,17 @@ void MainWindow::loadMain() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     m_context.loadPictures();
-    m_bar.greenIcon = m_context.greenIcon;
-    m_bar.redIcon = m_context.redIcon;
+    m_bar.greenIcon = m_context.pictures.greenIcon;
+    m_bar.redIcon = m_context.pictures.redIcon;
     const QIcon programIcon(m_context.resPath(QStringLiteral("ico/hvc.png")));
     setWindowIcon(programIcon);
     if (QApplication::windowIcon().isNull())
         QApplication::setWindowIcon(programIcon);
 
     m_statusTimer->stop();
-    m_state.catalogue.FreeCatalogue();
-    m_state.catalogue.LoadCatalogue(m_context.resPath(QStringLiteral("ini/Ramlist.ini")),
-                                    m_state.prompter());
+    m_state.document.catalogue.FreeCatalogue();
+    m_state.document.catalogue.LoadCatalogue(m_context.resPath(QStringLiteral("ini/Ramlist.ini")),
+                                             m_state.observers.prompter());
 
     m_pageHost->loadPages(m_factory);
     countPageVarNum(m_state);
@@ -172,7 +172,7 @@ void MainWindow::onProgress(const QString& statusText, int percent) {
     DrawStatus(m_context, m_bar, m_commandBar.progressBar(), statusText);
     // A polling page shows its progress in the status bar only; the wait box is
     // for the commands' transfers.
-    const ConnectState state = m_state.connectState();
+    const ConnectState state = m_state.session.connectState();
     if (state == ConnectState::MonitorPolling || state == ConnectState::DiagnosticPolling ||
         state == ConnectState::DebuggerWorking)
         QCoreApplication::processEvents();
@@ -262,9 +262,9 @@ void MainWindow::compareWithFile() {
 }
 
 void MainWindow::setVerifyWrites(bool on) {
-    m_state.VerifyWrites = on;
+    m_state.session.verifyWrites = on;
     if (!SaveVerifySetting(verifySettingPath(m_context), on))
-        m_state.prompter().inform(
+        m_state.observers.prompter().inform(
             QStringLiteral("The choice holds until the program ends: %1 cannot be written.")
                 .arg(verifySettingPath(m_context)),
             {}, PromptIcon::Exclamation);
@@ -273,14 +273,15 @@ void MainWindow::setVerifyWrites(bool on) {
 WriteChoice MainWindow::chooseWrite(const QList<ReviewRow>& rows) {
     if (reviewWrite)
         return reviewWrite(rows);
-    WriteReviewDialog dialog(m_state.catalogue, rows, WriteReviewDialog::Purpose::Write, {},
-                             m_state.VerifyWrites, this);
+    WriteReviewDialog dialog(m_state.document.catalogue, rows, WriteReviewDialog::Purpose::Write,
+                             {}, m_state.session.verifyWrites, this);
     return dialog.exec() == QDialog::Accepted ? dialog.choice() : WriteChoice::cancel();
 }
 
 QList<int> MainWindow::chooseFileRows(const QList<ReviewRow>& rows, const QString& fileName) {
-    WriteReviewDialog dialog(m_state.catalogue, rows, WriteReviewDialog::Purpose::CompareFile,
-                             fileName, m_state.VerifyWrites, this);
+    WriteReviewDialog dialog(m_state.document.catalogue, rows,
+                             WriteReviewDialog::Purpose::CompareFile, fileName,
+                             m_state.session.verifyWrites, this);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.choice().positions;
@@ -290,10 +291,10 @@ bool MainWindow::exitProgram() {
     if (m_ending)
         return true;
     // Ask once: the retries on later ticks go on with the answer already given.
-    if (!m_state.ExitRequested && m_state.document.unsaved() &&
-        !m_state.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation))
+    if (!m_state.session.exitRequested && m_state.document.flags.unsaved() &&
+        !m_state.observers.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation))
         return false;
-    m_state.ExitRequested = true;
+    m_state.session.exitRequested = true;
     if (++m_exitAttempts > kMaxExitAttempts) {
         m_ending = true;
         m_statusTimer->stop();
@@ -313,8 +314,8 @@ bool MainWindow::exitProgram() {
     m_ending = true;
     m_statusTimer->stop();
     closeWaitBox();
-    if (m_state.link)
-        m_state.link->closeLink();
+    if (m_state.session.link)
+        m_state.session.link->closeLink();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible())
             w->close();
@@ -337,24 +338,24 @@ void MainWindow::showNextPage() {
 
 void MainWindow::selectPort(int index) {
     m_commandBar.showPort(0);
-    m_state.ComPort = index;
-    if (m_context.selectPort)
-        m_context.selectPort(index);
-    if (m_state.link && m_state.link->openLink()) {
+    m_state.session.comPort = index;
+    if (m_context.hooks.selectPort)
+        m_context.hooks.selectPort(index);
+    if (m_state.session.link && m_state.session.link->openLink()) {
         m_commandBar.showPort(index);
         return;
     }
     m_commandBar.showPort(0);
-    m_state.ComPort = 0;
-    if (m_context.selectPort)
-        m_context.selectPort(0);
+    m_state.session.comPort = 0;
+    if (m_context.hooks.selectPort)
+        m_context.hooks.selectPort(0);
 }
 
 void MainWindow::selectBaudRate(int index) {
     if (const QString baud = m_commandBar.checkBaud(index); !baud.isEmpty()) {
-        m_state.BaudText = baud;
-        if (m_state.link)
-            (void)m_state.link->openLink();
+        m_state.session.baudText = baud;
+        if (m_state.session.link)
+            (void)m_state.session.link->openLink();
     }
 }
 
@@ -377,7 +378,7 @@ void MainWindow::login() {
 }
 
 void MainWindow::logout() {
-    m_state.LoggedIn = false;
+    m_state.session.loggedIn = false;
     if (PageForm* debugger = pageForm(Page::Debugger))
         debugger->RefreshObject();
 }
@@ -391,7 +392,7 @@ void MainWindow::openWebSite() {
 }
 
 void MainWindow::showSoftwareInfo() {
-    AboutDialog about(m_state.prompter(), this);
+    AboutDialog about(m_state.observers.prompter(), this);
     about.exec();
 }
 
@@ -409,7 +410,7 @@ void MainWindow::selectFirstTab() {
 
 void MainWindow::showFileState() {
     QLineEdit* field = m_commandBar.fileStateField();
-    switch (m_state.document.fileState()) {
+    switch (m_state.document.flags.fileState()) {
     case FileState::ToSave:
         field->setText(QStringLiteral("FILE TO SAVE"));
         SetFieldColour(field, kPaleYellow);
@@ -426,12 +427,12 @@ void MainWindow::showFileState() {
 }
 
 void MainWindow::drawStatus() {
-    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.StatusText);
-    if (m_state.connectState() != ConnectState::Transfer)
+    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
+    if (m_state.session.connectState() != ConnectState::Transfer)
         closeWaitBox();
-    m_state.document.tick();
+    m_state.document.flags.tick();
     showFileState();
-    if (m_state.ExitRequested)
+    if (m_state.session.exitRequested)
         exitProgram();
 }
 

@@ -48,7 +48,7 @@ public:
     virtual void Deactivate() {}
 
 protected:
-    PageKeys& keys() const { return m_context.state.page(m_page); }
+    PageKeys& keys() const { return m_context.state.document.page(m_page); }
     ShellContext& m_context;
 
 private:

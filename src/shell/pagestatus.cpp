@@ -52,7 +52,7 @@ PageStatusRule PageStatusRuleFor(Page page, ConnectState state) {
 }
 
 void DrawPageBar(const MainBar& bar, Page page, const QString& text) {
-    const PageStatusRule rule = PageStatusRuleFor(page, bar.state.connectState());
+    const PageStatusRule rule = PageStatusRuleFor(page, bar.state.session.connectState());
     bar.loginCommands(rule.loginOffered);
     if (rule.versionPanel)
         bar.versionPanel();

@@ -132,9 +132,9 @@ void PaletteDialog::pickColour(std::int32_t& slot) {
 
 void PaletteDialog::saveAndClose() {
     if (!SaveFileColour(ColourFilePath(m_context), m_context.colours))
-        m_context.state.prompter().inform(QStringLiteral("Cannot write ") +
-                                              ColourFilePath(m_context),
-                                          {}, PromptIcon::Exclamation);
+        m_context.state.observers.prompter().inform(QStringLiteral("Cannot write ") +
+                                                        ColourFilePath(m_context),
+                                                    {}, PromptIcon::Exclamation);
     m_saved = m_context.colours;
     accept();
 }

@@ -62,7 +62,7 @@ PlaceholderPage::PlaceholderPage(ShellContext& context, Page page, QWidget* pare
 
 void PlaceholderPage::RefreshObject() {
     if (page() == Page::Debugger)
-        m_controls->setEnabled(m_context.state.LoggedIn);
+        m_controls->setEnabled(m_context.state.session.loggedIn);
 }
 
 int PlaceholderPage::HelpPage() const {

@@ -9,7 +9,7 @@ namespace hvc {
 ShellContext::ShellContext(AppState& s, QString program, QString res)
     : state(s), programDir(std::move(program)), resDir(std::move(res)) {
     controllerNames.fill(QStringLiteral("CTRLBOX"));
-    openDocument = &HelpLauncher::openWithDesktop;
+    hooks.openDocument = &HelpLauncher::openWithDesktop;
 }
 
 QString ShellContext::resPath(const QString& relative) const {
@@ -23,11 +23,7 @@ QString ShellContext::settingsPath(const QString& name) const {
 }
 
 void ShellContext::loadPictures() {
-    // A missing file leaves a null icon or picture; the widgets draw without it.
-    greenIcon = QIcon(resPath(QStringLiteral("ico/Green 16.ico")));
-    whiteIcon = QIcon(resPath(QStringLiteral("ico/White 16.ico")));
-    redIcon = QIcon(resPath(QStringLiteral("ico/Red 16.ico")));
-    greenPicture = QPixmap(resPath(QStringLiteral("bmp/green.jpg")));
+    pictures.load(resDir);
     controllerNames.fill(QStringLiteral("CTRLBOX"));
 }
 

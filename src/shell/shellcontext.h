@@ -1,13 +1,11 @@
 #pragma once
 // What the desktop program keeps beside the core's AppState for the whole run:
-// where its files are, the status icons and shared pictures, the section colours,
-// the controller names, and the hooks to the port table and the document viewer.
+// where its files are, the shared pictures, the section colours, the controller
+// names, and the hooks to the port table and the document viewer.
 
 #include "core/appstate.h"
-#include "shell/joypictures.h"
+#include "shell/shellpictures.h"
 
-#include <QIcon>
-#include <QPixmap>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -24,6 +22,17 @@ struct SectionColours {
     std::array<std::int32_t, 4> SectionBackColor{};
     std::array<std::int32_t, 4> SectionForeColor{};
     bool operator==(const SectionColours&) const = default;
+};
+
+// What the desktop around the program provides: the port table and the
+// document viewer.
+struct ShellHooks {
+    // Chooses the port of the next OpenLink.
+    std::function<void(int)> selectPort;
+    // The device path shown as the tooltip of a COM item.
+    std::function<QString(int)> portPath;
+    // Opens a file or address with the desktop; false when nothing could open it.
+    std::function<bool(const QString& target)> openDocument;
 };
 
 class ShellContext {
@@ -45,21 +54,13 @@ public:
     // Loads the status icons, the green picture and the controller names.
     void loadPictures();
 
-    QIcon greenIcon, whiteIcon, redIcon;
-    QPixmap greenPicture;
-    // The pictures of AppState::joysticks; loaded with it when the configuration page loads.
-    JoyPictures joyPictures;
+    ShellPictures pictures;
     std::array<QString, 8> controllerNames;
     SectionColours colours;
 
     PageForm* activePage = nullptr;
 
-    // Port table hooks: choose the port of the next OpenLink, and the device path
-    // shown as the tooltip of a COM item.
-    std::function<void(int)> selectPort;
-    std::function<QString(int)> portPath;
-    // Opens a file or address with the desktop; false when nothing could open it.
-    std::function<bool(const QString& target)> openDocument;
+    ShellHooks hooks;
     // Drawings that must be redone when the connection indicator falls to 0
     // (the monitor registers its joystick and solenoid drawings here).
     std::vector<std::function<void()>> disconnectRedraws;

@@ -31,7 +31,7 @@ QPixmap fallbackPhoto() {
 } // namespace
 
 void SplashScreen::resetFlags(AppState& state) {
-    state.document.clear();
+    state.document.flags.clear();
 }
 
 SplashScreen::SplashScreen(AppState& state, const QString& picturePath, QWidget* parent)

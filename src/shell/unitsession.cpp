@@ -25,8 +25,8 @@ UnitSession::UnitSession(ShellContext& context, const CommandLine& options)
     : m_context(context), m_options(options) {}
 
 UnitSession::~UnitSession() {
-    if (m_context.state.link == m_link.get())
-        m_context.state.link = nullptr;
+    if (m_context.state.session.link == m_link.get())
+        m_context.state.session.link = nullptr;
     if (m_link)
         m_link->closeLink();
     m_link.reset();
@@ -55,12 +55,12 @@ bool UnitSession::start(QString& error) {
         return false;
 #endif
     }
-    m_link = std::make_unique<LinkProcedures>(ports, m_context.state.prompter());
-    m_link->setPort(m_context.state.ComPort);
-    m_context.state.link = m_link.get();
+    m_link = std::make_unique<LinkProcedures>(ports, m_context.state.observers.prompter());
+    m_link->setPort(m_context.state.session.comPort);
+    m_context.state.session.link = m_link.get();
     LinkProcedures* link = m_link.get();
-    m_context.selectPort = [link](int n) { link->setPort(n); };
-    m_context.portPath = [link](int n) { return link->ports().devicePath(n); };
+    m_context.hooks.selectPort = [link](int n) { link->setPort(n); };
+    m_context.hooks.portPath = [link](int n) { return link->ports().devicePath(n); };
     return true;
 }
 

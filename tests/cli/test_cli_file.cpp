@@ -75,8 +75,8 @@ TEST(CliFile, SaveAfterReadAllReportsAFailedSave) {
     // The successful save runs end to end in CliFileUnit.
     ScriptedPrompter prompter;
     AppState state;
-    state.setPrompter(&prompter);
-    ASSERT_TRUE(state.catalogue.LoadCatalogue(kMap, prompter));
+    state.observers.setPrompter(&prompter);
+    ASSERT_TRUE(state.document.catalogue.LoadCatalogue(kMap, prompter));
     QTemporaryDir dir;
     QString out, err;
     QTextStream o(&out), e(&err);

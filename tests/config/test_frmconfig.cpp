@@ -107,7 +107,7 @@ void FrmConfigTest::currentEditReachesTheRecord() {
     QTest::keyClick(max, Qt::Key_Return);
     QCOMPARE(rig.word(HvcId::HVC_I0_MAX), 950);
     QCOMPARE(magA0->maxSlider()->value(), 950);
-    QVERIFY(!rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.flags.dataUnchanged());
     // The slider moves the number, and the limits of the record hold: the
     // maximum itself is taken.
     magA0->minSlider()->setValue(420);
@@ -116,9 +116,9 @@ void FrmConfigTest::currentEditReachesTheRecord() {
     magA0->minField()->setValue(99999);
     QCOMPARE(rig.word(HvcId::HVC_I0_MIN), rig.var(HvcId::HVC_I0_MIN).MaxValue);
     // Binding the records again (a refresh) is not an edit.
-    rig.state.document.unitRead();
+    rig.state.document.flags.unitRead();
     rig.page->RefreshObject();
-    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(rig.state.document.flags.dataUnchanged());
     QCOMPARE(max->value(), 950);
 }
 
@@ -243,7 +243,7 @@ void FrmConfigTest::rampModes() {
         QVERIFY(breakShown(section));
         QCOMPARE(rig.word(mode), FrmConfig::kModeBreak);
     }
-    QVERIFY(!rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.flags.dataUnchanged());
     QCOMPARE(rig.word(HvcId::HVC_RAMP_INV_MODE_2), 0x55);
 }
 
@@ -257,7 +257,7 @@ void FrmConfigTest::pinCaptionsAndJoystickPictures() {
     for (int i = 0; i < 4; ++i)
         QCOMPARE(rig.child<QLabel>("LblPin", i)->text(), captions[i]);
     // Two models of the shipped catalogue, an identifier none has, the not-used one.
-    const JoyCatalogue& joys = rig.state.joysticks;
+    const JoyCatalogue& joys = rig.state.document.joysticks;
     const std::int32_t ids[] = {joys.JoyList(2).JoyID, joys.JoyList(3).JoyID, 250,
                                 joys.NotUsedJoyID()};
     for (int k = 0; k < 4; ++k)

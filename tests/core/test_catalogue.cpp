@@ -207,15 +207,15 @@ TEST(Records, ConversionsSettingNoValueAndAddressText) {
 TEST(Transfers, PageCountersAndMasks) {
     AppState state;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(state.catalogue.LoadCatalogueText(kHeader + "a\t10\t0\t\t\t0\t0\t11\n"
-                                                            "b\t12\t0\t\t\t0\t0\t10\n"
-                                                            "c\t14\t0\t\t\t0\t0\t10011\n"
-                                                            "d\t16\t0\t\t\t0\t0\t0\n",
-                                                  prompter));
+    ASSERT_TRUE(state.document.catalogue.LoadCatalogueText(kHeader + "a\t10\t0\t\t\t0\t0\t11\n"
+                                                                     "b\t12\t0\t\t\t0\t0\t10\n"
+                                                                     "c\t14\t0\t\t\t0\t0\t10011\n"
+                                                                     "d\t16\t0\t\t\t0\t0\t0\n",
+                                                           prompter));
     countPageVarNum(state);
-    EXPECT_EQ(
-        (std::vector<int>{state.page(Page::Config).PageVarNum, state.page(Page::Info).PageVarNum,
-                          readKeyAll(state), countPageVars(state, 10), countPageVars(state, 10010),
-                          countPageVars(state, 0)}),
-        (std::vector<int>{3, 1, 10 | 10000, 3, 4, 0}));
+    EXPECT_EQ((std::vector<int>{state.document.page(Page::Config).PageVarNum,
+                                state.document.page(Page::Info).PageVarNum, readKeyAll(state),
+                                countPageVars(state, 10), countPageVars(state, 10010),
+                                countPageVars(state, 0)}),
+              (std::vector<int>{3, 1, 10 | 10000, 3, 4, 0}));
 }

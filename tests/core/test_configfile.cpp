@@ -33,8 +33,8 @@ struct Fixture {
     AppState state;
     ScriptedPrompter prompter;
     Fixture() {
-        state.setPrompter(&prompter);
-        EXPECT_TRUE(state.catalogue.LoadCatalogue(dataPath("cfg_map.ini"), prompter));
+        state.observers.setPrompter(&prompter);
+        EXPECT_TRUE(state.document.catalogue.LoadCatalogue(dataPath("cfg_map.ini"), prompter));
     }
     // Loads these bytes as a file of that name.
     Status load(const QByteArray& bytes, const char* name = "x.txt") {
@@ -43,20 +43,23 @@ struct Fixture {
         return LoadConfigFile(state, path, QLatin1String(name));
     }
     CVarData& byName(const char* name) {
-        const int i = state.catalogue.FindByName(QLatin1String(name));
+        const int i = state.document.catalogue.FindByName(QLatin1String(name));
         EXPECT_GT(i, 0) << name;
-        return state.catalogue[i];
+        return state.document.catalogue[i];
     }
-    int at(const char* name) const { return state.catalogue.FindByName(QLatin1String(name)); }
+    int at(const char* name) const {
+        return state.document.catalogue.FindByName(QLatin1String(name));
+    }
 };
 
 using Values = std::array<std::int32_t, 3>; // unit word, edited value, display value
 
 std::vector<Values> snapshot(const AppState& state) {
     std::vector<Values> out;
-    for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-        out.push_back(Values{state.catalogue[i].E2InECU, state.catalogue[i].E2Value,
-                             state.catalogue[i].E2Display});
+    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
+        out.push_back(Values{state.document.catalogue[i].E2InECU,
+                             state.document.catalogue[i].E2Value,
+                             state.document.catalogue[i].E2Display});
     return out;
 }
 
@@ -69,7 +72,7 @@ InfoFields sampleInfo() {
 
 TEST(ConfigFile, WritesTheByteLayout) {
     Fixture fx;
-    fx.state.info = sampleInfo();
+    fx.state.document.info = sampleInfo();
     fx.byName("Valve Code").E2Value = 123456;
     const QByteArray expected = kSep +
                                 "\r"
@@ -122,7 +125,7 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     fx.byName("I Min 3A").LoadFromFile(1234);
     // Two records at one address are one word of the unit: they hold the same value,
     // and the file's lines for that address load into the first of them.
-    fx.byName("T Rise 1A").HVCSetVar(70, fx.state.document);
+    fx.byName("T Rise 1A").HVCSetVar(70, fx.state.document.flags);
     ASSERT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
     fx.byName("Valve Code").LoadFromFile(65535);
 
@@ -135,13 +138,13 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
                          {}};
     const InfoFields trailing{{}, {}, {}, {}, QStringLiteral("ends with a break\r\n"), {}};
     for (const InfoFields& info : {sampleInfo(), InfoFields(), odd, trailing}) {
-        fx.state.info = info;
+        fx.state.document.info = info;
         const QByteArray bytes = BuildConfigFile(fx.state);
         Fixture other;
         ASSERT_TRUE(other.load(bytes, "round.txt").ok());
         InfoFields expected = info;
         expected.fileName = QStringLiteral("round.txt");
-        EXPECT_EQ(other.state.info, expected) << info.comments.toStdString();
+        EXPECT_EQ(other.state.document.info, expected) << info.comments.toStdString();
         for (const char* name : {"Prop. Sections", "Zero Offset", "I Min 3A", "T Rise 1A",
                                  "T Rise 1A alias", "Valve Code"}) {
             const CVarData& a = fx.byName(name);
@@ -161,7 +164,7 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
          {"cfg_original.txt", "cfg_handwritten_crlf.txt", "cfg_handwritten_lf.txt"}) {
         Fixture fx;
         ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok()) << name;
-        const InfoFields& i = fx.state.info;
+        const InfoFields& i = fx.state.document.info;
         EXPECT_EQ((QStringList{i.author, i.date, i.revision, i.company, i.comments, i.fileName}),
                   (QStringList{"Mario Rossi", "12/03/2009", "2", "Oleodinamica Srl",
                                "first\r\nsecond, with a comma", name}));
@@ -197,18 +200,18 @@ TEST(ConfigFile, BadOrTruncatedFileChangesNothing) {
     };
     Fixture fx;
     EXPECT_FALSE(LoadConfigFile(fx.state, dataPath("missing.txt"), {}).ok());
-    fx.state.info = sampleInfo();
+    fx.state.document.info = sampleInfo();
     const auto before = snapshot(fx.state);
     for (const QByteArray& bytes : bad) {
         EXPECT_FALSE(fx.load(bytes, "bad.txt").ok()) << bytes.toStdString();
         EXPECT_EQ(snapshot(fx.state), before);
-        EXPECT_EQ(fx.state.info, sampleInfo());
+        EXPECT_EQ(fx.state.document.info, sampleInfo());
     }
 }
 
 TEST(ConfigFileSave, ReplacesOnlyACompleteRegularFile) {
     Fixture fx;
-    fx.state.info = sampleInfo();
+    fx.state.document.info = sampleInfo();
     const QString path = fx.dir.filePath(QStringLiteral("MySettings.txt"));
     const QByteArray old = "previous configuration\r\n";
     ASSERT_TRUE(writeBytes(path, old));
@@ -243,13 +246,15 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     Fixture fx;
     AppState& state = fx.state;
     ScriptedPrompter& prompter = fx.prompter;
-    ASSERT_TRUE(state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
+    ASSERT_TRUE(
+        state.document.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
     ConfigFileData data;
-    ASSERT_TRUE(ReadConfigFile(sourcePath("res/txt/Example.txt"), state.catalogue, data).ok());
+    ASSERT_TRUE(
+        ReadConfigFile(sourcePath("res/txt/Example.txt"), state.document.catalogue, data).ok());
     EXPECT_GT(data.entries.size(), 50);
     for (const ConfigEntry& e : data.entries)
-        EXPECT_EQ(e.value, state.catalogue[e.position].DefaultValue)
-            << state.catalogue[e.position].Name.toStdString();
+        EXPECT_EQ(e.value, state.document.catalogue[e.position].DefaultValue)
+            << state.document.catalogue[e.position].Name.toStdString();
     ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
     const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
     EXPECT_EQ(BuildConfigFile(state), example);
@@ -262,12 +267,12 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     QByteArray bytes = example; // the map allows 0..1500
     ASSERT_TRUE(
         writeBytes(path, bytes.replace("current\t0302.00\t00850", "current\t0302.00\t02000")));
-    CVarData& iMax = *state.catalogue.Find(HvcId::HVC_I0_MAX);
+    CVarData& iMax = *state.document.catalogue.Find(HvcId::HVC_I0_MAX);
     const auto before = snapshot(state);
     EXPECT_FALSE(commands.loadFile(path));
     EXPECT_EQ(snapshot(state), before);
     EXPECT_TRUE(prompter.messages.value(0).detail.contains(QStringLiteral("2000")));
-    state.LoggedIn = true;
+    state.session.loggedIn = true;
     EXPECT_TRUE(commands.loadFile(path));
     EXPECT_EQ(iMax.E2Value, 2000);
 }
@@ -279,17 +284,18 @@ TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
     ConfigFileData data;
     data.entries = {{iMin, 2000}, {sections, 9}, {iMin, 1500}, {fx.at("Zero Offset"), 70000}};
     // The last line of a variable is the one that counts; both limits are allowed.
-    EXPECT_EQ(DescribeValueFaults(fx.state.catalogue, CheckFileValues(fx.state.catalogue, data)),
+    EXPECT_EQ(DescribeValueFaults(fx.state.document.catalogue,
+                                  CheckFileValues(fx.state.document.catalogue, data)),
               (QStringList{"Prop. Sections = 9 (allowed 1..4)",
                            "Zero Offset = 70000 (does not fit a unit word, -32768..65535)"}));
-    const QList<ValueFault> forced = CheckFileValues(fx.state.catalogue, data, true);
+    const QList<ValueFault> forced = CheckFileValues(fx.state.document.catalogue, data, true);
     ASSERT_EQ(forced.size(), 1);
     EXPECT_TRUE(forced[0].overWide);
-    EXPECT_TRUE(CheckConfigFileValues(fx.state.catalogue, data)
+    EXPECT_TRUE(CheckConfigFileValues(fx.state.document.catalogue, data)
                     .detail()
                     .startsWith("2 values the unit must not get: Prop. Sections = 9"));
     data.entries = {{iMin, 0}, {sections, 1}};
-    EXPECT_TRUE(CheckConfigFileValues(fx.state.catalogue, data).ok());
+    EXPECT_TRUE(CheckConfigFileValues(fx.state.document.catalogue, data).ok());
 
     // A word matches only a value it can carry; the unit reads its words signed.
     EXPECT_TRUE(sameWord(800, 800) && sameWord(40000, 40000 - 65536) && sameWord(-1, 65535));
@@ -298,11 +304,13 @@ TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
     // Missing variables follow the file's sections.
     const std::uint16_t mask = readKeyAll(fx.state);
     ConfigFileData saved;
-    ASSERT_TRUE(ParseConfigFile(BuildConfigFile(fx.state), fx.state.catalogue, saved).ok());
-    EXPECT_TRUE(MissingFromFile(fx.state.catalogue, saved, mask).isEmpty())
+    ASSERT_TRUE(
+        ParseConfigFile(BuildConfigFile(fx.state), fx.state.document.catalogue, saved).ok());
+    EXPECT_TRUE(MissingFromFile(fx.state.document.catalogue, saved, mask).isEmpty())
         << "a saved file is complete; a variable behind another with its address is not missing";
     const ConfigEntry last = saved.entries.takeLast();
-    const QList<int> missing = MissingFromFile(fx.state.catalogue, saved, mask);
+    const QList<int> missing = MissingFromFile(fx.state.document.catalogue, saved, mask);
     EXPECT_EQ(missing, QList<int>{last.position});
-    EXPECT_EQ(NameList(fx.state.catalogue, missing), fx.state.catalogue[last.position].Name);
+    EXPECT_EQ(NameList(fx.state.document.catalogue, missing),
+              fx.state.document.catalogue[last.position].Name);
 }

@@ -14,14 +14,14 @@ namespace {
 struct Rig {
     Rig() {
         test::loadShippedRecordsAsRead(state, prompter);
-        state.setPrompter(&prompter);
-        state.link = &link;
-        state.LoggedIn = true;
+        state.observers.setPrompter(&prompter);
+        state.session.link = &link;
+        state.session.loggedIn = true;
         link.open = false;
         model = std::make_unique<DebuggerModel>(state);
     }
-    int position(HvcId id) const { return state.catalogue.IdIndex(id); }
-    CVarData& var(HvcId id) { return *state.catalogue.Find(id); }
+    int position(HvcId id) const { return state.document.catalogue.IdIndex(id); }
+    CVarData& var(HvcId id) { return *state.document.catalogue.Find(id); }
     void choose(HvcId id) { model->choose(position(id)); }
 
     AppState state;
@@ -79,7 +79,7 @@ TEST(DebuggerCommands, RefusedCasesSendNothingAndARefusedResetSaysSo) {
     rig.model->toggleWatch(); // an empty list
     EXPECT_EQ(rig.prompter.messages.size(), 7);
 
-    rig.state.LoggedIn = false;
+    rig.state.session.loggedIn = false;
     rig.prompter.messages.clear();
     rig.model->read();
     rig.model->write(QStringLiteral("5"));
@@ -89,7 +89,7 @@ TEST(DebuggerCommands, RefusedCasesSendNothingAndARefusedResetSaysSo) {
     EXPECT_TRUE(rig.link.log.isEmpty());
     EXPECT_EQ(rig.link.opens, 0);
 
-    rig.state.LoggedIn = true; // a reset the unit refuses says so
+    rig.state.session.loggedIn = true; // a reset the unit refuses says so
     rig.link.failCommand = true;
     rig.model->reset();
     EXPECT_EQ(rig.link.log, QStringList{QStringLiteral("cmd 1024 1145130828")});
@@ -114,7 +114,7 @@ TEST(DebuggerCommands, WhichMemoryEachCommandUses) {
     EXPECT_EQ(rig.link.log,
               QStringList({"rE2 2200.00", "wE2 2200.00 -7", "wRAM 2200.00 2450", "rRAM 2200.00"}));
     EXPECT_EQ(rig.link.opens, 4);
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
 }
 
 TEST(DebuggerMonitor, TicksProgressAndStopping) {
@@ -122,12 +122,12 @@ TEST(DebuggerMonitor, TicksProgressAndStopping) {
     rig.choose(HvcId::HVC_VBB_400);
     rig.model->toggleMonitor();
     EXPECT_TRUE(rig.model->locked());
-    EXPECT_EQ(rig.state.connectState(), ConnectState::DebuggerWorking);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::DebuggerWorking);
     QList<int> percents;
     for (int n = 0; n < 11; ++n) {
         rig.link.words[0x220000] = 2400 + n;
         rig.model->tick();
-        percents << rig.state.ProgressPercent;
+        percents << rig.state.observers.progress.percent();
     }
     EXPECT_EQ(percents, QList<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 10}));
     EXPECT_TRUE(rig.model->StatusTimerForm());
@@ -148,7 +148,7 @@ TEST(DebuggerMonitor, TicksProgressAndStopping) {
     EXPECT_TRUE(rig.prompter.messages[0].detail.startsWith(QStringLiteral("port closed")));
     EXPECT_EQ(rig.model->view().ramRaw, QString::fromLatin1(kNoValueText));
     EXPECT_FALSE(rig.model->timerEnabled() || rig.model->StatusTimerForm() || rig.model->locked());
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
 }
 
 TEST(DebuggerDither, FieldsDisplayAndUpdate) {
@@ -213,9 +213,9 @@ TEST(DebuggerWatch, ListReadInTurn) {
     rig.model->tick();
     EXPECT_EQ(rig.link.log.size(), 2);
     rig.model->toggleMonitor();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::DebuggerWorking);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::DebuggerWorking);
     rig.model->clearWatch();
     rig.model->tick();
     EXPECT_FALSE(rig.model->timerEnabled());
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
 }

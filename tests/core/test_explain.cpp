@@ -29,9 +29,11 @@ protected:
         ASSERT_TRUE(joysticks.LoadJoyListText(QString::fromLatin1(kJoyList), prompter));
     }
 
-    void set(HvcId id, std::int32_t value) { state.catalogue.Var(id).ReadE2FromECU(value); }
+    void set(HvcId id, std::int32_t value) {
+        state.document.catalogue.Var(id).ReadE2FromECU(value);
+    }
 
-    QStringList lines() const { return ExplainConfiguration(state.catalogue, joysticks); }
+    QStringList lines() const { return ExplainConfiguration(state.document.catalogue, joysticks); }
 
     static void expectLines(const QStringList& all, std::initializer_list<const char*> expected) {
         for (const char* line : expected)
@@ -61,8 +63,8 @@ TEST_F(Explain, KeysStayCaptionsShowWhatThePageCannotAndTheSectionsShown) {
     std::mt19937 random(12);
     std::uniform_int_distribution<int> word(0, 65535);
     for (int round = 0; round < 100; ++round) {
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-            state.catalogue[i].ReadE2FromECU(static_cast<std::int16_t>(word(random)));
+        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
+            state.document.catalogue[i].ReadE2FromECU(static_cast<std::int16_t>(word(random)));
         set(HvcId::HVC_NUM_PROP_REG, 4);
         for (int s = 0; s < 4; ++s) // flags beyond the three boxes add a line of their own
             set(static_cast<HvcId>(static_cast<int>(HvcId::HVC_SP_0_MACRO) + s), word(random) & 7);

@@ -41,9 +41,9 @@ template <class Model> struct Rig {
 
     explicit Rig(int sections = 4) {
         test::loadShippedRecordsAsRead(state, prompter);
-        state.catalogue.Var(HvcId::HVC_NUM_PROP_REG).ReadE2FromECU(sections);
-        state.link = &link;
-        state.setConnectState(ConnectState::Connected);
+        state.document.catalogue.Var(HvcId::HVC_NUM_PROP_REG).ReadE2FromECU(sections);
+        state.session.link = &link;
+        state.session.setConnectState(ConnectState::Connected);
         model = std::make_unique<Model>(state);
         Model* m = model.get();
         QObject::connect(m, &Model::progressChanged, m,
@@ -100,7 +100,7 @@ TYPED_TEST_SUITE(PollingModel, Models);
 // The run is over: no timer, no polling flag, the link `connect`, one stop reported.
 template <class Model> void expectRunOver(const Rig<Model>& rig, ConnectState connect) {
     EXPECT_FALSE(rig.model->timerEnabled() || rig.model->StatusTimerForm());
-    EXPECT_EQ(rig.state.connectState(), connect);
+    EXPECT_EQ(rig.state.session.connectState(), connect);
     EXPECT_EQ(rig.stopped.size(), 1u);
 }
 
@@ -125,12 +125,12 @@ TYPED_TEST(PollingModel, WaitsForTheOtherPageAndGivesTheLinkBackWhenLeft) {
     flags.*P::other = false; // the other page's own tick ended its run
     rig.model->tick();
     EXPECT_EQ(rig.link.reads.size(), P::kPass);
-    EXPECT_EQ(rig.state.connectState(), P::kPolling);
+    EXPECT_EQ(rig.state.session.connectState(), P::kPolling);
     EXPECT_TRUE(flags.*P::own);
 
     // Leaving the page gives the link back at once; the next tick ends the run.
     rig.model->deactivate();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
     rig.model->tick();
     EXPECT_EQ(rig.link.reads.size(), P::kPass);
     expectRunOver(rig, ConnectState::Connected);
@@ -217,7 +217,7 @@ TEST(MonitorModel, ProgressAndScales) {
     two.pass();
     EXPECT_EQ(two.progress, (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
     Rig<MonitorModel> rig(3);
-    Catalogue& c = rig.state.catalogue;
+    Catalogue& c = rig.state.document.catalogue;
     for (const HvcId id : {HvcId::HVC_JOY0_VALUE, HvcId::HVC_JOY3_VALUE, HvcId::HVC_VBB_400})
         c.Var(id).Formula = QStringLiteral("X|X/10|X/100");
     c.Var(HvcId::HVC_JOY3_VALUE).FormulaPart = 7;
@@ -247,9 +247,10 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
                      [&recorder](const MonitorSample& s) { EXPECT_TRUE(recorder.write(s).ok()); });
     QObject::connect(m, &MonitorModel::pollingStopped, m,
                      [&recorder](const Status&) { EXPECT_TRUE(recorder.close().ok()); });
-    rig.state.catalogue.Var(HvcId::HVC_JOY0_VALUE).Name = QStringLiteral("Joy \"1\", left");
+    rig.state.document.catalogue.Var(HvcId::HVC_JOY0_VALUE).Name =
+        QStringLiteral("Joy \"1\", left");
     m->activate();
-    ASSERT_TRUE(recorder.open(file, rig.state.catalogue, m->polledVarIds()).ok());
+    ASSERT_TRUE(recorder.open(file, rig.state.document.catalogue, m->polledVarIds()).ok());
     for (int pass = 0; pass < 3; ++pass) {
         m->tick();
         EXPECT_EQ(csvLines(file).size(), pass + 2) << "written through, line by line";
@@ -270,7 +271,7 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
     EXPECT_EQ(all[3].split(u',').size(), 9);
     // A folder or a path that cannot be created records nothing and says so.
     for (const QString& bad : {dir.path(), dir.filePath(QStringLiteral("no/such.csv"))}) {
-        const Status s = recorder.open(bad, rig.state.catalogue, m->polledVarIds());
+        const Status s = recorder.open(bad, rig.state.document.catalogue, m->polledVarIds());
         EXPECT_FALSE(s.ok() || recorder.isOpen()) << bad.toStdString();
     }
     EXPECT_FALSE(recorder.write(MonitorSample{}).ok());

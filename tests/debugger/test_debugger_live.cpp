@@ -24,7 +24,7 @@ struct LiveRig : test::LiveShell {
     bool showDebugger() {
         if (!started || !connect())
             return false;
-        state.LoggedIn = true;
+        state.session.loggedIn = true;
         debugger->RefreshObject();
         show(Page::Debugger);
         return true;
@@ -51,10 +51,10 @@ struct LiveRig : test::LiveShell {
         QTest::keyClick(field, Qt::Key_Return);
     }
     void typeData(const QString& value) const { child<QLineEdit>("TxtData")->setText(value); }
-    CVarData& var(HvcId id) { return state.catalogue.Var(id); }
+    CVarData& var(HvcId id) { return state.document.catalogue.Var(id); }
     std::int32_t ram(HvcId id) {
         std::int32_t word = 0;
-        if (!state.link->readRam(var(id).Address, word).ok())
+        if (!state.session.link->readRam(var(id).Address, word).ok())
             qWarning("no RAM word");
         return word;
     }
@@ -94,7 +94,7 @@ void DebuggerLiveTest::readWriteDisplayAndSet() {
     QCOMPARE(rig.text("LblAddress"), tRise.AddressText());
     rig.click("cmdRead");
     QCOMPARE(rig.text("lblE2Data"), QString::number(tRise.E2InECU));
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 
     rig.typeData(QStringLiteral("1234"));
     rig.click("cmdWrite");
@@ -135,7 +135,7 @@ void DebuggerLiveTest::monitorFollowsTheWord() {
     rig.start("cmdMonitor");
     QVERIFY(!rig.child("cmdRead")->isEnabled() && !rig.child("txtAddress")->isEnabled());
     for (int value : {3, -20, 7}) {
-        QVERIFY(rig.state.link->writeRam(spare.Address, value).ok());
+        QVERIFY(rig.state.session.link->writeRam(spare.Address, value).ok());
         rig.tick();
         QCOMPARE(rig.text("lblRAMData"), QString::number(value));
     }
@@ -146,7 +146,7 @@ void DebuggerLiveTest::monitorFollowsTheWord() {
     QVERIFY(rig.child("cmdRead")->isEnabled());
     rig.tick();
     QVERIFY(!rig.debugger->StatusTimerForm());
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 }
 
 void DebuggerLiveTest::ditherRoundTrip() {
@@ -185,11 +185,11 @@ void DebuggerLiveTest::watchList() {
     auto* table = rig.child<QTableWidget>("tblWatch");
     QCOMPARE(table->rowCount(), 2);
 
-    QVERIFY(rig.state.link->writeRam(rig.var(HvcId::HVC_DITHER_UPDATE).Address, 5).ok());
+    QVERIFY(rig.state.session.link->writeRam(rig.var(HvcId::HVC_DITHER_UPDATE).Address, 5).ok());
     rig.start("cmdWatch");
     rig.tick();
     rig.tick();
-    QCOMPARE(rig.state.connectState(), ConnectState::DebuggerWorking);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::DebuggerWorking);
     QCOMPARE(table->item(0, 0)->text(), battery.Name);
     QCOMPARE(table->item(0, 2)->text(), QString::number(battery.RAMInECU));
     QCOMPARE(table->item(1, 2)->text(), QStringLiteral("5"));
@@ -201,7 +201,7 @@ void DebuggerLiveTest::watchList() {
     QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
     rig.tick();
     QVERIFY(!rig.debugger->model().watching());
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
     QCOMPARE(rig.prompter.texts(), QStringList(kFailedBox));
 }
 

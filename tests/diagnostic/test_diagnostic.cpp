@@ -74,7 +74,7 @@ void DiagnosticTest::rowsBoundToTheErrorWords() {
     for (int i = 0; i < DiagnosticModel::kRows; ++i) {
         QCOMPARE(page.row(i)->isVisibleTo(&page), i < 7);
         if (i < 7)
-            QCOMPARE(page.row(i)->VarID(), rig.state.catalogue.IdIndex(bound[i]));
+            QCOMPARE(page.row(i)->VarID(), rig.state.document.catalogue.IdIndex(bound[i]));
         else
             QCOMPARE(page.row(i)->BoundVar(), nullptr);
     }

@@ -41,7 +41,7 @@ void DiagnosticLiveTest::heldFaultComesAndGoes() {
     QVERIFY(rig.connect());
     QVERIFY(rig.show(Page::Diagnostic));
     rig.pass();
-    QCOMPARE(rig.state.connectState(), ConnectState::DiagnosticPolling);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::DiagnosticPolling);
     // Section 2's open coil A, and the summary word's "section 2" bit that follows it.
     QCOMPARE(rig.listed(), (QStringList{QStringLiteral("UNIT - 8"), QStringLiteral("SEC2 - 8")}));
     QCOMPARE(rig.listed(1), (QStringList{QStringLiteral("E03"), QStringLiteral("E43")}));
@@ -54,7 +54,8 @@ void DiagnosticLiveTest::heldFaultComesAndGoes() {
     rig.pass();
     QCOMPARE(rig.listed().size(), 2);
     // The unit's fault cleared (a write of the word): it leaves the list.
-    QVERIFY(rig.state.link->writeRam(rig.state.catalogue.Find(HvcId::HVC_ERROR_SEC_2)->Address, 0)
+    QVERIFY(rig.state.session.link
+                ->writeRam(rig.state.document.catalogue.Find(HvcId::HVC_ERROR_SEC_2)->Address, 0)
                 .ok());
     rig.pass();
     QVERIFY(rig.listed().isEmpty());
@@ -66,7 +67,7 @@ void DiagnosticLiveTest::heldFaultComesAndGoes() {
 
     // Leaving the page gives the link back and keeps the history.
     rig.show(Page::Config);
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
     QCOMPARE(history->topLevelItemCount(), 2);
     QVERIFY(rig.prompter.messages.isEmpty());
 }
@@ -76,7 +77,7 @@ void DiagnosticLiveTest::takesTurnsWithTheMonitor() {
     QVERIFY(rig.started && rig.connect());
     rig.show(Page::Monitor);
     rig.monitorPass();
-    QCOMPARE(rig.state.connectState(), ConnectState::MonitorPolling);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::MonitorPolling);
 
     // To the diagnostic page: while the monitor has not yet ended its run, the
     // diagnostic ticks wait.
@@ -88,7 +89,7 @@ void DiagnosticLiveTest::takesTurnsWithTheMonitor() {
     rig.monitorPass(); // the monitor's run ends
     QVERIFY(!rig.state.polling.MonitorPolling);
     rig.pass();
-    QCOMPARE(rig.state.connectState(), ConnectState::DiagnosticPolling);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::DiagnosticPolling);
     QCOMPARE(rig.listed().size(), 2);
 }
 

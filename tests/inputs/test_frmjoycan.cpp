@@ -153,7 +153,7 @@ void FrmJoyCanTest::okWritesThePackedWords() {
     rig.edit(HvcId::HVC_DGT_CONFIG_8, 5);
     rig.edit(HvcId::HVC_SP_0_MACRO, 0b1101); // bit 3 no box shows
     rig.edit(HvcId::HVC_JOY_1_CONFIG, 0);    // Joy 2 off before the user sets it
-    rig.state.document.unitRead();
+    rig.state.document.flags.unitRead();
     rig.open();
     QSignalSpy redraw(rig.dialog, &FrmJoyCan::configDrawJoyRequested);
 
@@ -179,13 +179,13 @@ void FrmJoyCanTest::okWritesThePackedWords() {
     // Section 1: not inverted -> inverted; dead man cleared.
     rig.pick("CmbJoyInversion", 0, "YES");
     rig.box("ChkUpEn", 0)->setChecked(false);
-    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(rig.state.document.flags.dataUnchanged());
 
     rig.click("CmdOk");
     QVERIFY(rig.prompter.messages.isEmpty());
     QVERIFY(!rig.dialog->isVisible());
     QCOMPARE(redraw.count(), 1);
-    QVERIFY(!rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.flags.dataUnchanged());
     // Dead man DI_01, fast/slow DI_02, float 1 off, float 2 DI_09; the current's
     // half goes to the even neighbour; Joy 4 untouched keeps the shipped 0; only
     // the cleared option bit goes.
@@ -228,7 +228,7 @@ void FrmJoyCanTest::cancelAndEscapeWriteNothing() {
             QTest::keyClick(rig.text("TxtJoyID"), Qt::Key_Escape);
         QVERIFY(!rig.dialog->isVisible());
         QCOMPARE(rig.words(), before);
-        QVERIFY(rig.state.document.dataUnchanged());
+        QVERIFY(rig.state.document.flags.dataUnchanged());
     }
     QVERIFY(rig.prompter.messages.isEmpty());
 }
@@ -236,7 +236,7 @@ void FrmJoyCanTest::cancelAndEscapeWriteNothing() {
 void FrmJoyCanTest::numberFieldsAskBeforeAWrongValueIsWritten() {
     Rig rig;
     rig.edit(HvcId::HVC_JOY_NODE_ID, 40); // the working value; the unit holds 16
-    rig.state.document.unitRead();
+    rig.state.document.flags.unitRead();
     rig.open();
     QLineEdit* id = rig.text("TxtJoyID");
     QCOMPARE(id->text(), QStringLiteral("40"));
@@ -259,7 +259,7 @@ void FrmJoyCanTest::numberFieldsAskBeforeAWrongValueIsWritten() {
     QVERIFY(id->hasFocus());
     QCOMPARE(rig.word(HvcId::HVC_JOY_NODE_ID), 40);
     QCOMPARE(rig.word(HvcId::HVC_JOY_0_CONFIG), 1);
-    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(rig.state.document.flags.dataUnchanged());
     // Answered Yes, OK goes on with the unit's value.
     rig.prompter.answers = {true};
     rig.click("CmdOk");
@@ -282,7 +282,7 @@ void FrmJoyCanTest::changesReachTheUnitAndComeBack() {
     d.pick("CmbBitNum", 2, "7");
     d.click("CmdOk");
     shell.window->writeAll();
-    QCOMPARE(shell.state.connectState(), ConnectState::Connected);
+    QCOMPARE(shell.state.session.connectState(), ConnectState::Connected);
     QVERIFY2(shell.prompter.messages.isEmpty(), qPrintable(shell.prompter.texts().join(u'\n')));
 
     // hvcctl reads the packed words from the unit.

@@ -105,7 +105,7 @@ void FrmMagSelTest::cancelRestoresAndOkRedraws() {
     QCOMPARE(rig.freq(), 100);
     QCOMPARE(draw.count(), 1);
     QVERIFY(!dialog->isVisible());
-    QVERIFY(rig.state.document.dataUnchanged());
+    QVERIFY(rig.state.document.flags.dataUnchanged());
 
     // Each opening takes the values to return to anew; Escape is Cancel.
     rig.var(HvcId::HVC_DITHER_FREQ).E2Value = 150;
@@ -121,11 +121,11 @@ void FrmMagSelTest::cancelRestoresAndOkRedraws() {
 
     // OK keeps the edit, marks the document and redraws the page's captions.
     rig.open();
-    rig.state.document.unitRead();
+    rig.state.document.flags.unitRead();
     rig.in<QLineEdit>("TxtDitherFreq")->setText(QStringLiteral("250"));
     QTest::mouseClick(rig.in<QPushButton>("CmdOk"), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
-    QVERIFY(!rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.flags.dataUnchanged());
     QCOMPARE(rig.freq(), 250);
     QCOMPARE(rig.amp(), 70);
     QCOMPARE(rig.child<QLabel>("LblFreq", 3)->text(), QStringLiteral("250 Hz"));

@@ -28,12 +28,12 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
     ProgressLog progress;
-    rig.state.progress = &progress;
+    rig.state.observers.progress.setObserver(&progress);
     int refreshed = 0;
-    rig.state.refreshShownPage = [&] { ++refreshed; };
+    rig.state.observers.refreshShownPage = [&] { ++refreshed; };
 
     ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
-    const Catalogue& cat = rig.state.catalogue;
+    const Catalogue& cat = rig.state.document.catalogue;
     for (int i = 1; i <= cat.VarCount(); ++i) {
         const CVarData& r = cat[i];
         if (r.PageMask == 0)
@@ -45,7 +45,7 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
     EXPECT_EQ(rig.var(HvcId::HVC_VBB_400).E2InECU, 2400) << "RAM words are not part of the image";
     EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_EQ(refreshed, 1);
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Transfer);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Transfer);
     ASSERT_FALSE(progress.percents.isEmpty());
     EXPECT_EQ(progress.texts.last(), QStringLiteral("Reading..."));
 
@@ -54,7 +54,7 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
     const QList<int> halves{12, 25, 38, 50, 62, 75, 88, 100, 100, 100};
     for (const int total : {8, 0}) {
         progress.percents.clear();
-        rig.state.page(Page::Config).PageVarNum = total;
+        rig.state.document.page(Page::Config).PageVarNum = total;
         ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
         EXPECT_EQ(progress.percents, total ? halves : QList<int>(10, 100));
     }
@@ -67,7 +67,7 @@ TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
     writeEeprom(rig.eeprom(), words);
     ASSERT_TRUE(rig.start());
     ProgressLog progress;
-    rig.state.progress = &progress;
+    rig.state.observers.progress.setObserver(&progress);
 
     ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     CVarData& third = rig.var(HvcId::HVC_I4_MIN); // section 2

@@ -40,16 +40,16 @@ struct CommandRig : UnitRig {
 
     // An edit the drawing tick has turned into "file to save".
     void makeUnsaved() {
-        state.document.markDataChanged();
-        state.document.tick();
+        state.document.flags.markDataChanged();
+        state.document.flags.tick();
     }
     // The records Read All reads, or a whole-image write sends, in their order.
     QList<CVarData*> records(bool written) {
         QList<CVarData*> out;
-        for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-            if (written ? isWrittenBy(state.catalogue[i], writeKeyAll(state))
-                        : (state.catalogue[i].PageMask & readKeyAll(state)) != 0)
-                out << &state.catalogue[i];
+        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
+            if (written ? isWrittenBy(state.document.catalogue[i], writeKeyAll(state))
+                        : (state.document.catalogue[i].PageMask & readKeyAll(state)) != 0)
+                out << &state.document.catalogue[i];
         return out;
     }
     // Every written record but the section count takes a new value.
@@ -71,15 +71,15 @@ TEST(UnitCommands, ConnectAsksAboutUnsavedChangesThenReadsTheUnitOrDisconnects) 
     // Refused at the question: nothing read, the changes kept, the port given back.
     rig.commands.connectToUnit();
     EXPECT_EQ(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
     EXPECT_FALSE(rig.view.called("busy"));
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 800) << "read although refused";
-    EXPECT_TRUE(rig.state.document.unsaved());
+    EXPECT_TRUE(rig.state.document.flags.unsaved());
     EXPECT_FALSE(rig.link.isLinkOpen());
 
     rig.commands.connectToUnit();
     EXPECT_EQ(rig.prompter.messages.size(), 2);
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 820);
     EXPECT_TRUE(rig.view.called("first page"));
     // The window is locked for the whole exchange and the wait box closed at its end.
@@ -88,29 +88,29 @@ TEST(UnitCommands, ConnectAsksAboutUnsavedChangesThenReadsTheUnitOrDisconnects) 
               rig.view.calls.indexOf(QStringLiteral("idle")));
     EXPECT_FALSE(rig.view.busy);
     // The working values are the unit's now.
-    EXPECT_EQ(rig.state.document.fileState(), FileState::None);
-    EXPECT_TRUE(rig.state.document.dataUnchanged());
+    EXPECT_EQ(rig.state.document.flags.fileState(), FileState::None);
+    EXPECT_TRUE(rig.state.document.flags.dataUnchanged());
 
     // Connect while connected disconnects without a word to the unit or the user.
     rig.view.calls.clear();
     rig.makeUnsaved();
     rig.commands.connectToUnit();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
     EXPECT_FALSE(rig.link.isLinkOpen());
     EXPECT_TRUE(rig.view.called("stop polling"));
     EXPECT_EQ(rig.prompter.messages.size(), 2);
-    EXPECT_TRUE(rig.state.document.dataUnchanged());
+    EXPECT_TRUE(rig.state.document.flags.dataUnchanged());
 }
 
 TEST(UnitCommands, ResetLoadsTheDefaultsAndConnectAsksForThePowerCycleUntilItCame) {
     CommandRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
-    rig.state.setConnectState(ConnectState::Connected);
+    rig.state.session.setConnectState(ConnectState::Connected);
     rig.commands.reset();
     EXPECT_EQ(rig.prompter.texts(),
               QStringList{QStringLiteral("Switch OFF and then switch ON power supply!")});
-    EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
     EXPECT_FALSE(rig.link.isLinkOpen());
     EXPECT_FALSE(rig.view.busy);
     EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0302.00")), 800)
@@ -124,7 +124,7 @@ TEST(UnitCommands, ResetLoadsTheDefaultsAndConnectAsksForThePowerCycleUntilItCam
         rig.prompter.answers = {yes};
         rig.commands.connectToUnit();
         EXPECT_EQ(rig.prompter.texts(), QStringList{question});
-        EXPECT_EQ(rig.state.connectState(),
+        EXPECT_EQ(rig.state.session.connectState(),
                   yes ? ConnectState::Connected : ConnectState::NotConnected);
         EXPECT_EQ(rig.link.isLinkOpen(), yes);
         EXPECT_FALSE(rig.view.busy);
@@ -143,7 +143,7 @@ TEST(UnitCommands, ResetLoadsTheDefaultsAndConnectAsksForThePowerCycleUntilItCam
     rig.prompter.messages.clear();
     rig.commands.connectToUnit();
     EXPECT_TRUE(rig.prompter.messages.isEmpty()) << rig.prompter.texts().join(u'\n').toStdString();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
 }
 
 TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWhatWasDone) {
@@ -163,7 +163,9 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         {[](CommandRig& r) { r.commands.reset(); }, mute("0"), 1000, -1, "load-defaults", false},
         {readAll, mute("3"), 200, 3, "reading ", false},
         {[](CommandRig& r) { r.commands.writeAll(); }, mute("2"), 200, 2, "writing ", false},
-        {[](CommandRig& r) { r.commands.writePage(r.state.page(Page::Config).WriteKey, {}); },
+        {[](CommandRig& r) {
+             r.commands.writePage(r.state.document.page(Page::Config).WriteKey, {});
+         },
          mute("4"), 200, 4, "writing ", true},
     };
     for (const auto& c : cases) {
@@ -175,7 +177,7 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         const bool reads = c.run == readAll, writes = c.failsAt >= 0 && !reads;
         const QList<CVarData*> records = rig.records(!reads);
         if (c.run != connect) {
-            rig.state.setConnectState(ConnectState::Connected);
+            rig.state.session.setConnectState(ConnectState::Connected);
             rig.changeWrittenValues(3);
             rig.makeUnsaved();
         }
@@ -189,13 +191,13 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         EXPECT_TRUE(m.detail.startsWith(detail) || (c.failsAt < 0 && m.detail.contains(detail)))
             << m.detail.toStdString();
         EXPECT_TRUE(m.detail.contains(QStringLiteral("time-out"))) << m.detail.toStdString();
-        EXPECT_EQ(rig.state.connectState(), ConnectState::NotConnected);
+        EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
         EXPECT_FALSE(rig.view.busy);
         EXPECT_EQ(rig.view.called("close wait box"), c.closesWaitBox);
         if (c.failsAt < 0)
             continue;
-        EXPECT_TRUE(rig.state.document.unsaved());
-        EXPECT_FALSE(rig.state.document.dataUnchanged()) << "the edits still wait";
+        EXPECT_TRUE(rig.state.document.flags.unsaved());
+        EXPECT_FALSE(rig.state.document.flags.dataUnchanged()) << "the edits still wait";
         // What was read or written before the unit fell silent is recorded; the rest
         // is neither sent nor recorded.
         const auto after = readEeprom(rig.eeprom());
@@ -217,24 +219,24 @@ TEST(UnitCommands, ReadAllAndWriteAllCoverEveryPageAndStayConnected) {
     CommandRig rig;
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
-    rig.state.setConnectState(ConnectState::Connected);
+    rig.state.session.setConnectState(ConnectState::Connected);
     // Not only the configuration page's keys.
-    rig.state.page(Page::Config).ReadKey = 0;
-    rig.state.page(Page::Diagnostic).ReadKey = 10;
+    rig.state.document.page(Page::Config).ReadKey = 0;
+    rig.state.document.page(Page::Diagnostic).ReadKey = 10;
     rig.makeUnsaved();
     rig.commands.readAll();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
     for (const CVarData* r : rig.records(false))
         EXPECT_EQ(r->E2InECU, kUnitWords.value(r->AddressText())) << r->Name.toStdString();
-    EXPECT_TRUE(rig.state.document.unsaved()) << "Read All leaves the file state";
+    EXPECT_TRUE(rig.state.document.flags.unsaved()) << "Read All leaves the file state";
 
-    rig.state.page(Page::Config).WriteKey = 0;
-    rig.state.page(Page::Monitor).WriteKey = 11;
+    rig.state.document.page(Page::Config).WriteKey = 0;
+    rig.state.document.page(Page::Monitor).WriteKey = 11;
     rig.changeWrittenValues(7);
     const QList<CVarData*> written = rig.records(true);
     ASSERT_GT(written.size(), 5);
     rig.commands.writeAll();
-    EXPECT_EQ(rig.state.connectState(), ConnectState::Connected);
+    EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
     const auto unit = readEeprom(rig.eeprom());
     for (const CVarData* r : written) {
         EXPECT_EQ(unit.value(r->AddressText()), r->E2Value) << r->Name.toStdString();

@@ -54,10 +54,11 @@ struct ReviewRig : UnitRig {
             return false;
         link.closeLink();
         commands.connectToUnit();
-        return state.connectState() == ConnectState::Connected && prompter.messages.isEmpty();
+        return state.session.connectState() == ConnectState::Connected &&
+               prompter.messages.isEmpty();
     }
-    int pos(HvcId id) const { return state.catalogue.IdIndex(id); }
-    std::uint16_t pageKey() { return state.page(Page::Config).WriteKey; }
+    int pos(HvcId id) const { return state.document.catalogue.IdIndex(id); }
+    std::uint16_t pageKey() { return state.document.page(Page::Config).WriteKey; }
     QList<int> shownPositions() const {
         QList<int> out;
         for (const ReviewRow& r : view.shown)
@@ -78,7 +79,7 @@ TEST(WriteReview, TickedRowsReachTheUnitAndUntickedOnesStayPending) {
     max.E2Value = 900;
     rise.E2Value = 600;
     dither.E2Value = 150;
-    rig.state.document.markDataChanged();
+    rig.state.document.flags.markDataChanged();
     rig.view.answer = [&rig](const QList<ReviewRow>&) {
         return WriteChoice::rows({rig.pos(HvcId::HVC_I0_MAX), rig.pos(HvcId::HVC_DITHER_FREQ)});
     };
@@ -88,7 +89,7 @@ TEST(WriteReview, TickedRowsReachTheUnitAndUntickedOnesStayPending) {
     EXPECT_EQ(rig.shownPositions(),
               (QList<int>{rig.pos(HvcId::HVC_I0_MAX), rig.pos(HvcId::HVC_RAMP_TRISE_0),
                           rig.pos(HvcId::HVC_DITHER_FREQ)}));
-    EXPECT_EQ(DescribeRow(rig.state.catalogue, rig.view.shown[0]).newValue, "900 mA");
+    EXPECT_EQ(DescribeRow(rig.state.document.catalogue, rig.view.shown[0]).newValue, "900 mA");
     EXPECT_EQ(rig.unitWord("0302.00"), 900);
     EXPECT_EQ(rig.unitWord("0502.00"), 150);
     EXPECT_EQ(rig.unitWord("0400.00"), 125) << "an unticked row reached the unit";
@@ -99,7 +100,7 @@ TEST(WriteReview, TickedRowsReachTheUnitAndUntickedOnesStayPending) {
     rig.commands.writePage(rig.pageKey(), {});
     EXPECT_EQ(rig.shownPositions(), QList<int>{rig.pos(HvcId::HVC_RAMP_TRISE_0)});
     EXPECT_EQ(rig.unitWord("0400.00"), 600);
-    EXPECT_TRUE(rig.state.document.dataUnchanged());
+    EXPECT_TRUE(rig.state.document.flags.dataUnchanged());
 }
 
 TEST(WriteReview, CancelWritesNothingALoadedFileIsReviewedAgainstTheUnitAGarbledOneNotAtAll) {
@@ -148,7 +149,7 @@ TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
     CVarData& max = rig.var(HvcId::HVC_I0_MAX);
     max.E2Value = 900;
     rig.var(HvcId::HVC_I0_MIN).E2Value = 400;
-    rig.state.document.markDataChanged();
+    rig.state.document.flags.markDataChanged();
     rig.view.answer = tickAll;
 
     rig.commands.writePage(rig.pageKey(), {});
@@ -169,7 +170,7 @@ TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
                           "holds 125"});
 
     // With the check off, nothing is read back and nothing is said.
-    rig.state.VerifyWrites = false;
+    rig.state.session.verifyWrites = false;
     rig.prompter.messages.clear();
     max.E2Value = 950;
     rig.commands.writePage(rig.pageKey(), {});

@@ -121,7 +121,7 @@ void MonitorTest::captionsWithAndWithoutTheUnit() {
     }
     QCOMPARE(pin(1)->text(), QStringLiteral("DI_02-DI_03"));
 
-    rig.state.setConnectState(ConnectState::Connected);
+    rig.state.session.setConnectState(ConnectState::Connected);
     rig.page->DrawVisibleObject();
     QCOMPARE(pin(0)->text(), QStringLiteral("Z axis"));
     QVERIFY(pin(0)->isEnabled());

@@ -72,8 +72,8 @@ void MonitorLiveTest::pollsWhileShown() {
     bool anyOutput = false;
     for (int n = 1; n <= 3; ++n) {
         rig.pass();
-        QCOMPARE(rig.state.connectState(), ConnectState::MonitorPolling);
-        QCOMPARE(rig.state.ProgressPercent, 100);
+        QCOMPARE(rig.state.session.connectState(), ConnectState::MonitorPolling);
+        QCOMPARE(rig.state.observers.progress.percent(), 100);
         for (int i = 0; i < model.displays().size(); ++i) {
             JoyMonitor* d = rig.monitor->display(i);
             QCOMPARE(d->hasValue(), model.isPolled(i));
@@ -96,10 +96,10 @@ void MonitorLiveTest::pollsWhileShown() {
 
     // Leaving the page gives the link back; the next tick ends the run.
     rig.show(Page::Config);
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
     rig.pass();
     QVERIFY(!rig.monitor->StatusTimerForm());
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
     QVERIFY(rig.prompter.messages.isEmpty());
 }
 
@@ -153,8 +153,8 @@ void MonitorLiveTest::endsEarly() {
         QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
     rig.pass();
     QCOMPARE(clicked, disconnect);
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
-    QVERIFY(!rig.state.link->isLinkOpen());
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
+    QVERIFY(!rig.state.session.link->isLinkOpen());
     QVERIFY(!rig.monitor->StatusTimerForm());
     QVERIFY(!rig.monitor->recording());
     // The unfinished pass reaches neither the recording nor the plot; the values

@@ -117,7 +117,7 @@ struct Rig {
     explicit Rig(const RigOptions& o = {}) {
         copyTree(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res")),
                  resDir());
-        state.setPrompter(&prompter);
+        state.observers.setPrompter(&prompter);
         context = std::make_unique<ShellContext>(state, dir.path(), resDir());
         CommandLine options;
         options.resDir = resDir();
@@ -161,17 +161,17 @@ struct Rig {
     }
     // An edit the drawing tick has turned into "file to save".
     void makeUnsaved() {
-        state.document.markDataChanged();
-        state.document.tick();
+        state.document.flags.markDataChanged();
+        state.document.flags.tick();
     }
-    CVarData& var(HvcId id) { return state.catalogue.Var(id); }
+    CVarData& var(HvcId id) { return state.document.catalogue.Var(id); }
     std::int32_t unitWord(HvcId id) {
         std::int32_t value = -12345;
-        return state.link->readE2(var(id).Address, value).ok() ? value : -99999;
+        return state.session.link->readE2(var(id).Address, value).ok() ? value : -99999;
     }
     bool connect() {
         window->connectToUnit();
-        return state.connectState() == ConnectState::Connected;
+        return state.session.connectState() == ConnectState::Connected;
     }
 
     QTemporaryDir dir;
@@ -238,7 +238,7 @@ void MainWindowTest::startUpAndConnect() {
     rig.context->disconnectRedraws.push_back([&redrawsOnDrop] { ++redrawsOnDrop; });
     rig.command("Connect")->trigger();
     QCOMPARE(rig.prompter.texts(), QStringList());
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
     QCOMPARE(changes.size(), 2); // busy, then connected
     QCOMPARE(changes[0][0].value<ConnectState>(), ConnectState::Transfer);
     QCOMPARE(redrawsOnDrop, 0);
@@ -256,7 +256,7 @@ void MainWindowTest::startUpAndConnect() {
     QVERIFY(rig.command("Read")->isEnabled());
 
     rig.command("Connect")->trigger();
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
     QCOMPARE(redrawsOnDrop, 1);
 }
 
@@ -273,8 +273,8 @@ void MainWindowTest::readAndWrite() {
     rig.makeUnsaved();
     w.readPage();
     QCOMPARE(rise0.E2Value, inUnit);
-    QCOMPARE(rig.state.document.fileState(), FileState::None);
-    QVERIFY(rig.state.document.dataUnchanged() && rig.prompter.messages.isEmpty());
+    QCOMPARE(rig.state.document.flags.fileState(), FileState::None);
+    QVERIFY(rig.state.document.flags.dataUnchanged() && rig.prompter.messages.isEmpty());
 
     // A rise time typed and confirmed, a maximum current typed into its section.
     PageForm* page = w.pageForm(Page::Config);
@@ -287,13 +287,13 @@ void MainWindowTest::readAndWrite() {
     QVERIFY(rig.unitWord(HvcId::HVC_RAMP_TRISE_2) != 1234);
 
     w.writePage();
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
-    QVERIFY(!rig.state.document.paramsDiffer() && w.isEnabled());
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
+    QVERIFY(!rig.state.document.flags.paramsDiffer() && w.isEnabled());
     rig.tick(); // written, but not saved
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
 
     w.connectToUnit();
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
     for (const auto& [name, word] : {std::pair{"HVC_RAMP_TRISE_2", 1234}, {"HVC_I3_MAX", 1111}}) {
         const auto got =
             hvc::testutil::hvcctl({QStringLiteral("get"), QString::fromLatin1(name),
@@ -312,8 +312,8 @@ void MainWindowTest::reset() {
     rig.window->resetUnit();
     QCOMPARE(rig.prompter.texts(),
              QStringList{QStringLiteral("Switch OFF and then switch ON power supply!")});
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
-    QVERIFY(!rig.state.link->isLinkOpen());
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
+    QVERIFY(!rig.state.session.link->isLinkOpen());
 
     // The next connect without a power cycle asks; No leaves it disconnected.
     rig.prompter.messages.clear();
@@ -321,7 +321,7 @@ void MainWindowTest::reset() {
     rig.window->connectToUnit();
     QCOMPARE(rig.prompter.texts(),
              QStringList{"Missing POWER RESET After A 'RESET' Command : Continue Anyway? "});
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
     QVERIFY(rig.window->isEnabled());
 }
 
@@ -333,7 +333,7 @@ void MainWindowTest::muteUnitMidTransfer() {
     QCOMPARE(rig.prompter.texts(), QStringList{"Operation Failed :FAILED!"});
     QVERIFY2(rig.prompter.messages[0].detail.contains(QStringLiteral("time-out")),
              qPrintable(rig.prompter.messages[0].detail));
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
     QVERIFY(rig.window->isEnabled() && !rig.window->waitBox()->isVisible());
     rig.tick();
     QCOMPARE(rig.connectText(), QStringLiteral("Not Connected"));
@@ -356,7 +356,7 @@ void MainWindowTest::pageErrorsAndExit() {
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), before);
 
     // Logged in, the same errors become a question; No still writes nothing, Yes writes.
-    rig.state.LoggedIn = true;
+    rig.state.session.loggedIn = true;
     rig.prompter.messages.clear();
     rig.prompter.answers = {false};
     w.writePage();
@@ -365,7 +365,7 @@ void MainWindowTest::pageErrorsAndExit() {
     rig.prompter.answers = {true};
     w.writePage();
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), rise.E2Value);
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 
     rig.troubled->pollEndsAfter = 2;
     rig.makeUnsaved();
@@ -376,7 +376,7 @@ void MainWindowTest::pageErrorsAndExit() {
     QVERIFY(rig.ended.isEmpty() && rig.window->isVisible());
     rig.tick(); // the page's poll has ended now
     QCOMPARE(rig.ended, QList<bool>{false});
-    QVERIFY(!rig.window->isVisible() && !rig.state.link->isLinkOpen());
+    QVERIFY(!rig.window->isVisible() && !rig.state.session.link->isLinkOpen());
     // The question was asked once, not at every retry.
     QCOMPARE(rig.prompter.messages.size(), 1);
     rig.tick();
@@ -407,7 +407,7 @@ void MainWindowTest::saveAndLoad() {
     QCOMPARE(requests[0].proposedName, QStringLiteral("MySettings"));
     QCOMPARE(requests[0].folder, rig.context->resPath(QStringLiteral("txt")));
     QCOMPARE(rig.prompter.texts(), QStringList{" Configuration SAVED "});
-    QVERIFY(!rig.state.document.infoChanged());
+    QVERIFY(!rig.state.document.flags.infoChanged());
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE OK"));
     QCOMPARE(info->fileName(), QStringLiteral("unit7.txt"));
@@ -423,7 +423,7 @@ void MainWindowTest::saveAndLoad() {
     w.saveConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"File Already Exist : Overwrite ?"});
     QCOMPARE(testutil::readBytes(chosen), saved);
-    QCOMPARE(rig.state.document.fileState(), FileState::ToSave);
+    QCOMPARE(rig.state.document.flags.fileState(), FileState::ToSave);
 
     // Load gives everything back and shows the first page.
     w.showNextPage();
@@ -435,9 +435,9 @@ void MainWindowTest::saveAndLoad() {
     QCOMPARE(info->author(), QStringLiteral("M. Rossi"));
     QCOMPARE(info->company(), QStringLiteral("Acme Lift"));
     QCOMPARE(info->comments(), QStringLiteral("line one\nline two"));
-    QCOMPARE(rig.state.document.fileState(), FileState::Saved);
-    QVERIFY(rig.state.document.paramsDiffer());
-    QVERIFY(!rig.state.document.infoChanged());
+    QCOMPARE(rig.state.document.flags.fileState(), FileState::Saved);
+    QVERIFY(rig.state.document.flags.paramsDiffer());
+    QVERIFY(!rig.state.document.flags.infoChanged());
     QCOMPARE(w.tabs()->currentIndex(), 0);
 
     // A folder that cannot be written, a file that is no configuration: said, and
@@ -453,7 +453,7 @@ void MainWindowTest::saveAndLoad() {
     w.loadConfiguration();
     QCOMPARE(rig.prompter.texts(), QStringList{"Error Loading File!"});
     QCOMPARE(rig.prompter.messages[0].icon, PromptIcon::Critical);
-    QCOMPARE(rig.state.document.fileState(), FileState::ToSave);
+    QCOMPARE(rig.state.document.flags.fileState(), FileState::ToSave);
     QCOMPARE(rise.E2Value, 1234);
 }
 
@@ -465,7 +465,7 @@ void MainWindowTest::exitQuestionAndStuckPage() {
     rig.prompter.answers = {false};
     QVERIFY(!rig.window->exitProgram());
     QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
-    QVERIFY(!rig.state.ExitRequested && rig.window->isVisible());
+    QVERIFY(!rig.state.session.exitRequested && rig.window->isVisible());
 
     rig.troubled->stuck = true;
     rig.prompter.answers = {true};
@@ -499,14 +499,14 @@ void MainWindowTest::loginAndLogout() {
     enter("guess");
     w.login();
     QCOMPARE(rig.prompter.texts(), QStringList{"Password NOT Correct!"});
-    QVERIFY(!rig.state.LoggedIn);
+    QVERIFY(!rig.state.session.loggedIn);
     QCOMPARE(rig.debugger->refreshes, before);
 
     rig.prompter.messages.clear();
     enter("korvath");
     w.login();
     QCOMPARE(rig.prompter.texts(), QStringList{"Login Successful!"});
-    QVERIFY(rig.state.LoggedIn);
+    QVERIFY(rig.state.session.loggedIn);
     QCOMPARE(rig.debugger->refreshes, before + 1);
     QVERIFY(address->isEnabled());
     rig.tick();
@@ -514,7 +514,7 @@ void MainWindowTest::loginAndLogout() {
     QVERIFY(rig.command("Logout")->isEnabled());
 
     w.logout();
-    QVERIFY(!rig.state.LoggedIn);
+    QVERIFY(!rig.state.session.loggedIn);
     QCOMPARE(rig.debugger->refreshes, before + 2);
     QVERIFY(!address->isEnabled());
     rig.tick();
@@ -533,14 +533,14 @@ void MainWindowTest::portsAndBaudRate() {
     w.selectPort(5);
     QCOMPARE(rig.prompter.texts(), QStringList{"Can't Open COM 5"});
     QCOMPARE(rig.panel(8), QStringLiteral("NONE"));
-    QCOMPARE(rig.state.ComPort, 0);
+    QCOMPARE(rig.state.session.comPort, 0);
     QVERIFY(!item("mnuSet_Com_", 5)->isChecked());
 
     rig.prompter.messages.clear();
     w.selectPort(0);
     w.connectToUnit();
     QCOMPARE(rig.prompter.texts(), QStringList{"Select a COM Port"});
-    QCOMPARE(rig.state.connectState(), ConnectState::NotConnected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
 
     rig.prompter.messages.clear();
     w.selectPort(1);
@@ -550,13 +550,13 @@ void MainWindowTest::portsAndBaudRate() {
     QAction* baud = item("mnuSet_ComBauld_", 0);
     baud->setChecked(false);
     w.bar().setPanel(StatusPanel::Baud, QString());
-    rig.state.BaudText.clear();
-    rig.state.link->closeLink();
+    rig.state.session.baudText.clear();
+    rig.state.session.link->closeLink();
     w.selectBaudRate(0);
     QVERIFY(baud->isChecked());
     QCOMPARE(rig.panel(9), QStringLiteral("9600"));
-    QCOMPARE(rig.state.BaudText, QStringLiteral("9600"));
-    QVERIFY2(rig.state.link->isLinkOpen(), "the port reopens at the chosen rate");
+    QCOMPARE(rig.state.session.baudText, QStringLiteral("9600"));
+    QVERIFY2(rig.state.session.link->isLinkOpen(), "the port reopens at the chosen rate");
     QVERIFY(rig.prompter.messages.isEmpty());
     QVERIFY(rig.connect());
 }
@@ -578,7 +578,7 @@ void MainWindowTest::tabsAndHelp() {
 
     QStringList opened;
     bool viewerWorks = true;
-    rig.context->openDocument = [&](const QString& target) {
+    rig.context->hooks.openDocument = [&](const QString& target) {
         opened << target;
         return viewerWorks;
     };
@@ -618,7 +618,7 @@ void MainWindowTest::reviewCompareAndVerify() {
     rig.var(HvcId::HVC_I0_MAX).E2Value = maxBefore + 50;
     rig.var(HvcId::HVC_RAMP_TRISE_0).E2Value = riseBefore + 100;
     rig.var(HvcId::HVC_DITHER_FREQ).E2Value = ditherBefore + 10;
-    rig.state.document.markDataChanged();
+    rig.state.document.flags.markDataChanged();
     PageForm* page = w.pageForm(Page::Config);
     page->RefreshObject();
 
@@ -634,7 +634,7 @@ void MainWindowTest::reviewCompareAndVerify() {
                           row.arg("T Rise 1A").arg(riseBefore).arg(riseBefore + 100),
                           row.arg("Dither Frequency").arg(ditherBefore).arg(ditherBefore + 10)}));
     QCOMPARE(rig.unitWord(HvcId::HVC_I0_MAX), maxBefore);
-    QCOMPARE(rig.state.connectState(), ConnectState::Connected);
+    QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 
     // The rise time unticked: the other two reach the unit, the rise stays pending.
     onDialog("frmWriteReview", [](QDialog* d) {
@@ -679,13 +679,13 @@ void MainWindowTest::reviewCompareAndVerify() {
                                         "holds %2")
                              .arg(minBefore + 20)
                              .arg(minBefore)});
-    QVERIFY(!rig.state.document.dataUnchanged());
+    QVERIFY(!rig.state.document.flags.dataUnchanged());
 
     // Set > Verify Writes off is kept for the next run.
     QAction* verify = rig.command("mnuSet_Verify");
     QVERIFY(verify->isChecked());
     verify->trigger();
-    QVERIFY(!rig.state.VerifyWrites);
+    QVERIFY(!rig.state.session.verifyWrites);
     QVERIFY(testutil::readBytes(QDir(rig.resDir()).filePath(QStringLiteral("ini/options.ini")))
                 .contains("VerifyWrites=0"));
 }

@@ -77,7 +77,7 @@ Shown shown(const MainBar& bar) {
                                              : "no");
     s["version"] = bar.panel(StatusPanel::Version)->text();
     s["percent"] = QStringLiteral("%1 %2")
-                       .arg(bar.state.ProgressPercent)
+                       .arg(bar.state.observers.progress.percent())
                        .arg(bar.panel(StatusPanel::Percent)->text());
     return s;
 }
@@ -94,7 +94,7 @@ void mark(const MainBar& bar, bool on) {
     bar.panel(StatusPanel::Icon)->setPixmap(QPixmap());
     bar.setPanel(StatusPanel::Version, kMarker);
     bar.setPanel(StatusPanel::Percent, kMarker);
-    bar.state.ProgressPercent = kMarkerPercent;
+    bar.state.observers.progress.setPercent(kMarkerPercent);
 }
 
 void apply(Shown& s, const QString& changes) {
@@ -121,10 +121,10 @@ std::unique_ptr<PageForm> standIn(ShellContext& context, Page page) {
 
 struct Surface {
     Surface() {
-        state.setPrompter(&prompter);
+        state.observers.setPrompter(&prompter);
         context.loadPictures();
-        surface.bar.greenIcon = context.greenIcon;
-        surface.bar.redIcon = context.redIcon;
+        surface.bar.greenIcon = context.pictures.greenIcon;
+        surface.bar.redIcon = context.pictures.redIcon;
     }
     void draw(PageForm& page) {
         context.activePage = &page;
@@ -187,8 +187,8 @@ void PageStatusTest::table() {
     const std::unique_ptr<PageForm> form = standIn(s.context, Page(page));
     for (bool loggedIn : {false, true}) {
         for (bool markedOn : {false, true}) {
-            s.state.setConnectState(ConnectState(indicator));
-            s.state.LoggedIn = loggedIn;
+            s.state.session.setConnectState(ConnectState(indicator));
+            s.state.session.loggedIn = loggedIn;
             mark(bar, markedOn);
             Shown want = shown(bar);
             want["percent"] = QStringLiteral("%1 %1%").arg(kMarkerPercent);
@@ -214,23 +214,23 @@ void PageStatusTest::table() {
 void PageStatusTest::realPagesDrawTheirRows() {
     AppState state;
     ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
-    state.StatusText = kText;
+    state.observers.setPrompter(&prompter);
+    state.observers.progress.setText(kText);
     ShellContext context(state, QCoreApplication::applicationDirPath(), res());
     const std::unique_ptr<MainWindow> window = StartUp(context, ProgramPages());
     window->endProgram = [](bool) {};
     window->statusTimer()->stop();
     Surface s;
     for (int tab = 0; tab < window->tabs()->count(); ++tab) {
-        state.setConnectState(ConnectState::NotConnected);
+        state.session.setConnectState(ConnectState::NotConnected);
         window->tabs()->setCurrentIndex(tab);
         const Page page = context.activePage->page();
         const std::unique_ptr<PageForm> form = standIn(s.context, page);
         for (int indicator = 0; indicator <= 5; ++indicator) {
             for (bool loggedIn : {false, true}) {
                 for (AppState* st : {&state, &s.state}) {
-                    st->setConnectState(ConnectState(indicator));
-                    st->LoggedIn = loggedIn;
+                    st->session.setConnectState(ConnectState(indicator));
+                    st->session.loggedIn = loggedIn;
                 }
                 mark(window->bar(), true);
                 mark(s.surface.bar, true);

@@ -73,29 +73,29 @@ void WidgetsTest::statusTexts() {
 void WidgetsTest::progressAndParamState() {
     AppState state;
     ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     ShellContext context(state, QStringLiteral("/nonexistent"), QStringLiteral("/nonexistent"));
     test::CommandSurface surface(state);
     QProgressBar progress;
     PlaceholderPage config(context, Page::Config);
     context.activePage = &config;
-    state.setConnectState(ConnectState::Transfer);
-    state.ProgressPercent = 33;
+    state.session.setConnectState(ConnectState::Transfer);
+    state.observers.progress.setPercent(33);
     DrawStatus(context, surface.bar, &progress, QString());
     QCOMPARE(surface.bar.panels[5]->text(), QStringLiteral("33%"));
     QCOMPARE(progress.value(), 33);
 
     // The parameter field: unit and working values, while connected only.
     QLineEdit field;
-    state.document.fileLoaded(); // the working values may differ
+    state.document.flags.fileLoaded(); // the working values may differ
     const std::tuple<ConnectState, bool, const char*, QColor> rows[] = {
         {ConnectState::NotConnected, false, "---", QApplication::palette().color(QPalette::Button)},
         {ConnectState::Connected, false, "PARAMETER DIFF.", QColor(255, 255, 128)},
         {ConnectState::Connected, true, "PARAMETER OK", QColor(0, 192, 0)}};
     for (const auto& [connected, read, text, colour] : rows) {
-        state.setConnectState(connected);
+        state.session.setConnectState(connected);
         if (read)
-            state.document.unitRead();
+            state.document.flags.unitRead();
         ShowParamState(context, &field);
         QCOMPARE(field.text(), QString(text));
         QCOMPARE(field.palette().color(QPalette::Base), colour);
@@ -141,7 +141,7 @@ void WidgetsTest::commandLine() {
 void WidgetsTest::login() {
     AppState state;
     ScriptedPrompter prompter;
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     {
         LoginDialog dialog(state);
         dialog.show();
@@ -155,14 +155,14 @@ void WidgetsTest::login() {
         QVERIFY(dialog.isVisible());
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(!state.LoggedIn);
+        QVERIFY(!state.session.loggedIn);
     }
     prompter.messages.clear();
     LoginDialog dialog(state); // the password in any case
     dialog.findChild<QLineEdit*>("Text1")->setText(QStringLiteral("KorVath"));
     dialog.findChild<QPushButton*>("CmdOk")->click();
     QCOMPARE(prompter.texts(), QStringList{"Login Successful!"});
-    QVERIFY(state.LoggedIn);
+    QVERIFY(state.session.loggedIn);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 

@@ -32,7 +32,7 @@ namespace hvc::test {
 struct LiveShell {
     explicit LiveShell(const QStringList& simArguments = {}) {
         const QString appDir = QCoreApplication::applicationDirPath();
-        state.setPrompter(&prompter);
+        state.observers.setPrompter(&prompter);
         context = std::make_unique<ShellContext>(state, appDir, appDir + QStringLiteral("/res"));
         CommandLine options;
         options.resDir = context->resDir;
@@ -65,7 +65,7 @@ struct LiveShell {
 
     bool connect() {
         window->connectToUnit();
-        return state.connectState() == ConnectState::Connected;
+        return state.session.connectState() == ConnectState::Connected;
     }
     template <typename Form> Form* form(Page which) const {
         return qobject_cast<Form*>(window->pageForm(which));
@@ -89,9 +89,9 @@ struct LiveShell {
     }
     // The window gives the port back; hvcctl then reads the word from the unit.
     QString unitWord(const QString& name) {
-        if (state.connectState() != ConnectState::NotConnected)
+        if (state.session.connectState() != ConnectState::NotConnected)
             window->connectToUnit();
-        state.link->closeLink();
+        state.session.link->closeLink();
         const testutil::Outcome r =
             testutil::hvcctl({QStringLiteral("get"), name, QStringLiteral("--port"),
                               session->simulator()->devicePath()});

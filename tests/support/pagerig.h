@@ -32,7 +32,7 @@ template <typename Form, Page which> struct PageRig {
     explicit PageRig(const std::function<void(PageRig&)>& unit = {})
         : context(state, QCoreApplication::applicationDirPath(),
                   QCoreApplication::applicationDirPath() + QStringLiteral("/res")) {
-        state.setPrompter(&prompter);
+        state.observers.setPrompter(&prompter);
         loadShippedRecordsAsRead(state, prompter);
         if (unit)
             unit(*this);
@@ -48,10 +48,10 @@ template <typename Form, Page which> struct PageRig {
         QApplication::setActiveWindow(page);
         if (!QTest::qWaitForWindowActive(page))
             qWarning("the page did not become active");
-        state.document.unitRead();
+        state.document.flags.unitRead();
     }
 
-    CVarData& var(HvcId id) { return *state.catalogue.Find(id); }
+    CVarData& var(HvcId id) { return *state.document.catalogue.Find(id); }
     // A word as the unit sends it.
     void unitWord(HvcId id, std::int32_t value) { var(id).ReadE2FromECU(value); }
     std::int32_t word(HvcId id) { return var(id).E2Value; }

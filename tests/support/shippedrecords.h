@@ -10,10 +10,10 @@
 namespace hvc::test {
 
 inline void loadShippedRecordsAsRead(AppState& state, Prompter& prompter) {
-    if (!state.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter))
+    if (!state.document.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter))
         qFatal("no variable map");
-    for (int i = 1; i <= state.catalogue.VarCount(); ++i)
-        state.catalogue[i].ReadE2FromECU(state.catalogue[i].DefaultValue);
+    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
+        state.document.catalogue[i].ReadE2FromECU(state.document.catalogue[i].DefaultValue);
 }
 
 } // namespace hvc::test

@@ -73,21 +73,21 @@ struct UnitRig {
             ADD_FAILURE() << "hvc-sim did not start: " << sim.errorString().toStdString();
             return false;
         }
-        if (!state.catalogue.LoadCatalogue(map, prompter))
+        if (!state.document.catalogue.LoadCatalogue(map, prompter))
             return false;
         countPageVarNum(state);
-        state.setPrompter(&prompter);
-        state.link = &link;
+        state.observers.setPrompter(&prompter);
+        state.session.link = &link;
         link.ports().set(1, devicePath);
         link.setPort(1);
         link.setTimeout(timeoutMs);
         return link.openLink().ok();
     }
 
-    CVarData& var(HvcId id) { return *state.catalogue.Find(id); }
+    CVarData& var(HvcId id) { return *state.document.catalogue.Find(id); }
     std::uint16_t writeMask() const {
         std::uint16_t mask = 0;
-        for (const PageKeys& p : state.pages)
+        for (const PageKeys& p : state.document.pages)
             mask |= p.WriteKey;
         return mask;
     }

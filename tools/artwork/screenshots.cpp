@@ -131,14 +131,14 @@ bool reviewShots(const QString& out, hvc::MainWindow& window, hvc::AppState& sta
                                              {HvcId::HVC_RAMP_TRISE_2, 450},
                                              {HvcId::HVC_DITHER_FREQ, 120}};
     for (const auto& [id, word] : machine)
-        (void)state.link->writeE2(state.catalogue.Var(id).Address, word);
+        (void)state.session.link->writeE2(state.document.catalogue.Var(id).Address, word);
     window.readAll();
     const QString example = context.resPath(QStringLiteral("txt/Example.txt"));
     window.chooseFile = [example](const hvc::FileRequest&) { return example; };
     hvc::ScriptedPrompter quiet;
-    state.setPrompter(&quiet);
+    state.observers.setPrompter(&quiet);
     window.loadConfiguration();
-    state.setPrompter(&boxes);
+    state.observers.setPrompter(&boxes);
     settle(600);
 
     window.reviewWrite = nullptr;
@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
     const bool reviewOnly = argc > 2 && QLatin1String(argv[2]) == QLatin1String("review");
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
-    state.setPrompter(&prompter);
+    state.observers.setPrompter(&prompter);
     hvc::ShellContext context(state, QCoreApplication::applicationDirPath(), options.resDir);
     hvc::UnitSession session(context, options);
     QString error;
@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
             tabs->setCurrentIndex(t);
             ok = shoot(out, QString::fromLatin1(names[t]), window.get()) && ok;
         }
-        hvc::CVarData& sections = state.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
+        hvc::CVarData& sections = state.document.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
         const std::int32_t four = sections.E2InECU;
         sections.ReadE2FromECU(2);
         page->RefreshObject();
@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
         ok = shoot(out, QStringLiteral("screenshot-config-2sections.png"), window.get()) && ok;
         sections.ReadE2FromECU(four);
         page->RefreshObject();
-        state.document.unitRead();
+        state.document.flags.unitRead();
 
         // The dither dialog, as a click on a solenoid picture opens it, over the page.
         if (auto* config = qobject_cast<hvc::FrmConfig*>(page)) {
@@ -275,7 +275,7 @@ int main(int argc, char** argv) {
         ok = shoot(out, QStringLiteral("screenshot-monitor.png"), window.get()) && ok;
         ok = shootPart(out, QStringLiteral("screenshot-monitor-trend.png"), monitor->trendPlot()) &&
              ok;
-        hvc::CVarData& sections = state.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
+        hvc::CVarData& sections = state.document.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
         const std::int32_t four = sections.E2InECU;
         window->tabs()->setCurrentIndex(0);
         settle(300);
@@ -286,7 +286,7 @@ int main(int argc, char** argv) {
         window->tabs()->setCurrentIndex(0);
         settle(300);
         sections.ReadE2FromECU(four);
-        state.document.unitRead();
+        state.document.flags.unitRead();
         window->tabs()->setCurrentIndex(1);
         window->tabs()->setCurrentIndex(0);
         settle(300);
@@ -295,8 +295,8 @@ int main(int argc, char** argv) {
     // (the summary word follows them), then with both cleared again.
     if (window->pageForm(hvc::Page::Diagnostic)) {
         const auto setWord = [&state](hvc::HvcId id, int word) {
-            if (const hvc::CVarData* r = state.catalogue.Find(id); r && state.link)
-                (void)state.link->writeRam(r->Address, word);
+            if (const hvc::CVarData* r = state.document.catalogue.Find(id); r && state.session.link)
+                (void)state.session.link->writeRam(r->Address, word);
         };
         window->setGeometry(40, 40, 1024, 700);
         setWord(hvc::HvcId::HVC_ERROR_SEC_2, 0x08);
@@ -313,10 +313,12 @@ int main(int argc, char** argv) {
     // dither block as the unit holds it and a watch list of live words.
     if (auto* debugger = qobject_cast<hvc::FrmDebug*>(window->pageForm(hvc::Page::Debugger))) {
         window->setGeometry(40, 40, 1100, 720);
-        state.LoggedIn = true;
+        state.session.loggedIn = true;
         window->tabs()->setCurrentIndex(3);
         hvc::DebuggerModel& model = debugger->model();
-        const auto position = [&state](hvc::HvcId id) { return state.catalogue.IdIndex(id); };
+        const auto position = [&state](hvc::HvcId id) {
+            return state.document.catalogue.IdIndex(id);
+        };
         for (const hvc::HvcId id : {hvc::HvcId::HVC_JOY0_VALUE, hvc::HvcId::HVC_JOY1_VALUE,
                                     hvc::HvcId::HVC_I0_MEASURE_400, hvc::HvcId::HVC_I1_MEASURE_400,
                                     hvc::HvcId::HVC_ERROR_CODE})
@@ -334,7 +336,7 @@ int main(int argc, char** argv) {
         model.toggleMonitor();
         model.toggleWatch();
         settle(300);
-        state.LoggedIn = false;
+        state.session.loggedIn = false;
         window->tabs()->setCurrentIndex(0);
         settle(300);
     }
@@ -342,17 +344,17 @@ int main(int argc, char** argv) {
 
     // A transfer in progress: the wait box over the window, the status bar moving.
     window->statusTimer()->stop();
-    const QString idleStatus = state.StatusText;
-    const int idlePercent = state.ProgressPercent;
-    state.setConnectState(hvc::ConnectState::Transfer);
-    state.StatusText = QStringLiteral("Reading...");
-    state.ProgressPercent = 40;
-    window->onProgress(state.StatusText, state.ProgressPercent);
+    const QString idleStatus = state.observers.progress.text();
+    const int idlePercent = state.observers.progress.percent();
+    state.session.setConnectState(hvc::ConnectState::Transfer);
+    state.observers.progress.setText(QStringLiteral("Reading..."));
+    state.observers.progress.setPercent(40);
+    window->onProgress(state.observers.progress.text(), state.observers.progress.percent());
     ok = shoot(out, QStringLiteral("screenshot-wait.png"), window.get()) && ok;
     window->waitBox()->close();
-    state.StatusText = idleStatus;
-    state.ProgressPercent = idlePercent;
-    state.setConnectState(hvc::ConnectState::Connected);
+    state.observers.progress.setText(idleStatus);
+    state.observers.progress.setPercent(idlePercent);
+    state.session.setConnectState(hvc::ConnectState::Connected);
     window->statusTimer()->start();
     settle(700); // one drawing tick puts the idle status bar back
 
@@ -397,7 +399,7 @@ int main(int argc, char** argv) {
     }
     ok = reviewShots(out, *window, state, context, prompter) && ok;
     window->connectToUnit(); // disconnect
-    state.ExitRequested = false;
+    state.session.exitRequested = false;
     window->endProgram = [](bool) {};
     window->exitProgram();
     window.reset();

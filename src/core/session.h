@@ -1,0 +1,41 @@
+#pragma once
+// The session with the unit: which port and baud rate, who is logged in, whether
+// writes are checked, the connection indicator and the link in use.
+
+#include <QString>
+#include <functional>
+
+namespace hvc {
+
+class UnitLink;
+
+// The connection indicator: what the link is doing now.
+enum class ConnectState {
+    NotConnected = 0,
+    Connected = 1,
+    Transfer = 2,
+    MonitorPolling = 3,
+    DiagnosticPolling = 4,
+    DebuggerWorking = 5,
+};
+
+class Session {
+public:
+    int comPort = 1;
+    QString baudText = QStringLiteral("9600");
+    bool loggedIn = false;
+    // Every Write and Write All reads the written words back (Set menu, on by default).
+    bool verifyWrites = true;
+    bool exitRequested = false;
+    UnitLink* link = nullptr;
+
+    ConnectState connectState() const { return m_connectState; }
+    // Calls connectChanged when the indicator moves.
+    void setConnectState(ConnectState value);
+    std::function<void(ConnectState)> connectChanged;
+
+private:
+    ConnectState m_connectState = ConnectState::NotConnected;
+};
+
+} // namespace hvc
