@@ -4,7 +4,8 @@
 // firings is the longest stretch in which the event loop handled nothing. Also
 // reports the passes made and their mean time.
 
-#include "config/programpages.h"
+#include "app/programpages.h"
+#include "app/simdemounit.h"
 #include "core/monitormodel.h"
 #include "core/prompter.h"
 #include "monitor/frmmonitor.h"
@@ -38,10 +39,9 @@ void BM_MonitorEventLoopGap(benchmark::State& bs) {
     options.demo = true;
     options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
     options.simArguments = {QStringLiteral("--baud-pacing")};
-    UnitSession session(context, options);
-    QString error;
-    if (!session.start(error)) {
-        bs.SkipWithError(("hvc-sim: " + error).toStdString().c_str());
+    UnitSession session(context, options, SimDemoUnits());
+    if (const Status started = session.start(); !started) {
+        bs.SkipWithError(("hvc-sim: " + started.text()).toStdString().c_str());
         return;
     }
     std::unique_ptr<MainWindow> window = StartUp(context, ProgramPages());

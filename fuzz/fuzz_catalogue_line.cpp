@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hvc::Catalogue cat;
     hvc::CVarData record;
     record.Index = 1;
-    QString why;
-    if (!record.Load(text, cat, &why) && why.isEmpty())
+    if (const hvc::Status loaded = record.Load(text, cat); !loaded && loaded.text().isEmpty())
         std::abort(); // a refused line always says why
     hvc::ScriptedPrompter prompter;
     if (!cat.LoadCatalogueText(QStringLiteral("header\n") + text, prompter) &&

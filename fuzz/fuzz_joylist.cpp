@@ -9,8 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString text =
         QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     hvc::CJoyData record;
-    QString why;
-    if (!record.Load(text, &why) && why.isEmpty())
+    if (const hvc::Status loaded = record.Load(text); !loaded && loaded.text().isEmpty())
         std::abort(); // a refused line always says why
 
     hvc::SilentPrompter silent;

@@ -75,9 +75,8 @@ bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const
         CVarData& record = *m_table[static_cast<size_t>(i)];
         record.Index = static_cast<std::int16_t>(i);
         const QString& lineText = lines.at(i);
-        QString why;
-        if (!record.Load(lineText, *this, &why)) {
-            fault = atLine(i, why);
+        if (const Status loaded = record.Load(lineText, *this); !loaded) {
+            fault = atLine(i, loaded.text());
             break;
         }
         record.ReadE2FromECU(record.DefaultValue);

@@ -105,12 +105,8 @@ QString CVarData::AddressText() const {
     return FormatAddressText(Address);
 }
 
-bool CVarData::Load(const QString& lineIn, Catalogue& catalogue, QString* why) {
-    const auto fault = [why](const QString& reason) {
-        if (why)
-            *why = reason;
-        return false;
-    };
+Status CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
+    const auto fault = [](const QString& reason) { return Status::failure(reason); };
     const auto int16Fault = [&fault](const char* column, const QString& text) {
         return fault(QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
                          .arg(QLatin1String(column), text));
@@ -164,13 +160,13 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue, QString* why) {
         MaxValue = static_cast<std::int32_t>(m);
     }
     if (line.isEmpty())
-        return true;
+        return {};
     if (const QString f = NextField(line); !f.isEmpty())
         ConvText = f;
     if (const QString f = NextField(line); !f.isEmpty())
         ExtraText = f;
     if (line.isEmpty())
-        return true;
+        return {};
     // Checked before the first conversion: a huge formula would cost every one.
     if (const QString f = NextField(line); !f.isEmpty()) {
         if (const QString limit = FormulaLimitFault(f); !limit.isEmpty())
@@ -182,7 +178,7 @@ bool CVarData::Load(const QString& lineIn, Catalogue& catalogue, QString* why) {
             return fault(QStringLiteral("InverseFormula: ") + limit);
         InverseFormula = f;
     }
-    return true;
+    return {};
 }
 
 void CVarData::ReadE2FromECU(std::int32_t e2Data) {

@@ -2,6 +2,8 @@
 // One named variable of the control unit, in its three forms: the value the unit
 // holds, the working value the pages edit, and the display value.
 
+#include "core/status.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -34,10 +36,10 @@ struct CVarData {
     double RAMDisplay = 0;
 
     // Fills this record from one line of the variable map and registers its
-    // identifier in the catalogue. Index must be set first. Returns false when a
-    // field cannot be read (`why` then says which and why); the fields taken
-    // before the fault stay.
-    bool Load(const QString& line, Catalogue& catalogue, QString* why = nullptr);
+    // identifier in the catalogue. Index must be set first. A failure whose text
+    // says which field cannot be read and why; the fields taken before the fault
+    // stay.
+    Status Load(const QString& line, Catalogue& catalogue);
 
     void ReadE2FromECU(std::int32_t e2Data);
     void ReadRAMFromECU(std::int32_t ramData);

@@ -2,6 +2,7 @@
 
 #include "core/cvardata.h"
 #include "core/prompter.h"
+#include "core/status.h"
 #include "core/stringeval.h"
 
 #include <QFile>
@@ -13,20 +14,19 @@ namespace hvc {
 
 namespace {
 
-// One of the three number fields of a line; `why` says what is wrong with it.
-bool numberField(QString& line, const char* name, std::int16_t& out, QString& why) {
+// One of the three number fields of a line; a failure says what is wrong with it.
+Status numberField(QString& line, const char* name, std::int16_t& out) {
     const QString field = NextField(line);
     std::int32_t value = 0;
     if (ParseIntField(field, -32768, 32767, value)) {
         out = static_cast<std::int16_t>(value);
-        return true;
+        return {};
     }
     const QLatin1String what(name);
-    why =
-        field.isEmpty()
-            ? QStringLiteral("%1 is empty").arg(what)
-            : QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767").arg(what, field);
-    return false;
+    return Status::failure(
+        field.isEmpty() ? QStringLiteral("%1 is empty").arg(what)
+                        : QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
+                              .arg(what, field));
 }
 
 } // namespace
@@ -73,11 +73,13 @@ bool DiagnosticList::LoadDiagnosticListText(const QString& text, Prompter& promp
         std::int16_t row = 0;
         std::int16_t bit = 0;
         std::int16_t first = 0;
-        QString why;
-        if (!numberField(line, "row number", row, why) ||
-            !numberField(line, "bit number", bit, why) ||
-            !numberField(line, "first number", first, why))
-            return fault(why);
+        Status read = numberField(line, "row number", row);
+        if (read)
+            read = numberField(line, "bit number", bit);
+        if (read)
+            read = numberField(line, "first number", first);
+        if (!read)
+            return fault(read.text());
         if (row < 0 || row >= kRows)
             return fault(QStringLiteral("row %1 is outside 0-%2").arg(row).arg(kRows - 1));
         if (bit < 0 || bit >= kBits)

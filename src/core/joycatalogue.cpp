@@ -30,25 +30,21 @@ public:
         return NextField(m_line);
     }
 
-    bool integer(const char* name, std::int16_t& out, QString* why) {
+    Status integer(const char* name, std::int16_t& out) {
         const bool present = m_left > 0;
         const QString field = text();
         std::int32_t value = 0;
         if (present && ParseIntField(field, -32768, 32767, value)) {
             out = static_cast<std::int16_t>(value);
-            return true;
+            return {};
         }
-        if (why) {
-            const QLatin1String what(name);
-            if (!present)
-                *why = QStringLiteral("%1 is missing (too few fields)").arg(what);
-            else if (field.isEmpty())
-                *why = QStringLiteral("%1 is empty").arg(what);
-            else
-                *why = QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
-                           .arg(what, field);
-        }
-        return false;
+        const QLatin1String what(name);
+        if (!present)
+            return Status::failure(QStringLiteral("%1 is missing (too few fields)").arg(what));
+        if (field.isEmpty())
+            return Status::failure(QStringLiteral("%1 is empty").arg(what));
+        return Status::failure(
+            QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767").arg(what, field));
     }
 
 private:
@@ -58,7 +54,7 @@ private:
 
 } // namespace
 
-bool CJoyData::Load(QString line, QString* why) {
+Status CJoyData::Load(QString line) {
     *this = CJoyData();
     FieldReader fields(std::move(line));
     JoyCode = fields.text();
@@ -67,21 +63,25 @@ bool CJoyData::Load(QString line, QString* why) {
     JoyDesc2 = fields.text();
     JoyDesc3 = fields.text();
     JoyDesc4 = fields.text();
-    if (!fields.integer("Selectable", Selectable, why) ||
-        !fields.integer("AxisNum", AxisNum, why) || !fields.integer("JoyID", JoyID, why))
-        return false;
     static constexpr const char* kConfigNames[] = {"AxisConfig(1)", "AxisConfig(2)",
                                                    "AxisConfig(3)", "AxisConfig(4)"};
     static constexpr const char* kSpareNames[] = {"AxisSpare(1)", "AxisSpare(2)", "AxisSpare(3)",
                                                   "AxisSpare(4)"};
+    // The number fields in the order of the line; the axis pairs follow AxisNum.
+    const std::pair<const char*, std::int16_t*> head[] = {
+        {"Selectable", &Selectable}, {"AxisNum", &AxisNum}, {"JoyID", &JoyID}};
+    for (const auto& [name, out] : head)
+        if (Status read = fields.integer(name, *out); !read)
+            return read;
     const int pairs = axisPairs(AxisNum);
     for (int k = 0; k < pairs; ++k) {
         const auto at = static_cast<size_t>(k);
-        if (!fields.integer(kConfigNames[k], AxisConfig[at], why) ||
-            !fields.integer(kSpareNames[k], AxisSpare[at], why))
-            return false;
+        if (Status read = fields.integer(kConfigNames[k], AxisConfig[at]); !read)
+            return read;
+        if (Status read = fields.integer(kSpareNames[k], AxisSpare[at]); !read)
+            return read;
     }
-    return true;
+    return {};
 }
 
 bool JoyCatalogue::LoadJoyList(const QString& iniPath, Prompter& prompter) {
@@ -123,9 +123,8 @@ bool JoyCatalogue::load(const QString& text, const QString& source, Prompter& pr
             return fail(atLine(i, QStringLiteral("more than %1 records").arg(kMaxRecords)),
                         prompter);
         CJoyData& record = m_list[static_cast<size_t>(records)];
-        QString why;
-        if (!record.Load(lines.at(i), &why))
-            return fail(atLine(i, why), prompter);
+        if (const Status loaded = record.Load(lines.at(i)); !loaded)
+            return fail(atLine(i, loaded.text()), prompter);
         if (record.JoyCode == QLatin1String("NOTUSED"))
             m_notUsedJoyId = record.JoyID;
     }

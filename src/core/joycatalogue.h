@@ -3,6 +3,8 @@
 // read from JoylistNew.ini. The pictures live in the shell (JoyPictures); this table
 // holds only what the file says, so hvcctl and the fuzzers can read it too.
 
+#include "core/status.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -20,8 +22,9 @@ struct CJoyData {
     std::int16_t AxisNum = 0;
     std::array<std::int16_t, 4> AxisConfig{};
     std::array<std::int16_t, 4> AxisSpare{};
-    // Reads one line (fields as the file format says); false with `why` on a fault.
-    bool Load(QString line, QString* why);
+    // Reads one line (fields as the file format says); a failure saying which
+    // field is wrong.
+    Status Load(QString line);
 };
 
 enum class JoyPicture { Normal, X, Y, Z, W, Off };

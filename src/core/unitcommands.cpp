@@ -119,8 +119,9 @@ void UnitCommands::readAll() {
     endWholeImage(readImage(m_state, readKeyAll(m_state)));
 }
 
-void UnitCommands::writePage(std::uint16_t writeKey, const QString& dataErrors) {
-    if (!dataErrors.isEmpty()) {
+void UnitCommands::writePage(std::uint16_t writeKey, const Status& dataCheck) {
+    if (!dataCheck) {
+        const QString& dataErrors = dataCheck.text();
         const QString title = QStringLiteral("CONFIGURATION ERROR");
         if (!m_state.session.loggedIn) {
             m_state.observers.prompter().inform(dataErrors, title, PromptIcon::Critical);

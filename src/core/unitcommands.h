@@ -55,10 +55,10 @@ public:
     // Disconnects when connected; else opens the link, checks the unit's identity,
     // reads the program version and the whole image.
     void connectToUnit();
-    // Read and Write of the shown page (its keys); `dataErrors` is what the page
-    // found wrong with its values ("" when nothing).
+    // Read and Write of the shown page (its keys); `dataCheck` is what the page
+    // found wrong with its values (success when nothing).
     void readPage(std::uint16_t readKey);
-    void writePage(std::uint16_t writeKey, const QString& dataErrors);
+    void writePage(std::uint16_t writeKey, const Status& dataCheck);
     void readAll();
     void writeAll();
     void reset();

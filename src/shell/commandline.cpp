@@ -9,7 +9,7 @@
 
 namespace hvc {
 
-bool CommandLine::parse(const QStringList& arguments, QString& error) {
+Status CommandLine::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configurator for the electronic control unit of a hydraulic proportional "
@@ -36,36 +36,30 @@ bool CommandLine::parse(const QStringList& arguments, QString& error) {
     parser.addOption(res);
     parser.addOption(demoOption);
     parser.addOption(simArg);
-    if (!parser.parse(arguments)) {
-        error = parser.errorText();
-        return false;
-    }
+    if (!parser.parse(arguments))
+        return Status::failure(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    if (!parser.positionalArguments().isEmpty()) {
-        error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
-        return false;
-    }
+    if (!parser.positionalArguments().isEmpty())
+        return Status::failure(QStringLiteral("Unexpected argument: ") +
+                               parser.positionalArguments().first());
     for (const QString& text : parser.values(port)) {
         int n = 0;
         QString path;
-        if (!PortTable::parseMapping(text, n, path)) {
-            error = QStringLiteral("Bad --port value '%1': expected COMn=PATH").arg(text);
-            return false;
-        }
+        if (!PortTable::parseMapping(text, n, path))
+            return Status::failure(
+                QStringLiteral("Bad --port value '%1': expected COMn=PATH").arg(text));
         ports.append({n, path});
     }
     resDir = parser.isSet(res) ? QDir(parser.value(res)).absolutePath()
                                : ResourceDirFor(QCoreApplication::applicationDirPath());
     demo = parser.isSet(demoOption);
     simArguments += parser.values(simArg);
-    if (!simArguments.isEmpty() && !demo) {
-        error = QStringLiteral("--sim-arg needs --demo");
-        return false;
-    }
-    return true;
+    if (!simArguments.isEmpty() && !demo)
+        return Status::failure(QStringLiteral("--sim-arg needs --demo"));
+    return {};
 }
 
 } // namespace hvc

@@ -1,6 +1,8 @@
 #pragma once
 // The desktop program's command line.
 
+#include "core/status.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -17,9 +19,9 @@ struct CommandLine {
     // Further arguments for the simulated unit (fault injection in tests).
     QStringList simArguments;
 
-    // False with a message in `error` on a bad option; --help and --version print
-    // and end the program here.
-    bool parse(const QStringList& arguments, QString& error);
+    // A failure with the message as its text on a bad option; --help and --version
+    // print and end the program here.
+    Status parse(const QStringList& arguments);
 };
 
 } // namespace hvc

@@ -4,6 +4,7 @@
 // for refreshing, writing, status drawing, polling and help.
 
 #include "core/appstate.h"
+#include "core/status.h"
 #include "shell/shellcontext.h"
 
 #include <QString>
@@ -31,8 +32,8 @@ public:
 
     // Fills the page's controls again from the variable records.
     virtual void RefreshObject() = 0;
-    // "" when the page's values can be written, else what is wrong.
-    virtual QString CheckDataToWrite() { return {}; }
+    // Success when the page's values can be written, else a failure saying what is wrong.
+    virtual Status CheckDataToWrite() { return {}; }
     // Draws the page's part of the status: login commands, panels, connection state.
     virtual void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) = 0;
     // Stops the page's polling timer.

@@ -5,14 +5,6 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#ifdef HVC_SIM_AVAILABLE
-#include "sim/simprocess.h"
-#else
-namespace hvc {
-class SimProcess {}; // no simulated unit in this build
-} // namespace hvc
-#endif
-
 namespace hvc {
 
 QString DemoEepromPath() {
@@ -21,8 +13,9 @@ QString DemoEepromPath() {
     return QDir(dir).filePath(QStringLiteral("demo-eeprom.txt"));
 }
 
-UnitSession::UnitSession(ShellContext& context, const CommandLine& options)
-    : m_context(context), m_options(options) {}
+UnitSession::UnitSession(ShellContext& context, const CommandLine& options,
+                         DemoUnitFactory demoUnits)
+    : m_context(context), m_options(options), m_demoUnits(std::move(demoUnits)) {}
 
 UnitSession::~UnitSession() {
     if (m_context.state.session.link == m_link.get())
@@ -30,30 +23,26 @@ UnitSession::~UnitSession() {
     if (m_link)
         m_link->closeLink();
     m_link.reset();
-    m_sim.reset(); // stops the simulated unit
+    m_demo.reset(); // stops the simulated unit
 }
 
-bool UnitSession::start(QString& error) {
+Status UnitSession::start() {
     PortTable ports;
     for (const auto& [n, path] : m_options.ports)
         ports.set(n, path);
     if (m_options.demo) {
-#ifdef HVC_SIM_AVAILABLE
+        if (!m_demoUnits)
+            return Status::failure(QStringLiteral("This build has no simulated unit (hvc-sim)."));
         const QString eeprom =
             m_options.eepromPath.isEmpty() ? DemoEepromPath() : m_options.eepromPath;
-        m_sim = std::make_unique<SimProcess>();
+        m_demo = m_demoUnits();
         m_simPath =
-            m_sim->start(QStringList{QStringLiteral("--eeprom"), eeprom} + m_options.simArguments);
-        if (m_simPath.isEmpty()) {
-            error = QStringLiteral("The simulated unit hvc-sim could not be started: ") +
-                    m_sim->errorString();
-            return false;
-        }
+            m_demo->start(QStringList{QStringLiteral("--eeprom"), eeprom} + m_options.simArguments);
+        if (m_simPath.isEmpty())
+            return Status::failure(
+                QStringLiteral("The simulated unit hvc-sim could not be started: ") +
+                m_demo->errorString());
         ports.set(1, m_simPath);
-#else
-        error = QStringLiteral("This build has no simulated unit (hvc-sim).");
-        return false;
-#endif
     }
     m_link = std::make_unique<LinkProcedures>(ports, m_context.state.observers.prompter());
     m_link->setPort(m_context.state.session.comPort);
@@ -61,7 +50,7 @@ bool UnitSession::start(QString& error) {
     LinkProcedures* link = m_link.get();
     m_context.hooks.selectPort = [link](int n) { link->setPort(n); };
     m_context.hooks.portPath = [link](int n) { return link->ports().devicePath(n); };
-    return true;
+    return {};
 }
 
 } // namespace hvc

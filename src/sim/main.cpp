@@ -54,22 +54,22 @@ public:
         if (!m_link.isEmpty() && QFileInfo(m_link).symLinkTarget() == m_target)
             ::unlink(QFile::encodeName(m_link).constData());
     }
-    bool make(const QString& link, const QString& target, QString& error) {
+    hvc::Status make(const QString& link, const QString& target) {
         const QFileInfo info(link);
         if (info.isSymLink())
             ::unlink(QFile::encodeName(link).constData());
         else if (info.exists()) {
-            error = link + QStringLiteral(" exists and is not a symbolic link");
-            return false;
+            return hvc::Status::failure(link +
+                                        QStringLiteral(" exists and is not a symbolic link"));
         }
         if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) !=
             0) {
-            error = link + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
-            return false;
+            return hvc::Status::failure(link + QStringLiteral(": ") +
+                                        QString::fromLocal8Bit(strerror(errno)));
         }
         m_link = link;
         m_target = target;
-        return true;
+        return {};
     }
 
 private:
@@ -77,21 +77,20 @@ private:
 };
 
 // --ignore-write and --alter-write.
-bool twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit, QString& error) {
+hvc::Status twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit) {
     const hvc::Catalogue& map = unit.catalogue();
-    const auto address = [&map, &error](const QString& option, const QString& name, int& out) {
+    const auto address = [&map](const QString& option, const QString& name, int& out) {
         const int position = map.FindByName(name.trimmed());
-        if (position == 0) {
-            error = QStringLiteral("--%1: '%2' is no word of the map").arg(option, name);
-            return false;
-        }
+        if (position == 0)
+            return hvc::Status::failure(
+                QStringLiteral("--%1: '%2' is no word of the map").arg(option, name));
         out = map[position].Address;
-        return true;
+        return hvc::Status();
     };
     for (const QString& name : p.values(QStringLiteral("ignore-write"))) {
         int at = 0;
-        if (!address(QStringLiteral("ignore-write"), name, at))
-            return false;
+        if (const hvc::Status found = address(QStringLiteral("ignore-write"), name, at); !found)
+            return found;
         unit.ignoreWrites(at);
     }
     for (const QString& item : p.values(QStringLiteral("alter-write"))) {
@@ -99,15 +98,15 @@ bool twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit, QString& error
         bool ok = eq > 0;
         const int delta = ok ? item.mid(eq + 1).toInt(&ok) : 0;
         int at = 0;
-        if (!ok) {
-            error = QStringLiteral("--alter-write takes NAME=DELTA, not '%1'").arg(item);
-            return false;
-        }
-        if (!address(QStringLiteral("alter-write"), item.left(eq), at))
-            return false;
+        if (!ok)
+            return hvc::Status::failure(
+                QStringLiteral("--alter-write takes NAME=DELTA, not '%1'").arg(item));
+        if (const hvc::Status found = address(QStringLiteral("alter-write"), item.left(eq), at);
+            !found)
+            return found;
         unit.alterWrites(at, delta);
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -195,36 +194,41 @@ int main(int argc, char* argv[]) {
     hvc::SimUnit unit;
     unit.setSeed(static_cast<std::uint32_t>(seed));
     unit.setFaultScenario(scenario == QLatin1String("faults"));
-    QString error;
     const QString ramlist =
         p.isSet(QStringLiteral("ramlist")) ? p.value(QStringLiteral("ramlist")) : defaultRamlist();
-    if (!unit.load(ramlist, error))
-        return usage(error);
+    if (const hvc::Status loaded = unit.load(ramlist); !loaded)
+        return usage(loaded.text());
     for (const QString& hold : p.values(QStringLiteral("error"))) {
         hvc::HvcId id{};
         std::uint16_t word = 0;
-        if (!hvc::ParseErrorHold(unit.catalogue(), hold, id, word, error))
-            return usage(error);
+        if (const hvc::Status parsed = hvc::ParseErrorHold(unit.catalogue(), hold, id, word);
+            !parsed)
+            return usage(parsed.text());
         unit.errors().hold(id, word);
     }
-    if (!twistWrites(p, unit, error))
-        return usage(error);
+    if (const hvc::Status twisted = twistWrites(p, unit); !twisted)
+        return usage(twisted.text());
     if (verbose)
         unit.log = log;
-    if (p.isSet(QStringLiteral("eeprom")) &&
-        !unit.attachEeprom(p.value(QStringLiteral("eeprom")), error))
-        return usage(error);
+    if (p.isSet(QStringLiteral("eeprom"))) {
+        if (const hvc::Status attached = unit.attachEeprom(p.value(QStringLiteral("eeprom")));
+            !attached)
+            return usage(attached.text());
+    }
 
     hvc::SimServer server(unit, faults, p.isSet(QStringLiteral("baud-pacing")),
                           static_cast<std::uint32_t>(seed));
     if (verbose)
         server.log = log;
-    if (!server.open(error))
-        return usage(error);
+    if (const hvc::Status opened = server.open(); !opened)
+        return usage(opened.text());
     LinkGuard link;
-    if (p.isSet(QStringLiteral("link")) &&
-        !link.make(p.value(QStringLiteral("link")), server.devicePath(), error))
-        return usage(error);
+    if (p.isSet(QStringLiteral("link"))) {
+        if (const hvc::Status made =
+                link.make(p.value(QStringLiteral("link")), server.devicePath());
+            !made)
+            return usage(made.text());
+    }
 
     std::printf("%s\n", qPrintable(server.devicePath()));
     std::fflush(stdout);

@@ -186,12 +186,11 @@ std::uint16_t SimErrors::scenarioWord(HvcId id, std::int64_t step, int sections)
     return plain.value(id, step, sections);
 }
 
-bool ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id, std::uint16_t& word,
-                    QString& error) {
+Status ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id,
+                      std::uint16_t& word) {
     const qsizetype eq = text.indexOf(u'=');
     if (eq <= 0) {
-        error = QStringLiteral("--error takes NAME=WORD, not '%1'").arg(text);
-        return false;
+        return Status::failure(QStringLiteral("--error takes NAME=WORD, not '%1'").arg(text));
     }
     const QString name = text.left(eq).trimmed();
     const QString number = text.mid(eq + 1).trimmed();
@@ -199,22 +198,22 @@ bool ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id, 
     const auto found =
         position > 0 ? Catalogue::IdFromName(catalogue.IdentifierAt(position)) : std::nullopt;
     if (!found || !SimErrors::isErrorWord(*found)) {
-        error = QStringLiteral("--error: '%1' is not an error word of the map (such as "
-                               "HVC_ERROR_SEC_2 or 2012.00)")
-                    .arg(name);
-        return false;
+        return Status::failure(
+            QStringLiteral("--error: '%1' is not an error word of the map (such as "
+                           "HVC_ERROR_SEC_2 or 2012.00)")
+                .arg(name));
     }
     bool ok = false;
     const qulonglong value = number.toULongLong(&ok, 0);
     if (!ok || value > 0xFFFF) {
-        error = QStringLiteral("--error: WORD must be a whole number from 0 to 65535 (0x.. for "
-                               "hex), not '%1'")
-                    .arg(number);
-        return false;
+        return Status::failure(
+            QStringLiteral("--error: WORD must be a whole number from 0 to 65535 (0x.. for "
+                           "hex), not '%1'")
+                .arg(number));
     }
     id = *found;
     word = static_cast<std::uint16_t>(value);
-    return true;
+    return {};
 }
 
 } // namespace hvc

@@ -27,6 +27,7 @@
 // rule above) gives; without the scenario the sources read 0.
 
 #include "core/catalogue.h"
+#include "core/status.h"
 
 #include <QHash>
 #include <QString>
@@ -77,9 +78,9 @@ private:
 };
 
 // Parses "NAME=WORD" of --error: NAME an identifier, variable name or address of
-// an error word of `catalogue`, WORD a number 0..65535 (0x.. for hex). False with
-// the reason in `error`.
-bool ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id, std::uint16_t& word,
-                    QString& error);
+// an error word of `catalogue`, WORD a number 0..65535 (0x.. for hex); a failure
+// with the reason as its text.
+Status ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id,
+                      std::uint16_t& word);
 
 } // namespace hvc

@@ -57,26 +57,23 @@ bool SimServer::chance(double p) {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_random) < p;
 }
 
-bool SimServer::open(QString& error) {
+Status SimServer::open() {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
-        error = systemError("posix_openpt");
-        return false;
+        return Status::failure(systemError("posix_openpt"));
     }
     char name[128] = {};
     if (::ptsname_r(m_master, name, sizeof name) != 0) {
-        error = systemError("ptsname");
-        return false;
+        return Status::failure(systemError("ptsname"));
     }
     // Holding the slave end open keeps the master readable while no configurator
     // has the port open, and lets us make it raw before anyone else opens it.
     m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_slave < 0 || !makeRaw(m_master) || !makeRaw(m_slave)) {
-        error = systemError(name);
-        return false;
+        return Status::failure(systemError(name));
     }
     m_devicePath = QString::fromLocal8Bit(name);
-    return true;
+    return {};
 }
 
 void SimServer::send(const QByteArray& bytes) {

@@ -29,8 +29,8 @@ public:
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
-    // Opens the pseudo-terminal (raw on both ends); false with a message on failure.
-    bool open(QString& error);
+    // Opens the pseudo-terminal (raw on both ends); a failure with a message.
+    Status open();
     QString devicePath() const { return m_devicePath; }
 
     // Serves requests until `stopFd` becomes readable or a SIGINT/SIGTERM arrives

@@ -87,11 +87,10 @@ void SimUnit::note(const QString& text) const {
         log(text);
 }
 
-bool SimUnit::load(const QString& ramlistPath, QString& error) {
+Status SimUnit::load(const QString& ramlistPath) {
     ScriptedPrompter prompter;
     if (!m_catalogue.LoadCatalogue(ramlistPath, prompter)) {
-        error = ramlistPath + QStringLiteral(": ") + prompter.texts().join(u' ');
-        return false;
+        return Status::failure(ramlistPath + QStringLiteral(": ") + prompter.texts().join(u' '));
     }
     m_words.clear();
     m_addressOfId.clear();
@@ -103,7 +102,7 @@ bool SimUnit::load(const QString& ramlistPath, QString& error) {
         if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(i)))
             m_addressOfId.insert(static_cast<int>(*id), r.Address);
     }
-    return true;
+    return {};
 }
 
 void SimUnit::loadDefaults() {
@@ -118,13 +117,12 @@ std::int16_t SimUnit::eeprom(HvcId id) const {
     return static_cast<std::int16_t>(m_words.value(*at).value);
 }
 
-bool SimUnit::attachEeprom(const QString& path, QString& error) {
+Status SimUnit::attachEeprom(const QString& path) {
     m_eepromPath = path;
     QFile file(path);
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            error = path + QStringLiteral(": ") + file.errorString();
-            return false;
+            return Status::failure(path + QStringLiteral(": ") + file.errorString());
         }
         int lineNo = 0;
         while (!file.atEnd()) {
@@ -137,23 +135,22 @@ bool SimUnit::attachEeprom(const QString& path, QString& error) {
             bool ok = parts.size() == 2 && ParseAddressText(parts[0], address);
             const int value = ok ? parts[1].toInt(&ok) : 0;
             if (!ok || value < -32768 || value > 65535) {
-                error =
-                    QStringLiteral("%1: line %2 is not 'ADDRESS.SUB VALUE'").arg(path).arg(lineNo);
-                return false;
+                return Status::failure(
+                    QStringLiteral("%1: line %2 is not 'ADDRESS.SUB VALUE'").arg(path).arg(lineNo));
             }
             auto it = m_words.find(address);
             if (it != m_words.end() && !it->ram)
                 it->value = static_cast<std::uint16_t>(value & 0xFFFF);
         }
     }
-    return saveEeprom(error);
+    return saveEeprom();
 }
 
 // Written to a temporary file, flushed to disk and renamed over the old one, so
 // that a crash leaves either the old or the new image, never a torn one.
-bool SimUnit::saveEeprom(QString& error) const {
+Status SimUnit::saveEeprom() const {
     if (m_eepromPath.isEmpty())
-        return true;
+        return {};
     QList<std::int32_t> addresses;
     for (auto it = m_words.cbegin(); it != m_words.cend(); ++it)
         if (!it->ram)
@@ -172,16 +169,17 @@ bool SimUnit::saveEeprom(QString& error) const {
         ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok) {
-        error = QStringLiteral("%1: %2").arg(m_eepromPath, QString::fromLocal8Bit(strerror(errno)));
+        const Status failed = Status::failure(
+            QStringLiteral("%1: %2").arg(m_eepromPath, QString::fromLocal8Bit(strerror(errno))));
         ::unlink(temp.constData());
-        return false;
+        return failed;
     }
     const QByteArray dir = QFile::encodeName(QFileInfo(m_eepromPath).absolutePath());
     if (const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
-    return true;
+    return {};
 }
 
 double SimUnit::noise(std::uint32_t key, double t) const {
@@ -354,10 +352,9 @@ std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_
             if (SimErrors::isErrorWord(*id))
                 m_errors.written(*id, value);
     if (!it->ram) {
-        QString error;
-        if (!saveEeprom(error)) {
+        if (const Status saved = saveEeprom(); !saved) {
             it->value = before;
-            note(QStringLiteral("EEPROM not kept: ") + error);
+            note(QStringLiteral("EEPROM not kept: ") + saved.text());
             return wire::ErrorCode::Refused;
         }
     }
@@ -370,9 +367,8 @@ std::optional<wire::ErrorCode> SimUnit::command(std::uint16_t code, std::uint8_t
         return wire::ErrorCode::Refused;
     loadDefaults();
     m_resetPending = true;
-    QString error;
-    if (!saveEeprom(error))
-        note(QStringLiteral("EEPROM not kept: ") + error);
+    if (const Status saved = saveEeprom(); !saved)
+        note(QStringLiteral("EEPROM not kept: ") + saved.text());
     note(QStringLiteral("defaults loaded; identity reads RESET until a power cycle"));
     return std::nullopt;
 }

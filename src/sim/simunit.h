@@ -5,6 +5,7 @@
 // words and the load-defaults command behave as on a real unit.
 
 #include "core/catalogue.h"
+#include "core/status.h"
 #include "link/wireframe.h"
 #include "sim/simerrors.h"
 
@@ -28,11 +29,11 @@ public:
 
     SimUnit();
 
-    // Loads the memory map; false with a message when the map cannot be read.
-    bool load(const QString& ramlistPath, QString& error);
+    // Loads the memory map; a failure with a message when the map cannot be read.
+    Status load(const QString& ramlistPath);
     // Loads the EEPROM words kept in `path` (when it exists) and keeps every later
-    // change there. False with a message when the file is unreadable.
-    bool attachEeprom(const QString& path, QString& error);
+    // change there. A failure with a message when the file is unreadable.
+    Status attachEeprom(const QString& path);
     void setFaultScenario(bool on) { m_errors.setScenario(on); }
     void setSeed(std::uint32_t seed) {
         m_seed = seed;
@@ -74,7 +75,7 @@ private:
     // rise and fall ramps, up to time t.
     void advance(double t);
     double noise(std::uint32_t key, double t) const;
-    bool saveEeprom(QString& error) const;
+    Status saveEeprom() const;
     void loadDefaults();
     void note(const QString& text) const;
 

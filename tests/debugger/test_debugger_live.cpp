@@ -198,7 +198,7 @@ void DebuggerLiveTest::watchList() {
 
     // A unit that stops answering ends the list's run.
     rig.session->link()->setTimeout(100);
-    QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
+    QVERIFY(rig.simulator()->sendSignal(SIGSTOP));
     rig.tick();
     QVERIFY(!rig.debugger->model().watching());
     QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);

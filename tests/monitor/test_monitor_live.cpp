@@ -150,7 +150,7 @@ void MonitorLiveTest::endsEarly() {
                                  rig.window->connectToUnit();
                          });
     else
-        QVERIFY(rig.session->simulator()->sendSignal(SIGSTOP));
+        QVERIFY(rig.simulator()->sendSignal(SIGSTOP));
     rig.pass();
     QCOMPARE(clicked, disconnect);
     QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);

@@ -1,7 +1,8 @@
 // The real main window against hvc-sim on a pseudo-terminal, message boxes
 // answered through a ScriptedPrompter.
 
-#include "config/programpages.h"
+#include "app/programpages.h"
+#include "app/simdemounit.h"
 #include "core/configfile.h"
 #include "core/prompter.h"
 #include "link/linkprocedures.h"
@@ -62,7 +63,9 @@ public:
         ++refreshes;
         PlaceholderPage::RefreshObject();
     }
-    QString CheckDataToWrite() override { return errors; }
+    Status CheckDataToWrite() override {
+        return errors.isEmpty() ? Status() : Status::failure(errors);
+    }
     void DisableTimer() override { polling = ++disableCalls <= pollEndsAfter; }
     bool StatusTimerForm() const override { return stuck || polling; }
     QString errors;
@@ -125,9 +128,8 @@ struct Rig {
         options.ports = o.ports;
         options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
         options.simArguments = o.simArguments;
-        session = std::make_unique<UnitSession>(*context, options);
-        QString error;
-        started = session->start(error);
+        session = std::make_unique<UnitSession>(*context, options, SimDemoUnits());
+        started = session->start().ok();
         PageFactory factory = [this, o](ShellContext& c, Page p, QWidget* parent) -> PageForm* {
             if (p == Page::Config && o.troubled)
                 return troubled = new ProbePage(c, p, parent);

@@ -2,7 +2,7 @@
 // carries a marker before each drawing, once with the commands on and once off,
 // so that what a cell leaves alone is seen to stay.
 
-#include "config/programpages.h"
+#include "app/programpages.h"
 #include "core/prompter.h"
 #include "shell/drawing.h"
 #include "shell/infopage.h"

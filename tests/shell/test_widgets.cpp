@@ -124,9 +124,8 @@ void WidgetsTest::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, result);
     CommandLine options;
-    QString error;
-    if (!options.parse(QStringList{"hvc-configurator"} + arguments, error)) {
-        QCOMPARE(QStringLiteral("error: ") + error, result);
+    if (const Status parsed = options.parse(QStringList{"hvc-configurator"} + arguments); !parsed) {
+        QCOMPARE(QStringLiteral("error: ") + parsed.text(), result);
         return;
     }
     QStringList ports;

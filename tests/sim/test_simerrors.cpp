@@ -91,8 +91,7 @@ TEST(SimErrors, EveryCycleRaisesEachSourceOnceOnOneBitOnSchedule) {
 
 TEST(SimErrors, WrittenBeatsHeldBeatsTheScenarioThroughTheUnit) {
     SimUnit unit;
-    QString error;
-    ASSERT_TRUE(unit.load(test::sourcePath("res/ini/Ramlist.ini"), error));
+    ASSERT_TRUE(unit.load(test::sourcePath("res/ini/Ramlist.ini")).ok());
     unit.setFaultScenario(true);
     unit.setSeed(3);
     const auto now = SimUnit::Clock::now();
@@ -101,7 +100,7 @@ TEST(SimErrors, WrittenBeatsHeldBeatsTheScenarioThroughTheUnit) {
 
     HvcId id{};
     std::uint16_t word = 0;
-    ASSERT_TRUE(ParseErrorHold(unit.catalogue(), QStringLiteral("2012.00=0x8"), id, word, error));
+    ASSERT_TRUE(ParseErrorHold(unit.catalogue(), QStringLiteral("2012.00=0x8"), id, word).ok());
     EXPECT_EQ(id, HvcId::HVC_ERROR_SEC_2);
     unit.errors().hold(id, word);
     EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_SEC_2), now), 8);
@@ -115,6 +114,6 @@ TEST(SimErrors, WrittenBeatsHeldBeatsTheScenarioThroughTheUnit) {
 
     for (const char* bad : {"HVC_I0_MAX=1", "HVC_VBB_ERROR=65536", "HVC_VBB_ERROR", "=3",
                             "HVC_VBB_ERROR=-1", "9999.00=1"})
-        EXPECT_FALSE(ParseErrorHold(unit.catalogue(), QString::fromLatin1(bad), id, word, error))
+        EXPECT_FALSE(ParseErrorHold(unit.catalogue(), QString::fromLatin1(bad), id, word).ok())
             << bad;
 }

@@ -19,8 +19,8 @@ struct Machine {
     SimUnit::Clock::time_point t0 = SimUnit::Clock::now();
 
     explicit Machine(bool faults = false) {
-        QString error;
-        EXPECT_TRUE(unit.load(shippedMap(), error)) << error.toStdString();
+        const Status loaded = unit.load(shippedMap());
+        EXPECT_TRUE(loaded.ok()) << loaded.text().toStdString();
         unit.setFaultScenario(faults);
         unit.setSeed(3);
         unit.powerCycle(t0);

@@ -5,8 +5,9 @@
 // without the review. The status and page timers are stopped: the tests tick by
 // hand.
 
+#include "app/programpages.h"
+#include "app/simdemounit.h"
 #include "config/frmconfig.h"
-#include "config/programpages.h"
 #include "core/prompter.h"
 #include "core/unitlink.h"
 #include "debugger/frmdebug.h"
@@ -16,7 +17,6 @@
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "shell/unitsession.h"
-#include "sim/simprocess.h"
 #include "support/hvcctlrun.h"
 
 #include <QCoreApplication>
@@ -39,11 +39,11 @@ struct LiveShell {
         options.demo = true;
         options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
         options.simArguments = simArguments;
-        session = std::make_unique<UnitSession>(*context, options);
-        QString error;
-        started = session->start(error);
+        session = std::make_unique<UnitSession>(*context, options, SimDemoUnits());
+        const Status status = session->start();
+        started = status.ok();
         if (!started)
-            qWarning("%s", qPrintable(error));
+            qWarning("%s", qPrintable(status.text()));
         window = StartUp(*context, ProgramPages());
         window->endProgram = [](bool) {};
         window->reviewWrite = [](const QList<ReviewRow>&) { return WriteChoice::wholeImage(); };
@@ -55,7 +55,7 @@ struct LiveShell {
     }
     ~LiveShell() {
         // A unit a test stopped with SIGSTOP must be able to end.
-        if (SimProcess* sim = session->simulator())
+        if (SimProcess* sim = simulator())
             sim->sendSignal(SIGCONT);
         window.reset();
         session.reset();
@@ -63,6 +63,7 @@ struct LiveShell {
     LiveShell(const LiveShell&) = delete;
     LiveShell& operator=(const LiveShell&) = delete;
 
+    SimProcess* simulator() const { return SimulatorOf(*session); }
     bool connect() {
         window->connectToUnit();
         return state.session.connectState() == ConnectState::Connected;
@@ -92,9 +93,8 @@ struct LiveShell {
         if (state.session.connectState() != ConnectState::NotConnected)
             window->connectToUnit();
         state.session.link->closeLink();
-        const testutil::Outcome r =
-            testutil::hvcctl({QStringLiteral("get"), name, QStringLiteral("--port"),
-                              session->simulator()->devicePath()});
+        const testutil::Outcome r = testutil::hvcctl(
+            {QStringLiteral("get"), name, QStringLiteral("--port"), simulator()->devicePath()});
         if (r.code != 0)
             qWarning("hvcctl: %s", qPrintable(r.err));
         return r.out.section(u'\t', 2, 2).trimmed();

@@ -5,8 +5,8 @@
 // page under test, shown and active. Questions go to a ScriptedPrompter; no unit
 // is involved.
 
+#include "app/programpages.h"
 #include "config/frmconfig.h"
-#include "config/programpages.h"
 #include "core/prompter.h"
 #include "shell/sectioncolours.h"
 #include "support/shippedrecords.h"

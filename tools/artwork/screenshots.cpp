@@ -7,8 +7,9 @@
 // With "review" only the review shots are taken (the review before writing, a
 // failed read-back, Compare with File, Show only modified).
 
+#include "app/programpages.h"
+#include "app/simdemounit.h"
 #include "config/frmconfig.h"
-#include "config/programpages.h"
 #include "core/catalogue.h"
 #include "core/unitlink.h"
 #include "debugger/frmdebug.h"
@@ -199,10 +200,9 @@ int main(int argc, char** argv) {
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
     state.observers.setPrompter(&prompter);
     hvc::ShellContext context(state, QCoreApplication::applicationDirPath(), options.resDir);
-    hvc::UnitSession session(context, options);
-    QString error;
-    if (!session.start(error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    hvc::UnitSession session(context, options, hvc::SimDemoUnits());
+    if (const hvc::Status started = session.start(); !started) {
+        std::fprintf(stderr, "%s\n", qPrintable(started.text()));
         return 1;
     }
     bool ok = true;

@@ -1,6 +1,7 @@
 // hvc-configurator: the desktop program for technicians.
 
-#include "config/programpages.h"
+#include "app/programpages.h"
+#include "app/simdemounit.h"
 #include "core/installlayout.h"
 #include "shell/commandline.h"
 #include "shell/messageboxprompter.h"
@@ -45,14 +46,13 @@ void nameApplication() {
 
 int main(int argc, char** argv) {
     hvc::CommandLine options;
-    QString error;
     {
         // The command line is read before any window system is needed, so that
         // --help, --version and a bad option work without a display.
         QCoreApplication reader(argc, argv);
         nameApplication();
-        if (!options.parse(QCoreApplication::arguments(), error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (const hvc::Status parsed = options.parse(QCoreApplication::arguments()); !parsed) {
+            std::fprintf(stderr, "%s\n", qPrintable(parsed.text()));
             return 2;
         }
     }
@@ -69,9 +69,9 @@ int main(int argc, char** argv) {
     // The palette's choice is the user's, kept out of the (installed) resource folder.
     context.configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(context.configDir);
-    hvc::UnitSession session(context, options);
-    if (!session.start(error)) {
-        prompter.inform(error, {}, hvc::PromptIcon::Critical);
+    hvc::UnitSession session(context, options, hvc::SimDemoUnits());
+    if (const hvc::Status started = session.start(); !started) {
+        prompter.inform(started.text(), {}, hvc::PromptIcon::Critical);
         return 1;
     }
 

@@ -1,4 +1,4 @@
-#include "config/programpages.h"
+#include "app/programpages.h"
 
 #include "config/frmconfig.h"
 #include "debugger/frmdebug.h"
