@@ -6,6 +6,7 @@
 #include "core/documentstate.h"
 #include "core/infoblock.h"
 #include "core/joycatalogue.h"
+#include "core/pollingcontroller.h"
 #include "core/unitwords.h"
 
 #include <QString>
@@ -17,7 +18,6 @@
 namespace hvc {
 
 class Prompter;
-class RedrawRequest;
 class UnitLink;
 
 // Receives the progress of long work: after every exchange of a transfer, and
@@ -46,18 +46,6 @@ enum class ConnectState {
     MonitorPolling = 3,
     DiagnosticPolling = 4,
     DebuggerWorking = 5,
-};
-
-// The polling flags of the monitor, diagnostic and debugger pages. Each page's
-// timer does nothing while another one polls, and activating one page asks the
-// other to stop at its next tick.
-struct PollingFlags {
-    bool MonitorStopRequest = false;
-    bool MonitorPolling = false;
-    bool DiagnosticStopRequest = false;
-    bool DiagnosticPolling = false;
-    bool DebugStopRequest = false;
-    bool DebugPolling = false;
 };
 
 class AppState {
@@ -90,12 +78,8 @@ public:
     void setConnectState(ConnectState value);
     std::function<void(ConnectState)> connectChanged;
 
-    PollingFlags polling;
-    // The monitor's redraw requests (joystick and solenoid pictures), registered
-    // while the monitor exists: set 1 when the link is lost or the solenoid set-up
-    // changes.
-    RedrawRequest* DrawJoyMonitorEventObj = nullptr;
-    RedrawRequest* DrawMagMonitorEventObj = nullptr;
+    // Which page polls the unit (monitor, diagnostic, debugger) and the rules they keep.
+    PollingController polling{*this};
 
     std::array<PageKeys, kPageCount> pages;
     PageKeys& page(Page p) { return pages[static_cast<size_t>(p)]; }
