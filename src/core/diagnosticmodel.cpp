@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace hvc {
 
@@ -29,6 +30,7 @@ DiagnosticModel::DiagnosticModel(AppState& state, QObject* parent)
     : QObject(parent),
       PollingClient(state.polling, Page::Diagnostic, QStringLiteral("TimerDiagnostic"), kTickMs),
       m_state(state) {
+    m_rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
         DiagnosticRow row;
         row.Index = i;
@@ -55,10 +57,9 @@ bool DiagnosticModel::isPolled(int row) const {
 }
 
 int DiagnosticModel::polledCount() const {
-    int n = 0;
-    for (int i = 0; i < m_rows.size(); ++i)
-        n += isPolled(i) ? 1 : 0;
-    return n;
+    return static_cast<int>(
+        std::count_if(m_rows.cbegin(), m_rows.cend(),
+                      [this](const DiagnosticRow& r) { return isPolled(r.Index); }));
 }
 
 void DiagnosticModel::RefreshObject() {
@@ -91,13 +92,6 @@ void DiagnosticModel::activate() {
     else
         DisableTimer();
     RefreshObject();
-}
-
-// A failed read closes the link; every end of the run is reported.
-void DiagnosticModel::runEnded(RunEnd how, const Status& why) {
-    if (how == RunEnd::Failed)
-        m_state.polling.dropLink();
-    Q_EMIT pollingStopped(why);
 }
 
 // A closed link would hand back success without reading anything; that must

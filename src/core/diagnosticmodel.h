@@ -116,7 +116,7 @@ Q_SIGNALS:
 
 private:
     Status runPass() override { return ReadDiagnosticVar(); }
-    void runEnded(RunEnd how, const Status& why) override;
+    void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
     Status readRow(const DiagnosticRow& row, std::int32_t& word);
 
     AppState& m_state;

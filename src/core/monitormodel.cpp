@@ -189,13 +189,6 @@ void MonitorModel::activate() {
     }
 }
 
-// A failed read closes the link; every end of the run is reported.
-void MonitorModel::runEnded(RunEnd how, const Status& why) {
-    if (how == RunEnd::Failed)
-        m_state.polling.dropLink();
-    Q_EMIT pollingStopped(why);
-}
-
 void MonitorModel::drawProgress(int percent) {
     m_state.ProgressPercent = percent;
     Q_EMIT progressChanged(m_state.StatusText, percent);

@@ -144,7 +144,7 @@ Q_SIGNALS:
 
 private:
     Status runPass() override { return ReadMonitorVar(); }
-    void runEnded(RunEnd how, const Status& why) override;
+    void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
     void setFormulaParts();
     void drawProgress(int percent);
     void endPassOnLinkLoss();

@@ -149,6 +149,9 @@ void PollingController::tick(Page page) {
         if (!status) {
             stopTimer(e);
             e.polling = false;
+            // The debugger closes the link itself when it reports the failure.
+            if (takesTurns(page))
+                dropLink();
             e.client->runEnded(RunEnd::Failed, status);
         } else if (e.disabledInPass || !e.polling) {
             e.polling = false;

@@ -9,7 +9,8 @@
 //   - activating a page that takes turns asks the other one to stop at its next
 //     tick; leaving a page asks it to stop and hands the link back at once;
 //   - a tick that finds its page asked to stop ends the run and hands the link
-//     back; a failed pass ends the run with the link's failure;
+//     back; a failed pass ends the run with the link's failure (for the pages
+//     that take turns the indicator falls to 0 and the link closes at once);
 //   - disabling (Disconnect, Exit) stops the timer: between passes the run is
 //     over at once, during a pass it ends after the pass.
 //
@@ -116,8 +117,6 @@ public:
     void requestStop(Page page);
     // A polling indicator of this page falls back to connected.
     void handBack(Page page);
-    // After a failed pass: the indicator falls to 0 and the link closes.
-    void dropLink();
     // Test and tool seam: another program part reports the page's polling.
     void setPolling(Page page, bool on);
 
@@ -157,6 +156,7 @@ private:
     const Entry& at(Page page) const;
     bool anotherPolls(Page page) const;
     void stopTimer(Entry& entry);
+    void dropLink();
 
     AppState& m_state;
     std::array<Entry, kPages> m_entries{};
