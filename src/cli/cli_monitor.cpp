@@ -161,7 +161,8 @@ int cmdMonitor(const QStringList& args, Io& io) {
     int passes = 0;
     auto stopSoon = [&model] {
         model.deactivate();
-        QMetaObject::invokeMethod(&model, &MonitorModel::tick, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &model, [&model] { model.tick(); }, Qt::QueuedConnection);
     };
     QObject::connect(&model, &MonitorModel::passCompleted, &model,
                      [&](const MonitorSample& sample) {

@@ -33,28 +33,10 @@ QString notAWordMessage(const QString& text) {
 
 } // namespace
 
-// Marks a command or a tick in progress. The progress drawing lets pending
-// events run, among them a click, a tick or a Disconnect: nothing starts inside
-// it, and a DisableTimer() meanwhile is noted.
-class DebuggerModel::Busy {
-public:
-    explicit Busy(DebuggerModel& model) : m_model(model) {
-        m_model.m_busy = true;
-        m_model.m_disabledMeanwhile = false;
-    }
-    ~Busy() { m_model.m_busy = false; }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    DebuggerModel& m_model;
-};
-
-DebuggerModel::DebuggerModel(AppState& state, QObject* parent) : QObject(parent), m_state(state) {
-    m_timer.setObjectName(QStringLiteral("tmrDebug"));
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, &DebuggerModel::tick);
-    m_state.polling.DebugPolling = false;
+DebuggerModel::DebuggerModel(AppState& state, QObject* parent)
+    : QObject(parent),
+      PollingClient(state.polling, Page::Debugger, QStringLiteral("tmrDebug"), kTickMs),
+      m_state(state) {
     for (int i = 0; i < kDitherRows; ++i) {
         DitherRow& row = m_dither[static_cast<size_t>(i)];
         row.id = kDitherIds[i];
@@ -69,10 +51,7 @@ DebuggerModel::DebuggerModel(AppState& state, QObject* parent) : QObject(parent)
     choose(0);
 }
 
-DebuggerModel::~DebuggerModel() {
-    enableTimer(false);
-    m_state.polling.DebugPolling = false;
-}
+DebuggerModel::~DebuggerModel() = default;
 
 QStringList DebuggerModel::variableList() const {
     QStringList list{QString::fromLatin1(kNoVariableText)};
@@ -167,7 +146,7 @@ QString DebuggerModel::ValueText(double value) {
 // --- commands ----------------------------------------------------------------
 
 bool DebuggerModel::mayCommand() const {
-    return m_state.session.loggedIn && !m_busy;
+    return m_state.session.loggedIn && !busy();
 }
 
 bool DebuggerModel::mayUseWord() {
@@ -267,7 +246,7 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
     }
     if (!openLink())
         return;
-    const Busy busy(*this);
+    const auto pass = guard();
     CVarData& r = *record();
     const Memory memory =
         command == WordCommand::Read || command == WordCommand::Write ? Memory::E2 : Memory::Ram;
@@ -286,7 +265,7 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
     drawBar();
 
     Status status = Status::linkFailure(QStringLiteral("stopped"));
-    if (!m_disabledMeanwhile)
+    if (!disabledMeanwhile())
         status = writes ? exchangeWrite(memory, r.Address, value)
                         : exchangeRead(memory, r.Address, value);
     if (status) {
@@ -307,7 +286,7 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
         m_view.ramRaw = raw;
         m_view.ramDisplay = status ? displayOf(r, false) : QString();
     }
-    if (!status && !m_disabledMeanwhile)
+    if (!status && !disabledMeanwhile())
         failed(status);
     finished();
     Q_EMIT viewChanged();
@@ -317,7 +296,7 @@ void DebuggerModel::reset() {
     if (!mayCommand() || !openLink())
         return;
     DisableTimer(); // the link closes after the command
-    const Busy busy(*this);
+    const auto pass = guard();
     Q_EMIT busyChanged(true);
     const Status status = loadDefaults(m_state);
     if (m_state.session.link)
@@ -345,27 +324,17 @@ void DebuggerModel::lock(bool on) {
     Q_EMIT lockChanged(on);
 }
 
-void DebuggerModel::enableTimer(bool on) {
-    m_timerEnabled = on;
-    if (on)
-        m_timer.start();
-    else
-        m_timer.stop();
-}
-
 void DebuggerModel::startRun() {
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
-    enableTimer(true);
-    m_state.polling.DebugStopRequest = false;
+    m_state.polling.start(Page::Debugger);
 }
 
 // With neither the word nor the watch list left, the run stops at its next tick.
 void DebuggerModel::stopRunIfIdle() {
     if (m_monitorOn || m_watchOn)
         return;
-    if (m_state.session.connectState() == ConnectState::DebuggerWorking)
-        m_state.session.setConnectState(ConnectState::Connected);
-    m_state.polling.DebugStopRequest = true;
+    m_state.polling.handBack(Page::Debugger);
+    m_state.polling.requestStop(Page::Debugger);
 }
 
 void DebuggerModel::toggleMonitor() {
@@ -378,7 +347,7 @@ void DebuggerModel::toggleMonitor() {
     }
     if (!mayUseWord())
         return;
-    if (!m_timerEnabled && !openLink())
+    if (!timerEnabled() && !openLink())
         return;
     m_monitorOn = true;
     startRun();
@@ -401,17 +370,16 @@ void DebuggerModel::toggleWatch() {
             PromptIcon::Exclamation);
         return;
     }
-    if (!m_timerEnabled && !openLink())
+    if (!timerEnabled() && !openLink())
         return;
     m_watchOn = true;
     startRun();
     Q_EMIT runningChanged();
 }
 
-// The run is over: no timer, no polling flag, the word's controls free again.
+// The run is over (the controller stopped the timer and the polling): the
+// word's controls free again.
 void DebuggerModel::endRun() {
-    enableTimer(false);
-    m_state.polling.DebugPolling = false;
     const bool wasLocked = m_locked;
     const bool wasRunning = m_monitorOn || m_watchOn;
     m_monitorOn = false;
@@ -438,17 +406,17 @@ bool DebuggerModel::readWatchEntry(WatchEntry& entry, Status& status) {
     return true;
 }
 
-void DebuggerModel::tick() {
-    if (m_busy)
-        return;
-    if (m_state.polling.DebugStopRequest || (!m_monitorOn && !m_watchOn)) {
-        if (m_state.session.connectState() == ConnectState::DebuggerWorking)
-            m_state.session.setConnectState(ConnectState::Connected);
-        endRun();
-        return;
-    }
-    const Busy busy(*this);
-    m_state.polling.DebugPolling = true;
+// Between passes a disable hands the link back first; a failed pass reports why.
+void DebuggerModel::runEnded(RunEnd how, const Status& why) {
+    if (how == RunEnd::Disabled)
+        finished();
+    endRun();
+    if (how == RunEnd::Failed)
+        failed(why);
+}
+
+// The monitored word, then the next word of the watch list.
+Status DebuggerModel::runPass() {
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
     Status status;
     if (m_monitorOn) {
@@ -472,24 +440,20 @@ void DebuggerModel::tick() {
         readWatchEntry(m_watch[row], status);
         Q_EMIT watchRowUpdated(row);
     }
-    if (!status) {
-        endRun();
-        failed(status);
-        return;
-    }
+    if (!status)
+        return status;
     m_state.observers.progress.setText(kMonitoringText);
     ++m_monitorTicks;
     m_state.observers.progress.setPercent(m_monitorTicks * 10);
     if (m_state.observers.progress.percent() >= 100)
         m_monitorTicks = 0;
-    if (!m_timerEnabled) {
+    if (!timerEnabled()) {
         m_state.observers.progress.setPercent(0);
         m_monitorTicks = 0;
         m_state.observers.progress.setText(kIdleText);
     }
-    drawBar();
-    if (m_disabledMeanwhile)
-        endRun(); // a Disconnect or a logout while the bar was drawn
+    drawBar(); // a Disconnect or a logout meanwhile ends the run after it
+    return status;
 }
 
 // --- the dither block ----------------------------------------------------------
@@ -497,7 +461,7 @@ void DebuggerModel::tick() {
 void DebuggerModel::ditherDisplay() {
     if (!mayCommand() || !openLink())
         return;
-    const Busy busy(*this);
+    const auto pass = guard();
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
     m_state.observers.progress.setText(QStringLiteral("Debug: Displaying..."));
     for (int i = 0; i < kDitherRows; ++i) {
@@ -506,7 +470,7 @@ void DebuggerModel::ditherDisplay() {
             continue;
         std::int32_t word = 0;
         const Status status = exchangeRead(Memory::Ram, row.record->Address, word);
-        if (m_disabledMeanwhile)
+        if (disabledMeanwhile())
             return finished();
         if (!status)
             return failed(status);
@@ -550,13 +514,13 @@ void DebuggerModel::ditherUpdate() {
             ditherEnter(i, m_dither[static_cast<size_t>(i)].text);
     if (!openLink())
         return;
-    const Busy busy(*this);
+    const auto pass = guard();
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
     m_state.observers.progress.setText(QStringLiteral("Debug: Updating..."));
     for (int i = 0; i < kDitherRows; ++i) {
         const CVarData& r = *m_dither[static_cast<size_t>(i)].record;
         const Status status = exchangeWrite(Memory::Ram, r.Address, r.E2InECU);
-        if (m_disabledMeanwhile)
+        if (disabledMeanwhile())
             return finished();
         if (!status)
             return failed(status);
@@ -564,7 +528,7 @@ void DebuggerModel::ditherUpdate() {
         drawBar();
     }
     const Status status = exchangeWrite(Memory::Ram, trigger->Address, 1);
-    if (!status && !m_disabledMeanwhile)
+    if (!status && !disabledMeanwhile())
         return failed(status);
     m_state.observers.progress.setPercent(0);
     finished();
@@ -700,30 +664,8 @@ void DebuggerModel::RefreshObject() {
 }
 
 void DebuggerModel::activate() {
-    m_state.polling.DebugStopRequest = false;
+    m_state.polling.activate(Page::Debugger);
     RefreshObject();
-}
-
-// A running MONITOR or watch list stops at its next tick; the link goes back to
-// the page shown next at once, so that it may start polling.
-void DebuggerModel::deactivate() {
-    m_state.polling.DebugStopRequest = true;
-    if (!m_busy && m_state.session.connectState() == ConnectState::DebuggerWorking)
-        m_state.session.setConnectState(ConnectState::Connected);
-}
-
-// Inside a command or a tick the run ends when it comes back from drawing;
-// between ticks it ends at once (left set, the polling flag would hold up Exit).
-void DebuggerModel::DisableTimer() {
-    enableTimer(false);
-    if (m_busy) {
-        m_disabledMeanwhile = true;
-        return;
-    }
-    if (m_monitorOn || m_watchOn || m_state.polling.DebugPolling) {
-        finished();
-        endRun();
-    }
 }
 
 } // namespace hvc

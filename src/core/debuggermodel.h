@@ -19,7 +19,9 @@
 // gives back 1 after success. A failed exchange shows "Operation Failed :" with
 // the link's reason, closes the link and leaves the indicator at 0, as every
 // other command does. The timer tmrDebug (20 ms) ticks while the event loop runs;
-// tests call tick() themselves.
+// tests call tick() themselves. When a tick polls and when the run ends is
+// AppState::polling's (core/pollingcontroller.h); every command runs under its
+// pass guard, so that no tick starts inside one.
 
 #include "core/appstate.h"
 #include "core/hvcids.h"
@@ -78,7 +80,7 @@ struct WatchEntry {
     double value = 0;
 };
 
-class DebuggerModel : public QObject {
+class DebuggerModel : public QObject, public PollingClient {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 20;
@@ -148,20 +150,13 @@ public:
     // Page operations.
     void RefreshObject();
     void activate();
-    void deactivate();
-    void DisableTimer();
-    bool StatusTimerForm() const { return m_state.polling.DebugPolling; }
-    QString CheckDataToWrite() const { return {}; }
     // The timer itself; a test may stop it and tick by hand, the run stays enabled.
-    QTimer& tmrDebug() { return m_timer; }
-    bool timerEnabled() const { return m_timerEnabled; }
+    QTimer& tmrDebug() { return pollTimer(); }
+    bool timerEnabled() const { return m_state.polling.timerEnabled(Page::Debugger); }
     bool monitoring() const { return m_monitorOn; }
     bool locked() const { return m_locked; }
-    bool busy() const { return m_busy; }
+    bool busy() const { return m_state.polling.passRunning(Page::Debugger); }
     int MonitorTicks() const { return m_monitorTicks; }
-
-    // One tick of tmrDebug: the monitored word, then the next word of the watch list.
-    void tick();
 
 Q_SIGNALS:
     void viewChanged();
@@ -175,7 +170,14 @@ Q_SIGNALS:
 private:
     enum class Memory { E2, Ram };
     enum class WordCommand { Read, Write, Display, Set };
-    class Busy;
+
+    // The pass guard every command and tick holds.
+    PollingController::Pass guard() { return {m_state.polling, Page::Debugger}; }
+    bool disabledMeanwhile() const { return m_state.polling.disabledDuringPass(Page::Debugger); }
+    Status runPass() override;
+    void runEnded(RunEnd how, const Status& why) override;
+    bool hasWork() const override { return m_monitorOn || m_watchOn; }
+    bool runOn() const override { return m_monitorOn || m_watchOn; }
 
     void wordCommand(WordCommand command, const QString& data);
     bool mayUseWord();
@@ -186,7 +188,6 @@ private:
     void failed(const Status& status);
     void finished();
     void drawBar();
-    void enableTimer(bool on);
     void lock(bool on);
     void startRun();
     void stopRunIfIdle();
@@ -195,8 +196,6 @@ private:
     QString displayOf(const CVarData& record, bool e2) const;
 
     AppState& m_state;
-    QTimer m_timer;
-    bool m_timerEnabled = false;
     int m_position = 0;
     int m_lastKey = 0;
     DebugWordView m_view;
@@ -206,8 +205,6 @@ private:
     bool m_monitorOn = false;
     bool m_watchOn = false;
     bool m_locked = false;
-    bool m_busy = false;
-    bool m_disabledMeanwhile = false;
     int m_monitorTicks = 0;
 };
 

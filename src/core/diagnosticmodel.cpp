@@ -2,11 +2,12 @@
 
 #include "core/catalogue.h"
 #include "core/diagnosticrows.h"
-#include "core/monitormodel.h"
+#include "core/progressmath.h"
 #include "core/unitlink.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace hvc {
 
@@ -26,17 +27,16 @@ DiagnosticBitKind kindOf(const CDiagnosticData& record) {
 } // namespace
 
 DiagnosticModel::DiagnosticModel(AppState& state, QObject* parent)
-    : QObject(parent), m_state(state) {
-    m_timer.setObjectName(QStringLiteral("TimerDiagnostic"));
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, &DiagnosticModel::tick);
+    : QObject(parent),
+      PollingClient(state.polling, Page::Diagnostic, QStringLiteral("TimerDiagnostic"), kTickMs),
+      m_state(state) {
+    m_rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
         DiagnosticRow row;
         row.Index = i;
         row.Enable = i < kEnabledFromStart;
         m_rows << row;
     }
-    m_state.polling.DiagnosticPolling = false;
 }
 
 bool DiagnosticModel::loadMessages(const QString& path) {
@@ -57,10 +57,9 @@ bool DiagnosticModel::isPolled(int row) const {
 }
 
 int DiagnosticModel::polledCount() const {
-    int n = 0;
-    for (int i = 0; i < m_rows.size(); ++i)
-        n += isPolled(i) ? 1 : 0;
-    return n;
+    return static_cast<int>(
+        std::count_if(m_rows.cbegin(), m_rows.cend(),
+                      [this](const DiagnosticRow& r) { return isPolled(r.Index); }));
 }
 
 void DiagnosticModel::RefreshObject() {
@@ -87,67 +86,12 @@ void DiagnosticModel::RefreshObject() {
 }
 
 void DiagnosticModel::activate() {
-    m_state.polling.DiagnosticStopRequest = false;
-    m_state.polling.MonitorStopRequest = true;
+    m_state.polling.activate(Page::Diagnostic);
     if (m_state.session.connectState() == ConnectState::Connected)
-        m_timer.start();
+        m_state.polling.start(Page::Diagnostic);
     else
         DisableTimer();
     RefreshObject();
-}
-
-void DiagnosticModel::deactivate() {
-    m_state.polling.DiagnosticStopRequest = true;
-    if (m_state.session.connectState() == ConnectState::DiagnosticPolling)
-        m_state.session.setConnectState(ConnectState::Connected);
-}
-
-// A pass that is running notices the disabled timer after its current row and
-// ends the run itself. Between passes the run is over at once: left set, the
-// polling flag would keep the monitor from ever polling again.
-void DiagnosticModel::DisableTimer() {
-    m_timer.stop();
-    if (m_inPass) {
-        m_disabledInPass = true;
-        return;
-    }
-    if (!m_state.polling.DiagnosticPolling)
-        return;
-    m_state.polling.DiagnosticPolling = false;
-    Q_EMIT pollingStopped(Status());
-}
-
-void DiagnosticModel::tick() {
-    // Progress drawing may let pending events run, among them this timer: a pass
-    // never starts inside another.
-    if (m_inPass || m_state.polling.MonitorPolling)
-        return;
-    if (!m_state.polling.DiagnosticStopRequest) {
-        m_state.polling.DiagnosticPolling = true;
-        const Status status = ReadDiagnosticVar();
-        if (!status) {
-            m_timer.stop();
-            m_state.session.setConnectState(ConnectState::NotConnected);
-            if (m_state.session.link)
-                m_state.session.link->closeLink();
-            Q_EMIT pollingStopped(status);
-        } else if (!m_state.polling.DiagnosticPolling) {
-            Q_EMIT pollingStopped(status); // the timer was disabled during the pass
-        }
-        return;
-    }
-    m_timer.stop();
-    const bool wasPolling = m_state.polling.DiagnosticPolling;
-    m_state.polling.DiagnosticPolling = false;
-    if (m_state.session.connectState() == ConnectState::DiagnosticPolling)
-        m_state.session.setConnectState(ConnectState::Connected);
-    if (wasPolling)
-        Q_EMIT pollingStopped(Status());
-}
-
-void DiagnosticModel::endPassOnLinkLoss() {
-    m_state.session.setConnectState(ConnectState::NotConnected);
-    m_state.polling.DiagnosticPolling = false;
 }
 
 // A closed link would hand back success without reading anything; that must
@@ -162,13 +106,6 @@ Status DiagnosticModel::readRow(const DiagnosticRow& row, std::int32_t& word) {
 }
 
 Status DiagnosticModel::ReadDiagnosticVar() {
-    struct PassGuard {
-        bool& flag;
-        explicit PassGuard(bool& f) : flag(f) { flag = true; }
-        ~PassGuard() { flag = false; }
-    } guard(m_inPass);
-    m_disabledInPass = false;
-
     const int n = polledCount();
     int k = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
@@ -176,19 +113,19 @@ Status DiagnosticModel::ReadDiagnosticVar() {
             continue;
         std::int32_t word = 0;
         if (Status status = readRow(m_rows[i], word); !status) {
-            endPassOnLinkLoss();
+            m_state.session.setConnectState(ConnectState::NotConnected);
             return status;
         }
         m_state.session.setConnectState(ConnectState::DiagnosticPolling);
         m_state.observers.progress.setText(kDiagnosticText);
         UpdateDisplay(i, word);
         ++k;
-        m_state.observers.progress.setPercent(MonitorModel::progressAt(k, n));
+        m_state.observers.progress.setPercent(percentAt(k, n));
         Q_EMIT progressChanged(m_state.observers.progress.text(),
                                m_state.observers.progress.percent());
-        if (m_disabledInPass) {
+        if (m_state.polling.disabledDuringPass(Page::Diagnostic)) {
             // Disabled meanwhile (a disconnect while the page let events run).
-            endPassOnLinkLoss();
+            m_state.session.setConnectState(ConnectState::NotConnected);
             return {};
         }
     }

@@ -17,7 +17,8 @@
 // does not depend on a widget being there.
 //
 // The timer TimerDiagnostic (100 ms) is a QTimer of the model; it ticks while the
-// event loop runs. Tests and tools may call tick() themselves instead.
+// event loop runs. Tests and tools may call tick() themselves instead. When a tick
+// polls and when the run ends is AppState::polling's (core/pollingcontroller.h).
 
 #include "core/activeerrorlist.h"
 #include "core/appstate.h"
@@ -57,7 +58,7 @@ struct DiagnosticRow {
     bool hasValue = false;
 };
 
-class DiagnosticModel : public QObject {
+class DiagnosticModel : public QObject, public PollingClient {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 100;
@@ -80,18 +81,12 @@ public:
     // Page operations.
     void RefreshObject(); // binds rows 0-6, hides 7-10, gives the rows their bit texts
     void activate();
-    void deactivate();
-    void DisableTimer();
-    bool timerEnabled() const { return m_timer.isActive(); }
-    bool StatusTimerForm() const { return m_state.polling.DiagnosticPolling; }
-    QTimer& TimerDiagnostic() { return m_timer; }
+    bool timerEnabled() const { return pollTimer().isActive(); }
+    QTimer& TimerDiagnostic() { return pollTimer(); }
 
-    // One tick of TimerDiagnostic: runs a pass, or ends the run when asked to.
-    void tick();
     // One polling pass over the polled rows in row order. A failed read ends it at
     // once with the link's failure; the indicator is then 0. Nothing is written.
     Status ReadDiagnosticVar();
-    bool passRunning() const { return m_inPass; }
 
     // A new word for a row, as the row control takes it: raises ValueChanged with
     // the bits that differ from the word shown before.
@@ -120,7 +115,8 @@ Q_SIGNALS:
     void pollingStopped(const hvc::Status& why);
 
 private:
-    void endPassOnLinkLoss();
+    Status runPass() override { return ReadDiagnosticVar(); }
+    void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
     Status readRow(const DiagnosticRow& row, std::int32_t& word);
 
     AppState& m_state;
@@ -128,9 +124,6 @@ private:
     ActiveErrorList m_active{m_messages};
     ErrorHistory m_history;
     QList<DiagnosticRow> m_rows;
-    QTimer m_timer;
-    bool m_inPass = false;
-    bool m_disabledInPass = false;
 };
 
 } // namespace hvc

@@ -1,21 +1,10 @@
 #include "core/errorhistory.h"
 
+#include "core/csv.h"
+
 #include <QStringList>
 
 namespace hvc {
-
-namespace {
-
-QString csvField(const QString& text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-} // namespace
 
 void ErrorHistory::apply(const QList<ActiveErrorChange>& changes, const QDateTime& when) {
     for (const ActiveErrorChange& change : changes) {

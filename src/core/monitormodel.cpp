@@ -1,6 +1,7 @@
 #include "core/monitormodel.h"
 
 #include "core/catalogue.h"
+#include "core/progressmath.h"
 #include "core/unitlink.h"
 
 #include <algorithm>
@@ -55,11 +56,9 @@ std::int16_t largestCurrentLimit(const Catalogue& catalogue, int section) {
 } // namespace
 
 MonitorModel::MonitorModel(AppState& state, QObject* parent)
-    : QObject(parent), m_state(state), m_drawJoy([this] { Q_EMIT drawJoyRequested(); }),
-      m_drawMag([this] { Q_EMIT drawMagRequested(); }) {
-    m_timer.setObjectName(QStringLiteral("TmrMonitor"));
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, &MonitorModel::tick);
+    : QObject(parent),
+      PollingClient(state.polling, Page::Monitor, QStringLiteral("TmrMonitor"), kTickMs),
+      m_state(state) {
     for (int i = 0; i < 4; ++i)
         m_displays << makeDisplay(MonitorDisplayKind::Joystick, i, "JoyMonitorVal");
     m_displays << makeDisplay(MonitorDisplayKind::Battery, -1, "JoyMonitorVbb");
@@ -67,18 +66,10 @@ MonitorModel::MonitorModel(AppState& state, QObject* parent)
         m_displays << makeDisplay(MonitorDisplayKind::Current, i, "IMeasure");
     for (int i = 0; i < 4; ++i)
         m_displays << makeDisplay(MonitorDisplayKind::Redundant, i, "JoyMonitorRed");
-    m_state.DrawJoyMonitorEventObj = &m_drawJoy;
-    m_state.DrawMagMonitorEventObj = &m_drawMag;
-    m_state.polling.MonitorPolling = false;
     RefreshObject();
 }
 
-MonitorModel::~MonitorModel() {
-    if (m_state.DrawJoyMonitorEventObj == &m_drawJoy)
-        m_state.DrawJoyMonitorEventObj = nullptr;
-    if (m_state.DrawMagMonitorEventObj == &m_drawMag)
-        m_state.DrawMagMonitorEventObj = nullptr;
-}
+MonitorModel::~MonitorModel() = default;
 
 int MonitorModel::displayIndex(const QString& objectName) const {
     for (int i = 0; i < m_displays.size(); ++i)
@@ -185,89 +176,22 @@ void MonitorModel::setFormulaParts() {
 }
 
 void MonitorModel::activate() {
-    m_state.polling.DiagnosticStopRequest = true;
-    m_state.polling.MonitorStopRequest = false;
+    m_state.polling.activate(Page::Monitor);
     const CVarData* sections = m_state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
     showSections(sections ? sections->E2Display : 0);
     if (m_state.session.connectState() == ConnectState::Connected) {
         RefreshObject();
         setFormulaParts();
-        m_timer.start();
+        m_state.polling.start(Page::Monitor);
     } else {
         DisableTimer();
         RefreshObject();
     }
 }
 
-void MonitorModel::deactivate() {
-    m_state.polling.MonitorStopRequest = true;
-    if (m_state.session.connectState() == ConnectState::MonitorPolling)
-        m_state.session.setConnectState(ConnectState::Connected);
-}
-
-// A pass that is running notices the disabled timer after its current read and
-// ends the run itself. Between passes the run is over at once: left set, the
-// polling flag would keep the diagnostic page from ever polling again.
-void MonitorModel::DisableTimer() {
-    m_timer.stop();
-    if (m_inPass) {
-        m_disabledInPass = true;
-        return;
-    }
-    if (!m_state.polling.MonitorPolling)
-        return;
-    m_state.polling.MonitorPolling = false;
-    Q_EMIT pollingStopped(Status());
-}
-
-void MonitorModel::tick() {
-    // Progress drawing may let pending events run, among them this timer: a
-    // pass never starts inside another.
-    if (m_inPass || m_state.polling.DiagnosticPolling)
-        return;
-    if (!m_state.polling.MonitorStopRequest) {
-        m_state.polling.MonitorPolling = true;
-        m_state.polling.MonitorStopRequest = false;
-        const Status status = ReadMonitorVar();
-        if (!status) {
-            m_timer.stop();
-            m_state.session.setConnectState(ConnectState::NotConnected);
-            if (m_state.session.link)
-                m_state.session.link->closeLink();
-            Q_EMIT pollingStopped(status);
-        } else if (!m_state.polling.MonitorPolling) {
-            Q_EMIT pollingStopped(status); // the timer was disabled during the pass
-        }
-        return;
-    }
-    m_timer.stop();
-    const bool wasPolling = m_state.polling.MonitorPolling;
-    m_state.polling.MonitorPolling = false;
-    if (m_state.session.connectState() == ConnectState::MonitorPolling)
-        m_state.session.setConnectState(ConnectState::Connected);
-    if (wasPolling)
-        Q_EMIT pollingStopped(Status());
-}
-
-int MonitorModel::progressAt(int step, int steps) {
-    if (steps <= 0)
-        return 100;
-    const int num = step * 100;
-    int q = num / steps;
-    const int twiceRest = 2 * (num % steps);
-    if (twiceRest > steps || (twiceRest == steps && q % 2 != 0))
-        ++q;
-    return std::min(q, 100);
-}
-
 void MonitorModel::drawProgress(int percent) {
     m_state.observers.progress.setPercent(percent);
     Q_EMIT progressChanged(m_state.observers.progress.text(), percent);
-}
-
-void MonitorModel::endPassOnLinkLoss() {
-    m_state.session.setConnectState(ConnectState::NotConnected);
-    m_state.polling.MonitorPolling = false;
 }
 
 // A closed link would hand back success without reading anything; that must
@@ -286,13 +210,6 @@ Status MonitorModel::readVariable(CVarData& record, std::int32_t& raw) {
 }
 
 Status MonitorModel::ReadMonitorVar() {
-    struct PassGuard {
-        bool& flag;
-        explicit PassGuard(bool& f) : flag(f) { flag = true; }
-        ~PassGuard() { flag = false; }
-    } guard(m_inPass);
-    m_disabledInPass = false;
-
     const int n = polledCount();
     const int steps = n + 3;
     MonitorSample sample;
@@ -307,7 +224,7 @@ Status MonitorModel::ReadMonitorVar() {
         CVarData& record = m_state.document.catalogue.Var(words[w]);
         std::int32_t raw = 0;
         if (Status status = readVariable(record, raw); !status) {
-            endPassOnLinkLoss();
+            m_state.session.setConnectState(ConnectState::NotConnected);
             return status;
         }
         const auto word = static_cast<std::uint16_t>(raw & 0xFFFF);
@@ -325,7 +242,7 @@ Status MonitorModel::ReadMonitorVar() {
             Q_EMIT inputWordRead(word);
             break;
         }
-        drawProgress(progressAt(w + 1, steps));
+        drawProgress(percentAt(w + 1, steps));
     }
 
     int k = 0;
@@ -335,7 +252,7 @@ Status MonitorModel::ReadMonitorVar() {
         CVarData& record = *m_displays[i].BoundVar;
         std::int32_t raw = 0;
         if (Status status = readVariable(record, raw); !status) {
-            endPassOnLinkLoss();
+            m_state.session.setConnectState(ConnectState::NotConnected);
             return status;
         }
         m_state.session.setConnectState(ConnectState::MonitorPolling);
@@ -346,10 +263,10 @@ Status MonitorModel::ReadMonitorVar() {
         sample.readings << MonitorReading{i, d.VarID, raw, record.RAMDisplay};
         Q_EMIT displayUpdated(i, record.RAMDisplay);
         ++k;
-        drawProgress(progressAt(k + 3, steps));
-        if (m_disabledInPass) {
+        drawProgress(percentAt(k + 3, steps));
+        if (m_state.polling.disabledDuringPass(Page::Monitor)) {
             // Disabled meanwhile (a disconnect while the page let events run).
-            endPassOnLinkLoss();
+            m_state.session.setConnectState(ConnectState::NotConnected);
             return {};
         }
     }

@@ -14,15 +14,16 @@
 //     displayUpdated (UpdateDisplay of one display), progressChanged (the status
 //     and progress bar; this is where the page may let pending events run),
 //     objectsRefreshed (scales, formats, visibility changed: redraw the displays
-//     and the joystick pictures), drawJoyRequested / drawMagRequested (the redraw
-//     requests other parts raise through AppState), passCompleted (one whole pass:
-//     the trend plot and the recording take it), pollingStopped (the run is over).
+//     and the joystick pictures), drawJoyRequested / drawMagRequested (raised by
+//     requestJoyRedraw() / requestMagRedraw(), e.g. when the link is lost),
+//     passCompleted (one whole pass: the trend plot and the recording take it),
+//     pollingStopped (the run is over).
 //
 // The timer TmrMonitor (100 ms) is a QTimer of the model; it ticks while the
-// event loop runs. Tests and tools may call tick() themselves instead.
+// event loop runs. Tests and tools may call tick() themselves instead. When a
+// tick polls and when the run ends is AppState::polling's (core/pollingcontroller.h).
 
 #include "core/appstate.h"
-#include "core/redrawrequest.h"
 #include "core/status.h"
 
 #include <QDateTime>
@@ -81,7 +82,7 @@ struct MonitorSample {
     QList<MonitorReading> readings;
 };
 
-class MonitorModel : public QObject {
+class MonitorModel : public QObject, public PollingClient {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 100;
@@ -111,24 +112,16 @@ public:
     void RefreshObject(); // binds the displays to their records, then SetObject
     void SetObject();     // scales, formats and options from the records, no link traffic
     void activate();
-    void deactivate();
-    void DisableTimer();
-    bool timerEnabled() const { return m_timer.isActive(); }
-    bool StatusTimerForm() const { return m_state.polling.MonitorPolling; }
-    QString CheckDataToWrite() const { return {}; }
-    QTimer& TmrMonitor() { return m_timer; }
+    bool timerEnabled() const { return pollTimer().isActive(); }
+    QTimer& TmrMonitor() { return pollTimer(); }
+    // Redraw the joystick or solenoid pictures (the link was lost, the set-up changed).
+    void requestJoyRedraw() { Q_EMIT drawJoyRequested(); }
+    void requestMagRedraw() { Q_EMIT drawMagRequested(); }
 
-    // One tick of TmrMonitor: runs a pass, or stops the run when asked to.
-    void tick();
     // One polling pass: the three status words, then every polled display. A
     // failed read ends it at once with the link's failure; the indicator is then
     // 0. Nothing is ever written to the unit.
     Status ReadMonitorVar();
-    bool passRunning() const { return m_inPass; }
-
-    // Progress after `step` of `steps`: step x 100 / steps rounded to the nearest
-    // whole number, halves to the even one, at most 100.
-    static int progressAt(int step, int steps);
 
     // The status words of the last pass that read them.
     std::uint16_t errorCode() const { return m_errorCode; }
@@ -150,6 +143,8 @@ Q_SIGNALS:
     void pollingStopped(const hvc::Status& why);
 
 private:
+    Status runPass() override { return ReadMonitorVar(); }
+    void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
     void setFormulaParts();
     void drawProgress(int percent);
     void endPassOnLinkLoss();
@@ -157,11 +152,6 @@ private:
 
     AppState& m_state;
     QList<MonitorDisplay> m_displays;
-    QTimer m_timer;
-    RedrawRequest m_drawJoy;
-    RedrawRequest m_drawMag;
-    bool m_inPass = false;
-    bool m_disabledInPass = false;
     std::uint16_t m_errorCode = 0;
     std::uint16_t m_outputs = 0;
     std::uint16_t m_inputs = 0;

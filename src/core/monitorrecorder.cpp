@@ -1,6 +1,7 @@
 #include "core/monitorrecorder.h"
 
 #include "core/catalogue.h"
+#include "core/csv.h"
 #include "core/monitormodel.h"
 
 #include <QDateTime>
@@ -15,15 +16,6 @@ const char* const kNotRecorded = "Recording failed";
 
 QString hexWord(std::uint16_t word) {
     return QStringLiteral("0x") + QStringLiteral("%1").arg(word, 4, 16, QChar(u'0')).toUpper();
-}
-
-QString csvCell(const QString& text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
 }
 
 QString columnName(const CVarData& record) {
@@ -102,7 +94,7 @@ Status MonitorRecorder::writeLine(const QStringList& cells) {
     QStringList quoted;
     quoted.reserve(cells.size());
     for (const QString& c : cells)
-        quoted << csvCell(c);
+        quoted << csvField(c);
     // One write per line: a line is either wholly in the file or not at all.
     const QByteArray line = (quoted.join(u',') + QStringLiteral("\r\n")).toUtf8();
     if (m_file.write(line) != line.size())

@@ -1,5 +1,6 @@
 #include "core/transfer.h"
 
+#include "core/progressmath.h"
 #include "core/prompter.h"
 #include "core/unitlink.h"
 
@@ -37,18 +38,7 @@ QString recordContext(const char* verb, const CVarData& r) {
 void progressStep(AppState& state, const QString& text, int& counter, int total) {
     state.session.setConnectState(ConnectState::Transfer);
     ++counter;
-    // counter x 100 / total to the nearest integer, an exact half to the even one;
-    // 100 when there is no total.
-    int percent = 100;
-    if (total > 0) {
-        const int scaled = counter * 100;
-        int q = scaled / total;
-        const int twiceRest = 2 * (scaled % total);
-        if (twiceRest > total || (twiceRest == total && q % 2 == 1))
-            ++q;
-        percent = std::min(100, q);
-    }
-    state.observers.progress.report(text, percent);
+    state.observers.progress.report(text, percentAt(counter, total));
 }
 
 bool inSectionLimit(AppState& state, const CVarData& record) {

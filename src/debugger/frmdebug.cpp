@@ -480,21 +480,9 @@ void FrmDebug::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
     DrawPageBar(bar, Page::Debugger, text);
 }
 
-void FrmDebug::DisableTimer() {
-    m_model.DisableTimer();
-}
-
-bool FrmDebug::StatusTimerForm() const {
-    return m_model.StatusTimerForm();
-}
-
 void FrmDebug::Activate() {
     m_model.activate();
     RefreshObject();
-}
-
-void FrmDebug::Deactivate() {
-    m_model.deactivate();
 }
 
 } // namespace hvc

@@ -29,11 +29,8 @@ public:
     // Page contract.
     void RefreshObject() override;
     void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    void DisableTimer() override;
-    bool StatusTimerForm() const override;
     int HelpPage() const override { return 33; }
     void Activate() override;
-    void Deactivate() override;
 
     DebuggerModel& model() { return m_model; }
     // Puts the watch list on the clipboard as TAB-separated lines.

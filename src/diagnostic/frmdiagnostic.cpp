@@ -324,21 +324,9 @@ void FrmDiagnostic::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
     DrawPageBar(bar, Page::Diagnostic, text);
 }
 
-void FrmDiagnostic::DisableTimer() {
-    m_model.DisableTimer();
-}
-
-bool FrmDiagnostic::StatusTimerForm() const {
-    return m_model.StatusTimerForm();
-}
-
 void FrmDiagnostic::Activate() {
     m_model.activate();
     DrawOptSelct();
-}
-
-void FrmDiagnostic::Deactivate() {
-    m_model.deactivate();
 }
 
 } // namespace hvc

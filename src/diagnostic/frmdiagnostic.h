@@ -33,11 +33,8 @@ public:
     // Page contract.
     void RefreshObject() override;
     void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    void DisableTimer() override;
-    bool StatusTimerForm() const override;
     int HelpPage() const override { return 29; }
     void Activate() override;
-    void Deactivate() override;
 
     // Enables the option buttons of the configured sections.
     void DrawOptSelct();

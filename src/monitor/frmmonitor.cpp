@@ -142,11 +142,8 @@ FrmMonitor::FrmMonitor(ShellContext& context, QWidget* parent)
     m_context.disconnectRedraws.emplace_back([monitor = QPointer<FrmMonitor>(this)] {
         if (!monitor)
             return;
-        AppState& state = monitor->m_context.state;
-        if (state.DrawJoyMonitorEventObj)
-            state.DrawJoyMonitorEventObj->setValue(1);
-        if (state.DrawMagMonitorEventObj)
-            state.DrawMagMonitorEventObj->setValue(1);
+        monitor->m_model.requestJoyRedraw();
+        monitor->m_model.requestMagRedraw();
     });
 
     chooseRecordFile = [this] {
@@ -519,14 +516,6 @@ void FrmMonitor::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
     showRecordState();
 }
 
-void FrmMonitor::DisableTimer() {
-    m_model.DisableTimer();
-}
-
-bool FrmMonitor::StatusTimerForm() const {
-    return m_model.StatusTimerForm();
-}
-
 void FrmMonitor::Activate() {
     DrawVisibleObject();
     m_model.activate();
@@ -537,7 +526,7 @@ void FrmMonitor::Activate() {
 }
 
 void FrmMonitor::Deactivate() {
-    m_model.deactivate();
+    PageForm::Deactivate();
     stopRecording();
 }
 

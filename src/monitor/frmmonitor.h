@@ -50,8 +50,6 @@ public:
     // Page contract.
     void RefreshObject() override;
     void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    void DisableTimer() override;
-    bool StatusTimerForm() const override;
     int HelpPage() const override { return 26; }
     void RefreshColour() override;
     void Activate() override;

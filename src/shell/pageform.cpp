@@ -5,4 +5,16 @@ namespace hvc {
 PageForm::PageForm(ShellContext& context, Page page, QWidget* parent)
     : QWidget(parent), m_context(context), m_page(page) {}
 
+void PageForm::DisableTimer() {
+    m_context.state.polling.disable(m_page);
+}
+
+bool PageForm::StatusTimerForm() const {
+    return m_context.state.polling.isPolling(m_page);
+}
+
+void PageForm::Deactivate() {
+    m_context.state.polling.deactivate(m_page);
+}
+
 } // namespace hvc

@@ -36,17 +36,18 @@ public:
     virtual Status CheckDataToWrite() { return {}; }
     // Draws the page's part of the status: login commands, panels, connection state.
     virtual void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) = 0;
-    // Stops the page's polling timer.
-    virtual void DisableTimer() {}
+    // Stops the page's polling timer (AppState::polling knows the polling pages).
+    virtual void DisableTimer();
     // True while the page's timer is still running a poll.
-    virtual bool StatusTimerForm() const { return false; }
+    virtual bool StatusTimerForm() const;
     // The page of the manual that F1 opens on this page.
     virtual int HelpPage() const = 0;
     // The section colours changed.
     virtual void RefreshColour() {}
     // Called when the page is shown in, or taken out of, the main window.
     virtual void Activate() {}
-    virtual void Deactivate() {}
+    // Leaving a polling page asks it to stop and hands the link back.
+    virtual void Deactivate();
 
 protected:
     PageKeys& keys() const { return m_context.state.document.page(m_page); }

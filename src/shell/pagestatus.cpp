@@ -4,26 +4,6 @@
 
 namespace hvc {
 
-namespace {
-
-// The indicator value at which a page shows its own polling.
-bool pollsAt(Page page, ConnectState state) {
-    switch (page) {
-    case Page::Monitor:
-        return state == ConnectState::MonitorPolling;
-    case Page::Diagnostic:
-        return state == ConnectState::DiagnosticPolling;
-    case Page::Debugger:
-        return state == ConnectState::DebuggerWorking;
-    case Page::Config:
-    case Page::Info:
-        break;
-    }
-    return false;
-}
-
-} // namespace
-
 PageStatusRule PageStatusRuleFor(Page page, ConnectState state) {
     PageStatusRule rule;
     rule.loginOffered = page == Page::Debugger;
@@ -44,7 +24,8 @@ PageStatusRule PageStatusRuleFor(Page page, ConnectState state) {
     case ConnectState::MonitorPolling:
     case ConnectState::DiagnosticPolling:
     case ConnectState::DebuggerWorking:
-        if (pollsAt(page, state))
+        // Each page shows only its own polling.
+        if (PollingController::pollingState(page) == state)
             rule.block = StatusBlock::Polling;
         break;
     }

@@ -74,20 +74,16 @@ template <class Model> struct Rig {
 template <class Model> struct Poll;
 template <> struct Poll<MonitorModel> {
     static constexpr std::size_t kPass = 12;
-    static constexpr bool PollingFlags::*own = &PollingFlags::MonitorPolling;
-    static constexpr bool PollingFlags::*ownStop = &PollingFlags::MonitorStopRequest;
-    static constexpr bool PollingFlags::*other = &PollingFlags::DiagnosticPolling;
-    static constexpr bool PollingFlags::*otherStop = &PollingFlags::DiagnosticStopRequest;
+    static constexpr Page kOwn = Page::Monitor;
+    static constexpr Page kOther = Page::Diagnostic;
     static constexpr ConnectState kPolling = ConnectState::MonitorPolling;
     static constexpr int kFailAt = 6;
     static constexpr const char* kFailure = "reading Joy 4 Value (2306.00): time-out";
 };
 template <> struct Poll<DiagnosticModel> {
     static constexpr std::size_t kPass = 7;
-    static constexpr bool PollingFlags::*own = &PollingFlags::DiagnosticPolling;
-    static constexpr bool PollingFlags::*ownStop = &PollingFlags::DiagnosticStopRequest;
-    static constexpr bool PollingFlags::*other = &PollingFlags::MonitorPolling;
-    static constexpr bool PollingFlags::*otherStop = &PollingFlags::MonitorStopRequest;
+    static constexpr Page kOwn = Page::Diagnostic;
+    static constexpr Page kOther = Page::Monitor;
     static constexpr ConnectState kPolling = ConnectState::DiagnosticPolling;
     static constexpr int kFailAt = 2;
     static constexpr const char* kFailure = "reading HSD Error (2004.00): time-out";
@@ -115,18 +111,18 @@ QStringList csvLines(const QString& path) {
 TYPED_TEST(PollingModel, WaitsForTheOtherPageAndGivesTheLinkBackWhenLeft) {
     using P = Poll<TypeParam>;
     Rig<TypeParam> rig;
-    PollingFlags& flags = rig.state.polling;
-    flags.*P::other = true;
-    flags.*P::ownStop = true;
+    PollingController& polling = rig.state.polling;
+    polling.setPolling(P::kOther, true);
+    polling.requestStop(P::kOwn);
     rig.pass();
-    EXPECT_TRUE(flags.*P::otherStop);
-    EXPECT_FALSE(flags.*P::ownStop || flags.*P::own);
+    EXPECT_TRUE(polling.stopRequested(P::kOther));
+    EXPECT_FALSE(polling.stopRequested(P::kOwn) || polling.isPolling(P::kOwn));
     EXPECT_TRUE(rig.link.reads.empty());
-    flags.*P::other = false; // the other page's own tick ended its run
+    polling.setPolling(P::kOther, false); // the other page's own tick ended its run
     rig.model->tick();
     EXPECT_EQ(rig.link.reads.size(), P::kPass);
     EXPECT_EQ(rig.state.session.connectState(), P::kPolling);
-    EXPECT_TRUE(flags.*P::own);
+    EXPECT_TRUE(polling.isPolling(P::kOwn));
 
     // Leaving the page gives the link back at once; the next tick ends the run.
     rig.model->deactivate();

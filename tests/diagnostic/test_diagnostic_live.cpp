@@ -82,12 +82,12 @@ void DiagnosticLiveTest::takesTurnsWithTheMonitor() {
     // To the diagnostic page: while the monitor has not yet ended its run, the
     // diagnostic ticks wait.
     QVERIFY(rig.show(Page::Diagnostic));
-    QVERIFY(rig.state.polling.MonitorStopRequest);
+    QVERIFY(rig.state.polling.stopRequested(Page::Monitor));
     rig.pass();
     QVERIFY(!rig.diagnostic->StatusTimerForm());
     QVERIFY(rig.listed().isEmpty());
     rig.monitorPass(); // the monitor's run ends
-    QVERIFY(!rig.state.polling.MonitorPolling);
+    QVERIFY(!rig.state.polling.isPolling(Page::Monitor));
     rig.pass();
     QCOMPARE(rig.state.session.connectState(), ConnectState::DiagnosticPolling);
     QCOMPARE(rig.listed().size(), 2);

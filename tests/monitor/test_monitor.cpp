@@ -192,9 +192,8 @@ void MonitorTest::picturesAndNames() {
     rig.page->MonitorDrawMag();
     QVERIFY(rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
     rig.unitWord(HvcId::HVC_SOL_TYPE, 0);
-    rig.state.DrawMagMonitorEventObj->setValue(1);
+    rig.page->model().requestMagRedraw();
     QVERIFY(!rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
-    QCOMPARE(rig.state.DrawMagMonitorEventObj->value(), 0);
 }
 
 void MonitorTest::recordingRefusedFile() {
