@@ -21,10 +21,10 @@ using namespace hvc;
 struct PageBench {
     PageBench() : context(state, QStringLiteral(HVC_RES_DIR), QStringLiteral(HVC_RES_DIR)) {
         state.observers.setPrompter(&prompter);
-        state.document.catalogue.LoadCatalogue(QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini"),
+        state.document.catalogue.loadCatalogue(QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini"),
                                                prompter);
         countPageVarNum(state);
-        context.colours = SchemeColours(0);
+        context.colours = schemeColours(0);
         page = std::make_unique<FrmConfig>(context);
         page->resize(1000, 560);
         page->show();
@@ -32,10 +32,10 @@ struct PageBench {
     // What a Read All leaves in the records: every word the unit sent. Two images
     // take turns, so every shown value changes and its change handling runs.
     void readAll(int image) {
-        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
-            CVarData& v = state.document.catalogue[i];
-            const std::int32_t span = std::max<std::int32_t>(1, v.MaxValue - v.MinValue);
-            v.ReadE2FromECU(v.MinValue + (v.DefaultValue - v.MinValue + image * 7) % span);
+        for (int i = 1; i <= state.document.catalogue.varCount(); ++i) {
+            UnitVariable& v = state.document.catalogue[i];
+            const std::int32_t span = std::max<std::int32_t>(1, v.maxValue - v.minValue);
+            v.takeUnitWord(v.minValue + (v.defaultValue - v.minValue + image * 7) % span);
         }
     }
     double readAllFloorSeconds() const {
@@ -49,14 +49,14 @@ struct PageBench {
     std::unique_ptr<FrmConfig> page;
 };
 
-void BM_RefreshAfterReadAll(benchmark::State& bs) {
+void bmRefreshAfterReadAll(benchmark::State& bs) {
     static PageBench bench;
     int image = 0;
     double total = 0;
     for (auto _ : bs) {
         bench.readAll(++image % 2);
         const auto start = std::chrono::steady_clock::now();
-        bench.page->RefreshObject();
+        bench.page->refreshObject();
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         bs.SetIterationTime(took.count());
         total += took.count();
@@ -65,7 +65,7 @@ void BM_RefreshAfterReadAll(benchmark::State& bs) {
     bs.counters["read_all_floor_ms"] = floor * 1000.0;
     bs.counters["of_read_all"] = total / static_cast<double>(bs.iterations()) / floor;
 }
-BENCHMARK(BM_RefreshAfterReadAll)
+BENCHMARK(bmRefreshAfterReadAll)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true)

@@ -16,16 +16,16 @@ QString shippedMap() {
     return QString::fromLatin1(f.readAll());
 }
 
-void BM_EvalShippedFormulas(benchmark::State& state) {
+void bmEvalShippedFormulas(benchmark::State& state) {
     hvc::Catalogue cat;
     hvc::ScriptedPrompter prompter;
-    cat.LoadCatalogueText(shippedMap(), prompter);
+    cat.loadCatalogueText(shippedMap(), prompter);
     QStringList formulas;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        if (!cat[i].Formula.isEmpty())
-            formulas << cat[i].Formula;
-        if (!cat[i].InverseFormula.isEmpty())
-            formulas << cat[i].InverseFormula;
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        if (!cat[i].formula.isEmpty())
+            formulas << cat[i].formula;
+        if (!cat[i].inverseFormula.isEmpty())
+            formulas << cat[i].inverseFormula;
     }
     if (formulas.isEmpty()) {
         state.SkipWithError("the shipped map has no formulas");
@@ -34,41 +34,41 @@ void BM_EvalShippedFormulas(benchmark::State& state) {
     std::int32_t x = 0;
     for (auto _ : state) {
         for (const QString& f : formulas)
-            benchmark::DoNotOptimize(hvc::EvalFormula(f, ++x & 0x7FFF, 0, 0));
+            benchmark::DoNotOptimize(hvc::evalFormula(f, ++x & 0x7FFF, 0, 0));
     }
     state.SetItemsProcessed(state.iterations() * formulas.size());
     state.counters["formulas"] = static_cast<double>(formulas.size());
 }
-BENCHMARK(BM_EvalShippedFormulas);
+BENCHMARK(bmEvalShippedFormulas);
 
-void BM_EvalGroupedFormula(benchmark::State& state) {
+void bmEvalGroupedFormula(benchmark::State& state) {
     const QString f = QStringLiteral("((X*10)/4+(X&255))*2");
     std::int32_t x = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(hvc::EvalFormula(f, ++x & 0x7FFF, 0, 0));
+        benchmark::DoNotOptimize(hvc::evalFormula(f, ++x & 0x7FFF, 0, 0));
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_EvalGroupedFormula);
+BENCHMARK(bmEvalGroupedFormula);
 
 // Groups nested state.range(0) deep: time per character must stay flat as the
 // depth grows (the evaluation is linear in the formula's length).
-void BM_EvalDeepNesting(benchmark::State& state) {
+void bmEvalDeepNesting(benchmark::State& state) {
     const auto depth = static_cast<qsizetype>(state.range(0));
     const QString f = QString(depth, u'(') + QStringLiteral("1+X") + QString(depth, u')');
     std::int32_t x = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(hvc::EvalFormula(f, ++x & 0x7FFF, 0, 0));
+        benchmark::DoNotOptimize(hvc::evalFormula(f, ++x & 0x7FFF, 0, 0));
     state.SetComplexityN(state.range(0));
     state.SetBytesProcessed(state.iterations() * f.size());
 }
-BENCHMARK(BM_EvalDeepNesting)
+BENCHMARK(bmEvalDeepNesting)
     ->Arg(1000)
     ->Arg(5000)
     ->Arg(10000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 
-void BM_LoadCatalogue250(benchmark::State& state) {
+void bmLoadCatalogue250(benchmark::State& state) {
     QString text =
         QStringLiteral("Name\tAddr\tSub\tId\tSave\tDef\tSec\tMask\tMin\tMax\tUnit\tMon\tF\tIF\n");
     for (int i = 0; i < 250; ++i)
@@ -86,11 +86,11 @@ void BM_LoadCatalogue250(benchmark::State& state) {
     for (auto _ : state) {
         hvc::Catalogue cat;
         hvc::ScriptedPrompter prompter;
-        benchmark::DoNotOptimize(cat.LoadCatalogue(file.fileName(), prompter));
+        benchmark::DoNotOptimize(cat.loadCatalogue(file.fileName(), prompter));
     }
     state.SetItemsProcessed(state.iterations() * 250);
 }
-BENCHMARK(BM_LoadCatalogue250);
+BENCHMARK(bmLoadCatalogue250);
 
 } // namespace
 

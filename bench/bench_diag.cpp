@@ -23,7 +23,7 @@ const QString kRamlist = QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini");
 const int kReadExchangeBytes =
     wire::frameSize(wire::Kind::Read) + wire::frameSize(wire::Kind::Value);
 
-void BM_DiagnosticPassPaced(benchmark::State& bs) {
+void bmDiagnosticPassPaced(benchmark::State& bs) {
     SimProcess sim;
     const QString path =
         sim.start({QStringLiteral("--ramlist"), kRamlist, QStringLiteral("--baud-pacing"),
@@ -31,7 +31,7 @@ void BM_DiagnosticPassPaced(benchmark::State& bs) {
                    QStringLiteral("1")});
     ScriptedPrompter prompter;
     AppState state;
-    if (path.isEmpty() || !state.document.catalogue.LoadCatalogue(kRamlist, prompter)) {
+    if (path.isEmpty() || !state.document.catalogue.loadCatalogue(kRamlist, prompter)) {
         bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
         return;
     }
@@ -42,18 +42,18 @@ void BM_DiagnosticPassPaced(benchmark::State& bs) {
         bs.SkipWithError("cannot open the link");
         return;
     }
-    std::array<const CVarData*, kDiagnosticBoundRows> records{};
+    std::array<const UnitVariable*, kDiagnosticBoundRows> records{};
     for (int row = 0; row < kDiagnosticBoundRows; ++row)
         records[static_cast<size_t>(row)] =
-            state.document.catalogue.Find(kDiagnosticRowVars[static_cast<size_t>(row)]);
+            state.document.catalogue.find(kDiagnosticRowVars[static_cast<size_t>(row)]);
 
     double measured = 0;
     long exchanges = 0;
     for (auto _ : bs) {
         const auto t0 = std::chrono::steady_clock::now();
-        for (const CVarData* record : records) {
+        for (const UnitVariable* record : records) {
             std::int32_t word = 0;
-            if (!ReadErrorWord(link, *record, word)) {
+            if (!readErrorWord(link, *record, word)) {
                 bs.SkipWithError("a read of the pass failed");
                 return;
             }
@@ -69,7 +69,7 @@ void BM_DiagnosticPassPaced(benchmark::State& bs) {
     bs.counters["floor_ms"] = floor / static_cast<double>(bs.iterations()) * 1000.0;
     bs.counters["retries"] = link.retries();
 }
-BENCHMARK(BM_DiagnosticPassPaced)->Iterations(50)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmDiagnosticPassPaced)->Iterations(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -42,7 +42,7 @@ public:
         m_link = std::make_unique<DeviceLinkMng>(ports);
     }
     Status openLink() override {
-        return m_link->open(ConnectionString(1)) ? Status()
+        return m_link->open(connectionString(1)) ? Status()
                                                  : Status::linkFailure(m_link->errorString());
     }
     void closeLink() override {}
@@ -52,13 +52,13 @@ public:
         const auto word = m_link->readWord(a / 256, a & 255);
         if (!word)
             return Status::linkFailure(m_link->errorString());
-        v = ReduceToWord(*word);
+        v = reduceToWord(*word);
         return {};
     }
     Status readRam(std::int32_t a, std::int32_t& v) override { return readE2(a, v); }
     Status writeE2(std::int32_t a, std::int32_t v) override {
         ++writes;
-        return m_link->writeWord(a / 256, a & 255, ReduceToWord(v))
+        return m_link->writeWord(a / 256, a & 255, reduceToWord(v))
                    ? Status()
                    : Status::linkFailure(m_link->errorString());
     }
@@ -83,7 +83,7 @@ struct Rig {
     bool start(const QStringList& simArgs, benchmark::State& bs) {
         const QString path =
             sim.start(simArgs + QStringList{QStringLiteral("--ramlist"), kRamlist});
-        if (path.isEmpty() || !state.document.catalogue.LoadCatalogue(kRamlist, prompter)) {
+        if (path.isEmpty() || !state.document.catalogue.loadCatalogue(kRamlist, prompter)) {
             bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
             return false;
         }
@@ -100,7 +100,7 @@ struct Rig {
     }
 };
 
-void BM_WholeImageReadPaced(benchmark::State& bs) {
+void bmWholeImageReadPaced(benchmark::State& bs) {
     Rig rig;
     if (!rig.start({QStringLiteral("--baud-pacing")}, bs))
         return;
@@ -129,10 +129,10 @@ void BM_WholeImageReadPaced(benchmark::State& bs) {
     // Requests sent again over all iterations: 0 on this clean line.
     bs.counters["retries"] = rig.link->device().retries();
 }
-BENCHMARK(BM_WholeImageReadPaced)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmWholeImageReadPaced)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One damaged reply in twenty: what the retries cost and how many images still fail.
-void BM_WholeImageReadNoisy(benchmark::State& bs) {
+void bmWholeImageReadNoisy(benchmark::State& bs) {
     Rig rig;
     if (!rig.start({QStringLiteral("--corrupt"), QStringLiteral("0.05"), QStringLiteral("--seed"),
                     QStringLiteral("1")},
@@ -145,7 +145,7 @@ void BM_WholeImageReadNoisy(benchmark::State& bs) {
     bs.counters["retries_per_image"] = rig.link->device().retries() / n;
     bs.counters["failed_images"] = static_cast<double>(failed);
 }
-BENCHMARK(BM_WholeImageReadNoisy)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmWholeImageReadNoisy)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 double ownCpuSeconds() {
     timespec ts{};
@@ -166,11 +166,11 @@ double cpuSecondsOf(qint64 pid) {
            static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-void BM_ExchangesUnpaced(benchmark::State& bs) {
+void bmExchangesUnpaced(benchmark::State& bs) {
     Rig rig;
     if (!rig.start({}, bs))
         return;
-    const std::int32_t address = rig.state.document.catalogue.Find(HvcId::HVC_I0_MAX)->Address;
+    const std::int32_t address = rig.state.document.catalogue.find(HvcId::HVC_I0_MAX)->address;
     const double hostCpu0 = ownCpuSeconds();
     const double simCpu0 = cpuSecondsOf(rig.sim.processId());
     for (auto _ : bs) {
@@ -191,7 +191,7 @@ void BM_ExchangesUnpaced(benchmark::State& bs) {
     bs.counters["sim_cpu_us"] = simCpu / n * 1e6;
     bs.counters["cpu_bound_exchanges_per_s"] = n / (hostCpu + simCpu);
 }
-BENCHMARK(BM_ExchangesUnpaced)->MinTime(2.0)->UseRealTime();
+BENCHMARK(bmExchangesUnpaced)->MinTime(2.0)->UseRealTime();
 
 } // namespace
 

@@ -48,13 +48,13 @@ private:
     LinkProcedures& m_link;
 };
 
-void BM_MonitorPassPaced(benchmark::State& bs) {
+void bmMonitorPassPaced(benchmark::State& bs) {
     SimProcess sim;
     ScriptedPrompter prompter;
     AppState state;
     const QString path =
         sim.start({QStringLiteral("--baud-pacing"), QStringLiteral("--ramlist"), kRamlist});
-    if (path.isEmpty() || !state.document.catalogue.LoadCatalogue(kRamlist, prompter)) {
+    if (path.isEmpty() || !state.document.catalogue.loadCatalogue(kRamlist, prompter)) {
         bs.SkipWithError(("hvc-sim: " + sim.errorString()).toStdString().c_str());
         return;
     }
@@ -67,8 +67,8 @@ void BM_MonitorPassPaced(benchmark::State& bs) {
         bs.SkipWithError("cannot open the link");
         return;
     }
-    state.document.catalogue.Var(HvcId::HVC_NUM_PROP_REG)
-        .ReadE2FromECU(static_cast<int>(bs.range(0)));
+    state.document.catalogue.var(HvcId::HVC_NUM_PROP_REG)
+        .takeUnitWord(static_cast<int>(bs.range(0)));
     state.session.setConnectState(ConnectState::Connected);
     MonitorModel model(state);
     model.activate();
@@ -78,7 +78,7 @@ void BM_MonitorPassPaced(benchmark::State& bs) {
     for (auto _ : bs) {
         link.reads = 0;
         const auto t0 = std::chrono::steady_clock::now();
-        const Status status = model.ReadMonitorVar();
+        const Status status = model.readMonitorVar();
         const auto t1 = std::chrono::steady_clock::now();
         if (!status) {
             bs.SkipWithError(("pass failed: " + status.detail()).toStdString().c_str());
@@ -92,7 +92,7 @@ void BM_MonitorPassPaced(benchmark::State& bs) {
     bs.counters["floor_ms"] = floor / static_cast<double>(bs.iterations()) * 1000.0;
     bs.counters["retries"] = procedures.retries();
 }
-BENCHMARK(BM_MonitorPassPaced)
+BENCHMARK(bmMonitorPassPaced)
     ->Arg(4)
     ->Arg(1)
     ->Iterations(30)

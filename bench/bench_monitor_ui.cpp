@@ -27,7 +27,7 @@ using namespace hvc;
 
 constexpr int kMonitorTab = 1;
 
-void BM_MonitorEventLoopGap(benchmark::State& bs) {
+void bmMonitorEventLoopGap(benchmark::State& bs) {
     QTemporaryDir dir;
     AppState state;
     ScriptedPrompter prompter;
@@ -39,12 +39,12 @@ void BM_MonitorEventLoopGap(benchmark::State& bs) {
     options.demo = true;
     options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
     options.simArguments = {QStringLiteral("--baud-pacing")};
-    UnitSession session(context, options, SimDemoUnits());
+    UnitSession session(context, options, simDemoUnits());
     if (const Status started = session.start(); !started) {
         bs.SkipWithError(("hvc-sim: " + started.text()).toStdString().c_str());
         return;
     }
-    std::unique_ptr<MainWindow> window = StartUp(context, ProgramPages());
+    std::unique_ptr<MainWindow> window = startUp(context, programPages());
     window->endProgram = [](bool) {};
     window->connectToUnit();
     if (state.session.connectState() != ConnectState::Connected) {
@@ -84,7 +84,7 @@ void BM_MonitorEventLoopGap(benchmark::State& bs) {
     bs.counters["passes"] = static_cast<double>(passes);
     bs.counters["ms_per_pass"] = passes ? seconds * 1000.0 / static_cast<double>(passes) : 0;
 }
-BENCHMARK(BM_MonitorEventLoopGap)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(bmMonitorEventLoopGap)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

@@ -39,15 +39,15 @@ struct State {
     hvc::AppState state;
     State() {
         state.observers.setPrompter(&prompter);
-        check(state.document.catalogue.LoadCatalogueText(QString::fromLatin1(kMap), prompter));
+        check(state.document.catalogue.loadCatalogueText(QString::fromLatin1(kMap), prompter));
     }
 };
 
 std::vector<std::int32_t> values(const hvc::AppState& state) {
     std::vector<std::int32_t> out;
-    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
-        const hvc::CVarData& r = state.document.catalogue[i];
-        out.insert(out.end(), {r.E2InECU, r.E2Value, r.E2Display});
+    for (int i = 1; i <= state.document.catalogue.varCount(); ++i) {
+        const hvc::UnitVariable& r = state.document.catalogue[i];
+        out.insert(out.end(), {r.unitWord, r.workingWord, r.shownValue});
     }
     return out;
 }
@@ -63,38 +63,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     State first;
     const auto before = values(first.state);
     hvc::ConfigFileData parsed;
-    if (!hvc::ParseConfigFile(bytes, first.state.document.catalogue, parsed).ok()) {
+    if (!hvc::parseConfigFile(bytes, first.state.document.catalogue, parsed).ok()) {
         check(parsed.entries.isEmpty() && values(first.state) == before);
         return 0;
     }
     // The checks before a write: a value a word cannot carry is refused even with
     // the limits waived, and a refusal always says why.
-    const auto faults = hvc::CheckFileValues(first.state.document.catalogue, parsed);
-    const auto wide = hvc::CheckFileValues(first.state.document.catalogue, parsed, true);
+    const auto faults = hvc::checkFileValues(first.state.document.catalogue, parsed);
+    const auto wide = hvc::checkFileValues(first.state.document.catalogue, parsed, true);
     check(wide.size() <= faults.size());
     for (const hvc::ValueFault& f : wide)
         check(f.overWide && !hvc::fitsWord(f.value));
-    check(hvc::CheckConfigFileValues(first.state.document.catalogue, parsed).ok() ==
+    check(hvc::checkConfigFileValues(first.state.document.catalogue, parsed).ok() ==
           faults.isEmpty());
     for (const int position :
-         hvc::MissingFromFile(first.state.document.catalogue, parsed, hvc::readKeyAll(first.state)))
-        check(position >= 1 && position <= first.state.document.catalogue.VarCount());
-    hvc::ApplyConfigFile(first.state, parsed, QStringLiteral("f.txt"));
+         hvc::missingFromFile(first.state.document.catalogue, parsed, hvc::readKeyAll(first.state)))
+        check(position >= 1 && position <= first.state.document.catalogue.varCount());
+    hvc::applyConfigFile(first.state, parsed, QStringLiteral("f.txt"));
 
-    const QByteArray saved = hvc::BuildConfigFile(first.state);
+    const QByteArray saved = hvc::buildConfigFile(first.state);
     State second;
     hvc::ConfigFileData reparsed;
-    check(hvc::ParseConfigFile(saved, second.state.document.catalogue, reparsed).ok());
-    hvc::ApplyConfigFile(second.state, reparsed, QStringLiteral("f.txt"));
+    check(hvc::parseConfigFile(saved, second.state.document.catalogue, reparsed).ok());
+    hvc::applyConfigFile(second.state, reparsed, QStringLiteral("f.txt"));
     const hvc::InfoFields& a = first.state.document.info;
     const hvc::InfoFields& b = second.state.document.info;
     check(a.author == b.author && a.date == b.date && a.revision == b.revision &&
           a.company == b.company && normalBreaks(a.comments) == normalBreaks(b.comments));
     for (const hvc::ConfigEntry& e : reparsed.entries)
-        check(second.state.document.catalogue[e.position].E2Value ==
-              first.state.document.catalogue[e.position].E2Value);
+        check(second.state.document.catalogue[e.position].workingWord ==
+              first.state.document.catalogue[e.position].workingWord);
     // With no section configured even the section count is left out of the file.
-    if (first.state.document.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG).E2Value > 0)
-        check(hvc::BuildConfigFile(second.state) == saved);
+    if (first.state.document.catalogue.var(hvc::HvcId::HVC_NUM_PROP_REG).workingWord > 0)
+        check(hvc::buildConfigFile(second.state) == saved);
     return 0;
 }

@@ -10,19 +10,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text =
         QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    hvc::CDiagnosticData record;
-    record.Load(text);
+    hvc::DiagnosticMessage record;
+    record.load(text);
 
     hvc::ScriptedPrompter prompter;
     hvc::DiagnosticList list;
-    const bool ok = list.LoadDiagnosticListText(text, prompter);
+    const bool ok = list.loadDiagnosticListText(text, prompter);
     if (ok != list.lastError().isEmpty() || ok != prompter.messages.isEmpty())
         std::abort(); // a failure is reported once, with its reason; success never
-    if (!ok && (prompter.messages.size() != 1 || list.MessageGroupCount() != 0 ||
+    if (!ok && (prompter.messages.size() != 1 || list.messageGroupCount() != 0 ||
                 prompter.messages.front().detail != list.lastError()))
         std::abort();
     if (ok &&
-        (list.MessageGroupCount() < 1 || list.MessageGroupCount() > hvc::DiagnosticList::kRows))
+        (list.messageGroupCount() < 1 || list.messageGroupCount() > hvc::DiagnosticList::kRows))
         std::abort();
 
     // Every bit of every row comes twice and goes: the list ends empty.

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QString formula =
         QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const double v = hvc::EvalFormula(formula, x, x, -(x / 2));
+    const double v = hvc::evalFormula(formula, x, x, -(x / 2));
     if (!std::isnan(v) && !std::isfinite(v))
         std::abort(); // infinities must come back as NaN
     if (formula.size() <= 256) {
@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!(v == expected || (std::isnan(v) && std::isnan(expected))))
             std::abort();
     }
-    (void)hvc::FormulaLimitFault(formula);
-    (void)hvc::ToInteger(v);
-    (void)hvc::SelectPart(formula, static_cast<int>(x % 5));
+    (void)hvc::formulaLimitFault(formula);
+    (void)hvc::toInteger(v);
+    (void)hvc::selectPart(formula, static_cast<int>(x % 5));
     return 0;
 }

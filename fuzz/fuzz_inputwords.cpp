@@ -45,9 +45,9 @@ struct Fixture {
             map += QStringLiteral("Var %1\t%2\t00\t%3\tVar %1\t0\t0\t11\t-32768\t65535\t\t\t\t\n")
                        .arg(i)
                        .arg(0x100 + 2 * i, 4, 16, QLatin1Char('0'))
-                       .arg(QLatin1String(Catalogue::IdName(static_cast<HvcId>(i))));
-        check(catalogue.LoadCatalogueText(map, prompter));
-        check(joysticks.LoadJoyListText(
+                       .arg(QLatin1String(Catalogue::idName(static_cast<HvcId>(i))));
+        check(catalogue.loadCatalogueText(map, prompter));
+        check(joysticks.loadJoyListText(
             QStringLiteral("Code\tName\n"
                            "NOTUSED\tNot used\t\t\t\t\t1\t1\t0\t0\t0\n"
                            "HJ4G\tHJ-4 ergonomic grip\t\t\t\t\t1\t1\t68\t1\t0\n"),
@@ -151,8 +151,8 @@ struct Expected {
 };
 
 Expected expectedFrom(const Catalogue& catalogue) {
-    const auto word = [&catalogue](HvcId id) { return catalogue.Find(id)->E2Display; };
-    const auto at = [](HvcId first, int k) { return IdAfter(first, k); };
+    const auto word = [&catalogue](HvcId id) { return catalogue.find(id)->shownValue; };
+    const auto at = [](HvcId first, int k) { return idAfter(first, k); };
     Expected e;
     for (int n = 0; n < JoyCanSettings::kNumbers; ++n)
         e.numbers[static_cast<size_t>(n)] = word(JoyCanSettings::numberId(n));
@@ -271,7 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         script.push_back({in.byte(), in.byte(), in.byte()});
     const std::uint8_t present = in.byte();
     for (HvcId id : fixture.order)
-        catalogue.Find(id)->ReadE2FromECU(in.word());
+        catalogue.find(id)->takeUnitWord(in.word());
 
     JoyCanSettings model;
     model.load(catalogue);
@@ -288,7 +288,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ExplainHasValue hasValue = [present](int position) {
         return present == 0 || (position * 37 + present) % 5 != 0;
     };
-    const QStringList lines = ExplainConfiguration(catalogue, fixture.joysticks, hasValue);
+    const QStringList lines = explainConfiguration(catalogue, fixture.joysticks, hasValue);
     check(lines.size() >= 3 + 9 + 50);
     for (const QString& line : lines) {
         const qsizetype colon = line.indexOf(QStringLiteral(": "));

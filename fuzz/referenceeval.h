@@ -14,7 +14,7 @@ namespace hvc::reference {
 
 inline std::optional<double> readOperand(const QString& text) {
     double v = 0;
-    if (text.isEmpty() || !ParseLocaleNumber(text, v))
+    if (text.isEmpty() || !parseLocaleNumber(text, v))
         return std::nullopt;
     return v;
 }
@@ -38,16 +38,16 @@ inline std::optional<double> evalFlat(QString expr, QChar sep) {
                 return std::nullopt;
             running = *v;
         } else {
-            running = ApplyOperator(running, operand, op);
-            if (!EvalSucceeded(running))
+            running = applyOperator(running, operand, op);
+            if (!evalSucceeded(running))
                 return std::nullopt;
         }
         operand.clear();
         op = c.isNull() ? QString() : QString(c);
     }
     if (!operand.isEmpty()) {
-        running = ApplyOperator(running, operand, op);
-        if (!EvalSucceeded(running))
+        running = applyOperator(running, operand, op);
+        if (!evalSucceeded(running))
             return std::nullopt;
     }
     return running;
@@ -58,16 +58,16 @@ double evalExpression(const QString& exprIn);
 inline double evalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z) {
     QString expr = formula.toUpper();
     if (expr.contains(u'X'))
-        expr = ReplaceVariable(expr, u'X', x);
-    expr = ReplaceVariable(expr, u'Y', std::abs(static_cast<std::int64_t>(y)));
-    expr = ReplaceVariable(expr, u'Z', std::abs(static_cast<std::int64_t>(z)));
+        expr = replaceVariable(expr, u'X', x);
+    expr = replaceVariable(expr, u'Y', std::abs(static_cast<std::int64_t>(y)));
+    expr = replaceVariable(expr, u'Z', std::abs(static_cast<std::int64_t>(z)));
     return evalExpression(expr);
 }
 
 inline double evalExpression(const QString& exprIn) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    const QChar sep = DecimalSeparator();
-    QString expr = exprIn.contains(u' ') ? RemoveSpaces(exprIn) : exprIn;
+    const QChar sep = decimalSeparator();
+    QString expr = exprIn.contains(u' ') ? removeSpaces(exprIn) : exprIn;
     while (expr.contains(u'(')) {
         qsizetype start = 0;
         qsizetype p = -1;
@@ -85,12 +85,12 @@ inline double evalExpression(const QString& exprIn) {
             break;
         }
         const double inner = evalFormula(expr.mid(p + 1, r - p - 1), 0, 0, 0);
-        if (!EvalSucceeded(inner))
+        if (!evalSucceeded(inner))
             return kNaN;
-        expr.replace(p, r - p + 1, FormatLocaleNumber(inner));
+        expr.replace(p, r - p + 1, formatLocaleNumber(inner));
     }
     double v = 0;
-    if (ParseLocaleNumber(expr, v))
+    if (parseLocaleNumber(expr, v))
         return v;
     const auto flat = evalFlat(expr, sep);
     return flat ? *flat : kNaN;

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     nameApplication();
     quitOnSignals(app);
     if (options.resDir.isEmpty())
-        options.resDir = hvc::ResourceDirFor(QCoreApplication::applicationDirPath());
+        options.resDir = hvc::resourceDirFor(QCoreApplication::applicationDirPath());
 
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
@@ -69,13 +69,13 @@ int main(int argc, char** argv) {
     // The palette's choice is the user's, kept out of the (installed) resource folder.
     context.configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(context.configDir);
-    hvc::UnitSession session(context, options, hvc::SimDemoUnits());
+    hvc::UnitSession session(context, options, hvc::simDemoUnits());
     if (const hvc::Status started = session.start(); !started) {
         prompter.inform(started.text(), {}, hvc::PromptIcon::Critical);
         return 1;
     }
 
-    auto window = hvc::StartUp(context, hvc::ProgramPages());
+    auto window = hvc::startUp(context, hvc::programPages());
     prompter.setParent(window.get());
     const int rc = QApplication::exec();
     window.reset();

@@ -13,29 +13,29 @@
 
 namespace hvc {
 
-FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page) {
+FrmMagSel* openDitherDialog(ShellContext& context, FrmConfig* page) {
     auto* dialog = page->findChild<FrmMagSel*>();
     if (!dialog) {
         dialog = new FrmMagSel(context, page);
-        dialog->SetSolenoidPicture(page->DefaultSolenoidPicture());
-        QObject::connect(dialog, &FrmMagSel::drawDitherRequested, page, &FrmConfig::DrawDither);
+        dialog->setSolenoidPicture(page->defaultSolenoidPicture());
+        QObject::connect(dialog, &FrmMagSel::drawDitherRequested, page, &FrmConfig::drawDither);
     }
     dialog->present();
     return dialog;
 }
 
-FrmJoyCan* OpenCanSettingsDialog(ShellContext& context, FrmConfig* page) {
+FrmJoyCan* openCanSettingsDialog(ShellContext& context, FrmConfig* page) {
     auto* dialog = page->findChild<FrmJoyCan*>();
     if (!dialog) {
         dialog = new FrmJoyCan(context, page);
         QObject::connect(dialog, &FrmJoyCan::configDrawJoyRequested, page,
-                         &FrmConfig::ConfigDrawJoy);
+                         &FrmConfig::configDrawJoy);
     }
     dialog->present();
     return dialog;
 }
 
-void ShowConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config) {
+void showConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config) {
     const QPointer<FrmConfig> page(config);
     auto label = [page](const char* name, int section) -> const QLabel* {
         return page ? page->findChild<QLabel*>(
@@ -44,20 +44,20 @@ void ShowConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config) {
     };
     monitor->setConfigPage({[label](int section) { return label("LblPin", section); },
                             [label](int section) { return label("JoySel", section); },
-                            [page] { return page ? page->DefaultSolenoidPicture() : QPixmap(); }});
+                            [page] { return page ? page->defaultSolenoidPicture() : QPixmap(); }});
 }
 
-PageFactory ProgramPages() {
+PageFactory programPages() {
     // The configuration page is built first; the monitor copies from it.
     auto config = std::make_shared<QPointer<FrmConfig>>();
     return [config](ShellContext& context, Page page, QWidget* parent) -> PageForm* {
         if (page == Page::Config) {
             auto* configPage = new FrmConfig(context, parent);
             QObject::connect(configPage, &FrmConfig::ditherRequested, configPage,
-                             [&context, configPage] { OpenDitherDialog(context, configPage); });
+                             [&context, configPage] { openDitherDialog(context, configPage); });
             QObject::connect(
                 configPage, &FrmConfig::canSettingsRequested, configPage,
-                [&context, configPage] { OpenCanSettingsDialog(context, configPage); });
+                [&context, configPage] { openCanSettingsDialog(context, configPage); });
             *config = configPage;
             return configPage;
         }
@@ -65,7 +65,7 @@ PageFactory ProgramPages() {
             return new FrmDebug(context, parent);
         if (page == Page::Monitor) {
             auto* monitor = new FrmMonitor(context, parent);
-            ShowConfigPageOnMonitor(monitor, *config);
+            showConfigPageOnMonitor(monitor, *config);
             return monitor;
         }
         if (page == Page::Diagnostic)

@@ -11,15 +11,15 @@ class FrmJoyCan;
 class FrmMagSel;
 class FrmMonitor;
 
-PageFactory ProgramPages();
+PageFactory programPages();
 
 // The monitor shows the configuration page's pin captions and pictures.
-void ShowConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config);
+void showConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config);
 
 // The page's one dither dialog, made on first use, opened and brought to front.
-FrmMagSel* OpenDitherDialog(ShellContext& context, FrmConfig* page);
+FrmMagSel* openDitherDialog(ShellContext& context, FrmConfig* page);
 // The page's one joystick and digital settings dialog, made on first use, shown
 // (loaded anew when it was hidden) and brought to front.
-FrmJoyCan* OpenCanSettingsDialog(ShellContext& context, FrmConfig* page);
+FrmJoyCan* openCanSettingsDialog(ShellContext& context, FrmConfig* page);
 
 } // namespace hvc

@@ -2,11 +2,11 @@
 
 namespace hvc {
 
-DemoUnitFactory SimDemoUnits() {
+DemoUnitFactory simDemoUnits() {
     return [] { return std::make_unique<SimDemoUnit>(); };
 }
 
-SimProcess* SimulatorOf(const UnitSession& session) {
+SimProcess* simulatorOf(const UnitSession& session) {
     auto* unit = dynamic_cast<SimDemoUnit*>(session.demoUnit());
     return unit ? &unit->process() : nullptr;
 }

@@ -17,9 +17,9 @@ private:
 };
 
 // Makes a SimDemoUnit each time --demo asks for one.
-DemoUnitFactory SimDemoUnits();
+DemoUnitFactory simDemoUnits();
 
 // The simulator a session started for --demo, null without one.
-SimProcess* SimulatorOf(const UnitSession& session);
+SimProcess* simulatorOf(const UnitSession& session);
 
 } // namespace hvc

@@ -12,7 +12,7 @@ QString resourceDir() {
     QString env = qEnvironmentVariable("HVC_RES_DIR");
     if (!env.isEmpty())
         return env;
-    return ResourceDirFor(QCoreApplication::applicationDirPath());
+    return resourceDirFor(QCoreApplication::applicationDirPath());
 }
 
 QString defaultRamlistPath() {

@@ -75,8 +75,8 @@ void addUnitOptions(QCommandLineParser& parser);
 // desktop program's Connect does (refusing a unit that waits for a power cycle
 // unless --force). Defined with the unit commands (cli_unit.cpp). Returns -1 when
 // connected, else the exit code. The link lives as long as `session`.
-struct UnitSession;
-int connectUnit(UnitSession& session, const QCommandLineParser& parser, Io& io);
+struct CommandSession;
+int connectUnit(CommandSession& session, const QCommandLineParser& parser, Io& io);
 
 // read-all's "-o FILE" part: saves the catalogue as a configuration file with the
 // information fields of --author --date --revision --company --comments. Defined

@@ -2,7 +2,7 @@
 // as they come and go.
 
 #include "cli/cli.h"
-#include "cli/unitsession.h"
+#include "cli/commandsession.h"
 #include "core/activeerrorlist.h"
 #include "core/diagnosticlist.h"
 #include "core/diagnosticrows.h"
@@ -70,16 +70,16 @@ struct Shown {
 
 class DiagRun {
 public:
-    DiagRun(UnitSession& session, const DiagnosticList& messages, Io& io)
+    DiagRun(CommandSession& session, const DiagnosticList& messages, Io& io)
         : m_s(session), m_messages(messages), m_list(messages), m_io(io) {}
 
     // The records of the bound rows; false (with the message) when the map lacks one.
     bool bind() {
         for (int row = 0; row < kDiagnosticBoundRows; ++row) {
             const HvcId id = kDiagnosticRowVars[static_cast<size_t>(row)];
-            m_records[static_cast<size_t>(row)] = m_s.state.document.catalogue.Find(id);
+            m_records[static_cast<size_t>(row)] = m_s.state.document.catalogue.find(id);
             if (m_records[static_cast<size_t>(row)] == nullptr) {
-                m_io.err << "hvcctl diag: the variable map has no " << Catalogue::IdName(id)
+                m_io.err << "hvcctl diag: the variable map has no " << Catalogue::idName(id)
                          << ", which diagnostic row " << row << " shows\n";
                 return false;
             }
@@ -91,7 +91,7 @@ public:
     Status pass(Words& words) {
         for (int row = 0; row < kDiagnosticBoundRows; ++row) {
             const auto at = static_cast<size_t>(row);
-            if (Status status = ReadErrorWord(*m_s.state.session.link, *m_records[at], words[at]);
+            if (Status status = readErrorWord(*m_s.state.session.link, *m_records[at], words[at]);
                 !status)
                 return status;
         }
@@ -115,11 +115,11 @@ public:
         for (int row = 0; row < kDiagnosticBoundRows; ++row)
             for (int bit = 0; bit < kDiagnosticShownBits; ++bit) {
                 if ((words[static_cast<size_t>(row)] & (1 << bit)) == 0 ||
-                    m_messages.Record(row, bit) != nullptr)
+                    m_messages.record(row, bit) != nullptr)
                     continue;
                 const QString name = QString::fromLatin1(
-                    Catalogue::IdName(kDiagnosticRowVars[static_cast<size_t>(row)]));
-                out.append({DiagnosticList::ItemText(name, bit), QString(),
+                    Catalogue::idName(kDiagnosticRowVars[static_cast<size_t>(row)]));
+                out.append({DiagnosticList::itemText(name, bit), QString(),
                             QStringLiteral("bit %1 of %2 is set; the message file has no text "
                                            "for it")
                                 .arg(bit)
@@ -131,11 +131,11 @@ public:
     const ActiveErrorList& list() const { return m_list; }
 
 private:
-    UnitSession& m_s;
+    CommandSession& m_s;
     const DiagnosticList& m_messages;
     ActiveErrorList m_list;
     Io& m_io;
-    std::array<const CVarData*, kDiagnosticBoundRows> m_records{};
+    std::array<const UnitVariable*, kDiagnosticBoundRows> m_records{};
     Words m_previous{};
 };
 
@@ -143,14 +143,14 @@ QString line(const QString& text, const QString& errorId, const QString& descrip
     return text + u'\t' + errorId + u'\t' + description;
 }
 
-int failed(UnitSession& s, const Status& status) {
+int failed(CommandSession& s, const Status& status) {
     s.progress.finish();
     s.state.session.setConnectState(ConnectState::NotConnected);
     UnitCommands::reportFailure(s.prompter, status);
     return Failed;
 }
 
-int once(UnitSession& s, DiagRun& run, Io& io) {
+int once(CommandSession& s, DiagRun& run, Io& io) {
     Words words{};
     if (const Status status = run.pass(words); !status)
         return failed(s, status);
@@ -166,7 +166,7 @@ int once(UnitSession& s, DiagRun& run, Io& io) {
     return any ? Failed : Ok;
 }
 
-int watch(UnitSession& s, DiagRun& run, Io& io, int intervalMs) {
+int watch(CommandSession& s, DiagRun& run, Io& io, int intervalMs) {
     StopSignals signals;
     const auto print = [&io](const char* what, const QString& text) {
         io.out << ErrorHistory::formatTime(QDateTime::currentDateTime()) << '\t' << what << '\t'
@@ -231,14 +231,14 @@ int cmdDiag(const QStringList& args, Io& io) {
         }
     }
 
-    UnitSession s;
+    CommandSession s;
     s.prompter.err = &io.err;
     DiagnosticList messages;
     const QString diagList =
         parser.isSet(kDiagList)
             ? parser.value(kDiagList)
             : QDir(resourceDir()).filePath(QStringLiteral("ini/DiagnosticList.ini"));
-    if (!messages.LoadDiagnosticList(diagList, s.prompter))
+    if (!messages.loadDiagnosticList(diagList, s.prompter))
         return Usage;
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;

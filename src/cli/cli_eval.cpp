@@ -67,8 +67,8 @@ int cmdEval(const QStringList& args, Io& io) {
         !intOption(parser, QStringLiteral("z"), z, io))
         return Usage;
     const QString formula = parser.positionalArguments().first();
-    const double v = EvalFormula(formula, x, y, z);
-    if (!EvalSucceeded(v)) {
+    const double v = evalFormula(formula, x, y, z);
+    if (!evalSucceeded(v)) {
         io.err << "hvcctl eval: cannot evaluate '" << formula << "'\n";
         return Usage;
     }
@@ -89,7 +89,7 @@ int cmdPart(const QStringList& args, Io& io) {
         io.err << "hvcctl part: N must be a 16-bit integer\n";
         return Usage;
     }
-    io.out << SelectPart(parser.positionalArguments().first(), n) << '\n';
+    io.out << selectPart(parser.positionalArguments().first(), n) << '\n';
     return Ok;
 }
 
@@ -107,55 +107,55 @@ int cmdCatalogue(const QStringList& args, Io& io) {
                              : defaultRamlistPath();
     Catalogue cat;
     IoPrompter prompter(io);
-    if (!cat.LoadCatalogue(path, prompter))
+    if (!cat.loadCatalogue(path, prompter))
         return Usage;
     for (const QString& warning : cat.warnings())
         io.err << "hvcctl catalogue: warning: " << warning << '\n';
     const bool json = parser.isSet(QStringLiteral("json"));
     QJsonArray array;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        const CVarData& r = cat[i];
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        const UnitVariable& r = cat[i];
         const QString address =
             QStringLiteral("%1")
-                .arg(static_cast<uint>(r.Address) & 0xFFFFFF, 6, 16, QChar(u'0'))
+                .arg(static_cast<uint>(r.address) & 0xFFFFFF, 6, 16, QChar(u'0'))
                 .toUpper();
         if (json) {
             array.append(QJsonObject{{QStringLiteral("Index"), i},
-                                     {QStringLiteral("Name"), r.Name},
+                                     {QStringLiteral("Name"), r.name},
                                      {QStringLiteral("Address"), address},
-                                     {QStringLiteral("Id"), cat.IdentifierAt(i)},
-                                     {QStringLiteral("SaveName"), r.SaveName},
-                                     {QStringLiteral("DefaultValue"), r.DefaultValue},
-                                     {QStringLiteral("Section"), r.Section},
-                                     {QStringLiteral("PageMask"), r.PageMask},
-                                     {QStringLiteral("MinValue"), r.MinValue},
-                                     {QStringLiteral("MaxValue"), r.MaxValue},
-                                     {QStringLiteral("ConvText"), r.ConvText},
-                                     {QStringLiteral("ExtraText"), r.ExtraText},
-                                     {QStringLiteral("Formula"), r.Formula},
-                                     {QStringLiteral("InverseFormula"), r.InverseFormula},
-                                     {QStringLiteral("E2InECU"), r.E2InECU},
-                                     {QStringLiteral("E2Value"), r.E2Value},
-                                     {QStringLiteral("E2Display"), r.E2Display}});
+                                     {QStringLiteral("Id"), cat.identifierAt(i)},
+                                     {QStringLiteral("SaveName"), r.saveName},
+                                     {QStringLiteral("DefaultValue"), r.defaultValue},
+                                     {QStringLiteral("Section"), r.section},
+                                     {QStringLiteral("PageMask"), r.pageMask},
+                                     {QStringLiteral("MinValue"), r.minValue},
+                                     {QStringLiteral("MaxValue"), r.maxValue},
+                                     {QStringLiteral("ConvText"), r.convText},
+                                     {QStringLiteral("ExtraText"), r.extraText},
+                                     {QStringLiteral("Formula"), r.formula},
+                                     {QStringLiteral("InverseFormula"), r.inverseFormula},
+                                     {QStringLiteral("E2InECU"), r.unitWord},
+                                     {QStringLiteral("E2Value"), r.workingWord},
+                                     {QStringLiteral("E2Display"), r.shownValue}});
             continue;
         }
         const QStringList fields{QString::number(i),
-                                 r.Name,
+                                 r.name,
                                  address,
-                                 cat.IdentifierAt(i),
-                                 r.SaveName,
-                                 QString::number(r.DefaultValue),
-                                 QString::number(r.Section),
-                                 QString::number(r.PageMask),
-                                 QString::number(r.MinValue),
-                                 QString::number(r.MaxValue),
-                                 r.ConvText,
-                                 r.ExtraText,
-                                 r.Formula,
-                                 r.InverseFormula,
-                                 QString::number(r.E2InECU),
-                                 QString::number(r.E2Value),
-                                 QString::number(r.E2Display)};
+                                 cat.identifierAt(i),
+                                 r.saveName,
+                                 QString::number(r.defaultValue),
+                                 QString::number(r.section),
+                                 QString::number(r.pageMask),
+                                 QString::number(r.minValue),
+                                 QString::number(r.maxValue),
+                                 r.convText,
+                                 r.extraText,
+                                 r.formula,
+                                 r.inverseFormula,
+                                 QString::number(r.unitWord),
+                                 QString::number(r.workingWord),
+                                 QString::number(r.shownValue)};
         io.out << fields.join(u'\t') << '\n';
     }
     if (json)

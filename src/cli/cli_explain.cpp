@@ -27,10 +27,10 @@ void printExplanation(const Catalogue& catalogue, const ExplainHasValue& hasValu
     // Without the joystick list the models show as their identifiers ("? (68)");
     // the list's own message says why.
     JoyCatalogue joysticks;
-    joysticks.LoadJoyList(QDir(resourceDir()).filePath(QStringLiteral("ini/JoylistNew.ini")),
+    joysticks.loadJoyList(QDir(resourceDir()).filePath(QStringLiteral("ini/JoylistNew.ini")),
                           prompter);
     io.out << "\nConfiguration in words:\n";
-    for (const QString& line : ExplainConfiguration(catalogue, joysticks, hasValue))
+    for (const QString& line : explainConfiguration(catalogue, joysticks, hasValue))
         io.out << line << '\n';
 }
 

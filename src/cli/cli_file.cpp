@@ -2,7 +2,7 @@
 // unit and verify it, and the "-o FILE" part of read-all.
 
 #include "cli/cli.h"
-#include "cli/unitsession.h"
+#include "cli/commandsession.h"
 #include "core/appstate.h"
 #include "core/configfile.h"
 #include "core/imagecheck.h"
@@ -44,14 +44,14 @@ QString fileTitle(const QString& path) {
 // The map of --ramlist, else the shipped one.
 bool loadMap(AppState& state, const QCommandLineParser& parser) {
     const QString path = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
-    return state.document.catalogue.LoadCatalogue(path, state.observers.prompter());
+    return state.document.catalogue.loadCatalogue(path, state.observers.prompter());
 }
 
 // A file read and checked against the catalogue; on failure the load message and
 // its cause are reported and Usage is returned.
 int readFile(AppState& state, const QString& command, const QString& path, ConfigFileData& data,
              Io& io) {
-    const Status status = ReadConfigFile(path, state.document.catalogue, data);
+    const Status status = readConfigFile(path, state.document.catalogue, data);
     if (status)
         return -1;
     report(state, status.text(), PromptIcon::Critical);
@@ -63,24 +63,24 @@ int readFile(AppState& state, const QString& command, const QString& path, Confi
 // load), but the reader of a listing or a comparison must know.
 void noteMissing(AppState& state, const QString& command, const QString& path,
                  const ConfigFileData& data, Io& io) {
-    const QList<int> missing = MissingFromFile(state.document.catalogue, data, readKeyAll(state));
+    const QList<int> missing = missingFromFile(state.document.catalogue, data, readKeyAll(state));
     if (missing.isEmpty())
         return;
     io.err << "hvcctl " << command << ": '" << path << "' lacks " << missing.size()
            << (missing.size() == 1 ? " variable" : " variables")
-           << " of the map: " << NameList(state.document.catalogue, missing) << '\n';
+           << " of the map: " << nameList(state.document.catalogue, missing) << '\n';
 }
 
-QString withUnit(const CVarData& r, std::int32_t display) {
-    return r.ConvText.isEmpty() ? QString::number(display)
-                                : QString::number(display) + u' ' + r.ConvText;
+QString withUnit(const UnitVariable& r, std::int32_t display) {
+    return r.convText.isEmpty() ? QString::number(display)
+                                : QString::number(display) + u' ' + r.convText;
 }
 
 // The display value a record shows for a value loaded from a file.
-QString fileDisplay(const CVarData& r, std::int32_t value) {
-    CVarData copy = r;
-    copy.LoadFromFile(value);
-    return withUnit(r, copy.E2Display);
+QString fileDisplay(const UnitVariable& r, std::int32_t value) {
+    UnitVariable copy = r;
+    copy.takeFileWord(value);
+    return withUnit(r, copy.shownValue);
 }
 
 // Value per catalogue position; a later line for the same address wins, as on load.
@@ -91,9 +91,9 @@ QMap<int, std::int32_t> valuesByPosition(const ConfigFileData& data) {
     return values;
 }
 
-void printDifference(Io& io, const CVarData& r, const QString& a, const QString& b,
+void printDifference(Io& io, const UnitVariable& r, const QString& a, const QString& b,
                      const QString& aDisplay, const QString& bDisplay) {
-    io.out << r.Name << '\t' << r.AddressText() << '\t' << a << '\t' << b << '\t' << aDisplay
+    io.out << r.name << '\t' << r.addressText() << '\t' << a << '\t' << b << '\t' << aDisplay
            << '\t' << bDisplay << '\n';
 }
 
@@ -119,7 +119,7 @@ int cmdShow(const QStringList& args, Io& io) {
     if (const int rc = readFile(state, QStringLiteral("show"), path, data, io); rc >= 0)
         return rc;
     noteMissing(state, QStringLiteral("show"), path, data, io);
-    const InfoFields info = ExtractInfo(data.infoText, fileTitle(path));
+    const InfoFields info = extractInfo(data.infoText, fileTitle(path));
     io.out << "File Name:\t" << info.fileName << "\nAuthor:\t" << info.author << "\nDate:\t"
            << info.date << "\nRevision:\t" << info.revision << "\nCompany:\t" << info.company
            << "\nAdditional Comments:\n";
@@ -128,12 +128,12 @@ int cmdShow(const QStringList& args, Io& io) {
             io.out << '\t' << line << '\n';
     io.out << '\n';
     for (const ConfigEntry& e : data.entries) {
-        const CVarData& r = state.document.catalogue[e.position];
-        io.out << r.Name << '\t' << r.AddressText() << '\t' << e.value << '\t'
+        const UnitVariable& r = state.document.catalogue[e.position];
+        io.out << r.name << '\t' << r.addressText() << '\t' << e.value << '\t'
                << fileDisplay(r, e.value) << '\n';
     }
     if (explainRequested(parser)) {
-        ApplyConfigFile(state, data, fileTitle(path));
+        applyConfigFile(state, data, fileTitle(path));
         const QMap<int, std::int32_t> inFile = valuesByPosition(data);
         printExplanation(
             state.document.catalogue, [&inFile](int position) { return inFile.contains(position); },
@@ -161,12 +161,12 @@ int diffFiles(const QCommandLineParser& parser, Io& io) {
     const QMap<int, std::int32_t> vb = valuesByPosition(b);
     const QString missing = QStringLiteral("-");
     int differ = 0;
-    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
+    for (int i = 1; i <= state.document.catalogue.varCount(); ++i) {
         const bool inA = va.contains(i);
         const bool inB = vb.contains(i);
         if (inA == inB && (!inA || va[i] == vb[i]))
             continue;
-        const CVarData& r = state.document.catalogue[i];
+        const UnitVariable& r = state.document.catalogue[i];
         printDifference(
             io, r, inA ? QString::number(va[i]) : missing, inB ? QString::number(vb[i]) : missing,
             inA ? fileDisplay(r, va[i]) : missing, inB ? fileDisplay(r, vb[i]) : missing);
@@ -176,14 +176,14 @@ int diffFiles(const QCommandLineParser& parser, Io& io) {
 }
 
 // The display value a record shows for a word read from the unit.
-QString unitDisplay(const CVarData& r, std::int32_t value) {
-    CVarData copy = r;
-    copy.ReadE2FromECU(value);
-    return withUnit(r, copy.E2Display);
+QString unitDisplay(const UnitVariable& r, std::int32_t value) {
+    UnitVariable copy = r;
+    copy.takeUnitWord(value);
+    return withUnit(r, copy.shownValue);
 }
 
 int diffUnit(const QCommandLineParser& parser, Io& io) {
-    UnitSession session;
+    CommandSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc == Ok ? Ok : Usage;
     AppState& state = session.state;
@@ -195,9 +195,9 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
     const QMap<int, std::int32_t> values = valuesByPosition(data);
     int differ = 0;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const CVarData& r = state.document.catalogue[it.key()];
+        const UnitVariable& r = state.document.catalogue[it.key()];
         std::int32_t unitValue = 0;
-        if (const Status status = state.session.link->readE2(r.Address, unitValue); !status) {
+        if (const Status status = state.session.link->readE2(r.address, unitValue); !status) {
             linkFailed(state, io, status);
             return Usage;
         }
@@ -212,13 +212,13 @@ int diffUnit(const QCommandLineParser& parser, Io& io) {
 
 // Refuses a file whose values the unit must not get; -1 when it may be written.
 int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io) {
-    const QList<ValueFault> faults = CheckFileValues(state.document.catalogue, data, force);
+    const QList<ValueFault> faults = checkFileValues(state.document.catalogue, data, force);
     if (faults.isEmpty())
         return -1;
     report(state, QString::fromLatin1(kErrorLoadingFile), PromptIcon::Critical);
     io.err << "hvcctl write-all: nothing written; " << faults.size()
            << (faults.size() == 1 ? " value" : " values") << " the unit must not get:\n";
-    for (const QString& text : DescribeValueFaults(state.document.catalogue, faults))
+    for (const QString& text : describeValueFaults(state.document.catalogue, faults))
         io.err << "  " << text << '\n';
     bool limitsOnly = true;
     for (const ValueFault& f : faults)
@@ -234,7 +234,7 @@ int onlyPositions(const AppState& state, const QString& list, QList<int>& positi
     const std::uint16_t mask = writeKeyAll(state);
     for (const QString& part : list.split(u',', Qt::SkipEmptyParts)) {
         const QString name = part.trimmed();
-        const int position = state.document.catalogue.FindByName(name);
+        const int position = state.document.catalogue.findByName(name);
         if (position == 0 || !isWrittenBy(state.document.catalogue[position], mask)) {
             io.err << "hvcctl write-all: --only: '" << name << "' is "
                    << (position == 0 ? "no variable of the map" : "not a parameter Write All sends")
@@ -258,7 +258,7 @@ QList<ReviewRow> chosenRows(const AppState& state, const QList<ReviewRow>& rows,
         const auto row = std::find_if(rows.cbegin(), rows.cend(),
                                       [p](const ReviewRow& r) { return r.position == p; });
         if (row == rows.cend())
-            io.err << "hvcctl write-all: " << state.document.catalogue[p].Name
+            io.err << "hvcctl write-all: " << state.document.catalogue[p].name
                    << ": the unit already holds the value; not written\n";
         else if (std::none_of(chosen.cbegin(), chosen.cend(),
                               [p](const ReviewRow& r) { return r.position == p; }))
@@ -290,7 +290,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     });
     if (const int rc = parseCommand(parser, QStringLiteral("write-all"), args, io, 1, 1); rc >= 0)
         return rc;
-    UnitSession session;
+    CommandSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
     AppState& state = session.state;
@@ -318,33 +318,33 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         session.progress.finish();
         return linkFailed(state, io, status);
     }
-    const std::int32_t sectionsRead = cat.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
-    ApplyConfigFile(state, data, fileTitle(path));
+    const std::int32_t sectionsRead = cat.var(HvcId::HVC_NUM_PROP_REG).unitWord;
+    applyConfigFile(state, data, fileTitle(path));
     const QMap<int, std::int32_t> fromFile = valuesByPosition(data);
     const std::uint16_t mask = writeKeyAll(state);
     // Sections the file adds were not read with the image: their words the file
     // lacks come from the unit now.
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        CVarData& r = cat[i];
-        const bool wasRead = (r.PageMask & readMask) != 0 && r.Section < sectionsRead;
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        UnitVariable& r = cat[i];
+        const bool wasRead = (r.pageMask & readMask) != 0 && r.section < sectionsRead;
         if (!isWrittenBy(r, mask) || !inSectionLimit(state, r) || fromFile.contains(i) || wasRead)
             continue;
         std::int32_t value = 0;
-        if (const Status status = state.session.link->readE2(r.Address, value); !status) {
+        if (const Status status = state.session.link->readE2(r.address, value); !status) {
             session.progress.finish();
-            return linkFailed(state, io, status.prefixed(QStringLiteral("reading ") + r.Name));
+            return linkFailed(state, io, status.prefixed(QStringLiteral("reading ") + r.name));
         }
-        r.ReadE2FromECU(value);
-        state.document.unitWords.seen(r.Address, value);
+        r.takeUnitWord(value);
+        state.document.unitWords.seen(r.address, value);
     }
 
-    const QList<ReviewRow> differences = WriteDifferences(state, mask);
+    const QList<ReviewRow> differences = writeDifferences(state, mask);
     const QList<ReviewRow> rows =
         only ? chosenRows(state, differences, onlyNamed, io) : differences;
     if (parser.isSet(QStringLiteral("dry-run"))) {
         session.progress.finish();
         state.session.setConnectState(ConnectState::Connected);
-        for (const QString& line : ReviewTable(cat, rows))
+        for (const QString& line : reviewTable(cat, rows))
             io.out << line << '\n';
         io.err << "hvcctl write-all: dry run, nothing written; " << rows.size() << " of "
                << differences.size() << " differing variables would be written\n";
@@ -361,7 +361,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         toWrite = static_cast<int>(positions.size());
         choice = WriteChoice::rows(positions);
     } else {
-        for (int i = 1; i <= cat.VarCount(); ++i) {
+        for (int i = 1; i <= cat.varCount(); ++i) {
             if (!isWrittenBy(cat[i], mask) || !inSectionLimit(state, cat[i]))
                 continue;
             ++toWrite;
@@ -370,7 +370,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     }
 
     ReviewedWrite done;
-    const Status status = WriteReviewed(state, mask, choice, true, done);
+    const Status status = writeReviewed(state, mask, choice, true, done);
     session.progress.finish();
     if (!status) {
         linkFailed(state, io, status);
@@ -378,10 +378,10 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         if (written == 0) {
             io.err << "hvcctl write-all: nothing was written; the unit keeps its values\n";
         } else if (!done.verified && written < toWrite) {
-            const CVarData& last = cat[done.report.lastPosition];
+            const UnitVariable& last = cat[done.report.lastPosition];
             io.err << "hvcctl write-all: " << written << " of " << toWrite
-                   << " variables were written, the last one " << last.Name << " ("
-                   << last.AddressText()
+                   << " variables were written, the last one " << last.name << " ("
+                   << last.addressText()
                    << "); the unit now holds a mix of old and new values: write the file again\n";
         } else {
             io.err << "hvcctl write-all: " << written
@@ -390,12 +390,12 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         return Failed;
     }
     for (const VerifyMismatch& m : done.mismatches) {
-        const CVarData& r = cat[m.position];
-        io.out << r.Name << '\t' << r.AddressText() << '\t' << m.written << '\t' << m.unitWord
+        const UnitVariable& r = cat[m.position];
+        io.out << r.name << '\t' << r.addressText() << '\t' << m.written << '\t' << m.unitWord
                << '\n';
     }
     for (int p : done.notWritten)
-        io.err << "hvcctl write-all: " << cat[p].Name
+        io.err << "hvcctl write-all: " << cat[p].name
                << ": not written, its section is not configured in the unit\n";
     state.session.setConnectState(ConnectState::Connected);
     const int written = done.report.written;
@@ -475,7 +475,7 @@ int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io) 
     state.document.info = info;
     const QString path = parser.value(kOutput);
     // The desktop program's Save command shows this message; here the command does.
-    if (const Status status = SaveConfigFile(state, path); !status) {
+    if (const Status status = saveConfigFile(state, path); !status) {
         report(state, status.text(), PromptIcon::Critical);
         io.err << "hvcctl read-all: " << status.detail() << '\n';
         return Usage;

@@ -2,7 +2,7 @@
 // pass on stdout and, with --csv, the same recording the desktop program writes.
 
 #include "cli/cli.h"
-#include "cli/unitsession.h"
+#include "cli/commandsession.h"
 #include "core/monitormodel.h"
 #include "core/monitorrecorder.h"
 #include "core/monitorwords.h"
@@ -34,8 +34,8 @@ void say(Io& io, const QString& text) {
 class StopSignals {
 public:
     StopSignals() {
-        if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-            s_pipe[0] = s_pipe[1] = -1;
+        if (::pipe2(sPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            sPipe[0] = sPipe[1] = -1;
         struct sigaction action {};
         action.sa_handler = &StopSignals::onSignal;
         action.sa_flags = SA_RESTART;
@@ -46,7 +46,7 @@ public:
     ~StopSignals() {
         ::sigaction(SIGINT, &m_oldInt, nullptr);
         ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-        for (int& fd : s_pipe) {
+        for (int& fd : sPipe) {
             if (fd >= 0)
                 ::close(fd);
             fd = -1;
@@ -54,17 +54,17 @@ public:
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
-    int fd() const { return s_pipe[0]; }
+    int fd() const { return sPipe[0]; }
 
 private:
     static void onSignal(int) {
         const int saved = errno;
         const char byte = 1;
-        if (s_pipe[1] >= 0)
-            (void)!::write(s_pipe[1], &byte, 1);
+        if (sPipe[1] >= 0)
+            (void)!::write(sPipe[1], &byte, 1);
         errno = saved;
     }
-    static inline int s_pipe[2] = {-1, -1};
+    static inline int sPipe[2] = {-1, -1};
     struct sigaction m_oldInt {};
     struct sigaction m_oldTerm {};
 };
@@ -86,7 +86,7 @@ QString passLine(const MonitorModel& model, const MonitorSample& sample) {
     QStringList joysticks, currents, battery;
     for (const MonitorReading& r : sample.readings) {
         const MonitorDisplay& d = model.display(r.display);
-        const QString text = formatDisplayValue(r.value, d.NumberFormat);
+        const QString text = formatDisplayValue(r.value, d.numberFormat);
         if (d.kind == MonitorDisplayKind::Joystick)
             joysticks << text;
         else if (d.kind == MonitorDisplayKind::Current)
@@ -127,19 +127,19 @@ int cmdMonitor(const QStringList& args, Io& io) {
         return Usage;
     }
 
-    UnitSession s;
+    CommandSession s;
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
     // The number of sections decides which displays are polled and how they scale.
-    if (CVarData* sections = state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG)) {
+    if (UnitVariable* sections = state.document.catalogue.find(HvcId::HVC_NUM_PROP_REG)) {
         std::int32_t value = 0;
-        if (const Status status = state.session.link->readE2(sections->Address, value); !status) {
+        if (const Status status = state.session.link->readE2(sections->address, value); !status) {
             say(io, QString::fromLatin1(kOperationFailed) + status.text());
             say(io, QStringLiteral("  ") + status.detail());
             return Failed;
         }
-        sections->ReadE2FromECU(value);
+        sections->takeUnitWord(value);
     }
 
     MonitorModel model(state);
@@ -153,7 +153,7 @@ int cmdMonitor(const QStringList& args, Io& io) {
             return Usage;
         }
     }
-    model.TmrMonitor().setInterval(interval);
+    model.tmrMonitor().setInterval(interval);
 
     QEventLoop loop;
     Status outcome;
@@ -181,7 +181,7 @@ int cmdMonitor(const QStringList& args, Io& io) {
     QSocketNotifier interrupted(signals.fd(), QSocketNotifier::Read);
     QObject::connect(&interrupted, &QSocketNotifier::activated, &model, stopSoon);
     model.tick(); // the first pass at once, the next ones on the timer
-    if (model.StatusTimerForm())
+    if (model.isPolling())
         loop.exec();
 
     const Status closed = recorder.close();

@@ -2,7 +2,7 @@
 // device link on --port, plus the connection steps the file commands share.
 
 #include "cli/cli.h"
-#include "cli/unitsession.h"
+#include "cli/commandsession.h"
 #include "core/transfer.h"
 #include "core/unitcommands.h"
 
@@ -26,7 +26,7 @@ void say(Io& io, const QString& text) {
     io.err.flush();
 }
 
-int linkFailed(UnitSession& s, Io& io, const Status& status) {
+int linkFailed(CommandSession& s, Io& io, const Status& status) {
     s.progress.finish();
     s.state.session.setConnectState(ConnectState::NotConnected);
     say(io, QString::fromLatin1(kOperationFailed) + status.text());
@@ -36,11 +36,11 @@ int linkFailed(UnitSession& s, Io& io, const Status& status) {
 }
 
 // Loads the map and opens the link on --port; -1 when open, else the exit code.
-int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
+int openUnit(CommandSession& s, const QCommandLineParser& parser, Io& io) {
     s.prompter.err = &io.err;
     s.verbose = parser.isSet(kVerbose);
     const QString ramlist = parser.isSet(kRamlist) ? parser.value(kRamlist) : defaultRamlistPath();
-    if (!s.state.document.catalogue.LoadCatalogue(ramlist, s.prompter)) {
+    if (!s.state.document.catalogue.loadCatalogue(ramlist, s.prompter)) {
         say(io, QStringLiteral("hvcctl: cannot use the variable map ") + ramlist);
         return Usage;
     }
@@ -73,17 +73,17 @@ int openUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
 
 // A variable named on the command line: a catalogue record, or a bare address.
 struct Target {
-    CVarData* record = nullptr;
+    UnitVariable* record = nullptr;
     std::int32_t address = 0;
 };
 
-bool findTarget(UnitSession& s, const QString& text, Target& target, Io& io) {
-    if (const int pos = s.state.document.catalogue.FindByName(text); pos > 0) {
+bool findTarget(CommandSession& s, const QString& text, Target& target, Io& io) {
+    if (const int pos = s.state.document.catalogue.findByName(text); pos > 0) {
         target.record = &s.state.document.catalogue[pos];
-        target.address = target.record->Address;
+        target.address = target.record->address;
         return true;
     }
-    if (ParseAddressText(text, target.address))
+    if (parseAddressText(text, target.address))
         return true;
     say(io, QStringLiteral("hvcctl: '%1' is neither a variable of the map nor an address such as "
                            "01A2.03")
@@ -97,21 +97,21 @@ QString number(double v) {
 
 // Name, address text, raw word, converted value, unit text.
 void printWord(Io& io, const Target& t, std::int32_t raw, bool ram) {
-    QString name = FormatAddressText(t.address);
+    QString name = formatAddressText(t.address);
     QString converted = QString::number(raw);
     QString unit;
     if (t.record) {
-        name = t.record->Name;
-        unit = t.record->ConvText;
+        name = t.record->name;
+        unit = t.record->convText;
         if (ram) {
-            t.record->ReadRAMFromECU(raw);
-            converted = number(t.record->RAMDisplay);
+            t.record->takeUnitRamWord(raw);
+            converted = number(t.record->ramShownValue);
         } else {
-            t.record->ReadE2FromECU(raw);
-            converted = QString::number(t.record->E2Display);
+            t.record->takeUnitWord(raw);
+            converted = QString::number(t.record->shownValue);
         }
     }
-    io.out << name << '\t' << FormatAddressText(t.address) << '\t' << raw << '\t' << converted
+    io.out << name << '\t' << formatAddressText(t.address) << '\t' << raw << '\t' << converted
            << '\t' << unit << '\n';
 }
 
@@ -127,7 +127,7 @@ int cmdIdentity(const QStringList& args, Io& io) {
                        "power cycle after the load-defaults command.");
     if (const int rc = parseCommand(parser, QStringLiteral("identity"), args, io, 0, 0); rc >= 0)
         return rc;
-    UnitSession s;
+    CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     QStringList words;
@@ -153,7 +153,7 @@ int cmdReadAll(const QStringList& args, Io& io) {
     addExplainOption(parser);
     if (const int rc = parseCommand(parser, QStringLiteral("read-all"), args, io, 0, 0); rc >= 0)
         return rc;
-    UnitSession s;
+    CommandSession s;
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
@@ -164,18 +164,18 @@ int cmdReadAll(const QStringList& args, Io& io) {
     s.progress.finish();
     state.session.setConnectState(ConnectState::Connected);
     const auto wasRead = [&state, mask](int position) {
-        const CVarData& r = state.document.catalogue[position];
-        return (r.PageMask & mask) != 0 && inSectionLimit(state, r);
+        const UnitVariable& r = state.document.catalogue[position];
+        return (r.pageMask & mask) != 0 && inSectionLimit(state, r);
     };
     if (parser.isSet(QStringLiteral("o"))) {
         if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
             return rc;
     } else {
-        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i) {
-            const CVarData& r = state.document.catalogue[i];
+        for (int i = 1; i <= state.document.catalogue.varCount(); ++i) {
+            const UnitVariable& r = state.document.catalogue[i];
             if (wasRead(i))
-                io.out << r.Name << '\t' << r.AddressText() << '\t' << r.E2InECU << '\t'
-                       << r.E2Display << '\t' << r.ConvText << '\n';
+                io.out << r.name << '\t' << r.addressText() << '\t' << r.unitWord << '\t'
+                       << r.shownValue << '\t' << r.convText << '\n';
         }
     }
     if (explainRequested(parser))
@@ -192,7 +192,7 @@ int cmdGet(const QStringList& args, Io& io) {
     parser.addOption({kRam, QStringLiteral("convert as a live (RAM) value")});
     if (const int rc = parseCommand(parser, QStringLiteral("get"), args, io, 1, 1); rc >= 0)
         return rc;
-    UnitSession s;
+    CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     Target t;
@@ -227,7 +227,7 @@ int cmdSet(const QStringList& args, Io& io) {
                 valueText + u'\'');
         return Usage;
     }
-    UnitSession s;
+    CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     Target t;
@@ -235,12 +235,12 @@ int cmdSet(const QStringList& args, Io& io) {
         return Usage;
     const bool ram = parser.isSet(kRam);
     if (t.record && !ram && !parser.isSet(kForce) &&
-        (value < t.record->MinValue || value > t.record->MaxValue)) {
+        (value < t.record->minValue || value > t.record->maxValue)) {
         say(io, QStringLiteral("hvcctl set: %1 is outside %2..%3 of %4 (--force writes it anyway)")
                     .arg(value)
-                    .arg(t.record->MinValue)
-                    .arg(t.record->MaxValue)
-                    .arg(t.record->Name));
+                    .arg(t.record->minValue)
+                    .arg(t.record->maxValue)
+                    .arg(t.record->name));
         return Usage;
     }
     const auto word = static_cast<std::int32_t>(value);
@@ -260,7 +260,7 @@ int cmdDefaults(const QStringList& args, Io& io) {
     makeParser(parser, "Sends the load-defaults command; the unit then needs a power cycle.");
     if (const int rc = parseCommand(parser, QStringLiteral("defaults"), args, io, 0, 0); rc >= 0)
         return rc;
-    UnitSession s;
+    CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     if (const Status status = loadDefaults(s.state); !status)
@@ -321,13 +321,13 @@ bool SessionPrompter::ask(const QString& text, const QString& title, PromptIcon 
     return StderrPrompter::ask(text, title, icon);
 }
 
-UnitSession::UnitSession() {
+CommandSession::CommandSession() {
     state.observers.setPrompter(&prompter);
     state.session.link = &link;
     state.observers.progress.setObserver(&progress);
 }
 
-UnitSession::~UnitSession() {
+CommandSession::~CommandSession() {
     if (!verbose || !prompter.err)
         return;
     progress.finish();
@@ -350,7 +350,7 @@ void addUnitOptions(QCommandLineParser& parser) {
     });
 }
 
-int connectUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
+int connectUnit(CommandSession& s, const QCommandLineParser& parser, Io& io) {
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
@@ -366,11 +366,11 @@ int connectUnit(UnitSession& s, const QCommandLineParser& parser, Io& io) {
         state.session.setConnectState(ConnectState::NotConnected);
         return Failed;
     }
-    if (CVarData* version = state.document.catalogue.Find(HvcId::HVC_PROG_VERS)) {
+    if (UnitVariable* version = state.document.catalogue.find(HvcId::HVC_PROG_VERS)) {
         std::int32_t value = 0;
-        if (const Status status = state.session.link->readE2(version->Address, value); !status)
+        if (const Status status = state.session.link->readE2(version->address, value); !status)
             return linkFailed(s, io, status);
-        version->ReadE2FromECU(value);
+        version->takeUnitWord(value);
     }
     state.session.setConnectState(ConnectState::Connected);
     return -1;

@@ -125,7 +125,7 @@ FrmConfig::FrmConfig(ShellContext& context, QWidget* parent)
 
     // Load: the joystick catalogue and its pictures, then the first drawing.
     AppState& state = m_context.state;
-    state.document.joysticks.LoadJoyList(m_context.resPath(QStringLiteral("ini/JoylistNew.ini")),
+    state.document.joysticks.loadJoyList(m_context.resPath(QStringLiteral("ini/JoylistNew.ini")),
                                          state.observers.prompter());
     QCoreApplication::processEvents();
     m_context.pictures.joyPictures.load(state.document.joysticks,
@@ -133,10 +133,10 @@ FrmConfig::FrmConfig(ShellContext& context, QWidget* parent)
     QCoreApplication::processEvents();
     for (QLabel* picture : m_magSel)
         picture->setCursor(m_context.pictures.joyPictures.handCursor());
-    RefreshObject();
+    refreshObject();
     m_tabs->setCurrentIndex(0);
     m_tabs->setTabEnabled(1, true);
-    JoyVarDefaultSet();
+    joyVarDefaultSet();
 }
 
 void FrmConfig::loadPagePictures() {
@@ -257,7 +257,7 @@ QWidget* FrmConfig::buildTop() {
     auto* onlyModified = new QCheckBox(QStringLiteral("Show only modified"), top);
     onlyModified->setObjectName(QStringLiteral("ChkOnlyModified"));
     connect(onlyModified, &QCheckBox::toggled, this,
-            [this](bool on) { ShowOnlyModified(this, on); });
+            [this](bool on) { showOnlyModified(this, on); });
     side->addWidget(onlyModified, 6, 0);
     row->addLayout(side);
     return top;
@@ -383,8 +383,8 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
             if (slow)
                 control->setSetName(QStringLiteral("slow set"));
             control->setSolenoidLabel(solenoidLabel(solenoid));
-            connect(control, &CSection::MinChanged, this, &FrmConfig::currentChanged);
-            connect(control, &CSection::MaxChanged, this, &FrmConfig::currentChanged);
+            connect(control, &CSection::minChanged, this, &FrmConfig::currentChanged);
+            connect(control, &CSection::maxChanged, this, &FrmConfig::currentChanged);
             addToSection(i, control);
             if (slow)
                 (side == 0 ? m_magAsdm : m_magBsdm).append(control);
@@ -492,56 +492,56 @@ void FrmConfig::buildRampField(RampField& field, HvcId first, int solenoid, cons
     field.scroll = new QScrollBar(Qt::Horizontal, this);
     field.scroll->setObjectName(arrayName(rise ? "hscTRise" : "hscTFall", solenoid));
     field.scroll->setAccessibleName(name + QStringLiteral(" slider"));
-    KeepPlainColours(field.text);
-    KeepPlainColours(field.scroll);
+    keepPlainColours(field.text);
+    keepPlainColours(field.scroll);
     connect(field.text, &QLineEdit::textChanged, this, [this, &field] { rampTextChanged(field); });
     connect(field.scroll, &QScrollBar::valueChanged, this, [this, &field] { rampScrolled(field); });
 }
 
 // ---- records
 
-CVarData* FrmConfig::var(HvcId id) const {
-    return m_context.state.document.catalogue.Find(id);
+UnitVariable* FrmConfig::var(HvcId id) const {
+    return m_context.state.document.catalogue.find(id);
 }
 
-CVarData* FrmConfig::var(HvcId first, int offset) const {
+UnitVariable* FrmConfig::var(HvcId first, int offset) const {
     return var(shifted(first, offset));
 }
 
-int FrmConfig::FindHVCLabelTRISE(int index) const {
+int FrmConfig::riseTimeIndex(int index) const {
     if (index < 0 || index >= kSolenoids)
         return 0;
-    return m_context.state.document.catalogue.IdIndex(shifted(HvcId::HVC_RAMP_TRISE_0, index));
+    return m_context.state.document.catalogue.idIndex(shifted(HvcId::HVC_RAMP_TRISE_0, index));
 }
 
-int FrmConfig::FindHVCLabelTFALL(int index) const {
+int FrmConfig::fallTimeIndex(int index) const {
     if (index < 0 || index >= kSolenoids)
         return 0;
-    return m_context.state.document.catalogue.IdIndex(shifted(HvcId::HVC_RAMP_TFALL_0, index));
+    return m_context.state.document.catalogue.idIndex(shifted(HvcId::HVC_RAMP_TFALL_0, index));
 }
 
-CVarData* FrmConfig::rampVar(const RampField& field) const {
-    const int p = field.first == HvcId::HVC_RAMP_TRISE_0 ? FindHVCLabelTRISE(field.solenoid)
-                                                         : FindHVCLabelTFALL(field.solenoid);
-    return m_context.state.document.catalogue.VarTable(p);
+UnitVariable* FrmConfig::rampVar(const RampField& field) const {
+    const int p = field.first == HvcId::HVC_RAMP_TRISE_0 ? riseTimeIndex(field.solenoid)
+                                                         : fallTimeIndex(field.solenoid);
+    return m_context.state.document.catalogue.varTable(p);
 }
 
 // ---- refresh
 
-void FrmConfig::RefreshObject() {
-    RefreshConfiguration();
-    RefreshData();
-    RefreshName();
-    RefreshColour();
+void FrmConfig::refreshObject() {
+    refreshConfiguration();
+    refreshData();
+    refreshName();
+    refreshColour();
 }
 
-void FrmConfig::RefreshConfiguration() {
-    ConfigDrawMag();
-    DrawVCUSystem();
-    ConfigDrawJoy();
+void FrmConfig::refreshConfiguration() {
+    configDrawMag();
+    drawVcuSystem();
+    configDrawJoy();
 }
 
-void FrmConfig::RefreshData() {
+void FrmConfig::refreshData() {
     for (int k = 0; k < kSolenoids; ++k) {
         CSection* control = (k % 2 == 0 ? m_magA : m_magB)[k / 2];
         control->setMinVar(var(HvcId::HVC_I0_MIN, 2 * k));
@@ -554,10 +554,10 @@ void FrmConfig::RefreshData() {
     }
     // The working value, not the unit's: what a file load or an unwritten edit
     // changed stays on show (and stays in the record, as the change handling runs).
-    if (const CVarData* type = var(HvcId::HVC_SYSTEM_TYPE)) {
-        if (type->E2Display == 1)
+    if (const UnitVariable* type = var(HvcId::HVC_SYSTEM_TYPE)) {
+        if (type->shownValue == 1)
             m_cmbVCUSysType->setCurrentIndex(0);
-        else if (type->E2Display == 0)
+        else if (type->shownValue == 0)
             m_cmbVCUSysType->setCurrentIndex(1);
     }
     for (RampField& f : m_rise)
@@ -565,38 +565,38 @@ void FrmConfig::RefreshData() {
     for (RampField& f : m_fall)
         refreshRamp(f);
     for (int i = 0; i < kSections; ++i) {
-        CVarData* mode = var(HvcId::HVC_RAMP_INV_MODE_0, i);
+        UnitVariable* mode = var(HvcId::HVC_RAMP_INV_MODE_0, i);
         if (!mode)
             continue;
-        const bool isBreak = mode->E2Value == kModeBreak;
+        const bool isBreak = mode->workingWord == kModeBreak;
         m_chkBreak[i]->setChecked(isBreak);
         m_chkFull[i]->setChecked(!isBreak);
         markMode(i);
     }
     for (int i = 0; i < kSections; ++i)
-        if (const CVarData* config = var(HvcId::HVC_JOY_0_CONFIG, i))
+        if (const UnitVariable* config = var(HvcId::HVC_JOY_0_CONFIG, i))
             m_lblPin[i]->setText(
-                PinLabelText(static_cast<std::uint16_t>(config->E2Value), m_lblPin[i]->text()));
+                pinLabelText(static_cast<std::uint16_t>(config->workingWord), m_lblPin[i]->text()));
 }
 
 void FrmConfig::refreshRamp(RampField& field) {
-    CVarData* record = rampVar(field);
+    UnitVariable* record = rampVar(field);
     if (!record)
         return;
-    field.text->setText(QString::number(record->E2Value));
-    const int low = record->MinValue;
-    const int high = std::max(low, static_cast<int>(record->MaxValue));
+    field.text->setText(QString::number(record->workingWord));
+    const int low = record->minValue;
+    const int high = std::max(low, static_cast<int>(record->maxValue));
     {
         // A new range may move the bar; that is no value the page shows yet.
         const QSignalBlocker block(field.scroll);
         field.scroll->setRange(low, high);
         field.scroll->setPageStep(std::max(1, (high - low) / 20));
     }
-    field.scroll->setValue(record->E2Value);
-    ShowEditMark(field.text, *record, record->SaveName);
+    field.scroll->setValue(record->workingWord);
+    showEditMark(field.text, *record, record->saveName);
 }
 
-void FrmConfig::RefreshName() {
+void FrmConfig::refreshName() {
     for (const auto* set : {&m_magA, &m_magAsdm}) {
         const auto& b = set == &m_magA ? m_magB : m_magBsdm;
         for (int i = 0; i < kSections; ++i) {
@@ -606,11 +606,11 @@ void FrmConfig::RefreshName() {
     }
 }
 
-void FrmConfig::RefreshColour() {
+void FrmConfig::refreshColour() {
     const SectionColours& colours = m_context.colours;
     for (int i = 0; i < kSections; ++i) {
-        const QColor back = ToQColor(colours.SectionBackColor[static_cast<size_t>(i)]);
-        const QColor fore = ToQColor(colours.SectionForeColor[static_cast<size_t>(i)]);
+        const QColor back = toQColor(colours.sectionBackColor[static_cast<size_t>(i)]);
+        const QColor fore = toQColor(colours.sectionForeColor[static_cast<size_t>(i)]);
         for (CSection* c : {m_magA[i], m_magB[i], m_magAsdm[i], m_magBsdm[i]}) {
             c->setMainColor(back);
             c->setSecondColor(fore);
@@ -627,17 +627,17 @@ void FrmConfig::RefreshColour() {
     }
     for (int i = 0; i < kSections; ++i)
         if (auto* line = findChild<QFrame*>(QStringLiteral("Line%1").arg(i)))
-            setFore(line, ToQColor(colours.SectionBackColor[static_cast<size_t>(i)]));
+            setFore(line, toQColor(colours.sectionBackColor[static_cast<size_t>(i)]));
 }
 
-void FrmConfig::DrawVCUSystem() {
-    const CVarData* sections = var(HvcId::HVC_NUM_PROP_REG);
-    const int n = sections ? sections->E2Display : 0;
+void FrmConfig::drawVcuSystem() {
+    const UnitVariable* sections = var(HvcId::HVC_NUM_PROP_REG);
+    const int n = sections ? sections->shownValue : 0;
     // Outside 1..4 the unit's word means nothing here; show what can be shown.
     const int shown = std::clamp(n, 1, kSections);
     m_imgECU->setPixmap(m_controllerPicture);
-    const CVarData* type = var(HvcId::HVC_SYSTEM_TYPE);
-    const bool typeP = type && type->E2Display == 1;
+    const UnitVariable* type = var(HvcId::HVC_SYSTEM_TYPE);
+    const bool typeP = type && type->shownValue == 1;
     const int nameIndex = typeP ? n - 1 : n + 3;
     m_imgECU->setToolTip(nameIndex >= 0 &&
                                  nameIndex < static_cast<int>(m_context.controllerNames.size())
@@ -661,17 +661,17 @@ void FrmConfig::DrawVCUSystem() {
     for (const auto& [grid, first] : m_sectionGrids)
         for (int i = 0; i < kSections; ++i)
             grid->setColumnStretch(first + i, i < shown ? 1 : 0);
-    ConfigDrawFloat();
+    configDrawFloat();
 }
 
-void FrmConfig::ConfigDrawFloat() {
+void FrmConfig::configDrawFloat() {
     fillTwo(m_cmbAIRange, QStringLiteral("5V"), QStringLiteral("10V"));
     fillTwo(m_cmb2BProp, QStringLiteral("OFF"), QStringLiteral("ON"));
 }
 
-void FrmConfig::ConfigDrawMag() {
-    const CVarData* type = var(HvcId::HVC_SOL_TYPE);
-    const int t = type ? type->E2Display : 0;
+void FrmConfig::configDrawMag() {
+    const UnitVariable* type = var(HvcId::HVC_SOL_TYPE);
+    const int t = type ? type->shownValue : 0;
     for (int i = 0; i < kSections; ++i) {
         for (QLabel* picture : {m_magSel[i], m_magSelsdm[i]}) {
             if (t == 0 || t == 1) {
@@ -685,52 +685,52 @@ void FrmConfig::ConfigDrawMag() {
             }
         }
     }
-    DrawDither();
+    drawDither();
 }
 
-void FrmConfig::DrawDither() {
-    const CVarData* freq = var(HvcId::HVC_DITHER_FREQ);
-    const CVarData* amp = var(HvcId::HVC_DITHER_AMP);
-    m_lblFreq[0]->setText(QString::number(freq ? freq->E2Value : 0) + QStringLiteral(" Hz"));
-    m_lblAmp[0]->setText(QString::number(amp ? amp->E2Value : 0) + QStringLiteral(" mA"));
+void FrmConfig::drawDither() {
+    const UnitVariable* freq = var(HvcId::HVC_DITHER_FREQ);
+    const UnitVariable* amp = var(HvcId::HVC_DITHER_AMP);
+    m_lblFreq[0]->setText(QString::number(freq ? freq->workingWord : 0) + QStringLiteral(" Hz"));
+    m_lblAmp[0]->setText(QString::number(amp ? amp->workingWord : 0) + QStringLiteral(" mA"));
     for (int i = 1; i < kSections; ++i) {
         m_lblFreq[i]->setText(m_lblFreq[0]->text());
         m_lblAmp[i]->setText(m_lblAmp[0]->text());
     }
 }
 
-std::array<int, 4> FrmConfig::FindJoyID() const {
+std::array<int, 4> FrmConfig::findJoyId() const {
     std::array<std::int32_t, 4> ids{};
     for (int k = 0; k < kSections; ++k)
-        if (const CVarData* id = var(HvcId::HVC_JOY_0_ID, k))
-            ids[static_cast<size_t>(k)] = id->E2Display;
-    return hvc::FindJoyID(m_context.state.document.joysticks, ids);
+        if (const UnitVariable* id = var(HvcId::HVC_JOY_0_ID, k))
+            ids[static_cast<size_t>(k)] = id->shownValue;
+    return hvc::findJoyId(m_context.state.document.joysticks, ids);
 }
 
-void FrmConfig::ConfigDrawJoy() {
-    const std::array<int, 4> positions = FindJoyID();
+void FrmConfig::configDrawJoy() {
+    const std::array<int, 4> positions = findJoyId();
     for (int k = 0; k < kSections; ++k) {
         const int p = positions[static_cast<size_t>(k)];
         m_joySel[k]->setPixmap(m_context.pictures.joyPictures.picture(p, JoyPicture::Normal));
-        m_joySel[k]->setToolTip(m_context.state.document.joysticks.JoyList(p).JoyName);
+        m_joySel[k]->setToolTip(m_context.state.document.joysticks.joyList(p).joyName);
     }
 }
 
-void FrmConfig::JoyVarDefaultSet() {
-    ConfigDrawJoy();
+void FrmConfig::joyVarDefaultSet() {
+    configDrawJoy();
 }
 
 // ---- ramps
 
 std::optional<int> FrmConfig::wholeNumber(const QString& text) {
-    const std::optional<double> v = FieldNumber(text);
+    const std::optional<double> v = fieldNumber(text);
     if (!v)
         return std::nullopt;
     return static_cast<int>(std::lround(*v));
 }
 
 void FrmConfig::rampTextChanged(RampField& field) {
-    if (ZeroEmptyField(field.text))
+    if (zeroEmptyField(field.text))
         return;
     const std::optional<int> v = wholeNumber(field.text->text());
     if (!v || *v < field.scroll->minimum() || *v > field.scroll->maximum())
@@ -741,9 +741,9 @@ void FrmConfig::rampTextChanged(RampField& field) {
         field.scroll->setValue(*v);
     }
     m_context.state.document.flags.markDataChanged();
-    if (CVarData* record = rampVar(field)) {
-        record->E2Value = field.scroll->value();
-        ShowEditMark(field.text, *record, record->SaveName);
+    if (UnitVariable* record = rampVar(field)) {
+        record->workingWord = field.scroll->value();
+        showEditMark(field.text, *record, record->saveName);
     }
 }
 
@@ -753,7 +753,7 @@ void FrmConfig::rampScrolled(RampField& field) {
 }
 
 void FrmConfig::checkRampRange(RampField& field) {
-    if (const CVarData* record = rampVar(field))
+    if (const UnitVariable* record = rampVar(field))
         m_rangeQuestion.ask(m_context.state.observers.prompter(), field.text, *record,
                             field.scroll->minimum(), field.scroll->maximum(),
                             [](const QString& text) -> std::optional<double> {
@@ -771,12 +771,12 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
                 field = &f;
     if (field && event->type() == QEvent::KeyPress) {
         const auto& key = *static_cast<QKeyEvent*>(event);
-        if (IsEnterKey(key))
+        if (isEnterKey(key))
             checkRampRange(*field);
-        return DiscardedNumberKey(key);
+        return discardedNumberKey(key);
     }
     if (field && event->type() == QEvent::FocusOut) {
-        if (LeftTheField(*static_cast<QFocusEvent*>(event)))
+        if (leftTheField(*static_cast<QFocusEvent*>(event)))
             checkRampRange(*field);
         return false;
     }
@@ -809,37 +809,37 @@ bool FrmConfig::eventFilter(QObject* watched, QEvent* event) {
 
 void FrmConfig::modeClicked(int section, bool breakBox, bool ticked) {
     m_context.state.document.flags.markDataChanged();
-    CVarData* mode = var(HvcId::HVC_RAMP_INV_MODE_0, section);
+    UnitVariable* mode = var(HvcId::HVC_RAMP_INV_MODE_0, section);
     QCheckBox* other = breakBox ? m_chkFull[section] : m_chkBreak[section];
     other->setChecked(!ticked);
     const bool isBreak = breakBox == ticked;
     if (mode) {
-        mode->E2Value = isBreak ? kModeBreak : kModeFull;
+        mode->workingWord = isBreak ? kModeBreak : kModeFull;
         markMode(section);
     }
 }
 
 void FrmConfig::markMode(int section) {
-    if (const CVarData* mode = var(HvcId::HVC_RAMP_INV_MODE_0, section))
+    if (const UnitVariable* mode = var(HvcId::HVC_RAMP_INV_MODE_0, section))
         for (QCheckBox* box : {m_chkBreak[section], m_chkFull[section]})
-            ShowEditMark(box, *mode, mode->SaveName);
+            showEditMark(box, *mode, mode->saveName);
 }
 
 void FrmConfig::sysTypeSelected(int entry) {
     if (entry < 0)
         return;
-    if (CVarData* type = var(HvcId::HVC_SYSTEM_TYPE))
-        type->HVCSetVar(entry == 0 ? 1 : 0, m_context.state.document.flags);
-    DrawVCUSystem();
+    if (UnitVariable* type = var(HvcId::HVC_SYSTEM_TYPE))
+        type->setShownValue(entry == 0 ? 1 : 0, m_context.state.document.flags);
+    drawVcuSystem();
     m_magA[0]->raise();
 }
 
 void FrmConfig::vcuTypeSelected(int entry) {
     if (entry < 0)
         return;
-    if (CVarData* sections = var(HvcId::HVC_NUM_PROP_REG))
-        sections->HVCSetVar(entry + 1, m_context.state.document.flags);
-    DrawVCUSystem();
+    if (UnitVariable* sections = var(HvcId::HVC_NUM_PROP_REG))
+        sections->setShownValue(entry + 1, m_context.state.document.flags);
+    drawVcuSystem();
     m_magA[0]->raise();
 }
 
@@ -850,8 +850,8 @@ void FrmConfig::currentChanged() {
 
 // ---- status
 
-void FrmConfig::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    DrawPageBar(bar, Page::Config, text);
+void FrmConfig::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    drawPageBar(bar, Page::Config, text);
 }
 
 } // namespace hvc

@@ -28,7 +28,7 @@ class QTabWidget;
 namespace hvc {
 
 class CSection;
-struct CVarData;
+struct UnitVariable;
 
 class FrmConfig : public PageForm {
     Q_OBJECT
@@ -42,31 +42,31 @@ public:
     explicit FrmConfig(ShellContext& context, QWidget* parent = nullptr);
 
     // Page contract.
-    void RefreshObject() override;
-    void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    int HelpPage() const override { return 10; }
-    void RefreshColour() override;
+    void refreshObject() override;
+    void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
+    int helpPage() const override { return 10; }
+    void refreshColour() override;
 
     // The refresh in its parts, and the drawings other pages ask for.
-    void RefreshConfiguration();
-    void RefreshData();
-    void RefreshName();
-    void DrawVCUSystem();
-    void DrawDither();
-    void ConfigDrawMag();
-    void ConfigDrawFloat();
-    void ConfigDrawJoy();
-    void JoyVarDefaultSet();
+    void refreshConfiguration();
+    void refreshData();
+    void refreshName();
+    void drawVcuSystem();
+    void drawDither();
+    void configDrawMag();
+    void configDrawFloat();
+    void configDrawJoy();
+    void joyVarDefaultSet();
     // Catalogue position of the joystick model of each input.
-    std::array<int, 4> FindJoyID() const;
+    std::array<int, 4> findJoyId() const;
 
     // Catalogue positions of the ramp variables of solenoid `index` (0 outside 0..7).
-    int FindHVCLabelTRISE(int index) const;
-    int FindHVCLabelTFALL(int index) const;
+    int riseTimeIndex(int index) const;
+    int fallTimeIndex(int index) const;
 
     QTabWidget* tabs() const { return m_tabs; }
     // The solenoid picture of sections of solenoid type 0 and 1 (res/bmp/Magnet).
-    const QPixmap& DefaultSolenoidPicture() const { return m_defaultSolenoidPicture; }
+    const QPixmap& defaultSolenoidPicture() const { return m_defaultSolenoidPicture; }
 
 Q_SIGNALS:
     // The solenoid picture of a section was chosen (the dither dialog is to open).
@@ -95,9 +95,9 @@ private:
     QLabel* sectionLabel(const char* name, int section, const QString& text = {});
     void addToSection(int section, QWidget* widget);
 
-    CVarData* var(HvcId id) const;
-    CVarData* var(HvcId first, int offset) const;
-    CVarData* rampVar(const RampField& field) const;
+    UnitVariable* var(HvcId id) const;
+    UnitVariable* var(HvcId first, int offset) const;
+    UnitVariable* rampVar(const RampField& field) const;
     void refreshRamp(RampField& field);
     void rampTextChanged(RampField& field);
     void rampScrolled(RampField& field);

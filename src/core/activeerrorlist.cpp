@@ -11,14 +11,14 @@ QList<ActiveErrorChange> ActiveErrorList::valueChanged(int row, std::int32_t val
         const std::int32_t mask = 1 << bit;
         if ((changed & mask) == 0)
             continue;
-        const CDiagnosticData* record = m_messages.Record(row, bit);
+        const DiagnosticMessage* record = m_messages.record(row, bit);
         if (record == nullptr)
             continue;
-        const QString text = DiagnosticList::ItemText(record->Key, bit);
+        const QString text = DiagnosticList::itemText(record->key, bit);
         if ((value & mask) != 0) {
-            if (record->Key.isEmpty())
+            if (record->key.isEmpty())
                 continue;
-            ActiveErrorItem item{row, bit, text, record->ErrorId, record->Description};
+            ActiveErrorItem item{row, bit, text, record->errorId, record->description};
             m_items.append(item);
             changes.append({ActiveErrorChange::Kind::Added, std::move(item)});
             continue;

@@ -17,13 +17,13 @@ constexpr const char* kIdNames[] = {
 };
 
 const QHash<QString, HvcId>& idsByName() {
-    static const QHash<QString, HvcId> table = [] {
+    static const QHash<QString, HvcId> kTable = [] {
         QHash<QString, HvcId> t;
         for (int i = 0; i < kHvcIdCount; ++i)
             t.insert(QString::fromLatin1(kIdNames[i]), static_cast<HvcId>(i));
         return t;
     }();
-    return table;
+    return kTable;
 }
 
 } // namespace
@@ -34,7 +34,7 @@ Catalogue::Catalogue() {
     };
 }
 
-bool Catalogue::LoadCatalogue(const QString& path, Prompter& prompter) {
+bool Catalogue::loadCatalogue(const QString& path, Prompter& prompter) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_count = 0;
@@ -51,10 +51,10 @@ bool Catalogue::LoadCatalogue(const QString& path, Prompter& prompter) {
         prompter.informDetailed(QString::fromLatin1(kRamlistMessage), m_lastError);
         return false;
     }
-    return LoadCatalogueText(QString::fromLatin1(bytes), prompter, path);
+    return loadCatalogueText(QString::fromLatin1(bytes), prompter, path);
 }
 
-bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const QString& source) {
+bool Catalogue::loadCatalogueText(const QString& text, Prompter& prompter, const QString& source) {
     m_count = 0;
     m_lastError.clear();
     m_warnings.clear();
@@ -62,7 +62,7 @@ bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const
     const auto atLine = [&where](qsizetype i, const QString& what) {
         return where + QStringLiteral("line %1: %2").arg(i + 1).arg(what);
     };
-    const QStringList lines = SplitLines(text);
+    const QStringList lines = splitLines(text);
     QString fault;
     if (lines.isEmpty())
         fault = where + QStringLiteral("the file is empty (not even the header line)");
@@ -71,15 +71,15 @@ bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const
             fault = atLine(i, QStringLiteral("more than %1 variable lines").arg(kMaxVars));
             break;
         }
-        m_table[static_cast<size_t>(i)] = std::make_unique<CVarData>();
-        CVarData& record = *m_table[static_cast<size_t>(i)];
-        record.Index = static_cast<std::int16_t>(i);
+        m_table[static_cast<size_t>(i)] = std::make_unique<UnitVariable>();
+        UnitVariable& record = *m_table[static_cast<size_t>(i)];
+        record.index = static_cast<std::int16_t>(i);
         const QString& lineText = lines.at(i);
-        if (const Status loaded = record.Load(lineText, *this); !loaded) {
+        if (const Status loaded = record.load(lineText, *this); !loaded) {
             fault = atLine(i, loaded.text());
             break;
         }
-        record.ReadE2FromECU(record.DefaultValue);
+        record.takeUnitWord(record.defaultValue);
         if (lineText.trimmed().isEmpty())
             m_warnings << atLine(i, QStringLiteral("blank line; it is taken as a variable with "
                                                    "no name at address 0000.00, every field 0"));
@@ -97,26 +97,26 @@ bool Catalogue::LoadCatalogueText(const QString& text, Prompter& prompter, const
     return true;
 }
 
-void Catalogue::FreeCatalogue() {
+void Catalogue::freeCatalogue() {
     for (int i = 1; i <= m_count; ++i)
         m_table[static_cast<size_t>(i)].reset();
     m_count = 0;
 }
 
-CVarData& Catalogue::operator[](int i) const {
-    if (CVarData* r = VarTable(i))
+UnitVariable& Catalogue::operator[](int i) const {
+    if (UnitVariable* r = varTable(i))
         return *r;
-    m_emptySlot = CVarData();
+    m_emptySlot = UnitVariable();
     return m_emptySlot;
 }
 
-CVarData* Catalogue::VarTable(int i) const {
+UnitVariable* Catalogue::varTable(int i) const {
     if (i <= 0 || i >= kSlots)
         return nullptr;
     return m_table[static_cast<size_t>(i)].get();
 }
 
-void Catalogue::RegisterId(const QString& identifier, int position) {
+void Catalogue::registerId(const QString& identifier, int position) {
     if (identifier.isEmpty())
         return;
     const auto it = idsByName().constFind(identifier);
@@ -124,43 +124,43 @@ void Catalogue::RegisterId(const QString& identifier, int position) {
         m_ids[static_cast<size_t>(*it)] = static_cast<std::int16_t>(position);
 }
 
-CVarData* Catalogue::Find(HvcId id) const {
-    return VarTable(IdIndex(id));
+UnitVariable* Catalogue::find(HvcId id) const {
+    return varTable(idIndex(id));
 }
 
-CVarData& Catalogue::Var(HvcId id) {
-    if (CVarData* record = Find(id))
+UnitVariable& Catalogue::var(HvcId id) {
+    if (UnitVariable* record = find(id))
         return *record;
     auto& reported = m_reported[static_cast<size_t>(id)];
     if (!reported && m_missingReporter)
-        m_missingReporter(QString::fromLatin1(IdName(id)));
+        m_missingReporter(QString::fromLatin1(idName(id)));
     reported = true;
-    m_blank = CVarData();
+    m_blank = UnitVariable();
     return m_blank;
 }
 
-int Catalogue::FindByName(const QString& nameOrId) const {
-    if (const auto id = IdFromName(nameOrId)) {
-        if (const int pos = IdIndex(*id); VarTable(pos) != nullptr)
+int Catalogue::findByName(const QString& nameOrId) const {
+    if (const auto id = idFromName(nameOrId)) {
+        if (const int pos = idIndex(*id); varTable(pos) != nullptr)
             return pos;
     }
     for (int i = 1; i <= m_count; ++i)
-        if (VarTable(i)->Name == nameOrId)
+        if (varTable(i)->name == nameOrId)
             return i;
     std::int32_t address = 0;
-    if (ParseAddressText(nameOrId, address))
-        return FindByAddress(address);
+    if (parseAddressText(nameOrId, address))
+        return findByAddress(address);
     return 0;
 }
 
-int Catalogue::FindByAddress(std::int32_t address) const {
+int Catalogue::findByAddress(std::int32_t address) const {
     for (int i = 1; i <= m_count; ++i)
-        if (VarTable(i)->Address == address)
+        if (varTable(i)->address == address)
             return i;
     return 0;
 }
 
-QString Catalogue::IdentifierAt(int position) const {
+QString Catalogue::identifierAt(int position) const {
     if (position <= 0)
         return {};
     for (int i = 0; i < kHvcIdCount; ++i)
@@ -169,11 +169,11 @@ QString Catalogue::IdentifierAt(int position) const {
     return {};
 }
 
-const char* Catalogue::IdName(HvcId id) {
+const char* Catalogue::idName(HvcId id) {
     return kIdNames[static_cast<int>(id)];
 }
 
-std::optional<HvcId> Catalogue::IdFromName(const QString& name) {
+std::optional<HvcId> Catalogue::idFromName(const QString& name) {
     const auto it = idsByName().constFind(name);
     if (it == idsByName().constEnd())
         return std::nullopt;

@@ -83,42 +83,43 @@ QString parseDataLine(const QString& item, int line, const Catalogue& catalogue,
     std::int32_t address = 0;
     if (!parseAddress(fields[1], address))
         return atLine(line, QStringLiteral("'%1' is not a hexadecimal address").arg(fields[1]));
-    entry.position = catalogue.FindByAddress(address);
+    entry.position = catalogue.findByAddress(address);
     if (entry.position == 0)
         return atLine(line, QStringLiteral("no variable has the address %1").arg(fields[1]));
-    const double value = NumberPrefix(fields[2]);
+    const double value = numberPrefix(fields[2]);
     if (!startsWithNumber(fields[2]) || !(value >= std::numeric_limits<std::int32_t>::min()) ||
         !(value <= std::numeric_limits<std::int32_t>::max()))
         return atLine(line, QStringLiteral("'%1' is not a value").arg(fields[2]));
-    entry.value = ToInteger(value);
+    entry.value = toInteger(value);
     return {};
 }
 
 } // namespace
 
-QString ConfigValueText(std::int32_t value) {
+QString configValueText(std::int32_t value) {
     const auto magnitude = static_cast<qlonglong>(std::llabs(static_cast<long long>(value)));
     const QString digits = QStringLiteral("%1").arg(magnitude, 5, 10, QChar(u'0'));
     return value < 0 ? QStringLiteral("-") + digits : digits;
 }
 
-QByteArray BuildConfigFile(AppState& state) {
+QByteArray buildConfigFile(AppState& state) {
     const std::uint16_t mask = readKeyAll(state);
     Catalogue& catalogue = state.document.catalogue;
-    const std::int32_t sections = catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2Value;
-    QString text = BuildInfoStr(state.document.info);
+    const std::int32_t sections = catalogue.var(HvcId::HVC_NUM_PROP_REG).workingWord;
+    QString text = buildInfoStr(state.document.info);
     text += kColumnTitle + QStringLiteral("\tAddress\tValue\r");
-    for (int i = 1; i <= catalogue.VarCount(); ++i) {
-        const CVarData& r = catalogue[i];
-        if ((r.PageMask & mask) == 0 || r.Section >= sections)
+    for (int i = 1; i <= catalogue.varCount(); ++i) {
+        const UnitVariable& r = catalogue[i];
+        if ((r.pageMask & mask) == 0 || r.section >= sections)
             continue;
-        text += r.SaveName + u'\t' + r.AddressText() + u'\t' + ConfigValueText(r.E2Value) + u'\r';
+        text +=
+            r.saveName + u'\t' + r.addressText() + u'\t' + configValueText(r.workingWord) + u'\r';
     }
     text += QStringLiteral("\r\n");
     return text.toLatin1();
 }
 
-Status SaveConfigFile(AppState& state, const QString& path) {
+Status saveConfigFile(AppState& state, const QString& path) {
     const auto notSaved = [](const QString& why) {
         return Status::failure(QString::fromLatin1(kConfigNotSaved), why);
     };
@@ -126,7 +127,7 @@ Status SaveConfigFile(AppState& state, const QString& path) {
     // root, /dev/null) would be destroyed, so only a regular file or a new path.
     if (const QFileInfo target(path); target.exists() && !target.isFile())
         return notSaved(QStringLiteral("'%1' is not a regular file").arg(path));
-    const QByteArray bytes = BuildConfigFile(state);
+    const QByteArray bytes = buildConfigFile(state);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return notSaved(QStringLiteral("cannot create '%1': %2").arg(path, file.errorString()));
@@ -141,7 +142,7 @@ Status SaveConfigFile(AppState& state, const QString& path) {
     return {};
 }
 
-QStringList ReadItems(const QString& text, bool* lastEnded) {
+QStringList readItems(const QString& text, bool* lastEnded) {
     QStringList items;
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -164,10 +165,10 @@ QStringList ReadItems(const QString& text, bool* lastEnded) {
 
 namespace {
 
-QString parseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
+QString parseFileText(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
     out = {};
     bool ended = false;
-    const QStringList items = ReadItems(QString::fromLatin1(bytes), &ended);
+    const QStringList items = readItems(QString::fromLatin1(bytes), &ended);
     if (items.isEmpty() || !items[0].contains(separator()))
         return atLine(1, QStringLiteral("not a configuration file (no separator line)"));
     qsizetype i = 1;
@@ -194,7 +195,7 @@ QString parseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, Con
     return {};
 }
 
-QString readConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
+QString readFileText(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
     out = {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -206,7 +207,7 @@ QString readConfigFile(const QString& path, const Catalogue& catalogue, ConfigFi
         return QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
     if (bytes.size() > kMaxConfigFileSize)
         return QStringLiteral("'%1' is too large for a configuration file").arg(path);
-    return parseConfigFile(bytes, catalogue, out);
+    return parseFileText(bytes, catalogue, out);
 }
 
 Status loadFailure(const QString& why) {
@@ -217,36 +218,36 @@ Status loadFailure(const QString& why) {
 
 } // namespace
 
-Status ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
-    return loadFailure(parseConfigFile(bytes, catalogue, out));
+Status parseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out) {
+    return loadFailure(parseFileText(bytes, catalogue, out));
 }
 
-Status ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
-    return loadFailure(readConfigFile(path, catalogue, out));
+Status readConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
+    return loadFailure(readFileText(path, catalogue, out));
 }
 
-void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle) {
+void applyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle) {
     for (const ConfigEntry& e : data.entries) {
-        CVarData& r = state.document.catalogue[e.position];
-        r.LoadFromFile(e.value);
-        r.WriteE2inECU();
+        UnitVariable& r = state.document.catalogue[e.position];
+        r.takeFileWord(e.value);
+        r.markWordWritten();
     }
-    state.document.info = ExtractInfo(data.infoText, fileTitle);
+    state.document.info = extractInfo(data.infoText, fileTitle);
 }
 
-Status LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
+Status loadConfigFile(AppState& state, const QString& path, const QString& fileTitle) {
     ConfigFileData data;
-    if (Status status = ReadConfigFile(path, state.document.catalogue, data); !status)
+    if (Status status = readConfigFile(path, state.document.catalogue, data); !status)
         return status;
-    ApplyConfigFile(state, data, fileTitle);
+    applyConfigFile(state, data, fileTitle);
     return {};
 }
 
-bool FileExists(const QString& path) {
+bool fileExists(const QString& path) {
     return QFileInfo(path).isFile();
 }
 
-bool PathExists(const QString& path) {
+bool pathExists(const QString& path) {
     return QFileInfo::exists(path);
 }
 

@@ -24,19 +24,19 @@ inline constexpr const char* kErrorLoadingFile = "Error Loading File!";
 inline constexpr qint64 kMaxConfigFileSize = qint64{4} * 1024 * 1024;
 
 // The file as SaveConfigFile writes it: state.document.info and every variable selected by
-// ReadKeyAll() within the section limit (E2Value of HVC_NUM_PROP_REG).
-QByteArray BuildConfigFile(AppState& state);
+// ReadKeyAll() within the section limit (workingWord of HVC_NUM_PROP_REG).
+QByteArray buildConfigFile(AppState& state);
 
 // Writes BuildConfigFile() to a temporary file in the target folder, flushes it to
 // disk and only then renames it over `path`: a failed save leaves the old file.
 // Anything at `path` that is not a regular file (a folder, a FIFO, a device) is
 // refused, never replaced.
-Status SaveConfigFile(AppState& state, const QString& path);
+Status saveConfigFile(AppState& state, const QString& path);
 
 // The item reader: items end at CR, LF or CR LF; blanks and TABs at the start of
 // an item are dropped, double quotes around it removed. `lastEnded` tells whether
 // the text ends with a line break (a file cut short does not).
-QStringList ReadItems(const QString& text, bool* lastEnded = nullptr);
+QStringList readItems(const QString& text, bool* lastEnded = nullptr);
 
 // One data line matched to the catalogue.
 struct ConfigEntry {
@@ -54,20 +54,20 @@ struct ConfigFileData {
 // separator line, close its information block with the second separator followed
 // by the column line, end with a line break, and every data line must carry a
 // known address and a number.
-Status ParseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out);
-Status ReadConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out);
+Status parseConfigFile(const QByteArray& bytes, const Catalogue& catalogue, ConfigFileData& out);
+Status readConfigFile(const QString& path, const Catalogue& catalogue, ConfigFileData& out);
 
-// Applies checked data: LoadFromFile and WriteE2inECU for every line in file
+// Applies checked data: takeFileWord and markWordWritten for every line in file
 // order, then the information fields with `fileTitle` as the file name.
-void ApplyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle);
+void applyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle);
 
 // ReadConfigFile then ApplyConfigFile: on any fault nothing changes.
-Status LoadConfigFile(AppState& state, const QString& path, const QString& fileTitle);
+Status loadConfigFile(AppState& state, const QString& path, const QString& fileTitle);
 
-bool FileExists(const QString& path);
-bool PathExists(const QString& path);
+bool fileExists(const QString& path);
+bool pathExists(const QString& path);
 
 // "00300", "-00005", "123456".
-QString ConfigValueText(std::int32_t value);
+QString configValueText(std::int32_t value);
 
 } // namespace hvc

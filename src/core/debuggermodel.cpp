@@ -40,12 +40,12 @@ DebuggerModel::DebuggerModel(AppState& state, QObject* parent)
     for (int i = 0; i < kDitherRows; ++i) {
         DitherRow& row = m_dither[static_cast<size_t>(i)];
         row.id = kDitherIds[i];
-        row.record = m_state.document.catalogue.Find(row.id);
+        row.record = m_state.document.catalogue.find(row.id);
         if (row.record) {
-            row.minimum = row.record->MinValue;
-            row.maximum = std::max<int>(row.record->MinValue, row.record->MaxValue);
-            row.text = QString::number(row.record->E2InECU);
-            row.scroll = std::clamp<int>(row.record->E2InECU, row.minimum, row.maximum);
+            row.minimum = row.record->minValue;
+            row.maximum = std::max<int>(row.record->minValue, row.record->maxValue);
+            row.text = QString::number(row.record->unitWord);
+            row.scroll = std::clamp<int>(row.record->unitWord, row.minimum, row.maximum);
         }
     }
     choose(0);
@@ -55,23 +55,23 @@ DebuggerModel::~DebuggerModel() = default;
 
 QStringList DebuggerModel::variableList() const {
     QStringList list{QString::fromLatin1(kNoVariableText)};
-    for (int p = 1; p <= m_state.document.catalogue.VarCount(); ++p)
-        list << m_state.document.catalogue[p].Name;
+    for (int p = 1; p <= m_state.document.catalogue.varCount(); ++p)
+        list << m_state.document.catalogue[p].name;
     return list;
 }
 
-CVarData* DebuggerModel::record() const {
-    return m_position > 0 ? m_state.document.catalogue.VarTable(m_position) : nullptr;
+UnitVariable* DebuggerModel::record() const {
+    return m_position > 0 ? m_state.document.catalogue.varTable(m_position) : nullptr;
 }
 
-QString DebuggerModel::displayOf(const CVarData& record, bool e2) const {
-    if (record.ConvText.isEmpty())
+QString DebuggerModel::displayOf(const UnitVariable& record, bool e2) const {
+    if (record.convText.isEmpty())
         return {};
-    return e2 ? QString::number(record.E2Display) : ValueText(record.RAMDisplay);
+    return e2 ? QString::number(record.shownValue) : valueText(record.ramShownValue);
 }
 
 void DebuggerModel::choose(int position) {
-    const CVarData* r = position > 0 ? m_state.document.catalogue.VarTable(position) : nullptr;
+    const UnitVariable* r = position > 0 ? m_state.document.catalogue.varTable(position) : nullptr;
     m_position = r ? position : 0;
     DebugWordView& v = m_view;
     if (!r) {
@@ -82,34 +82,34 @@ void DebuggerModel::choose(int position) {
         v.unit = QStringLiteral("---");
         v.e2Raw = v.ramRaw = QStringLiteral("0");
     } else {
-        v.address = v.addressText = r->AddressText();
-        v.name = r->Name;
-        v.tooltip = r->SaveName;
-        v.monitorName = r->ExtraText;
-        v.unit = v.unitE2 = v.unitRam = r->ConvText;
-        const QString zero = r->ConvText.isEmpty() ? QString() : QStringLiteral("0");
+        v.address = v.addressText = r->addressText();
+        v.name = r->name;
+        v.tooltip = r->saveName;
+        v.monitorName = r->extraText;
+        v.unit = v.unitE2 = v.unitRam = r->convText;
+        const QString zero = r->convText.isEmpty() ? QString() : QStringLiteral("0");
         v.e2Display = v.ramDisplay = zero;
         v.e2Raw = v.ramRaw = QStringLiteral("0");
     }
     Q_EMIT viewChanged();
 }
 
-bool DebuggerModel::ReadAddressText(const QString& text, std::int32_t& address) {
+bool DebuggerModel::readAddressText(const QString& text, std::int32_t& address) {
     QString digits = text.trimmed();
     digits.remove(u'.');
-    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{1,6}$"));
-    if (!hex.match(digits).hasMatch())
+    static const QRegularExpression kHex(QStringLiteral("^[0-9A-Fa-f]{1,6}$"));
+    if (!kHex.match(digits).hasMatch())
         return false;
     address = static_cast<std::int32_t>(digits.toUInt(nullptr, 16));
     return true;
 }
 
-int DebuggerModel::CmbUpdate(const QString& text) {
+int DebuggerModel::cmbUpdate(const QString& text) {
     std::int32_t address = 0;
-    if (ReadAddressText(text, address)) {
-        const int n = m_state.document.catalogue.VarCount();
+    if (readAddressText(text, address)) {
+        const int n = m_state.document.catalogue.varCount();
         for (int p = 1; p <= n; ++p) {
-            if (m_state.document.catalogue[p].Address == address) {
+            if (m_state.document.catalogue[p].address == address) {
                 choose(p);
                 return p;
             }
@@ -121,14 +121,14 @@ int DebuggerModel::CmbUpdate(const QString& text) {
     return m_position;
 }
 
-bool DebuggerModel::TextStringIsInteger(const QString& text) {
-    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
-    return !text.isEmpty() && text.size() < 6 && number.match(text).hasMatch();
+bool DebuggerModel::textStringIsInteger(const QString& text) {
+    static const QRegularExpression kNumber(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+    return !text.isEmpty() && text.size() < 6 && kNumber.match(text).hasMatch();
 }
 
-bool DebuggerModel::ParseWord(const QString& text, std::int32_t& value) {
-    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?\\d{1,6}\\s*$"));
-    if (!number.match(text).hasMatch())
+bool DebuggerModel::parseWord(const QString& text, std::int32_t& value) {
+    static const QRegularExpression kNumber(QStringLiteral("^\\s*[+-]?\\d{1,6}\\s*$"));
+    if (!kNumber.match(text).hasMatch())
         return false;
     const int v = text.trimmed().toInt();
     if (v < -32768 || v > 32767)
@@ -137,7 +137,7 @@ bool DebuggerModel::ParseWord(const QString& text, std::int32_t& value) {
     return true;
 }
 
-QString DebuggerModel::ValueText(double value) {
+QString DebuggerModel::valueText(double value) {
     if (!std::isfinite(value))
         return QStringLiteral("---");
     return QLocale().toString(value, 'g', 10);
@@ -175,7 +175,7 @@ Status DebuggerModel::exchangeRead(Memory memory, std::int32_t address, std::int
     const QString where =
         QStringLiteral("reading %1 %2")
             .arg(memory == Memory::E2 ? QStringLiteral("EEPROM") : QStringLiteral("RAM"),
-                 FormatAddressText(address));
+                 formatAddressText(address));
     if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(QStringLiteral("port closed ") + where);
     word = 0;
@@ -189,7 +189,7 @@ Status DebuggerModel::exchangeWrite(Memory memory, std::int32_t address, std::in
         QStringLiteral("writing %1 to %2 %3")
             .arg(word)
             .arg(memory == Memory::E2 ? QStringLiteral("EEPROM") : QStringLiteral("RAM"),
-                 FormatAddressText(address));
+                 formatAddressText(address));
     if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(QStringLiteral("port closed ") + where);
     const Status s = memory == Memory::E2 ? m_state.session.link->writeE2(address, word)
@@ -240,14 +240,14 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
         return;
     const bool writes = command == WordCommand::Write || command == WordCommand::Set;
     std::int32_t value = 0;
-    if (writes && !ParseWord(data, value)) {
+    if (writes && !parseWord(data, value)) {
         m_state.observers.prompter().inform(notAWordMessage(data), {}, PromptIcon::Exclamation);
         return;
     }
     if (!openLink())
         return;
     const auto pass = guard();
-    CVarData& r = *record();
+    UnitVariable& r = *record();
     const Memory memory =
         command == WordCommand::Read || command == WordCommand::Write ? Memory::E2 : Memory::Ram;
     const bool e2Column = memory == Memory::E2;
@@ -259,20 +259,20 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
         m_view.ramRaw = wait;
     Q_EMIT viewChanged();
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
-    static const char* const texts[] = {"Debug: Reading...", "Debug: Writing...",
-                                        "Debug: Displaying...", "Debug: Setting..."};
-    m_state.observers.progress.setText(QString::fromLatin1(texts[static_cast<int>(command)]));
+    static const char* const kTexts[] = {"Debug: Reading...", "Debug: Writing...",
+                                         "Debug: Displaying...", "Debug: Setting..."};
+    m_state.observers.progress.setText(QString::fromLatin1(kTexts[static_cast<int>(command)]));
     drawBar();
 
     Status status = Status::linkFailure(QStringLiteral("stopped"));
     if (!disabledMeanwhile())
-        status = writes ? exchangeWrite(memory, r.Address, value)
-                        : exchangeRead(memory, r.Address, value);
+        status = writes ? exchangeWrite(memory, r.address, value)
+                        : exchangeRead(memory, r.address, value);
     if (status) {
         if (e2Column)
-            r.ReadE2FromECU(value);
+            r.takeUnitWord(value);
         if (ramColumn)
-            r.ReadRAMFromECU(value);
+            r.takeUnitRamWord(value);
         m_state.observers.progress.setPercent(100);
         drawBar();
         m_state.observers.progress.setPercent(0);
@@ -295,7 +295,7 @@ void DebuggerModel::wordCommand(WordCommand command, const QString& data) {
 void DebuggerModel::reset() {
     if (!mayCommand() || !openLink())
         return;
-    DisableTimer(); // the link closes after the command
+    disableTimer(); // the link closes after the command
     const auto pass = guard();
     Q_EMIT busyChanged(true);
     const Status status = loadDefaults(m_state);
@@ -397,9 +397,9 @@ bool DebuggerModel::readWatchEntry(WatchEntry& entry, Status& status) {
         return false;
     entry.raw = word;
     entry.hasValue = true;
-    if (CVarData* r = m_state.document.catalogue.VarTable(entry.position)) {
-        r->ReadRAMFromECU(word);
-        entry.value = r->RAMDisplay;
+    if (UnitVariable* r = m_state.document.catalogue.varTable(entry.position)) {
+        r->takeUnitRamWord(word);
+        entry.value = r->ramShownValue;
     } else {
         entry.value = word;
     }
@@ -420,11 +420,11 @@ Status DebuggerModel::runPass() {
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
     Status status;
     if (m_monitorOn) {
-        if (CVarData* r = record()) {
+        if (UnitVariable* r = record()) {
             std::int32_t word = 0;
-            status = exchangeRead(Memory::Ram, r->Address, word);
+            status = exchangeRead(Memory::Ram, r->address, word);
             if (status) {
-                r->ReadRAMFromECU(word);
+                r->takeUnitRamWord(word);
                 m_view.ramRaw = QString::number(word);
                 m_view.ramDisplay = displayOf(*r, false);
             } else {
@@ -469,12 +469,12 @@ void DebuggerModel::ditherDisplay() {
         if (!row.record)
             continue;
         std::int32_t word = 0;
-        const Status status = exchangeRead(Memory::Ram, row.record->Address, word);
+        const Status status = exchangeRead(Memory::Ram, row.record->address, word);
         if (disabledMeanwhile())
             return finished();
         if (!status)
             return failed(status);
-        row.record->E2InECU = word;
+        row.record->unitWord = word;
         m_state.observers.progress.setPercent((i + 1) * 100 / kDitherRows);
         drawBar();
     }
@@ -482,8 +482,8 @@ void DebuggerModel::ditherDisplay() {
         DitherRow& row = m_dither[static_cast<size_t>(i)];
         if (!row.record)
             continue;
-        row.text = QString::number(row.record->E2InECU);
-        row.scroll = std::clamp<int>(row.record->E2InECU, row.minimum, row.maximum);
+        row.text = QString::number(row.record->unitWord);
+        row.scroll = std::clamp<int>(row.record->unitWord, row.minimum, row.maximum);
         row.editing = false;
         Q_EMIT ditherChanged(i);
     }
@@ -494,13 +494,13 @@ void DebuggerModel::ditherDisplay() {
 void DebuggerModel::ditherUpdate() {
     if (!mayCommand())
         return;
-    CVarData* trigger = m_state.document.catalogue.Find(HvcId::HVC_DITHER_UPDATE);
+    UnitVariable* trigger = m_state.document.catalogue.find(HvcId::HVC_DITHER_UPDATE);
     QStringList missing;
     for (const DitherRow& row : m_dither)
         if (!row.record)
-            missing << QString::fromLatin1(Catalogue::IdName(row.id));
+            missing << QString::fromLatin1(Catalogue::idName(row.id));
     if (!trigger)
-        missing << QString::fromLatin1(Catalogue::IdName(HvcId::HVC_DITHER_UPDATE));
+        missing << QString::fromLatin1(Catalogue::idName(HvcId::HVC_DITHER_UPDATE));
     if (!missing.isEmpty()) {
         m_state.observers.prompter().inform(
             QStringLiteral("The variable map has no %1: nothing was sent.")
@@ -518,8 +518,8 @@ void DebuggerModel::ditherUpdate() {
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
     m_state.observers.progress.setText(QStringLiteral("Debug: Updating..."));
     for (int i = 0; i < kDitherRows; ++i) {
-        const CVarData& r = *m_dither[static_cast<size_t>(i)].record;
-        const Status status = exchangeWrite(Memory::Ram, r.Address, r.E2InECU);
+        const UnitVariable& r = *m_dither[static_cast<size_t>(i)].record;
+        const Status status = exchangeWrite(Memory::Ram, r.address, r.unitWord);
         if (disabledMeanwhile())
             return finished();
         if (!status)
@@ -527,7 +527,7 @@ void DebuggerModel::ditherUpdate() {
         m_state.observers.progress.setPercent((i + 1) * 100 / (kDitherRows + 1));
         drawBar();
     }
-    const Status status = exchangeWrite(Memory::Ram, trigger->Address, 1);
+    const Status status = exchangeWrite(Memory::Ram, trigger->address, 1);
     if (!status && !disabledMeanwhile())
         return failed(status);
     m_state.observers.progress.setPercent(0);
@@ -545,9 +545,9 @@ void DebuggerModel::ditherEnter(int row, const QString& text) {
     DitherRow& d = m_dither.at(static_cast<size_t>(row));
     if (!d.record)
         return;
-    int value = TextStringIsInteger(text) ? text.trimmed().toInt() : d.record->E2InECU;
+    int value = textStringIsInteger(text) ? text.trimmed().toInt() : d.record->unitWord;
     value = std::clamp(value, d.minimum, d.maximum);
-    d.record->E2InECU = value;
+    d.record->unitWord = value;
     d.text = QString::number(value);
     d.scroll = value;
     d.editing = false;
@@ -561,7 +561,7 @@ void DebuggerModel::ditherScrolled(int row, int value) {
 // --- the watch list --------------------------------------------------------------
 
 bool DebuggerModel::addWatch(int position) {
-    const CVarData* r = position > 0 ? m_state.document.catalogue.VarTable(position) : nullptr;
+    const UnitVariable* r = position > 0 ? m_state.document.catalogue.varTable(position) : nullptr;
     if (!r) {
         m_state.observers.prompter().inform(noVariableMessage(), {}, PromptIcon::Exclamation);
         return false;
@@ -571,7 +571,7 @@ bool DebuggerModel::addWatch(int position) {
             return false;
     WatchEntry e;
     e.position = position;
-    e.address = r->Address;
+    e.address = r->address;
     m_watch << e;
     Q_EMIT watchChanged();
     return true;
@@ -579,7 +579,7 @@ bool DebuggerModel::addWatch(int position) {
 
 bool DebuggerModel::addWatchAddress(const QString& text) {
     std::int32_t address = 0;
-    if (!ReadAddressText(text, address)) {
+    if (!readAddressText(text, address)) {
         m_state.observers.prompter().inform(
             QStringLiteral("'%1' is not an address: up to six hexadecimal digits, with or "
                            "without the \".\" before the sub-code (01A2.03).")
@@ -587,7 +587,7 @@ bool DebuggerModel::addWatchAddress(const QString& text) {
             {}, PromptIcon::Exclamation);
         return false;
     }
-    if (const int p = m_state.document.catalogue.FindByAddress(address); p > 0)
+    if (const int p = m_state.document.catalogue.findByAddress(address); p > 0)
         return addWatch(p);
     for (const WatchEntry& e : std::as_const(m_watch))
         if (e.position == 0 && e.address == address)
@@ -622,12 +622,12 @@ void DebuggerModel::clearWatch() {
 
 QString DebuggerModel::watchName(int row) const {
     const WatchEntry& e = m_watch.at(row);
-    const CVarData* r = m_state.document.catalogue.VarTable(e.position);
-    return r ? r->Name : QStringLiteral("(address)");
+    const UnitVariable* r = m_state.document.catalogue.varTable(e.position);
+    return r ? r->name : QStringLiteral("(address)");
 }
 
 QString DebuggerModel::watchAddress(int row) const {
-    return FormatAddressText(m_watch.at(row).address);
+    return formatAddressText(m_watch.at(row).address);
 }
 
 QString DebuggerModel::watchRaw(int row) const {
@@ -637,15 +637,15 @@ QString DebuggerModel::watchRaw(int row) const {
 
 QString DebuggerModel::watchValue(int row) const {
     const WatchEntry& e = m_watch.at(row);
-    const CVarData* r = m_state.document.catalogue.VarTable(e.position);
-    if (!e.hasValue || !r || r->ConvText.isEmpty())
+    const UnitVariable* r = m_state.document.catalogue.varTable(e.position);
+    if (!e.hasValue || !r || r->convText.isEmpty())
         return {};
-    return ValueText(e.value);
+    return valueText(e.value);
 }
 
 QString DebuggerModel::watchUnit(int row) const {
-    const CVarData* r = m_state.document.catalogue.VarTable(m_watch.at(row).position);
-    return r ? r->ConvText : QString();
+    const UnitVariable* r = m_state.document.catalogue.varTable(m_watch.at(row).position);
+    return r ? r->convText : QString();
 }
 
 QString DebuggerModel::watchTableText() const {
@@ -659,13 +659,13 @@ QString DebuggerModel::watchTableText() const {
 
 // --- page operations -------------------------------------------------------------
 
-void DebuggerModel::RefreshObject() {
-    DisableTimer();
+void DebuggerModel::refreshObject() {
+    disableTimer();
 }
 
 void DebuggerModel::activate() {
     m_state.polling.activate(Page::Debugger);
-    RefreshObject();
+    refreshObject();
 }
 
 } // namespace hvc

@@ -37,7 +37,7 @@
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 
 inline constexpr const char* kNoVariableText = "-------";
 inline constexpr const char* kWaitText = "..Wait..";
@@ -63,9 +63,9 @@ struct DebugWordView {
 // One row of the dither block: HVC_DITHER_AMP, HVC_DITHER_AMP_PERC, HVC_DITHER_FREQ.
 struct DitherRow {
     HvcId id = HvcId::HVC_DITHER_AMP;
-    CVarData* record = nullptr; // nullptr when the map lacks the variable
-    QString text;               // TxtDataD(i)
-    int scroll = 0;             // hscData(i)
+    UnitVariable* record = nullptr; // nullptr when the map lacks the variable
+    QString text;                   // TxtDataD(i)
+    int scroll = 0;                 // hscData(i)
     int minimum = 0;
     int maximum = 0;
     bool editing = false; // typed but not yet taken (the field is coloured)
@@ -93,7 +93,7 @@ public:
     // cmbVariablesList: "-------", then the Name of every record in catalogue order.
     QStringList variableList() const;
     int position() const { return m_position; }
-    CVarData* record() const;
+    UnitVariable* record() const;
     const DebugWordView& view() const { return m_view; }
 
     // cmbVariablesList_Click.
@@ -102,16 +102,16 @@ public:
     void setLastKey(int key) { m_lastKey = key; }
     // Selects the record whose address is the typed one; none, after Enter: record 1.
     // Returns the position chosen, or -1 when nothing changed.
-    int CmbUpdate(const QString& text);
+    int cmbUpdate(const QString& text);
 
     // An address text with every "." removed, read as up to six hexadecimal digits.
-    static bool ReadAddressText(const QString& text, std::int32_t& address);
+    static bool readAddressText(const QString& text, std::int32_t& address);
     // A numeric text shorter than 6 characters without "." or ",".
-    static bool TextStringIsInteger(const QString& text);
+    static bool textStringIsInteger(const QString& text);
     // A whole decimal number from -32768 to 32767, blanks around it allowed.
-    static bool ParseWord(const QString& text, std::int32_t& value);
-    // RAMDisplay as the page shows it.
-    static QString ValueText(double value);
+    static bool parseWord(const QString& text, std::int32_t& value);
+    // ramShownValue as the page shows it.
+    static QString valueText(double value);
 
     // The commands. Each refuses, with a message and without sending anything, a
     // word that is not chosen or a value that is not a 16-bit number.
@@ -148,7 +148,7 @@ public:
     QString watchTableText() const;
 
     // Page operations.
-    void RefreshObject();
+    void refreshObject();
     void activate();
     // The timer itself; a test may stop it and tick by hand, the run stays enabled.
     QTimer& tmrDebug() { return pollTimer(); }
@@ -156,7 +156,7 @@ public:
     bool monitoring() const { return m_monitorOn; }
     bool locked() const { return m_locked; }
     bool busy() const { return m_state.polling.passRunning(Page::Debugger); }
-    int MonitorTicks() const { return m_monitorTicks; }
+    int monitorTicks() const { return m_monitorTicks; }
 
 Q_SIGNALS:
     void viewChanged();
@@ -193,7 +193,7 @@ private:
     void stopRunIfIdle();
     void endRun();
     bool readWatchEntry(WatchEntry& entry, Status& status);
-    QString displayOf(const CVarData& record, bool e2) const;
+    QString displayOf(const UnitVariable& record, bool e2) const;
 
     AppState& m_state;
     int m_position = 0;

@@ -1,9 +1,9 @@
 #include "core/diagnosticlist.h"
 
-#include "core/cvardata.h"
 #include "core/prompter.h"
 #include "core/status.h"
 #include "core/stringeval.h"
+#include "core/unitvariable.h"
 
 #include <QFile>
 #include <QStringList>
@@ -16,9 +16,9 @@ namespace {
 
 // One of the three number fields of a line; a failure says what is wrong with it.
 Status numberField(QString& line, const char* name, std::int16_t& out) {
-    const QString field = NextField(line);
+    const QString field = nextField(line);
     std::int32_t value = 0;
-    if (ParseIntField(field, -32768, 32767, value)) {
+    if (parseIntField(field, -32768, 32767, value)) {
         out = static_cast<std::int16_t>(value);
         return {};
     }
@@ -31,20 +31,20 @@ Status numberField(QString& line, const char* name, std::int16_t& out) {
 
 } // namespace
 
-void CDiagnosticData::Load(QString auxString) {
-    ErrorId.clear();
-    Description.clear();
-    Note.clear();
-    BitText = NextField(auxString);
-    QString* const rest[] = {&Key, &ErrorId, &Description, &Note};
+void DiagnosticMessage::load(QString auxString) {
+    errorId.clear();
+    description.clear();
+    note.clear();
+    bitText = nextField(auxString);
+    QString* const rest[] = {&key, &errorId, &description, &note};
     for (QString* field : rest) {
         if (auxString.isEmpty())
             break;
-        *field = NextField(auxString);
+        *field = nextField(auxString);
     }
 }
 
-bool DiagnosticList::LoadDiagnosticList(const QString& path, Prompter& prompter) {
+bool DiagnosticList::loadDiagnosticList(const QString& path, Prompter& prompter) {
     clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -52,15 +52,15 @@ bool DiagnosticList::LoadDiagnosticList(const QString& path, Prompter& prompter)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()), prompter);
-    return LoadDiagnosticListText(QString::fromLatin1(bytes), prompter, path);
+    return loadDiagnosticListText(QString::fromLatin1(bytes), prompter, path);
 }
 
-bool DiagnosticList::LoadDiagnosticListText(const QString& text, Prompter& prompter,
+bool DiagnosticList::loadDiagnosticListText(const QString& text, Prompter& prompter,
                                             const QString& source) {
     clear();
     m_lastError.clear();
     const QString where = source.isEmpty() ? QString() : QStringLiteral("'%1', ").arg(source);
-    const QStringList lines = SplitLines(text);
+    const QStringList lines = splitLines(text);
     if (lines.isEmpty())
         return fail(where + QStringLiteral("the file is empty (not even the header line)"),
                     prompter);
@@ -84,9 +84,9 @@ bool DiagnosticList::LoadDiagnosticListText(const QString& text, Prompter& promp
             return fault(QStringLiteral("row %1 is outside 0-%2").arg(row).arg(kRows - 1));
         if (bit < 0 || bit >= kBits)
             return fault(QStringLiteral("bit %1 is outside 0-%2").arg(bit).arg(kBits - 1));
-        auto record = std::make_unique<CDiagnosticData>();
-        record->Load(std::move(line));
-        record->FirstNumber = first;
+        auto record = std::make_unique<DiagnosticMessage>();
+        record->load(std::move(line));
+        record->firstNumber = first;
         m_table[static_cast<size_t>(row)][static_cast<size_t>(bit)] = std::move(record);
         lastRow = row;
     }
@@ -101,7 +101,7 @@ bool DiagnosticList::fail(const QString& reason, Prompter& prompter) {
     return false;
 }
 
-const CDiagnosticData* DiagnosticList::Record(int row, int bit) const {
+const DiagnosticMessage* DiagnosticList::record(int row, int bit) const {
     if (row < 0 || row >= kRows || bit < 0 || bit >= kBits)
         return nullptr;
     return m_table[static_cast<size_t>(row)][static_cast<size_t>(bit)].get();
@@ -114,7 +114,7 @@ void DiagnosticList::clear() {
     m_groupCount = 0;
 }
 
-QString DiagnosticList::ItemText(const QString& key, int bit) {
+QString DiagnosticList::itemText(const QString& key, int bit) {
     return key + QStringLiteral(" - ") + QString::number(1 << bit);
 }
 

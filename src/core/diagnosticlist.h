@@ -22,20 +22,20 @@ class Prompter;
 inline constexpr const char* kDiagnosticListMessage =
     "'Diagnostic.ini' file NOT FOUND or CORRUPTED";
 
-struct CDiagnosticData {
+struct DiagnosticMessage {
     // What the first number means is up to the file; the shipped one keeps the
     // severity there (0 status, 1 warning, 2 the section stops, 3 the unit stops).
-    std::int16_t FirstNumber = 0;
-    std::int16_t SecondNumber = 0; // never filled from the file
-    QString BitText;
-    QString Key;
-    QString ErrorId;
-    QString Description;
-    QString Note; // kept, never shown by the page
+    std::int16_t firstNumber = 0;
+    std::int16_t secondNumber = 0; // never filled from the file
+    QString bitText;
+    QString key;
+    QString errorId;
+    QString description;
+    QString note; // kept, never shown by the page
 
     // Takes the text fields of a line (what follows the three numbers): the bit
     // text, then key, identifier, description and note while text remains.
-    void Load(QString auxString);
+    void load(QString auxString);
 };
 
 class DiagnosticList {
@@ -49,10 +49,10 @@ public:
     // number, a row outside 0-10, a bit outside 0-8) reading stops, the message
     // kDiagnosticListMessage goes to the prompter with the file, line and reason as
     // its detail, the records read so far stay and MessageGroupCount() stays 0.
-    bool LoadDiagnosticList(const QString& path, Prompter& prompter);
+    bool loadDiagnosticList(const QString& path, Prompter& prompter);
     // Same, from text already in memory (header line included); `source` names the
     // text in the detail.
-    bool LoadDiagnosticListText(const QString& text, Prompter& prompter,
+    bool loadDiagnosticListText(const QString& text, Prompter& prompter,
                                 const QString& source = {});
     // Why the last load failed ("" after one that succeeded).
     const QString& lastError() const { return m_lastError; }
@@ -60,23 +60,23 @@ public:
     // The row number of the file's last line + 1 (1 for a file with only the
     // header); 0 before a load has read a file to its end. Only rows below it get
     // their bit texts shown.
-    int MessageGroupCount() const { return m_groupCount; }
+    int messageGroupCount() const { return m_groupCount; }
     bool showsRow(int row) const { return row >= 0 && row < m_groupCount; }
 
     // The record at (row, bit), nullptr when the file has none there (or the place
     // is outside the table).
-    const CDiagnosticData* Record(int row, int bit) const;
+    const DiagnosticMessage* record(int row, int bit) const;
     // Empties every record and sets the count to 0.
     void clear();
 
     // The text of an active-error item: the key, " - " and the bit's weight
     // ("SEC1 - 4" for bit 2).
-    static QString ItemText(const QString& key, int bit);
+    static QString itemText(const QString& key, int bit);
 
 private:
     bool fail(const QString& reason, Prompter& prompter);
 
-    std::array<std::array<std::unique_ptr<CDiagnosticData>, kBits>, kRows> m_table;
+    std::array<std::array<std::unique_ptr<DiagnosticMessage>, kBits>, kRows> m_table;
     int m_groupCount = 0;
     QString m_lastError;
 };

@@ -18,10 +18,10 @@ const QString kDiagnosticText = QStringLiteral("Diagnostic...");
 // Rows 0-4 are polled from the start; rows 5 and 6 join when the page loads.
 constexpr int kEnabledFromStart = 5;
 
-DiagnosticBitKind kindOf(const CDiagnosticData& record) {
-    if (record.Key.isEmpty())
+DiagnosticBitKind kindOf(const DiagnosticMessage& record) {
+    if (record.key.isEmpty())
         return DiagnosticBitKind::Status;
-    return record.FirstNumber == 1 ? DiagnosticBitKind::Warning : DiagnosticBitKind::Error;
+    return record.firstNumber == 1 ? DiagnosticBitKind::Warning : DiagnosticBitKind::Error;
 }
 
 } // namespace
@@ -33,54 +33,54 @@ DiagnosticModel::DiagnosticModel(AppState& state, QObject* parent)
     m_rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
         DiagnosticRow row;
-        row.Index = i;
-        row.Enable = i < kEnabledFromStart;
+        row.index = i;
+        row.enable = i < kEnabledFromStart;
         m_rows << row;
     }
 }
 
 bool DiagnosticModel::loadMessages(const QString& path) {
-    const bool ok = m_messages.LoadDiagnosticList(path, m_state.observers.prompter());
-    m_rows[5].Enable = true;
-    m_rows[6].Enable = true;
-    RefreshObject();
+    const bool ok = m_messages.loadDiagnosticList(path, m_state.observers.prompter());
+    m_rows[5].enable = true;
+    m_rows[6].enable = true;
+    refreshObject();
     return ok;
 }
 
 void DiagnosticModel::setEnable(int row, bool on) {
-    m_rows[row].Enable = on;
+    m_rows[row].enable = on;
 }
 
 bool DiagnosticModel::isPolled(int row) const {
     const DiagnosticRow& r = m_rows.at(row);
-    return r.Visible && r.Enable && r.BoundVar != nullptr;
+    return r.visible && r.enable && r.boundVar != nullptr;
 }
 
 int DiagnosticModel::polledCount() const {
     return static_cast<int>(
         std::count_if(m_rows.cbegin(), m_rows.cend(),
-                      [this](const DiagnosticRow& r) { return isPolled(r.Index); }));
+                      [this](const DiagnosticRow& r) { return isPolled(r.index); }));
 }
 
-void DiagnosticModel::RefreshObject() {
+void DiagnosticModel::refreshObject() {
     const Catalogue& catalogue = m_state.document.catalogue;
     for (DiagnosticRow& row : m_rows) {
-        const std::optional<HvcId> id = DiagnosticRowVar(row.Index);
-        row.BoundVar = id ? catalogue.Find(*id) : nullptr;
-        row.VarID = row.BoundVar ? catalogue.IdIndex(*id) : 0;
-        row.Visible = id.has_value();
+        const std::optional<HvcId> id = diagnosticRowVar(row.index);
+        row.boundVar = id ? catalogue.find(*id) : nullptr;
+        row.varId = row.boundVar ? catalogue.idIndex(*id) : 0;
+        row.visible = id.has_value();
         // Only rows the message file reaches get texts; an entry the file lacks
         // leaves the text the row had.
-        if (!m_messages.showsRow(row.Index))
+        if (!m_messages.showsRow(row.index))
             continue;
         for (int bit = 0; bit < kDiagnosticShownBits; ++bit) {
-            const CDiagnosticData* record = m_messages.Record(row.Index, bit);
+            const DiagnosticMessage* record = m_messages.record(row.index, bit);
             if (record == nullptr)
                 continue;
-            row.texts[static_cast<size_t>(bit)] = record->BitText;
+            row.texts[static_cast<size_t>(bit)] = record->bitText;
             row.kinds[static_cast<size_t>(bit)] = kindOf(*record);
         }
-        row.MsgID = row.Index;
+        row.msgId = row.index;
     }
     Q_EMIT rowsRefreshed();
 }
@@ -90,22 +90,22 @@ void DiagnosticModel::activate() {
     if (m_state.session.connectState() == ConnectState::Connected)
         m_state.polling.start(Page::Diagnostic);
     else
-        DisableTimer();
-    RefreshObject();
+        disableTimer();
+    refreshObject();
 }
 
 // A closed link would hand back success without reading anything; that must
 // never reach a row or the list as an error word.
 Status DiagnosticModel::readRow(const DiagnosticRow& row, std::int32_t& word) {
-    const CVarData& record = *row.BoundVar;
+    const UnitVariable& record = *row.boundVar;
     if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(
-            QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
+            QStringLiteral("port closed reading %1 (%2)").arg(record.name, record.addressText()));
     word = 0;
-    return ReadErrorWord(*m_state.session.link, record, word);
+    return readErrorWord(*m_state.session.link, record, word);
 }
 
-Status DiagnosticModel::ReadDiagnosticVar() {
+Status DiagnosticModel::readDiagnosticVar() {
     const int n = polledCount();
     int k = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
@@ -118,7 +118,7 @@ Status DiagnosticModel::ReadDiagnosticVar() {
         }
         m_state.session.setConnectState(ConnectState::DiagnosticPolling);
         m_state.observers.progress.setText(kDiagnosticText);
-        UpdateDisplay(i, word);
+        updateDisplay(i, word);
         ++k;
         m_state.observers.progress.setPercent(percentAt(k, n));
         Q_EMIT progressChanged(m_state.observers.progress.text(),
@@ -132,17 +132,17 @@ Status DiagnosticModel::ReadDiagnosticVar() {
     return {};
 }
 
-void DiagnosticModel::UpdateDisplay(int row, std::int32_t word) {
+void DiagnosticModel::updateDisplay(int row, std::int32_t word) {
     DiagnosticRow& r = m_rows[row];
     const std::int32_t changed = word ^ r.value;
     r.value = word;
     r.hasValue = true;
     Q_EMIT rowUpdated(row, word, changed);
-    ValueChanged(row, word, changed);
+    valueChanged(row, word, changed);
 }
 
-void DiagnosticModel::ValueChanged(int Index, std::int32_t Value, std::int32_t Changed) {
-    const QList<ActiveErrorChange> changes = m_active.valueChanged(Index, Value, Changed);
+void DiagnosticModel::valueChanged(int index, std::int32_t value, std::int32_t changed) {
+    const QList<ActiveErrorChange> changes = m_active.valueChanged(index, value, changed);
     if (changes.isEmpty())
         return;
     m_history.apply(changes, clock());

@@ -37,7 +37,7 @@
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 
 // How a lit bit is shown: a status flag (its record has no key, so it is never
 // listed), a warning (first number 1 in the shipped file) or an error.
@@ -45,12 +45,12 @@ enum class DiagnosticBitKind { None, Status, Warning, Error };
 
 // One row of the page (a DiagnosticError control): the error word it shows.
 struct DiagnosticRow {
-    int Index = 0; // 0..10
-    int VarID = 0; // position of BoundVar in VarTable; 0 while unbound
-    CVarData* BoundVar = nullptr;
-    bool Visible = true;
-    bool Enable = false; // polled only while true
-    int MsgID = -1;      // row of the message table whose texts it shows; -1 none
+    int index = 0; // 0..10
+    int varId = 0; // position of BoundVar in VarTable; 0 while unbound
+    UnitVariable* boundVar = nullptr;
+    bool visible = true;
+    bool enable = false; // polled only while true
+    int msgId = -1;      // row of the message table whose texts it shows; -1 none
     std::array<QString, 8> texts{};
     std::array<DiagnosticBitKind, 8> kinds{};
     // The word last shown, and whether one has come since the page was made.
@@ -79,21 +79,21 @@ public:
     int polledCount() const;
 
     // Page operations.
-    void RefreshObject(); // binds rows 0-6, hides 7-10, gives the rows their bit texts
+    void refreshObject(); // binds rows 0-6, hides 7-10, gives the rows their bit texts
     void activate();
     bool timerEnabled() const { return pollTimer().isActive(); }
-    QTimer& TimerDiagnostic() { return pollTimer(); }
+    QTimer& timerDiagnostic() { return pollTimer(); }
 
     // One polling pass over the polled rows in row order. A failed read ends it at
     // once with the link's failure; the indicator is then 0. Nothing is written.
-    Status ReadDiagnosticVar();
+    Status readDiagnosticVar();
 
     // A new word for a row, as the row control takes it: raises ValueChanged with
     // the bits that differ from the word shown before.
-    void UpdateDisplay(int row, std::int32_t word);
+    void updateDisplay(int row, std::int32_t word);
     // The row control's event: bits set in `changed` came (set in `value`) or went.
     // Keeps the active-error list and the history.
-    void ValueChanged(int Index, std::int32_t Value, std::int32_t Changed);
+    void valueChanged(int index, std::int32_t value, std::int32_t changed);
 
     const ActiveErrorList& activeErrors() const { return m_active; }
     const ErrorHistory& history() const { return m_history; }
@@ -115,7 +115,7 @@ Q_SIGNALS:
     void pollingStopped(const hvc::Status& why);
 
 private:
-    Status runPass() override { return ReadDiagnosticVar(); }
+    Status runPass() override { return readDiagnosticVar(); }
     void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
     Status readRow(const DiagnosticRow& row, std::int32_t& word);
 

@@ -1,19 +1,19 @@
 #include "core/diagnosticrows.h"
 
-#include "core/cvardata.h"
 #include "core/unitlink.h"
+#include "core/unitvariable.h"
 
 namespace hvc {
 
-std::optional<HvcId> DiagnosticRowVar(int row) {
+std::optional<HvcId> diagnosticRowVar(int row) {
     if (row < 0 || row >= kDiagnosticBoundRows)
         return std::nullopt;
     return kDiagnosticRowVars[static_cast<size_t>(row)];
 }
 
-Status ReadErrorWord(UnitLink& link, const CVarData& record, std::int32_t& word) {
-    return link.readRam(record.Address, word)
-        .prefixed(QStringLiteral("reading %1 (%2)").arg(record.Name, record.AddressText()));
+Status readErrorWord(UnitLink& link, const UnitVariable& record, std::int32_t& word) {
+    return link.readRam(record.address, word)
+        .prefixed(QStringLiteral("reading %1 (%2)").arg(record.name, record.addressText()));
 }
 
 } // namespace hvc

@@ -11,7 +11,7 @@
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 class UnitLink;
 
 // Row r shows bits 0-7 of kDiagnosticRowVars[r].
@@ -23,11 +23,11 @@ inline constexpr int kDiagnosticBoundRows = static_cast<int>(kDiagnosticRowVars.
 inline constexpr int kDiagnosticShownBits = 8;
 
 // The variable a row shows; nullopt for the spare rows and anything out of range.
-std::optional<HvcId> DiagnosticRowVar(int row);
+std::optional<HvcId> diagnosticRowVar(int row);
 
 // Reads the live (RAM) word of an error word's record, as the signed 16-bit value
 // the link hands over; no conversion formula applies. A failure's detail names
 // the word ("reading Section 2 Error (2012.00): time-out ...").
-Status ReadErrorWord(UnitLink& link, const CVarData& record, std::int32_t& word);
+Status readErrorWord(UnitLink& link, const UnitVariable& record, std::int32_t& word);
 
 } // namespace hvc

@@ -24,11 +24,11 @@ inline constexpr const char* kExplainNoValue = "-";
 // node, time-out, channels, digital inputs, command inputs, float currents and
 // sides, inversions and section options. Without `hasValue` every record the map
 // has counts as holding a value.
-QStringList ExplainConfiguration(const Catalogue& catalogue, const JoyCatalogue& joysticks,
+QStringList explainConfiguration(const Catalogue& catalogue, const JoyCatalogue& joysticks,
                                  const ExplainHasValue& hasValue = {});
 
 // A list caption as a line shows it: the blank joystick words as "blank (7)",
 // codes the list has no entry for as "? (9)".
-QString ExplainCaption(const QStringList& list, int code);
+QString explainCaption(const QStringList& list, int code);
 
 } // namespace hvc

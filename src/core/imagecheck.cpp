@@ -15,45 +15,45 @@ QMap<int, std::int32_t> lastValues(const ConfigFileData& data) {
 
 } // namespace
 
-QList<ValueFault> CheckFileValues(const Catalogue& catalogue, const ConfigFileData& data,
+QList<ValueFault> checkFileValues(const Catalogue& catalogue, const ConfigFileData& data,
                                   bool allowBeyondLimits) {
     QList<ValueFault> faults;
     const QMap<int, std::int32_t> values = lastValues(data);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const CVarData* r = catalogue.VarTable(it.key());
+        const UnitVariable* r = catalogue.varTable(it.key());
         if (r == nullptr)
             continue;
         const std::int32_t v = it.value();
         const bool overWide = !fitsWord(v);
-        if (overWide || (!allowBeyondLimits && (v < r->MinValue || v > r->MaxValue)))
+        if (overWide || (!allowBeyondLimits && (v < r->minValue || v > r->maxValue)))
             faults.append({it.key(), v, overWide});
     }
     return faults;
 }
 
-QStringList DescribeValueFaults(const Catalogue& catalogue, const QList<ValueFault>& faults) {
+QStringList describeValueFaults(const Catalogue& catalogue, const QList<ValueFault>& faults) {
     QStringList texts;
     for (const ValueFault& f : faults) {
-        const CVarData& r = catalogue[f.position];
+        const UnitVariable& r = catalogue[f.position];
         if (f.overWide)
             texts << QStringLiteral("%1 = %2 (does not fit a unit word, %3..%4)")
-                         .arg(r.Name)
+                         .arg(r.name)
                          .arg(f.value)
                          .arg(kWordLowest)
                          .arg(kWordHighest);
         else
             texts << QStringLiteral("%1 = %2 (allowed %3..%4)")
-                         .arg(r.Name)
+                         .arg(r.name)
                          .arg(f.value)
-                         .arg(r.MinValue)
-                         .arg(r.MaxValue);
+                         .arg(r.minValue)
+                         .arg(r.maxValue);
     }
     return texts;
 }
 
-Status CheckConfigFileValues(const Catalogue& catalogue, const ConfigFileData& data,
+Status checkConfigFileValues(const Catalogue& catalogue, const ConfigFileData& data,
                              bool allowBeyondLimits) {
-    const QList<ValueFault> faults = CheckFileValues(catalogue, data, allowBeyondLimits);
+    const QList<ValueFault> faults = checkFileValues(catalogue, data, allowBeyondLimits);
     if (faults.isEmpty())
         return {};
     const QString count =
@@ -61,30 +61,30 @@ Status CheckConfigFileValues(const Catalogue& catalogue, const ConfigFileData& d
                            : QStringLiteral("%1 values the unit must not get: ").arg(faults.size());
     return Status::failure(QString::fromLatin1(kErrorLoadingFile),
                            count +
-                               DescribeValueFaults(catalogue, faults).join(QStringLiteral("; ")));
+                               describeValueFaults(catalogue, faults).join(QStringLiteral("; ")));
 }
 
-QList<int> MissingFromFile(const Catalogue& catalogue, const ConfigFileData& data,
+QList<int> missingFromFile(const Catalogue& catalogue, const ConfigFileData& data,
                            std::uint16_t mask) {
     const QMap<int, std::int32_t> values = lastValues(data);
     std::int32_t sections = 0;
-    if (const int at = catalogue.IdIndex(HvcId::HVC_NUM_PROP_REG); catalogue.VarTable(at))
-        sections = values.value(at, catalogue[at].E2Value);
+    if (const int at = catalogue.idIndex(HvcId::HVC_NUM_PROP_REG); catalogue.varTable(at))
+        sections = values.value(at, catalogue[at].workingWord);
     QList<int> missing;
-    for (int i = 1; i <= catalogue.VarCount(); ++i) {
-        const CVarData& r = catalogue[i];
+    for (int i = 1; i <= catalogue.varCount(); ++i) {
+        const UnitVariable& r = catalogue[i];
         // A line reaches the first variable with its address; later ones never.
-        if ((r.PageMask & mask) != 0 && r.Section < sections && !values.contains(i) &&
-            catalogue.FindByAddress(r.Address) == i)
+        if ((r.pageMask & mask) != 0 && r.section < sections && !values.contains(i) &&
+            catalogue.findByAddress(r.address) == i)
             missing << i;
     }
     return missing;
 }
 
-QString NameList(const Catalogue& catalogue, const QList<int>& positions, int shown) {
+QString nameList(const Catalogue& catalogue, const QList<int>& positions, int shown) {
     QStringList names;
     for (qsizetype i = 0; i < positions.size() && i < shown; ++i)
-        names << catalogue[positions[i]].Name;
+        names << catalogue[positions[i]].name;
     QString text = names.join(QStringLiteral(", "));
     if (positions.size() > shown)
         text += QStringLiteral(" and %1 more").arg(positions.size() - shown);

@@ -37,20 +37,20 @@ struct ValueFault {
 // The values of `data` (the last line of a variable wins, as on load), in
 // catalogue order, that lie outside their variable's MinValue..MaxValue or do not
 // fit a word. With `allowBeyondLimits` only those that do not fit a word.
-QList<ValueFault> CheckFileValues(const Catalogue& catalogue, const ConfigFileData& data,
+QList<ValueFault> checkFileValues(const Catalogue& catalogue, const ConfigFileData& data,
                                   bool allowBeyondLimits = false);
 // "I Max 1A = 2000 (allowed 0..1500)", one text per fault.
-QStringList DescribeValueFaults(const Catalogue& catalogue, const QList<ValueFault>& faults);
+QStringList describeValueFaults(const Catalogue& catalogue, const QList<ValueFault>& faults);
 // Fails with "Error Loading File!" and the faults as detail when there are any.
-Status CheckConfigFileValues(const Catalogue& catalogue, const ConfigFileData& data,
+Status checkConfigFileValues(const Catalogue& catalogue, const ConfigFileData& data,
                              bool allowBeyondLimits = false);
 
 // The catalogue positions a complete file of this map holds but `data` lacks:
 // the variables a save selects with `mask`, within the file's own number of
 // sections (the map's default when the file lacks that too).
-QList<int> MissingFromFile(const Catalogue& catalogue, const ConfigFileData& data,
+QList<int> missingFromFile(const Catalogue& catalogue, const ConfigFileData& data,
                            std::uint16_t mask);
 // "a, b, c and 4 more": the names of the first `shown` positions.
-QString NameList(const Catalogue& catalogue, const QList<int>& positions, int shown = 5);
+QString nameList(const Catalogue& catalogue, const QList<int>& positions, int shown = 5);
 
 } // namespace hvc

@@ -127,7 +127,7 @@ QString commentLine(const QString& line) {
 
 } // namespace
 
-QString BuildInfoStr(const InfoFields& fields) {
+QString buildInfoStr(const InfoFields& fields) {
     QString text = separator() + kCr;
     const std::array<std::pair<const char*, const QString*>, 4> titled{{
         {"Author:", &fields.author},
@@ -145,7 +145,7 @@ QString BuildInfoStr(const InfoFields& fields) {
     return text + separator() + kCr;
 }
 
-InfoFields ExtractInfo(const QString& auxStr, const QString& fileName) {
+InfoFields extractInfo(const QString& auxStr, const QString& fileName) {
     std::array<QString, 9> cut;
     QString rest = auxStr;
     for (QString& field : cut) {

@@ -29,12 +29,12 @@ struct InfoFields {
 // The information block as it is written to a file, lines ended by a lone CR.
 // Fields that the layout cannot carry as they are (a TAB or a line break in a
 // one-line field, a comment line that the reader would alter) are escaped.
-QString BuildInfoStr(const InfoFields& fields);
+QString buildInfoStr(const InfoFields& fields);
 
 // The fields from the information text of a file (its lines joined with CR LF, as
 // the file reader rebuilds it), with fileName set to `fileName`. Escaped fields are
 // restored, and the comments come back without the line break the reader adds
 // after their last line, so that a save and a load give back the same fields.
-InfoFields ExtractInfo(const QString& auxStr, const QString& fileName);
+InfoFields extractInfo(const QString& auxStr, const QString& fileName);
 
 } // namespace hvc

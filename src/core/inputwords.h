@@ -19,20 +19,20 @@ inline constexpr int kCommandInputs = 6;
 inline constexpr int kOptionSections = 4;
 
 // A code that a list has no entry for: "? (3)".
-QString UnknownCodeCaption(int code);
+QString unknownCodeCaption(int code);
 // Entry `code` of a list, or the unknown-code caption.
-QString CodeCaption(const QStringList& list, int code);
+QString codeCaption(const QStringList& list, int code);
 
 // "DI_01" .. "DI_14" for inputs 1..14.
-QString DigitalInputName(int input);
+QString digitalInputName(int input);
 
 // The lists the settings dialog shows, in code order.
-const QStringList& DgtTypeCaptions();  // "OFF", "LEVEL", "EDGE"
-const QStringList& DgtPlaceCaptions(); // "0" .. "7": byte and bit numbers
-const QStringList& JoyTypeCaptions();  // "OFF", "Propotional", ...
-const QStringList& JoyWordCaptions();  // "X", "Y", " ", " ", "W", "Z", "J", " "
-const QStringList& InputCaptions();    // "OFF", "DI_01" .. "DI_14"
-const QStringList& CommandNames();     // "Dead Man", "Fast/Slow", "Float Sec. 1" .. 4
+const QStringList& dgtTypeCaptions();  // "OFF", "LEVEL", "EDGE"
+const QStringList& dgtPlaceCaptions(); // "0" .. "7": byte and bit numbers
+const QStringList& joyTypeCaptions();  // "OFF", "Propotional", ...
+const QStringList& joyWordCaptions();  // "X", "Y", " ", " ", "W", "Z", "J", " "
+const QStringList& inputCaptions();    // "OFF", "DI_01" .. "DI_14"
+const QStringList& commandNames();     // "Dead Man", "Fast/Slow", "Float Sec. 1" .. 4
 
 // One digital-input descriptor byte: type in bits 0-1, byte number in bits 2-4,
 // bit number in bits 5-7.
@@ -43,13 +43,13 @@ struct DigitalInput {
     int bit = 0;    // 0..7
     bool operator==(const DigitalInput&) const = default;
 };
-DigitalInput UnpackDigitalInput(std::uint8_t descriptor);
-std::uint8_t PackDigitalInput(const DigitalInput& input);
+DigitalInput unpackDigitalInput(std::uint8_t descriptor);
+std::uint8_t packDigitalInput(const DigitalInput& input);
 
 // HVC_DGT_CONFIG_k carries input 2k-1 in its low byte and input 2k in its high
 // byte. Packed words are 16-bit patterns (0..65535).
-std::array<std::uint8_t, 2> UnpackDgtConfig(std::int32_t word);
-std::int32_t PackDgtConfig(std::uint8_t first, std::uint8_t second);
+std::array<std::uint8_t, 2> unpackDgtConfig(std::int32_t word);
+std::int32_t packDgtConfig(std::uint8_t first, std::uint8_t second);
 
 // One CAN joystick channel word: type, joystick word, side A and side B input,
 // four bits each from the bottom.
@@ -68,39 +68,39 @@ struct JoyChannel {
     int inputB = 0;
     bool operator==(const JoyChannel&) const = default;
 };
-JoyChannel UnpackJoyChannel(std::int32_t word);
-std::int32_t PackJoyChannel(const JoyChannel& channel);
+JoyChannel unpackJoyChannel(std::int32_t word);
+std::int32_t packJoyChannel(const JoyChannel& channel);
 // The identifier the unit expects beside a channel word: 8 off, 0/1/2 for a
 // proportional channel on word X/Y/other, 5 for the digital types. None for a
 // type that has no caption: the identifier already there is to stay.
-std::optional<std::int32_t> JoyChannelId(const JoyChannel& channel);
+std::optional<std::int32_t> joyChannelId(const JoyChannel& channel);
 
 // The six command inputs (dead man, fast/slow, float 1..4), each 0 = off or
 // 1..14 = DI_01..DI_14, in HVC_FLOAT_CONFIG_1 (four codes) and the low byte of
 // HVC_FLOAT_CONFIG_2 (two codes). The high byte of the second word is unused and
 // packs as 0.
 using CommandInputs = std::array<int, kCommandInputs>;
-CommandInputs UnpackCommandInputs(std::int32_t config1, std::int32_t config2);
-std::array<std::int32_t, 2> PackCommandInputs(const CommandInputs& inputs);
+CommandInputs unpackCommandInputs(std::int32_t config1, std::int32_t config2);
+std::array<std::int32_t, 2> packCommandInputs(const CommandInputs& inputs);
 
 // HVC_FLOAT_MAG_SIDE: bit s set when the float of section s+1 acts on side B.
-std::array<bool, kOptionSections> UnpackFloatSides(std::int32_t bits);
-std::int32_t PackFloatSides(const std::array<bool, kOptionSections>& sideB);
+std::array<bool, kOptionSections> unpackFloatSides(std::int32_t bits);
+std::int32_t packFloatSides(const std::array<bool, kOptionSections>& sideB);
 
 // HVC_JOY_<s>_INV: 85 not inverted, 170 inverted; other codes are unknown.
 inline constexpr std::int32_t kNotInverted = 85;
 inline constexpr std::int32_t kInverted = 170;
-std::optional<bool> UnpackInversion(std::int32_t code);
-std::int32_t PackInversion(bool inverted);
-QString InversionCaption(std::int32_t code); // "NO", "YES" or "? (code)"
+std::optional<bool> unpackInversion(std::int32_t code);
+std::int32_t packInversion(bool inverted);
+QString inversionCaption(std::int32_t code); // "NO", "YES" or "? (code)"
 
 // HVC_SP_<s>_MACRO: bit 0 enabled with dead man, bit 1 wait for neutral at run
 // time, bit 2 wait for neutral at start-up. Other bits are kept as they are.
 enum SectionOption { EnabledWithDeadMan = 0, NeutralAtRunTime = 1, NeutralAtStartUp = 2 };
 inline constexpr int kSectionOptions = 3;
-bool HasSectionOption(std::int32_t flags, SectionOption option);
-std::int32_t WithSectionOption(std::int32_t flags, SectionOption option, bool on);
+bool hasSectionOption(std::int32_t flags, SectionOption option);
+std::int32_t withSectionOption(std::int32_t flags, SectionOption option, bool on);
 // "Section enabled with Dead-Man", "Wait for joystick NEUTRAL at RUN TIME", ...
-QString SectionOptionCaption(SectionOption option);
+QString sectionOptionCaption(SectionOption option);
 
 } // namespace hvc

@@ -11,7 +11,7 @@ const char* const kInstalledRes = "../share/hvc-configurator/res";
 const char* const kInstalledDoc = "../share/doc/hvc-configurator";
 } // namespace
 
-QString ResourceDirFor(const QString& programDir) {
+QString resourceDirFor(const QString& programDir) {
     const QDir dir(programDir);
     QString beside = dir.filePath(QStringLiteral("res"));
     if (QFileInfo(beside).isDir())
@@ -20,7 +20,7 @@ QString ResourceDirFor(const QString& programDir) {
     return QFileInfo(installed).isDir() ? installed : beside;
 }
 
-QString ManualPathFor(const QString& programDir) {
+QString manualPathFor(const QString& programDir) {
     const QDir dir(programDir);
     for (const QString& candidate :
          {dir.filePath(QString::fromLatin1(kManual)),

@@ -8,10 +8,10 @@ namespace hvc {
 
 // res/ beside the program when it is there, else the installed resource folder
 // when that is there, else res/ beside the program (whose absence the loaders report).
-QString ResourceDirFor(const QString& programDir);
+QString resourceDirFor(const QString& programDir);
 
 // HVCMANUAL.pdf beside the program, else in the installed documentation folder;
 // empty when neither exists.
-QString ManualPathFor(const QString& programDir);
+QString manualPathFor(const QString& programDir);
 
 } // namespace hvc

@@ -73,10 +73,10 @@ public:
     bool floatSideB(int s) const { return m_floatSides[idx(s)]; }
     void setFloatSideB(int s, bool sideB) { m_floatSides[idx(s)] = sideB; }
     std::int32_t inversion(int s) const { return m_inversions[idx(s)]; }
-    void setInverted(int s, bool inverted) { m_inversions[idx(s)] = PackInversion(inverted); }
+    void setInverted(int s, bool inverted) { m_inversions[idx(s)] = packInversion(inverted); }
     std::int32_t sectionFlags(int s) const { return m_flags[idx(s)]; }
     bool sectionOption(int s, SectionOption option) const {
-        return HasSectionOption(sectionFlags(s), option);
+        return hasSectionOption(sectionFlags(s), option);
     }
     void setSectionOption(int s, SectionOption option, bool on);
 
@@ -103,7 +103,7 @@ private:
 
 // The identifier `offset` places after `first` in the identifier list (the
 // numbered families such as HVC_JOY_0_CONFIG..HVC_JOY_3_CONFIG are consecutive).
-inline HvcId IdAfter(HvcId first, int offset) {
+inline HvcId idAfter(HvcId first, int offset) {
     return static_cast<HvcId>(static_cast<int>(first) + offset);
 }
 

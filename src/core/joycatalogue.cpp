@@ -1,8 +1,8 @@
 #include "core/joycatalogue.h"
 
-#include "core/cvardata.h"
 #include "core/prompter.h"
 #include "core/stringeval.h"
+#include "core/unitvariable.h"
 
 #include <QFile>
 #include <QStringList>
@@ -27,14 +27,14 @@ public:
 
     QString text() {
         --m_left;
-        return NextField(m_line);
+        return nextField(m_line);
     }
 
     Status integer(const char* name, std::int16_t& out) {
         const bool present = m_left > 0;
         const QString field = text();
         std::int32_t value = 0;
-        if (present && ParseIntField(field, -32768, 32767, value)) {
+        if (present && parseIntField(field, -32768, 32767, value)) {
             out = static_cast<std::int16_t>(value);
             return {};
         }
@@ -54,37 +54,37 @@ private:
 
 } // namespace
 
-Status CJoyData::Load(QString line) {
-    *this = CJoyData();
+Status JoyModel::load(QString line) {
+    *this = JoyModel();
     FieldReader fields(std::move(line));
-    JoyCode = fields.text();
-    JoyName = fields.text();
-    JoyDesc1 = fields.text();
-    JoyDesc2 = fields.text();
-    JoyDesc3 = fields.text();
-    JoyDesc4 = fields.text();
+    joyCode = fields.text();
+    joyName = fields.text();
+    joyDesc1 = fields.text();
+    joyDesc2 = fields.text();
+    joyDesc3 = fields.text();
+    joyDesc4 = fields.text();
     static constexpr const char* kConfigNames[] = {"AxisConfig(1)", "AxisConfig(2)",
                                                    "AxisConfig(3)", "AxisConfig(4)"};
     static constexpr const char* kSpareNames[] = {"AxisSpare(1)", "AxisSpare(2)", "AxisSpare(3)",
                                                   "AxisSpare(4)"};
     // The number fields in the order of the line; the axis pairs follow AxisNum.
     const std::pair<const char*, std::int16_t*> head[] = {
-        {"Selectable", &Selectable}, {"AxisNum", &AxisNum}, {"JoyID", &JoyID}};
+        {"Selectable", &selectable}, {"AxisNum", &axisNum}, {"JoyID", &joyId}};
     for (const auto& [name, out] : head)
         if (Status read = fields.integer(name, *out); !read)
             return read;
-    const int pairs = axisPairs(AxisNum);
+    const int pairs = axisPairs(axisNum);
     for (int k = 0; k < pairs; ++k) {
         const auto at = static_cast<size_t>(k);
-        if (Status read = fields.integer(kConfigNames[k], AxisConfig[at]); !read)
+        if (Status read = fields.integer(kConfigNames[k], axisConfig[at]); !read)
             return read;
-        if (Status read = fields.integer(kSpareNames[k], AxisSpare[at]); !read)
+        if (Status read = fields.integer(kSpareNames[k], axisSpare[at]); !read)
             return read;
     }
     return {};
 }
 
-bool JoyCatalogue::LoadJoyList(const QString& iniPath, Prompter& prompter) {
+bool JoyCatalogue::loadJoyList(const QString& iniPath, Prompter& prompter) {
     QFile file(iniPath);
     if (!file.open(QIODevice::ReadOnly)) {
         // Nothing was read: the table from the previous load still counts.
@@ -99,7 +99,7 @@ bool JoyCatalogue::LoadJoyList(const QString& iniPath, Prompter& prompter) {
     return load(QString::fromLatin1(bytes), iniPath, prompter);
 }
 
-bool JoyCatalogue::LoadJoyListText(const QString& text, Prompter& prompter) {
+bool JoyCatalogue::loadJoyListText(const QString& text, Prompter& prompter) {
     return load(text, {}, prompter);
 }
 
@@ -115,18 +115,18 @@ bool JoyCatalogue::load(const QString& text, const QString& source, Prompter& pr
                     prompter);
     }
     m_count = 0;
-    const QStringList lines = SplitLines(text);
+    const QStringList lines = splitLines(text);
 
     int records = 0;
     for (int i = 1; i < lines.size(); ++i, ++records) {
         if (records >= kMaxRecords)
             return fail(atLine(i, QStringLiteral("more than %1 records").arg(kMaxRecords)),
                         prompter);
-        CJoyData& record = m_list[static_cast<size_t>(records)];
-        if (const Status loaded = record.Load(lines.at(i)); !loaded)
+        JoyModel& record = m_list[static_cast<size_t>(records)];
+        if (const Status loaded = record.load(lines.at(i)); !loaded)
             return fail(atLine(i, loaded.text()), prompter);
-        if (record.JoyCode == QLatin1String("NOTUSED"))
-            m_notUsedJoyId = record.JoyID;
+        if (record.joyCode == QLatin1String("NOTUSED"))
+            m_notUsedJoyId = record.joyId;
     }
     m_count = records;
     return true;
@@ -138,18 +138,18 @@ bool JoyCatalogue::fail(const QString& reason, Prompter& prompter) {
     return false;
 }
 
-int JoyCatalogue::JoyCount() const {
+int JoyCatalogue::joyCount() const {
     return m_count;
 }
 
-int JoyCatalogue::NotUsedJoyID() const {
+int JoyCatalogue::notUsedJoyId() const {
     return m_notUsedJoyId;
 }
 
-const CJoyData& JoyCatalogue::JoyList(int position) const {
-    static const CJoyData blank;
+const JoyModel& JoyCatalogue::joyList(int position) const {
+    static const JoyModel kBlank;
     if (position < 0 || position >= kMaxRecords)
-        return blank;
+        return kBlank;
     return m_list[static_cast<size_t>(position)];
 }
 
@@ -157,7 +157,7 @@ QString JoyCatalogue::lastError() const {
     return m_lastError;
 }
 
-QString JoyCatalogue::PictureFileName(const QString& code, JoyPicture kind) {
+QString JoyCatalogue::pictureFileName(const QString& code, JoyPicture kind) {
     switch (kind) {
     case JoyPicture::Normal:
         return code + QStringLiteral(".jpg");

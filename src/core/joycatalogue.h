@@ -15,16 +15,16 @@ class Prompter;
 
 inline constexpr const char* kJoyListMessage = "'JoyList.ini' file NOT FOUND or CORRUPTED";
 
-struct CJoyData {
-    std::int16_t JoyID = 0;
-    QString JoyCode, JoyName, JoyDesc1, JoyDesc2, JoyDesc3, JoyDesc4;
-    std::int16_t Selectable = 0;
-    std::int16_t AxisNum = 0;
-    std::array<std::int16_t, 4> AxisConfig{};
-    std::array<std::int16_t, 4> AxisSpare{};
+struct JoyModel {
+    std::int16_t joyId = 0;
+    QString joyCode, joyName, joyDesc1, joyDesc2, joyDesc3, joyDesc4;
+    std::int16_t selectable = 0;
+    std::int16_t axisNum = 0;
+    std::array<std::int16_t, 4> axisConfig{};
+    std::array<std::int16_t, 4> axisSpare{};
     // Reads one line (fields as the file format says); a failure saying which
     // field is wrong.
-    Status Load(QString line);
+    Status load(QString line);
 };
 
 enum class JoyPicture { Normal, X, Y, Z, W, Off };
@@ -34,20 +34,20 @@ public:
     static constexpr int kMaxRecords = 17;
     // Reads the file; on any fault shows kJoyListMessage with the file, line and reason as
     // detail (Prompter::informDetailed) and returns false, JoyCount as the load rules say.
-    bool LoadJoyList(const QString& iniPath, Prompter& prompter);
-    bool LoadJoyListText(const QString& text, Prompter& prompter); // header line included
-    int JoyCount() const;
-    int NotUsedJoyID() const;
-    const CJoyData& JoyList(int position) const; // 0..16; a blank record beyond
+    bool loadJoyList(const QString& iniPath, Prompter& prompter);
+    bool loadJoyListText(const QString& text, Prompter& prompter); // header line included
+    int joyCount() const;
+    int notUsedJoyId() const;
+    const JoyModel& joyList(int position) const; // 0..16; a blank record beyond
     QString lastError() const;
     // "C.jpg", "C_X.jpg", "C_Y.jpg", "C_Z.jpg", "C_W.jpg", "C_D.jpg"
-    static QString PictureFileName(const QString& code, JoyPicture kind);
+    static QString pictureFileName(const QString& code, JoyPicture kind);
 
 private:
     bool load(const QString& text, const QString& source, Prompter& prompter);
     bool fail(const QString& reason, Prompter& prompter);
 
-    std::array<CJoyData, kMaxRecords> m_list{};
+    std::array<JoyModel, kMaxRecords> m_list{};
     int m_count = 0;
     int m_notUsedJoyId = 0;
     QString m_lastError;

@@ -16,7 +16,7 @@ QString digitalInputText(unsigned number) {
 
 } // namespace
 
-QString PinLabelText(std::uint16_t word, const QString& current) {
+QString pinLabelText(std::uint16_t word, const QString& current) {
     const unsigned kind = word & 0xFu;
     const unsigned axis = (word >> 4) & 0xFu;
     if (kind == 0)
@@ -27,7 +27,7 @@ QString PinLabelText(std::uint16_t word, const QString& current) {
            digitalInputText((word >> 12) & 0xFu);
 }
 
-std::array<int, 4> FindJoyID(int count, const std::function<std::int32_t(int)>& joyIdAt,
+std::array<int, 4> findJoyId(int count, const std::function<std::int32_t(int)>& joyIdAt,
                              std::int32_t notUsedJoyId, const std::array<std::int32_t, 4>& ids) {
     std::array<int, 4> positions;
     positions.fill(kJoyNotFound);

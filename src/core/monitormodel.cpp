@@ -28,7 +28,7 @@ constexpr HvcId kISlowMax[8] = {HvcId::HVC_I0_SDM_MAX, HvcId::HVC_I1_SDM_MAX, Hv
 MonitorDisplay makeDisplay(MonitorDisplayKind kind, int index, const char* name) {
     MonitorDisplay d;
     d.kind = kind;
-    d.Index = index;
+    d.index = index;
     d.objectName = index < 0 ? QString::fromLatin1(name)
                              : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
     return d;
@@ -42,10 +42,10 @@ std::int16_t largestCurrentLimit(const Catalogue& catalogue, int section) {
     bool any = false;
     std::int16_t best = 0;
     for (const HvcId id : order) {
-        const CVarData* r = catalogue.Find(id);
+        const UnitVariable* r = catalogue.find(id);
         if (!r)
             continue;
-        const auto v = static_cast<std::int16_t>(r->E2InECU);
+        const auto v = static_cast<std::int16_t>(r->unitWord);
         if (!any || v > best)
             best = v;
         any = true;
@@ -66,7 +66,7 @@ MonitorModel::MonitorModel(AppState& state, QObject* parent)
         m_displays << makeDisplay(MonitorDisplayKind::Current, i, "IMeasure");
     for (int i = 0; i < 4; ++i)
         m_displays << makeDisplay(MonitorDisplayKind::Redundant, i, "JoyMonitorRed");
-    RefreshObject();
+    refreshObject();
 }
 
 MonitorModel::~MonitorModel() = default;
@@ -79,18 +79,18 @@ int MonitorModel::displayIndex(const QString& objectName) const {
 }
 
 void MonitorModel::setMonitorEnable(int display, bool on) {
-    m_displays[display].MonitorEnable = on;
+    m_displays[display].monitorEnable = on;
 }
 
 void MonitorModel::showSections(int sections) {
     for (MonitorDisplay& d : m_displays)
-        d.Visible = d.kind != MonitorDisplayKind::Redundant && d.Index < sections;
+        d.visible = d.kind != MonitorDisplayKind::Redundant && d.index < sections;
     Q_EMIT objectsRefreshed();
 }
 
 bool MonitorModel::isPolled(int display) const {
     const MonitorDisplay& d = m_displays.at(display);
-    return d.Visible && d.MonitorEnable && d.BoundVar != nullptr;
+    return d.visible && d.monitorEnable && d.boundVar != nullptr;
 }
 
 int MonitorModel::polledCount() const {
@@ -104,62 +104,62 @@ QList<int> MonitorModel::polledVarIds() const {
     QList<int> ids;
     for (int i = 0; i < m_displays.size(); ++i)
         if (isPolled(i))
-            ids << m_displays[i].VarID;
+            ids << m_displays[i].varId;
     return ids;
 }
 
-void MonitorModel::RefreshObject() {
+void MonitorModel::refreshObject() {
     const Catalogue& catalogue = m_state.document.catalogue;
     for (MonitorDisplay& d : m_displays) {
         HvcId id = HvcId::HVC_VBB_400;
         switch (d.kind) {
         case MonitorDisplayKind::Joystick:
-            id = kJoyValue[d.Index];
+            id = kJoyValue[d.index];
             break;
         case MonitorDisplayKind::Current:
-            id = kMeasure[d.Index];
+            id = kMeasure[d.index];
             break;
         case MonitorDisplayKind::Redundant:
-            id = kJoyRed[d.Index];
+            id = kJoyRed[d.index];
             break;
         case MonitorDisplayKind::Battery:
             break;
         }
-        CVarData* record = catalogue.Find(id);
-        if (record != d.BoundVar)
+        UnitVariable* record = catalogue.find(id);
+        if (record != d.boundVar)
             d.hasValue = false;
-        d.BoundVar = record;
-        d.VarID = record ? catalogue.IdIndex(id) : 0;
+        d.boundVar = record;
+        d.varId = record ? catalogue.idIndex(id) : 0;
     }
-    SetObject();
+    setObject();
 }
 
-void MonitorModel::SetObject() {
+void MonitorModel::setObject() {
     for (MonitorDisplay& d : m_displays) {
-        d.ScaleMin = 0;
+        d.scaleMin = 0;
         switch (d.kind) {
         case MonitorDisplayKind::Joystick:
         case MonitorDisplayKind::Redundant:
-            d.ScaleMax = 100;
-            d.NumberFormat = QStringLiteral("####0");
-            d.DisplayOption = true;
+            d.scaleMax = 100;
+            d.numberFormat = QStringLiteral("####0");
+            d.displayOption = true;
             break;
         case MonitorDisplayKind::Current:
-            d.ScaleMax = largestCurrentLimit(m_state.document.catalogue, d.Index);
-            d.NumberFormat = QStringLiteral("###0");
-            d.DisplayOption = true;
-            d.LevelA = 50;
-            d.LevelB = 50;
+            d.scaleMax = largestCurrentLimit(m_state.document.catalogue, d.index);
+            d.numberFormat = QStringLiteral("###0");
+            d.displayOption = true;
+            d.levelA = 50;
+            d.levelB = 50;
             break;
         case MonitorDisplayKind::Battery:
-            d.ScaleMax = 30;
-            d.NumberFormat = QStringLiteral("####0.0");
-            d.DisplayOption = false;
+            d.scaleMax = 30;
+            d.numberFormat = QStringLiteral("####0.0");
+            d.displayOption = false;
             break;
         }
         if (d.kind == MonitorDisplayKind::Redundant) {
-            d.MonitorEnable = false;
-            d.Visible = false;
+            d.monitorEnable = false;
+            d.visible = false;
         }
     }
     Q_EMIT objectsRefreshed();
@@ -168,24 +168,24 @@ void MonitorModel::SetObject() {
 // Joystick, current and battery values are scaled for the configured number of
 // sections: the part of each formula that belongs to that number.
 void MonitorModel::setFormulaParts() {
-    const CVarData* sections = m_state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
-    const auto part = static_cast<std::int16_t>(sections ? sections->E2InECU : 0);
+    const UnitVariable* sections = m_state.document.catalogue.find(HvcId::HVC_NUM_PROP_REG);
+    const auto part = static_cast<std::int16_t>(sections ? sections->unitWord : 0);
     for (MonitorDisplay& d : m_displays)
-        if (d.Visible && d.BoundVar)
-            d.BoundVar->FormulaPart = part;
+        if (d.visible && d.boundVar)
+            d.boundVar->formulaPart = part;
 }
 
 void MonitorModel::activate() {
     m_state.polling.activate(Page::Monitor);
-    const CVarData* sections = m_state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
-    showSections(sections ? sections->E2Display : 0);
+    const UnitVariable* sections = m_state.document.catalogue.find(HvcId::HVC_NUM_PROP_REG);
+    showSections(sections ? sections->shownValue : 0);
     if (m_state.session.connectState() == ConnectState::Connected) {
-        RefreshObject();
+        refreshObject();
         setFormulaParts();
         m_state.polling.start(Page::Monitor);
     } else {
-        DisableTimer();
-        RefreshObject();
+        disableTimer();
+        refreshObject();
     }
 }
 
@@ -196,20 +196,20 @@ void MonitorModel::drawProgress(int percent) {
 
 // A closed link would hand back success without reading anything; that must
 // never reach a display or a recording as a value.
-Status MonitorModel::readVariable(CVarData& record, std::int32_t& raw) {
+Status MonitorModel::readVariable(UnitVariable& record, std::int32_t& raw) {
     if (!m_state.session.link || !m_state.session.link->isLinkOpen())
         return Status::linkFailure(
-            QStringLiteral("port closed reading %1 (%2)").arg(record.Name, record.AddressText()));
+            QStringLiteral("port closed reading %1 (%2)").arg(record.name, record.addressText()));
     raw = 0;
-    Status status = m_state.session.link->readRam(record.Address, raw);
+    Status status = m_state.session.link->readRam(record.address, raw);
     if (!status)
         return status.prefixed(
-            QStringLiteral("reading %1 (%2)").arg(record.Name, record.AddressText()));
-    record.ReadRAMFromECU(raw);
+            QStringLiteral("reading %1 (%2)").arg(record.name, record.addressText()));
+    record.takeUnitRamWord(raw);
     return status;
 }
 
-Status MonitorModel::ReadMonitorVar() {
+Status MonitorModel::readMonitorVar() {
     const int n = polledCount();
     const int steps = n + 3;
     MonitorSample sample;
@@ -221,7 +221,7 @@ Status MonitorModel::ReadMonitorVar() {
     const HvcId words[3] = {HvcId::HVC_ERROR_CODE, HvcId::HVC_HSD_MONITOR,
                             HvcId::HVC_DIGIT_MONITOR};
     for (int w = 0; w < 3; ++w) {
-        CVarData& record = m_state.document.catalogue.Var(words[w]);
+        UnitVariable& record = m_state.document.catalogue.var(words[w]);
         std::int32_t raw = 0;
         if (Status status = readVariable(record, raw); !status) {
             m_state.session.setConnectState(ConnectState::NotConnected);
@@ -249,7 +249,7 @@ Status MonitorModel::ReadMonitorVar() {
     for (int i = 0; i < m_displays.size(); ++i) {
         if (!isPolled(i))
             continue;
-        CVarData& record = *m_displays[i].BoundVar;
+        UnitVariable& record = *m_displays[i].boundVar;
         std::int32_t raw = 0;
         if (Status status = readVariable(record, raw); !status) {
             m_state.session.setConnectState(ConnectState::NotConnected);
@@ -258,10 +258,10 @@ Status MonitorModel::ReadMonitorVar() {
         m_state.session.setConnectState(ConnectState::MonitorPolling);
         m_state.observers.progress.setText(kMonitorText);
         MonitorDisplay& d = m_displays[i];
-        d.value = record.RAMDisplay;
+        d.value = record.ramShownValue;
         d.hasValue = true;
-        sample.readings << MonitorReading{i, d.VarID, raw, record.RAMDisplay};
-        Q_EMIT displayUpdated(i, record.RAMDisplay);
+        sample.readings << MonitorReading{i, d.varId, raw, record.ramShownValue};
+        Q_EMIT displayUpdated(i, record.ramShownValue);
         ++k;
         drawProgress(percentAt(k + 3, steps));
         if (m_state.polling.disabledDuringPass(Page::Monitor)) {

@@ -35,7 +35,7 @@
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 
 enum class MonitorDisplayKind {
     Joystick,  // JoyMonitorVal(i): joystick i position
@@ -48,18 +48,18 @@ enum class MonitorDisplayKind {
 // how it shows it.
 struct MonitorDisplay {
     MonitorDisplayKind kind = MonitorDisplayKind::Joystick;
-    int Index = -1;     // section or joystick 0..3; -1 for the battery display
+    int index = -1;     // section or joystick 0..3; -1 for the battery display
     QString objectName; // "JoyMonitorVal_0", "IMeasure_2", "JoyMonitorVbb", "JoyMonitorRed_1"
-    int VarID = 0;      // position of BoundVar in VarTable; 0 while unbound
-    CVarData* BoundVar = nullptr;
-    bool Visible = true;
-    bool MonitorEnable = true;
-    std::int16_t ScaleMin = 0;
-    std::int16_t ScaleMax = 100;
-    QString NumberFormat;
-    std::int16_t LevelA = 0;
-    std::int16_t LevelB = 0;
-    bool DisplayOption = true;
+    int varId = 0;      // position of BoundVar in VarTable; 0 while unbound
+    UnitVariable* boundVar = nullptr;
+    bool visible = true;
+    bool monitorEnable = true;
+    std::int16_t scaleMin = 0;
+    std::int16_t scaleMax = 100;
+    QString numberFormat;
+    std::int16_t levelA = 0;
+    std::int16_t levelB = 0;
+    bool displayOption = true;
     // The value last handed to the display, and whether one has come since binding.
     double value = 0;
     bool hasValue = false;
@@ -68,9 +68,9 @@ struct MonitorDisplay {
 // One value read in a pass.
 struct MonitorReading {
     int display = 0; // index into MonitorModel::displays()
-    int VarID = 0;
+    int varId = 0;
     std::int32_t raw = 0; // the word as read, signed 16-bit
-    double value = 0;     // RAMDisplay: the word in display units
+    double value = 0;     // ramShownValue: the word in display units
 };
 
 // One complete pass: when it started, the three status words and every value.
@@ -109,11 +109,11 @@ public:
     QList<int> polledVarIds() const;
 
     // Page operations.
-    void RefreshObject(); // binds the displays to their records, then SetObject
-    void SetObject();     // scales, formats and options from the records, no link traffic
+    void refreshObject(); // binds the displays to their records, then SetObject
+    void setObject();     // scales, formats and options from the records, no link traffic
     void activate();
     bool timerEnabled() const { return pollTimer().isActive(); }
-    QTimer& TmrMonitor() { return pollTimer(); }
+    QTimer& tmrMonitor() { return pollTimer(); }
     // Redraw the joystick or solenoid pictures (the link was lost, the set-up changed).
     void requestJoyRedraw() { Q_EMIT drawJoyRequested(); }
     void requestMagRedraw() { Q_EMIT drawMagRequested(); }
@@ -121,7 +121,7 @@ public:
     // One polling pass: the three status words, then every polled display. A
     // failed read ends it at once with the link's failure; the indicator is then
     // 0. Nothing is ever written to the unit.
-    Status ReadMonitorVar();
+    Status readMonitorVar();
 
     // The status words of the last pass that read them.
     std::uint16_t errorCode() const { return m_errorCode; }
@@ -143,12 +143,12 @@ Q_SIGNALS:
     void pollingStopped(const hvc::Status& why);
 
 private:
-    Status runPass() override { return ReadMonitorVar(); }
+    Status runPass() override { return readMonitorVar(); }
     void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
     void setFormulaParts();
     void drawProgress(int percent);
     void endPassOnLinkLoss();
-    Status readVariable(CVarData& record, std::int32_t& raw);
+    Status readVariable(UnitVariable& record, std::int32_t& raw);
 
     AppState& m_state;
     QList<MonitorDisplay> m_displays;

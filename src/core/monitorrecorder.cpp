@@ -18,14 +18,14 @@ QString hexWord(std::uint16_t word) {
     return QStringLiteral("0x") + QStringLiteral("%1").arg(word, 4, 16, QChar(u'0')).toUpper();
 }
 
-QString columnName(const CVarData& record) {
-    return record.ConvText.isEmpty() ? record.Name
-                                     : QStringLiteral("%1 [%2]").arg(record.Name, record.ConvText);
+QString columnName(const UnitVariable& record) {
+    return record.convText.isEmpty() ? record.name
+                                     : QStringLiteral("%1 [%2]").arg(record.name, record.convText);
 }
 
 QString wordColumn(const Catalogue& catalogue, HvcId id, const char* fallback) {
-    const CVarData* r = catalogue.Find(id);
-    return (r ? r->Name : QString::fromLatin1(fallback)) + QStringLiteral(" (hex)");
+    const UnitVariable* r = catalogue.find(id);
+    return (r ? r->name : QString::fromLatin1(fallback)) + QStringLiteral(" (hex)");
 }
 
 } // namespace
@@ -45,7 +45,7 @@ QStringList MonitorRecorder::headerCells(const Catalogue& catalogue, const QList
                       wordColumn(catalogue, HvcId::HVC_HSD_MONITOR, "Output Monitor"),
                       wordColumn(catalogue, HvcId::HVC_DIGIT_MONITOR, "Digital Monitor")};
     for (const int id : varIds) {
-        const CVarData* r = catalogue.VarTable(id);
+        const UnitVariable* r = catalogue.varTable(id);
         cells << (r ? columnName(*r) : QStringLiteral("Variable %1").arg(id));
     }
     return cells;
@@ -57,7 +57,7 @@ QStringList MonitorRecorder::rowCells(const MonitorSample& sample, const QList<i
     for (const int id : varIds) {
         QString value;
         for (const MonitorReading& r : sample.readings)
-            if (r.VarID == id) {
+            if (r.varId == id) {
                 value = QString::number(r.value, 'g', 10);
                 break;
             }

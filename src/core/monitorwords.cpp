@@ -46,8 +46,8 @@ int wordField(std::int32_t word, int field) {
 
 QList<InputIndicator> inputIndicators(const Catalogue& catalogue, int sections) {
     auto e2 = [&catalogue](HvcId id) {
-        const CVarData* r = catalogue.Find(id);
-        return r ? r->E2InECU : 0;
+        const UnitVariable* r = catalogue.find(id);
+        return r ? r->unitWord : 0;
     };
     constexpr HvcId kJoyConfig[4] = {HvcId::HVC_JOY_0_CONFIG, HvcId::HVC_JOY_1_CONFIG,
                                      HvcId::HVC_JOY_2_CONFIG, HvcId::HVC_JOY_3_CONFIG};

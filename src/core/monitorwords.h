@@ -45,7 +45,7 @@ struct InputIndicator {
 // The indicators in the order the monitor updates them: for each joystick whose
 // configuration word says it is digital (input kind 2 or more) its low and high
 // input; then dead man, the second function input and floats 1-4. The numbers
-// come from E2InECU of the configuration words (HVC_JOY_n_CONFIG,
+// come from unitWord of the configuration words (HVC_JOY_n_CONFIG,
 // HVC_FLOAT_CONFIG_1/2). Joysticks of sections beyond `sections` are left out.
 QList<InputIndicator> inputIndicators(const Catalogue& catalogue, int sections = 4);
 

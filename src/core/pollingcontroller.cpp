@@ -184,7 +184,7 @@ void PollingClient::deactivate() {
     m_controller.deactivate(m_page);
 }
 
-void PollingClient::DisableTimer() {
+void PollingClient::disableTimer() {
     m_controller.disable(m_page);
 }
 
@@ -192,7 +192,7 @@ void PollingClient::tick() {
     m_controller.tick(m_page);
 }
 
-bool PollingClient::StatusTimerForm() const {
+bool PollingClient::isPolling() const {
     return m_controller.isPolling(m_page);
 }
 

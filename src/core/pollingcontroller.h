@@ -55,11 +55,11 @@ public:
     // The page is left: it stops at its next tick and the link is handed back.
     void deactivate();
     // Disconnect / Exit: stops the timer and ends the run.
-    void DisableTimer();
+    void disableTimer();
     // One tick of the timer: runs a pass, or ends the run when asked to.
     void tick();
     // True while the page polls (its run has not ended).
-    bool StatusTimerForm() const;
+    bool isPolling() const;
     bool passRunning() const;
 
 protected:

@@ -25,7 +25,7 @@ std::optional<double> roundTo32(double v);
 // evaluation collects them.
 std::optional<double> readOperand(QStringView text) {
     double v = 0;
-    if (text.isEmpty() || !ParseLocaleNumber(text, v))
+    if (text.isEmpty() || !parseLocaleNumber(text, v))
         return std::nullopt;
     return v;
 }
@@ -98,7 +98,7 @@ std::optional<double> evalFlat(const QString& text, QChar sep) {
             running = *v;
         } else {
             running = applyOp(running, operand, op);
-            if (!EvalSucceeded(running))
+            if (!evalSucceeded(running))
                 return std::nullopt;
         }
         start = std::min(i + 1, n);
@@ -106,7 +106,7 @@ std::optional<double> evalFlat(const QString& text, QChar sep) {
     }
     if (start < n) {
         running = applyOp(running, e.mid(start), op);
-        if (!EvalSucceeded(running))
+        if (!evalSucceeded(running))
             return std::nullopt;
     }
     return running;
@@ -114,7 +114,7 @@ std::optional<double> evalFlat(const QString& text, QChar sep) {
 
 std::optional<double> wholeOrFlat(const QString& expr, QChar sep) {
     double v = 0;
-    if (ParseLocaleNumber(expr, v))
+    if (parseLocaleNumber(expr, v))
         return v;
     return evalFlat(expr, sep);
 }
@@ -172,13 +172,13 @@ bool tooSmallForDouble(const std::string& ascii) {
 
 } // namespace
 
-QChar DecimalSeparator() {
+QChar decimalSeparator() {
     const QString point = QLocale().decimalPoint();
     return point.isEmpty() ? QChar(u'.') : point.at(0);
 }
 
-bool ParseLocaleNumber(QStringView text, double& out) {
-    const QChar sep = DecimalSeparator();
+bool parseLocaleNumber(QStringView text, double& out) {
+    const QChar sep = decimalSeparator();
     std::string ascii;
     ascii.reserve(static_cast<size_t>(text.size()));
     qsizetype i = 0;
@@ -229,19 +229,19 @@ bool ParseLocaleNumber(QStringView text, double& out) {
     return true;
 }
 
-QString FormatLocaleNumber(double value) {
+QString formatLocaleNumber(double value) {
     char buf[512];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
     if (res.ec != std::errc())
         return QString::number(value, 'g', 17);
     QString text = QString::fromLatin1(buf, res.ptr - buf);
-    const QChar sep = DecimalSeparator();
+    const QChar sep = decimalSeparator();
     if (sep != u'.')
         text.replace(u'.', sep);
     return text;
 }
 
-std::int32_t ToInteger(double value) {
+std::int32_t toInteger(double value) {
     if (std::isnan(value))
         return 0;
     const double r = std::nearbyint(value);
@@ -252,34 +252,34 @@ std::int32_t ToInteger(double value) {
     return static_cast<std::int32_t>(r);
 }
 
-QString ReplaceVariable(const QString& expr, QChar letter, std::int64_t value) {
+QString replaceVariable(const QString& expr, QChar letter, std::int64_t value) {
     QString copy = expr;
     return copy.replace(letter, QString::number(value));
 }
 
-QString RemoveSpaces(const QString& expr) {
+QString removeSpaces(const QString& expr) {
     QString copy = expr;
     return copy.remove(u' ');
 }
 
-double ApplyOperator(double running, const QString& operand, const QString& op) {
+double applyOperator(double running, const QString& operand, const QString& op) {
     if (op.size() != 1)
         return 0;
     return applyOp(running, operand, op.at(0));
 }
 
-double EvalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z) {
+double evalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z) {
     QString expr = formula.toUpper();
     if (expr.contains(u'X'))
-        expr = ReplaceVariable(expr, u'X', x);
-    expr = ReplaceVariable(expr, u'Y', std::abs(static_cast<std::int64_t>(y)));
-    expr = ReplaceVariable(expr, u'Z', std::abs(static_cast<std::int64_t>(z)));
-    return EvalExpression(expr);
+        expr = replaceVariable(expr, u'X', x);
+    expr = replaceVariable(expr, u'Y', std::abs(static_cast<std::int64_t>(y)));
+    expr = replaceVariable(expr, u'Z', std::abs(static_cast<std::int64_t>(z)));
+    return evalExpression(expr);
 }
 
-double EvalExpression(const QString& exprIn) {
-    const QChar sep = DecimalSeparator();
-    const QString expr = exprIn.contains(u' ') ? RemoveSpaces(exprIn) : exprIn;
+double evalExpression(const QString& exprIn) {
+    const QChar sep = decimalSeparator();
+    const QString expr = exprIn.contains(u' ') ? removeSpaces(exprIn) : exprIn;
     // One pass: each "(" opens a text of its own; its ")" evaluates it and writes
     // the value into the enclosing text, innermost first, as the value's digits
     // (so "2(3)" reads 23). A ")" that closes nothing stays as a character.
@@ -290,9 +290,9 @@ double EvalExpression(const QString& exprIn) {
         } else if (c == u')' && open.size() > 1) {
             const double inner = evalGroup(open.back(), sep);
             open.pop_back();
-            if (!EvalSucceeded(inner))
+            if (!evalSucceeded(inner))
                 return kNaN;
-            open.back() += FormatLocaleNumber(inner);
+            open.back() += formatLocaleNumber(inner);
         } else {
             open.back() += c;
         }
@@ -303,7 +303,7 @@ double EvalExpression(const QString& exprIn) {
     return v ? *v : kNaN;
 }
 
-QString FormulaLimitFault(const QString& formula) {
+QString formulaLimitFault(const QString& formula) {
     if (formula.size() > kMaxFormulaLength)
         return QStringLiteral("formula of %1 characters (at most %2)")
             .arg(formula.size())
@@ -323,15 +323,15 @@ QString FormulaLimitFault(const QString& formula) {
     return {};
 }
 
-QString SelectPart(const QString& formula, int part) {
+QString selectPart(const QString& formula, int part) {
     if (formula.isEmpty())
         return {};
     if (!formula.contains(u'|'))
         return formula;
     QString rest = formula;
-    QString p1 = NextPart(rest);
-    QString p2 = NextPart(rest);
-    QString p3 = NextPart(rest);
+    QString p1 = nextPart(rest);
+    QString p2 = nextPart(rest);
+    QString p3 = nextPart(rest);
     switch (part) {
     case 1:
         return p1;
@@ -358,14 +358,14 @@ QString nextSeparated(QString& line, QChar sep) {
 }
 } // namespace
 
-QString NextField(QString& line) {
+QString nextField(QString& line) {
     return nextSeparated(line, u'\t');
 }
-QString NextPart(QString& line) {
+QString nextPart(QString& line) {
     return nextSeparated(line, u'|');
 }
 
-QStringList SplitLines(const QString& text) {
+QStringList splitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -383,8 +383,8 @@ QStringList SplitLines(const QString& text) {
     return lines;
 }
 
-QString LocalDecimal(const QString& text) {
-    const QChar sep = DecimalSeparator();
+QString localDecimal(const QString& text) {
+    const QChar sep = decimalSeparator();
     if (sep == u'.')
         return text;
     QString copy = text;

@@ -20,41 +20,41 @@
 namespace hvc {
 
 // Evaluation takes time linear in the length of the text.
-double EvalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z);
-double EvalExpression(const QString& expr);
-QString SelectPart(const QString& formula, int part);
-QString ReplaceVariable(const QString& expr, QChar letter, std::int64_t value);
-QString RemoveSpaces(const QString& expr);
+double evalFormula(const QString& formula, std::int32_t x, std::int32_t y, std::int32_t z);
+double evalExpression(const QString& expr);
+QString selectPart(const QString& formula, int part);
+QString replaceVariable(const QString& expr, QChar letter, std::int64_t value);
+QString removeSpaces(const QString& expr);
 // Returns NaN when the operand is needed and is not a number, or the result is undefined.
-double ApplyOperator(double running, const QString& operand, const QString& op);
-QString NextField(QString& line);
-QString NextPart(QString& line);
+double applyOperator(double running, const QString& operand, const QString& op);
+QString nextField(QString& line);
+QString nextPart(QString& line);
 // The lines of a data file's text: lines end at CR LF, LF or a lone CR, and a
 // final line end does not start another line.
-QStringList SplitLines(const QString& text);
-QString LocalDecimal(const QString& text);
+QStringList splitLines(const QString& text);
+QString localDecimal(const QString& text);
 
 // The decimal separator of the default locale.
-QChar DecimalSeparator();
+QChar decimalSeparator();
 // A number as a whole under the locale's rules: optional sign, digits with at most
 // one decimal separator, optional exponent. Nothing else, not even blanks.
-bool ParseLocaleNumber(QStringView text, double& out);
+bool parseLocaleNumber(QStringView text, double& out);
 // Shortest text that reads back to the same double, fixed notation, locale separator.
-QString FormatLocaleNumber(double value);
+QString formatLocaleNumber(double value);
 
 // What a variable map may hold as a formula: real maps stay far below, and a map
 // beyond them is refused at load instead of slowing every conversion.
 inline constexpr qsizetype kMaxFormulaLength = 1024;
 inline constexpr int kMaxFormulaDepth = 64;
 // Why a formula of a map is refused: too long or groups nested too deep; "" when fine.
-QString FormulaLimitFault(const QString& formula);
+QString formulaLimitFault(const QString& formula);
 
-inline bool EvalSucceeded(double value) {
+inline bool evalSucceeded(double value) {
     return value == value;
 }
 
 // Nearest 32-bit integer, exact halves to the even neighbour. NaN gives 0; values
 // beyond the 32-bit range saturate.
-std::int32_t ToInteger(double value);
+std::int32_t toInteger(double value);
 
 } // namespace hvc

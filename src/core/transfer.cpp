@@ -24,12 +24,12 @@ Status requireOpenLink(const AppState& state) {
     return Status::linkFailure(QStringLiteral("port closed"));
 }
 
-bool outOfRange(const CVarData& r) {
-    return r.E2InECU > r.MaxValue || r.E2InECU < r.MinValue;
+bool outOfRange(const UnitVariable& r) {
+    return r.unitWord > r.maxValue || r.unitWord < r.minValue;
 }
 
-QString recordContext(const char* verb, const CVarData& r) {
-    return QString::fromLatin1(verb) + u' ' + r.Name + QStringLiteral(" (") + r.AddressText() +
+QString recordContext(const char* verb, const UnitVariable& r) {
+    return QString::fromLatin1(verb) + u' ' + r.name + QStringLiteral(" (") + r.addressText() +
            u')';
 }
 
@@ -41,18 +41,18 @@ void progressStep(AppState& state, const QString& text, int& counter, int total)
     state.observers.progress.report(text, percentAt(counter, total));
 }
 
-bool inSectionLimit(AppState& state, const CVarData& record) {
-    return record.Section < state.document.catalogue.Var(HvcId::HVC_NUM_PROP_REG).E2InECU;
+bool inSectionLimit(AppState& state, const UnitVariable& record) {
+    return record.section < state.document.catalogue.var(HvcId::HVC_NUM_PROP_REG).unitWord;
 }
 
 void countPageVarNum(AppState& state) {
     for (auto& p : state.document.pages)
-        p.PageVarNum = 0;
+        p.pageVarNum = 0;
     const Catalogue& cat = state.document.catalogue;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
+    for (int i = 1; i <= cat.varCount(); ++i) {
         for (auto& p : state.document.pages) {
-            if (p.ReadKey != 0 && (p.ReadKey & cat[i].PageMask) == p.ReadKey)
-                ++p.PageVarNum;
+            if (p.readKey != 0 && (p.readKey & cat[i].pageMask) == p.readKey)
+                ++p.pageVarNum;
         }
     }
 }
@@ -60,27 +60,27 @@ void countPageVarNum(AppState& state) {
 std::uint16_t readKeyAll(const AppState& state) {
     std::uint16_t key = 0;
     for (const auto& p : state.document.pages)
-        key |= p.ReadKey;
+        key |= p.readKey;
     return key;
 }
 
 std::uint16_t writeKeyAll(const AppState& state) {
     std::uint16_t key = 0;
     for (const auto& p : state.document.pages)
-        key |= p.WriteKey;
+        key |= p.writeKey;
     return key;
 }
 
 std::int16_t countPageVars(const AppState& state, std::uint16_t mask) {
     int sum = 0;
     for (const auto& p : state.document.pages)
-        if (p.ReadKey != 0 && (p.ReadKey & mask) == p.ReadKey)
-            sum += p.PageVarNum;
+        if (p.readKey != 0 && (p.readKey & mask) == p.readKey)
+            sum += p.pageVarNum;
     return static_cast<std::int16_t>(sum);
 }
 
-bool isWrittenBy(const CVarData& record, std::uint16_t mask) {
-    return (record.PageMask & 1) != 0 && (record.PageMask & mask) == record.PageMask;
+bool isWrittenBy(const UnitVariable& record, std::uint16_t mask) {
+    return (record.pageMask & 1) != 0 && (record.pageMask & mask) == record.pageMask;
 }
 
 Status readImage(AppState& state, std::uint16_t mask) {
@@ -92,17 +92,17 @@ Status readImage(AppState& state, std::uint16_t mask) {
     int counter = 0;
     QString sectionFault;
     Catalogue& cat = state.document.catalogue;
-    const int sectionPos = cat.IdIndex(HvcId::HVC_NUM_PROP_REG);
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        CVarData& r = cat[i];
-        if ((r.PageMask & mask) == 0)
+    const int sectionPos = cat.idIndex(HvcId::HVC_NUM_PROP_REG);
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        UnitVariable& r = cat[i];
+        if ((r.pageMask & mask) == 0)
             continue;
         if (inSectionLimit(state, r)) {
             std::int32_t value = 0;
-            if (Status status = state.session.link->readE2(r.Address, value); !status)
+            if (Status status = state.session.link->readE2(r.address, value); !status)
                 return status.prefixed(recordContext("reading", r));
-            r.ReadE2FromECU(value);
-            state.document.unitWords.seen(r.Address, value);
+            r.takeUnitWord(value);
+            state.document.unitWords.seen(r.address, value);
             if (i == sectionPos)
                 sectionFault = rangeCheckOne(state, i);
         }
@@ -118,13 +118,13 @@ Status readImage(AppState& state, std::uint16_t mask) {
 QString rangeCheck(AppState& state, std::uint16_t mask) {
     QString list;
     Catalogue& cat = state.document.catalogue;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        CVarData& r = cat[i];
-        if ((r.PageMask & mask) == 0 || !inSectionLimit(state, r) || !outOfRange(r))
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        UnitVariable& r = cat[i];
+        if ((r.pageMask & mask) == 0 || !inSectionLimit(state, r) || !outOfRange(r))
             continue;
-        if (r.MaxValue != 65535)
-            list += QStringLiteral(" - ") + r.Name + u'\r';
-        r.ReadE2FromECU(r.DefaultValue);
+        if (r.maxValue != 65535)
+            list += QStringLiteral(" - ") + r.name + u'\r';
+        r.takeUnitWord(r.defaultValue);
     }
     if (list.isEmpty())
         return {};
@@ -132,11 +132,11 @@ QString rangeCheck(AppState& state, std::uint16_t mask) {
 }
 
 QString rangeCheckOne(AppState& state, int position) {
-    CVarData* r = state.document.catalogue.VarTable(position);
+    UnitVariable* r = state.document.catalogue.varTable(position);
     if (r == nullptr || !outOfRange(*r))
         return {};
-    r->ReadE2FromECU(r->DefaultValue);
-    return QStringLiteral(" - ") + r->Name + u'\r';
+    r->takeUnitWord(r->defaultValue);
+    return QStringLiteral(" - ") + r->name + u'\r';
 }
 
 Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, const QSet<int>* only) {
@@ -147,16 +147,16 @@ Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, cons
     const int total = countPageVars(state, mask);
     int counter = 0;
     Catalogue& cat = state.document.catalogue;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        CVarData& r = cat[i];
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        UnitVariable& r = cat[i];
         if (!isWrittenBy(r, mask))
             continue;
         Status status;
         if (inSectionLimit(state, r) && (only == nullptr || only->contains(i))) {
-            status = state.session.link->writeE2(r.Address, r.E2Value);
+            status = state.session.link->writeE2(r.address, r.workingWord);
             if (status) {
-                r.WriteE2inECU();
-                state.document.unitWords.seen(r.Address, r.E2Value);
+                r.markWordWritten();
+                state.document.unitWords.seen(r.address, r.workingWord);
                 if (report) {
                     ++report->written;
                     report->lastPosition = i;

@@ -31,7 +31,7 @@ std::int16_t countPageVars(const AppState& state, std::uint16_t mask);
 // Whether a whole-image write with `mask` sends this record: an EEPROM record
 // (PageMask bit 0) all of whose page bits are in the mask. The section limit
 // is checked separately, when the record's turn comes.
-bool isWrittenBy(const CVarData& record, std::uint16_t mask);
+bool isWrittenBy(const UnitVariable& record, std::uint16_t mask);
 
 // Reads every record of the pages in `mask` within the section limit, then the
 // range check; the out-of-range report goes to the prompter.
@@ -60,7 +60,7 @@ QString rangeCheckOne(AppState& state, int position);
 Status loadDefaults(AppState& state);
 Status checkUnitIdentity(AppState& state, bool& resetPending);
 
-// The section limit: E2InECU of HVC_NUM_PROP_REG, read when each variable is considered.
-bool inSectionLimit(AppState& state, const CVarData& record);
+// The section limit: unitWord of HVC_NUM_PROP_REG, read when each variable is considered.
+bool inSectionLimit(AppState& state, const UnitVariable& record);
 
 } // namespace hvc

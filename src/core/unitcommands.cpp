@@ -13,7 +13,7 @@ Q_LOGGING_CATEGORY(lcCommands, "hvc.commands", QtInfoMsg)
 
 namespace hvc {
 
-QString UnsavedQuestionText() {
+QString unsavedQuestionText() {
     return QStringLiteral("Configuration file Not Saved.\rNo saved settings will be lost.\r\r"
                           "CONTINUE ANYWAY?");
 }
@@ -49,7 +49,7 @@ void UnitCommands::endWholeImage(const Status& status) {
 }
 
 bool UnitCommands::unsavedQuestion() {
-    return m_state.observers.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation);
+    return m_state.observers.prompter().ask(unsavedQuestionText(), {}, PromptIcon::Exclamation);
 }
 
 void UnitCommands::connectToUnit() {
@@ -90,11 +90,11 @@ void UnitCommands::connectToUnit() {
         m_state.session.setConnectState(ConnectState::NotConnected);
         return;
     }
-    if (CVarData* version = m_state.document.catalogue.Find(HvcId::HVC_PROG_VERS)) {
+    if (UnitVariable* version = m_state.document.catalogue.find(HvcId::HVC_PROG_VERS)) {
         std::int32_t value = 0;
-        if (Status status = link->readE2(version->Address, value); !status)
+        if (Status status = link->readE2(version->address, value); !status)
             return endFailed(status.prefixed(QStringLiteral("reading the program version")));
-        version->ReadE2FromECU(value);
+        version->takeUnitWord(value);
     }
     if (Status status = readImage(m_state, readKeyAll(m_state)); !status)
         return endFailed(status);
@@ -139,29 +139,29 @@ void UnitCommands::writeAll() {
 }
 
 void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
-    const WriteChoice choice = m_view.chooseWrite(WriteDifferences(m_state, mask));
+    const WriteChoice choice = m_view.chooseWrite(writeDifferences(m_state, mask));
     if (choice.kind == WriteChoice::Kind::Cancel)
         return;
     m_view.setBusy(true);
     ReviewedWrite done;
-    if (Status status = WriteReviewed(m_state, mask, choice, m_state.session.verifyWrites, done);
+    if (Status status = hvc::writeReviewed(m_state, mask, choice, m_state.session.verifyWrites, done);
         !status) {
         m_view.refreshActivePage();
         return page ? endFailed(status) : endWholeImage(status);
     }
-    QStringList problems = VerifyFailures(m_state.document.catalogue, done.mismatches);
+    QStringList problems = verifyFailures(m_state.document.catalogue, done.mismatches);
     for (int p : done.notWritten) {
-        const CVarData& r = m_state.document.catalogue[p];
+        const UnitVariable& r = m_state.document.catalogue[p];
         problems << QStringLiteral("Not written, its section is not configured in the unit: "
                                    "%1 (%2)")
-                        .arg(r.Name, r.AddressText());
+                        .arg(r.name, r.addressText());
     }
     if (!problems.isEmpty()) {
         qCInfo(lcCommands).noquote() << "write not verified:" << problems.join(u'\n');
         m_view.closeWaitBox();
         m_view.refreshActivePage();
         m_state.observers.prompter().inform(problems.join(u'\r'), {}, PromptIcon::Critical);
-    } else if (page && WriteDifferences(m_state, mask).isEmpty()) {
+    } else if (page && writeDifferences(m_state, mask).isEmpty()) {
         m_state.document.flags.unitWritten();
     }
     endConnected();
@@ -186,11 +186,11 @@ void UnitCommands::reset() {
 }
 
 bool UnitCommands::readCheckedFile(const QString& path, ConfigFileData& data) {
-    Status status = ReadConfigFile(path, m_state.document.catalogue, data);
+    Status status = readConfigFile(path, m_state.document.catalogue, data);
     // Values a Write All must never send are refused here, with nothing changed;
     // logged-in service staff may load values outside the limits.
     if (status)
-        status = CheckConfigFileValues(m_state.document.catalogue, data, m_state.session.loggedIn);
+        status = checkConfigFileValues(m_state.document.catalogue, data, m_state.session.loggedIn);
     if (!status) {
         qCInfo(lcCommands).noquote() << "load failed:" << status.detail();
         m_state.observers.prompter().informDetailed(status.text(), status.detail(), {},
@@ -204,7 +204,7 @@ bool UnitCommands::loadFile(const QString& path) {
     ConfigFileData data;
     if (!readCheckedFile(path, data))
         return false;
-    ApplyConfigFile(m_state, data, QFileInfo(path).fileName());
+    applyConfigFile(m_state, data, QFileInfo(path).fileName());
     m_view.showInfo(m_state.document.info);
     m_state.observers.prompter().inform(QStringLiteral(" SUCCESS : Configuration Loaded "));
     m_view.showFirstPage();
@@ -218,7 +218,7 @@ bool UnitCommands::saveFile(const QString& path) {
         !m_state.observers.prompter().ask(QStringLiteral("File Already Exist : Overwrite ?")))
         return false;
     m_state.document.info = m_view.infoToSave(m_state.document.info);
-    if (Status status = SaveConfigFile(m_state, path); !status) {
+    if (Status status = saveConfigFile(m_state, path); !status) {
         qCInfo(lcCommands).noquote() << "save failed:" << status.detail();
         m_state.observers.prompter().informDetailed(status.text(), status.detail(), {},
                                                     PromptIcon::Critical);
@@ -235,11 +235,11 @@ bool UnitCommands::compareWithFile(const QString& path) {
     ConfigFileData data;
     if (!readCheckedFile(path, data))
         return false;
-    const QList<ReviewRow> rows = FileDifferences(m_state, data);
+    const QList<ReviewRow> rows = fileDifferences(m_state, data);
     const QList<int> chosen = m_view.chooseFileRows(rows, QFileInfo(path).fileName());
     if (chosen.isEmpty())
         return true;
-    LoadChosenRows(m_state, rows, chosen);
+    loadChosenRows(m_state, rows, chosen);
     m_view.refreshActivePage();
     return true;
 }

@@ -88,6 +88,6 @@ private:
 };
 
 // The text of the question asked before leaving unsaved changes.
-QString UnsavedQuestionText();
+QString unsavedQuestionText();
 
 } // namespace hvc

@@ -17,9 +17,9 @@ namespace hvc {
 
 // The keys and variable counter every page offers the transfers.
 struct PageKeys {
-    std::uint16_t ReadKey = 0;
-    std::uint16_t WriteKey = 0;
-    std::int16_t PageVarNum = 0;
+    std::uint16_t readKey = 0;
+    std::uint16_t writeKey = 0;
+    std::int16_t pageVarNum = 0;
 };
 
 enum class Page { Config, Monitor, Diagnostic, Debugger, Info };

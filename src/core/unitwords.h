@@ -1,7 +1,7 @@
 #pragma once
 // The words the unit was last seen to hold, by address: what a transfer read,
 // what the unit acknowledged for a write, what a check read back. The records'
-// E2InECU cannot serve for this: Load records a file's values as the unit's, and
+// unitWord cannot serve for this: Load records a file's values as the unit's, and
 // the range check records the default in place of a word the unit still holds.
 // Words another program or the debugger changed meanwhile are not seen.
 

@@ -11,7 +11,7 @@ constexpr const char* kKey = "VerifyWrites=";
 
 } // namespace
 
-bool LoadVerifySetting(const QString& path) {
+bool loadVerifySetting(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return true;
@@ -23,7 +23,7 @@ bool LoadVerifySetting(const QString& path) {
     return true;
 }
 
-bool SaveVerifySetting(const QString& path, bool on) {
+bool saveVerifySetting(const QString& path, bool on) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;

@@ -7,8 +7,8 @@
 namespace hvc {
 
 // On unless the file says "VerifyWrites=0"; a missing or unreadable file keeps it on.
-bool LoadVerifySetting(const QString& path);
+bool loadVerifySetting(const QString& path);
 // Replaces the file as a whole; false when it cannot be written.
-bool SaveVerifySetting(const QString& path, bool on);
+bool saveVerifySetting(const QString& path, bool on);
 
 } // namespace hvc

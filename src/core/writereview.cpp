@@ -12,22 +12,22 @@ namespace {
 
 // A word read signed, as the variable's limits expect it: 40000 rather than
 // -25536 for a variable that goes up to 65535.
-std::int32_t inRange(const CVarData& r, std::int32_t word) {
-    if (word < 0 && word < r.MinValue && word + 65536 <= r.MaxValue)
+std::int32_t inRange(const UnitVariable& r, std::int32_t word) {
+    if (word < 0 && word < r.minValue && word + 65536 <= r.maxValue)
         return word + 65536;
     return word;
 }
 
-QString shown(const CVarData& r, std::int32_t value) {
-    CVarData copy = r;
-    copy.LoadFromFile(value);
-    const QString number = QString::number(copy.E2Display);
-    return r.ConvText.isEmpty() ? number : number + u' ' + r.ConvText;
+QString shown(const UnitVariable& r, std::int32_t value) {
+    UnitVariable copy = r;
+    copy.takeFileWord(value);
+    const QString number = QString::number(copy.shownValue);
+    return r.convText.isEmpty() ? number : number + u' ' + r.convText;
 }
 
-// E2InECU as the unit holds it; a working value the word carries stays as it is.
-void takeUnitWord(CVarData& r, std::int32_t word) {
-    r.E2InECU = sameWord(r.E2Value, word) ? r.E2Value : word;
+// unitWord as the unit holds it; a working value the word carries stays as it is.
+void takeUnitWord(UnitVariable& r, std::int32_t word) {
+    r.unitWord = sameWord(r.workingWord, word) ? r.workingWord : word;
 }
 
 bool differs(std::int32_t value, const std::optional<std::int32_t>& word) {
@@ -36,16 +36,16 @@ bool differs(std::int32_t value, const std::optional<std::int32_t>& word) {
 
 } // namespace
 
-QStringList ReviewHeader() {
+QStringList reviewHeader() {
     return {QStringLiteral("Variable"), QStringLiteral("Address"),    QStringLiteral("Unit word"),
             QStringLiteral("New word"), QStringLiteral("Unit value"), QStringLiteral("New value")};
 }
 
-ReviewRowText DescribeRow(const Catalogue& catalogue, const ReviewRow& row) {
-    const CVarData& r = catalogue[row.position];
+ReviewRowText describeRow(const Catalogue& catalogue, const ReviewRow& row) {
+    const UnitVariable& r = catalogue[row.position];
     ReviewRowText text;
-    text.name = r.Name;
-    text.address = r.AddressText();
+    text.name = r.name;
+    text.address = r.addressText();
     text.newWord = QString::number(row.newValue);
     text.newValue = shown(r, row.newValue);
     if (row.unitWord) {
@@ -58,66 +58,66 @@ ReviewRowText DescribeRow(const Catalogue& catalogue, const ReviewRow& row) {
     return text;
 }
 
-QStringList ReviewTable(const Catalogue& catalogue, const QList<ReviewRow>& rows) {
-    QStringList lines{ReviewHeader().join(u'\t')};
+QStringList reviewTable(const Catalogue& catalogue, const QList<ReviewRow>& rows) {
+    QStringList lines{reviewHeader().join(u'\t')};
     for (const ReviewRow& row : rows) {
-        const ReviewRowText t = DescribeRow(catalogue, row);
+        const ReviewRowText t = describeRow(catalogue, row);
         lines << QStringList{t.name, t.address, t.unitWord, t.newWord, t.unitValue, t.newValue}
                      .join(u'\t');
     }
     return lines;
 }
 
-std::optional<std::int32_t> KnownUnitWord(const AppState& state, const CVarData& record) {
-    return state.document.unitWords.word(record.Address);
+std::optional<std::int32_t> knownUnitWord(const AppState& state, const UnitVariable& record) {
+    return state.document.unitWords.word(record.address);
 }
 
-QList<ReviewRow> WriteDifferences(const AppState& state, std::uint16_t mask) {
+QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask) {
     QList<ReviewRow> rows;
     if (mask == 0)
         return rows;
     const Catalogue& cat = state.document.catalogue;
-    const int sectionPos = cat.IdIndex(HvcId::HVC_NUM_PROP_REG);
-    const CVarData& sections = cat[sectionPos];
-    std::int32_t limit = KnownUnitWord(state, sections).value_or(sections.E2InECU);
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        const CVarData& r = cat[i];
-        if (!isWrittenBy(r, mask) || r.Section >= limit)
+    const int sectionPos = cat.idIndex(HvcId::HVC_NUM_PROP_REG);
+    const UnitVariable& sections = cat[sectionPos];
+    std::int32_t limit = knownUnitWord(state, sections).value_or(sections.unitWord);
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        const UnitVariable& r = cat[i];
+        if (!isWrittenBy(r, mask) || r.section >= limit)
             continue;
-        const std::optional<std::int32_t> word = KnownUnitWord(state, r);
-        if (!differs(r.E2Value, word))
+        const std::optional<std::int32_t> word = knownUnitWord(state, r);
+        if (!differs(r.workingWord, word))
             continue;
-        rows.append({i, word, r.E2Value});
+        rows.append({i, word, r.workingWord});
         if (i == sectionPos)
-            limit = r.E2Value;
+            limit = r.workingWord;
     }
     return rows;
 }
 
-QList<ReviewRow> FileDifferences(const AppState& state, const ConfigFileData& data) {
+QList<ReviewRow> fileDifferences(const AppState& state, const ConfigFileData& data) {
     QMap<int, std::int32_t> values;
     for (const ConfigEntry& e : data.entries)
         values.insert(e.position, e.value);
     const std::uint16_t mask = writeKeyAll(state);
     QList<ReviewRow> rows;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const CVarData& r = state.document.catalogue[it.key()];
-        const std::optional<std::int32_t> word = KnownUnitWord(state, r);
+        const UnitVariable& r = state.document.catalogue[it.key()];
+        const std::optional<std::int32_t> word = knownUnitWord(state, r);
         if (isWrittenBy(r, mask) && differs(it.value(), word))
             rows.append({it.key(), word, it.value()});
     }
     return rows;
 }
 
-Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& choice, bool verify,
+Status writeReviewed(AppState& state, std::uint16_t mask, const WriteChoice& choice, bool verify,
                      ReviewedWrite& out) {
     out = {};
     if (choice.kind == WriteChoice::Kind::Cancel)
         return {};
     Catalogue& cat = state.document.catalogue;
-    for (int i = 1; i <= cat.VarCount(); ++i)
+    for (int i = 1; i <= cat.varCount(); ++i)
         if (isWrittenBy(cat[i], mask))
-            if (const auto word = KnownUnitWord(state, cat[i]))
+            if (const auto word = knownUnitWord(state, cat[i]))
                 takeUnitWord(cat[i], *word);
 
     const QSet<int> only(choice.positions.cbegin(), choice.positions.cend());
@@ -134,15 +134,15 @@ Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
     int counter = 0;
     const auto total = static_cast<int>(out.report.positions.size());
     for (int p : out.report.positions) {
-        CVarData& r = cat[p];
+        UnitVariable& r = cat[p];
         std::int32_t word = 0;
-        if (Status status = state.session.link->readE2(r.Address, word); !status)
+        if (Status status = state.session.link->readE2(r.address, word); !status)
             return status.prefixed(
-                QStringLiteral("verifying %1 (%2)").arg(r.Name, r.AddressText()));
-        state.document.unitWords.seen(r.Address, word);
-        if (!sameWord(r.E2Value, word)) {
-            out.mismatches.append({p, r.E2Value, word});
-            r.E2InECU = word;
+                QStringLiteral("verifying %1 (%2)").arg(r.name, r.addressText()));
+        state.document.unitWords.seen(r.address, word);
+        if (!sameWord(r.workingWord, word)) {
+            out.mismatches.append({p, r.workingWord, word});
+            r.unitWord = word;
         }
         progressStep(state, QStringLiteral("Reading..."), counter, total);
     }
@@ -150,26 +150,26 @@ Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
     return {};
 }
 
-QStringList VerifyFailures(const Catalogue& catalogue, const QList<VerifyMismatch>& mismatches) {
+QStringList verifyFailures(const Catalogue& catalogue, const QList<VerifyMismatch>& mismatches) {
     QStringList lines;
     for (const VerifyMismatch& m : mismatches) {
-        const CVarData& r = catalogue[m.position];
+        const UnitVariable& r = catalogue[m.position];
         lines << QString::fromLatin1(kVerifyFailed) +
                      QStringLiteral("%1 (%2): written %3, the unit holds %4")
-                         .arg(r.Name, r.AddressText())
+                         .arg(r.name, r.addressText())
                          .arg(m.written)
                          .arg(inRange(r, m.unitWord));
     }
     return lines;
 }
 
-void LoadChosenRows(AppState& state, const QList<ReviewRow>& rows, const QList<int>& positions) {
+void loadChosenRows(AppState& state, const QList<ReviewRow>& rows, const QList<int>& positions) {
     bool changed = false;
     for (const ReviewRow& row : rows) {
         if (!positions.contains(row.position))
             continue;
-        CVarData& r = state.document.catalogue[row.position];
-        r.LoadFromFile(row.newValue);
+        UnitVariable& r = state.document.catalogue[row.position];
+        r.takeFileWord(row.newValue);
         if (row.unitWord)
             takeUnitWord(r, *row.unitWord);
         changed = true;

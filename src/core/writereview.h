@@ -39,22 +39,22 @@ struct ReviewRowText {
 };
 
 // The column captions, in the order of ReviewRowText.
-QStringList ReviewHeader();
-ReviewRowText DescribeRow(const Catalogue& catalogue, const ReviewRow& row);
+QStringList reviewHeader();
+ReviewRowText describeRow(const Catalogue& catalogue, const ReviewRow& row);
 // TAB-separated: the header, then one line per row.
-QStringList ReviewTable(const Catalogue& catalogue, const QList<ReviewRow>& rows);
+QStringList reviewTable(const Catalogue& catalogue, const QList<ReviewRow>& rows);
 
 // The unit's word for a record as last seen, when it was seen.
-std::optional<std::int32_t> KnownUnitWord(const AppState& state, const CVarData& record);
+std::optional<std::int32_t> knownUnitWord(const AppState& state, const UnitVariable& record);
 
 // The records a write with `mask` sends (isWrittenBy, within the section limit as
 // the write will meet it) whose working value is not the unit's word, or whose
 // word was never read, in catalogue order. The section limit is the unit's
 // section count, and the new one from the record that carries it onwards.
-QList<ReviewRow> WriteDifferences(const AppState& state, std::uint16_t mask);
+QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask);
 // The records a Write All sends for which `data` holds a value (the last line
 // wins) that is not the unit's word, in catalogue order.
-QList<ReviewRow> FileDifferences(const AppState& state, const ConfigFileData& data);
+QList<ReviewRow> fileDifferences(const AppState& state, const ConfigFileData& data);
 
 // What to write: nothing, the chosen rows, or every record as a plain write does.
 struct WriteChoice {
@@ -85,17 +85,17 @@ struct ReviewedWrite {
 
 // Writes what `choice` names with the write `mask` and, with `verify`, reads every
 // written word back (progress "Reading..."). Before writing, every record of the
-// write whose unit word is known takes it as E2InECU, so a record left out keeps
+// write whose unit word is known takes it as unitWord, so a record left out keeps
 // its edit pending; a written record keeps the word read back. A link failure
 // stops it with the failing variable named; a mismatch is not a failure of the
 // link and is listed in `out`.
-Status WriteReviewed(AppState& state, std::uint16_t mask, const WriteChoice& choice, bool verify,
+Status writeReviewed(AppState& state, std::uint16_t mask, const WriteChoice& choice, bool verify,
                      ReviewedWrite& out);
 // "Verify failed: I Max 1A (0302.00): written 900, the unit holds 800", one a mismatch.
-QStringList VerifyFailures(const Catalogue& catalogue, const QList<VerifyMismatch>& mismatches);
+QStringList verifyFailures(const Catalogue& catalogue, const QList<VerifyMismatch>& mismatches);
 
 // Compare with File: the file's values of the chosen rows become working values
 // (nothing is written); the document is marked edited.
-void LoadChosenRows(AppState& state, const QList<ReviewRow>& rows, const QList<int>& positions);
+void loadChosenRows(AppState& state, const QList<ReviewRow>& rows, const QList<int>& positions);
 
 } // namespace hvc

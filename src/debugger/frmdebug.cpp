@@ -56,7 +56,7 @@ FrmDebug::FrmDebug(ShellContext& context, QWidget* parent)
     for (int i = 0; i < DebuggerModel::kDitherRows; ++i)
         showDitherRow(i);
     showWatchList();
-    RefreshObject();
+    refreshObject();
 }
 
 FrmDebug::~FrmDebug() = default;
@@ -254,7 +254,7 @@ QGroupBox* FrmDebug::buildDither() {
     auto* grid = new QGridLayout(box);
     for (int i = 0; i < DebuggerModel::kDitherRows; ++i) {
         const DitherRow& row = m_model.ditherRow(i);
-        const QString unit = row.record ? row.record->ConvText : QString();
+        const QString unit = row.record ? row.record->convText : QString();
         const QString caption =
             unit.isEmpty() ? QString::fromLatin1(kDitherCaptions[i])
                            : QStringLiteral("%1 [%2]").arg(QLatin1String(kDitherCaptions[i]), unit);
@@ -392,7 +392,7 @@ bool FrmDebug::eventFilter(QObject* watched, QEvent* event) {
             enter ? DebuggerModel::kEnterKey
                   : (key->text().isEmpty() ? key->key() : key->text().at(0).unicode()));
         if (enter) {
-            m_model.CmbUpdate(m_txtAddress->text());
+            m_model.cmbUpdate(m_txtAddress->text());
             return true;
         }
     }
@@ -469,20 +469,20 @@ void FrmDebug::copyWatchList() {
 }
 
 // Every control answers only a logged-in user; MONITOR's lock comes on top.
-void FrmDebug::RefreshObject() {
-    m_model.RefreshObject();
+void FrmDebug::refreshObject() {
+    m_model.refreshObject();
     m_body->setEnabled(m_context.state.session.loggedIn);
     showLock();
     showRunning();
 }
 
-void FrmDebug::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    DrawPageBar(bar, Page::Debugger, text);
+void FrmDebug::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    drawPageBar(bar, Page::Debugger, text);
 }
 
-void FrmDebug::Activate() {
+void FrmDebug::activate() {
     m_model.activate();
-    RefreshObject();
+    refreshObject();
 }
 
 } // namespace hvc

@@ -27,10 +27,10 @@ public:
     ~FrmDebug() override;
 
     // Page contract.
-    void RefreshObject() override;
-    void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    int HelpPage() const override { return 33; }
-    void Activate() override;
+    void refreshObject() override;
+    void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
+    int helpPage() const override { return 33; }
+    void activate() override;
 
     DebuggerModel& model() { return m_model; }
     // Puts the watch list on the clipboard as TAB-separated lines.

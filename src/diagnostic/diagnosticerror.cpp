@@ -1,6 +1,6 @@
 #include "diagnostic/diagnosticerror.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -63,28 +63,28 @@ DiagnosticError::DiagnosticError(int index, QWidget* parent)
     }
 }
 
-void DiagnosticError::setBoundVar(CVarData* var) {
+void DiagnosticError::setBoundVar(UnitVariable* var) {
     m_var = var;
 }
 
-std::int32_t DiagnosticError::VarID() const {
-    return m_var ? m_var->Index : 0;
+std::int32_t DiagnosticError::varId() const {
+    return m_var ? m_var->index : 0;
 }
 
 bool DiagnosticError::bitSet(int bit) const {
     return bit >= 0 && bit < kBits && (m_value & (1 << bit)) != 0;
 }
 
-void DiagnosticError::UpdateDisplay(std::int32_t word) {
+void DiagnosticError::updateDisplay(std::int32_t word) {
     const std::int32_t changed = word ^ m_value;
     m_value = word;
     for (int bit = 0; bit < kBits; ++bit)
         if ((changed & (1 << bit)) != 0)
             drawBit(bit);
-    Q_EMIT ValueChanged(m_index, word, changed);
+    Q_EMIT valueChanged(m_index, word, changed);
 }
 
-void DiagnosticError::SetDecripion(int bit, const QString& text) {
+void DiagnosticError::setDescription(int bit, const QString& text) {
     if (bit < 0 || bit >= kBits)
         return;
     m_texts[bit] = text;

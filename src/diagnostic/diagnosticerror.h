@@ -16,7 +16,7 @@ class QLabel;
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 
 class DiagnosticError : public QWidget {
     Q_OBJECT
@@ -25,26 +25,26 @@ public:
 
     explicit DiagnosticError(int index, QWidget* parent = nullptr);
 
-    int Index() const { return m_index; }
+    int index() const { return m_index; }
 
-    CVarData* BoundVar() const { return m_var; }
-    void setBoundVar(CVarData* var);
+    UnitVariable* boundVar() const { return m_var; }
+    void setBoundVar(UnitVariable* var);
     // Position of the bound record in VarTable, 0 while unbound.
-    std::int32_t VarID() const;
+    std::int32_t varId() const;
     // Polled only while true.
-    bool Enable() const { return m_enable; }
+    bool enable() const { return m_enable; }
     void setEnable(bool on) { m_enable = on; }
     // The row of the message table whose texts the control shows.
-    int MsgID() const { return m_msgId; }
+    int msgId() const { return m_msgId; }
     void setMsgID(int row) { m_msgId = row; }
 
     // A new error word: shows bits 0-7, then raises ValueChanged.
-    void UpdateDisplay(std::int32_t word);
+    void updateDisplay(std::int32_t word);
     std::int32_t value() const { return m_value; }
     bool bitSet(int bit) const;
 
     // The text beside bit 0-7 (other bits are ignored).
-    void SetDecripion(int bit, const QString& text);
+    void setDescription(int bit, const QString& text);
     QString bitText(int bit) const;
     // How a lit bit is drawn.
     void setBitKind(int bit, DiagnosticBitKind kind);
@@ -56,14 +56,14 @@ public:
     QLabel* indicator(int bit) const { return m_cells.value(bit); }
 
 Q_SIGNALS:
-    void ValueChanged(int Index, int Value, int Changed);
+    void valueChanged(int index, int value, int changed);
 
 private:
     void drawBit(int bit);
     void nameBit(int bit);
 
     int m_index;
-    CVarData* m_var = nullptr;
+    UnitVariable* m_var = nullptr;
     bool m_enable = false;
     int m_msgId = -1;
     std::int32_t m_value = 0;

@@ -87,7 +87,7 @@ FrmDiagnostic::FrmDiagnostic(ShellContext& context, QWidget* parent)
     connect(&m_model, &DiagnosticModel::rowsRefreshed, this, &FrmDiagnostic::syncRows);
     connect(&m_model, &DiagnosticModel::rowUpdated, this, [this](int i, qint32 value) {
         if (DiagnosticError* r = m_rows.value(i))
-            r->UpdateDisplay(value);
+            r->updateDisplay(value);
     });
     connect(&m_model, &DiagnosticModel::activeErrorsChanged, this, [this] {
         showActiveErrors();
@@ -108,7 +108,7 @@ FrmDiagnostic::FrmDiagnostic(ShellContext& context, QWidget* parent)
 
     // Load.
     m_model.loadMessages(m_context.resPath(QStringLiteral("ini/DiagnosticList.ini")));
-    DrawOptSelct();
+    drawOptionSelection();
     showActiveErrors();
     showHistory();
 }
@@ -225,24 +225,24 @@ void FrmDiagnostic::syncRows() {
     for (int i = 0; i < rows.size() && i < m_rows.size(); ++i) {
         const DiagnosticRow& r = rows[i];
         DiagnosticError* c = m_rows[i];
-        c->setBoundVar(r.BoundVar);
-        c->setEnable(r.Enable);
-        c->setVisible(r.Visible);
+        c->setBoundVar(r.boundVar);
+        c->setEnable(r.enable);
+        c->setVisible(r.visible);
         for (int bit = 0; bit < DiagnosticError::kBits; ++bit) {
             const auto at = static_cast<size_t>(bit);
             if (r.texts[at].isEmpty())
                 continue;
-            c->SetDecripion(bit, r.texts[at]);
+            c->setDescription(bit, r.texts[at]);
             c->setBitKind(bit, r.kinds[at]);
         }
-        if (r.MsgID >= 0)
-            c->setMsgID(r.MsgID);
+        if (r.msgId >= 0)
+            c->setMsgID(r.msgId);
     }
 }
 
-void FrmDiagnostic::DrawOptSelct() {
-    const CVarData* sections = m_context.state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
-    const int n = sections ? sections->E2Display : 0;
+void FrmDiagnostic::drawOptionSelection() {
+    const UnitVariable* sections = m_context.state.document.catalogue.find(HvcId::HVC_NUM_PROP_REG);
+    const int n = sections ? sections->shownValue : 0;
     for (QButtonGroup* group : m_groups) {
         group->setExclusive(false);
         for (QAbstractButton* button : group->buttons()) {
@@ -315,18 +315,18 @@ void FrmDiagnostic::clearHistory() {
 
 // ---- page contract
 
-void FrmDiagnostic::RefreshObject() {
-    m_model.RefreshObject();
-    DrawOptSelct();
+void FrmDiagnostic::refreshObject() {
+    m_model.refreshObject();
+    drawOptionSelection();
 }
 
-void FrmDiagnostic::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    DrawPageBar(bar, Page::Diagnostic, text);
+void FrmDiagnostic::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    drawPageBar(bar, Page::Diagnostic, text);
 }
 
-void FrmDiagnostic::Activate() {
+void FrmDiagnostic::activate() {
     m_model.activate();
-    DrawOptSelct();
+    drawOptionSelection();
 }
 
 } // namespace hvc

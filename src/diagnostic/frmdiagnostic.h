@@ -31,13 +31,13 @@ public:
     explicit FrmDiagnostic(ShellContext& context, QWidget* parent = nullptr);
 
     // Page contract.
-    void RefreshObject() override;
-    void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    int HelpPage() const override { return 29; }
-    void Activate() override;
+    void refreshObject() override;
+    void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
+    int helpPage() const override { return 29; }
+    void activate() override;
 
     // Enables the option buttons of the configured sections.
-    void DrawOptSelct();
+    void drawOptionSelection();
 
     DiagnosticModel& model() { return m_model; }
     DiagnosticError* row(int index) const { return m_rows.value(index); }

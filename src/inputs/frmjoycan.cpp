@@ -1,6 +1,6 @@
 #include "inputs/frmjoycan.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 #include "shell/shellcontext.h"
 
 #include <QCheckBox>
@@ -40,7 +40,7 @@ void showCode(QComboBox* combo, int known, int code) {
         combo->removeItem(combo->count() - 1);
     int index = combo->findData(code);
     if (index < 0) {
-        combo->addItem(UnknownCodeCaption(code), code);
+        combo->addItem(unknownCodeCaption(code), code);
         index = combo->count() - 1;
     }
     combo->setCurrentIndex(index);
@@ -162,15 +162,15 @@ QGroupBox* FrmJoyCan::buildDigitalFrame() {
         grid->addWidget(header(headers.at(c), frame), 0, c);
     for (int input = 1; input <= kDigitalInputs; ++input) {
         DigitalRow& row = m_digital[static_cast<size_t>(input - 1)];
-        const QString name = DigitalInputName(input);
+        const QString name = digitalInputName(input);
         row.name = new QLabel(name, frame);
         row.name->setObjectName(arrayName("LblGgtName", input));
         row.type = newList(arrayName("CmbDgtType", input), name + QStringLiteral(" type"),
-                           DgtTypeCaptions());
+                           dgtTypeCaptions());
         row.byte = newList(arrayName("CmbByteNum", input), name + QStringLiteral(" byte"),
-                           DgtPlaceCaptions());
+                           dgtPlaceCaptions());
         row.bit = newList(arrayName("CmbBitNum", input), name + QStringLiteral(" bit"),
-                          DgtPlaceCaptions());
+                          dgtPlaceCaptions());
         row.name->setBuddy(row.type);
         grid->addWidget(row.name, input, 0);
         grid->addWidget(row.type, input, 1);
@@ -198,13 +198,13 @@ QGroupBox* FrmJoyCan::buildChannelFrame() {
         row.name = new QLabel(name, frame);
         row.name->setObjectName(arrayName("LblJoyName", j));
         row.type =
-            newList(arrayName("CmbJoyType", j), name + QStringLiteral(" type"), JoyTypeCaptions());
+            newList(arrayName("CmbJoyType", j), name + QStringLiteral(" type"), joyTypeCaptions());
         row.word =
-            newList(arrayName("CmbJoyWord", j), name + QStringLiteral(" word"), JoyWordCaptions());
+            newList(arrayName("CmbJoyWord", j), name + QStringLiteral(" word"), joyWordCaptions());
         row.inputA = newList(arrayName("CmbJoyDgtA", j), name + QStringLiteral(" side A input"),
-                             InputCaptions());
+                             inputCaptions());
         row.inputB = newList(arrayName("CmbJoyDgtB", j), name + QStringLiteral(" side B input"),
-                             InputCaptions());
+                             inputCaptions());
         row.name->setBuddy(row.type);
         grid->addWidget(row.name, j, 0);
         grid->addWidget(row.type, j, 1);
@@ -241,11 +241,11 @@ QGroupBox* FrmJoyCan::buildCommandFrame() {
     for (int c = 0; c < headers.size(); ++c)
         grid->addWidget(header(headers.at(c), frame), 0, c);
     for (int k = 0; k < kCommandInputs; ++k) {
-        const QString name = CommandNames().at(k);
+        const QString name = commandNames().at(k);
         auto* caption = new QLabel(name, frame);
         m_commandNames[static_cast<size_t>(k)] = caption;
         QComboBox* list =
-            newList(arrayName("CmbDgtIndex", k), name + QStringLiteral(" input"), InputCaptions());
+            newList(arrayName("CmbDgtIndex", k), name + QStringLiteral(" input"), inputCaptions());
         m_commands[static_cast<size_t>(k)] = list;
         caption->setBuddy(list);
         grid->addWidget(caption, k + 1, 0);
@@ -295,7 +295,7 @@ QGroupBox* FrmJoyCan::buildAdvanceFrame() {
                                                                "ChkNeutralNeed"};
     std::array<QLabel*, kSectionOptions> optionCaptions{};
     for (int o = 0; o < kSectionOptions; ++o) {
-        auto* caption = new QLabel(SectionOptionCaption(static_cast<SectionOption>(o)), frame);
+        auto* caption = new QLabel(sectionOptionCaption(static_cast<SectionOption>(o)), frame);
         optionCaptions[static_cast<size_t>(o)] = caption;
         grid->addWidget(caption, o + 2, 0);
     }
@@ -309,7 +309,7 @@ QGroupBox* FrmJoyCan::buildAdvanceFrame() {
         column.inversion->addItem(QStringLiteral("YES"), kInverted);
         grid->addWidget(column.inversion, 1, s + 1, Qt::AlignHCenter);
         connect(column.inversion, &QComboBox::currentIndexChanged, this, [this, s, &column] {
-            if (const std::optional<bool> inverted = UnpackInversion(codeOf(column.inversion)))
+            if (const std::optional<bool> inverted = unpackInversion(codeOf(column.inversion)))
                 m_settings.setInverted(s, *inverted);
             showSection(s);
         });
@@ -318,7 +318,7 @@ QGroupBox* FrmJoyCan::buildAdvanceFrame() {
             auto* box = new QCheckBox(frame);
             box->setObjectName(arrayName(optionNames[static_cast<size_t>(o)], s));
             box->setAccessibleName(
-                QStringLiteral("Section %1: %2").arg(section, SectionOptionCaption(option)));
+                QStringLiteral("Section %1: %2").arg(section, sectionOptionCaption(option)));
             column.options[static_cast<size_t>(o)] = box;
             grid->addWidget(box, o + 2, s + 1, Qt::AlignHCenter);
             connect(box, &QCheckBox::toggled, this,
@@ -335,8 +335,8 @@ QGroupBox* FrmJoyCan::buildAdvanceFrame() {
 
 // ---- showing the model
 
-CVarData* FrmJoyCan::var(HvcId id) const {
-    return m_context.state.document.catalogue.Find(id);
+UnitVariable* FrmJoyCan::var(HvcId id) const {
+    return m_context.state.document.catalogue.find(id);
 }
 
 void FrmJoyCan::present() {
@@ -370,9 +370,9 @@ void FrmJoyCan::loadNumber(int n) {
     {
         // Loading is no scroll by the user: no range question, no echo into the text.
         const QSignalBlocker block(f.scroll);
-        if (const CVarData* record = var(JoyCanSettings::numberId(n))) {
-            f.scroll->setRange(record->MinValue, record->MaxValue);
-            f.text->setToolTip(record->SaveName);
+        if (const UnitVariable* record = var(JoyCanSettings::numberId(n))) {
+            f.scroll->setRange(record->minValue, record->maxValue);
+            f.text->setToolTip(record->saveName);
         }
         // A value outside the limits shows as it is; the bar stands at the nearer limit.
         f.scroll->setValue(value);
@@ -384,9 +384,9 @@ void FrmJoyCan::loadNumber(int n) {
 void FrmJoyCan::showDigital(int input) {
     const DigitalRow& row = m_digital[static_cast<size_t>(input - 1)];
     const DigitalInput d = m_settings.digital(input);
-    showCode(row.byte, static_cast<int>(DgtPlaceCaptions().size()), d.byte);
-    showCode(row.bit, static_cast<int>(DgtPlaceCaptions().size()), d.bit);
-    showCode(row.type, static_cast<int>(DgtTypeCaptions().size()), d.type);
+    showCode(row.byte, static_cast<int>(dgtPlaceCaptions().size()), d.byte);
+    showCode(row.bit, static_cast<int>(dgtPlaceCaptions().size()), d.bit);
+    showCode(row.type, static_cast<int>(dgtTypeCaptions().size()), d.type);
     const bool placed = m_settings.digitalPlaceEnabled(input);
     row.byte->setEnabled(placed);
     row.bit->setEnabled(placed);
@@ -395,17 +395,17 @@ void FrmJoyCan::showDigital(int input) {
 void FrmJoyCan::showChannel(int j) {
     const ChannelRow& row = m_channels[static_cast<size_t>(j)];
     const JoyChannel c = m_settings.channel(j);
-    showCode(row.type, static_cast<int>(JoyTypeCaptions().size()), c.type);
-    showCode(row.word, static_cast<int>(JoyWordCaptions().size()), c.word);
-    showCode(row.inputA, static_cast<int>(InputCaptions().size()), c.inputA);
-    showCode(row.inputB, static_cast<int>(InputCaptions().size()), c.inputB);
+    showCode(row.type, static_cast<int>(joyTypeCaptions().size()), c.type);
+    showCode(row.word, static_cast<int>(joyWordCaptions().size()), c.word);
+    showCode(row.inputA, static_cast<int>(inputCaptions().size()), c.inputA);
+    showCode(row.inputB, static_cast<int>(inputCaptions().size()), c.inputB);
     row.word->setEnabled(m_settings.channelWordEnabled(j));
     row.inputA->setEnabled(m_settings.channelInputsEnabled(j));
     row.inputB->setEnabled(m_settings.channelInputsEnabled(j));
 }
 
 void FrmJoyCan::showCommand(int k) {
-    showCode(m_commands[static_cast<size_t>(k)], static_cast<int>(InputCaptions().size()),
+    showCode(m_commands[static_cast<size_t>(k)], static_cast<int>(inputCaptions().size()),
              m_settings.commandInput(k));
     if (k < kFirstFloatRow)
         return;
@@ -437,7 +437,7 @@ void FrmJoyCan::numberScrolled(int n) {
 
 void FrmJoyCan::checkRange(int n) {
     const NumberField& f = m_numbers[static_cast<size_t>(n)];
-    if (const CVarData* record = var(JoyCanSettings::numberId(n)))
+    if (const UnitVariable* record = var(JoyCanSettings::numberId(n)))
         m_rangeQuestion.ask(m_context.state.observers.prompter(), f.text, *record,
                             f.scroll->minimum(), f.scroll->maximum());
 }
@@ -452,9 +452,9 @@ bool FrmJoyCan::eventFilter(QObject* watched, QEvent* event) {
         // Escape still closes the dialog from inside a box.
         if (key.key() == Qt::Key_Escape)
             return false;
-        if (IsEnterKey(key))
+        if (isEnterKey(key))
             checkRange(n);
-        return DiscardedNumberKey(key);
+        return discardedNumberKey(key);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -462,7 +462,7 @@ bool FrmJoyCan::eventFilter(QObject* watched, QEvent* event) {
 std::optional<std::int32_t> FrmJoyCan::numberForOk(int n) {
     const NumberField& f = m_numbers[static_cast<size_t>(n)];
     const auto valid = [&f]() -> std::optional<double> {
-        const std::optional<double> v = FieldNumber(f.text->text());
+        const std::optional<double> v = fieldNumber(f.text->text());
         if (v && *v >= f.scroll->minimum() && *v <= f.scroll->maximum())
             return v;
         return std::nullopt;
@@ -495,8 +495,8 @@ void FrmJoyCan::okClicked() {
     for (int n = 0; n < JoyCanSettings::kNumbers; ++n)
         m_settings.setNumber(n, numbers[static_cast<size_t>(n)]);
     for (const VarSetting& setting : m_settings.compose())
-        if (CVarData* record = var(setting.id))
-            record->HVCSetVar(setting.value, m_context.state.document.flags);
+        if (UnitVariable* record = var(setting.id))
+            record->setShownValue(setting.value, m_context.state.document.flags);
     hide();
     Q_EMIT configDrawJoyRequested();
 }

@@ -27,7 +27,7 @@ class QScrollBar;
 namespace hvc {
 
 class ShellContext;
-struct CVarData;
+struct UnitVariable;
 
 class FrmJoyCan : public QDialog {
     Q_OBJECT
@@ -84,7 +84,7 @@ private:
     QComboBox* newList(const QString& objectName, const QString& accessible,
                        const QStringList& captions);
 
-    CVarData* var(HvcId id) const;
+    UnitVariable* var(HvcId id) const;
     void load();
     void loadNumber(int n);
     void showDigital(int input);

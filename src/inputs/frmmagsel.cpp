@@ -1,6 +1,6 @@
 #include "inputs/frmmagsel.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 #include "shell/helplauncher.h"
 #include "shell/numberfield.h"
 #include "shell/shellcontext.h"
@@ -109,19 +109,19 @@ QWidget* FrmMagSel::buildPictureCell() {
     return cell;
 }
 
-void FrmMagSel::SetSolenoidPicture(const QPixmap& picture) {
+void FrmMagSel::setSolenoidPicture(const QPixmap& picture) {
     m_imgMag->setPixmap(picture);
 }
 
-CVarData* FrmMagSel::var(HvcId id) const {
-    return m_context.state.document.catalogue.Find(id);
+UnitVariable* FrmMagSel::var(HvcId id) const {
+    return m_context.state.document.catalogue.find(id);
 }
 
 void FrmMagSel::present() {
-    if (const CVarData* freq = var(HvcId::HVC_DITHER_FREQ))
-        m_savedDitherFreq = freq->E2Value;
-    if (const CVarData* amp = var(HvcId::HVC_DITHER_AMP))
-        m_savedDitherAmp = amp->E2Value;
+    if (const UnitVariable* freq = var(HvcId::HVC_DITHER_FREQ))
+        m_savedDitherFreq = freq->workingWord;
+    if (const UnitVariable* amp = var(HvcId::HVC_DITHER_AMP))
+        m_savedDitherAmp = amp->workingWord;
     loadRow(m_rows[Freq]);
     loadRow(m_rows[Amp]);
     show();
@@ -130,24 +130,24 @@ void FrmMagSel::present() {
 }
 
 void FrmMagSel::loadRow(Row& row) {
-    const CVarData* record = var(row.id);
+    const UnitVariable* record = var(row.id);
     if (!record)
         return;
     {
         // Loading is no scroll by the user: no range question, no echo into the text.
         const QSignalBlocker block(row.scroll);
-        row.scroll->setRange(record->MinValue, record->MaxValue);
-        row.scroll->setValue(record->E2Value);
+        row.scroll->setRange(record->minValue, record->maxValue);
+        row.scroll->setValue(record->workingWord);
     }
     // A value outside the limits shows as it is; the bar stands at the nearer limit.
-    row.text->setText(QString::number(record->E2Value));
-    row.text->setToolTip(record->SaveName);
+    row.text->setText(QString::number(record->workingWord));
+    row.text->setToolTip(record->saveName);
 }
 
 void FrmMagSel::rowTextChanged(Row& row) {
-    if (ZeroEmptyField(row.text))
+    if (zeroEmptyField(row.text))
         return;
-    const std::optional<double> v = FieldNumber(row.text->text());
+    const std::optional<double> v = fieldNumber(row.text->text());
     if (!v || *v < row.scroll->minimum() || *v > row.scroll->maximum())
         return;
     {
@@ -156,8 +156,8 @@ void FrmMagSel::rowTextChanged(Row& row) {
         // rint rounds to nearest, halves to the even neighbour.
         row.scroll->setValue(static_cast<int>(std::rint(*v)));
     }
-    if (CVarData* record = var(row.id))
-        record->E2Value = row.scroll->value();
+    if (UnitVariable* record = var(row.id))
+        record->workingWord = row.scroll->value();
 }
 
 void FrmMagSel::rowScrolled(Row& row) {
@@ -166,7 +166,7 @@ void FrmMagSel::rowScrolled(Row& row) {
 }
 
 void FrmMagSel::checkRange(Row& row) {
-    if (const CVarData* record = var(row.id))
+    if (const UnitVariable* record = var(row.id))
         m_rangeQuestion.ask(m_context.state.observers.prompter(), row.text, *record,
                             row.scroll->minimum(), row.scroll->maximum());
 }
@@ -178,12 +178,12 @@ bool FrmMagSel::eventFilter(QObject* watched, QEvent* event) {
             row = &r;
     if (row && event->type() == QEvent::KeyPress) {
         const auto& key = *static_cast<QKeyEvent*>(event);
-        if (IsEnterKey(key))
+        if (isEnterKey(key))
             checkRange(*row);
-        return DiscardedNumberKey(key);
+        return discardedNumberKey(key);
     }
     if (row && event->type() == QEvent::FocusOut) {
-        if (LeftTheField(*static_cast<QFocusEvent*>(event)))
+        if (leftTheField(*static_cast<QFocusEvent*>(event)))
             checkRange(*row);
     }
     return QDialog::eventFilter(watched, event);
@@ -206,10 +206,10 @@ void FrmMagSel::okClicked() {
 
 void FrmMagSel::reject() {
     // Cancel, Escape and the window's close button alike.
-    if (CVarData* amp = var(HvcId::HVC_DITHER_AMP))
-        amp->E2Value = m_savedDitherAmp;
-    if (CVarData* freq = var(HvcId::HVC_DITHER_FREQ))
-        freq->E2Value = m_savedDitherFreq;
+    if (UnitVariable* amp = var(HvcId::HVC_DITHER_AMP))
+        amp->workingWord = m_savedDitherAmp;
+    if (UnitVariable* freq = var(HvcId::HVC_DITHER_FREQ))
+        freq->workingWord = m_savedDitherFreq;
     Q_EMIT drawDitherRequested();
     hide();
 }

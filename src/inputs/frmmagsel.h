@@ -20,7 +20,7 @@ class QScrollBar;
 namespace hvc {
 
 class ShellContext;
-struct CVarData;
+struct UnitVariable;
 
 class FrmMagSel : public QDialog {
     Q_OBJECT
@@ -32,7 +32,7 @@ public:
     // Takes the values to restore on Cancel, loads the two shown rows from their
     // records and brings the dialog to the front (shown if it was hidden).
     void present();
-    void SetSolenoidPicture(const QPixmap& picture);
+    void setSolenoidPicture(const QPixmap& picture);
 
     std::int32_t savedDitherFreq() const { return m_savedDitherFreq; }
     std::int32_t savedDitherAmp() const { return m_savedDitherAmp; }
@@ -59,7 +59,7 @@ private:
     void buildRow(Row& row, HvcId id, const QString& caption, const QString& accessible,
                   const char* textName, const char* scrollName);
     QWidget* buildPictureCell();
-    CVarData* var(HvcId id) const;
+    UnitVariable* var(HvcId id) const;
     void loadRow(Row& row);
     void rowTextChanged(Row& row);
     void rowScrolled(Row& row);

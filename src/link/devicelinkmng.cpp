@@ -1,6 +1,6 @@
 #include "link/devicelinkmng.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -32,7 +32,7 @@ std::uint8_t randomSeq() {
 // "reading 0302.00", "writing 0302.00", "sending command 0400.04".
 QString doing(const wire::Frame& request) {
     const QString where =
-        FormatAddressText(static_cast<std::int32_t>(request.address) << 8 | request.sub);
+        formatAddressText(static_cast<std::int32_t>(request.address) << 8 | request.sub);
     switch (request.kind) {
     case wire::Kind::Read:
         return QStringLiteral("reading ") + where;
@@ -46,9 +46,9 @@ QString doing(const wire::Frame& request) {
 } // namespace
 
 std::optional<ConnectionSettings> ConnectionSettings::parse(const QString& text) {
-    static const QRegularExpression re(QStringLiteral(
+    static const QRegularExpression kRe(QStringLiteral(
         R"(^GDB:(\d{1,3}),(\d{1,6}),#COM:(\d{1,3}),(\d{3,7}),([NEO]),([5-8]),([12])$)"));
-    const auto m = re.match(text);
+    const auto m = kRe.match(text);
     if (!m.hasMatch())
         return std::nullopt;
     ConnectionSettings s;

@@ -10,7 +10,7 @@ constexpr int kCommandTimeoutMs = 5000;
 constexpr int kDefaultTimeoutMs = 1000;
 } // namespace
 
-QString ConnectionString(int comPort) {
+QString connectionString(int comPort) {
     return QStringLiteral("GDB:1,1000,#COM:") + QString::number(comPort) +
            QStringLiteral(",9600,N,8,1");
 }
@@ -45,7 +45,7 @@ Status LinkProcedures::devOpen() {
         return {};
     m_open = false;
     auto created = std::make_unique<DeviceLinkMng>(m_ports);
-    if (!created->open(ConnectionString(m_port)))
+    if (!created->open(connectionString(m_port)))
         return Status::linkFailure(created->errorString());
     m_link = std::move(created);
     if (m_timeoutMs)
@@ -67,14 +67,14 @@ Status LinkProcedures::devRead(std::int32_t address, std::int32_t& value) {
     const auto word = m_link->readWord(address / 256, address & 255);
     if (!word)
         return Status::linkFailure(m_link->errorString());
-    value = ReduceToWord(*word);
+    value = reduceToWord(*word);
     return {};
 }
 
 Status LinkProcedures::devWrite(std::int32_t address, std::int32_t value) {
     if (!m_link)
         return Status::linkFailure(QStringLiteral("port closed"));
-    if (m_link->writeWord(address / 256, address & 255, ReduceToWord(value)))
+    if (m_link->writeWord(address / 256, address & 255, reduceToWord(value)))
         return {};
     return Status::linkFailure(m_link->errorString());
 }

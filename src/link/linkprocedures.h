@@ -20,14 +20,14 @@ class Prompter;
 
 // A value crossing the link as 16 bits: the low 16 bits taken as a signed number
 // (0x1FFFF -> -1, 0x8000 -> -32768, 40000 -> -25536).
-constexpr std::int16_t ReduceToWord(std::int32_t value) {
+constexpr std::int16_t reduceToWord(std::int32_t value) {
     const auto low = static_cast<std::uint16_t>(static_cast<std::uint32_t>(value) & 0xFFFFu);
     return static_cast<std::int16_t>(low >= 0x8000u ? static_cast<std::int32_t>(low) - 0x10000
                                                     : static_cast<std::int32_t>(low));
 }
 
 // "GDB:1,1000,#COM:" + n + ",9600,N,8,1"
-QString ConnectionString(int comPort);
+QString connectionString(int comPort);
 
 class LinkProcedures : public UnitLink {
 public:

@@ -1,6 +1,6 @@
 #include "link/wireframe.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 
 namespace hvc::wire {
 
@@ -163,7 +163,7 @@ QString errorText(std::uint8_t code) {
 
 QString describe(const Frame& f) {
     QString s = QString::fromLatin1(kindName(f.kind));
-    const QString where = FormatAddressText(static_cast<std::int32_t>(f.address) << 8 | f.sub);
+    const QString where = formatAddressText(static_cast<std::int32_t>(f.address) << 8 | f.sub);
     switch (f.kind) {
     case Kind::Read:
         s += u' ' + where;

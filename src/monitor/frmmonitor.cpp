@@ -73,18 +73,18 @@ QString sideName(int section, int side) {
 
 // Titles of the dead-man, second function and float inputs.
 QStringList commandTitles() {
-    return {QStringLiteral("Dead Man"), CommandNames().value(1),   QStringLiteral("Float 1"),
+    return {QStringLiteral("Dead Man"), commandNames().value(1),   QStringLiteral("Float 1"),
             QStringLiteral("Float 2"),  QStringLiteral("Float 3"), QStringLiteral("Float 4")};
 }
 
 TrendPlot::SeriesSpec seriesOf(const MonitorDisplay& d) {
     switch (d.kind) {
     case MonitorDisplayKind::Joystick:
-        return {QStringLiteral("Joystick %1 [%]").arg(d.Index + 1), TrendPlot::Axis::Percent,
-                d.Index};
+        return {QStringLiteral("Joystick %1 [%]").arg(d.index + 1), TrendPlot::Axis::Percent,
+                d.index};
     case MonitorDisplayKind::Current:
-        return {QStringLiteral("Current %1 [mA]").arg(d.Index + 1), TrendPlot::Axis::Current,
-                d.Index};
+        return {QStringLiteral("Current %1 [mA]").arg(d.index + 1), TrendPlot::Axis::Current,
+                d.index};
     case MonitorDisplayKind::Battery:
         return {QStringLiteral("Battery [V]"), TrendPlot::Axis::Voltage, -1};
     case MonitorDisplayKind::Redundant:
@@ -122,19 +122,19 @@ FrmMonitor::FrmMonitor(ShellContext& context, QWidget* parent)
     connect(&m_model, &MonitorModel::objectsRefreshed, this, &FrmMonitor::syncDisplays);
     connect(&m_model, &MonitorModel::displayUpdated, this, [this](int i, double value) {
         if (JoyMonitor* d = m_displays.value(i))
-            d->UpdateDisplay(value);
+            d->updateDisplay(value);
     });
-    connect(&m_model, &MonitorModel::errorWordRead, this, &FrmMonitor::UpdateErrObj);
-    connect(&m_model, &MonitorModel::outputWordRead, this, &FrmMonitor::UpdateActiveOutput);
-    connect(&m_model, &MonitorModel::inputWordRead, this, &FrmMonitor::UpdateActiveDin);
+    connect(&m_model, &MonitorModel::errorWordRead, this, &FrmMonitor::updateErrObj);
+    connect(&m_model, &MonitorModel::outputWordRead, this, &FrmMonitor::updateActiveOutput);
+    connect(&m_model, &MonitorModel::inputWordRead, this, &FrmMonitor::updateActiveDin);
     connect(&m_model, &MonitorModel::progressChanged, this,
             [this](const QString& text, int percent) {
                 // The main window draws the status bar and lets pending events run,
                 // so a Disconnect can come in the middle of a pass.
                 m_context.state.observers.progress.report(text, percent);
             });
-    connect(&m_model, &MonitorModel::drawJoyRequested, this, &FrmMonitor::MonitorDrawJoy);
-    connect(&m_model, &MonitorModel::drawMagRequested, this, &FrmMonitor::MonitorDrawMag);
+    connect(&m_model, &MonitorModel::drawJoyRequested, this, &FrmMonitor::monitorDrawJoy);
+    connect(&m_model, &MonitorModel::drawMagRequested, this, &FrmMonitor::monitorDrawMag);
     connect(&m_model, &MonitorModel::passCompleted, this, &FrmMonitor::passCompleted);
     connect(&m_model, &MonitorModel::pollingStopped, this, &FrmMonitor::pollingStopped);
 
@@ -153,11 +153,11 @@ FrmMonitor::FrmMonitor(ShellContext& context, QWidget* parent)
     };
 
     // Load.
-    RefreshObject();
-    DrawVisibleObject();
-    MonitorDrawJoy();
-    MonitorDrawMag();
-    RefreshColour();
+    refreshObject();
+    drawVisibleObject();
+    monitorDrawJoy();
+    monitorDrawMag();
+    refreshColour();
     showReady(false);
     showRecordState();
 }
@@ -168,13 +168,13 @@ FrmMonitor::~FrmMonitor() {
 
 void FrmMonitor::setConfigPage(ConfigPageView view) {
     m_config = std::move(view);
-    DrawVisibleObject();
-    MonitorDrawJoy();
-    MonitorDrawMag();
+    drawVisibleObject();
+    monitorDrawJoy();
+    monitorDrawMag();
 }
 
-CVarData* FrmMonitor::var(HvcId id) const {
-    return m_context.state.document.catalogue.Find(id);
+UnitVariable* FrmMonitor::var(HvcId id) const {
+    return m_context.state.document.catalogue.find(id);
 }
 
 // ---- building
@@ -283,18 +283,18 @@ QWidget* FrmMonitor::buildSections() {
 
     // JoyMonitor controls in the model's order, so that a model index finds its control.
     for (const MonitorDisplay& d : m_model.displays()) {
-        auto* control = new JoyMonitor(d.Index, box);
+        auto* control = new JoyMonitor(d.index, box);
         control->setObjectName(d.objectName);
         m_displays << control;
-        connect(control, &JoyMonitor::ControlEventA, this, [this](int i) { displayEvent(i); });
-        connect(control, &JoyMonitor::ControlEventB, this, [this](int i) { displayEvent(i); });
+        connect(control, &JoyMonitor::controlEventA, this, [this](int i) { displayEvent(i); });
+        connect(control, &JoyMonitor::controlEventB, this, [this](int i) { displayEvent(i); });
         switch (d.kind) {
         case MonitorDisplayKind::Joystick:
-            control->setAccessibleName(QStringLiteral("Joystick %1 position").arg(d.Index + 1));
+            control->setAccessibleName(QStringLiteral("Joystick %1 position").arg(d.index + 1));
             m_joyMonitorVal << control;
             break;
         case MonitorDisplayKind::Current:
-            control->setAccessibleName(QStringLiteral("Current section %1 [mA]").arg(d.Index + 1));
+            control->setAccessibleName(QStringLiteral("Current section %1 [mA]").arg(d.index + 1));
             m_iMeasure << control;
             break;
         case MonitorDisplayKind::Battery:
@@ -303,7 +303,7 @@ QWidget* FrmMonitor::buildSections() {
             break;
         case MonitorDisplayKind::Redundant:
             control->setAccessibleName(
-                QStringLiteral("Joystick %1 redundant position").arg(d.Index + 1));
+                QStringLiteral("Joystick %1 redundant position").arg(d.index + 1));
             control->hide();
             m_joyMonitorRed << control;
             break;
@@ -468,21 +468,21 @@ void FrmMonitor::syncDisplays() {
     for (int i = 0; i < displays.size() && i < m_displays.size(); ++i) {
         const MonitorDisplay& d = displays[i];
         JoyMonitor* c = m_displays[i];
-        if (c->BoundVar() != d.BoundVar)
-            c->setBoundVar(d.BoundVar);
-        c->setScaleMin(d.ScaleMin);
-        c->setScaleMax(d.ScaleMax);
-        c->setNumberFormat(d.NumberFormat);
-        c->setLevelA(d.LevelA);
-        c->setLevelB(d.LevelB);
-        c->setDisplayOption(d.DisplayOption);
-        c->setMonitorEnable(d.MonitorEnable);
-        c->setVisible(d.Visible);
+        if (c->boundVar() != d.boundVar)
+            c->setBoundVar(d.boundVar);
+        c->setScaleMin(d.scaleMin);
+        c->setScaleMax(d.scaleMax);
+        c->setNumberFormat(d.numberFormat);
+        c->setLevelA(d.levelA);
+        c->setLevelB(d.levelB);
+        c->setDisplayOption(d.displayOption);
+        c->setMonitorEnable(d.monitorEnable);
+        c->setVisible(d.visible);
         if (!d.hasValue)
             c->clearValue();
-        m_plot->setSeriesShown(i, d.Visible && d.MonitorEnable);
-        if (d.kind == MonitorDisplayKind::Current && d.Visible)
-            currentMax = std::max(currentMax, static_cast<double>(d.ScaleMax));
+        m_plot->setSeriesShown(i, d.visible && d.monitorEnable);
+        if (d.kind == MonitorDisplayKind::Current && d.visible)
+            currentMax = std::max(currentMax, static_cast<double>(d.scaleMax));
     }
     m_plot->setCurrentRange(currentMax);
 }
@@ -491,14 +491,14 @@ void FrmMonitor::displayEvent(int index) {
     auto* control = qobject_cast<JoyMonitor*>(sender());
     if (control)
         m_model.setMonitorEnable(static_cast<int>(m_displays.indexOf(control)),
-                                 control->MonitorEnable());
+                                 control->monitorEnable());
     if (control)
         m_plot->setSeriesShown(static_cast<int>(m_displays.indexOf(control)),
-                               control->MonitorEnable() && control->isVisibleTo(this));
+                               control->monitorEnable() && control->isVisibleTo(this));
     if (index < 0 || index >= kSections)
         return;
     // A valve whose values are not watched shows nothing lit.
-    if (!m_joyMonitorVal[index]->MonitorEnable() || !m_iMeasure[index]->MonitorEnable()) {
+    if (!m_joyMonitorVal[index]->monitorEnable() || !m_iMeasure[index]->monitorEnable()) {
         showOnOff(m_lblValveA[index], false);
         showOnOff(m_lblValveB[index], false);
     }
@@ -506,35 +506,35 @@ void FrmMonitor::displayEvent(int index) {
 
 // ---- page contract
 
-void FrmMonitor::RefreshObject() {
-    m_model.RefreshObject();
-    MonitorDrawJoy();
+void FrmMonitor::refreshObject() {
+    m_model.refreshObject();
+    monitorDrawJoy();
 }
 
-void FrmMonitor::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    DrawPageBar(bar, Page::Monitor, text);
+void FrmMonitor::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    drawPageBar(bar, Page::Monitor, text);
     showRecordState();
 }
 
-void FrmMonitor::Activate() {
-    DrawVisibleObject();
+void FrmMonitor::activate() {
+    drawVisibleObject();
     m_model.activate();
     if (m_context.state.session.connectState() == ConnectState::Connected)
-        DrawVisibleObject();
-    MonitorDrawJoy();
+        drawVisibleObject();
+    monitorDrawJoy();
     showRecordState();
 }
 
-void FrmMonitor::Deactivate() {
-    PageForm::Deactivate();
+void FrmMonitor::deactivate() {
+    PageForm::deactivate();
     stopRecording();
 }
 
-void FrmMonitor::RefreshColour() {
+void FrmMonitor::refreshColour() {
     const SectionColours& colours = m_context.colours;
     for (int i = 0; i < kSections; ++i) {
-        const QColor back = ToQColor(colours.SectionBackColor[static_cast<size_t>(i)]);
-        const QColor fore = ToQColor(colours.SectionForeColor[static_cast<size_t>(i)]);
+        const QColor back = toQColor(colours.sectionBackColor[static_cast<size_t>(i)]);
+        const QColor fore = toQColor(colours.sectionForeColor[static_cast<size_t>(i)]);
         setColours(m_lblJoy[i], back, fore);
         setColours(m_joyTitle[i], QColor(), fore);
         setColours(m_lblPin[i], QColor(), fore);
@@ -549,7 +549,7 @@ void FrmMonitor::RefreshColour() {
 
 // ---- section drawing
 
-void FrmMonitor::DrawActualObject(int numPropReg, int systemType) {
+void FrmMonitor::drawActualObject(int numPropReg, int systemType) {
     // Outside 1..4 the word means nothing here; show the nearest that can be shown.
     const int shown = std::clamp(numPropReg, 1, kSections);
     m_imgECU->setPixmap(m_controllerPicture);
@@ -579,10 +579,10 @@ void FrmMonitor::DrawActualObject(int numPropReg, int systemType) {
     m_lblVCUType->hide();
 }
 
-void FrmMonitor::DrawVisibleObject() {
-    const CVarData* sections = var(HvcId::HVC_NUM_PROP_REG);
-    const CVarData* type = var(HvcId::HVC_SYSTEM_TYPE);
-    DrawActualObject(sections ? sections->E2Display : 0, type ? type->E2Display : 0);
+void FrmMonitor::drawVisibleObject() {
+    const UnitVariable* sections = var(HvcId::HVC_NUM_PROP_REG);
+    const UnitVariable* type = var(HvcId::HVC_SYSTEM_TYPE);
+    drawActualObject(sections ? sections->shownValue : 0, type ? type->shownValue : 0);
     for (QLabel* label : m_lblPin)
         label->setToolTip(QString::fromLatin1(kPinConnection));
     for (QLabel* label : {m_lblPinDM, m_lblPinSL})
@@ -614,15 +614,15 @@ void FrmMonitor::showPinCaptionsFromConfig() {
 void FrmMonitor::showPinCaptionsFromUnit() {
     const Catalogue& catalogue = m_context.state.document.catalogue;
     for (int i = 0; i < kSections; ++i) {
-        const CVarData* config = catalogue.Find(kJoyConfig[i]);
-        const std::int32_t word = config ? config->E2InECU : 0;
-        const JoyChannel channel = UnpackJoyChannel(word);
+        const UnitVariable* config = catalogue.find(kJoyConfig[i]);
+        const std::int32_t word = config ? config->unitWord : 0;
+        const JoyChannel channel = unpackJoyChannel(word);
         QLabel* pin = m_lblPin[i];
         const bool digital = channel.type >= 2;
         if (channel.type == 0)
             pin->setText(QStringLiteral("OFF"));
         else if (channel.type == 1)
-            pin->setText(PinLabelText(static_cast<std::uint16_t>(word), pin->text()));
+            pin->setText(pinLabelText(static_cast<std::uint16_t>(word), pin->text()));
         pin->setEnabled(!digital);
         for (QLabel* label : {m_lblDinLJoy[i], m_lblDinHJoy[i]}) {
             label->setVisible(digital && i < m_sectionWidgets.size() &&
@@ -659,7 +659,7 @@ void FrmMonitor::nameInputIndicators() {
                     .arg(label->text()));
 }
 
-void FrmMonitor::MonitorDrawJoy() {
+void FrmMonitor::monitorDrawJoy() {
     const ConnectState state = m_context.state.session.connectState();
     const bool live = state == ConnectState::Connected || state == ConnectState::MonitorPolling;
     for (int i = 0; i < kSections; ++i) {
@@ -672,12 +672,12 @@ void FrmMonitor::MonitorDrawJoy() {
     }
 }
 
-void FrmMonitor::MonitorDrawMag() {
+void FrmMonitor::monitorDrawMag() {
     const ConnectState state = m_context.state.session.connectState();
     if (state == ConnectState::Connected || state == ConnectState::MonitorPolling)
         return;
-    const CVarData* type = var(HvcId::HVC_SOL_TYPE);
-    const int t = type ? type->E2Display : 0;
+    const UnitVariable* type = var(HvcId::HVC_SOL_TYPE);
+    const int t = type ? type->shownValue : 0;
     if (t < 0 || t > 2)
         return;
     // The solenoid names are not filled by anything, so the tooltips stay empty, and
@@ -692,7 +692,7 @@ void FrmMonitor::MonitorDrawMag() {
 
 // ---- the status words
 
-void FrmMonitor::UpdateErrObj(std::uint16_t word) {
+void FrmMonitor::updateErrObj(std::uint16_t word) {
     showReady(unitReady(word));
 }
 
@@ -705,7 +705,7 @@ void FrmMonitor::showReady(bool ready) {
     m_frmErr->setAccessibleDescription(m_lblErr->text());
 }
 
-void FrmMonitor::UpdateActiveOutput(std::uint16_t word) {
+void FrmMonitor::updateActiveOutput(std::uint16_t word) {
     for (int i = 0; i < kSections; ++i) {
         const bool a = outputOn(word, i, ValveSide::A);
         const bool b = outputOn(word, i, ValveSide::B);
@@ -720,7 +720,7 @@ void FrmMonitor::UpdateActiveOutput(std::uint16_t word) {
     }
 }
 
-void FrmMonitor::UpdateActiveDin(std::uint16_t word) {
+void FrmMonitor::updateActiveDin(std::uint16_t word) {
     auto show = [word](QLabel* label) {
         const bool on = inputActive(word, label->property(kTag).toInt());
         showOnOff(label, on);

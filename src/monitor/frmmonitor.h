@@ -48,21 +48,21 @@ public:
     void setConfigPage(ConfigPageView view);
 
     // Page contract.
-    void RefreshObject() override;
-    void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    int HelpPage() const override { return 26; }
-    void RefreshColour() override;
-    void Activate() override;
-    void Deactivate() override;
+    void refreshObject() override;
+    void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
+    int helpPage() const override { return 26; }
+    void refreshColour() override;
+    void activate() override;
+    void deactivate() override;
 
     // Drawing.
-    void DrawVisibleObject();
-    void DrawActualObject(int numPropReg, int systemType);
-    void MonitorDrawJoy();
-    void MonitorDrawMag();
-    void UpdateErrObj(std::uint16_t word);
-    void UpdateActiveOutput(std::uint16_t word);
-    void UpdateActiveDin(std::uint16_t word);
+    void drawVisibleObject();
+    void drawActualObject(int numPropReg, int systemType);
+    void monitorDrawJoy();
+    void monitorDrawMag();
+    void updateErrObj(std::uint16_t word);
+    void updateActiveOutput(std::uint16_t word);
+    void updateActiveDin(std::uint16_t word);
 
     MonitorModel& model() { return m_model; }
     TrendPlot* trendPlot() const { return m_plot; }
@@ -93,7 +93,7 @@ private:
     void passCompleted(const MonitorSample& sample);
     void pollingStopped(const Status& why);
     void showRecordState();
-    CVarData* var(HvcId id) const;
+    UnitVariable* var(HvcId id) const;
 
     MonitorModel m_model;
     MonitorRecorder m_recorder;

@@ -1,7 +1,7 @@
 #include "monitor/joymonitor.h"
 
-#include "core/cvardata.h"
 #include "core/monitorwords.h"
+#include "core/unitvariable.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -40,17 +40,17 @@ JoyMonitor::JoyMonitor(int index, QWidget* parent)
     changed();
 }
 
-void JoyMonitor::setBoundVar(CVarData* var) {
+void JoyMonitor::setBoundVar(UnitVariable* var) {
     m_var = var;
-    m_unit = var ? var->ConvText : QString();
+    m_unit = var ? var->convText : QString();
     changed();
 }
 
-std::int32_t JoyMonitor::VarID() const {
-    return m_var ? m_var->Index : 0;
+std::int32_t JoyMonitor::varId() const {
+    return m_var ? m_var->index : 0;
 }
 
-void JoyMonitor::UpdateDisplay(double value) {
+void JoyMonitor::updateDisplay(double value) {
     m_value = value;
     m_hasValue = true;
     changed();
@@ -223,9 +223,9 @@ void JoyMonitor::paintEvent(QPaintEvent*) {
 void JoyMonitor::toggleFromUser(bool fromMenu) {
     setMonitorEnable(!m_enabled);
     if (fromMenu)
-        Q_EMIT ControlEventB(m_index);
+        Q_EMIT controlEventB(m_index);
     else
-        Q_EMIT ControlEventA(m_index);
+        Q_EMIT controlEventA(m_index);
 }
 
 void JoyMonitor::mouseReleaseEvent(QMouseEvent* event) {

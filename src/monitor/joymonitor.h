@@ -16,48 +16,48 @@ class QAction;
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 
 class JoyMonitor : public QWidget {
     Q_OBJECT
 public:
     explicit JoyMonitor(int index, QWidget* parent = nullptr);
 
-    int Index() const { return m_index; }
+    int index() const { return m_index; }
 
-    CVarData* BoundVar() const { return m_var; }
+    UnitVariable* boundVar() const { return m_var; }
     // Binds the record; its unit (ConvText) becomes the unit shown after the number.
-    void setBoundVar(CVarData* var);
+    void setBoundVar(UnitVariable* var);
     // Position of the bound record in VarTable, 0 while unbound.
-    std::int32_t VarID() const;
+    std::int32_t varId() const;
 
     // A new value to show (in display units).
-    void UpdateDisplay(double value);
+    void updateDisplay(double value);
     double value() const { return m_value; }
     bool hasValue() const { return m_hasValue; }
     // Forgets the shown value (the number reads "---" until the next one).
     void clearValue();
 
-    bool MonitorEnable() const { return m_enabled; }
+    bool monitorEnable() const { return m_enabled; }
     void setMonitorEnable(bool on);
 
-    std::int16_t ScaleMin() const { return m_scaleMin; }
-    std::int16_t ScaleMax() const { return m_scaleMax; }
+    std::int16_t scaleMin() const { return m_scaleMin; }
+    std::int16_t scaleMax() const { return m_scaleMax; }
     void setScaleMin(std::int16_t v);
     void setScaleMax(std::int16_t v);
-    QString NumberFormat() const { return m_format; }
+    QString numberFormat() const { return m_format; }
     void setNumberFormat(const QString& format);
     // Marks on the scale, in display units; 0 or outside the scale draws none.
     // A value below LevelA is drawn as "at rest" (a paler bar).
-    std::int16_t LevelA() const { return m_levelA; }
-    std::int16_t LevelB() const { return m_levelB; }
+    std::int16_t levelA() const { return m_levelA; }
+    std::int16_t levelB() const { return m_levelB; }
     void setLevelA(std::int16_t v);
     void setLevelB(std::int16_t v);
     // True: bar and number; false: the number alone, larger.
-    bool DisplayOption() const { return m_displayOption; }
+    bool displayOption() const { return m_displayOption; }
     void setDisplayOption(bool bar);
-    QColor MainColor() const { return m_mainColor; }
-    QColor SecondColor() const { return m_secondColor; }
+    QColor mainColor() const { return m_mainColor; }
+    QColor secondColor() const { return m_secondColor; }
     void setMainColor(const QColor& colour);
     void setSecondColor(const QColor& colour);
 
@@ -75,8 +75,8 @@ public:
     QSize minimumSizeHint() const override;
 
 Q_SIGNALS:
-    void ControlEventA(int index);
-    void ControlEventB(int index);
+    void controlEventA(int index);
+    void controlEventB(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -90,7 +90,7 @@ private:
 
     int m_index;
     QAction* m_monitorAction;
-    CVarData* m_var = nullptr;
+    UnitVariable* m_var = nullptr;
     double m_value = 0;
     bool m_hasValue = false;
     bool m_enabled = true;

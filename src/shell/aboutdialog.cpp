@@ -15,7 +15,7 @@
 
 namespace hvc {
 
-QString VersionLabelText(const QString& version) {
+QString versionLabelText(const QString& version) {
     const QVersionNumber v = QVersionNumber::fromString(version);
     return QStringLiteral("Version : %1.%2.%3")
         .arg(v.majorVersion())
@@ -23,7 +23,7 @@ QString VersionLabelText(const QString& version) {
         .arg(v.microVersion());
 }
 
-QString FindSystemInfoTool() {
+QString findSystemInfoTool() {
     for (const char* name : {"hardinfo2", "hardinfo", "kinfocenter", "gnome-system-monitor"}) {
         QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!path.isEmpty())
@@ -57,15 +57,15 @@ AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     lblTitle->setFont(big);
-    QLabel* lblVersion = label("lblVersion", VersionLabelText(ProgramVersion()));
+    QLabel* lblVersion = label("lblVersion", versionLabelText(programVersion()));
     QLabel* lblDescription =
         label("lblDescription",
               QStringLiteral("Configuration, monitoring and diagnostics of the electronic control "
                              "unit of a hydraulic proportional valve bank."));
-    QLabel* LblFactory =
+    QLabel* lblFactory =
         label("LblFactory", QStringLiteral("Oltrava Hydraulics\nService department\n"
                                            "service@oltrava.example"));
-    LblFactory->setFrameShape(QFrame::StyledPanel);
+    lblFactory->setFrameShape(QFrame::StyledPanel);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("CmdOk"));
@@ -80,7 +80,7 @@ AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
     grid->addWidget(lblTitle, 0, 1);
     grid->addWidget(lblVersion, 1, 1);
     grid->addWidget(lblDescription, 2, 1);
-    grid->addWidget(LblFactory, 3, 1);
+    grid->addWidget(lblFactory, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -91,7 +91,7 @@ AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
 }
 
 void AboutDialog::showSystemInfo() {
-    const QString tool = FindSystemInfoTool();
+    const QString tool = findSystemInfoTool();
     if (!tool.isEmpty() && QProcess::startDetached(tool, {}))
         return;
     m_prompter.inform(QStringLiteral("System Information Is Unavailable At This Time"));

@@ -11,9 +11,9 @@ namespace hvc {
 class Prompter;
 
 // "Version : 2.1.7" from a "2.1.7"-style version text.
-QString VersionLabelText(const QString& version);
+QString versionLabelText(const QString& version);
 // The first system information program found on PATH, or "".
-QString FindSystemInfoTool();
+QString findSystemInfoTool();
 
 class AboutDialog : public QDialog {
     Q_OBJECT

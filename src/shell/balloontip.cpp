@@ -55,13 +55,13 @@ public:
             p.setColor(QPalette::WindowText, textColour);
             l->setPalette(p);
         }
-        static const QStyle::StandardPixmap pixmaps[] = {QStyle::SP_MessageBoxInformation,
-                                                         QStyle::SP_MessageBoxWarning,
-                                                         QStyle::SP_MessageBoxCritical};
+        static const QStyle::StandardPixmap kPixmaps[] = {QStyle::SP_MessageBoxInformation,
+                                                          QStyle::SP_MessageBoxWarning,
+                                                          QStyle::SP_MessageBoxCritical};
         const bool shown = icon != BalloonTip::TipIcon::None;
         if (shown)
             m_icon->setPixmap(
-                style_()->standardIcon(pixmaps[static_cast<int>(icon) - 1]).pixmap(16, 16));
+                appStyle()->standardIcon(kPixmaps[static_cast<int>(icon) - 1]).pixmap(16, 16));
         else
             m_icon->clear();
         m_icon->setVisible(shown);
@@ -99,7 +99,7 @@ protected:
     }
 
 private:
-    QStyle* style_() const { return QApplication::style(); }
+    QStyle* appStyle() const { return QApplication::style(); }
 
     QLabel* m_icon;
     QLabel* m_title;

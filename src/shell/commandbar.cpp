@@ -70,11 +70,11 @@ CommandBar::CommandBar(QMainWindow& window, MainBar& bar,
     : m_bar(bar), m_toolBar(new QToolBar(QStringLiteral("Commands"), &window)),
       m_progressBar(new QProgressBar), m_fileStateField(new QLineEdit),
       m_connectField(new QLineEdit) {
-    static const bool factoryInstalled = [] {
+    static const bool kFactoryInstalled = [] {
         QAccessible::installFactory(commandButtonFactory);
         return true;
     }();
-    (void)factoryInstalled;
+    (void)kFactoryInstalled;
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);

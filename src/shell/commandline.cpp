@@ -54,7 +54,7 @@ Status CommandLine::parse(const QStringList& arguments) {
         ports.append({n, path});
     }
     resDir = parser.isSet(res) ? QDir(parser.value(res)).absolutePath()
-                               : ResourceDirFor(QCoreApplication::applicationDirPath());
+                               : resourceDirFor(QCoreApplication::applicationDirPath());
     demo = parser.isSet(demoOption);
     simArguments += parser.values(simArg);
     if (!simArguments.isEmpty() && !demo)

@@ -1,7 +1,7 @@
 #include "shell/csection.h"
 
-#include "core/cvardata.h"
 #include "core/documentstate.h"
+#include "core/unitvariable.h"
 #include "shell/pendingmark.h"
 
 #include <QGridLayout>
@@ -43,8 +43,8 @@ void CSection::buildLimit(Limit& limit, const QString& caption) {
     limit.field = new QSpinBox(this);
     limit.slider = new QSlider(Qt::Horizontal, this);
     limit.caption->setBuddy(limit.field);
-    KeepPlainColours(limit.field);
-    KeepPlainColours(limit.slider);
+    keepPlainColours(limit.field);
+    keepPlainColours(limit.slider);
     limit.field->setSuffix(QStringLiteral(" mA"));
     // Only a finished entry (Enter, focus loss, arrows) is an edit.
     limit.field->setKeyboardTracking(false);
@@ -54,22 +54,22 @@ void CSection::buildLimit(Limit& limit, const QString& caption) {
     connect(limit.slider, &QSlider::valueChanged, limit.field, &QSpinBox::setValue);
 }
 
-void CSection::setMinVar(CVarData* var) {
+void CSection::setMinVar(UnitVariable* var) {
     m_min.var = var;
     showLimit(m_min);
 }
 
-void CSection::setMaxVar(CVarData* var) {
+void CSection::setMaxVar(UnitVariable* var) {
     m_max.var = var;
     showLimit(m_max);
 }
 
-std::int16_t CSection::MinVarIndex() const {
-    return m_min.var ? m_min.var->Index : std::int16_t{0};
+std::int16_t CSection::minVarIndex() const {
+    return m_min.var ? m_min.var->index : std::int16_t{0};
 }
 
-std::int16_t CSection::MaxVarIndex() const {
-    return m_max.var ? m_max.var->Index : std::int16_t{0};
+std::int16_t CSection::maxVarIndex() const {
+    return m_max.var ? m_max.var->index : std::int16_t{0};
 }
 
 void CSection::refreshValues() {
@@ -85,13 +85,13 @@ void CSection::showLimit(Limit& limit) {
     limit.slider->setEnabled(bound);
     if (!bound)
         return;
-    const int low = limit.var->MinValue;
-    const int high = std::max(low, static_cast<int>(limit.var->MaxValue));
+    const int low = limit.var->minValue;
+    const int high = std::max(low, static_cast<int>(limit.var->maxValue));
     limit.field->setRange(low, high);
     limit.slider->setRange(low, high);
-    limit.field->setValue(limit.var->E2Display);
-    limit.slider->setValue(limit.var->E2Display);
-    ShowEditMark(limit.field, *limit.var, limit.var->SaveName);
+    limit.field->setValue(limit.var->shownValue);
+    limit.slider->setValue(limit.var->shownValue);
+    showEditMark(limit.field, *limit.var, limit.var->saveName);
 }
 
 void CSection::edit(Limit& limit, int value) {
@@ -99,14 +99,14 @@ void CSection::edit(Limit& limit, int value) {
         const QSignalBlocker block(limit.slider);
         limit.slider->setValue(value);
     }
-    if (!limit.var || limit.var->E2Display == value)
+    if (!limit.var || limit.var->shownValue == value)
         return;
-    limit.var->HVCSetVar(value, m_document);
-    ShowEditMark(limit.field, *limit.var, limit.var->SaveName);
+    limit.var->setShownValue(value, m_document);
+    showEditMark(limit.field, *limit.var, limit.var->saveName);
     if (&limit == &m_min)
-        Q_EMIT MinChanged(m_index);
+        Q_EMIT minChanged(m_index);
     else
-        Q_EMIT MaxChanged(m_index);
+        Q_EMIT maxChanged(m_index);
 }
 
 void CSection::setSolenoidLabel(const QString& label) {

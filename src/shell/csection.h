@@ -15,7 +15,7 @@ class QSpinBox;
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 class DocumentState;
 
 class CSection : public QFrame {
@@ -23,23 +23,23 @@ class CSection : public QFrame {
 public:
     CSection(DocumentState& document, int index, QWidget* parent = nullptr);
 
-    int Index() const { return m_index; }
+    int index() const { return m_index; }
 
-    CVarData* MinVar() const { return m_min.var; }
-    CVarData* MaxVar() const { return m_max.var; }
-    void setMinVar(CVarData* var);
-    void setMaxVar(CVarData* var);
+    UnitVariable* minVar() const { return m_min.var; }
+    UnitVariable* maxVar() const { return m_max.var; }
+    void setMinVar(UnitVariable* var);
+    void setMaxVar(UnitVariable* var);
     // Catalogue positions of the two records (0 when none is held).
-    std::int16_t MinVarIndex() const;
-    std::int16_t MaxVarIndex() const;
+    std::int16_t minVarIndex() const;
+    std::int16_t maxVarIndex() const;
 
-    QString SolenoidLabel() const { return m_solenoidLabel; }
+    QString solenoidLabel() const { return m_solenoidLabel; }
     void setSolenoidLabel(const QString& label);
     // Words the accessible names carry after "current", e.g. "slow set".
     void setSetName(const QString& name);
 
-    QColor MainColor() const { return m_mainColor; }
-    QColor SecondColor() const { return m_secondColor; }
+    QColor mainColor() const { return m_mainColor; }
+    QColor secondColor() const { return m_secondColor; }
     void setMainColor(const QColor& colour);
     void setSecondColor(const QColor& colour);
 
@@ -52,12 +52,12 @@ public:
     QSlider* maxSlider() const { return m_max.slider; }
 
 Q_SIGNALS:
-    void MinChanged(int index);
-    void MaxChanged(int index);
+    void minChanged(int index);
+    void maxChanged(int index);
 
 private:
     struct Limit {
-        CVarData* var = nullptr;
+        UnitVariable* var = nullptr;
         QLabel* caption = nullptr;
         QSpinBox* field = nullptr;
         QSlider* slider = nullptr;

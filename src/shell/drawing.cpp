@@ -12,7 +12,7 @@
 
 namespace hvc {
 
-QString FirmwareText(int v) {
+QString firmwareText(int v) {
     if (v == 0)
         return QStringLiteral("----");
     const QString s = QString::number(v).rightJustified(5, u'0');
@@ -21,16 +21,16 @@ QString FirmwareText(int v) {
     return u'v' + s.left(3) + u'.' + s.mid(3, 2);
 }
 
-QString UnitModelText(int n) {
+QString unitModelText(int n) {
     if (n >= 1 && n <= 4)
         return QStringLiteral("VCU %1W").arg(n);
     return QStringLiteral("---");
 }
 
-void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
+void drawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
                 const QString& statusText) {
     if (context.activePage)
-        context.activePage->DrawBar(bar, progressBar, statusText);
+        context.activePage->drawBar(bar, progressBar, statusText);
     AppState& state = context.state;
     if (progressBar) {
         progressBar->setValue(std::clamp(state.observers.progress.percent(), 0, 100));
@@ -39,14 +39,14 @@ void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
         bar.setPanel(StatusPanel::Percent,
                      QString::number(state.observers.progress.percent()) + u'%');
     }
-    const CVarData* version = state.document.catalogue.Find(HvcId::HVC_PROG_VERS);
-    const CVarData* sections = state.document.catalogue.Find(HvcId::HVC_NUM_PROP_REG);
-    bar.setPanel(StatusPanel::Firmware, FirmwareText(version ? version->E2Display : 0));
-    bar.setPanel(StatusPanel::Model, UnitModelText(sections ? sections->E2Display : 0));
-    SetCommandState(context, bar);
+    const UnitVariable* version = state.document.catalogue.find(HvcId::HVC_PROG_VERS);
+    const UnitVariable* sections = state.document.catalogue.find(HvcId::HVC_NUM_PROP_REG);
+    bar.setPanel(StatusPanel::Firmware, firmwareText(version ? version->shownValue : 0));
+    bar.setPanel(StatusPanel::Model, unitModelText(sections ? sections->shownValue : 0));
+    setCommandState(context, bar);
 }
 
-void SetCommandState(const ShellContext& context, const MainBar& bar) {
+void setCommandState(const ShellContext& context, const MainBar& bar) {
     bar.enable({"Help", "Info", "mnuHelp_Help", "mnuHelp_Info"}, true);
     const ConnectState state = context.state.session.connectState();
     if (state != ConnectState::NotConnected && state != ConnectState::Transfer)
@@ -68,31 +68,31 @@ void SetCommandState(const ShellContext& context, const MainBar& bar) {
     bar.enable("mnuSet_ComBauldID", false);
 }
 
-void SetFieldColour(QLineEdit* field, const QColor& colour) {
+void setFieldColour(QLineEdit* field, const QColor& colour) {
     QPalette pal = field->palette();
     pal.setColor(QPalette::Base, colour);
     field->setPalette(pal);
 }
 
-void ShowParamState(const ShellContext& context, QLineEdit* textField) {
+void showParamState(const ShellContext& context, QLineEdit* textField) {
     const AppState& state = context.state;
     if (state.session.connectState() != ConnectState::Connected) {
         textField->setText(QStringLiteral("---"));
-        SetFieldColour(textField, QApplication::palette().color(QPalette::Button));
+        setFieldColour(textField, QApplication::palette().color(QPalette::Button));
     } else if (state.document.flags.paramsDiffer()) {
         textField->setText(QStringLiteral("PARAMETER DIFF."));
-        SetFieldColour(textField, kPaleYellow);
+        setFieldColour(textField, kPaleYellow);
     } else {
         textField->setText(QStringLiteral("PARAMETER OK"));
-        SetFieldColour(textField, kGreen);
+        setFieldColour(textField, kGreen);
     }
 }
 
-void SelectAllText(QLineEdit* textField) {
+void selectAllText(QLineEdit* textField) {
     textField->setSelection(0, textField->text().size());
 }
 
-void CenterForm(QWidget* window, const QWidget* parent) {
+void centerForm(QWidget* window, const QWidget* parent) {
     if (!window || !parent)
         return;
     const QRect p = parent->frameGeometry();

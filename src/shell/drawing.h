@@ -16,17 +16,17 @@ class MainBar;
 class ShellContext;
 
 // "----" for 0, else "v" and the version as three digits, ".", two digits.
-QString FirmwareText(int displayValue);
+QString firmwareText(int displayValue);
 // "VCU 1W" .. "VCU 4W", "---" for anything else.
-QString UnitModelText(int displayValue);
+QString unitModelText(int displayValue);
 
-void DrawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
+void drawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
                 const QString& statusText);
-void SetCommandState(const ShellContext& context, const MainBar& bar);
-void ShowParamState(const ShellContext& context, QLineEdit* textField);
-void SelectAllText(QLineEdit* textField);
-void CenterForm(QWidget* window, const QWidget* parent);
+void setCommandState(const ShellContext& context, const MainBar& bar);
+void showParamState(const ShellContext& context, QLineEdit* textField);
+void selectAllText(QLineEdit* textField);
+void centerForm(QWidget* window, const QWidget* parent);
 // Paints the background of a text field.
-void SetFieldColour(QLineEdit* field, const QColor& colour);
+void setFieldColour(QLineEdit* field, const QColor& colour);
 
 } // namespace hvc

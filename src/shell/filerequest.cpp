@@ -5,7 +5,7 @@
 
 namespace hvc {
 
-FileRequest ConfigurationFileRequest(bool save, const QString& folder) {
+FileRequest configurationFileRequest(bool save, const QString& folder) {
     FileRequest r;
     r.save = save;
     r.folder = folder;
@@ -21,7 +21,7 @@ FileRequest ConfigurationFileRequest(bool save, const QString& folder) {
     return r;
 }
 
-QString ChooseFileWithDialog(QWidget* parent, const FileRequest& r) {
+QString chooseFileWithDialog(QWidget* parent, const FileRequest& r) {
     QDir().mkpath(r.folder);
     // The program asks its own overwrite question, so the dialog's is off.
     if (r.save)

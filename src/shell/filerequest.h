@@ -17,8 +17,8 @@ struct FileRequest {
 };
 
 // The Load or Save Configuration request, starting in `folder`.
-FileRequest ConfigurationFileRequest(bool save, const QString& folder);
+FileRequest configurationFileRequest(bool save, const QString& folder);
 // Answers a request with QFileDialog; an empty path is a cancel.
-QString ChooseFileWithDialog(QWidget* parent, const FileRequest& request);
+QString chooseFileWithDialog(QWidget* parent, const FileRequest& request);
 
 } // namespace hvc

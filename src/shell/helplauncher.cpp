@@ -20,7 +20,7 @@ const char* const kSiteAddress = "https://www.oltrava.example/";
 
 void HelpLauncher::showManual(int page) const {
     Prompter& prompter = m_context.state.observers.prompter();
-    const QString manual = ManualPathFor(m_context.programDir);
+    const QString manual = manualPathFor(m_context.programDir);
     if (manual.isEmpty()) {
         prompter.inform(QStringLiteral("The manual HVCMANUAL.pdf is not in ") +
                         QDir::toNativeSeparators(m_context.programDir));
@@ -57,10 +57,10 @@ HelpLauncher::viewerCommand(const QString& pdf, int page,
 }
 
 bool HelpLauncher::openWithDesktop(const QString& target) {
-    static const QRegularExpression pageFragment(QStringLiteral("^page=(\\d+)$"));
+    static const QRegularExpression kPageFragment(QStringLiteral("^page=(\\d+)$"));
     const QUrl url =
         QFileInfo(target).isAbsolute() ? QUrl::fromLocalFile(target) : QUrl::fromUserInput(target);
-    const auto page = pageFragment.match(url.fragment());
+    const auto page = kPageFragment.match(url.fragment());
     if (url.isLocalFile() && page.hasMatch()) {
         const ViewerCommand command =
             viewerCommand(url.toLocalFile(), page.captured(1).toInt(),

@@ -99,7 +99,7 @@ void InfoPage::showFields(const InfoFields& info) {
     m_context.state.document.info = shown;
 }
 
-void InfoPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
+void InfoPage::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
     bar.loginCommands(false);
     switch (bar.state.session.connectState()) {
     case ConnectState::NotConnected:

@@ -16,9 +16,9 @@ class InfoPage : public PageForm {
 public:
     explicit InfoPage(ShellContext& context, QWidget* parent = nullptr);
 
-    void RefreshObject() override {}
-    void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    int HelpPage() const override { return 34; }
+    void refreshObject() override {}
+    void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
+    int helpPage() const override { return 34; }
 
     QString author() const;
     QString date() const;

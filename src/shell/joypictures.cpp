@@ -31,12 +31,12 @@ void JoyPictures::load(const JoyCatalogue& catalogue, const QString& folder) {
     m_custom = loadIfExists(dir.filePath(QStringLiteral("CUSTOM.jpg")));
     for (auto& pictures : m_pictures)
         pictures.fill(QPixmap());
-    for (int i = 0; i < catalogue.JoyCount() && i < JoyCatalogue::kMaxRecords; ++i) {
-        const QString& code = catalogue.JoyList(i).JoyCode;
+    for (int i = 0; i < catalogue.joyCount() && i < JoyCatalogue::kMaxRecords; ++i) {
+        const QString& code = catalogue.joyList(i).joyCode;
         auto& pictures = m_pictures[static_cast<size_t>(i)];
         for (JoyPicture kind : kKindOrder) {
             pictures[static_cast<size_t>(kind)] =
-                loadIfExists(dir.filePath(JoyCatalogue::PictureFileName(code, kind)));
+                loadIfExists(dir.filePath(JoyCatalogue::pictureFileName(code, kind)));
             // A catalogue of pictures takes a moment; keep the window alive meanwhile.
             QCoreApplication::processEvents();
         }

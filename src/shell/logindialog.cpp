@@ -68,13 +68,13 @@ LoginDialog::LoginDialog(AppState& state, QWidget* parent)
 void LoginDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     adjustSize();
-    CenterForm(this, parentWidget());
+    centerForm(this, parentWidget());
     m_password->setFocus();
 }
 
 bool LoginDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_password && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, m_password, [this] { SelectAllText(m_password); });
+        QTimer::singleShot(0, m_password, [this] { selectAllText(m_password); });
     return QDialog::eventFilter(watched, event);
 }
 

@@ -9,7 +9,7 @@
 
 namespace hvc {
 
-QString ProgramVersion() {
+QString programVersion() {
     return QStringLiteral(HVC_VERSION);
 }
 
@@ -54,7 +54,7 @@ void MainBar::loginCommands(bool offered) const {
 }
 
 void MainBar::versionPanel() const {
-    setPanel(StatusPanel::Version, QStringLiteral("v. ") + ProgramVersion());
+    setPanel(StatusPanel::Version, QStringLiteral("v. ") + programVersion());
 }
 
 void MainBar::showNotConnected() const {

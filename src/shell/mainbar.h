@@ -35,7 +35,7 @@ enum class StatusPanel {
 };
 
 // The program's own version, as the About box and the status panel show it.
-QString ProgramVersion();
+QString programVersion();
 
 class MainBar {
 public:

@@ -59,7 +59,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     layout->addWidget(m_stack, 1);
     setCentralWidget(central);
 
-    chooseFile = [this](const FileRequest& r) { return ChooseFileWithDialog(this, r); };
+    chooseFile = [this](const FileRequest& r) { return chooseFileWithDialog(this, r); };
     endProgram = [](bool forced) { QCoreApplication::exit(forced ? 1 : 0); };
     wireCommands();
     // Wide enough for every toolbar button, Connect included, to stay in view.
@@ -81,7 +81,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     connect(m_tabs, &QTabBar::currentChanged, this, &MainWindow::selectTab);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this,
-            [this] { showHelp(m_context.activePage ? m_context.activePage->HelpPage() : 1); });
+            [this] { showHelp(m_context.activePage ? m_context.activePage->helpPage() : 1); });
 
     // Initialisation: indicator, progress bar, timer, first drawing, port and baud.
     m_state.session.setConnectState(ConnectState::NotConnected);
@@ -89,7 +89,7 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     m_statusTimer->setInterval(500);
     connect(m_statusTimer, &QTimer::timeout, this, &MainWindow::drawStatus);
     m_statusTimer->start();
-    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
+    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
     m_state.session.comPort = 1;
     m_state.session.baudText = QStringLiteral("9600");
     m_commandBar.showPort(m_state.session.comPort);
@@ -122,7 +122,7 @@ void MainWindow::wireCommands() {
     c.onTriggered({"mnuHw_Reset", "Reset"}, [this] { resetUnit(); });
     c.onTriggered({"mnuSet_Palette"}, [this] { editPalette(); });
     QAction* verify = m_bar.command(QStringLiteral("mnuSet_Verify"));
-    m_state.session.verifyWrites = LoadVerifySetting(verifySettingPath(m_context));
+    m_state.session.verifyWrites = loadVerifySetting(verifySettingPath(m_context));
     verify->setChecked(m_state.session.verifyWrites);
     connect(verify, &QAction::toggled, this, &MainWindow::setVerifyWrites);
     c.onTriggered({"mnuSet_Login", "Login"}, [this] { login(); });
@@ -159,8 +159,8 @@ void MainWindow::loadMain() {
         QApplication::setWindowIcon(programIcon);
 
     m_statusTimer->stop();
-    m_state.document.catalogue.FreeCatalogue();
-    m_state.document.catalogue.LoadCatalogue(m_context.resPath(QStringLiteral("ini/Ramlist.ini")),
+    m_state.document.catalogue.freeCatalogue();
+    m_state.document.catalogue.loadCatalogue(m_context.resPath(QStringLiteral("ini/Ramlist.ini")),
                                              m_state.observers.prompter());
 
     m_pageHost->loadPages(m_factory);
@@ -169,7 +169,7 @@ void MainWindow::loadMain() {
 }
 
 void MainWindow::onProgress(const QString& statusText, int percent) {
-    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), statusText);
+    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(), statusText);
     // A polling page shows its progress in the status bar only; the wait box is
     // for the commands' transfers.
     const ConnectState state = m_state.session.connectState();
@@ -190,7 +190,7 @@ void MainWindow::closeWaitBox() {
 
 void MainWindow::stopPagePolling() {
     if (m_context.activePage)
-        m_context.activePage->DisableTimer();
+        m_context.activePage->disableTimer();
 }
 
 void MainWindow::showFirstPage() {
@@ -222,7 +222,7 @@ void MainWindow::connectToUnit() {
 
 void MainWindow::readPage() {
     if (m_context.activePage)
-        m_commands.readPage(m_context.activePage->ReadKey());
+        m_commands.readPage(m_context.activePage->readKey());
 }
 
 void MainWindow::readAll() {
@@ -231,7 +231,7 @@ void MainWindow::readAll() {
 
 void MainWindow::writePage() {
     if (PageForm* page = m_context.activePage)
-        m_commands.writePage(page->WriteKey(), page->CheckDataToWrite());
+        m_commands.writePage(page->writeKey(), page->checkDataToWrite());
 }
 
 void MainWindow::writeAll() {
@@ -243,7 +243,7 @@ void MainWindow::resetUnit() {
 }
 
 QString MainWindow::chooseConfigurationFile(bool save) {
-    return chooseFile(ConfigurationFileRequest(save, m_context.resPath(QStringLiteral("txt"))));
+    return chooseFile(configurationFileRequest(save, m_context.resPath(QStringLiteral("txt"))));
 }
 
 void MainWindow::loadConfiguration() {
@@ -263,7 +263,7 @@ void MainWindow::compareWithFile() {
 
 void MainWindow::setVerifyWrites(bool on) {
     m_state.session.verifyWrites = on;
-    if (!SaveVerifySetting(verifySettingPath(m_context), on))
+    if (!saveVerifySetting(verifySettingPath(m_context), on))
         m_state.observers.prompter().inform(
             QStringLiteral("The choice holds until the program ends: %1 cannot be written.")
                 .arg(verifySettingPath(m_context)),
@@ -292,7 +292,7 @@ bool MainWindow::exitProgram() {
         return true;
     // Ask once: the retries on later ticks go on with the answer already given.
     if (!m_state.session.exitRequested && m_state.document.flags.unsaved() &&
-        !m_state.observers.prompter().ask(UnsavedQuestionText(), {}, PromptIcon::Exclamation))
+        !m_state.observers.prompter().ask(unsavedQuestionText(), {}, PromptIcon::Exclamation))
         return false;
     m_state.session.exitRequested = true;
     if (++m_exitAttempts > kMaxExitAttempts) {
@@ -306,8 +306,8 @@ bool MainWindow::exitProgram() {
     for (PageForm* p : m_pageHost->pages()) {
         if (!p)
             continue;
-        p->DisableTimer();
-        stillPolling = stillPolling || p->StatusTimerForm();
+        p->disableTimer();
+        stillPolling = stillPolling || p->isPolling();
     }
     if (stillPolling)
         return false;
@@ -365,7 +365,7 @@ void MainWindow::editPalette() {
     connect(&dialog, &PaletteDialog::coloursChanged, this, [this] {
         for (PageForm* p : m_pageHost->pages())
             if (p)
-                p->RefreshColour();
+                p->refreshColour();
     });
     dialog.exec();
 }
@@ -374,13 +374,13 @@ void MainWindow::login() {
     LoginDialog dialog(m_state, this);
     if (dialog.exec() == QDialog::Accepted)
         if (PageForm* debugger = pageForm(Page::Debugger))
-            debugger->RefreshObject();
+            debugger->refreshObject();
 }
 
 void MainWindow::logout() {
     m_state.session.loggedIn = false;
     if (PageForm* debugger = pageForm(Page::Debugger))
-        debugger->RefreshObject();
+        debugger->refreshObject();
 }
 
 void MainWindow::showHelpTopics() {
@@ -413,21 +413,21 @@ void MainWindow::showFileState() {
     switch (m_state.document.flags.fileState()) {
     case FileState::ToSave:
         field->setText(QStringLiteral("FILE TO SAVE"));
-        SetFieldColour(field, kPaleYellow);
+        setFieldColour(field, kPaleYellow);
         break;
     case FileState::Saved:
         field->setText(QStringLiteral("FILE OK"));
-        SetFieldColour(field, kGreen);
+        setFieldColour(field, kGreen);
         break;
     case FileState::None:
         field->setText(QStringLiteral("---"));
-        SetFieldColour(field, QApplication::palette().color(QPalette::Button));
+        setFieldColour(field, QApplication::palette().color(QPalette::Button));
         break;
     }
 }
 
 void MainWindow::drawStatus() {
-    DrawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
+    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
     if (m_state.session.connectState() != ConnectState::Transfer)
         closeWaitBox();
     m_state.document.flags.tick();

@@ -1,7 +1,7 @@
 #include "shell/numberfield.h"
 
-#include "core/cvardata.h"
 #include "core/prompter.h"
+#include "core/unitvariable.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -11,8 +11,8 @@
 
 namespace hvc {
 
-void RestoreValuePrompt(Prompter& prompter, QLineEdit* text, const CVarData& record) {
-    const QString value = QString::number(record.E2InECU);
+void restoreValuePrompt(Prompter& prompter, QLineEdit* text, const UnitVariable& record) {
+    const QString value = QString::number(record.unitWord);
     if (prompter.ask(QStringLiteral("Value Not Correct : Restore With '") + value +
                          QStringLiteral("' ?"),
                      {}, PromptIcon::Information))
@@ -21,12 +21,12 @@ void RestoreValuePrompt(Prompter& prompter, QLineEdit* text, const CVarData& rec
         text->setFocus();
 }
 
-bool IsEnterKey(const QKeyEvent& key) {
+bool isEnterKey(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
-bool DiscardedNumberKey(const QKeyEvent& key) {
-    if (IsEnterKey(key))
+bool discardedNumberKey(const QKeyEvent& key) {
+    if (isEnterKey(key))
         return true;
     const QString text = key.text();
     if (text.isEmpty() || key.key() == Qt::Key_Backspace)
@@ -35,7 +35,7 @@ bool DiscardedNumberKey(const QKeyEvent& key) {
     return !(c.isDigit() || c == QLatin1Char('.')) || !c.isPrint();
 }
 
-std::optional<double> FieldNumber(const QString& text) {
+std::optional<double> fieldNumber(const QString& text) {
     bool ok = false;
     const double v = QLocale::c().toDouble(text.trimmed(), &ok);
     if (!ok || std::abs(v) > 1e9)
@@ -43,7 +43,7 @@ std::optional<double> FieldNumber(const QString& text) {
     return v;
 }
 
-bool ZeroEmptyField(QLineEdit* text) {
+bool zeroEmptyField(QLineEdit* text) {
     if (!text->text().isEmpty())
         return false;
     text->setText(QStringLiteral("0"));
@@ -51,22 +51,22 @@ bool ZeroEmptyField(QLineEdit* text) {
     return true;
 }
 
-bool LeftTheField(const QFocusEvent& event) {
+bool leftTheField(const QFocusEvent& event) {
     return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
 }
 
-void RangeQuestion::ask(Prompter& prompter, QLineEdit* text, const CVarData& record, int min,
+void RangeQuestion::ask(Prompter& prompter, QLineEdit* text, const UnitVariable& record, int min,
                         int max, Reader read) {
     if (m_open)
         return;
     m_open = true;
     std::optional<double> v = read(text->text());
     if (!v || *v < min) {
-        RestoreValuePrompt(prompter, text, record);
+        restoreValuePrompt(prompter, text, record);
         v = read(text->text());
     }
     if (v && *v > max)
-        RestoreValuePrompt(prompter, text, record);
+        restoreValuePrompt(prompter, text, record);
     m_open = false;
 }
 

@@ -5,15 +5,15 @@ namespace hvc {
 PageForm::PageForm(ShellContext& context, Page page, QWidget* parent)
     : QWidget(parent), m_context(context), m_page(page) {}
 
-void PageForm::DisableTimer() {
+void PageForm::disableTimer() {
     m_context.state.polling.disable(m_page);
 }
 
-bool PageForm::StatusTimerForm() const {
+bool PageForm::isPolling() const {
     return m_context.state.polling.isPolling(m_page);
 }
 
-void PageForm::Deactivate() {
+void PageForm::deactivate() {
     m_context.state.polling.deactivate(m_page);
 }
 

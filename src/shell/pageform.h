@@ -23,31 +23,31 @@ public:
     PageForm(ShellContext& context, Page page, QWidget* parent = nullptr);
 
     Page page() const { return m_page; }
-    std::uint16_t ReadKey() const { return keys().ReadKey; }
-    std::uint16_t WriteKey() const { return keys().WriteKey; }
-    std::int16_t PageVarNum() const { return keys().PageVarNum; }
-    void setPageVarNum(std::int16_t n) { keys().PageVarNum = n; }
+    std::uint16_t readKey() const { return keys().readKey; }
+    std::uint16_t writeKey() const { return keys().writeKey; }
+    std::int16_t pageVarNum() const { return keys().pageVarNum; }
+    void setPageVarNum(std::int16_t n) { keys().pageVarNum = n; }
     QString tag() const { return m_tag; }
     void setTag(const QString& tag) { m_tag = tag; }
 
     // Fills the page's controls again from the variable records.
-    virtual void RefreshObject() = 0;
+    virtual void refreshObject() = 0;
     // Success when the page's values can be written, else a failure saying what is wrong.
-    virtual Status CheckDataToWrite() { return {}; }
+    virtual Status checkDataToWrite() { return {}; }
     // Draws the page's part of the status: login commands, panels, connection state.
-    virtual void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) = 0;
+    virtual void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) = 0;
     // Stops the page's polling timer (AppState::polling knows the polling pages).
-    virtual void DisableTimer();
+    virtual void disableTimer();
     // True while the page's timer is still running a poll.
-    virtual bool StatusTimerForm() const;
+    virtual bool isPolling() const;
     // The page of the manual that F1 opens on this page.
-    virtual int HelpPage() const = 0;
+    virtual int helpPage() const = 0;
     // The section colours changed.
-    virtual void RefreshColour() {}
+    virtual void refreshColour() {}
     // Called when the page is shown in, or taken out of, the main window.
-    virtual void Activate() {}
+    virtual void activate() {}
     // Leaving a polling page asks it to stop and hands the link back.
-    virtual void Deactivate();
+    virtual void deactivate();
 
 protected:
     PageKeys& keys() const { return m_context.state.document.page(m_page); }

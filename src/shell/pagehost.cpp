@@ -86,13 +86,13 @@ void PageHost::selectTab(int index) {
             p->hide();
     }
     if (previous && previous != m_context.activePage)
-        previous->Deactivate();
+        previous->deactivate();
     if (PageForm* active = m_context.activePage; active && active->tag() == key) {
         m_stack->setCurrentWidget(active);
         active->show();
         active->setFocus();
         if (active != previous)
-            active->Activate();
+            active->activate();
     }
 }
 
@@ -112,7 +112,7 @@ void PageHost::showNextPage() {
 
 void PageHost::refreshActivePage() {
     if (m_context.activePage)
-        m_context.activePage->RefreshObject();
+        m_context.activePage->refreshObject();
 }
 
 } // namespace hvc

@@ -4,7 +4,7 @@
 
 namespace hvc {
 
-PageStatusRule PageStatusRuleFor(Page page, ConnectState state) {
+PageStatusRule pageStatusRuleFor(Page page, ConnectState state) {
     PageStatusRule rule;
     rule.loginOffered = page == Page::Debugger;
     rule.versionPanel = page == Page::Config;
@@ -32,8 +32,8 @@ PageStatusRule PageStatusRuleFor(Page page, ConnectState state) {
     return rule;
 }
 
-void DrawPageBar(const MainBar& bar, Page page, const QString& text) {
-    const PageStatusRule rule = PageStatusRuleFor(page, bar.state.session.connectState());
+void drawPageBar(const MainBar& bar, Page page, const QString& text) {
+    const PageStatusRule rule = pageStatusRuleFor(page, bar.state.session.connectState());
     bar.loginCommands(rule.loginOffered);
     if (rule.versionPanel)
         bar.versionPanel();

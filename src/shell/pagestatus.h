@@ -35,9 +35,9 @@ struct PageStatusRule {
 };
 
 // The table's cell for a page and an indicator value (no widget involved).
-PageStatusRule PageStatusRuleFor(Page page, ConnectState state);
+PageStatusRule pageStatusRuleFor(Page page, ConnectState state);
 
 // Draws the cell of the shown page for the present indicator and login.
-void DrawPageBar(const MainBar& bar, Page page, const QString& text);
+void drawPageBar(const MainBar& bar, Page page, const QString& text);
 
 } // namespace hvc

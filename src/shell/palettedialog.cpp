@@ -21,8 +21,8 @@ namespace {
 void paintLabel(QLabel* label, std::int32_t back, std::int32_t fore) {
     label->setAutoFillBackground(true);
     QPalette pal = label->palette();
-    pal.setColor(QPalette::Window, ToQColor(back));
-    pal.setColor(QPalette::WindowText, ToQColor(fore));
+    pal.setColor(QPalette::Window, toQColor(back));
+    pal.setColor(QPalette::WindowText, toQColor(fore));
     label->setPalette(pal);
 }
 
@@ -48,7 +48,7 @@ PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
     for (int k = 0; k < 4; ++k) {
         QLabel* l = sectionLabel(k, sections);
         l->setObjectName(QStringLiteral("lblSec_%1").arg(k + 1));
-        lblSec.append(l);
+        m_lblSec.append(l);
         auto* back = new QPushButton(QStringLiteral("Back..."), sections);
         back->setObjectName(QStringLiteral("SecBack_%1").arg(k + 1));
         auto* text = new QPushButton(QStringLiteral("Text..."), sections);
@@ -66,13 +66,13 @@ PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
         auto* option = new QRadioButton(QStringLiteral("%1").arg(i + 1), schemes);
         option->setObjectName(QStringLiteral("optSectionColour_%1").arg(i));
         connect(option, &QRadioButton::clicked, this, [this, i] { selectScheme(i); });
-        optSectionColour.append(option);
+        m_optSectionColour.append(option);
         schemeGrid->addWidget(option, i, 0);
-        const SectionColours scheme = SchemeColours(i);
+        const SectionColours scheme = schemeColours(i);
         for (int k = 0; k < 4; ++k) {
             QLabel* sample = sectionLabel(k, schemes);
             sample->setObjectName(QStringLiteral("lblSectionColour%1_%2").arg(k + 1).arg(i));
-            paintLabel(sample, scheme.SectionBackColor[k], scheme.SectionForeColor[k]);
+            paintLabel(sample, scheme.sectionBackColor[k], scheme.sectionForeColor[k]);
             schemeGrid->addWidget(sample, i, k + 1);
         }
     }
@@ -94,46 +94,46 @@ PaletteDialog::PaletteDialog(ShellContext& context, QWidget* parent)
     layout->addWidget(schemes);
     layout->addLayout(buttons);
     for (int i = 0; i < kSchemeCount; ++i)
-        if (SchemeColours(i) == m_context.colours)
-            optSectionColour[i]->setChecked(true);
+        if (schemeColours(i) == m_context.colours)
+            m_optSectionColour[i]->setChecked(true);
     showSections();
 }
 
 void PaletteDialog::showSections() {
-    for (int k = 0; k < lblSec.size(); ++k)
-        paintLabel(lblSec[k], m_context.colours.SectionBackColor[k],
-                   m_context.colours.SectionForeColor[k]);
+    for (int k = 0; k < m_lblSec.size(); ++k)
+        paintLabel(m_lblSec[k], m_context.colours.sectionBackColor[k],
+                   m_context.colours.sectionForeColor[k]);
 }
 
 void PaletteDialog::selectScheme(int scheme) {
-    m_context.colours = SchemeColours(scheme);
-    if (scheme >= 0 && scheme < optSectionColour.size())
-        optSectionColour[scheme]->setChecked(true);
+    m_context.colours = schemeColours(scheme);
+    if (scheme >= 0 && scheme < m_optSectionColour.size())
+        m_optSectionColour[scheme]->setChecked(true);
     showSections();
     Q_EMIT coloursChanged();
 }
 
 void PaletteDialog::pickBackColour(int section) {
-    pickColour(m_context.colours.SectionBackColor[section]);
+    pickColour(m_context.colours.sectionBackColor[section]);
 }
 
 void PaletteDialog::pickTextColour(int section) {
-    pickColour(m_context.colours.SectionForeColor[section]);
+    pickColour(m_context.colours.sectionForeColor[section]);
 }
 
 void PaletteDialog::pickColour(std::int32_t& slot) {
-    const QColor chosen = chooseColour(ToQColor(slot));
+    const QColor chosen = chooseColour(toQColor(slot));
     if (!chosen.isValid())
         return;
-    slot = FromQColor(chosen);
+    slot = fromQColor(chosen);
     showSections();
     Q_EMIT coloursChanged();
 }
 
 void PaletteDialog::saveAndClose() {
-    if (!SaveFileColour(ColourFilePath(m_context), m_context.colours))
+    if (!saveFileColour(colourFilePath(m_context), m_context.colours))
         m_context.state.observers.prompter().inform(QStringLiteral("Cannot write ") +
-                                                        ColourFilePath(m_context),
+                                                        colourFilePath(m_context),
                                                     {}, PromptIcon::Exclamation);
     m_saved = m_context.colours;
     accept();

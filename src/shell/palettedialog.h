@@ -44,8 +44,8 @@ private:
 
     ShellContext& m_context;
     SectionColours m_saved;
-    QList<QLabel*> lblSec;
-    QList<QRadioButton*> optSectionColour;
+    QList<QLabel*> m_lblSec;
+    QList<QRadioButton*> m_optSectionColour;
 };
 
 } // namespace hvc

@@ -1,6 +1,6 @@
 #include "shell/pendingmark.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 
 #include <QApplication>
 #include <QVariant>
@@ -39,13 +39,13 @@ void applyStyle(QWidget* field, EditMark mark, bool dim) {
 
 } // namespace
 
-EditMark EditMarkOf(const CVarData& var) {
-    if (var.E2Value != var.E2InECU)
+EditMark editMarkOf(const UnitVariable& var) {
+    if (var.workingWord != var.unitWord)
         return EditMark::Pending;
-    return var.E2Value != var.DefaultValue ? EditMark::NotDefault : EditMark::None;
+    return var.workingWord != var.defaultValue ? EditMark::NotDefault : EditMark::None;
 }
 
-void KeepPlainColours(QWidget* input) {
+void keepPlainColours(QWidget* input) {
     const QPalette app = QApplication::palette();
     QPalette own;
     for (int g = 0; g < QPalette::NColorGroups; ++g)
@@ -57,18 +57,18 @@ void KeepPlainColours(QWidget* input) {
     input->setPalette(own);
 }
 
-void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip) {
-    const EditMark mark = EditMarkOf(var);
+void showEditMark(QWidget* field, const UnitVariable& var, const QString& tip) {
+    const EditMark mark = editMarkOf(var);
     QString text = tip;
     if (mark == EditMark::Pending)
         text += QStringLiteral("%1Not written: the unit holds %2 (default %3)")
                     .arg(tip.isEmpty() ? QString() : QStringLiteral("\n"))
-                    .arg(var.E2InECU)
-                    .arg(var.DefaultValue);
+                    .arg(var.unitWord)
+                    .arg(var.defaultValue);
     else if (mark == EditMark::NotDefault)
         text += QStringLiteral("%1Default %2")
                     .arg(tip.isEmpty() ? QString() : QStringLiteral("\n"))
-                    .arg(var.DefaultValue);
+                    .arg(var.defaultValue);
     field->setToolTip(text);
     // Restyling is costly; only a change of mark or of dimming touches the style sheet.
     const bool dim = mark != EditMark::Pending && onlyModifiedAround(field);
@@ -81,7 +81,7 @@ void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip) {
     applyStyle(field, mark, dim);
 }
 
-void ShowOnlyModified(QWidget* page, bool on) {
+void showOnlyModified(QWidget* page, bool on) {
     page->setProperty(kOnlyModified, on);
     for (QWidget* field : page->findChildren<QWidget*>()) {
         const QVariant mark = field->property("editMark");

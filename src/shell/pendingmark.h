@@ -1,6 +1,6 @@
 #pragma once
 // Marks an input field whose record has an edit the unit has not got yet
-// (E2Value != E2InECU: bold, coloured frame, the unit's value and the default in
+// (workingWord != unitWord: bold, coloured frame, the unit's value and the default in
 // the tooltip), and more quietly one whose value is not the default.
 
 #include <QColor>
@@ -10,20 +10,20 @@ class QWidget;
 
 namespace hvc {
 
-struct CVarData;
+struct UnitVariable;
 
 enum class EditMark { None, NotDefault, Pending };
 
 inline const QColor kPendingFrame(224, 112, 0);
 
-EditMark EditMarkOf(const CVarData& var);
+EditMark editMarkOf(const UnitVariable& var);
 // Keeps an input in the program's own colours inside a section-coloured frame
 // (every role set, so none is taken from the frame).
-void KeepPlainColours(QWidget* input);
+void keepPlainColours(QWidget* input);
 // Applies the mark of `var` to `field`; `tip` is the field's own tooltip.
-void ShowEditMark(QWidget* field, const CVarData& var, const QString& tip = {});
+void showEditMark(QWidget* field, const UnitVariable& var, const QString& tip = {});
 // "Show only modified": while on, every marked field inside `page` without a
 // pending edit is dimmed; fields marked later follow.
-void ShowOnlyModified(QWidget* page, bool on);
+void showOnlyModified(QWidget* page, bool on);
 
 } // namespace hvc

@@ -9,7 +9,7 @@
 
 namespace hvc {
 
-QString PlaceholderPage::Caption(Page page) {
+QString PlaceholderPage::caption(Page page) {
     switch (page) {
     case Page::Config:
         return QStringLiteral("System Configuration");
@@ -26,11 +26,11 @@ QString PlaceholderPage::Caption(Page page) {
 }
 
 PlaceholderPage::PlaceholderPage(ShellContext& context, Page page, QWidget* parent)
-    : PageForm(context, page, parent), m_caption(new QLabel(Caption(page), this)),
+    : PageForm(context, page, parent), m_caption(new QLabel(caption(page), this)),
       m_controls(new QWidget(this)) {
-    static const char* const names[] = {"frmConfig", "frmMonitor", "frmDiagnostic", "frmDebug",
-                                        "frmComment"};
-    setObjectName(QString::fromLatin1(names[static_cast<int>(page)]));
+    static const char* const kNames[] = {"frmConfig", "frmMonitor", "frmDiagnostic", "frmDebug",
+                                         "frmComment"};
+    setObjectName(QString::fromLatin1(kNames[static_cast<int>(page)]));
     QFont f = m_caption->font();
     f.setPointSizeF(f.pointSizeF() * 1.6);
     f.setBold(true);
@@ -57,15 +57,15 @@ PlaceholderPage::PlaceholderPage(ShellContext& context, Page page, QWidget* pare
     layout->addWidget(note);
     layout->addWidget(m_controls, 0, Qt::AlignCenter);
     layout->addStretch();
-    RefreshObject();
+    refreshObject();
 }
 
-void PlaceholderPage::RefreshObject() {
+void PlaceholderPage::refreshObject() {
     if (page() == Page::Debugger)
         m_controls->setEnabled(m_context.state.session.loggedIn);
 }
 
-int PlaceholderPage::HelpPage() const {
+int PlaceholderPage::helpPage() const {
     switch (page()) {
     case Page::Config:
         return 10;
@@ -81,8 +81,8 @@ int PlaceholderPage::HelpPage() const {
     return 34;
 }
 
-void PlaceholderPage::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-    DrawPageBar(bar, page(), text);
+void PlaceholderPage::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
+    drawPageBar(bar, page(), text);
 }
 
 } // namespace hvc

@@ -14,11 +14,11 @@ class PlaceholderPage : public PageForm {
 public:
     PlaceholderPage(ShellContext& context, Page page, QWidget* parent = nullptr);
 
-    void RefreshObject() override;
-    void DrawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
-    int HelpPage() const override;
+    void refreshObject() override;
+    void drawBar(MainBar& bar, QProgressBar* progressBar, const QString& text) override;
+    int helpPage() const override;
 
-    static QString Caption(Page page);
+    static QString caption(Page page);
 
 private:
     QLabel* m_caption;

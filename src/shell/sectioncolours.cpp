@@ -36,17 +36,17 @@ constexpr SchemeRow kSchemes[kSchemeCount] = {
 
 } // namespace
 
-SectionColours SchemeColours(int scheme) {
+SectionColours schemeColours(int scheme) {
     const SchemeRow& row = kSchemes[std::clamp(scheme, 0, kSchemeCount - 1)];
     SectionColours c;
     for (int k = 0; k < 4; ++k) {
-        c.SectionBackColor[k] = row.back[k];
-        c.SectionForeColor[k] = row.fore[k];
+        c.sectionBackColor[k] = row.back[k];
+        c.sectionForeColor[k] = row.fore[k];
     }
     return c;
 }
 
-QColor ToQColor(std::int32_t code) {
+QColor toQColor(std::int32_t code) {
     const auto bits = static_cast<std::uint32_t>(code);
     if (bits & 0x80000000u) {
         const QPalette pal = QApplication::palette();
@@ -66,11 +66,11 @@ QColor ToQColor(std::int32_t code) {
     return QColor(bits & 0xFFu, (bits >> 8) & 0xFFu, (bits >> 16) & 0xFFu);
 }
 
-std::int32_t FromQColor(const QColor& c) {
+std::int32_t fromQColor(const QColor& c) {
     return rgb(c.red(), c.green(), c.blue());
 }
 
-bool LoadColorFromFile(const QString& path, SectionColours& colours) {
+bool loadColorFromFile(const QString& path, SectionColours& colours) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
@@ -85,32 +85,32 @@ bool LoadColorFromFile(const QString& path, SectionColours& colours) {
             return false;
     }
     for (int k = 0; k < 4; ++k) {
-        colours.SectionBackColor[k] = values[k];
-        colours.SectionForeColor[k] = values[4 + k];
+        colours.sectionBackColor[k] = values[k];
+        colours.sectionForeColor[k] = values[4 + k];
     }
     return true;
 }
 
-bool SaveFileColour(const QString& path, const SectionColours& colours) {
+bool saveFileColour(const QString& path, const SectionColours& colours) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
     QTextStream out(&file);
-    for (std::int32_t v : colours.SectionBackColor)
+    for (std::int32_t v : colours.sectionBackColor)
         out << v << '\n';
-    for (std::int32_t v : colours.SectionForeColor)
+    for (std::int32_t v : colours.sectionForeColor)
         out << v << '\n';
     out.flush();
     return file.commit();
 }
 
-QString ColourFilePath(const ShellContext& context) {
+QString colourFilePath(const ShellContext& context) {
     return context.settingsPath(QStringLiteral("colour.ini"));
 }
 
 void frmSectionColourInit(ShellContext& context) {
-    if (!LoadColorFromFile(ColourFilePath(context), context.colours))
-        context.colours = SchemeColours(0);
+    if (!loadColorFromFile(colourFilePath(context), context.colours))
+        context.colours = schemeColours(0);
 }
 
 } // namespace hvc

@@ -19,8 +19,8 @@ class PageForm;
 // Four colours per table, section 1..4 at index 0..3, 0x00BBGGRR or a system
 // colour code (high bit set).
 struct SectionColours {
-    std::array<std::int32_t, 4> SectionBackColor{};
-    std::array<std::int32_t, 4> SectionForeColor{};
+    std::array<std::int32_t, 4> sectionBackColor{};
+    std::array<std::int32_t, 4> sectionForeColor{};
     bool operator==(const SectionColours&) const = default;
 };
 

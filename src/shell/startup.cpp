@@ -9,7 +9,7 @@
 
 namespace hvc {
 
-std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory) {
+std::unique_ptr<MainWindow> startUp(ShellContext& context, PageFactory factory) {
     AppState& state = context.state;
     SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
     splash.show();
@@ -30,7 +30,7 @@ std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory) 
     frmSectionColourInit(context);
     for (Page p : {Page::Config, Page::Monitor})
         if (PageForm* page = window->pageForm(p))
-            page->RefreshColour();
+            page->refreshColour();
     return window;
 }
 

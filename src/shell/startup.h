@@ -8,6 +8,6 @@
 namespace hvc {
 
 // Runs the whole sequence and returns the main window, shown on its first page.
-std::unique_ptr<MainWindow> StartUp(ShellContext& context, PageFactory factory = {});
+std::unique_ptr<MainWindow> startUp(ShellContext& context, PageFactory factory = {});
 
 } // namespace hvc

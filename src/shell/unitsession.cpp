@@ -7,7 +7,7 @@
 
 namespace hvc {
 
-QString DemoEepromPath() {
+QString demoEepromPath() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dir);
     return QDir(dir).filePath(QStringLiteral("demo-eeprom.txt"));
@@ -34,7 +34,7 @@ Status UnitSession::start() {
         if (!m_demoUnits)
             return Status::failure(QStringLiteral("This build has no simulated unit (hvc-sim)."));
         const QString eeprom =
-            m_options.eepromPath.isEmpty() ? DemoEepromPath() : m_options.eepromPath;
+            m_options.eepromPath.isEmpty() ? demoEepromPath() : m_options.eepromPath;
         m_demo = m_demoUnits();
         m_simPath =
             m_demo->start(QStringList{QStringLiteral("--eeprom"), eeprom} + m_options.simArguments);

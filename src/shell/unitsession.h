@@ -48,6 +48,6 @@ private:
 };
 
 // The EEPROM file the demo unit keeps across runs, in the user's data folder.
-QString DemoEepromPath();
+QString demoEepromPath();
 
 } // namespace hvc

@@ -38,7 +38,7 @@ int WaitBox::progressValue() const {
 void WaitBox::drawWaitBar(int percent, const QString& text) {
     if (!isVisible()) {
         show();
-        CenterForm(this, m_owner);
+        centerForm(this, m_owner);
     }
     setWindowTitle(text);
     m_message->setText(text);

@@ -64,14 +64,14 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
     m_table->setRootIsDecorated(false);
     m_table->setUniformRowHeights(true);
     m_table->setAlternatingRowColors(true);
-    QStringList header = ReviewHeader();
+    QStringList header = reviewHeader();
     if (!write)
         header[ColNewWord] = QStringLiteral("File word");
     if (!write)
         header[ColNewValue] = QStringLiteral("File value");
     m_table->setHeaderLabels(header);
     for (const ReviewRow& row : rows) {
-        const ReviewRowText t = DescribeRow(catalogue, row);
+        const ReviewRowText t = describeRow(catalogue, row);
         auto* item = new QTreeWidgetItem(
             m_table, {t.name, t.address, t.unitWord, t.newWord, t.unitValue, t.newValue});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

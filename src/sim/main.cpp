@@ -22,7 +22,7 @@ namespace {
 QString defaultRamlist() {
     QString res = qEnvironmentVariable("HVC_RES_DIR");
     if (res.isEmpty())
-        res = hvc::ResourceDirFor(QCoreApplication::applicationDirPath());
+        res = hvc::resourceDirFor(QCoreApplication::applicationDirPath());
     return QDir(res).filePath(QStringLiteral("ini/Ramlist.ini"));
 }
 
@@ -80,11 +80,11 @@ private:
 hvc::Status twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit) {
     const hvc::Catalogue& map = unit.catalogue();
     const auto address = [&map](const QString& option, const QString& name, int& out) {
-        const int position = map.FindByName(name.trimmed());
+        const int position = map.findByName(name.trimmed());
         if (position == 0)
             return hvc::Status::failure(
                 QStringLiteral("--%1: '%2' is no word of the map").arg(option, name));
-        out = map[position].Address;
+        out = map[position].address;
         return hvc::Status();
     };
     for (const QString& name : p.values(QStringLiteral("ignore-write"))) {
@@ -201,7 +201,7 @@ int main(int argc, char* argv[]) {
     for (const QString& hold : p.values(QStringLiteral("error"))) {
         hvc::HvcId id{};
         std::uint16_t word = 0;
-        if (const hvc::Status parsed = hvc::ParseErrorHold(unit.catalogue(), hold, id, word);
+        if (const hvc::Status parsed = hvc::parseErrorHold(unit.catalogue(), hold, id, word);
             !parsed)
             return usage(parsed.text());
         unit.errors().hold(id, word);
@@ -234,7 +234,7 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
     if (verbose)
         log(QStringLiteral("serving %1 words of %2 on %3")
-                .arg(unit.catalogue().VarCount())
+                .arg(unit.catalogue().varCount())
                 .arg(ramlist, server.devicePath()));
     server.run(signalFd);
     if (verbose)

@@ -1,6 +1,6 @@
 #include "sim/simerrors.h"
 
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 
 #include <array>
 #include <bit>
@@ -186,7 +186,7 @@ std::uint16_t SimErrors::scenarioWord(HvcId id, std::int64_t step, int sections)
     return plain.value(id, step, sections);
 }
 
-Status ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id,
+Status parseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id,
                       std::uint16_t& word) {
     const qsizetype eq = text.indexOf(u'=');
     if (eq <= 0) {
@@ -194,9 +194,9 @@ Status ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id
     }
     const QString name = text.left(eq).trimmed();
     const QString number = text.mid(eq + 1).trimmed();
-    const int position = catalogue.FindByName(name);
+    const int position = catalogue.findByName(name);
     const auto found =
-        position > 0 ? Catalogue::IdFromName(catalogue.IdentifierAt(position)) : std::nullopt;
+        position > 0 ? Catalogue::idFromName(catalogue.identifierAt(position)) : std::nullopt;
     if (!found || !SimErrors::isErrorWord(*found)) {
         return Status::failure(
             QStringLiteral("--error: '%1' is not an error word of the map (such as "

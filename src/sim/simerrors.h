@@ -80,7 +80,7 @@ private:
 // Parses "NAME=WORD" of --error: NAME an identifier, variable name or address of
 // an error word of `catalogue`, WORD a number 0..65535 (0x.. for hex); a failure
 // with the reason as its text.
-Status ParseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id,
+Status parseErrorHold(const Catalogue& catalogue, const QString& text, HvcId& id,
                       std::uint16_t& word);
 
 } // namespace hvc

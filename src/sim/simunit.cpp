@@ -89,25 +89,25 @@ void SimUnit::note(const QString& text) const {
 
 Status SimUnit::load(const QString& ramlistPath) {
     ScriptedPrompter prompter;
-    if (!m_catalogue.LoadCatalogue(ramlistPath, prompter)) {
+    if (!m_catalogue.loadCatalogue(ramlistPath, prompter)) {
         return Status::failure(ramlistPath + QStringLiteral(": ") + prompter.texts().join(u' '));
     }
     m_words.clear();
     m_addressOfId.clear();
-    for (int i = 1; i <= m_catalogue.VarCount(); ++i) {
-        const CVarData& r = m_catalogue[i];
-        if (!m_words.contains(r.Address))
-            m_words.insert(r.Address,
-                           Word{i, r.PageMask == 0, static_cast<std::uint16_t>(r.DefaultValue)});
-        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(i)))
-            m_addressOfId.insert(static_cast<int>(*id), r.Address);
+    for (int i = 1; i <= m_catalogue.varCount(); ++i) {
+        const UnitVariable& r = m_catalogue[i];
+        if (!m_words.contains(r.address))
+            m_words.insert(r.address,
+                           Word{i, r.pageMask == 0, static_cast<std::uint16_t>(r.defaultValue)});
+        if (const auto id = Catalogue::idFromName(m_catalogue.identifierAt(i)))
+            m_addressOfId.insert(static_cast<int>(*id), r.address);
     }
     return {};
 }
 
 void SimUnit::loadDefaults() {
     for (auto it = m_words.begin(); it != m_words.end(); ++it)
-        it->value = static_cast<std::uint16_t>(m_catalogue[it->position].DefaultValue);
+        it->value = static_cast<std::uint16_t>(m_catalogue[it->position].defaultValue);
 }
 
 std::int16_t SimUnit::eeprom(HvcId id) const {
@@ -132,7 +132,7 @@ Status SimUnit::attachEeprom(const QString& path) {
                 continue;
             const QStringList parts = line.split(u' ', Qt::SkipEmptyParts);
             std::int32_t address = 0;
-            bool ok = parts.size() == 2 && ParseAddressText(parts[0], address);
+            bool ok = parts.size() == 2 && parseAddressText(parts[0], address);
             const int value = ok ? parts[1].toInt(&ok) : 0;
             if (!ok || value < -32768 || value > 65535) {
                 return Status::failure(
@@ -158,7 +158,7 @@ Status SimUnit::saveEeprom() const {
     std::sort(addresses.begin(), addresses.end());
     QByteArray text = "# hvc-sim EEPROM image: ADDRESS.SUB VALUE\n";
     for (const std::int32_t a : addresses)
-        text += FormatAddressText(a).toLatin1() + ' ' +
+        text += formatAddressText(a).toLatin1() + ' ' +
                 QByteArray::number(static_cast<std::int16_t>(m_words.value(a).value)) + '\n';
 
     const QByteArray target = QFile::encodeName(m_eepromPath);
@@ -322,7 +322,7 @@ std::optional<std::uint16_t> SimUnit::read(std::int32_t address, Clock::time_poi
     if (it->ram) {
         const double t = std::chrono::duration<double>(now - m_poweredOn).count();
         advance(t);
-        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position))) {
+        if (const auto id = Catalogue::idFromName(m_catalogue.identifierAt(it->position))) {
             if (SimErrors::isErrorWord(*id))
                 return m_errors.read(*id, std::clamp<int>(eeprom(HvcId::HVC_NUM_PROP_REG), 0, 4));
             if (const auto v = animated(*id, t))
@@ -348,7 +348,7 @@ std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_
     const std::uint16_t before = it->value;
     it->value = value;
     if (it->ram)
-        if (const auto id = Catalogue::IdFromName(m_catalogue.IdentifierAt(it->position)))
+        if (const auto id = Catalogue::idFromName(m_catalogue.identifierAt(it->position)))
             if (SimErrors::isErrorWord(*id))
                 m_errors.written(*id, value);
     if (!it->ram) {
@@ -381,7 +381,7 @@ void SimUnit::powerCycle(Clock::time_point now) {
     m_errors.powerCycle();
     for (auto it = m_words.begin(); it != m_words.end(); ++it)
         if (it->ram)
-            it->value = static_cast<std::uint16_t>(m_catalogue[it->position].DefaultValue);
+            it->value = static_cast<std::uint16_t>(m_catalogue[it->position].defaultValue);
     note(QStringLiteral("power cycle"));
 }
 

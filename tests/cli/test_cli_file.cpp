@@ -76,7 +76,7 @@ TEST(CliFile, SaveAfterReadAllReportsAFailedSave) {
     ScriptedPrompter prompter;
     AppState state;
     state.observers.setPrompter(&prompter);
-    ASSERT_TRUE(state.document.catalogue.LoadCatalogue(kMap, prompter));
+    ASSERT_TRUE(state.document.catalogue.loadCatalogue(kMap, prompter));
     QTemporaryDir dir;
     QString out, err;
     QTextStream o(&out), e(&err);

@@ -29,19 +29,19 @@ protected:
     }
 
     void SetUp() override {
-        device = sim.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"),
-                            dir.filePath(QStringLiteral("eeprom.txt"))});
-        ASSERT_FALSE(device.isEmpty()) << sim.errorString().toStdString();
+        m_device = m_sim.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"),
+                                m_dir.filePath(QStringLiteral("eeprom.txt"))});
+        ASSERT_FALSE(m_device.isEmpty()) << m_sim.errorString().toStdString();
     }
 
     QStringList unit(QStringList args) const {
-        return args << QStringLiteral("--port") << device << QStringLiteral("--ramlist") << kMap;
+        return args << QStringLiteral("--port") << m_device << QStringLiteral("--ramlist") << kMap;
     }
-    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    QString path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
 
-    QTemporaryDir dir;
-    SimProcess sim;
-    QString device;
+    QTemporaryDir m_dir;
+    SimProcess m_sim;
+    QString m_device;
 };
 
 } // namespace

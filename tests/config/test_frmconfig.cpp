@@ -84,14 +84,14 @@ void FrmConfigTest::currentControls() {
                                      .arg(k / 2);
             auto* c = rig.child<CSection>(name);
             const HvcId max = nth(slow ? HvcId::HVC_I0_SDM_MAX : HvcId::HVC_I0_MAX, 2 * k);
-            QCOMPARE(c->SolenoidLabel(), labels[k]);
-            QCOMPARE(c->MaxVar(), &rig.var(max));
-            QCOMPARE(c->MinVar(),
+            QCOMPARE(c->solenoidLabel(), labels[k]);
+            QCOMPARE(c->maxVar(), &rig.var(max));
+            QCOMPARE(c->minVar(),
                      &rig.var(nth(slow ? HvcId::HVC_I0_SDM_MIN : HvcId::HVC_I0_MIN, 2 * k)));
-            QCOMPARE(c->minField()->value(), c->MinVar()->E2Display);
+            QCOMPARE(c->minField()->value(), c->minVar()->shownValue);
             // The largest allowed current can be set.
-            QCOMPARE(c->maxField()->maximum(), int(rig.var(max).MaxValue));
-            QCOMPARE(c->maxSlider()->maximum(), int(rig.var(max).MaxValue));
+            QCOMPARE(c->maxField()->maximum(), int(rig.var(max).maxValue));
+            QCOMPARE(c->maxSlider()->maximum(), int(rig.var(max).maxValue));
         }
     }
 }
@@ -114,10 +114,10 @@ void FrmConfigTest::currentEditReachesTheRecord() {
     QCOMPARE(magA0->minField()->value(), 420);
     QCOMPARE(rig.word(HvcId::HVC_I0_MIN), 420);
     magA0->minField()->setValue(99999);
-    QCOMPARE(rig.word(HvcId::HVC_I0_MIN), rig.var(HvcId::HVC_I0_MIN).MaxValue);
+    QCOMPARE(rig.word(HvcId::HVC_I0_MIN), rig.var(HvcId::HVC_I0_MIN).maxValue);
     // Binding the records again (a refresh) is not an edit.
     rig.state.document.flags.unitRead();
-    rig.page->RefreshObject();
+    rig.page->refreshObject();
     QVERIFY(rig.state.document.flags.dataUnchanged());
     QCOMPARE(max->value(), 950);
 }
@@ -161,7 +161,7 @@ void FrmConfigTest::rampTyping() {
     rig.child<QScrollBar>("hscTFall", 3)->setValue(750);
     QCOMPARE(rig.child<QLineEdit>("TxtTFall", 3)->text(), QStringLiteral("750"));
     QCOMPARE(rig.word(HvcId::HVC_RAMP_TFALL_3), 750);
-    QCOMPARE(rig.var(HvcId::HVC_RAMP_TFALL_3).E2InECU, 203);
+    QCOMPARE(rig.var(HvcId::HVC_RAMP_TFALL_3).unitWord, 203);
 }
 
 void FrmConfigTest::rampRestoreQuestion_data() {
@@ -182,9 +182,9 @@ void FrmConfigTest::rampRestoreQuestion() {
     QFETCH(QString, shown);
     QFETCH(int, stored);
     Rig rig([](Rig& r) {
-        CVarData& v = r.var(HvcId::HVC_RAMP_TRISE_3);
-        v.MinValue = 10;
-        v.MaxValue = 2000;
+        UnitVariable& v = r.var(HvcId::HVC_RAMP_TRISE_3);
+        v.minValue = 10;
+        v.maxValue = 2000;
         r.unitWord(HvcId::HVC_RAMP_TRISE_3, 500);
     });
     QLineEdit* rise3 = rig.child<QLineEdit>("TxtTRise", 3);
@@ -258,12 +258,12 @@ void FrmConfigTest::pinCaptionsAndJoystickPictures() {
         QCOMPARE(rig.child<QLabel>("LblPin", i)->text(), captions[i]);
     // Two models of the shipped catalogue, an identifier none has, the not-used one.
     const JoyCatalogue& joys = rig.state.document.joysticks;
-    const std::int32_t ids[] = {joys.JoyList(2).JoyID, joys.JoyList(3).JoyID, 250,
-                                joys.NotUsedJoyID()};
+    const std::int32_t ids[] = {joys.joyList(2).joyId, joys.joyList(3).joyId, 250,
+                                joys.notUsedJoyId()};
     for (int k = 0; k < 4; ++k)
         rig.unitWord(nth(HvcId::HVC_JOY_0_ID, k), ids[k]);
-    rig.page->ConfigDrawJoy();
-    const QString names[] = {joys.JoyList(2).JoyName, joys.JoyList(3).JoyName,
+    rig.page->configDrawJoy();
+    const QString names[] = {joys.joyList(2).joyName, joys.joyList(3).joyName,
                              QStringLiteral("Not used"), QStringLiteral("Not used")};
     for (int k = 0; k < 4; ++k) {
         QCOMPARE(rig.child<QLabel>("JoySel", k)->toolTip(), names[k]);

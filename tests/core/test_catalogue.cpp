@@ -23,7 +23,7 @@ struct Loaded {
 // The map of these lines, each ended by "\n", after the header.
 std::unique_ptr<Loaded> load(const QStringList& lines) {
     auto l = std::make_unique<Loaded>();
-    l->ok = l->cat.LoadCatalogueText(kHeader + lines.join(u'\n') + u'\n', l->prompter);
+    l->ok = l->cat.loadCatalogueText(kHeader + lines.join(u'\n') + u'\n', l->prompter);
     return l;
 }
 
@@ -49,17 +49,17 @@ TEST(Catalogue, FieldsOfALine) {
     for (const auto& c : cases) {
         auto l = load({QLatin1String(c.line)});
         ASSERT_TRUE(l->ok) << c.line;
-        const CVarData& r = l->cat[1];
-        EXPECT_EQ((std::vector<std::int32_t>{r.Address, r.DefaultValue, r.Section, r.PageMask,
-                                             r.MinValue, r.MaxValue, r.E2InECU, r.E2Value}),
+        const UnitVariable& r = l->cat[1];
+        EXPECT_EQ((std::vector<std::int32_t>{r.address, r.defaultValue, r.section, r.pageMask,
+                                             r.minValue, r.maxValue, r.unitWord, r.workingWord}),
                   (std::vector<std::int32_t>{c.address, c.def, c.section, c.mask, c.min, c.max,
                                              c.def, c.def}))
             << c.line;
     }
     auto l = load({"b\t12\t0\t\t\t\t\t\t\t65535\tmA\tMON", "c\t1A2\t3\t\t\t\t\t\t\t9\tV\t\tX*0.5"});
-    EXPECT_EQ(l->cat[1].MaxValue, 65535);
-    EXPECT_EQ((QStringList{l->cat[1].ExtraText, l->cat[1].Formula, l->cat[2].Formula,
-                           l->cat[2].AddressText()}),
+    EXPECT_EQ(l->cat[1].maxValue, 65535);
+    EXPECT_EQ((QStringList{l->cat[1].extraText, l->cat[1].formula, l->cat[2].formula,
+                           l->cat[2].addressText()}),
               (QStringList{"MON", "", "X*0.5", "01A2.03"}));
 }
 
@@ -67,24 +67,24 @@ TEST(Catalogue, LocaleFormulasIdentifiersAndBlankOrNameOnlyLines) {
     LocaleGuard guard(QLocale::German, QLocale::Germany);
     auto l = load({"c\t14\t0\t\t\t9\t\t\t\t99\tV\t\tX*0.5\tX*0.5"});
     ASSERT_TRUE(l->ok);
-    EXPECT_EQ(l->cat[1].Formula, QStringLiteral("X*0,5"));
-    EXPECT_EQ(l->cat[1].InverseFormula, QStringLiteral("X*0.5"));
-    EXPECT_EQ(l->cat[1].E2Display, 4); // 4.5 to the even neighbour
+    EXPECT_EQ(l->cat[1].formula, QStringLiteral("X*0,5"));
+    EXPECT_EQ(l->cat[1].inverseFormula, QStringLiteral("X*0.5"));
+    EXPECT_EQ(l->cat[1].shownValue, 4); // 4.5 to the even neighbour
     // Identifiers register, and the last line wins.
     l = load({"a\t10\t0\tHVC_PROG_VERS", "b\t12\t0\tNOT_AN_ID", "c\t14\t0\tHVC_PROG_VERS"});
     ASSERT_TRUE(l->ok);
-    EXPECT_EQ(l->cat.IdIndex(HvcId::HVC_PROG_VERS), 3);
+    EXPECT_EQ(l->cat.idIndex(HvcId::HVC_PROG_VERS), 3);
     std::vector<int> found;
     for (const char* key : {"HVC_PROG_VERS", "b", "0012.00"})
-        found.push_back(l->cat.FindByName(QLatin1String(key)));
+        found.push_back(l->cat.findByName(QLatin1String(key)));
     EXPECT_EQ(found, (std::vector<int>{3, 2, 2}));
     // Blank and name-only lines are variables with a warning.
     l = load({"a\t10\t0", "", "Lonely", "d\t16\t0\r\ne\t18\t0\rf\t1A\t0"});
     ASSERT_TRUE(l->ok);
-    EXPECT_EQ(l->cat.VarCount(), 6);
+    EXPECT_EQ(l->cat.varCount(), 6);
     EXPECT_TRUE(l->prompter.messages.isEmpty());
-    EXPECT_EQ(l->cat[3].Name + l->cat[2].Name, QStringLiteral("Lonely"));
-    EXPECT_EQ(l->cat[6].Address, 0x1A00) << "line ends may differ";
+    EXPECT_EQ(l->cat[3].name + l->cat[2].name, QStringLiteral("Lonely"));
+    EXPECT_EQ(l->cat[6].address, 0x1A00) << "line ends may differ";
     EXPECT_EQ(l->cat.warnings().size(), 2);
     EXPECT_TRUE(load({"a\t10\t0"})->cat.warnings().isEmpty());
 }
@@ -110,111 +110,111 @@ TEST(Catalogue, FaultsStopTheLoadWithTheMessageAndUnreadableFilesSaySo) {
     for (const auto& c : cases) {
         auto l = load({"ok\t08\t0\tHVC_SOL_TYPE", c.line, "z\t1\t1"});
         EXPECT_FALSE(l->ok) << c.reason.toStdString();
-        EXPECT_EQ(l->cat.VarCount(), 0);
+        EXPECT_EQ(l->cat.varCount(), 0);
         EXPECT_EQ(l->prompter.texts(), QStringList{QString::fromLatin1(kRamlistMessage)});
         EXPECT_EQ(l->prompter.messages.value(0).detail, "line 3: " + c.reason);
-        EXPECT_EQ(l->cat.IdIndex(HvcId::HVC_SOL_TYPE), 1) << "records before the fault stay";
+        EXPECT_EQ(l->cat.idIndex(HvcId::HVC_SOL_TYPE), 1) << "records before the fault stay";
     }
     QStringList most;
     for (int i = 0; i < Catalogue::kMaxVars; ++i)
         most << QStringLiteral("v%1\t%2\t0").arg(i).arg(i, 0, 16);
-    EXPECT_EQ(load(most)->cat.VarCount(), 250);
+    EXPECT_EQ(load(most)->cat.varCount(), 250);
     auto l = load(most << QStringLiteral("extra\t0\t0"));
     EXPECT_FALSE(l->ok);
-    EXPECT_EQ(l->cat.VarCount(), 0);
+    EXPECT_EQ(l->cat.varCount(), 0);
     EXPECT_EQ(l->cat.lastError(), QStringLiteral("line 252: more than 250 variable lines"));
     // A fault in a named file names it (hvcctl's map tests); one that cannot be read
     // or is empty says so.
     Catalogue cat;
     ScriptedPrompter prompter;
-    EXPECT_FALSE(cat.LoadCatalogue(QStringLiteral("/nonexistent/Ramlist.ini"), prompter));
-    EXPECT_FALSE(cat.LoadCatalogueText(QString(), prompter));
+    EXPECT_FALSE(cat.loadCatalogue(QStringLiteral("/nonexistent/Ramlist.ini"), prompter));
+    EXPECT_FALSE(cat.loadCatalogueText(QString(), prompter));
     ASSERT_EQ(prompter.messages.size(), 2);
     EXPECT_EQ(prompter.messages[1].text, QString::fromLatin1(kRamlistMessage));
     EXPECT_TRUE(prompter.messages[0].detail.startsWith("cannot open '/nonexistent/Ramlist.ini': "));
     EXPECT_EQ(cat.lastError(), QStringLiteral("the file is empty (not even the header line)"));
-    EXPECT_TRUE(cat.LoadCatalogueText(kHeader, prompter)) << "the header alone is an empty map";
-    EXPECT_EQ(cat.VarCount(), 0);
+    EXPECT_TRUE(cat.loadCatalogueText(kHeader, prompter)) << "the header alone is an empty map";
+    EXPECT_EQ(cat.varCount(), 0);
 }
 
 TEST(Catalogue, MissingIdentifierReadsAsZeroButTheShippedMapCarriesEveryOne) {
     auto l = load({"a\t10\t0\t\t\t5"});
     QStringList reported;
     l->cat.setMissingReporter([&](const QString& id) { reported << id; });
-    l->cat.Var(HvcId::HVC_NUM_PROP_REG).E2InECU = 99; // a write to the stand-in does not stick
-    EXPECT_EQ(l->cat.Var(HvcId::HVC_NUM_PROP_REG).E2InECU, 0);
+    l->cat.var(HvcId::HVC_NUM_PROP_REG).unitWord = 99; // a write to the stand-in does not stick
+    EXPECT_EQ(l->cat.var(HvcId::HVC_NUM_PROP_REG).unitWord, 0);
     EXPECT_EQ(reported, QStringList{QStringLiteral("HVC_NUM_PROP_REG")});
-    EXPECT_EQ(l->cat.Find(HvcId::HVC_NUM_PROP_REG), nullptr);
-    l->cat[2].E2Value = 7; // past the records: a blank record, not a crash
-    EXPECT_EQ(l->cat[2].E2Value + l->cat[0].Address, 0);
+    EXPECT_EQ(l->cat.find(HvcId::HVC_NUM_PROP_REG), nullptr);
+    l->cat[2].workingWord = 7; // past the records: a blank record, not a crash
+    EXPECT_EQ(l->cat[2].workingWord + l->cat[0].address, 0);
     Catalogue cat;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(cat.LoadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
+    ASSERT_TRUE(cat.loadCatalogue(hvc::test::sourcePath("res/ini/Ramlist.ini"), prompter));
     for (int i = 0; i < kHvcIdCount; ++i)
-        EXPECT_NE(cat.IdIndex(static_cast<HvcId>(i)), 0)
-            << Catalogue::IdName(static_cast<HvcId>(i));
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        const CVarData& r = cat[i];
-        EXPECT_TRUE(r.DefaultValue >= r.MinValue && r.DefaultValue <= r.MaxValue)
-            << qPrintable(r.Name);
+        EXPECT_NE(cat.idIndex(static_cast<HvcId>(i)), 0)
+            << Catalogue::idName(static_cast<HvcId>(i));
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        const UnitVariable& r = cat[i];
+        EXPECT_TRUE(r.defaultValue >= r.minValue && r.defaultValue <= r.maxValue)
+            << qPrintable(r.name);
         for (int a = 1; a < i; ++a)
-            EXPECT_NE(cat[a].Address, r.Address) << qPrintable(r.Name);
+            EXPECT_NE(cat[a].address, r.address) << qPrintable(r.name);
     }
 }
 
 TEST(Records, ConversionsSettingNoValueAndAddressText) {
-    CVarData r;
-    r.ReadRAMFromECU(300);
-    EXPECT_DOUBLE_EQ(r.RAMDisplay, 300.0);
-    r.Formula = QStringLiteral("X/10");
+    UnitVariable r;
+    r.takeUnitRamWord(300);
+    EXPECT_DOUBLE_EQ(r.ramShownValue, 300.0);
+    r.formula = QStringLiteral("X/10");
     for (const auto& [word, shown] : {std::pair{300, 30}, {125, 12}, {135, 14}}) {
-        r.ReadE2FromECU(word);
-        EXPECT_EQ(r.E2Display, shown) << word; // halves to the even neighbour
+        r.takeUnitWord(word);
+        EXPECT_EQ(r.shownValue, shown) << word; // halves to the even neighbour
     }
-    r.Formula = QStringLiteral("X*2|X*3");
-    r.FormulaPart = 3; // part 3: the empty text
-    r.ReadRAMFromECU(10);
-    EXPECT_DOUBLE_EQ(r.RAMDisplay, 0.0);
+    r.formula = QStringLiteral("X*2|X*3");
+    r.formulaPart = 3; // part 3: the empty text
+    r.takeUnitRamWord(10);
+    EXPECT_DOUBLE_EQ(r.ramShownValue, 0.0);
 
-    CVarData s;
-    s.InverseFormula = QStringLiteral("X*10");
+    UnitVariable s;
+    s.inverseFormula = QStringLiteral("X*10");
     DocumentState document;
-    s.HVCSetVar(20, document);
-    EXPECT_EQ((std::pair<int, int>{s.E2Display, s.E2Value}), (std::pair{20, 200}));
+    s.setShownValue(20, document);
+    EXPECT_EQ((std::pair<int, int>{s.shownValue, s.workingWord}), (std::pair{20, 200}));
     EXPECT_FALSE(document.dataUnchanged());
-    s.ReadE2FromECU(5);
-    s.LoadFromFile(7);
-    EXPECT_EQ((std::pair<int, int>{s.E2InECU, s.E2Value}), (std::pair{5, 7}));
-    s.WriteE2inECU();
-    EXPECT_EQ(s.E2InECU, 7);
-    s.HVCSetVar(2.5, document);
-    EXPECT_EQ(s.E2Display, 2);
-    s.Formula = QStringLiteral("X/0"); // cannot be evaluated: stores the defined 0
-    s.LoadFromFile(3);
-    EXPECT_EQ(s.E2Display, 0);
-    EXPECT_TRUE(IsNoValue(-1) && IsNoValue(65535));
-    EXPECT_FALSE(IsNoValue(32767));
+    s.takeUnitWord(5);
+    s.takeFileWord(7);
+    EXPECT_EQ((std::pair<int, int>{s.unitWord, s.workingWord}), (std::pair{5, 7}));
+    s.markWordWritten();
+    EXPECT_EQ(s.unitWord, 7);
+    s.setShownValue(2.5, document);
+    EXPECT_EQ(s.shownValue, 2);
+    s.formula = QStringLiteral("X/0"); // cannot be evaluated: stores the defined 0
+    s.takeFileWord(3);
+    EXPECT_EQ(s.shownValue, 0);
+    EXPECT_TRUE(isNoValue(-1) && isNoValue(65535));
+    EXPECT_FALSE(isNoValue(32767));
     std::int32_t a = 0;
     for (const auto& [text, address] : {std::pair{"01a2.03", 0x01A203}, {"FDEA", 0xFDEA00}}) {
-        EXPECT_TRUE(ParseAddressText(QLatin1String(text), a));
+        EXPECT_TRUE(parseAddressText(QLatin1String(text), a));
         EXPECT_EQ(a, address) << text;
     }
-    EXPECT_FALSE(ParseAddressText(QStringLiteral("12345.0"), a) ||
-                 ParseAddressText(QStringLiteral("zz"), a));
-    EXPECT_EQ(FormatAddressText(0x2B3C05), QStringLiteral("2B3C.05"));
+    EXPECT_FALSE(parseAddressText(QStringLiteral("12345.0"), a) ||
+                 parseAddressText(QStringLiteral("zz"), a));
+    EXPECT_EQ(formatAddressText(0x2B3C05), QStringLiteral("2B3C.05"));
 }
 
 TEST(Transfers, PageCountersAndMasks) {
     AppState state;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(state.document.catalogue.LoadCatalogueText(kHeader + "a\t10\t0\t\t\t0\t0\t11\n"
+    ASSERT_TRUE(state.document.catalogue.loadCatalogueText(kHeader + "a\t10\t0\t\t\t0\t0\t11\n"
                                                                      "b\t12\t0\t\t\t0\t0\t10\n"
                                                                      "c\t14\t0\t\t\t0\t0\t10011\n"
                                                                      "d\t16\t0\t\t\t0\t0\t0\n",
                                                            prompter));
     countPageVarNum(state);
-    EXPECT_EQ((std::vector<int>{state.document.page(Page::Config).PageVarNum,
-                                state.document.page(Page::Info).PageVarNum, readKeyAll(state),
+    EXPECT_EQ((std::vector<int>{state.document.page(Page::Config).pageVarNum,
+                                state.document.page(Page::Info).pageVarNum, readKeyAll(state),
                                 countPageVars(state, 10), countPageVars(state, 10010),
                                 countPageVars(state, 0)}),
               (std::vector<int>{3, 1, 10 | 10000, 3, 4, 0}));

@@ -34,21 +34,21 @@ struct Fixture {
     ScriptedPrompter prompter;
     Fixture() {
         state.observers.setPrompter(&prompter);
-        EXPECT_TRUE(state.document.catalogue.LoadCatalogue(dataPath("cfg_map.ini"), prompter));
+        EXPECT_TRUE(state.document.catalogue.loadCatalogue(dataPath("cfg_map.ini"), prompter));
     }
     // Loads these bytes as a file of that name.
     Status load(const QByteArray& bytes, const char* name = "x.txt") {
         const QString path = dir.filePath(QLatin1String(name));
         EXPECT_TRUE(writeBytes(path, bytes));
-        return LoadConfigFile(state, path, QLatin1String(name));
+        return loadConfigFile(state, path, QLatin1String(name));
     }
-    CVarData& byName(const char* name) {
-        const int i = state.document.catalogue.FindByName(QLatin1String(name));
+    UnitVariable& byName(const char* name) {
+        const int i = state.document.catalogue.findByName(QLatin1String(name));
         EXPECT_GT(i, 0) << name;
         return state.document.catalogue[i];
     }
     int at(const char* name) const {
-        return state.document.catalogue.FindByName(QLatin1String(name));
+        return state.document.catalogue.findByName(QLatin1String(name));
     }
 };
 
@@ -56,10 +56,10 @@ using Values = std::array<std::int32_t, 3>; // unit word, edited value, display 
 
 std::vector<Values> snapshot(const AppState& state) {
     std::vector<Values> out;
-    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
-        out.push_back(Values{state.document.catalogue[i].E2InECU,
-                             state.document.catalogue[i].E2Value,
-                             state.document.catalogue[i].E2Display});
+    for (int i = 1; i <= state.document.catalogue.varCount(); ++i)
+        out.push_back(Values{state.document.catalogue[i].unitWord,
+                             state.document.catalogue[i].workingWord,
+                             state.document.catalogue[i].shownValue});
     return out;
 }
 
@@ -73,7 +73,7 @@ InfoFields sampleInfo() {
 TEST(ConfigFile, WritesTheByteLayout) {
     Fixture fx;
     fx.state.document.info = sampleInfo();
-    fx.byName("Valve Code").E2Value = 123456;
+    fx.byName("Valve Code").workingWord = 123456;
     const QByteArray expected = kSep +
                                 "\r"
                                 "Author:\tZo\xeb, QA\t\r"
@@ -95,16 +95,16 @@ TEST(ConfigFile, WritesTheByteLayout) {
                                 "Valve code\t12AB.05\t123456\r"
                                 "Sub word\t01A2.03\t00001\r"
                                 "\r\n";
-    EXPECT_EQ(BuildConfigFile(fx.state), expected);
+    EXPECT_EQ(buildConfigFile(fx.state), expected);
 
     const QString path = fx.dir.filePath(QStringLiteral("MySettings.txt"));
-    ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
+    ASSERT_TRUE(saveConfigFile(fx.state, path).ok());
     EXPECT_EQ(readBytes(path), expected);
 
     // The section count as edited, not yet written to the unit, sets the limit.
-    fx.byName("Prop. Sections").E2Value = 3;
+    fx.byName("Prop. Sections").workingWord = 3;
     EXPECT_TRUE(
-        BuildConfigFile(fx.state).contains("Solenoid 3A minimum current\t0310.00\t00320\r"));
+        buildConfigFile(fx.state).contains("Solenoid 3A minimum current\t0310.00\t00320\r"));
 }
 
 TEST(ConfigFile, ValuesAreNumberPrefixes) {
@@ -113,21 +113,21 @@ TEST(ConfigFile, ValuesAreNumberPrefixes) {
          {std::pair{"00300 mA", 300}, {" -00012", -12}, {"12.5", 12}, {"12.6", 13}, {".9", 1}}) {
         Fixture one;
         ASSERT_TRUE(one.load(head + "x\t0300.00\t" + text + "\r\r\n").ok()) << text;
-        EXPECT_EQ(one.byName("I Min 1A").E2Value, value) << text;
+        EXPECT_EQ(one.byName("I Min 1A").workingWord, value) << text;
     }
 }
 
 TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     LocaleGuard german(QLocale::German, QLocale::Germany); // "," as decimal separator
     Fixture fx;
-    fx.byName("Prop. Sections").LoadFromFile(3);
-    fx.byName("Zero Offset").LoadFromFile(-77);
-    fx.byName("I Min 3A").LoadFromFile(1234);
+    fx.byName("Prop. Sections").takeFileWord(3);
+    fx.byName("Zero Offset").takeFileWord(-77);
+    fx.byName("I Min 3A").takeFileWord(1234);
     // Two records at one address are one word of the unit: they hold the same value,
     // and the file's lines for that address load into the first of them.
-    fx.byName("T Rise 1A").HVCSetVar(70, fx.state.document.flags);
-    ASSERT_EQ(fx.byName("T Rise 1A alias").E2Value, 7);
-    fx.byName("Valve Code").LoadFromFile(65535);
+    fx.byName("T Rise 1A").setShownValue(70, fx.state.document.flags);
+    ASSERT_EQ(fx.byName("T Rise 1A alias").workingWord, 7);
+    fx.byName("Valve Code").takeFileWord(65535);
 
     const InfoFields odd{QStringLiteral("tab\there"),
                          QStringLiteral("line\r\nbreak and lone\nLF"),
@@ -139,7 +139,7 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
     const InfoFields trailing{{}, {}, {}, {}, QStringLiteral("ends with a break\r\n"), {}};
     for (const InfoFields& info : {sampleInfo(), InfoFields(), odd, trailing}) {
         fx.state.document.info = info;
-        const QByteArray bytes = BuildConfigFile(fx.state);
+        const QByteArray bytes = buildConfigFile(fx.state);
         Fixture other;
         ASSERT_TRUE(other.load(bytes, "round.txt").ok());
         InfoFields expected = info;
@@ -147,13 +147,13 @@ TEST(ConfigFile, RoundTripGivesBackValuesAndFields) {
         EXPECT_EQ(other.state.document.info, expected) << info.comments.toStdString();
         for (const char* name : {"Prop. Sections", "Zero Offset", "I Min 3A", "T Rise 1A",
                                  "T Rise 1A alias", "Valve Code"}) {
-            const CVarData& a = fx.byName(name);
-            const CVarData& b = other.byName(name);
-            EXPECT_EQ((Values{b.E2Value, b.E2InECU, b.E2Display}),
-                      (Values{a.E2Value, a.E2Value, a.E2Display}))
+            const UnitVariable& a = fx.byName(name);
+            const UnitVariable& b = other.byName(name);
+            EXPECT_EQ((Values{b.workingWord, b.unitWord, b.shownValue}),
+                      (Values{a.workingWord, a.workingWord, a.shownValue}))
                 << name;
         }
-        EXPECT_EQ(BuildConfigFile(other.state), bytes) << "saved again, the same file";
+        EXPECT_EQ(buildConfigFile(other.state), bytes) << "saved again, the same file";
     }
 }
 
@@ -163,7 +163,7 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
     for (const char* name :
          {"cfg_original.txt", "cfg_handwritten_crlf.txt", "cfg_handwritten_lf.txt"}) {
         Fixture fx;
-        ASSERT_TRUE(LoadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok()) << name;
+        ASSERT_TRUE(loadConfigFile(fx.state, dataPath(name), QLatin1String(name)).ok()) << name;
         const InfoFields& i = fx.state.document.info;
         EXPECT_EQ((QStringList{i.author, i.date, i.revision, i.company, i.comments, i.fileName}),
                   (QStringList{"Mario Rossi", "12/03/2009", "2", "Oleodinamica Srl",
@@ -173,9 +173,9 @@ TEST(ConfigFile, LoadsFilesOfTheOriginalProgramAndHandWrittenOnes) {
         std::vector<std::int32_t> values;
         for (const char* v : {"Zero Offset", "I Min 2A", "Valve Code", "Sub Word", "T Rise 1A",
                               "T Rise 1A alias", "I Min 3A"})
-            values.push_back(fx.byName(v).E2Value);
-        values.push_back(fx.byName("I Min 1A").E2InECU);
-        values.push_back(fx.byName("T Rise 1A").E2Display);
+            values.push_back(fx.byName(v).workingWord);
+        values.push_back(fx.byName("I Min 1A").unitWord);
+        values.push_back(fx.byName("T Rise 1A").shownValue);
         EXPECT_EQ(values, (std::vector<std::int32_t>{-12, 360, 40000, 9, 80, 7, 320, 350, 800}))
             << name;
     }
@@ -199,7 +199,7 @@ TEST(ConfigFile, BadOrTruncatedFileChangesNothing) {
         QByteArray(),
     };
     Fixture fx;
-    EXPECT_FALSE(LoadConfigFile(fx.state, dataPath("missing.txt"), {}).ok());
+    EXPECT_FALSE(loadConfigFile(fx.state, dataPath("missing.txt"), {}).ok());
     fx.state.document.info = sampleInfo();
     const auto before = snapshot(fx.state);
     for (const QByteArray& bytes : bad) {
@@ -228,7 +228,7 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteRegularFile) {
     rlimit limited = saved;
     limited.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const Status status = SaveConfigFile(fx.state, path);
+    const Status status = saveConfigFile(fx.state, path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(status.text(), QString::fromLatin1(kConfigNotSaved));
@@ -236,8 +236,8 @@ TEST(ConfigFileSave, ReplacesOnlyACompleteRegularFile) {
     EXPECT_EQ(entries(), 1);
 
     // A save that succeeds replaces the file whole.
-    ASSERT_TRUE(SaveConfigFile(fx.state, path).ok());
-    EXPECT_EQ(readBytes(path), BuildConfigFile(fx.state));
+    ASSERT_TRUE(saveConfigFile(fx.state, path).ok());
+    EXPECT_EQ(readBytes(path), buildConfigFile(fx.state));
     EXPECT_EQ(entries(), 1);
 }
 
@@ -247,17 +247,17 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     AppState& state = fx.state;
     ScriptedPrompter& prompter = fx.prompter;
     ASSERT_TRUE(
-        state.document.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
+        state.document.catalogue.loadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter));
     ConfigFileData data;
     ASSERT_TRUE(
-        ReadConfigFile(sourcePath("res/txt/Example.txt"), state.document.catalogue, data).ok());
+        readConfigFile(sourcePath("res/txt/Example.txt"), state.document.catalogue, data).ok());
     EXPECT_GT(data.entries.size(), 50);
     for (const ConfigEntry& e : data.entries)
-        EXPECT_EQ(e.value, state.document.catalogue[e.position].DefaultValue)
-            << state.document.catalogue[e.position].Name.toStdString();
-    ApplyConfigFile(state, data, QStringLiteral("Example.txt"));
+        EXPECT_EQ(e.value, state.document.catalogue[e.position].defaultValue)
+            << state.document.catalogue[e.position].name.toStdString();
+    applyConfigFile(state, data, QStringLiteral("Example.txt"));
     const QByteArray example = readBytes(sourcePath("res/txt/Example.txt"));
-    EXPECT_EQ(BuildConfigFile(state), example);
+    EXPECT_EQ(buildConfigFile(state), example);
 
     // The Load command refuses values the unit must not get, with nothing changed;
     // service staff may load a value beyond the map's limits, never one no word carries.
@@ -267,14 +267,14 @@ TEST(ConfigFile, ShippedExampleFitsTheShippedMap) {
     QByteArray bytes = example; // the map allows 0..1500
     ASSERT_TRUE(
         writeBytes(path, bytes.replace("current\t0302.00\t00850", "current\t0302.00\t02000")));
-    CVarData& iMax = *state.document.catalogue.Find(HvcId::HVC_I0_MAX);
+    UnitVariable& iMax = *state.document.catalogue.find(HvcId::HVC_I0_MAX);
     const auto before = snapshot(state);
     EXPECT_FALSE(commands.loadFile(path));
     EXPECT_EQ(snapshot(state), before);
     EXPECT_TRUE(prompter.messages.value(0).detail.contains(QStringLiteral("2000")));
     state.session.loggedIn = true;
     EXPECT_TRUE(commands.loadFile(path));
-    EXPECT_EQ(iMax.E2Value, 2000);
+    EXPECT_EQ(iMax.workingWord, 2000);
 }
 
 TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
@@ -284,18 +284,18 @@ TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
     ConfigFileData data;
     data.entries = {{iMin, 2000}, {sections, 9}, {iMin, 1500}, {fx.at("Zero Offset"), 70000}};
     // The last line of a variable is the one that counts; both limits are allowed.
-    EXPECT_EQ(DescribeValueFaults(fx.state.document.catalogue,
-                                  CheckFileValues(fx.state.document.catalogue, data)),
+    EXPECT_EQ(describeValueFaults(fx.state.document.catalogue,
+                                  checkFileValues(fx.state.document.catalogue, data)),
               (QStringList{"Prop. Sections = 9 (allowed 1..4)",
                            "Zero Offset = 70000 (does not fit a unit word, -32768..65535)"}));
-    const QList<ValueFault> forced = CheckFileValues(fx.state.document.catalogue, data, true);
+    const QList<ValueFault> forced = checkFileValues(fx.state.document.catalogue, data, true);
     ASSERT_EQ(forced.size(), 1);
     EXPECT_TRUE(forced[0].overWide);
-    EXPECT_TRUE(CheckConfigFileValues(fx.state.document.catalogue, data)
+    EXPECT_TRUE(checkConfigFileValues(fx.state.document.catalogue, data)
                     .detail()
                     .startsWith("2 values the unit must not get: Prop. Sections = 9"));
     data.entries = {{iMin, 0}, {sections, 1}};
-    EXPECT_TRUE(CheckConfigFileValues(fx.state.document.catalogue, data).ok());
+    EXPECT_TRUE(checkConfigFileValues(fx.state.document.catalogue, data).ok());
 
     // A word matches only a value it can carry; the unit reads its words signed.
     EXPECT_TRUE(sameWord(800, 800) && sameWord(40000, 40000 - 65536) && sameWord(-1, 65535));
@@ -305,12 +305,12 @@ TEST(ConfigImageCheck, ValuesOutsideTheLimitsOrAWordAndMissingVariables) {
     const std::uint16_t mask = readKeyAll(fx.state);
     ConfigFileData saved;
     ASSERT_TRUE(
-        ParseConfigFile(BuildConfigFile(fx.state), fx.state.document.catalogue, saved).ok());
-    EXPECT_TRUE(MissingFromFile(fx.state.document.catalogue, saved, mask).isEmpty())
+        parseConfigFile(buildConfigFile(fx.state), fx.state.document.catalogue, saved).ok());
+    EXPECT_TRUE(missingFromFile(fx.state.document.catalogue, saved, mask).isEmpty())
         << "a saved file is complete; a variable behind another with its address is not missing";
     const ConfigEntry last = saved.entries.takeLast();
-    const QList<int> missing = MissingFromFile(fx.state.document.catalogue, saved, mask);
+    const QList<int> missing = missingFromFile(fx.state.document.catalogue, saved, mask);
     EXPECT_EQ(missing, QList<int>{last.position});
-    EXPECT_EQ(NameList(fx.state.document.catalogue, missing),
-              fx.state.document.catalogue[last.position].Name);
+    EXPECT_EQ(nameList(fx.state.document.catalogue, missing),
+              fx.state.document.catalogue[last.position].name);
 }

@@ -20,8 +20,8 @@ struct Rig {
         link.open = false;
         model = std::make_unique<DebuggerModel>(state);
     }
-    int position(HvcId id) const { return state.document.catalogue.IdIndex(id); }
-    CVarData& var(HvcId id) { return *state.document.catalogue.Find(id); }
+    int position(HvcId id) const { return state.document.catalogue.idIndex(id); }
+    UnitVariable& var(HvcId id) { return *state.document.catalogue.find(id); }
     void choose(HvcId id) { model->choose(position(id)); }
 
     AppState state;
@@ -36,27 +36,27 @@ TEST(DebuggerInput, AddressesAndNumbersTheCommandsTakeAndOnlyEnterChooses) {
     std::int32_t v = 0;
     for (const auto& [text, address] :
          {std::pair{"01a2.03", 0x01A203}, {"1A203", 0x01A203}, {" 0500.00 ", 0x050000}}) {
-        EXPECT_TRUE(DebuggerModel::ReadAddressText(QLatin1String(text), v)) << text;
+        EXPECT_TRUE(DebuggerModel::readAddressText(QLatin1String(text), v)) << text;
         EXPECT_EQ(v, address) << text;
     }
     for (const char* bad : {"", ".", "01A2.03.5X", "1234567", "-12", "0x12", "12 34"})
-        EXPECT_FALSE(DebuggerModel::ReadAddressText(QLatin1String(bad), v)) << bad;
+        EXPECT_FALSE(DebuggerModel::readAddressText(QLatin1String(bad), v)) << bad;
     for (const auto& [text, word] : {std::pair{" -32768 ", -32768}, {"+32767", 32767}}) {
-        EXPECT_TRUE(DebuggerModel::ParseWord(QLatin1String(text), v)) << text;
+        EXPECT_TRUE(DebuggerModel::parseWord(QLatin1String(text), v)) << text;
         EXPECT_EQ(v, word) << text;
     }
     for (const char* bad : {"", "32768", "-32769", "12.5", "1,5", "1e3", "0x10", "abc", "--1"})
-        EXPECT_FALSE(DebuggerModel::ParseWord(QLatin1String(bad), v)) << bad;
-    EXPECT_TRUE(DebuggerModel::TextStringIsInteger(QStringLiteral("-120")));
+        EXPECT_FALSE(DebuggerModel::parseWord(QLatin1String(bad), v)) << bad;
+    EXPECT_TRUE(DebuggerModel::textStringIsInteger(QStringLiteral("-120")));
     // An address typed and Enter chooses its record, or record 1 when none has it
     // (test_debugger_live); here the corners.
     Rig rig;
     const int amp = rig.position(HvcId::HVC_DITHER_AMP);
     rig.model->setLastKey(DebuggerModel::kEnterKey);
-    EXPECT_EQ(rig.model->CmbUpdate(QStringLiteral("050000")), amp);
-    EXPECT_EQ(rig.model->CmbUpdate(QStringLiteral("0500")), 1) << "no record there";
+    EXPECT_EQ(rig.model->cmbUpdate(QStringLiteral("050000")), amp);
+    EXPECT_EQ(rig.model->cmbUpdate(QStringLiteral("0500")), 1) << "no record there";
     rig.model->setLastKey('5');
-    EXPECT_EQ(rig.model->CmbUpdate(QStringLiteral("0500")), -1) << "only Enter chooses";
+    EXPECT_EQ(rig.model->cmbUpdate(QStringLiteral("0500")), -1) << "only Enter chooses";
 }
 
 // Without a word chosen, or with a value that is no 16-bit number, a command says
@@ -101,16 +101,16 @@ TEST(DebuggerCommands, RefusedCasesSendNothingAndARefusedResetSaysSo) {
 TEST(DebuggerCommands, WhichMemoryEachCommandUses) {
     Rig rig;
     rig.choose(HvcId::HVC_VBB_400); // X/100, unit V
-    CVarData& r = rig.var(HvcId::HVC_VBB_400);
-    rig.link.words[r.Address] = 1230;
+    UnitVariable& r = rig.var(HvcId::HVC_VBB_400);
+    rig.link.words[r.address] = 1230;
     rig.model->read();
     rig.model->write(QStringLiteral(" -7 "));
     const DebugWordView& v = rig.model->view();
     EXPECT_EQ(v.ramRaw, QStringLiteral("-7"));
-    EXPECT_EQ(r.RAMInECU, -7);
+    EXPECT_EQ(r.unitRamWord, -7);
     rig.model->set(QStringLiteral("2450"));
     rig.model->display();
-    EXPECT_EQ(v.ramDisplay, DebuggerModel::ValueText(24.5));
+    EXPECT_EQ(v.ramDisplay, DebuggerModel::valueText(24.5));
     EXPECT_EQ(rig.link.log,
               QStringList({"rE2 2200.00", "wE2 2200.00 -7", "wRAM 2200.00 2450", "rRAM 2200.00"}));
     EXPECT_EQ(rig.link.opens, 4);
@@ -130,13 +130,13 @@ TEST(DebuggerMonitor, TicksProgressAndStopping) {
         percents << rig.state.observers.progress.percent();
     }
     EXPECT_EQ(percents, QList<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 10}));
-    EXPECT_TRUE(rig.model->StatusTimerForm());
+    EXPECT_TRUE(rig.model->isPolling());
 
     EXPECT_EQ(rig.model->view().ramRaw, QStringLiteral("2410"));
 
     // Disabled (Disconnect, Exit): over at once, no flag left behind.
-    rig.model->DisableTimer();
-    EXPECT_FALSE(rig.model->StatusTimerForm() || rig.model->monitoring() || rig.model->locked());
+    rig.model->disableTimer();
+    EXPECT_FALSE(rig.model->isPolling() || rig.model->monitoring() || rig.model->locked());
 
     // A link closed under the run is a failed read, never a value of 0.
     rig.model->toggleMonitor();
@@ -147,26 +147,26 @@ TEST(DebuggerMonitor, TicksProgressAndStopping) {
     EXPECT_EQ(rig.prompter.texts(), QStringList{QStringLiteral("Operation Failed :FAILED!")});
     EXPECT_TRUE(rig.prompter.messages[0].detail.startsWith(QStringLiteral("port closed")));
     EXPECT_EQ(rig.model->view().ramRaw, QString::fromLatin1(kNoValueText));
-    EXPECT_FALSE(rig.model->timerEnabled() || rig.model->StatusTimerForm() || rig.model->locked());
+    EXPECT_FALSE(rig.model->timerEnabled() || rig.model->isPolling() || rig.model->locked());
     EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
 }
 
 TEST(DebuggerDither, FieldsDisplayAndUpdate) {
     Rig rig;
-    CVarData& amp = rig.var(HvcId::HVC_DITHER_AMP); // 0..300
-    const CVarData& freq = rig.var(HvcId::HVC_DITHER_FREQ);
+    UnitVariable& amp = rig.var(HvcId::HVC_DITHER_AMP); // 0..300
+    const UnitVariable& freq = rig.var(HvcId::HVC_DITHER_FREQ);
     // Typing, Enter and the scroll bar are in test_debugger_live; here what Enter
     // makes of a text out of range or no number.
     for (const auto& [typed, kept] :
          {std::pair{"999", 300}, {"-5", 0}, {"abc", 0}, {"1.5", 0}, {"123456", 0}, {"77", 77}}) {
         rig.model->ditherEnter(0, QLatin1String(typed));
-        EXPECT_EQ(amp.E2InECU, kept) << typed;
+        EXPECT_EQ(amp.unitWord, kept) << typed;
         EXPECT_EQ(rig.model->ditherRow(0).text, QString::number(kept)) << typed;
     }
 
-    rig.link.words = {{amp.Address, 120},
-                      {rig.var(HvcId::HVC_DITHER_AMP_PERC).Address, 15},
-                      {freq.Address, 10}}; // below the minimum of 30
+    rig.link.words = {{amp.address, 120},
+                      {rig.var(HvcId::HVC_DITHER_AMP_PERC).address, 15},
+                      {freq.address, 10}}; // below the minimum of 30
     rig.model->ditherDisplay();
     EXPECT_EQ(rig.model->ditherRow(2).text, QStringLiteral("10"));
     EXPECT_EQ(rig.model->ditherRow(2).scroll, 30);

@@ -23,7 +23,7 @@ struct Load {
     DiagnosticList list;
     ScriptedPrompter prompter;
     bool run(const QString& body) {
-        return list.LoadDiagnosticListText(
+        return list.loadDiagnosticListText(
             QStringLiteral("Row\tBit\tLevel\tBitText\tKey\tErrorID\tDescription\tNote\n") + body,
             prompter);
     }
@@ -46,16 +46,16 @@ TEST(DiagnosticList, LinesFillTheirRecordsAndAFaultStopsReadingKeepingEarlierOne
                                         "0\t8\t1\tNinth bit")));
     QStringList fields; // the later line for 3/2, no CR left at the end of a line
     for (const auto& [row, bit] : {std::pair{3, 2}, {0, 0}, {0, 2}, {0, 3}, {0, 4}, {0, 8}}) {
-        const CDiagnosticData* f = full.list.Record(row, bit);
+        const DiagnosticMessage* f = full.list.record(row, bit);
         ASSERT_NE(f, nullptr) << row << "/" << bit;
         fields << QStringLiteral("%1|%2|%3|%4|%5|%6")
-                      .arg(f->FirstNumber)
-                      .arg(f->BitText, f->Key, f->ErrorId, f->Description, f->Note);
+                      .arg(f->firstNumber)
+                      .arg(f->bitText, f->key, f->errorId, f->description, f->note);
     }
     EXPECT_EQ(fields, (QStringList{"0|Over|SEC1|E32|Section 1 overcurrent|see the coil", "-5|||||",
                                    "1|Text|KEY|||", "1|Text||E03||",
                                    "1|Text|K|E04|Description, with comma|", "1|Ninth bit||||"}));
-    EXPECT_EQ(full.list.MessageGroupCount(), 1) << "the count follows the last line's row";
+    EXPECT_EQ(full.list.messageGroupCount(), 1) << "the count follows the last line's row";
 
     // A fault stops reading with the message and keeps the records before it.
     for (const auto& [line, reason] : {
@@ -70,9 +70,9 @@ TEST(DiagnosticList, LinesFillTheirRecordsAndAFaultStopsReadingKeepingEarlierOne
         EXPECT_EQ(l.prompter.texts(), QStringList{kMessage}) << line;
         EXPECT_TRUE(l.list.lastError().startsWith(QLatin1String(reason))) << line;
         EXPECT_EQ(l.list.lastError(), l.prompter.messages.value(0).detail);
-        EXPECT_EQ(l.list.MessageGroupCount(), 0) << "no bit texts after a fault";
-        EXPECT_NE(l.list.Record(3, 2), nullptr) << "the line before the fault stays";
-        EXPECT_EQ(l.list.Record(4, 0), nullptr) << "nothing after the fault is read";
+        EXPECT_EQ(l.list.messageGroupCount(), 0) << "no bit texts after a fault";
+        EXPECT_NE(l.list.record(3, 2), nullptr) << "the line before the fault stays";
+        EXPECT_EQ(l.list.record(4, 0), nullptr) << "nothing after the fault is read";
     }
 }
 
@@ -80,26 +80,26 @@ TEST(DiagnosticList, LinesFillTheirRecordsAndAFaultStopsReadingKeepingEarlierOne
 TEST(DiagnosticList, AReloadStartsEmptyAndTheShippedFileDescribesEveryShownBit) {
     Load l;
     ASSERT_TRUE(l.run(kOver));
-    EXPECT_FALSE(l.list.LoadDiagnosticList(QStringLiteral("/nonexistent/x.ini"), l.prompter));
-    EXPECT_EQ(l.list.MessageGroupCount(), 0);
-    EXPECT_EQ(l.list.Record(3, 2), nullptr) << "texts of another file do not linger";
-    EXPECT_FALSE(l.list.LoadDiagnosticListText(QString(), l.prompter));
+    EXPECT_FALSE(l.list.loadDiagnosticList(QStringLiteral("/nonexistent/x.ini"), l.prompter));
+    EXPECT_EQ(l.list.messageGroupCount(), 0);
+    EXPECT_EQ(l.list.record(3, 2), nullptr) << "texts of another file do not linger";
+    EXPECT_FALSE(l.list.loadDiagnosticListText(QString(), l.prompter));
     EXPECT_EQ(l.prompter.messages.size(), 2);
     DiagnosticList list;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(list.LoadDiagnosticList(test::sourcePath("res/ini/DiagnosticList.ini"), prompter))
+    ASSERT_TRUE(list.loadDiagnosticList(test::sourcePath("res/ini/DiagnosticList.ini"), prompter))
         << list.lastError().toStdString();
-    EXPECT_EQ(list.MessageGroupCount(), kDiagnosticBoundRows);
+    EXPECT_EQ(list.messageGroupCount(), kDiagnosticBoundRows);
     QSet<QString> texts;
     for (int row = 0; row < kDiagnosticBoundRows; ++row)
         for (int bit = 0; bit < kDiagnosticShownBits; ++bit)
-            if (const CDiagnosticData* r = list.Record(row, bit); r && !r->Key.isEmpty()) {
+            if (const DiagnosticMessage* r = list.record(row, bit); r && !r->key.isEmpty()) {
                 // A shared item text would let one error's going remove another's item.
-                const QString text = DiagnosticList::ItemText(r->Key, bit);
+                const QString text = DiagnosticList::itemText(r->key, bit);
                 EXPECT_FALSE(texts.contains(text)) << text.toStdString();
                 texts.insert(text);
             }
-    EXPECT_TRUE(list.Record(0, 6) && list.Record(0, 6)->Key.isEmpty()) << "ready is no error";
+    EXPECT_TRUE(list.record(0, 6) && list.record(0, 6)->key.isEmpty()) << "ready is no error";
 }
 
 TEST(ActiveErrorList, AnErrorComesWithItsTextsAndGoesWhenItsBitClears) {

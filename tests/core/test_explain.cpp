@@ -25,24 +25,26 @@ const char* const kJoyList = "Code\tName\n"
 class Explain : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::loadShippedRecordsAsRead(state, prompter);
-        ASSERT_TRUE(joysticks.LoadJoyListText(QString::fromLatin1(kJoyList), prompter));
+        test::loadShippedRecordsAsRead(m_state, m_prompter);
+        ASSERT_TRUE(m_joysticks.loadJoyListText(QString::fromLatin1(kJoyList), m_prompter));
     }
 
     void set(HvcId id, std::int32_t value) {
-        state.document.catalogue.Var(id).ReadE2FromECU(value);
+        m_state.document.catalogue.var(id).takeUnitWord(value);
     }
 
-    QStringList lines() const { return ExplainConfiguration(state.document.catalogue, joysticks); }
+    QStringList lines() const {
+        return explainConfiguration(m_state.document.catalogue, m_joysticks);
+    }
 
     static void expectLines(const QStringList& all, std::initializer_list<const char*> expected) {
         for (const char* line : expected)
             EXPECT_TRUE(all.contains(QString::fromUtf8(line))) << line;
     }
 
-    ScriptedPrompter prompter;
-    AppState state;
-    JoyCatalogue joysticks;
+    ScriptedPrompter m_prompter;
+    AppState m_state;
+    JoyCatalogue m_joysticks;
 };
 
 } // namespace
@@ -63,14 +65,14 @@ TEST_F(Explain, KeysStayCaptionsShowWhatThePageCannotAndTheSectionsShown) {
     std::mt19937 random(12);
     std::uniform_int_distribution<int> word(0, 65535);
     for (int round = 0; round < 100; ++round) {
-        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
-            state.document.catalogue[i].ReadE2FromECU(static_cast<std::int16_t>(word(random)));
+        for (int i = 1; i <= m_state.document.catalogue.varCount(); ++i)
+            m_state.document.catalogue[i].takeUnitWord(static_cast<std::int16_t>(word(random)));
         set(HvcId::HVC_NUM_PROP_REG, 4);
         for (int s = 0; s < 4; ++s) // flags beyond the three boxes add a line of their own
             set(static_cast<HvcId>(static_cast<int>(HvcId::HVC_SP_0_MACRO) + s), word(random) & 7);
         ASSERT_EQ(keys(), expectedKeys) << "round " << round;
     }
-    test::loadShippedRecordsAsRead(state, prompter); // back to the defaults
+    test::loadShippedRecordsAsRead(m_state, m_prompter); // back to the defaults
     // Captions the page shows as nothing or cannot show: a blank word, no input, an
     // axis code without text, an unknown model, ramp mode or option bits.
     set(HvcId::HVC_JOY_1_CONFIG, 0x31);

@@ -37,28 +37,28 @@ QString pairs(int n) {
 struct Load {
     JoyCatalogue cat;
     ScriptedPrompter prompter;
-    bool run(const QString& body) { return cat.LoadJoyListText(kHeader + body, prompter); }
+    bool run(const QString& body) { return cat.loadJoyListText(kHeader + body, prompter); }
 };
 
 } // namespace
 
 TEST(JoyCatalogue, FieldsInFileOrderAndTheAxisCountSaysHowManyALineHas) {
     Load one;
-    EXPECT_TRUE(one.cat.LoadJoyListText(QStringLiteral("JoyCode\r\n"), one.prompter));
+    EXPECT_TRUE(one.cat.loadJoyListText(QStringLiteral("JoyCode\r\n"), one.prompter));
     ASSERT_TRUE(one.run(" A b \tLong name, with comma\t d1\t\td3\td4 \t0\t4\t-7\t" + pairs(4)));
-    ASSERT_EQ(one.cat.JoyCount(), 1);
-    const CJoyData& r = one.cat.JoyList(0);
-    EXPECT_EQ((QStringList{r.JoyCode, r.JoyName, r.JoyDesc1, r.JoyDesc2, r.JoyDesc4}),
+    ASSERT_EQ(one.cat.joyCount(), 1);
+    const JoyModel& r = one.cat.joyList(0);
+    EXPECT_EQ((QStringList{r.joyCode, r.joyName, r.joyDesc1, r.joyDesc2, r.joyDesc4}),
               (QStringList{" A b ", "Long name, with comma", " d1", "", "d4 "}));
-    EXPECT_EQ((std::vector<int>{r.Selectable, r.AxisNum, r.JoyID, r.AxisConfig[0], r.AxisSpare[0],
-                                r.AxisConfig[3], r.AxisSpare[3]}),
+    EXPECT_EQ((std::vector<int>{r.selectable, r.axisNum, r.joyId, r.axisConfig[0], r.axisSpare[0],
+                                r.axisConfig[3], r.axisSpare[3]}),
               (std::vector<int>{0, 4, -7, 11, 12, 41, 42}));
     // 1, 2 and 3 axes take 11, 13 and 15 fields; whatever follows, even text that
     // is no number, is ignored and those axes stay 0; one field short is a fault.
     for (int axes = 1; axes <= 3; ++axes) {
         Load l;
         ASSERT_TRUE(l.run(record("J", axes, 5, pairs(axes) + "\tnot a number\t\t99\n"))) << axes;
-        const auto& config = l.cat.JoyList(0).AxisConfig;
+        const auto& config = l.cat.joyList(0).axisConfig;
         EXPECT_EQ(config[static_cast<size_t>(axes - 1)], 10 * axes + 1) << axes;
         EXPECT_EQ(config[static_cast<size_t>(axes)], 0) << axes;
         EXPECT_FALSE(l.run(record("J", axes, 5, pairs(axes).chopped(3)))) << "one field short";
@@ -80,13 +80,13 @@ TEST(JoyCatalogue, FaultsNameTheFieldAndTheLineAndLoadNothing) {
     for (const auto& [line, reason] : cases) {
         Load l;
         EXPECT_FALSE(l.run(good + line + u'\n'));
-        EXPECT_EQ(l.cat.JoyCount(), 0);
+        EXPECT_EQ(l.cat.joyCount(), 0);
         EXPECT_EQ(l.prompter.texts(), QStringList{QString::fromLatin1(kJoyListMessage)});
         EXPECT_EQ(l.prompter.messages.value(0).detail, "line 3: " + reason);
     }
     for (const char* end : {"\n", "\r\n", "\r"}) {
         Load l;
-        EXPECT_TRUE(l.run(good + good.chopped(1) + QLatin1String(end)) && l.cat.JoyCount() == 2);
+        EXPECT_TRUE(l.run(good + good.chopped(1) + QLatin1String(end)) && l.cat.joyCount() == 2);
     }
 
     // 17 records at most: an 18th fails the load, also after a good one.
@@ -95,15 +95,15 @@ TEST(JoyCatalogue, FaultsNameTheFieldAndTheLineAndLoadNothing) {
         body += record(QStringLiteral("J%1").arg(i), 1, i, pairs(1)) + u'\n';
     Load l;
     ASSERT_TRUE(l.run(body));
-    EXPECT_EQ(l.cat.JoyList(16).JoyCode, QStringLiteral("J16"));
+    EXPECT_EQ(l.cat.joyList(16).joyCode, QStringLiteral("J16"));
     EXPECT_FALSE(l.run(body + record("X", 1, 99, pairs(1))));
-    EXPECT_EQ(l.cat.JoyCount(), 0);
+    EXPECT_EQ(l.cat.joyCount(), 0);
     EXPECT_EQ(l.cat.lastError(), QStringLiteral("line 19: more than 17 records"));
 
     // A file that cannot be read keeps the count.
     ASSERT_TRUE(l.run(record("A", 1, 4, pairs(1))));
-    EXPECT_FALSE(l.cat.LoadJoyList(QStringLiteral("/nonexistent/JoylistNew.ini"), l.prompter));
-    EXPECT_EQ(l.cat.JoyCount(), 1);
+    EXPECT_FALSE(l.cat.loadJoyList(QStringLiteral("/nonexistent/JoylistNew.ini"), l.prompter));
+    EXPECT_EQ(l.cat.joyCount(), 1);
     EXPECT_TRUE(l.cat.lastError().startsWith("cannot open '/nonexistent/JoylistNew.ini': "));
 }
 
@@ -114,32 +114,32 @@ TEST(JoyCatalogue, TheLastNotUsedRecordCountsAndTheShippedCatalogueFitsTheMap) {
          {std::pair{"NOTUSED", 3}, {"A", 4}, {"NOTUSED", 9}, {"notused", 11}, {"NOTUSED ", 12}})
         lines << record(QLatin1String(code), 1, id, pairs(1));
     ASSERT_TRUE(l.run(lines.join(u'\n')));
-    EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
+    EXPECT_EQ(l.cat.notUsedJoyId(), 9);
     // A catalogue without one keeps the identifier of the previous load.
     ASSERT_TRUE(l.run(record("A", 1, 4, pairs(1))));
-    EXPECT_EQ(l.cat.NotUsedJoyID(), 9);
-    EXPECT_EQ(JoyCatalogue().NotUsedJoyID(), 0);
+    EXPECT_EQ(l.cat.notUsedJoyId(), 9);
+    EXPECT_EQ(JoyCatalogue().notUsedJoyId(), 0);
     // The shipped catalogue fits the shipped map.
     JoyCatalogue joys;
     Catalogue map;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(joys.LoadJoyList(test::sourcePath("res/ini/JoylistNew.ini"), prompter))
+    ASSERT_TRUE(joys.loadJoyList(test::sourcePath("res/ini/JoylistNew.ini"), prompter))
         << qPrintable(joys.lastError());
-    ASSERT_TRUE(map.LoadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter));
-    EXPECT_EQ(joys.JoyCount(), JoyCatalogue::kMaxRecords);
-    const CVarData& idVar = map.Var(HvcId::HVC_JOY_0_ID);
+    ASSERT_TRUE(map.loadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter));
+    EXPECT_EQ(joys.joyCount(), JoyCatalogue::kMaxRecords);
+    const UnitVariable& idVar = map.var(HvcId::HVC_JOY_0_ID);
     QSet<int> ids;
-    for (int i = 0; i < joys.JoyCount(); ++i) {
-        const CJoyData& r = joys.JoyList(i);
-        EXPECT_FALSE(ids.contains(r.JoyID)) << qPrintable(r.JoyCode);
-        ids.insert(r.JoyID);
+    for (int i = 0; i < joys.joyCount(); ++i) {
+        const JoyModel& r = joys.joyList(i);
+        EXPECT_FALSE(ids.contains(r.joyId)) << qPrintable(r.joyCode);
+        ids.insert(r.joyId);
         // A model must be choosable: its identifier fits the unit's identifier word.
-        EXPECT_TRUE(r.JoyID >= idVar.MinValue && r.JoyID <= idVar.MaxValue) << r.JoyID;
+        EXPECT_TRUE(r.joyId >= idVar.minValue && r.joyId <= idVar.maxValue) << r.joyId;
     }
-    EXPECT_EQ(joys.NotUsedJoyID(), 0) << "a unit whose identifier word is 0 shows \"not used\"";
+    EXPECT_EQ(joys.notUsedJoyId(), 0) << "a unit whose identifier word is 0 shows \"not used\"";
 
     for (int k = 0; k < 4; ++k) // the map's defaults name models of the catalogue
-        EXPECT_TRUE(ids.contains(map.Var(IdAfter(HvcId::HVC_JOY_0_ID, k)).DefaultValue)) << k;
+        EXPECT_TRUE(ids.contains(map.var(idAfter(HvcId::HVC_JOY_0_ID, k)).defaultValue)) << k;
 }
 
 // The common captions and the model a known identifier finds are checked on the
@@ -147,14 +147,14 @@ TEST(JoyCatalogue, TheLastNotUsedRecordCountsAndTheShippedCatalogueFitsTheMap) {
 TEST(JoyInputs, PinCaptionsAndTheCatalogueSlotOfEachInputsModel) {
     QStringList captions; // the axis field means nothing to a digital input (0x30F3)
     for (std::uint16_t word : {0x00F0, 0x0021, 0x0031, 0x0061, 0x8102, 0x000F, 0xFF0F, 0x30F3})
-        captions << PinLabelText(word, QStringLiteral("before"));
+        captions << pinLabelText(word, QStringLiteral("before"));
     EXPECT_EQ(captions, (QStringList{"", "n.a.", "n.a", "J axis", "DI_01-DI_08", "OFF-OFF",
                                      "DI_15-DI_15", "OFF-DI_03"}));
 
     using Slots = std::array<int, 4>;
     const auto find = [](std::vector<std::int32_t> table, std::array<std::int32_t, 4> ids,
                          int count = -1) {
-        return FindJoyID(
+        return findJoyId(
             count < 0 ? static_cast<int>(table.size()) : count,
             [&table](int p) { return table[static_cast<size_t>(p)]; }, 99, ids);
     };

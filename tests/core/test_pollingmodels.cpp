@@ -41,7 +41,7 @@ template <class Model> struct Rig {
 
     explicit Rig(int sections = 4) {
         test::loadShippedRecordsAsRead(state, prompter);
-        state.document.catalogue.Var(HvcId::HVC_NUM_PROP_REG).ReadE2FromECU(sections);
+        state.document.catalogue.var(HvcId::HVC_NUM_PROP_REG).takeUnitWord(sections);
         state.session.link = &link;
         state.session.setConnectState(ConnectState::Connected);
         model = std::make_unique<Model>(state);
@@ -95,7 +95,7 @@ TYPED_TEST_SUITE(PollingModel, Models);
 
 // The run is over: no timer, no polling flag, the link `connect`, one stop reported.
 template <class Model> void expectRunOver(const Rig<Model>& rig, ConnectState connect) {
-    EXPECT_FALSE(rig.model->timerEnabled() || rig.model->StatusTimerForm());
+    EXPECT_FALSE(rig.model->timerEnabled() || rig.model->isPolling());
     EXPECT_EQ(rig.state.session.connectState(), connect);
     EXPECT_EQ(rig.stopped.size(), 1u);
 }
@@ -146,14 +146,14 @@ TYPED_TEST(PollingModel, NeverNestsNeedsAUnitAndEndsWhenDisabledOrAReadFails) {
     // other page is not locked out by a flag nobody would clear.
     Rig<TypeParam> idle;
     idle.pass();
-    idle.model->DisableTimer();
+    idle.model->disableTimer();
     expectRunOver(idle, P::kPolling);
 
     // Disabled while the page lets events run: the pass ends after that read.
     Rig<TypeParam> cut;
     cut.link.beforeRead = [&cut](int at) {
         if (at == 4)
-            cut.model->DisableTimer();
+            cut.model->disableTimer();
     };
     cut.pass();
     EXPECT_EQ(cut.link.reads.size(), 5u);
@@ -215,17 +215,17 @@ TEST(MonitorModel, ProgressAndScales) {
     Rig<MonitorModel> rig(3);
     Catalogue& c = rig.state.document.catalogue;
     for (const HvcId id : {HvcId::HVC_JOY0_VALUE, HvcId::HVC_JOY3_VALUE, HvcId::HVC_VBB_400})
-        c.Var(id).Formula = QStringLiteral("X|X/10|X/100");
-    c.Var(HvcId::HVC_JOY3_VALUE).FormulaPart = 7;
+        c.var(id).formula = QStringLiteral("X|X/10|X/100");
+    c.var(HvcId::HVC_JOY3_VALUE).formulaPart = 7;
     // A current limit beyond 32767 is a negative word and loses to the others.
-    c.Var(HvcId::HVC_I0_MAX).E2InECU = 40000;
-    c.Var(HvcId::HVC_I1_MAX).E2InECU = 820;
+    c.var(HvcId::HVC_I0_MAX).unitWord = 40000;
+    c.var(HvcId::HVC_I1_MAX).unitWord = 820;
     rig.link.words[kJoy[0]] = 600;
     rig.pass();
-    EXPECT_EQ(c.Var(HvcId::HVC_VBB_400).FormulaPart, 3);
-    EXPECT_EQ(c.Var(HvcId::HVC_JOY3_VALUE).FormulaPart, 7) << "hidden display";
+    EXPECT_EQ(c.var(HvcId::HVC_VBB_400).formulaPart, 3);
+    EXPECT_EQ(c.var(HvcId::HVC_JOY3_VALUE).formulaPart, 7) << "hidden display";
     EXPECT_DOUBLE_EQ(rig.display("JoyMonitorVal_0").value, 6.0);
-    EXPECT_EQ(rig.display("IMeasure_0").ScaleMax, 820);
+    EXPECT_EQ(rig.display("IMeasure_0").scaleMax, 820);
 }
 
 TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
@@ -243,7 +243,7 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
                      [&recorder](const MonitorSample& s) { EXPECT_TRUE(recorder.write(s).ok()); });
     QObject::connect(m, &MonitorModel::pollingStopped, m,
                      [&recorder](const Status&) { EXPECT_TRUE(recorder.close().ok()); });
-    rig.state.document.catalogue.Var(HvcId::HVC_JOY0_VALUE).Name =
+    rig.state.document.catalogue.var(HvcId::HVC_JOY0_VALUE).name =
         QStringLiteral("Joy \"1\", left");
     m->activate();
     ASSERT_TRUE(recorder.open(file, rig.state.document.catalogue, m->polledVarIds()).ok());

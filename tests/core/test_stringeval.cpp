@@ -1,5 +1,5 @@
-#include "core/cvardata.h"
 #include "core/stringeval.h"
+#include "core/unitvariable.h"
 #include "support/localeguard.h"
 
 #include <cmath>
@@ -63,38 +63,38 @@ TEST(StringEval, FormulasPartsWholeNumbersAndTheExactLimits) {
     for (const Case& c : cases) {
         LocaleGuard guard(c.comma ? QLocale::German : QLocale::English,
                           c.comma ? QLocale::Germany : QLocale::UnitedStates);
-        const double got = EvalFormula(QString::fromLatin1(c.formula), c.x, c.y, c.z);
+        const double got = evalFormula(QString::fromLatin1(c.formula), c.x, c.y, c.z);
         EXPECT_TRUE(sameResult(got, c.result)) << c.formula << " gave " << got;
     }
-    EXPECT_EQ(ToInteger(kFails), 0);
-    EXPECT_DOUBLE_EQ(ApplyOperator(5, QStringLiteral("3"), QString()), 0);
-    EXPECT_DOUBLE_EQ(ApplyOperator(5, QStringLiteral("3"), QStringLiteral("-")), 2);
+    EXPECT_EQ(toInteger(kFails), 0);
+    EXPECT_DOUBLE_EQ(applyOperator(5, QStringLiteral("3"), QString()), 0);
+    EXPECT_DOUBLE_EQ(applyOperator(5, QStringLiteral("3"), QStringLiteral("-")), 2);
     LocaleGuard german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(DecimalSeparator(), QChar(u','));
-    EXPECT_EQ(LocalDecimal(QStringLiteral("X*0.5")), QStringLiteral("X*0,5"));
+    EXPECT_EQ(decimalSeparator(), QChar(u','));
+    EXPECT_EQ(localDecimal(QStringLiteral("X*0.5")), QStringLiteral("X*0,5"));
     LocaleGuard english(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(LocalDecimal(QStringLiteral("X*0.5")), QStringLiteral("X*0.5"));
+    EXPECT_EQ(localDecimal(QStringLiteral("X*0.5")), QStringLiteral("X*0.5"));
     // Parts, whole numbers and the parser's corners.
     // A formula without parts is the same in every part; a part beyond the last is empty.
-    EXPECT_EQ(SelectPart(QStringLiteral("A|B|C|D"), 3) + SelectPart(QStringLiteral("X/2"), 7) +
-                  SelectPart(QStringLiteral("A|B"), 3),
+    EXPECT_EQ(selectPart(QStringLiteral("A|B|C|D"), 3) + selectPart(QStringLiteral("X/2"), 7) +
+                  selectPart(QStringLiteral("A|B"), 3),
               QStringLiteral("CX/2"));
     for (const auto& [value, whole] :
          {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {1e300, INT32_MAX}, {-1e300, INT32_MIN}})
-        EXPECT_EQ(ToInteger(value), whole) << value;
+        EXPECT_EQ(toInteger(value), whole) << value;
     std::int32_t field = 7;
-    EXPECT_TRUE(ParseIntField(QStringLiteral("1e-400"), -10, 10, field));
+    EXPECT_TRUE(parseIntField(QStringLiteral("1e-400"), -10, 10, field));
     EXPECT_EQ(field, 0);
     // Deep nesting evaluates; the limits are exact.
     for (const int depth : {1000, 100000})
-        EXPECT_DOUBLE_EQ(EvalFormula(nested(depth, QStringLiteral("1+X")), 2, 0, 0), 3) << depth;
-    EXPECT_DOUBLE_EQ(EvalFormula(nested(5000, QStringLiteral("(2*3)+(X&6)")), 7, 0, 0), 12);
-    EXPECT_FALSE(EvalSucceeded(EvalFormula(nested(3000, QStringLiteral("1")).chopped(1), 0, 0, 0)));
+        EXPECT_DOUBLE_EQ(evalFormula(nested(depth, QStringLiteral("1+X")), 2, 0, 0), 3) << depth;
+    EXPECT_DOUBLE_EQ(evalFormula(nested(5000, QStringLiteral("(2*3)+(X&6)")), 7, 0, 0), 12);
+    EXPECT_FALSE(evalSucceeded(evalFormula(nested(3000, QStringLiteral("1")).chopped(1), 0, 0, 0)));
 
-    EXPECT_EQ(FormulaLimitFault(nested(kMaxFormulaDepth, QStringLiteral("X"))), QString());
-    EXPECT_EQ(FormulaLimitFault(nested(kMaxFormulaDepth + 1, QStringLiteral("X"))),
+    EXPECT_EQ(formulaLimitFault(nested(kMaxFormulaDepth, QStringLiteral("X"))), QString());
+    EXPECT_EQ(formulaLimitFault(nested(kMaxFormulaDepth + 1, QStringLiteral("X"))),
               QStringLiteral("formula with groups nested 65 deep (at most 64)"));
-    EXPECT_EQ(FormulaLimitFault(QString(kMaxFormulaLength, u'1')), QString());
-    EXPECT_EQ(FormulaLimitFault(QString(kMaxFormulaLength + 1, u'1')),
+    EXPECT_EQ(formulaLimitFault(QString(kMaxFormulaLength, u'1')), QString());
+    EXPECT_EQ(formulaLimitFault(QString(kMaxFormulaLength + 1, u'1')),
               QStringLiteral("formula of 1025 characters (at most 1024)"));
 }

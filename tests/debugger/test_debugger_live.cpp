@@ -25,7 +25,7 @@ struct LiveRig : test::LiveShell {
         if (!started || !connect())
             return false;
         state.session.loggedIn = true;
-        debugger->RefreshObject();
+        debugger->refreshObject();
         show(Page::Debugger);
         return true;
     }
@@ -51,10 +51,10 @@ struct LiveRig : test::LiveShell {
         QTest::keyClick(field, Qt::Key_Return);
     }
     void typeData(const QString& value) const { child<QLineEdit>("TxtData")->setText(value); }
-    CVarData& var(HvcId id) { return state.document.catalogue.Var(id); }
+    UnitVariable& var(HvcId id) { return state.document.catalogue.var(id); }
     std::int32_t ram(HvcId id) {
         std::int32_t word = 0;
-        if (!state.session.link->readRam(var(id).Address, word).ok())
+        if (!state.session.link->readRam(var(id).address, word).ok())
             qWarning("no RAM word");
         return word;
     }
@@ -87,19 +87,19 @@ void DebuggerLiveTest::refusedWhileLoggedOut() {
 void DebuggerLiveTest::readWriteDisplayAndSet() {
     LiveRig rig;
     QVERIFY(rig.showDebugger());
-    CVarData& tRise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    UnitVariable& tRise = rig.var(HvcId::HVC_RAMP_TRISE_0);
     // The address typed without the point, in lower case, chooses the record.
-    rig.typeAddress(tRise.AddressText().remove(u'.').toLower());
-    QCOMPARE(rig.child<QComboBox>("cmbVariablesList")->currentText(), tRise.Name);
-    QCOMPARE(rig.text("LblAddress"), tRise.AddressText());
+    rig.typeAddress(tRise.addressText().remove(u'.').toLower());
+    QCOMPARE(rig.child<QComboBox>("cmbVariablesList")->currentText(), tRise.name);
+    QCOMPARE(rig.text("LblAddress"), tRise.addressText());
     rig.click("cmdRead");
-    QCOMPARE(rig.text("lblE2Data"), QString::number(tRise.E2InECU));
+    QCOMPARE(rig.text("lblE2Data"), QString::number(tRise.unitWord));
     QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 
     rig.typeData(QStringLiteral("1234"));
     rig.click("cmdWrite");
     QCOMPARE(rig.text("lblE2Data"), QStringLiteral("1234"));
-    QCOMPARE(tRise.E2InECU, 1234);
+    QCOMPARE(tRise.unitWord, 1234);
     rig.typeData(QStringLiteral("12.5")); // refused, nothing sent
     rig.click("cmdWrite");
     QCOMPARE(rig.prompter.messages.size(), 1);
@@ -109,15 +109,15 @@ void DebuggerLiveTest::readWriteDisplayAndSet() {
     rig.typeAddress(QStringLiteral("ABCD.EF"));
     QCOMPARE(rig.child<QComboBox>("cmbVariablesList")->currentIndex(), 1);
 
-    rig.typeAddress(rig.var(HvcId::HVC_VBB_400).AddressText());
+    rig.typeAddress(rig.var(HvcId::HVC_VBB_400).addressText());
     rig.click("cmdDisplay");
     const int word = rig.text("lblRAMData").toInt();
-    QCOMPARE(rig.var(HvcId::HVC_VBB_400).RAMInECU, word);
+    QCOMPARE(rig.var(HvcId::HVC_VBB_400).unitRamWord, word);
     QVERIFY2(word >= 2400 && word <= 2700, qPrintable(rig.text("lblRAMData")));
-    QCOMPARE(rig.text("LblDisplayRAM"), DebuggerModel::ValueText(word / 100.0));
+    QCOMPARE(rig.text("LblDisplayRAM"), DebuggerModel::valueText(word / 100.0));
 
     // A RAM word without unit text shows no converted value.
-    rig.typeAddress(rig.var(HvcId::HVC_DITHER_UPDATE).AddressText());
+    rig.typeAddress(rig.var(HvcId::HVC_DITHER_UPDATE).addressText());
     rig.typeData(QStringLiteral("-1"));
     rig.click("cmdSet");
     QCOMPARE(rig.text("lblRAMData"), QStringLiteral("-1"));
@@ -130,12 +130,12 @@ void DebuggerLiveTest::readWriteDisplayAndSet() {
 void DebuggerLiveTest::monitorFollowsTheWord() {
     LiveRig rig;
     QVERIFY(rig.showDebugger());
-    const CVarData& spare = rig.var(HvcId::HVC_DITHER_UPDATE);
-    rig.typeAddress(spare.AddressText());
+    const UnitVariable& spare = rig.var(HvcId::HVC_DITHER_UPDATE);
+    rig.typeAddress(spare.addressText());
     rig.start("cmdMonitor");
     QVERIFY(!rig.child("cmdRead")->isEnabled() && !rig.child("txtAddress")->isEnabled());
     for (int value : {3, -20, 7}) {
-        QVERIFY(rig.state.session.link->writeRam(spare.Address, value).ok());
+        QVERIFY(rig.state.session.link->writeRam(spare.address, value).ok());
         rig.tick();
         QCOMPARE(rig.text("lblRAMData"), QString::number(value));
     }
@@ -145,7 +145,7 @@ void DebuggerLiveTest::monitorFollowsTheWord() {
     rig.click("cmdMonitor");
     QVERIFY(rig.child("cmdRead")->isEnabled());
     rig.tick();
-    QVERIFY(!rig.debugger->StatusTimerForm());
+    QVERIFY(!rig.debugger->isPolling());
     QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 }
 
@@ -154,7 +154,7 @@ void DebuggerLiveTest::ditherRoundTrip() {
     QVERIFY(rig.showDebugger());
     rig.click("CmdDitherRead");
     auto* amp = rig.child<QLineEdit>("TxtDataD_0");
-    QCOMPARE(amp->text(), QString::number(rig.var(HvcId::HVC_DITHER_AMP).E2InECU));
+    QCOMPARE(amp->text(), QString::number(rig.var(HvcId::HVC_DITHER_AMP).unitWord));
 
     // Typed and moved: nothing reaches the unit before UPDATE.
     amp->clear();
@@ -175,23 +175,23 @@ void DebuggerLiveTest::ditherRoundTrip() {
 void DebuggerLiveTest::watchList() {
     LiveRig rig;
     QVERIFY(rig.showDebugger());
-    CVarData& battery = rig.var(HvcId::HVC_VBB_400);
-    rig.typeAddress(battery.AddressText());
+    UnitVariable& battery = rig.var(HvcId::HVC_VBB_400);
+    rig.typeAddress(battery.addressText());
     rig.click("cmdWatchAdd");
     auto* address = rig.child<QLineEdit>("txtWatchAddress");
-    address->setText(rig.var(HvcId::HVC_DITHER_UPDATE).AddressText().remove(u'.'));
+    address->setText(rig.var(HvcId::HVC_DITHER_UPDATE).addressText().remove(u'.'));
     rig.click("cmdWatchAddAddress");
     QVERIFY(address->text().isEmpty());
     auto* table = rig.child<QTableWidget>("tblWatch");
     QCOMPARE(table->rowCount(), 2);
 
-    QVERIFY(rig.state.session.link->writeRam(rig.var(HvcId::HVC_DITHER_UPDATE).Address, 5).ok());
+    QVERIFY(rig.state.session.link->writeRam(rig.var(HvcId::HVC_DITHER_UPDATE).address, 5).ok());
     rig.start("cmdWatch");
     rig.tick();
     rig.tick();
     QCOMPARE(rig.state.session.connectState(), ConnectState::DebuggerWorking);
-    QCOMPARE(table->item(0, 0)->text(), battery.Name);
-    QCOMPARE(table->item(0, 2)->text(), QString::number(battery.RAMInECU));
+    QCOMPARE(table->item(0, 0)->text(), battery.name);
+    QCOMPARE(table->item(0, 2)->text(), QString::number(battery.unitRamWord));
     QCOMPARE(table->item(1, 2)->text(), QStringLiteral("5"));
     // The word's own commands stay free while the list is read.
     QVERIFY(rig.child("cmdRead")->isEnabled());

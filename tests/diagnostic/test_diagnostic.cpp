@@ -26,7 +26,7 @@ struct Rig : test::PageRig<FrmDiagnostic, Page::Diagnostic> {
     }
     void setSections(int n) {
         unitWord(HvcId::HVC_NUM_PROP_REG, n);
-        page->RefreshObject();
+        page->refreshObject();
     }
     static QStringList rowTexts(QTreeWidget* list, int row) {
         QStringList texts;
@@ -52,16 +52,16 @@ private Q_SLOTS:
 
 void DiagnosticTest::rowControl() {
     DiagnosticError row(4);
-    QSignalSpy spy(&row, &DiagnosticError::ValueChanged);
+    QSignalSpy spy(&row, &DiagnosticError::valueChanged);
     // Each word raises (index, value, changed bits), an unchanged one too.
     const int words[][2] = {{0x08, 0x08}, {0x0C, 0x04}, {0x0C, 0x00}, {0x00, 0x0C}};
     for (const auto& w : words)
-        row.UpdateDisplay(w[0]);
+        row.updateDisplay(w[0]);
     QCOMPARE(spy.size(), 4);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(spy[i], (QList<QVariant>{4, words[i][0], words[i][1]}));
     // The word comes as the unit's signed 16-bit value; bits 0-7 are what it shows.
-    row.UpdateDisplay(-32768 | 0x21);
+    row.updateDisplay(-32768 | 0x21);
     QVERIFY(row.bitSet(0) && row.bitSet(5) && !row.bitSet(7));
 }
 
@@ -74,9 +74,9 @@ void DiagnosticTest::rowsBoundToTheErrorWords() {
     for (int i = 0; i < DiagnosticModel::kRows; ++i) {
         QCOMPARE(page.row(i)->isVisibleTo(&page), i < 7);
         if (i < 7)
-            QCOMPARE(page.row(i)->VarID(), rig.state.document.catalogue.IdIndex(bound[i]));
+            QCOMPARE(page.row(i)->varId(), rig.state.document.catalogue.idIndex(bound[i]));
         else
-            QCOMPARE(page.row(i)->BoundVar(), nullptr);
+            QCOMPARE(page.row(i)->boundVar(), nullptr);
     }
     QCOMPARE(page.row(4)->bitText(3), QStringLiteral("Open coil A"));
     QCOMPARE(page.row(0)->bitText(6), QStringLiteral("Ready"));
@@ -95,7 +95,7 @@ void DiagnosticTest::optionGroupsFollowTheSections() {
     // A choice among the first three stays; the fourth goes back to the first.
     rig.page->option(0, 2)->click();
     rig.page->option(1, 3)->click();
-    rig.page->DrawOptSelct();
+    rig.page->drawOptionSelection();
     QVERIFY(rig.page->option(0, 2)->isChecked());
     QVERIFY(rig.page->option(1, 0)->isChecked() && !rig.page->option(1, 3)->isChecked());
     // Fewer sections: a choice that is no longer enabled is dropped for the first.
@@ -112,8 +112,8 @@ void DiagnosticTest::listAndHistoryFollowTheModel() {
     QCOMPARE(active->text(), QStringLiteral("No active errors"));
 
     // The same error reported twice without going in between: two items, one entry.
-    model.ValueChanged(4, 0x08, 0x08);
-    model.ValueChanged(4, 0x08, 0x08);
+    model.valueChanged(4, 0x08, 0x08);
+    model.valueChanged(4, 0x08, 0x08);
     const QStringList item = {QStringLiteral("SEC2 - 8"), QStringLiteral("E43"),
                               QStringLiteral("Section 2 open coil A")};
     QCOMPARE(list->topLevelItemCount(), 2);
@@ -125,7 +125,7 @@ void DiagnosticTest::listAndHistoryFollowTheModel() {
 
     // One going removes both; the history keeps when it came and when it went.
     rig.now = rig.now.addSecs(42);
-    model.ValueChanged(4, 0x00, 0x08);
+    model.valueChanged(4, 0x00, 0x08);
     QCOMPARE(list->topLevelItemCount(), 0);
     QCOMPARE(Rig::rowTexts(history, 0).mid(0, 2),
              QStringList(
@@ -134,7 +134,7 @@ void DiagnosticTest::listAndHistoryFollowTheModel() {
 
 void DiagnosticTest::historyExportAndClear() {
     Rig rig;
-    rig.page->model().ValueChanged(1, 0x01, 0x01);
+    rig.page->model().valueChanged(1, 0x01, 0x01);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.csv"));
     rig.page->chooseExportFile = [&path] { return path; };

@@ -55,7 +55,7 @@ void DiagnosticLiveTest::heldFaultComesAndGoes() {
     QCOMPARE(rig.listed().size(), 2);
     // The unit's fault cleared (a write of the word): it leaves the list.
     QVERIFY(rig.state.session.link
-                ->writeRam(rig.state.document.catalogue.Find(HvcId::HVC_ERROR_SEC_2)->Address, 0)
+                ->writeRam(rig.state.document.catalogue.find(HvcId::HVC_ERROR_SEC_2)->address, 0)
                 .ok());
     rig.pass();
     QVERIFY(rig.listed().isEmpty());
@@ -84,7 +84,7 @@ void DiagnosticLiveTest::takesTurnsWithTheMonitor() {
     QVERIFY(rig.show(Page::Diagnostic));
     QVERIFY(rig.state.polling.stopRequested(Page::Monitor));
     rig.pass();
-    QVERIFY(!rig.diagnostic->StatusTimerForm());
+    QVERIFY(!rig.diagnostic->isPolling());
     QVERIFY(rig.listed().isEmpty());
     rig.monitorPass(); // the monitor's run ends
     QVERIFY(!rig.state.polling.isPolling(Page::Monitor));

@@ -59,7 +59,7 @@ struct Dialog {
 struct Rig : test::PageRig<FrmConfig, Page::Config>, Dialog {
     Rig() { owner = page; }
     // A working value that the unit does not hold (a loaded file, an edit).
-    void edit(HvcId id, std::int32_t value) { var(id).LoadFromFile(value); }
+    void edit(HvcId id, std::int32_t value) { var(id).takeFileWord(value); }
     // The words the dialog composes: what OK may change.
     QMap<HvcId, std::int32_t> words() {
         QMap<HvcId, std::int32_t> w;
@@ -204,7 +204,7 @@ void FrmJoyCanTest::okWritesThePackedWords() {
                                                       {HvcId::HVC_JOY_0_INV, 170},
                                                       {HvcId::HVC_SP_0_MACRO, 0b1100}};
     for (const auto& [id, value] : written)
-        QVERIFY2(rig.word(id) == value, qPrintable(rig.var(id).Name));
+        QVERIFY2(rig.word(id) == value, qPrintable(rig.var(id).name));
     QCOMPARE(rig.word(HvcId::HVC_DGT_CONFIG_2) & 0xFF00, 0xFE00);
     // The page redraws its joystick: 5 names no model.
     QCOMPARE(rig.child<QLabel>("JoySel", 0)->toolTip(), QStringLiteral("Not used"));

@@ -1,6 +1,6 @@
 // The dither dialog as the configuration page opens it, on the shipped variable
 // map (frequency 30..300 Hz at 100, amplitude 0..300 mA at 50): live edits into
-// E2Value, the range question, Cancel and OK. Questions are answered by a
+// workingWord, the range question, Cancel and OK. Questions are answered by a
 // ScriptedPrompter; no unit is involved.
 
 #include "inputs/frmmagsel.h"
@@ -108,8 +108,8 @@ void FrmMagSelTest::cancelRestoresAndOkRedraws() {
     QVERIFY(rig.state.document.flags.dataUnchanged());
 
     // Each opening takes the values to return to anew; Escape is Cancel.
-    rig.var(HvcId::HVC_DITHER_FREQ).E2Value = 150;
-    rig.var(HvcId::HVC_DITHER_AMP).E2Value = 70;
+    rig.var(HvcId::HVC_DITHER_FREQ).workingWord = 150;
+    rig.var(HvcId::HVC_DITHER_AMP).workingWord = 70;
     rig.open();
     QCOMPARE(rig.in<QLineEdit>("TxtDitherFreq")->text(), QStringLiteral("150"));
     rig.in<QScrollBar>("hscDitherFreq")->setValue(160);

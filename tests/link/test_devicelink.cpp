@@ -55,7 +55,7 @@ TEST(DeviceLink, PortTableAndConnectionStringAreCheckedBeforeAnyPortIsTouched) {
     table.set(2, QStringLiteral("/tmp/sim"));
     EXPECT_EQ(table.devicePath(4), QStringLiteral("/dev/ttyS3"));
 
-    EXPECT_EQ(ConnectionString(3), connection(3));
+    EXPECT_EQ(connectionString(3), connection(3));
     // A string the parse took wrongly would meet a missing device instead.
     table.set(1, QStringLiteral("/nonexistent/tty"));
     for (const char* bad : {"GDB:1,1000,#COM:x,9600,N,8,1", "GDB:1,1000,COM:1,9600,N,8,1",
@@ -96,7 +96,7 @@ TEST(DeviceLink, EachFailureSaysWhyAndOnlyWordReadsAndWritesAreSentAgain) {
     // Which bit was hit decides how the last reply failed: a damaged sync byte or
     // kind leaves no frame at all.
     const QString garbled = QStringLiteral("(CRC error in the reply|malformed reply) ");
-    enum { get, put, cmd };
+    enum { Get, Put, Cmd };
     const struct {
         QStringList sim;
         int form, address, sub;
@@ -105,24 +105,24 @@ TEST(DeviceLink, EachFailureSaysWhyAndOnlyWordReadsAndWritesAreSentAgain) {
         QString error; // a regular expression of the whole text
         int retries;
     } cases[] = {
-        {mute, get, 0x0302, 0, 0, "", "time-out after 100 ms reading 0302\\.00 \\(3 tries\\)", 2},
-        {mute, put, 0x0300, 0, -2, "", "time-out after 100 ms writing 0300\\.00 \\(3 tries\\)", 2},
+        {mute, Get, 0x0302, 0, 0, "", "time-out after 100 ms reading 0302\\.00 \\(3 tries\\)", 2},
+        {mute, Put, 0x0300, 0, -2, "", "time-out after 100 ms writing 0300\\.00 \\(3 tries\\)", 2},
         // A command may not be harmless twice: it is sent once.
-        {mute, cmd, 1024, 4, 0, "x", "time-out after 100 ms sending command 0400\\.04", 0},
-        {damaged, get, 0x0302, 0, 0, "", garbled + "reading 0302\\.00 \\(3 tries\\)", 2},
-        {damaged, put, 0x0300, 0, 5, "", garbled + "writing 0300\\.00 \\(3 tries\\)", 2},
+        {mute, Cmd, 1024, 4, 0, "x", "time-out after 100 ms sending command 0400\\.04", 0},
+        {damaged, Get, 0x0302, 0, 0, "", garbled + "reading 0302\\.00 \\(3 tries\\)", 2},
+        {damaged, Put, 0x0300, 0, 5, "", garbled + "writing 0300\\.00 \\(3 tries\\)", 2},
         // An error reply is an answer: not sent again.
-        {{}, get, 0x9999, 0, 0, "", "unknown address reading 9999\\.00", 0},
-        {{}, get, 0x0700, 0, 0, "", "unknown address reading 0700\\.00", 0},
-        {{}, put, 0xFDEA, 0, 1, "", "refused writing FDEA\\.00", 0},
-        {{}, cmd, 1024, 4, 0, "wrong", "refused sending command 0400\\.04", 0},
+        {{}, Get, 0x9999, 0, 0, "", "unknown address reading 9999\\.00", 0},
+        {{}, Get, 0x0700, 0, 0, "", "unknown address reading 0700\\.00", 0},
+        {{}, Put, 0xFDEA, 0, 1, "", "refused writing FDEA\\.00", 0},
+        {{}, Cmd, 1024, 4, 0, "wrong", "refused sending command 0400\\.04", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error.toStdString());
         UnitRig rig;
         auto link = simLink(rig, c.sim, c.sim == mute ? 100 : 300);
-        const bool done = c.form == get   ? link->readWord(c.address, c.sub).has_value()
-                          : c.form == put ? link->writeWord(c.address, c.sub, c.value)
+        const bool done = c.form == Get   ? link->readWord(c.address, c.sub).has_value()
+                          : c.form == Put ? link->writeWord(c.address, c.sub, c.value)
                                           : link->sendCommand(c.address, QLatin1String(c.text));
         EXPECT_FALSE(done);
         EXPECT_TRUE(QRegularExpression(QLatin1Char('^') + c.error + QLatin1Char('$'))

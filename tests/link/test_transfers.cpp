@@ -34,15 +34,15 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
 
     ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
     const Catalogue& cat = rig.state.document.catalogue;
-    for (int i = 1; i <= cat.VarCount(); ++i) {
-        const CVarData& r = cat[i];
-        if (r.PageMask == 0)
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        const UnitVariable& r = cat[i];
+        if (r.pageMask == 0)
             continue;
-        EXPECT_EQ(r.E2InECU, kUnitWords.value(r.AddressText())) << r.Name.toStdString();
-        EXPECT_EQ(r.E2Value, r.E2InECU);
+        EXPECT_EQ(r.unitWord, kUnitWords.value(r.addressText())) << r.name.toStdString();
+        EXPECT_EQ(r.workingWord, r.unitWord);
     }
-    EXPECT_EQ(rig.var(HvcId::HVC_RAMP_TRISE_0).E2Display, 12); // X/10 of 125, half to even
-    EXPECT_EQ(rig.var(HvcId::HVC_VBB_400).E2InECU, 2400) << "RAM words are not part of the image";
+    EXPECT_EQ(rig.var(HvcId::HVC_RAMP_TRISE_0).shownValue, 12); // X/10 of 125, half to even
+    EXPECT_EQ(rig.var(HvcId::HVC_VBB_400).unitWord, 2400) << "RAM words are not part of the image";
     EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(rig.state.session.connectState(), ConnectState::Transfer);
@@ -54,7 +54,7 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
     const QList<int> halves{12, 25, 38, 50, 62, 75, 88, 100, 100, 100};
     for (const int total : {8, 0}) {
         progress.percents.clear();
-        rig.state.document.page(Page::Config).PageVarNum = total;
+        rig.state.document.page(Page::Config).pageVarNum = total;
         ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
         EXPECT_EQ(progress.percents, total ? halves : QList<int>(10, 100));
     }
@@ -70,18 +70,18 @@ TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
     rig.state.observers.progress.setObserver(&progress);
 
     ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
-    CVarData& third = rig.var(HvcId::HVC_I4_MIN); // section 2
-    EXPECT_EQ(third.E2InECU, 300) << "read although its section is not configured";
-    EXPECT_EQ(rig.var(HvcId::HVC_I2_MIN).E2InECU, 330); // section 1 is
+    UnitVariable& third = rig.var(HvcId::HVC_I4_MIN); // section 2
+    EXPECT_EQ(third.unitWord, 300) << "read although its section is not configured";
+    EXPECT_EQ(rig.var(HvcId::HVC_I2_MIN).unitWord, 330); // section 1 is
     // It still counts in the progress.
     EXPECT_EQ(progress.percents.size(), countPageVars(rig.state, readKeyAll(rig.state)));
 
-    third.E2Value = 999;
-    rig.var(HvcId::HVC_I2_MIN).E2Value = 444;
+    third.workingWord = 999;
+    rig.var(HvcId::HVC_I2_MIN).workingWord = 444;
     ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
     const auto unit = readEeprom(rig.eeprom());
     EXPECT_EQ(unit.value(QStringLiteral("0310.00")), 340) << "written although not configured";
-    EXPECT_EQ(third.E2InECU, 300);
+    EXPECT_EQ(third.unitWord, 300);
     EXPECT_EQ(unit.value(QStringLiteral("0308.00")), 444);
 }
 
@@ -99,11 +99,11 @@ TEST(Transfers, OutOfRangeWordsFallBackToDefaultsWithOneReport) {
     ASSERT_EQ(rig.prompter.messages.size(), 1);
     EXPECT_EQ(rig.prompter.messages[0].text,
               QStringLiteral("READ FAULT:\r - I Max 1A\r - Dither Frequency\r - Prop. Sections\r"));
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 800);
-    EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).E2Value, 100);
-    EXPECT_EQ(rig.var(HvcId::HVC_JOY_TIMEOUT).E2InECU, 200);
-    EXPECT_EQ(rig.var(HvcId::HVC_NUM_PROP_REG).E2InECU, 4);
-    EXPECT_EQ(rig.var(HvcId::HVC_I4_MIN).E2InECU, 340) << "section 2 read with the checked limit";
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).unitWord, 800);
+    EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).workingWord, 100);
+    EXPECT_EQ(rig.var(HvcId::HVC_JOY_TIMEOUT).unitWord, 200);
+    EXPECT_EQ(rig.var(HvcId::HVC_NUM_PROP_REG).unitWord, 4);
+    EXPECT_EQ(rig.var(HvcId::HVC_I4_MIN).unitWord, 340) << "section 2 read with the checked limit";
 }
 
 TEST(Transfers, TransfersOnAClosedLinkFailInsteadOfInventingValues) {
@@ -111,13 +111,13 @@ TEST(Transfers, TransfersOnAClosedLinkFailInsteadOfInventingValues) {
     writeEeprom(rig.eeprom(), kUnitWords);
     ASSERT_TRUE(rig.start());
     rig.link.closeLink();
-    rig.var(HvcId::HVC_I0_MIN).E2Value = 555;
+    rig.var(HvcId::HVC_I0_MIN).workingWord = 555;
     EXPECT_FALSE(readImage(rig.state, readKeyAll(rig.state)).ok());
     EXPECT_FALSE(writeImage(rig.state, rig.writeMask()).ok());
     bool pending = true;
     EXPECT_FALSE(checkUnitIdentity(rig.state, pending).ok());
     EXPECT_FALSE(loadDefaults(rig.state).ok());
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 300);
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2Value, 555);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).unitWord, 300);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).workingWord, 555);
     EXPECT_EQ(readEeprom(rig.eeprom()).value(QStringLiteral("0300.00")), 310);
 }

@@ -44,19 +44,19 @@ struct CommandRig : UnitRig {
         state.document.flags.tick();
     }
     // The records Read All reads, or a whole-image write sends, in their order.
-    QList<CVarData*> records(bool written) {
-        QList<CVarData*> out;
-        for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
+    QList<UnitVariable*> records(bool written) {
+        QList<UnitVariable*> out;
+        for (int i = 1; i <= state.document.catalogue.varCount(); ++i)
             if (written ? isWrittenBy(state.document.catalogue[i], writeKeyAll(state))
-                        : (state.document.catalogue[i].PageMask & readKeyAll(state)) != 0)
+                        : (state.document.catalogue[i].pageMask & readKeyAll(state)) != 0)
                 out << &state.document.catalogue[i];
         return out;
     }
     // Every written record but the section count takes a new value.
     void changeWrittenValues(int by) {
-        for (CVarData* r : records(true))
+        for (UnitVariable* r : records(true))
             if (r != &var(HvcId::HVC_NUM_PROP_REG))
-                r->E2Value = r->DefaultValue + by;
+                r->workingWord = r->defaultValue + by;
     }
 };
 
@@ -70,17 +70,17 @@ TEST(UnitCommands, ConnectAsksAboutUnsavedChangesThenReadsTheUnitOrDisconnects) 
     rig.prompter.answers = {false, true};
     // Refused at the question: nothing read, the changes kept, the port given back.
     rig.commands.connectToUnit();
-    EXPECT_EQ(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
+    EXPECT_EQ(rig.prompter.texts(), QStringList{unsavedQuestionText()});
     EXPECT_EQ(rig.state.session.connectState(), ConnectState::NotConnected);
     EXPECT_FALSE(rig.view.called("busy"));
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 800) << "read although refused";
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).unitWord, 800) << "read although refused";
     EXPECT_TRUE(rig.state.document.flags.unsaved());
     EXPECT_FALSE(rig.link.isLinkOpen());
 
     rig.commands.connectToUnit();
     EXPECT_EQ(rig.prompter.messages.size(), 2);
     EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).E2InECU, 820);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).unitWord, 820);
     EXPECT_TRUE(rig.view.called("first page"));
     // The window is locked for the whole exchange and the wait box closed at its end.
     EXPECT_EQ(rig.view.calls.last(), QStringLiteral("close wait box"));
@@ -118,7 +118,7 @@ TEST(UnitCommands, ResetLoadsTheDefaultsAndConnectAsksForThePowerCycleUntilItCam
 
     const QString question =
         QStringLiteral("Missing POWER RESET After A 'RESET' Command : Continue Anyway? ");
-    rig.var(HvcId::HVC_I0_MIN).E2InECU = 1;
+    rig.var(HvcId::HVC_I0_MIN).unitWord = 1;
     for (const bool yes : {false, true}) {
         rig.prompter.messages.clear();
         rig.prompter.answers = {yes};
@@ -128,7 +128,8 @@ TEST(UnitCommands, ResetLoadsTheDefaultsAndConnectAsksForThePowerCycleUntilItCam
                   yes ? ConnectState::Connected : ConnectState::NotConnected);
         EXPECT_EQ(rig.link.isLinkOpen(), yes);
         EXPECT_FALSE(rig.view.busy);
-        EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, yes ? 300 : 1) << "connected on the defaults";
+        EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).unitWord, yes ? 300 : 1)
+            << "connected on the defaults";
     }
 
     // After the power cycle (SIGHUP) Connect asks nothing.
@@ -164,7 +165,7 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         {readAll, mute("3"), 200, 3, "reading ", false},
         {[](CommandRig& r) { r.commands.writeAll(); }, mute("2"), 200, 2, "writing ", false},
         {[](CommandRig& r) {
-             r.commands.writePage(r.state.document.page(Page::Config).WriteKey, {});
+             r.commands.writePage(r.state.document.page(Page::Config).writeKey, {});
          },
          mute("4"), 200, 4, "writing ", true},
     };
@@ -175,7 +176,7 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         ASSERT_TRUE(rig.start(c.sim, hvc::test::smallMap(), c.timeoutMs));
         const auto before = readEeprom(rig.eeprom());
         const bool reads = c.run == readAll, writes = c.failsAt >= 0 && !reads;
-        const QList<CVarData*> records = rig.records(!reads);
+        const QList<UnitVariable*> records = rig.records(!reads);
         if (c.run != connect) {
             rig.state.session.setConnectState(ConnectState::Connected);
             rig.changeWrittenValues(3);
@@ -187,7 +188,7 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         const ScriptedPrompter::Message& m = rig.prompter.messages[0];
         EXPECT_EQ(m.text, kFailedText);
         const QString detail =
-            c.failsAt < 0 ? QString::fromLatin1(c.detail) : c.detail + records[c.failsAt]->Name;
+            c.failsAt < 0 ? QString::fromLatin1(c.detail) : c.detail + records[c.failsAt]->name;
         EXPECT_TRUE(m.detail.startsWith(detail) || (c.failsAt < 0 && m.detail.contains(detail)))
             << m.detail.toStdString();
         EXPECT_TRUE(m.detail.contains(QStringLiteral("time-out"))) << m.detail.toStdString();
@@ -202,15 +203,15 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
         // is neither sent nor recorded.
         const auto after = readEeprom(rig.eeprom());
         for (int k = 0; k < records.size(); ++k) {
-            const CVarData& r = *records[k];
-            const QString at = r.AddressText();
+            const UnitVariable& r = *records[k];
+            const QString at = r.addressText();
             const bool done = k < c.failsAt;
-            EXPECT_EQ(r.E2InECU, !done   ? r.DefaultValue
-                                 : reads ? before.value(at)
-                                         : r.E2Value)
-                << r.Name.toStdString();
-            EXPECT_EQ(after.value(at), done && writes ? r.E2Value : before.value(at))
-                << r.Name.toStdString();
+            EXPECT_EQ(r.unitWord, !done   ? r.defaultValue
+                                  : reads ? before.value(at)
+                                          : r.workingWord)
+                << r.name.toStdString();
+            EXPECT_EQ(after.value(at), done && writes ? r.workingWord : before.value(at))
+                << r.name.toStdString();
         }
     }
 }
@@ -221,26 +222,26 @@ TEST(UnitCommands, ReadAllAndWriteAllCoverEveryPageAndStayConnected) {
     ASSERT_TRUE(rig.start());
     rig.state.session.setConnectState(ConnectState::Connected);
     // Not only the configuration page's keys.
-    rig.state.document.page(Page::Config).ReadKey = 0;
-    rig.state.document.page(Page::Diagnostic).ReadKey = 10;
+    rig.state.document.page(Page::Config).readKey = 0;
+    rig.state.document.page(Page::Diagnostic).readKey = 10;
     rig.makeUnsaved();
     rig.commands.readAll();
     EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
-    for (const CVarData* r : rig.records(false))
-        EXPECT_EQ(r->E2InECU, kUnitWords.value(r->AddressText())) << r->Name.toStdString();
+    for (const UnitVariable* r : rig.records(false))
+        EXPECT_EQ(r->unitWord, kUnitWords.value(r->addressText())) << r->name.toStdString();
     EXPECT_TRUE(rig.state.document.flags.unsaved()) << "Read All leaves the file state";
 
-    rig.state.document.page(Page::Config).WriteKey = 0;
-    rig.state.document.page(Page::Monitor).WriteKey = 11;
+    rig.state.document.page(Page::Config).writeKey = 0;
+    rig.state.document.page(Page::Monitor).writeKey = 11;
     rig.changeWrittenValues(7);
-    const QList<CVarData*> written = rig.records(true);
+    const QList<UnitVariable*> written = rig.records(true);
     ASSERT_GT(written.size(), 5);
     rig.commands.writeAll();
     EXPECT_EQ(rig.state.session.connectState(), ConnectState::Connected);
     const auto unit = readEeprom(rig.eeprom());
-    for (const CVarData* r : written) {
-        EXPECT_EQ(unit.value(r->AddressText()), r->E2Value) << r->Name.toStdString();
-        EXPECT_EQ(r->E2InECU, r->E2Value) << r->Name.toStdString();
+    for (const UnitVariable* r : written) {
+        EXPECT_EQ(unit.value(r->addressText()), r->workingWord) << r->name.toStdString();
+        EXPECT_EQ(r->unitWord, r->workingWord) << r->name.toStdString();
     }
     EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_FALSE(rig.view.busy);

@@ -57,8 +57,8 @@ struct ReviewRig : UnitRig {
         return state.session.connectState() == ConnectState::Connected &&
                prompter.messages.isEmpty();
     }
-    int pos(HvcId id) const { return state.document.catalogue.IdIndex(id); }
-    std::uint16_t pageKey() { return state.document.page(Page::Config).WriteKey; }
+    int pos(HvcId id) const { return state.document.catalogue.idIndex(id); }
+    std::uint16_t pageKey() { return state.document.page(Page::Config).writeKey; }
     QList<int> shownPositions() const {
         QList<int> out;
         for (const ReviewRow& r : view.shown)
@@ -73,12 +73,12 @@ struct ReviewRig : UnitRig {
 TEST(WriteReview, TickedRowsReachTheUnitAndUntickedOnesStayPending) {
     ReviewRig rig;
     ASSERT_TRUE(rig.connect()) << rig.prompter.texts().join(u'\n').toStdString();
-    CVarData& max = rig.var(HvcId::HVC_I0_MAX);
-    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
-    CVarData& dither = rig.var(HvcId::HVC_DITHER_FREQ);
-    max.E2Value = 900;
-    rise.E2Value = 600;
-    dither.E2Value = 150;
+    UnitVariable& max = rig.var(HvcId::HVC_I0_MAX);
+    UnitVariable& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    UnitVariable& dither = rig.var(HvcId::HVC_DITHER_FREQ);
+    max.workingWord = 900;
+    rise.workingWord = 600;
+    dither.workingWord = 150;
     rig.state.document.flags.markDataChanged();
     rig.view.answer = [&rig](const QList<ReviewRow>&) {
         return WriteChoice::rows({rig.pos(HvcId::HVC_I0_MAX), rig.pos(HvcId::HVC_DITHER_FREQ)});
@@ -89,11 +89,11 @@ TEST(WriteReview, TickedRowsReachTheUnitAndUntickedOnesStayPending) {
     EXPECT_EQ(rig.shownPositions(),
               (QList<int>{rig.pos(HvcId::HVC_I0_MAX), rig.pos(HvcId::HVC_RAMP_TRISE_0),
                           rig.pos(HvcId::HVC_DITHER_FREQ)}));
-    EXPECT_EQ(DescribeRow(rig.state.document.catalogue, rig.view.shown[0]).newValue, "900 mA");
+    EXPECT_EQ(describeRow(rig.state.document.catalogue, rig.view.shown[0]).newValue, "900 mA");
     EXPECT_EQ(rig.unitWord("0302.00"), 900);
     EXPECT_EQ(rig.unitWord("0502.00"), 150);
     EXPECT_EQ(rig.unitWord("0400.00"), 125) << "an unticked row reached the unit";
-    EXPECT_EQ(rise.E2InECU, 125) << "the unticked edit must stay pending";
+    EXPECT_EQ(rise.unitWord, 125) << "the unticked edit must stay pending";
 
     // The next review lists only what is left; writing it clears the document.
     rig.view.answer = tickAll;
@@ -107,13 +107,13 @@ TEST(WriteReview, CancelWritesNothingALoadedFileIsReviewedAgainstTheUnitAGarbled
     ReviewRig rig;
     ASSERT_TRUE(rig.connect());
     const QString path = rig.dir.filePath(QStringLiteral("other.txt"));
-    rig.var(HvcId::HVC_I0_MIN).E2Value = 400;
-    rig.var(HvcId::HVC_JOY_TIMEOUT).E2Value = 40000;
-    ASSERT_TRUE(SaveConfigFile(rig.state, path).ok());
+    rig.var(HvcId::HVC_I0_MIN).workingWord = 400;
+    rig.var(HvcId::HVC_JOY_TIMEOUT).workingWord = 40000;
+    ASSERT_TRUE(saveConfigFile(rig.state, path).ok());
 
     // Load records the file's values as the unit's; the review must not believe it.
     ASSERT_TRUE(rig.commands.loadFile(path));
-    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).E2InECU, 400);
+    EXPECT_EQ(rig.var(HvcId::HVC_I0_MIN).unitWord, 400);
     rig.commands.writeAll();
     EXPECT_EQ(rig.view.reviews, 1);
     EXPECT_EQ(rig.shownPositions(),
@@ -146,9 +146,9 @@ TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
     ASSERT_TRUE(
         rig.connect({QStringLiteral("--ignore-write"), QStringLiteral("0302.00"),
                      QStringLiteral("--alter-write"), QStringLiteral("Dither Frequency=5")}));
-    CVarData& max = rig.var(HvcId::HVC_I0_MAX);
-    max.E2Value = 900;
-    rig.var(HvcId::HVC_I0_MIN).E2Value = 400;
+    UnitVariable& max = rig.var(HvcId::HVC_I0_MAX);
+    max.workingWord = 900;
+    rig.var(HvcId::HVC_I0_MIN).workingWord = 400;
     rig.state.document.flags.markDataChanged();
     rig.view.answer = tickAll;
 
@@ -156,11 +156,11 @@ TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
     ASSERT_EQ(rig.prompter.messages.size(), 1);
     EXPECT_EQ(rig.prompter.messages[0].text,
               QStringLiteral("Verify failed: I Max 1A (0302.00): written 900, the unit holds 820"));
-    EXPECT_EQ(max.E2InECU, 820) << "the record must say what the unit holds";
+    EXPECT_EQ(max.unitWord, 820) << "the record must say what the unit holds";
 
     // Nothing else differs now, yet the whole image may be written: every word
     // is sent and checked, so the altering word is caught too.
-    max.E2Value = 820;
+    max.workingWord = 820;
     rig.prompter.messages.clear();
     rig.view.answer = [](const QList<ReviewRow>&) { return WriteChoice::wholeImage(); };
     rig.commands.writeAll();
@@ -172,7 +172,7 @@ TEST(WriteReview, ReadBackCatchesAUnitThatIgnoresOrAltersAWrite) {
     // With the check off, nothing is read back and nothing is said.
     rig.state.session.verifyWrites = false;
     rig.prompter.messages.clear();
-    max.E2Value = 950;
+    max.workingWord = 950;
     rig.commands.writePage(rig.pageKey(), {});
     EXPECT_TRUE(rig.prompter.messages.isEmpty());
     EXPECT_EQ(rig.unitWord("0302.00"), 820);

@@ -68,32 +68,32 @@ void HelpInstallTest::findsManualAndResourcesInBuildAndInstalledTrees() {
     QDir().mkpath(bin);
 
     // Nothing anywhere: no manual; res/ beside the program, for the loaders to report.
-    QCOMPARE(ManualPathFor(bin), QString());
-    QCOMPARE(ResourceDirFor(bin), bin + QStringLiteral("/res"));
+    QCOMPARE(manualPathFor(bin), QString());
+    QCOMPARE(resourceDirFor(bin), bin + QStringLiteral("/res"));
 
     // Installed: share/hvc-configurator/res and share/doc/hvc-configurator.
     QDir().mkpath(prefix + QStringLiteral("/share/hvc-configurator/res"));
     touch(prefix + QStringLiteral("/share/doc/hvc-configurator/HVCMANUAL.pdf"));
-    QCOMPARE(ResourceDirFor(bin), prefix + QStringLiteral("/share/hvc-configurator/res"));
-    QCOMPARE(ManualPathFor(bin),
+    QCOMPARE(resourceDirFor(bin), prefix + QStringLiteral("/share/hvc-configurator/res"));
+    QCOMPARE(manualPathFor(bin),
              prefix + QStringLiteral("/share/doc/hvc-configurator/HVCMANUAL.pdf"));
 
     // A build folder: beside the program, also when an installed tree is near.
     QDir().mkpath(build + QStringLiteral("/res"));
     touch(build + QStringLiteral("/HVCMANUAL.pdf"));
-    QCOMPARE(ResourceDirFor(build), build + QStringLiteral("/res"));
-    QCOMPARE(ManualPathFor(build), build + QStringLiteral("/HVCMANUAL.pdf"));
+    QCOMPARE(resourceDirFor(build), build + QStringLiteral("/res"));
+    QCOMPARE(manualPathFor(build), build + QStringLiteral("/HVCMANUAL.pdf"));
     QDir().mkpath(bin + QStringLiteral("/res"));
     touch(bin + QStringLiteral("/HVCMANUAL.pdf"));
-    QCOMPARE(ResourceDirFor(bin), bin + QStringLiteral("/res"));
-    QCOMPARE(ManualPathFor(bin), bin + QStringLiteral("/HVCMANUAL.pdf"));
+    QCOMPARE(resourceDirFor(bin), bin + QStringLiteral("/res"));
+    QCOMPARE(manualPathFor(bin), bin + QStringLiteral("/HVCMANUAL.pdf"));
 
     // The settings go beside the resources, or to the settings folder once there is one.
     AppState state;
     ShellContext context(state, bin, prefix + QStringLiteral("/res"));
-    QCOMPARE(ColourFilePath(context), prefix + QStringLiteral("/res/ini/colour.ini"));
+    QCOMPARE(colourFilePath(context), prefix + QStringLiteral("/res/ini/colour.ini"));
     context.configDir = root.filePath(QStringLiteral("config"));
-    QCOMPARE(ColourFilePath(context), context.configDir + QStringLiteral("/colour.ini"));
+    QCOMPARE(colourFilePath(context), context.configDir + QStringLiteral("/colour.ini"));
     QCOMPARE(context.settingsPath(QStringLiteral("options.ini")),
              context.configDir + QStringLiteral("/options.ini"));
 }

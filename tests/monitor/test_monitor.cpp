@@ -48,17 +48,17 @@ private Q_SLOTS:
 };
 
 void MonitorTest::displayNumberAndScale() {
-    CVarData battery;
-    battery.ConvText = QStringLiteral("V");
+    UnitVariable battery;
+    battery.convText = QStringLiteral("V");
     JoyMonitor d(-1);
     d.setBoundVar(&battery);
     QCOMPARE(d.displayText(), QStringLiteral("--- V"));
     d.setScaleMax(30);
     d.setNumberFormat(QStringLiteral("####0.0"));
-    d.UpdateDisplay(24.56);
+    d.updateDisplay(24.56);
     QCOMPARE(d.displayText(), QStringLiteral("24.6 V"));
     QVERIFY(qAbs(d.scaleFraction() - 24.56 / 30) < 1e-9);
-    d.UpdateDisplay(45); // beyond the scale: the bar stops at its end
+    d.updateDisplay(45); // beyond the scale: the bar stops at its end
     QCOMPARE(d.scaleFraction(), 1.0);
 }
 
@@ -97,10 +97,10 @@ void MonitorTest::sectionsDrawn() {
     // A pass reads the joystick and current of every shown section and the battery.
     QCOMPARE(rig.page->model().polledCount(), 2 * shown + 1);
     // The current displays take the largest maximum of their section's currents.
-    QCOMPARE(
-        rig.child<JoyMonitor>("IMeasure", 0)->ScaleMax(),
-        std::max({rig.var(HvcId::HVC_I0_MAX).E2InECU, rig.var(HvcId::HVC_I1_MAX).E2InECU,
-                  rig.var(HvcId::HVC_I0_SDM_MAX).E2InECU, rig.var(HvcId::HVC_I1_SDM_MAX).E2InECU}));
+    QCOMPARE(rig.child<JoyMonitor>("IMeasure", 0)->scaleMax(),
+             std::max({rig.var(HvcId::HVC_I0_MAX).unitWord, rig.var(HvcId::HVC_I1_MAX).unitWord,
+                       rig.var(HvcId::HVC_I0_SDM_MAX).unitWord,
+                       rig.var(HvcId::HVC_I1_SDM_MAX).unitWord}));
 }
 
 void MonitorTest::captionsWithAndWithoutTheUnit() {
@@ -122,7 +122,7 @@ void MonitorTest::captionsWithAndWithoutTheUnit() {
     QCOMPARE(pin(1)->text(), QStringLiteral("DI_02-DI_03"));
 
     rig.state.session.setConnectState(ConnectState::Connected);
-    rig.page->DrawVisibleObject();
+    rig.page->drawVisibleObject();
     QCOMPARE(pin(0)->text(), QStringLiteral("Z axis"));
     QVERIFY(pin(0)->isEnabled());
     // A digital joystick: its pin greyed, its two inputs shown and watched.
@@ -133,11 +133,11 @@ void MonitorTest::captionsWithAndWithoutTheUnit() {
     QCOMPARE(pin(3)->text(), theirs(3)); // an axis code without a text
     QCOMPARE(rig.child<QLabel>("LblFL", 2)->text(), QStringLiteral("DI_03"));
     // Each indicator watches its own input; "N.C." watches input 0.
-    rig.page->UpdateActiveDin(1u << 3);
+    rig.page->updateActiveDin(1u << 3);
     QVERIFY(lit(rig.child<QLabel>("lblDinHJoy", 1)) && lit(rig.child<QLabel>("LblFL", 2)));
     QVERIFY(dark(rig.child<QLabel>("lblDinLJoy", 1)));
     QVERIFY(dark(rig.child<QLabel>(QStringLiteral("LblPinDM"))));
-    rig.page->UpdateActiveDin(1u << 0 | 1u << 12);
+    rig.page->updateActiveDin(1u << 0 | 1u << 12);
     QVERIFY(lit(rig.child<QLabel>(QStringLiteral("LblPinDM"))));
     QVERIFY(lit(rig.child<QLabel>("LblFL", 1)) && lit(rig.child<QLabel>("LblFL", 3)));
     QVERIFY(dark(rig.child<QLabel>("LblFL", 2)));
@@ -148,20 +148,20 @@ void MonitorTest::indicatorsFollowTheStatusWords() {
     auto* lblErr = rig.child<QLabel>(QStringLiteral("LblErr"));
     for (const auto& [word, text, colour] : {std::tuple{0x0040, "READY", QColor(0, 0, 255)},
                                              {0x0041, "NOT READY", QColor(255, 0, 0)}}) {
-        rig.page->UpdateErrObj(word);
+        rig.page->updateErrObj(word);
         QCOMPARE(lblErr->text(), QLatin1String(text));
         QCOMPARE(lblErr->palette().color(QPalette::WindowText), colour);
         QCOMPARE(rig.child<QLabel>(QStringLiteral("ShpErr"))->palette().color(QPalette::Window),
                  colour);
     }
     // Bit 2i is side A of section i, bit 2i+1 side B.
-    rig.page->UpdateActiveOutput(0x0005);
+    rig.page->updateActiveOutput(0x0005);
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(lit(rig.child<QLabel>("lblValveA", i)), i <= 1);
         QCOMPARE(lit(rig.child<QLabel>("lblHSDA", i)), i <= 1);
         QVERIFY(dark(rig.child<QLabel>("lblValveB", i)) && dark(rig.child<QLabel>("lblHSDB", i)));
     }
-    rig.page->UpdateActiveOutput(0x0080);
+    rig.page->updateActiveOutput(0x0080);
     QVERIFY(lit(rig.child<QLabel>("lblHSDB", 3)) && lit(rig.child<QLabel>("lblValveB", 3)));
     QVERIFY(dark(rig.child<QLabel>("lblHSDA", 0)));
 }
@@ -170,7 +170,7 @@ void MonitorTest::unwatchedValveShowsNothing() {
     Rig rig;
     FrmMonitor& page = *rig.page;
     const int polled = page.model().polledCount();
-    page.UpdateActiveOutput(0x000F);
+    page.updateActiveOutput(0x000F);
     QTest::mouseClick(rig.child("JoyMonitorVal", 1), Qt::LeftButton);
     QCOMPARE(page.model().polledCount(), polled - 1);
     QVERIFY(dark(rig.child<QLabel>("lblValveA", 1)) && dark(rig.child<QLabel>("lblValveB", 1)));
@@ -185,11 +185,11 @@ void MonitorTest::picturesAndNames() {
         QCOMPARE(rig.child<QLabel>("JoyDisplay", i)->pixmap().cacheKey(),
                  theirs->pixmap().cacheKey());
         QCOMPARE(rig.child<QLabel>("MagADisplay", i)->pixmap().cacheKey(),
-                 rig.config->DefaultSolenoidPicture().cacheKey());
+                 rig.config->defaultSolenoidPicture().cacheKey());
     }
     // Solenoid type 2 has no picture; the pictures redraw on the request others raise.
     rig.unitWord(HvcId::HVC_SOL_TYPE, 2);
-    rig.page->MonitorDrawMag();
+    rig.page->monitorDrawMag();
     QVERIFY(rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
     rig.unitWord(HvcId::HVC_SOL_TYPE, 0);
     rig.page->model().requestMagRedraw();

@@ -78,7 +78,7 @@ void MonitorLiveTest::pollsWhileShown() {
             JoyMonitor* d = rig.monitor->display(i);
             QCOMPARE(d->hasValue(), model.isPolled(i));
             if (model.isPolled(i))
-                QCOMPARE(d->value(), d->BoundVar()->RAMDisplay);
+                QCOMPARE(d->value(), d->boundVar()->ramShownValue);
         }
         QCOMPARE(rig.monitor->trendPlot()->series(rig.battery())->count(), n);
         QCOMPARE(outputs.size(), n);
@@ -98,7 +98,7 @@ void MonitorLiveTest::pollsWhileShown() {
     rig.show(Page::Config);
     QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
     rig.pass();
-    QVERIFY(!rig.monitor->StatusTimerForm());
+    QVERIFY(!rig.monitor->isPolling());
     QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
     QVERIFY(rig.prompter.messages.isEmpty());
 }
@@ -155,7 +155,7 @@ void MonitorLiveTest::endsEarly() {
     QCOMPARE(clicked, disconnect);
     QCOMPARE(rig.state.session.connectState(), ConnectState::NotConnected);
     QVERIFY(!rig.state.session.link->isLinkOpen());
-    QVERIFY(!rig.monitor->StatusTimerForm());
+    QVERIFY(!rig.monitor->isPolling());
     QVERIFY(!rig.monitor->recording());
     // The unfinished pass reaches neither the recording nor the plot; the values
     // stay, and a lost unit is shown by the indicator, not by a message box.

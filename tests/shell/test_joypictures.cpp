@@ -22,8 +22,8 @@ QString resDir() {
 constexpr JoyPicture kAxisKinds[] = {JoyPicture::X, JoyPicture::Y, JoyPicture::Z, JoyPicture::W};
 
 // The axis pictures a record should have: one per axis it reads.
-int axisPictures(const CJoyData& r) {
-    return r.AxisNum >= 1 && r.AxisNum <= 3 ? r.AxisNum : 4;
+int axisPictures(const JoyModel& r) {
+    return r.axisNum >= 1 && r.axisNum <= 3 ? r.axisNum : 4;
 }
 
 } // namespace
@@ -39,25 +39,25 @@ private Q_SLOTS:
 void JoyPicturesTest::everyShippedModelHasItsPictures() {
     JoyCatalogue catalogue;
     ScriptedPrompter prompter;
-    QVERIFY2(catalogue.LoadJoyList(resDir() + QStringLiteral("/ini/JoylistNew.ini"), prompter),
+    QVERIFY2(catalogue.loadJoyList(resDir() + QStringLiteral("/ini/JoylistNew.ini"), prompter),
              qPrintable(catalogue.lastError()));
-    QVERIFY(catalogue.JoyCount() > 0);
+    QVERIFY(catalogue.joyCount() > 0);
     JoyPictures pictures;
     pictures.load(catalogue, resDir() + QStringLiteral("/bmp/joy"));
-    for (int i = 0; i < catalogue.JoyCount(); ++i) {
-        const CJoyData& r = catalogue.JoyList(i);
-        QVERIFY2(!pictures.picture(i).isNull(), qPrintable(r.JoyCode));
+    for (int i = 0; i < catalogue.joyCount(); ++i) {
+        const JoyModel& r = catalogue.joyList(i);
+        QVERIFY2(!pictures.picture(i).isNull(), qPrintable(r.joyCode));
         QCOMPARE(pictures.picture(i).size(), pictures.picture(i, JoyPicture::Off).size());
         for (int k = 0; k < 4; ++k)
             QVERIFY2(pictures.picture(i, kAxisKinds[k]).isNull() != (k < axisPictures(r)),
-                     qPrintable(r.JoyCode + QStringLiteral(" axis %1").arg(k + 1)));
+                     qPrintable(r.joyCode + QStringLiteral(" axis %1").arg(k + 1)));
         // Models are told apart by their pictures, not only by the caption.
         for (int j = 0; j < i; ++j)
             QVERIFY(pictures.picture(i).toImage() != pictures.picture(j).toImage());
     }
     QVERIFY(!pictures.unknownPicture().isNull() && !pictures.notUsedPicture().isNull() &&
             !pictures.customPicture().isNull());
-    QVERIFY(pictures.picture(catalogue.JoyCount()).isNull());
+    QVERIFY(pictures.picture(catalogue.joyCount()).isNull());
     // The hand pointer is the painted one, not the system's.
     QCOMPARE(pictures.handCursor().shape(), Qt::BitmapCursor);
     QVERIFY(!pictures.handCursor().pixmap().isNull());
@@ -66,7 +66,7 @@ void JoyPicturesTest::everyShippedModelHasItsPictures() {
 void JoyPicturesTest::missingFilesStayEmptyWithoutAMessage() {
     JoyCatalogue catalogue;
     ScriptedPrompter prompter;
-    QVERIFY(catalogue.LoadJoyListText(
+    QVERIFY(catalogue.loadJoyListText(
         QStringLiteral(
             "header\nAA\tn\t\t\t\t\t1\t2\t7\t1\t0\t17\t2\nBB\tn\t\t\t\t\t1\t1\t8\t1\t0\n"),
         prompter));

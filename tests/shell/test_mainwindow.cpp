@@ -59,15 +59,15 @@ void copyTree(const QString& from, const QString& to) {
 class ProbePage : public PlaceholderPage {
 public:
     using PlaceholderPage::PlaceholderPage;
-    void RefreshObject() override {
+    void refreshObject() override {
         ++refreshes;
-        PlaceholderPage::RefreshObject();
+        PlaceholderPage::refreshObject();
     }
-    Status CheckDataToWrite() override {
+    Status checkDataToWrite() override {
         return errors.isEmpty() ? Status() : Status::failure(errors);
     }
-    void DisableTimer() override { polling = ++disableCalls <= pollEndsAfter; }
-    bool StatusTimerForm() const override { return stuck || polling; }
+    void disableTimer() override { polling = ++disableCalls <= pollEndsAfter; }
+    bool isPolling() const override { return stuck || polling; }
     QString errors;
     bool stuck = false, polling = false;
     int pollEndsAfter = 0, disableCalls = 0, refreshes = 0;
@@ -128,16 +128,16 @@ struct Rig {
         options.ports = o.ports;
         options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
         options.simArguments = o.simArguments;
-        session = std::make_unique<UnitSession>(*context, options, SimDemoUnits());
+        session = std::make_unique<UnitSession>(*context, options, simDemoUnits());
         started = session->start().ok();
         PageFactory factory = [this, o](ShellContext& c, Page p, QWidget* parent) -> PageForm* {
             if (p == Page::Config && o.troubled)
                 return troubled = new ProbePage(c, p, parent);
             if (p == Page::Debugger)
                 return debugger = new ProbePage(c, p, parent);
-            return ProgramPages()(c, p, parent);
+            return programPages()(c, p, parent);
         };
-        window = StartUp(*context, factory);
+        window = startUp(*context, factory);
         window->endProgram = [this](bool forced) { ended.append(forced); };
         window->statusTimer()->stop(); // the tests tick by hand
         // Writes go out whole unless a test answers the review itself.
@@ -166,10 +166,10 @@ struct Rig {
         state.document.flags.markDataChanged();
         state.document.flags.tick();
     }
-    CVarData& var(HvcId id) { return state.document.catalogue.Var(id); }
+    UnitVariable& var(HvcId id) { return state.document.catalogue.var(id); }
     std::int32_t unitWord(HvcId id) {
         std::int32_t value = -12345;
-        return state.session.link->readE2(var(id).Address, value).ok() ? value : -99999;
+        return state.session.link->readE2(var(id).address, value).ok() ? value : -99999;
     }
     bool connect() {
         window->connectToUnit();
@@ -269,12 +269,12 @@ void MainWindowTest::readAndWrite() {
     QVERIFY(rig.started);
     QVERIFY(rig.connect());
     MainWindow& w = *rig.window;
-    CVarData& rise0 = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    UnitVariable& rise0 = rig.var(HvcId::HVC_RAMP_TRISE_0);
     const std::int32_t inUnit = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
-    rise0.E2Value = inUnit + 1;
+    rise0.workingWord = inUnit + 1;
     rig.makeUnsaved();
     w.readPage();
-    QCOMPARE(rise0.E2Value, inUnit);
+    QCOMPARE(rise0.workingWord, inUnit);
     QCOMPARE(rig.state.document.flags.fileState(), FileState::None);
     QVERIFY(rig.state.document.flags.dataUnchanged() && rig.prompter.messages.isEmpty());
 
@@ -347,9 +347,9 @@ void MainWindowTest::pageErrorsAndExit() {
     QVERIFY(rig.started);
     QVERIFY(rig.connect());
     MainWindow& w = *rig.window;
-    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    UnitVariable& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
     const std::int32_t before = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
-    rise.E2Value = before == 900 ? 950 : 900;
+    rise.workingWord = before == 900 ? 950 : 900;
     rig.troubled->errors = QStringLiteral("Joystick 1 not set");
 
     w.writePage();
@@ -366,7 +366,7 @@ void MainWindowTest::pageErrorsAndExit() {
     QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), before);
     rig.prompter.answers = {true};
     w.writePage();
-    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), rise.E2Value);
+    QCOMPARE(rig.unitWord(HvcId::HVC_RAMP_TRISE_0), rise.workingWord);
     QCOMPARE(rig.state.session.connectState(), ConnectState::Connected);
 
     rig.troubled->pollEndsAfter = 2;
@@ -398,8 +398,8 @@ void MainWindowTest::saveAndLoad() {
     author()->setText(QStringLiteral("M. Rossi"));
     info->findChild<QLineEdit*>("TxtCompany")->setText(QStringLiteral("Acme Lift"));
     comments->setPlainText(QStringLiteral("line one\nline two"));
-    CVarData& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
-    rise.E2Value = 1234;
+    UnitVariable& rise = rig.var(HvcId::HVC_RAMP_TRISE_0);
+    rise.workingWord = 1234;
     rig.makeUnsaved();
     rig.tick();
     QCOMPARE(w.fileStateField()->text(), QStringLiteral("FILE TO SAVE"));
@@ -416,7 +416,7 @@ void MainWindowTest::saveAndLoad() {
     const QByteArray saved = testutil::readBytes(chosen);
 
     // Saving over it asks; No leaves the file as it was.
-    rise.E2Value = 77;
+    rise.workingWord = 77;
     author()->setText(QStringLiteral("someone else"));
     comments->setPlainText(QString());
     rig.makeUnsaved();
@@ -433,7 +433,7 @@ void MainWindowTest::saveAndLoad() {
     w.loadConfiguration();
     QVERIFY(!requests.last().save);
     QCOMPARE(rig.prompter.texts(), QStringList{" SUCCESS : Configuration Loaded "});
-    QCOMPARE(rise.E2Value, 1234);
+    QCOMPARE(rise.workingWord, 1234);
     QCOMPARE(info->author(), QStringLiteral("M. Rossi"));
     QCOMPARE(info->company(), QStringLiteral("Acme Lift"));
     QCOMPARE(info->comments(), QStringLiteral("line one\nline two"));
@@ -456,7 +456,7 @@ void MainWindowTest::saveAndLoad() {
     QCOMPARE(rig.prompter.texts(), QStringList{"Error Loading File!"});
     QCOMPARE(rig.prompter.messages[0].icon, PromptIcon::Critical);
     QCOMPARE(rig.state.document.flags.fileState(), FileState::ToSave);
-    QCOMPARE(rise.E2Value, 1234);
+    QCOMPARE(rise.workingWord, 1234);
 }
 
 // Unsaved work asks first; a page that never stops polling is given up on at the
@@ -466,7 +466,7 @@ void MainWindowTest::exitQuestionAndStuckPage() {
     rig.makeUnsaved();
     rig.prompter.answers = {false};
     QVERIFY(!rig.window->exitProgram());
-    QCOMPARE(rig.prompter.texts(), QStringList{UnsavedQuestionText()});
+    QCOMPARE(rig.prompter.texts(), QStringList{unsavedQuestionText()});
     QVERIFY(!rig.state.session.exitRequested && rig.window->isVisible());
 
     rig.troubled->stuck = true;
@@ -617,12 +617,12 @@ void MainWindowTest::reviewCompareAndVerify() {
     const std::int32_t maxBefore = rig.unitWord(HvcId::HVC_I0_MAX);
     const std::int32_t riseBefore = rig.unitWord(HvcId::HVC_RAMP_TRISE_0);
     const std::int32_t ditherBefore = rig.unitWord(HvcId::HVC_DITHER_FREQ);
-    rig.var(HvcId::HVC_I0_MAX).E2Value = maxBefore + 50;
-    rig.var(HvcId::HVC_RAMP_TRISE_0).E2Value = riseBefore + 100;
-    rig.var(HvcId::HVC_DITHER_FREQ).E2Value = ditherBefore + 10;
+    rig.var(HvcId::HVC_I0_MAX).workingWord = maxBefore + 50;
+    rig.var(HvcId::HVC_RAMP_TRISE_0).workingWord = riseBefore + 100;
+    rig.var(HvcId::HVC_DITHER_FREQ).workingWord = ditherBefore + 10;
     rig.state.document.flags.markDataChanged();
     PageForm* page = w.pageForm(Page::Config);
-    page->RefreshObject();
+    page->refreshObject();
 
     QStringList listed;
     onDialog("frmWriteReview", [&](QDialog* d) {
@@ -659,10 +659,10 @@ void MainWindowTest::reviewCompareAndVerify() {
 
     // Compare with File: the file's differing row, loaded on request.
     const QString path = rig.dir.filePath(QStringLiteral("other.txt"));
-    const std::int32_t minBefore = rig.var(HvcId::HVC_I0_MIN).E2Value;
-    rig.var(HvcId::HVC_I0_MIN).E2Value = minBefore + 20;
-    QVERIFY(SaveConfigFile(rig.state, path).ok());
-    rig.var(HvcId::HVC_I0_MIN).E2Value = minBefore;
+    const std::int32_t minBefore = rig.var(HvcId::HVC_I0_MIN).workingWord;
+    rig.var(HvcId::HVC_I0_MIN).workingWord = minBefore + 20;
+    QVERIFY(saveConfigFile(rig.state, path).ok());
+    rig.var(HvcId::HVC_I0_MIN).workingWord = minBefore;
     QList<FileRequest> requests;
     rig.answerFileDialogs(path, requests);
     onDialog("frmWriteReview", [&](QDialog* d) {
@@ -671,7 +671,7 @@ void MainWindowTest::reviewCompareAndVerify() {
     });
     rig.command("mnuFile_Compare")->trigger();
     QCOMPARE(listed, QStringList{row.arg("I Min 1A").arg(minBefore).arg(minBefore + 20)});
-    QCOMPARE(rig.var(HvcId::HVC_I0_MIN).E2Value, minBefore + 20);
+    QCOMPARE(rig.var(HvcId::HVC_I0_MIN).workingWord, minBefore + 20);
 
     // The unit ignores the write: said by name, the edit stays pending.
     onDialog("frmWriteReview", [](QDialog* d) { clickButton(d, "CmdWrite"); });

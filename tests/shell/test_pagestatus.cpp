@@ -90,7 +90,7 @@ void mark(const MainBar& bar, bool on) {
     bar.command(QStringLiteral("Connect"))->setChecked(!on);
     bar.command(QStringLiteral("mnuHW_Connect"))->setText(kMarker);
     bar.connectField->setText(kMarker);
-    SetFieldColour(bar.connectField, QColor(1, 2, 3));
+    setFieldColour(bar.connectField, QColor(1, 2, 3));
     bar.panel(StatusPanel::Icon)->setPixmap(QPixmap());
     bar.setPanel(StatusPanel::Version, kMarker);
     bar.setPanel(StatusPanel::Percent, kMarker);
@@ -128,7 +128,7 @@ struct Surface {
     }
     void draw(PageForm& page) {
         context.activePage = &page;
-        DrawStatus(context, surface.bar, &progress, kText);
+        drawStatus(context, surface.bar, &progress, kText);
     }
     AppState state;
     ScriptedPrompter prompter;
@@ -204,7 +204,7 @@ void PageStatusTest::table() {
                             .arg(debugger && !loggedIn ? '+' : '-')
                             .arg(debugger && loggedIn ? '+' : '-'));
             if (Page(page) == Page::Config)
-                want["version"] = QStringLiteral("v. ") + ProgramVersion();
+                want["version"] = QStringLiteral("v. ") + programVersion();
             s.draw(*form);
             QCOMPARE(shown(bar), want);
         }
@@ -217,7 +217,7 @@ void PageStatusTest::realPagesDrawTheirRows() {
     state.observers.setPrompter(&prompter);
     state.observers.progress.setText(kText);
     ShellContext context(state, QCoreApplication::applicationDirPath(), res());
-    const std::unique_ptr<MainWindow> window = StartUp(context, ProgramPages());
+    const std::unique_ptr<MainWindow> window = startUp(context, programPages());
     window->endProgram = [](bool) {};
     window->statusTimer()->stop();
     Surface s;

@@ -66,8 +66,8 @@ void WidgetsTest::statusTexts() {
     QFETCH(int, value);
     QFETCH(QString, firmware);
     QFETCH(QString, model);
-    QCOMPARE(FirmwareText(value), firmware);
-    QCOMPARE(UnitModelText(value), model);
+    QCOMPARE(firmwareText(value), firmware);
+    QCOMPARE(unitModelText(value), model);
 }
 
 void WidgetsTest::progressAndParamState() {
@@ -81,7 +81,7 @@ void WidgetsTest::progressAndParamState() {
     context.activePage = &config;
     state.session.setConnectState(ConnectState::Transfer);
     state.observers.progress.setPercent(33);
-    DrawStatus(context, surface.bar, &progress, QString());
+    drawStatus(context, surface.bar, &progress, QString());
     QCOMPARE(surface.bar.panels[5]->text(), QStringLiteral("33%"));
     QCOMPARE(progress.value(), 33);
 
@@ -96,7 +96,7 @@ void WidgetsTest::progressAndParamState() {
         state.session.setConnectState(connected);
         if (read)
             state.document.flags.unitRead();
-        ShowParamState(context, &field);
+        showParamState(context, &field);
         QCOMPARE(field.text(), QString(text));
         QCOMPARE(field.palette().color(QPalette::Base), colour);
     }
@@ -170,12 +170,12 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
     QDir().mkpath(dir.filePath(QStringLiteral("ini")));
     AppState state;
     ShellContext context(state, dir.path(), dir.path());
-    const QString file = ColourFilePath(context);
+    const QString file = colourFilePath(context);
 
     // No file: scheme 0, whose window colours follow the system's.
     frmSectionColourInit(context);
-    QCOMPARE(context.colours, SchemeColours(0));
-    QCOMPARE(ToQColor(context.colours.SectionBackColor[2]),
+    QCOMPARE(context.colours, schemeColours(0));
+    QCOMPARE(toQColor(context.colours.sectionBackColor[2]),
              QApplication::palette().color(QPalette::Base));
 
     // Cancel after changes: tables, drawings and file as before.
@@ -185,13 +185,13 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         connect(&dialog, &PaletteDialog::coloursChanged, [&redraws] { ++redraws; });
         dialog.chooseColour = [](const QColor&) { return QColor(255, 0, 0); };
         dialog.selectScheme(4);
-        QCOMPARE(context.colours, SchemeColours(4));
+        QCOMPARE(context.colours, schemeColours(4));
         dialog.pickBackColour(1);
-        QCOMPARE(context.colours.SectionBackColor[1], 255);
+        QCOMPARE(context.colours.sectionBackColor[1], 255);
         QCOMPARE(dialog.findChild<QLabel*>("lblSec_2")->palette().color(QPalette::Window),
                  QColor(255, 0, 0));
         dialog.cancel();
-        QCOMPARE(context.colours, SchemeColours(0));
+        QCOMPARE(context.colours, schemeColours(0));
         QCOMPARE(redraws, 3);
         QVERIFY(!QFile::exists(file));
     }
@@ -202,12 +202,12 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         dialog.selectScheme(2);
         dialog.pickTextColour(3);
         const SectionColours chosen = context.colours;
-        QCOMPARE(chosen.SectionForeColor[3], 65536 * 255);
+        QCOMPARE(chosen.sectionForeColor[3], 65536 * 255);
         dialog.saveAndClose();
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll().count('\n'), 8);
-        context.colours = SchemeColours(5);
+        context.colours = schemeColours(5);
         frmSectionColourInit(context);
         QCOMPARE(context.colours, chosen);
     }
@@ -217,9 +217,9 @@ void WidgetsTest::paletteSchemesFileAndCancel() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(text);
         f.close();
-        context.colours = SchemeColours(3);
+        context.colours = schemeColours(3);
         frmSectionColourInit(context);
-        QCOMPARE(context.colours, SchemeColours(0));
+        QCOMPARE(context.colours, schemeColours(0));
     }
 }
 
@@ -264,10 +264,10 @@ void WidgetsTest::waitBoxAndAbout() {
     wait.drawWaitBar(100, QStringLiteral("Reading..."));
     QVERIFY(!wait.isVisible());
 
-    QCOMPARE(VersionLabelText(QStringLiteral("3")), QStringLiteral("Version : 3.0.0"));
+    QCOMPARE(versionLabelText(QStringLiteral("3")), QStringLiteral("Version : 3.0.0"));
     ScriptedPrompter prompter;
     AboutDialog box(prompter);
-    QCOMPARE(box.findChild<QLabel*>("lblVersion")->text(), VersionLabelText(ProgramVersion()));
+    QCOMPARE(box.findChild<QLabel*>("lblVersion")->text(), versionLabelText(programVersion()));
 }
 
 void WidgetsTest::failureBoxOffersTheReason() {

@@ -96,11 +96,11 @@ TEST(SimErrors, WrittenBeatsHeldBeatsTheScenarioThroughTheUnit) {
     unit.setSeed(3);
     const auto now = SimUnit::Clock::now();
     unit.powerCycle(now);
-    const auto address = [&unit](HvcId id) { return unit.catalogue().Find(id)->Address; };
+    const auto address = [&unit](HvcId id) { return unit.catalogue().find(id)->address; };
 
     HvcId id{};
     std::uint16_t word = 0;
-    ASSERT_TRUE(ParseErrorHold(unit.catalogue(), QStringLiteral("2012.00=0x8"), id, word).ok());
+    ASSERT_TRUE(parseErrorHold(unit.catalogue(), QStringLiteral("2012.00=0x8"), id, word).ok());
     EXPECT_EQ(id, HvcId::HVC_ERROR_SEC_2);
     unit.errors().hold(id, word);
     EXPECT_EQ(*unit.read(address(HvcId::HVC_ERROR_SEC_2), now), 8);
@@ -114,6 +114,6 @@ TEST(SimErrors, WrittenBeatsHeldBeatsTheScenarioThroughTheUnit) {
 
     for (const char* bad : {"HVC_I0_MAX=1", "HVC_VBB_ERROR=65536", "HVC_VBB_ERROR", "=3",
                             "HVC_VBB_ERROR=-1", "9999.00=1"})
-        EXPECT_FALSE(ParseErrorHold(unit.catalogue(), QString::fromLatin1(bad), id, word).ok())
+        EXPECT_FALSE(parseErrorHold(unit.catalogue(), QString::fromLatin1(bad), id, word).ok())
             << bad;
 }

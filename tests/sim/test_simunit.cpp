@@ -25,7 +25,7 @@ struct Machine {
         unit.setSeed(3);
         unit.powerCycle(t0);
     }
-    std::int32_t address(HvcId id) const { return unit.catalogue().Find(id)->Address; }
+    std::int32_t address(HvcId id) const { return unit.catalogue().find(id)->address; }
     int ram(std::int32_t at, double seconds) {
         return *unit.read(at, t0 + std::chrono::duration_cast<SimUnit::Clock::duration>(
                                        std::chrono::duration<double>(seconds)));

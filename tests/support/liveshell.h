@@ -39,12 +39,12 @@ struct LiveShell {
         options.demo = true;
         options.eepromPath = dir.filePath(QStringLiteral("eeprom.txt"));
         options.simArguments = simArguments;
-        session = std::make_unique<UnitSession>(*context, options, SimDemoUnits());
+        session = std::make_unique<UnitSession>(*context, options, simDemoUnits());
         const Status status = session->start();
         started = status.ok();
         if (!started)
             qWarning("%s", qPrintable(status.text()));
-        window = StartUp(*context, ProgramPages());
+        window = startUp(*context, programPages());
         window->endProgram = [](bool) {};
         window->reviewWrite = [](const QList<ReviewRow>&) { return WriteChoice::wholeImage(); };
         window->statusTimer()->stop();
@@ -63,7 +63,7 @@ struct LiveShell {
     LiveShell(const LiveShell&) = delete;
     LiveShell& operator=(const LiveShell&) = delete;
 
-    SimProcess* simulator() const { return SimulatorOf(*session); }
+    SimProcess* simulator() const { return simulatorOf(*session); }
     bool connect() {
         window->connectToUnit();
         return state.session.connectState() == ConnectState::Connected;
@@ -75,8 +75,8 @@ struct LiveShell {
     // page's own timer was started.
     bool show(Page which) {
         window->tabs()->setCurrentIndex(int(which));
-        QTimer* timers[] = {nullptr, &monitor->model().TmrMonitor(),
-                            &diagnostic->model().TimerDiagnostic(), &debugger->model().tmrDebug()};
+        QTimer* timers[] = {nullptr, &monitor->model().tmrMonitor(),
+                            &diagnostic->model().timerDiagnostic(), &debugger->model().tmrDebug()};
         const bool running = timers[int(which)] && timers[int(which)]->isActive();
         for (QTimer* t : timers)
             if (t)

@@ -27,7 +27,7 @@ inline HvcId nth(HvcId first, int n) {
     return static_cast<HvcId>(int(first) + n);
 }
 
-template <typename Form, Page which> struct PageRig {
+template <typename Form, Page Which> struct PageRig {
     // `unit` sets the unit's words before the pages first draw them.
     explicit PageRig(const std::function<void(PageRig&)>& unit = {})
         : context(state, QCoreApplication::applicationDirPath(),
@@ -36,13 +36,13 @@ template <typename Form, Page which> struct PageRig {
         loadShippedRecordsAsRead(state, prompter);
         if (unit)
             unit(*this);
-        context.colours = SchemeColours(0);
-        const PageFactory pages = ProgramPages();
-        if (which != Page::Diagnostic)
+        context.colours = schemeColours(0);
+        const PageFactory pages = programPages();
+        if (Which != Page::Diagnostic)
             config.reset(qobject_cast<FrmConfig*>(pages(context, Page::Config, nullptr)));
-        if (which != Page::Config)
-            other.reset(pages(context, which, nullptr));
-        page = qobject_cast<Form*>(which == Page::Config ? config.get() : other.get());
+        if (Which != Page::Config)
+            other.reset(pages(context, Which, nullptr));
+        page = qobject_cast<Form*>(Which == Page::Config ? config.get() : other.get());
         page->resize(1000, 620);
         page->show();
         QApplication::setActiveWindow(page);
@@ -51,10 +51,10 @@ template <typename Form, Page which> struct PageRig {
         state.document.flags.unitRead();
     }
 
-    CVarData& var(HvcId id) { return *state.document.catalogue.Find(id); }
+    UnitVariable& var(HvcId id) { return *state.document.catalogue.find(id); }
     // A word as the unit sends it.
-    void unitWord(HvcId id, std::int32_t value) { var(id).ReadE2FromECU(value); }
-    std::int32_t word(HvcId id) { return var(id).E2Value; }
+    void unitWord(HvcId id, std::int32_t value) { var(id).takeUnitWord(value); }
+    std::int32_t word(HvcId id) { return var(id).workingWord; }
     template <typename T = QWidget> T* child(const QString& name) const {
         T* w = page->template findChild<T*>(name);
         if (!w)

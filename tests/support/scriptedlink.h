@@ -3,8 +3,8 @@
 // (or a function), logs every exchange, and can fail one read or a command, or
 // run a hook before each read (the page letting events run).
 
-#include "core/cvardata.h"
 #include "core/unitlink.h"
+#include "core/unitvariable.h"
 
 #include <QStringList>
 #include <functional>
@@ -53,7 +53,7 @@ private:
         if (beforeRead)
             beforeRead(at);
         reads.push_back(address);
-        log << QStringLiteral("%1 %2").arg(QLatin1String(what), FormatAddressText(address));
+        log << QStringLiteral("%1 %2").arg(QLatin1String(what), formatAddressText(address));
         if (at == failAt)
             return Status::linkFailure(QStringLiteral("time-out after 1000 ms"));
         const auto it = words.find(address);
@@ -63,7 +63,7 @@ private:
     Status put(const char* what, std::int32_t address, std::int32_t value) {
         ++writes;
         log << QStringLiteral("%1 %2 %3")
-                   .arg(QLatin1String(what), FormatAddressText(address))
+                   .arg(QLatin1String(what), formatAddressText(address))
                    .arg(value);
         words[address] = value;
         return {};

@@ -10,10 +10,10 @@
 namespace hvc::test {
 
 inline void loadShippedRecordsAsRead(AppState& state, Prompter& prompter) {
-    if (!state.document.catalogue.LoadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter))
+    if (!state.document.catalogue.loadCatalogue(sourcePath("res/ini/Ramlist.ini"), prompter))
         qFatal("no variable map");
-    for (int i = 1; i <= state.document.catalogue.VarCount(); ++i)
-        state.document.catalogue[i].ReadE2FromECU(state.document.catalogue[i].DefaultValue);
+    for (int i = 1; i <= state.document.catalogue.varCount(); ++i)
+        state.document.catalogue[i].takeUnitWord(state.document.catalogue[i].defaultValue);
 }
 
 } // namespace hvc::test

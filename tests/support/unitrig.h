@@ -73,7 +73,7 @@ struct UnitRig {
             ADD_FAILURE() << "hvc-sim did not start: " << sim.errorString().toStdString();
             return false;
         }
-        if (!state.document.catalogue.LoadCatalogue(map, prompter))
+        if (!state.document.catalogue.loadCatalogue(map, prompter))
             return false;
         countPageVarNum(state);
         state.observers.setPrompter(&prompter);
@@ -84,11 +84,11 @@ struct UnitRig {
         return link.openLink().ok();
     }
 
-    CVarData& var(HvcId id) { return *state.document.catalogue.Find(id); }
+    UnitVariable& var(HvcId id) { return *state.document.catalogue.find(id); }
     std::uint16_t writeMask() const {
         std::uint16_t mask = 0;
         for (const PageKeys& p : state.document.pages)
-            mask |= p.WriteKey;
+            mask |= p.writeKey;
         return mask;
     }
 };

@@ -311,8 +311,8 @@ void mark(QPainter& p, const Marker& m, const QString& letter) {
 }
 
 // As the catalogue reads a line: 1 to 3 axes as given, any other count as four.
-int axisCount(const hvc::CJoyData& joy) {
-    return joy.AxisNum >= 1 && joy.AxisNum <= 3 ? joy.AxisNum : 4;
+int axisCount(const hvc::JoyModel& joy) {
+    return joy.axisNum >= 1 && joy.axisNum <= 3 ? joy.axisNum : 4;
 }
 
 struct Model {
@@ -320,7 +320,7 @@ struct Model {
     std::vector<Marker> marks;
 };
 
-Model paintModel(const Style& s, const hvc::CJoyData& joy) {
+Model paintModel(const Style& s, const hvc::JoyModel& joy) {
     Model m{QImage(kWidth, kHeight, QImage::Format_RGB32), {}};
     QPainter p(&m.picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -348,7 +348,7 @@ Model paintModel(const Style& s, const hvc::CJoyData& joy) {
         m.marks = socket(p);
         break;
     }
-    caption(p, joy.JoyCode);
+    caption(p, joy.joyCode);
     return m;
 }
 
@@ -419,7 +419,7 @@ bool savePicture(const QImage& img, const QString& path, const char* format) {
 bool paintJoysticks(const QString& joyListPath, const QDir& res) {
     hvc::StderrPrompter prompter;
     hvc::JoyCatalogue catalogue;
-    if (!catalogue.LoadJoyList(joyListPath, prompter))
+    if (!catalogue.loadJoyList(joyListPath, prompter))
         return false;
     const QDir joy(res.filePath(QStringLiteral("bmp/joy")));
     QDir().mkpath(joy.path());
@@ -427,17 +427,17 @@ bool paintJoysticks(const QString& joyListPath, const QDir& res) {
     bool ok = true;
     static const JoyPicture kAxes[] = {JoyPicture::X, JoyPicture::Y, JoyPicture::Z, JoyPicture::W};
     static const char* const kLetters[] = {"X", "Y", "Z", "W"};
-    for (int i = 0; i < catalogue.JoyCount(); ++i) {
-        const hvc::CJoyData& record = catalogue.JoyList(i);
-        const Style* style = styleOf(record.JoyCode);
+    for (int i = 0; i < catalogue.joyCount(); ++i) {
+        const hvc::JoyModel& record = catalogue.joyList(i);
+        const Style* style = styleOf(record.joyCode);
         if (!style) {
             std::fprintf(stderr, "%s: no drawing for the model '%s'\n", qPrintable(joyListPath),
-                         qPrintable(record.JoyCode));
+                         qPrintable(record.joyCode));
             return false;
         }
         const Model model = paintModel(*style, record);
         const auto file = [&](JoyPicture kind) {
-            return joy.filePath(hvc::JoyCatalogue::PictureFileName(record.JoyCode, kind));
+            return joy.filePath(hvc::JoyCatalogue::pictureFileName(record.joyCode, kind));
         };
         ok = savePicture(model.picture, file(JoyPicture::Normal), "JPG") && ok;
         ok = savePicture(greyed(model.picture), file(JoyPicture::Off), "JPG") && ok;
@@ -459,9 +459,9 @@ bool paintJoysticks(const QString& joyListPath, const QDir& res) {
                      joy.filePath(QStringLiteral("CUSTOM.jpg")), "JPG") &&
          ok;
     // The shared not-used picture is the not-used record's own drawing.
-    hvc::CJoyData notUsedRecord;
-    notUsedRecord.JoyCode = QStringLiteral("NOTUSED");
-    const Model notUsed = paintModel(*styleOf(notUsedRecord.JoyCode), notUsedRecord);
+    hvc::JoyModel notUsedRecord;
+    notUsedRecord.joyCode = QStringLiteral("NOTUSED");
+    const Model notUsed = paintModel(*styleOf(notUsedRecord.joyCode), notUsedRecord);
     ok = savePicture(notUsed.picture, joy.filePath(QStringLiteral("NOTUSED.jpg")), "JPG") && ok;
     ok = savePicture(handPointer(), res.filePath(QStringLiteral("ico/HandIE.ico")), "ICO") && ok;
     return ok;

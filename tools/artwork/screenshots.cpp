@@ -132,7 +132,7 @@ bool reviewShots(const QString& out, hvc::MainWindow& window, hvc::AppState& sta
                                              {HvcId::HVC_RAMP_TRISE_2, 450},
                                              {HvcId::HVC_DITHER_FREQ, 120}};
     for (const auto& [id, word] : machine)
-        (void)state.session.link->writeE2(state.document.catalogue.Var(id).Address, word);
+        (void)state.session.link->writeE2(state.document.catalogue.var(id).address, word);
     window.readAll();
     const QString example = context.resPath(QStringLiteral("txt/Example.txt"));
     window.chooseFile = [example](const hvc::FileRequest&) { return example; };
@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
     state.observers.setPrompter(&prompter);
     hvc::ShellContext context(state, QCoreApplication::applicationDirPath(), options.resDir);
-    hvc::UnitSession session(context, options, hvc::SimDemoUnits());
+    hvc::UnitSession session(context, options, hvc::simDemoUnits());
     if (const hvc::Status started = session.start(); !started) {
         std::fprintf(stderr, "%s\n", qPrintable(started.text()));
         return 1;
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
         splash.show();
         ok = shoot(out, QStringLiteral("screenshot-splash.png"), &splash) && ok;
     }
-    auto window = hvc::StartUp(context, hvc::ProgramPages());
+    auto window = hvc::startUp(context, hvc::programPages());
     prompter.setParent(window.get());
     window->setGeometry(40, 40, 980, 620);
     window->connectToUnit();
@@ -240,25 +240,25 @@ int main(int argc, char** argv) {
             tabs->setCurrentIndex(t);
             ok = shoot(out, QString::fromLatin1(names[t]), window.get()) && ok;
         }
-        hvc::CVarData& sections = state.document.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
-        const std::int32_t four = sections.E2InECU;
-        sections.ReadE2FromECU(2);
-        page->RefreshObject();
+        hvc::UnitVariable& sections = state.document.catalogue.var(hvc::HvcId::HVC_NUM_PROP_REG);
+        const std::int32_t four = sections.unitWord;
+        sections.takeUnitWord(2);
+        page->refreshObject();
         tabs->setCurrentIndex(0);
         ok = shoot(out, QStringLiteral("screenshot-config-2sections.png"), window.get()) && ok;
-        sections.ReadE2FromECU(four);
-        page->RefreshObject();
+        sections.takeUnitWord(four);
+        page->refreshObject();
         state.document.flags.unitRead();
 
         // The dither dialog, as a click on a solenoid picture opens it, over the page.
         if (auto* config = qobject_cast<hvc::FrmConfig*>(page)) {
-            hvc::FrmMagSel* dither = hvc::OpenDitherDialog(context, config);
+            hvc::FrmMagSel* dither = hvc::openDitherDialog(context, config);
             dither->move(260, 240);
             ok = shoot(out, QStringLiteral("screenshot-dither.png"), window.get()) && ok;
             dither->reject();
 
             // The joystick and digital settings dialog, as its button opens it.
-            hvc::FrmJoyCan* joyCan = hvc::OpenCanSettingsDialog(context, config);
+            hvc::FrmJoyCan* joyCan = hvc::openCanSettingsDialog(context, config);
             joyCan->move(120, 10);
             ok = shoot(out, QStringLiteral("screenshot-joycan.png"), joyCan) && ok;
             joyCan->reject();
@@ -275,17 +275,17 @@ int main(int argc, char** argv) {
         ok = shoot(out, QStringLiteral("screenshot-monitor.png"), window.get()) && ok;
         ok = shootPart(out, QStringLiteral("screenshot-monitor-trend.png"), monitor->trendPlot()) &&
              ok;
-        hvc::CVarData& sections = state.document.catalogue.Var(hvc::HvcId::HVC_NUM_PROP_REG);
-        const std::int32_t four = sections.E2InECU;
+        hvc::UnitVariable& sections = state.document.catalogue.var(hvc::HvcId::HVC_NUM_PROP_REG);
+        const std::int32_t four = sections.unitWord;
         window->tabs()->setCurrentIndex(0);
         settle(300);
-        sections.ReadE2FromECU(2);
+        sections.takeUnitWord(2);
         window->tabs()->setCurrentIndex(1);
         settle(4000);
         ok = shoot(out, QStringLiteral("screenshot-monitor-2sections.png"), window.get()) && ok;
         window->tabs()->setCurrentIndex(0);
         settle(300);
-        sections.ReadE2FromECU(four);
+        sections.takeUnitWord(four);
         state.document.flags.unitRead();
         window->tabs()->setCurrentIndex(1);
         window->tabs()->setCurrentIndex(0);
@@ -295,8 +295,9 @@ int main(int argc, char** argv) {
     // (the summary word follows them), then with both cleared again.
     if (window->pageForm(hvc::Page::Diagnostic)) {
         const auto setWord = [&state](hvc::HvcId id, int word) {
-            if (const hvc::CVarData* r = state.document.catalogue.Find(id); r && state.session.link)
-                (void)state.session.link->writeRam(r->Address, word);
+            if (const hvc::UnitVariable* r = state.document.catalogue.find(id);
+                r && state.session.link)
+                (void)state.session.link->writeRam(r->address, word);
         };
         window->setGeometry(40, 40, 1024, 700);
         setWord(hvc::HvcId::HVC_ERROR_SEC_2, 0x08);
@@ -317,7 +318,7 @@ int main(int argc, char** argv) {
         window->tabs()->setCurrentIndex(3);
         hvc::DebuggerModel& model = debugger->model();
         const auto position = [&state](hvc::HvcId id) {
-            return state.document.catalogue.IdIndex(id);
+            return state.document.catalogue.idIndex(id);
         };
         for (const hvc::HvcId id : {hvc::HvcId::HVC_JOY0_VALUE, hvc::HvcId::HVC_JOY1_VALUE,
                                     hvc::HvcId::HVC_I0_MEASURE_400, hvc::HvcId::HVC_I1_MEASURE_400,

@@ -72,7 +72,7 @@ QString errorTable(const QString& path) {
 }
 
 std::vector<Chapter> readChapters(const QString& dir, const QString& diagnosticList) {
-    static const QRegularExpression pageMark(QStringLiteral("^<!--\\s*page:\\s*(\\d+)\\s*-->"));
+    static const QRegularExpression kPageMark(QStringLiteral("^<!--\\s*page:\\s*(\\d+)\\s*-->"));
     std::vector<Chapter> chapters;
     const QStringList files =
         QDir(dir).entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name);
@@ -80,7 +80,7 @@ std::vector<Chapter> readChapters(const QString& dir, const QString& diagnosticL
         Chapter c;
         c.file = QDir(dir).filePath(name);
         c.markdown = readText(c.file);
-        const auto match = pageMark.match(c.markdown);
+        const auto match = kPageMark.match(c.markdown);
         if (match.hasMatch())
             c.requiredPage = match.captured(1).toInt();
         c.markdown.replace(QStringLiteral("<!-- error-table -->"), errorTable(diagnosticList));
@@ -145,11 +145,11 @@ std::unique_ptr<QTextDocument> layOut(const QString& markdown, const QString& ba
 
 // The contents of the title page: every chapter's first heading and its page.
 QString contents(const std::vector<Chapter>& chapters) {
-    static const QRegularExpression heading(QStringLiteral("^# (.+)$"),
-                                            QRegularExpression::MultilineOption);
+    static const QRegularExpression kHeading(QStringLiteral("^# (.+)$"),
+                                             QRegularExpression::MultilineOption);
     QString text = QStringLiteral("| Chapter | Page |\n|---|---|\n");
     for (std::size_t i = 1; i < chapters.size(); ++i) {
-        const auto match = heading.match(chapters[i].markdown);
+        const auto match = kHeading.match(chapters[i].markdown);
         text += QStringLiteral("| %1 | %2 |\n")
                     .arg(match.hasMatch() ? match.captured(1) : chapters[i].file)
                     .arg(chapters[i].firstPage);

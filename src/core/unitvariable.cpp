@@ -1,4 +1,4 @@
-#include "core/cvardata.h"
+#include "core/unitvariable.h"
 
 #include "core/documentstate.h"
 
@@ -14,7 +14,7 @@ namespace hvc {
 namespace {
 
 double convert(const QString& expression, std::int32_t x) {
-    return EvalFormula(expression, x, 0, 0);
+    return evalFormula(expression, x, 0, 0);
 }
 
 // Address or sub-code field: every "0x" removed, left-padded and cut to `digits`.
@@ -33,7 +33,7 @@ bool hexField(QString text, int digits, std::uint32_t& out) {
 bool intField(const QString& text, std::int32_t low, std::int32_t high, std::int32_t& out) {
     if (text.isEmpty())
         return true; // an empty field keeps the starting value
-    return ParseIntField(text, low, high, out);
+    return parseIntField(text, low, high, out);
 }
 
 bool int16Field(const QString& text, std::int16_t& field) {
@@ -46,9 +46,9 @@ bool int16Field(const QString& text, std::int16_t& field) {
 
 } // namespace
 
-bool ParseIntField(const QString& text, std::int32_t low, std::int32_t high, std::int32_t& out) {
+bool parseIntField(const QString& text, std::int32_t low, std::int32_t high, std::int32_t& out) {
     double v = 0;
-    if (!ParseLocaleNumber(text.trimmed(), v))
+    if (!parseLocaleNumber(text.trimmed(), v))
         return false;
     const double r = std::nearbyint(v);
     if (r < low || r > high)
@@ -57,7 +57,7 @@ bool ParseIntField(const QString& text, std::int32_t low, std::int32_t high, std
     return true;
 }
 
-double NumberPrefix(QStringView text) {
+double numberPrefix(QStringView text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
         ++i;
@@ -75,7 +75,7 @@ double NumberPrefix(QStringView text) {
     return negative ? -value : value;
 }
 
-bool ParseAddressText(const QString& text, std::int32_t& address) {
+bool parseAddressText(const QString& text, std::int32_t& address) {
     const QString t = text.trimmed();
     const qsizetype dot = t.indexOf(u'.');
     const QString unit = dot < 0 ? t : t.left(dot);
@@ -93,7 +93,7 @@ bool ParseAddressText(const QString& text, std::int32_t& address) {
     return true;
 }
 
-QString FormatAddressText(std::int32_t address) {
+QString formatAddressText(std::int32_t address) {
     const auto a = static_cast<std::uint32_t>(address);
     return QStringLiteral("%1.%2")
         .arg((a >> 8) & 0xFFFF, 4, 16, QChar(u'0'))
@@ -101,110 +101,112 @@ QString FormatAddressText(std::int32_t address) {
         .toUpper();
 }
 
-QString CVarData::AddressText() const {
-    return FormatAddressText(Address);
+QString UnitVariable::addressText() const {
+    return formatAddressText(address);
 }
 
-Status CVarData::Load(const QString& lineIn, Catalogue& catalogue) {
+Status UnitVariable::load(const QString& lineIn, Catalogue& catalogue) {
     const auto fault = [](const QString& reason) { return Status::failure(reason); };
     const auto int16Fault = [&fault](const char* column, const QString& text) {
         return fault(QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
                          .arg(QLatin1String(column), text));
     };
-    E2InECU = 0;
-    DefaultValue = 0;
-    RAMInECU = 0;
-    E2Display = 0;
-    RAMDisplay = 0;
-    E2Value = 0;
-    RAMValue = 0;
-    FormulaPart = 2;
+    unitWord = 0;
+    defaultValue = 0;
+    unitRamWord = 0;
+    shownValue = 0;
+    ramShownValue = 0;
+    workingWord = 0;
+    ramWord = 0;
+    formulaPart = 2;
 
     QString line = lineIn;
-    Name = NextField(line);
+    name = nextField(line);
     std::uint32_t unit = 0;
     std::uint32_t sub = 0;
-    const QString unitText = NextField(line);
-    const QString subText = NextField(line);
+    const QString unitText = nextField(line);
+    const QString subText = nextField(line);
     if (!hexField(unitText, 4, unit))
         return fault(QStringLiteral("Address '%1' is not a hexadecimal number").arg(unitText));
     if (!hexField(subText, 2, sub))
         return fault(QStringLiteral("SubCode '%1' is not a hexadecimal number").arg(subText));
-    Address = static_cast<std::int32_t>(unit << 8 | sub);
-    catalogue.RegisterId(NextField(line), Index);
+    address = static_cast<std::int32_t>(unit << 8 | sub);
+    catalogue.registerId(nextField(line), index);
 
-    const QString saveName = NextField(line);
-    if (!saveName.isEmpty())
-        SaveName = saveName;
-    std::int16_t pageMask = static_cast<std::int16_t>(PageMask);
-    const QString defaultText = NextField(line);
-    if (!int16Field(defaultText, DefaultValue))
+    const QString saveNameText = nextField(line);
+    if (!saveNameText.isEmpty())
+        saveName = saveNameText;
+    auto mask = static_cast<std::int16_t>(pageMask);
+    const QString defaultText = nextField(line);
+    if (!int16Field(defaultText, defaultValue))
         return int16Fault("Default", defaultText);
-    const QString sectionText = NextField(line);
-    if (!int16Field(sectionText, Section))
+    const QString sectionText = nextField(line);
+    if (!int16Field(sectionText, section))
         return int16Fault("Section", sectionText);
-    const QString maskText = NextField(line);
-    if (!int16Field(maskText, pageMask))
+    const QString maskText = nextField(line);
+    if (!int16Field(maskText, mask))
         return int16Fault("PageMask", maskText);
-    const QString minText = NextField(line);
-    if (!int16Field(minText, MinValue))
+    const QString minText = nextField(line);
+    if (!int16Field(minText, minValue))
         return int16Fault("Min", minText);
-    PageMask = static_cast<std::uint16_t>(pageMask);
-    const QString maxText = NextField(line);
+    pageMask = static_cast<std::uint16_t>(mask);
+    const QString maxText = nextField(line);
     if (!maxText.isEmpty()) {
         // Only the leading digits count: "2.9" is 2, as the unit's tools read it.
-        const double m = std::trunc(NumberPrefix(maxText));
+        const double m = std::trunc(numberPrefix(maxText));
         if (m < std::numeric_limits<std::int32_t>::min() ||
             m > std::numeric_limits<std::int32_t>::max())
             return fault(QStringLiteral("Max '%1' is beyond 32 bits").arg(maxText));
-        MaxValue = static_cast<std::int32_t>(m);
+        maxValue = static_cast<std::int32_t>(m);
     }
     if (line.isEmpty())
         return {};
-    if (const QString f = NextField(line); !f.isEmpty())
-        ConvText = f;
-    if (const QString f = NextField(line); !f.isEmpty())
-        ExtraText = f;
+    if (const QString f = nextField(line); !f.isEmpty())
+        convText = f;
+    if (const QString f = nextField(line); !f.isEmpty())
+        extraText = f;
     if (line.isEmpty())
         return {};
     // Checked before the first conversion: a huge formula would cost every one.
-    if (const QString f = NextField(line); !f.isEmpty()) {
-        if (const QString limit = FormulaLimitFault(f); !limit.isEmpty())
+    if (const QString f = nextField(line); !f.isEmpty()) {
+        if (const QString limit = formulaLimitFault(f); !limit.isEmpty())
             return fault(QStringLiteral("Formula: ") + limit);
-        Formula = LocalDecimal(f);
+        formula = localDecimal(f);
     }
-    if (const QString f = NextField(line); !f.isEmpty()) {
-        if (const QString limit = FormulaLimitFault(f); !limit.isEmpty())
+    if (const QString f = nextField(line); !f.isEmpty()) {
+        if (const QString limit = formulaLimitFault(f); !limit.isEmpty())
             return fault(QStringLiteral("InverseFormula: ") + limit);
-        InverseFormula = f;
+        inverseFormula = f;
     }
     return {};
 }
 
-void CVarData::ReadE2FromECU(std::int32_t e2Data) {
-    E2InECU = e2Data;
-    E2Value = e2Data;
-    E2Display = Formula.isEmpty() ? e2Data : ToInteger(convert(Formula, e2Data));
+void UnitVariable::takeUnitWord(std::int32_t e2Data) {
+    unitWord = e2Data;
+    workingWord = e2Data;
+    shownValue = formula.isEmpty() ? e2Data : toInteger(convert(formula, e2Data));
 }
 
-void CVarData::ReadRAMFromECU(std::int32_t ramData) {
-    RAMInECU = ramData;
-    RAMValue = ramData;
-    RAMDisplay = Formula.isEmpty() ? ramData : convert(SelectPart(Formula, FormulaPart), ramData);
+void UnitVariable::takeUnitRamWord(std::int32_t ramData) {
+    unitRamWord = ramData;
+    ramWord = ramData;
+    ramShownValue =
+        formula.isEmpty() ? ramData : convert(selectPart(formula, formulaPart), ramData);
 }
 
-void CVarData::LoadFromFile(std::int32_t val) {
-    E2Value = val;
-    E2Display = Formula.isEmpty() ? val : ToInteger(convert(Formula, val));
+void UnitVariable::takeFileWord(std::int32_t val) {
+    workingWord = val;
+    shownValue = formula.isEmpty() ? val : toInteger(convert(formula, val));
 }
 
-void CVarData::HVCSetVar(double val, DocumentState& document) {
-    E2Display = ToInteger(val);
+void UnitVariable::setShownValue(double val, DocumentState& document) {
+    shownValue = toInteger(val);
     document.markDataChanged();
-    E2Value = InverseFormula.isEmpty() ? E2Display : ToInteger(convert(InverseFormula, E2Display));
+    workingWord =
+        inverseFormula.isEmpty() ? shownValue : toInteger(convert(inverseFormula, shownValue));
 }
 
-bool IsNoValue(std::int32_t value) {
+bool isNoValue(std::int32_t value) {
     return (value & 0xFFFF) == 0xFFFF;
 }
 

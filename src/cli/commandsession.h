@@ -41,12 +41,12 @@ private:
     TerminalProgress& m_progress;
 };
 
-struct UnitSession {
-    UnitSession();
+struct CommandSession {
+    CommandSession();
     // With --verbose, says how many requests the link had to send again.
-    ~UnitSession();
-    UnitSession(const UnitSession&) = delete;
-    UnitSession& operator=(const UnitSession&) = delete;
+    ~CommandSession();
+    CommandSession(const CommandSession&) = delete;
+    CommandSession& operator=(const CommandSession&) = delete;
 
     AppState state;
     TerminalProgress progress;
