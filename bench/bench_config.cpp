@@ -1,6 +1,6 @@
-// The configuration page's whole refresh (RefreshObject) after a Read All, on the
+// The configuration page's whole refresh (refreshObject) after a Read All, on the
 // shipped variable map, offscreen. Reported with the paced Read All's wire-time
-// floor for the same map (what bench_link's BM_WholeImageReadPaced approaches), so
+// floor for the same map (what bench_link's bmWholeImageReadPaced approaches), so
 // the share of a Read All the redraw adds is read directly off "of_read_all".
 
 #include "config/frmconfig.h"

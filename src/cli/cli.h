@@ -85,7 +85,7 @@ void addSaveOptions(QCommandLineParser& parser);
 int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io);
 
 // --explain of show and read-all: after the usual output, an empty line,
-// "Configuration in words:" and the lines of ExplainConfiguration, with the joystick
+// "Configuration in words:" and the lines of explainConfiguration, with the joystick
 // list beside the program. Defined in cli_explain.cpp.
 void addExplainOption(QCommandLineParser& parser);
 bool explainRequested(const QCommandLineParser& parser);

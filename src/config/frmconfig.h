@@ -132,7 +132,7 @@ private:
     // Grids with one column per section (and the column of section 1), so that
     // the shown sections share the width.
     QVector<QPair<QGridLayout*, int>> m_sectionGrids;
-    // Every control that belongs to one section, for DrawVCUSystem.
+    // Every control that belongs to one section, for drawVcuSystem.
     std::array<QVector<QWidget*>, kSections> m_sectionWidgets;
     RangeQuestion m_rangeQuestion;
 };

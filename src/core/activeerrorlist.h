@@ -1,5 +1,5 @@
 #pragma once
-// The list of errors active now, kept from the rows' ValueChanged events: each
+// The list of errors active now, kept from the rows' valueChanged events: each
 // bit that comes adds an item (when its record has a key), each bit that goes
 // removes every item with the same text. The diagnostic page shows it; hvcctl
 // diag prints it. No widgets here.
@@ -37,7 +37,7 @@ public:
     // The records must outlive the list.
     explicit ActiveErrorList(const DiagnosticList& messages) : m_messages(messages) {}
 
-    // ValueChanged(Index, Value, Changed) of row `row`: for each of bits 0-7 set in
+    // valueChanged(Index, Value, Changed) of row `row`: for each of bits 0-7 set in
     // `changed`, the bit came when it is set in `value`, else it went. Returns the
     // items added and removed, in bit order.
     QList<ActiveErrorChange> valueChanged(int row, std::int32_t value, std::int32_t changed);

@@ -23,11 +23,11 @@ inline constexpr const char* kErrorLoadingFile = "Error Loading File!";
 // Larger files are not configuration files; refusing them keeps a wrong pick cheap.
 inline constexpr qint64 kMaxConfigFileSize = qint64{4} * 1024 * 1024;
 
-// The file as SaveConfigFile writes it: state.document.info and every variable selected by
+// The file as saveConfigFile writes it: state.document.info and every variable selected by
 // ReadKeyAll() within the section limit (workingWord of HVC_NUM_PROP_REG).
 QByteArray buildConfigFile(AppState& state);
 
-// Writes BuildConfigFile() to a temporary file in the target folder, flushes it to
+// Writes buildConfigFile() to a temporary file in the target folder, flushes it to
 // disk and only then renames it over `path`: a failed save leaves the old file.
 // Anything at `path` that is not a regular file (a folder, a FIFO, a device) is
 // refused, never replaced.
@@ -46,7 +46,7 @@ struct ConfigEntry {
 
 // A configuration file read and checked, not yet applied.
 struct ConfigFileData {
-    QString infoText; // the information lines joined with CR LF, for ExtractInfo
+    QString infoText; // the information lines joined with CR LF, for extractInfo
     QList<ConfigEntry> entries;
 };
 
@@ -61,7 +61,7 @@ Status readConfigFile(const QString& path, const Catalogue& catalogue, ConfigFil
 // order, then the information fields with `fileTitle` as the file name.
 void applyConfigFile(AppState& state, const ConfigFileData& data, const QString& fileTitle);
 
-// ReadConfigFile then ApplyConfigFile: on any fault nothing changes.
+// readConfigFile then applyConfigFile: on any fault nothing changes.
 Status loadConfigFile(AppState& state, const QString& path, const QString& fileTitle);
 
 bool fileExists(const QString& path);

@@ -6,8 +6,8 @@
 // directly.
 //
 // How a page drives it:
-//   - on show: activate();  on hide: deactivate();  Disconnect / Exit: DisableTimer();
-//   - the list and the address field: choose(position), setLastKey(key), CmbUpdate(text);
+//   - on show: activate();  on hide: deactivate();  Disconnect / Exit: disableTimer();
+//   - the list and the address field: choose(position), setLastKey(key), cmbUpdate(text);
 //   - the buttons: read(), write(text), display(), set(text), toggleMonitor(), reset(),
 //     canProbe(), ditherDisplay(), ditherUpdate(), toggleWatch() ...;
 //   - draw from the signals: viewChanged (the chosen word's texts), ditherChanged,
@@ -73,7 +73,7 @@ struct DitherRow {
 
 // One word of the watch list: a catalogue record, or an address no record has.
 struct WatchEntry {
-    int position = 0; // VarTable position; 0 for a bare address
+    int position = 0; // varTable position; 0 for a bare address
     std::int32_t address = 0;
     bool hasValue = false;
     std::int32_t raw = 0;

@@ -48,7 +48,7 @@ public:
     // fault (file missing or unreadable, a number field that is not a 16-bit whole
     // number, a row outside 0-10, a bit outside 0-8) reading stops, the message
     // kDiagnosticListMessage goes to the prompter with the file, line and reason as
-    // its detail, the records read so far stay and MessageGroupCount() stays 0.
+    // its detail, the records read so far stay and messageGroupCount() stays 0.
     bool loadDiagnosticList(const QString& path, Prompter& prompter);
     // Same, from text already in memory (header line included); `source` names the
     // text in the detail.

@@ -4,19 +4,19 @@
 // page (src/diagnostic) is a thin view over this model.
 //
 // How a page drives it:
-//   - once at load:           model.loadMessages(path); (rows 5 and 6 enabled, RefreshObject)
+//   - once at load:           model.loadMessages(path); (rows 5 and 6 enabled, refreshObject)
 //   - on show (activation):   model.activate();   on hide: model.deactivate();
-//   - Disconnect / Exit:      model.DisableTimer();
-//   - draw from the signals: rowUpdated (UpdateDisplay of one row), rowsRefreshed
+//   - Disconnect / Exit:      model.disableTimer();
+//   - draw from the signals: rowUpdated (updateDisplay of one row), rowsRefreshed
 //     (binding, visibility, bit texts changed), activeErrorsChanged (the list and
 //     the history), progressChanged (the status and progress bar; this is where
 //     the page may let pending events run), pollingStopped (the run is over).
 //
-// Each new word of a row goes through ValueChanged(Index, Value, Changed), as the
+// Each new word of a row goes through valueChanged(Index, Value, Changed), as the
 // row control raises it, and that keeps the list and the history; so the list
 // does not depend on a widget being there.
 //
-// The timer TimerDiagnostic (100 ms) is a QTimer of the model; it ticks while the
+// The timer timerDiagnostic (100 ms) is a QTimer of the model; it ticks while the
 // event loop runs. Tests and tools may call tick() themselves instead. When a tick
 // polls and when the run ends is AppState::polling's (core/pollingcontroller.h).
 
@@ -46,7 +46,7 @@ enum class DiagnosticBitKind { None, Status, Warning, Error };
 // One row of the page (a DiagnosticError control): the error word it shows.
 struct DiagnosticRow {
     int index = 0; // 0..10
-    int varId = 0; // position of BoundVar in VarTable; 0 while unbound
+    int varId = 0; // position of boundVar in varTable; 0 while unbound
     UnitVariable* boundVar = nullptr;
     bool visible = true;
     bool enable = false; // polled only while true
@@ -67,7 +67,7 @@ public:
     explicit DiagnosticModel(AppState& state, QObject* parent = nullptr);
 
     // Reads the message file (a fault is reported through the prompter), enables
-    // rows 5 and 6, then RefreshObject.
+    // rows 5 and 6, then refreshObject.
     bool loadMessages(const QString& path);
     const DiagnosticList& messages() const { return m_messages; }
 
@@ -88,7 +88,7 @@ public:
     // once with the link's failure; the indicator is then 0. Nothing is written.
     Status readDiagnosticVar();
 
-    // A new word for a row, as the row control takes it: raises ValueChanged with
+    // A new word for a row, as the row control takes it: raises valueChanged with
     // the bits that differ from the word shown before.
     void updateDisplay(int row, std::int32_t word);
     // The row control's event: bits set in `changed` came (set in `value`) or went.

@@ -35,7 +35,7 @@ struct ValueFault {
 };
 
 // The values of `data` (the last line of a variable wins, as on load), in
-// catalogue order, that lie outside their variable's MinValue..MaxValue or do not
+// catalogue order, that lie outside their variable's minValue..maxValue or do not
 // fit a word. With `allowBeyondLimits` only those that do not fit a word.
 QList<ValueFault> checkFileValues(const Catalogue& catalogue, const ConfigFileData& data,
                                   bool allowBeyondLimits = false);

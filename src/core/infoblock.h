@@ -19,7 +19,7 @@ struct InfoFields {
     QString date;
     QString revision;
     QString company;
-    // Lines separated by CR LF; BuildInfoStr also takes a lone CR or LF as a line break.
+    // Lines separated by CR LF; buildInfoStr also takes a lone CR or LF as a line break.
     QString comments;
     QString fileName;
 

@@ -67,7 +67,7 @@ Status JoyModel::load(QString line) {
                                                    "AxisConfig(3)", "AxisConfig(4)"};
     static constexpr const char* kSpareNames[] = {"AxisSpare(1)", "AxisSpare(2)", "AxisSpare(3)",
                                                   "AxisSpare(4)"};
-    // The number fields in the order of the line; the axis pairs follow AxisNum.
+    // The number fields in the order of the line; the axis pairs follow axisNum.
     const std::pair<const char*, std::int16_t*> head[] = {
         {"Selectable", &selectable}, {"AxisNum", &axisNum}, {"JoyID", &joyId}};
     for (const auto& [name, out] : head)

@@ -33,7 +33,7 @@ class JoyCatalogue {
 public:
     static constexpr int kMaxRecords = 17;
     // Reads the file; on any fault shows kJoyListMessage with the file, line and reason as
-    // detail (Prompter::informDetailed) and returns false, JoyCount as the load rules say.
+    // detail (Prompter::informDetailed) and returns false, joyCount as the load rules say.
     bool loadJoyList(const QString& iniPath, Prompter& prompter);
     bool loadJoyListText(const QString& text, Prompter& prompter); // header line included
     int joyCount() const;

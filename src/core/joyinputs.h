@@ -11,7 +11,7 @@
 
 namespace hvc {
 
-// Position FindJoyID gives before the search: no catalogue record found yet.
+// Position findJoyId gives before the search: no catalogue record found yet.
 inline constexpr int kJoyNotFound = 100;
 
 // Caption of an input configuration word: "" (no input), an axis ("Y axis") or the

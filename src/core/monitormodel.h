@@ -6,12 +6,12 @@
 //
 // How a page drives it:
 //   - on show (activation):   model.activate();   on hide: model.deactivate();
-//   - Disconnect / Exit:      model.DisableTimer();
-//   - a display's ControlEventA/B (monitoring switched on or off by the user):
+//   - Disconnect / Exit:      model.disableTimer();
+//   - a display's controlEventA/B (monitoring switched on or off by the user):
 //                             model.setMonitorEnable(display, on);
 //   - draw from the signals: errorWordRead / outputWordRead / inputWordRead (the
 //     three status words, see core/monitorwords.h for what they mean),
-//     displayUpdated (UpdateDisplay of one display), progressChanged (the status
+//     displayUpdated (updateDisplay of one display), progressChanged (the status
 //     and progress bar; this is where the page may let pending events run),
 //     objectsRefreshed (scales, formats, visibility changed: redraw the displays
 //     and the joystick pictures), drawJoyRequested / drawMagRequested (raised by
@@ -19,7 +19,7 @@
 //     passCompleted (one whole pass: the trend plot and the recording take it),
 //     pollingStopped (the run is over).
 //
-// The timer TmrMonitor (100 ms) is a QTimer of the model; it ticks while the
+// The timer tmrMonitor (100 ms) is a QTimer of the model; it ticks while the
 // event loop runs. Tests and tools may call tick() themselves instead. When a
 // tick polls and when the run ends is AppState::polling's (core/pollingcontroller.h).
 
@@ -50,7 +50,7 @@ struct MonitorDisplay {
     MonitorDisplayKind kind = MonitorDisplayKind::Joystick;
     int index = -1;     // section or joystick 0..3; -1 for the battery display
     QString objectName; // "JoyMonitorVal_0", "IMeasure_2", "JoyMonitorVbb", "JoyMonitorRed_1"
-    int varId = 0;      // position of BoundVar in VarTable; 0 while unbound
+    int varId = 0;      // position of boundVar in varTable; 0 while unbound
     UnitVariable* boundVar = nullptr;
     bool visible = true;
     bool monitorEnable = true;
@@ -97,7 +97,7 @@ public:
     const MonitorDisplay& display(int i) const { return m_displays.at(i); }
     // Index of the display with this object name, -1 if none.
     int displayIndex(const QString& objectName) const;
-    // The user switched a display's monitoring on or off (ControlEventA/B).
+    // The user switched a display's monitoring on or off (controlEventA/B).
     void setMonitorEnable(int display, bool on);
     // Shows the displays of sections 0..sections-1 (and the battery), hides the
     // others and the redundant ones, as the page's section drawing does.
@@ -109,7 +109,7 @@ public:
     QList<int> polledVarIds() const;
 
     // Page operations.
-    void refreshObject(); // binds the displays to their records, then SetObject
+    void refreshObject(); // binds the displays to their records, then setObject
     void setObject();     // scales, formats and options from the records, no link traffic
     void activate();
     bool timerEnabled() const { return pollTimer().isActive(); }
@@ -129,14 +129,14 @@ public:
     std::uint16_t inputs() const { return m_inputs; }
 
 Q_SIGNALS:
-    void errorWordRead(quint16 word);  // UpdateErrObj
-    void outputWordRead(quint16 word); // UpdateActiveOutput
-    void inputWordRead(quint16 word);  // UpdateActiveDin
+    void errorWordRead(quint16 word);  // updateErrObj
+    void outputWordRead(quint16 word); // updateActiveOutput
+    void inputWordRead(quint16 word);  // updateActiveDin
     void displayUpdated(int display, double value);
     void progressChanged(const QString& statusText, int percent);
     void objectsRefreshed();
-    void drawJoyRequested(); // MonitorDrawJoy
-    void drawMagRequested(); // MonitorDrawMag
+    void drawJoyRequested(); // monitorDrawJoy
+    void drawMagRequested(); // monitorDrawMag
     void passCompleted(const hvc::MonitorSample& sample);
     // The polling run is over: ok() when it was asked to stop or its timer was
     // disabled, the link's failure when a read failed.

@@ -10,8 +10,8 @@
 // needed ("--", a leading operator before a number), an operand that is not a
 // number ("1.2.3"), a division by zero, a power or "&" outside its domain, a
 // result that is not a finite double, an unbalanced "(" -- yields a quiet NaN.
-// Callers that need an integer pass the result through ToInteger(), which maps
-// NaN to 0; EvalSucceeded() tells the two apart.
+// Callers that need an integer pass the result through toInteger(), which maps
+// NaN to 0; evalSucceeded() tells the two apart.
 
 #include <QString>
 #include <QStringList>

@@ -21,15 +21,15 @@ inline constexpr std::int32_t kDefaultsCode = 1024;
 inline constexpr const char* kDefaultsText = "1145130828"; // 0x44414F4C
 inline constexpr const char* kReadFault = "READ FAULT:";
 
-// Counts, for every page with a ReadKey, the variables whose PageMask holds all of it.
+// Counts, for every page with a readKey, the variables whose pageMask holds all of it.
 void countPageVarNum(AppState& state);
-// OR of every page's ReadKey (what Connect and Read All read) or WriteKey (Write All).
+// OR of every page's readKey (what Connect and Read All read) or writeKey (Write All).
 std::uint16_t readKeyAll(const AppState& state);
 std::uint16_t writeKeyAll(const AppState& state);
 std::int16_t countPageVars(const AppState& state, std::uint16_t mask);
 
 // Whether a whole-image write with `mask` sends this record: an EEPROM record
-// (PageMask bit 0) all of whose page bits are in the mask. The section limit
+// (pageMask bit 0) all of whose page bits are in the mask. The section limit
 // is checked separately, when the record's turn comes.
 bool isWrittenBy(const UnitVariable& record, std::uint16_t mask);
 

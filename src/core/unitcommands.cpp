@@ -144,7 +144,8 @@ void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
         return;
     m_view.setBusy(true);
     ReviewedWrite done;
-    if (Status status = hvc::writeReviewed(m_state, mask, choice, m_state.session.verifyWrites, done);
+    if (Status status =
+            hvc::writeReviewed(m_state, mask, choice, m_state.session.verifyWrites, done);
         !status) {
         m_view.refreshActivePage();
         return page ? endFailed(status) : endWholeImage(status);

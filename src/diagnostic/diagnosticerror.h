@@ -3,7 +3,7 @@
 // on the left, each with the short text of its bit. A lit bit is red for an
 // error, amber for a warning and blue for a status flag (ready). The page binds
 // it to a record and hands it every word read; the control shows it and raises
-// ValueChanged with the bits that differ from the word before.
+// valueChanged with the bits that differ from the word before.
 
 #include "core/diagnosticmodel.h"
 
@@ -29,7 +29,7 @@ public:
 
     UnitVariable* boundVar() const { return m_var; }
     void setBoundVar(UnitVariable* var);
-    // Position of the bound record in VarTable, 0 while unbound.
+    // Position of the bound record in varTable, 0 while unbound.
     std::int32_t varId() const;
     // Polled only while true.
     bool enable() const { return m_enable; }
@@ -38,7 +38,7 @@ public:
     int msgId() const { return m_msgId; }
     void setMsgID(int row) { m_msgId = row; }
 
-    // A new error word: shows bits 0-7, then raises ValueChanged.
+    // A new error word: shows bits 0-7, then raises valueChanged.
     void updateDisplay(std::int32_t word);
     std::int32_t value() const { return m_value; }
     bool bitSet(int bit) const;

@@ -193,7 +193,7 @@ void JoyMonitor::paintEvent(QPaintEvent*) {
             const double fraction = scaleFraction();
             if (fraction > 0) {
                 QColor fill = main;
-                // Below LevelA the output is at rest: a paler bar.
+                // Below levelA the output is at rest: a paler bar.
                 if (m_levelA > m_scaleMin && m_value < m_levelA)
                     fill.setAlpha(110);
                 p.setPen(QPen(second, 1));

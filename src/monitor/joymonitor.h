@@ -1,10 +1,10 @@
 #pragma once
 // One live value on the monitor page: a number with its unit and, when
-// DisplayOption is set, a bar on the scale ScaleMin..ScaleMax in the section's
+// displayOption is set, a bar on the scale scaleMin..scaleMax in the section's
 // colours. The page binds it to a record and hands it every value read; the
 // control only shows. A click (or Space) switches its monitoring on or off and
-// reports ControlEventA; the context menu's "Monitor this value" does the same and
-// reports ControlEventB. A control that is not monitored is drawn hatched and grey
+// reports controlEventA; the context menu's "Monitor this value" does the same and
+// reports controlEventB. A control that is not monitored is drawn hatched and grey
 // with "not monitored" instead of a number.
 
 #include <QColor>
@@ -26,9 +26,9 @@ public:
     int index() const { return m_index; }
 
     UnitVariable* boundVar() const { return m_var; }
-    // Binds the record; its unit (ConvText) becomes the unit shown after the number.
+    // Binds the record; its unit (convText) becomes the unit shown after the number.
     void setBoundVar(UnitVariable* var);
-    // Position of the bound record in VarTable, 0 while unbound.
+    // Position of the bound record in varTable, 0 while unbound.
     std::int32_t varId() const;
 
     // A new value to show (in display units).
@@ -48,7 +48,7 @@ public:
     QString numberFormat() const { return m_format; }
     void setNumberFormat(const QString& format);
     // Marks on the scale, in display units; 0 or outside the scale draws none.
-    // A value below LevelA is drawn as "at rest" (a paler bar).
+    // A value below levelA is drawn as "at rest" (a paler bar).
     std::int16_t levelA() const { return m_levelA; }
     std::int16_t levelB() const { return m_levelB; }
     void setLevelA(std::int16_t v);

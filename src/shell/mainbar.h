@@ -58,7 +58,7 @@ public:
     // Text of the connection field on green, or on the button-face colour.
     void setConnectField(const QString& text, bool green) const;
 
-    // The blocks the pages' DrawBar is made of.
+    // The blocks the pages' drawBar is made of.
     void loginCommands(bool offered) const;
     void versionPanel() const;
     void showNotConnected() const;

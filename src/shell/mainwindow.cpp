@@ -89,7 +89,8 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
     m_statusTimer->setInterval(500);
     connect(m_statusTimer, &QTimer::timeout, this, &MainWindow::drawStatus);
     m_statusTimer->start();
-    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
+    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(),
+                    m_state.observers.progress.text());
     m_state.session.comPort = 1;
     m_state.session.baudText = QStringLiteral("9600");
     m_commandBar.showPort(m_state.session.comPort);
@@ -427,7 +428,8 @@ void MainWindow::showFileState() {
 }
 
 void MainWindow::drawStatus() {
-    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(), m_state.observers.progress.text());
+    hvc::drawStatus(m_context, m_bar, m_commandBar.progressBar(),
+                    m_state.observers.progress.text());
     if (m_state.session.connectState() != ConnectState::Transfer)
         closeWaitBox();
     m_state.document.flags.tick();

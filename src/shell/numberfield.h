@@ -1,6 +1,6 @@
 #pragma once
 // What the number fields of the pages and dialogs share: a text box paired with
-// a scroll bar over a record's MinValue..MaxValue, with the question that offers
+// a scroll bar over a record's minValue..maxValue, with the question that offers
 // the unit's value back when a typed number is out of range.
 
 #include <optional>

@@ -2,13 +2,13 @@
 // The per-page table of the status drawing: for the configuration, monitor,
 // diagnostic and debugger pages, which block of MainBar each value of the
 // connection indicator draws, whether Login and Logout are offered, and whether
-// the version panel is shown. The pages' DrawBar is one line:
+// the version panel is shown. The pages' drawBar is one line:
 //
-//     void FrmSomething::DrawBar(MainBar& bar, QProgressBar*, const QString& text) {
-//         DrawPageBar(bar, Page::Something, text);
+//     void FrmSomething::drawBar(MainBar& bar, QProgressBar*, const QString& text) {
+//         drawPageBar(bar, Page::Something, text);
 //     }
 //
-// The main window's SetCommandState runs after it (drawing.h).
+// The main window's setCommandState runs after it (drawing.h).
 
 #include "core/appstate.h"
 

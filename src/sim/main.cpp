@@ -89,7 +89,7 @@ hvc::Status twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit) {
     };
     for (const QString& name : p.values(QStringLiteral("ignore-write"))) {
         int at = 0;
-        if (const hvc::Status found = address(QStringLiteral("ignore-write"), name, at); !found)
+        if (hvc::Status found = address(QStringLiteral("ignore-write"), name, at); !found)
             return found;
         unit.ignoreWrites(at);
     }
@@ -101,8 +101,7 @@ hvc::Status twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit) {
         if (!ok)
             return hvc::Status::failure(
                 QStringLiteral("--alter-write takes NAME=DELTA, not '%1'").arg(item));
-        if (const hvc::Status found = address(QStringLiteral("alter-write"), item.left(eq), at);
-            !found)
+        if (hvc::Status found = address(QStringLiteral("alter-write"), item.left(eq), at); !found)
             return found;
         unit.alterWrites(at, delta);
     }

@@ -169,7 +169,7 @@ Status SimUnit::saveEeprom() const {
         ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok) {
-        const Status failed = Status::failure(
+        Status failed = Status::failure(
             QStringLiteral("%1: %2").arg(m_eepromPath, QString::fromLocal8Bit(strerror(errno))));
         ::unlink(temp.constData());
         return failed;

@@ -1,7 +1,7 @@
 #pragma once
 // The memory of the simulated control unit, built from a variable map: EEPROM
-// words (PageMask not 0) start at their defaults and can be kept in a file across
-// runs; RAM words (PageMask 0) are animated like a running machine; the identity
+// words (pageMask not 0) start at their defaults and can be kept in a file across
+// runs; RAM words (pageMask 0) are animated like a running machine; the identity
 // words and the load-defaults command behave as on a real unit.
 
 #include "core/catalogue.h"

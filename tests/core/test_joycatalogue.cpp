@@ -17,7 +17,7 @@ namespace {
 
 const QString kHeader = QStringLiteral("JoyCode\tJoyName\tD1\tD2\tD3\tD4\tSel\tAxes\tId\n");
 
-// A record line: code, the texts, Selectable, AxisNum, JoyID, then `rest` as it stands.
+// A record line: code, the texts, Selectable, axisNum, joyId, then `rest` as it stands.
 QString record(const QString& code, int axes, int id, const QString& rest) {
     return QStringLiteral("%1\tName %1\tone\ttwo\tthree\tfour\t1\t%2\t%3\t%4")
         .arg(code)

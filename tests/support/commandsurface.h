@@ -1,5 +1,5 @@
 #pragma once
-// The status panels, connection field and commands a page's DrawBar draws on,
+// The status panels, connection field and commands a page's drawBar draws on,
 // without a main window.
 
 #include "core/appstate.h"
@@ -13,7 +13,7 @@
 
 namespace hvc::test {
 
-// Every command a page's DrawBar may switch.
+// Every command a page's drawBar may switch.
 inline constexpr const char* kCommandNames[] = {
     // menu items by name
     "mnuHW_ReadAll", "mnuHW_WriteAll", "mnuHw_Reset", "mnuHw_Read", "mnuHW_Write", "mnuHW_Connect",
