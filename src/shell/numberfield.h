@@ -15,7 +15,7 @@ namespace hvc {
 class Prompter;
 struct UnitVariable;
 
-// "Value Not Correct : Restore With '<E2InECU>' ?". Yes puts the unit's value into
+// "Value Not Correct : Restore With '<unit word>' ?". Yes puts the unit's value into
 // the box (its text-change handling runs as for any edit); No returns the focus
 // to the box.
 void restoreValuePrompt(Prompter& prompter, QLineEdit* text, const UnitVariable& record);
