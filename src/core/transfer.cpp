@@ -124,7 +124,9 @@ QString rangeCheck(AppState& state, std::uint16_t mask) {
             continue;
         if (r.maxValue != 65535)
             list += QStringLiteral(" - ") + r.name + u'\r';
+        const std::int32_t held = r.unitWord;
         r.takeUnitWord(r.defaultValue);
+        r.replacedUnitWord = held;
     }
     if (list.isEmpty())
         return {};
@@ -135,7 +137,9 @@ QString rangeCheckOne(AppState& state, int position) {
     UnitVariable* r = state.document.catalogue.varTable(position);
     if (r == nullptr || !outOfRange(*r))
         return {};
+    const std::int32_t held = r->unitWord;
     r->takeUnitWord(r->defaultValue);
+    r->replacedUnitWord = held;
     return QStringLiteral(" - ") + r->name + u'\r';
 }
 

@@ -184,6 +184,7 @@ Status UnitVariable::load(const QString& lineIn, Catalogue& catalogue) {
 void UnitVariable::takeUnitWord(std::int32_t e2Data) {
     unitWord = e2Data;
     workingWord = e2Data;
+    replacedUnitWord.reset();
     shownValue = formula.isEmpty() ? e2Data : toInteger(convert(formula, e2Data));
 }
 

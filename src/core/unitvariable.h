@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace hvc {
 
@@ -34,6 +35,10 @@ struct UnitVariable {
     std::int32_t unitRamWord = 0;
     std::int32_t ramWord = 0;
     double ramShownValue = 0;
+    // The word the unit held when the range check put the default in its place
+    // (it was outside minValue..maxValue); empty otherwise, and cleared by the
+    // next word taken from the unit.
+    std::optional<std::int32_t> replacedUnitWord;
 
     // Fills this record from one line of the variable map and registers its
     // identifier in the catalogue. Index must be set first. A failure whose text
