@@ -8,6 +8,7 @@
 #include "shell/pagestatus.h"
 #include "shell/pendingmark.h"
 #include "shell/sectioncolours.h"
+#include "shell/spokenvalue.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -206,14 +207,14 @@ QWidget* FrmConfig::buildTop() {
         inFocus->setContentsMargins(1, 1, 1, 1);
         QLabel* picture = sectionLabel("JoySel", i);
         picture->setParent(focus);
-        picture->setAccessibleName(QStringLiteral("Joystick %1 input").arg(i + 1));
+        picture->setAccessibleName(QStringLiteral("Joystick %1").arg(i + 1));
         picture->setFixedSize(56, 56);
         picture->setScaledContents(true);
         inFocus->addWidget(picture);
         m_joySel.append(picture);
         QLabel* pin = sectionLabel("LblPin", i, QStringLiteral("D1.10 - AI_1"));
         pin->setParent(panel);
-        pin->setAccessibleName(QStringLiteral("Joystick %1 input pin").arg(i + 1));
+        nameValueLabel(pin, QStringLiteral("Joystick %1 input").arg(i + 1));
         pin->setAlignment(Qt::AlignCenter);
         m_lblPin.append(pin);
         joyDesc->setAlignment(Qt::AlignCenter);
@@ -329,6 +330,7 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         const int column = i + 1;
         auto* strip = new QLabel(tab);
         strip->setObjectName(name("lblCurrent", i));
+        strip->setAccessibleName(QStringLiteral("Section %1 colour").arg(i + 1));
         strip->setFixedHeight(8);
         addToSection(i, strip);
         (slow ? m_lblCurrentsdm : m_lblCurrent).append(strip);
@@ -350,7 +352,7 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
             picture->installEventFilter(this);
         auto* lblMag = new QLabel(QStringLiteral("Sect. %1").arg(i + 1), focus);
         lblMag->setObjectName(name("lblMag", i));
-        lblMag->setAccessibleName(QStringLiteral("Dither settings of section %1").arg(i + 1));
+        speakValue(lblMag, QStringLiteral("Dither settings of"), lblMag->text());
         lblMag->setFocusPolicy(Qt::StrongFocus);
         lblMag->installEventFilter(this);
         addToSection(i, lblMag);
@@ -365,10 +367,10 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
                 auto* label =
                     new QLabel(freq ? QStringLiteral("--- Hz") : QStringLiteral("--- mA"), tab);
                 label->setObjectName(arrayName(freq ? "LblFreq" : "LblAmp", i));
-                label->setAccessibleName(QStringLiteral("%1 section %2")
-                                             .arg(freq ? QStringLiteral("Dither frequency")
-                                                       : QStringLiteral("Dither amplitude"))
-                                             .arg(i + 1));
+                nameValueLabel(label, QStringLiteral("%1 section %2")
+                                          .arg(freq ? QStringLiteral("Dither frequency")
+                                                    : QStringLiteral("Dither amplitude"))
+                                          .arg(i + 1));
                 label->setAlignment(Qt::AlignCenter);
                 addToSection(i, label);
                 list->append(label);
@@ -411,6 +413,7 @@ QWidget* FrmConfig::buildRampsTab() {
         const int column = i + 1;
         QLabel* strip = sectionLabel("lblRump", i);
         strip->setParent(tab);
+        strip->setAccessibleName(QStringLiteral("Section %1 colour").arg(i + 1));
         strip->setFixedHeight(8);
         m_lblRump.append(strip);
         grid->addWidget(strip, 0, column);
@@ -575,8 +578,8 @@ void FrmConfig::refreshData() {
     }
     for (int i = 0; i < kSections; ++i)
         if (const UnitVariable* config = var(HvcId::HVC_JOY_0_CONFIG, i))
-            m_lblPin[i]->setText(
-                pinLabelText(static_cast<std::uint16_t>(config->workingWord), m_lblPin[i]->text()));
+            showValue(m_lblPin[i], pinLabelText(static_cast<std::uint16_t>(config->workingWord),
+                                                m_lblPin[i]->text()));
 }
 
 void FrmConfig::refreshRamp(RampField& field) {
@@ -643,6 +646,7 @@ void FrmConfig::drawVcuSystem() {
                                  nameIndex < static_cast<int>(m_context.controllerNames.size())
                              ? m_context.controllerNames[static_cast<size_t>(nameIndex)]
                              : QString());
+    speakValue(m_imgECU, QStringLiteral("Selected ECU"), m_imgECU->toolTip());
     m_cmbVCUSysType->setCurrentIndex(typeP ? 0 : 1);
 
     for (int i = 0; i < kSections; ++i)
@@ -691,11 +695,11 @@ void FrmConfig::configDrawMag() {
 void FrmConfig::drawDither() {
     const UnitVariable* freq = var(HvcId::HVC_DITHER_FREQ);
     const UnitVariable* amp = var(HvcId::HVC_DITHER_AMP);
-    m_lblFreq[0]->setText(QString::number(freq ? freq->workingWord : 0) + QStringLiteral(" Hz"));
-    m_lblAmp[0]->setText(QString::number(amp ? amp->workingWord : 0) + QStringLiteral(" mA"));
-    for (int i = 1; i < kSections; ++i) {
-        m_lblFreq[i]->setText(m_lblFreq[0]->text());
-        m_lblAmp[i]->setText(m_lblAmp[0]->text());
+    const QString freqText = QString::number(freq ? freq->workingWord : 0) + QStringLiteral(" Hz");
+    const QString ampText = QString::number(amp ? amp->workingWord : 0) + QStringLiteral(" mA");
+    for (int i = 0; i < kSections; ++i) {
+        showValue(m_lblFreq[i], freqText);
+        showValue(m_lblAmp[i], ampText);
     }
 }
 
@@ -713,6 +717,7 @@ void FrmConfig::configDrawJoy() {
         const int p = positions[static_cast<size_t>(k)];
         m_joySel[k]->setPixmap(m_context.pictures.joyPictures.picture(p, JoyPicture::Normal));
         m_joySel[k]->setToolTip(m_context.state.document.joysticks.joyList(p).joyName);
+        speakValue(m_joySel[k], QStringLiteral("Joystick %1").arg(k + 1), m_joySel[k]->toolTip());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "shell/pagestatus.h"
+#include "shell/spokenvalue.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -74,7 +75,7 @@ QPushButton* FrmDebug::button(const char* name, const char* caption, const QStri
 QLabel* FrmDebug::valueLabel(const char* name, const QString& accessibleName) {
     auto* l = new QLabel;
     l->setObjectName(QString::fromLatin1(name));
-    l->setAccessibleName(accessibleName);
+    nameValueLabel(l, accessibleName);
     l->setFrameShape(QFrame::StyledPanel);
     l->setFrameShadow(QFrame::Sunken);
     l->setMinimumWidth(90);
@@ -404,17 +405,17 @@ void FrmDebug::showView() {
     if (m_cmbVariablesList->currentIndex() != m_model.position())
         m_cmbVariablesList->setCurrentIndex(m_model.position());
     m_txtAddress->setText(v.address);
-    m_lblName->setText(v.name);
-    m_lblMonitorName->setText(v.monitorName);
-    m_lblTooltip->setText(v.tooltip);
-    m_lblAddress->setText(v.addressText);
-    m_lblUnit->setText(v.unit);
-    m_lblUnitE2->setText(v.unitE2);
-    m_lblUnitRam->setText(v.unitRam);
-    m_lblE2Data->setText(v.e2Raw);
-    m_lblDisplayE2->setText(v.e2Display);
-    m_lblRAMData->setText(v.ramRaw);
-    m_lblDisplayRAM->setText(v.ramDisplay);
+    showValue(m_lblName, v.name);
+    showValue(m_lblMonitorName, v.monitorName);
+    showValue(m_lblTooltip, v.tooltip);
+    showValue(m_lblAddress, v.addressText);
+    showValue(m_lblUnit, v.unit);
+    showValue(m_lblUnitE2, v.unitE2);
+    showValue(m_lblUnitRam, v.unitRam);
+    showValue(m_lblE2Data, v.e2Raw);
+    showValue(m_lblDisplayE2, v.e2Display);
+    showValue(m_lblRAMData, v.ramRaw);
+    showValue(m_lblDisplayRAM, v.ramDisplay);
 }
 
 void FrmDebug::showDitherRow(int row) {

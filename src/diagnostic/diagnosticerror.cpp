@@ -1,6 +1,7 @@
 #include "diagnostic/diagnosticerror.h"
 
 #include "core/unitvariable.h"
+#include "shell/spokenvalue.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -126,7 +127,7 @@ void DiagnosticError::drawBit(int bit) {
             pal.setColor(QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::WindowText));
     }
     cell->setPalette(pal);
-    cell->setAccessibleDescription(on ? QStringLiteral("set") : QStringLiteral("clear"));
+    speakShown(cell, on ? QStringLiteral("set") : QStringLiteral("clear"));
 }
 
 void DiagnosticError::nameBit(int bit) {
@@ -134,7 +135,8 @@ void DiagnosticError::nameBit(int bit) {
     QString name = QStringLiteral("%1, bit %2").arg(m_spokenName).arg(bit);
     if (!text.isEmpty())
         name += QStringLiteral(": ") + spokenText(text);
-    m_cells[bit]->setAccessibleName(name);
+    setSpokenWhat(m_cells[bit], name);
+    speakShown(m_cells[bit], bitSet(bit) ? QStringLiteral("set") : QStringLiteral("clear"));
     m_cells[bit]->setToolTip(QStringLiteral("Bit %1 (%2): %3")
                                  .arg(bit)
                                  .arg(1 << bit)

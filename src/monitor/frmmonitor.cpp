@@ -10,6 +10,7 @@
 #include "shell/mainbar.h"
 #include "shell/pagestatus.h"
 #include "shell/sectioncolours.h"
+#include "shell/spokenvalue.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -209,16 +210,16 @@ QWidget* FrmMonitor::buildTop() {
 
     m_frmErr = new QGroupBox(QStringLiteral("Status"), top);
     m_frmErr->setObjectName(QStringLiteral("FrmErr"));
-    m_frmErr->setAccessibleName(QStringLiteral("Ready state"));
+    setSpokenWhat(m_frmErr, QStringLiteral("Status"));
     auto* errBox = new QHBoxLayout(m_frmErr);
     m_shpErr = new QLabel(m_frmErr);
     m_shpErr->setObjectName(QStringLiteral("ShpErr"));
-    m_shpErr->setAccessibleName(QStringLiteral("Ready lamp"));
+    setSpokenWhat(m_shpErr, QStringLiteral("Ready lamp"));
     m_shpErr->setFixedSize(20, 20);
     m_shpErr->setMask(QRegion(0, 0, 20, 20, QRegion::Ellipse));
     m_lblErr = new QLabel(QStringLiteral("NOT READY"), m_frmErr);
     m_lblErr->setObjectName(QStringLiteral("LblErr"));
-    m_lblErr->setAccessibleName(QStringLiteral("Ready state"));
+    nameValueLabel(m_lblErr, QStringLiteral("Ready state"));
     QFont bold = m_lblErr->font();
     bold.setBold(true);
     m_lblErr->setFont(bold);
@@ -290,20 +291,19 @@ QWidget* FrmMonitor::buildSections() {
         connect(control, &JoyMonitor::controlEventB, this, [this](int i) { displayEvent(i); });
         switch (d.kind) {
         case MonitorDisplayKind::Joystick:
-            control->setAccessibleName(QStringLiteral("Joystick %1 position").arg(d.index + 1));
+            control->setCaption(QStringLiteral("Joystick %1 position").arg(d.index + 1));
             m_joyMonitorVal << control;
             break;
         case MonitorDisplayKind::Current:
-            control->setAccessibleName(QStringLiteral("Current section %1 [mA]").arg(d.index + 1));
+            control->setCaption(QStringLiteral("Current section %1").arg(d.index + 1));
             m_iMeasure << control;
             break;
         case MonitorDisplayKind::Battery:
-            control->setAccessibleName(QStringLiteral("Battery voltage [V]"));
+            control->setCaption(QStringLiteral("Battery voltage"));
             m_joyMonitorVbb = control;
             break;
         case MonitorDisplayKind::Redundant:
-            control->setAccessibleName(
-                QStringLiteral("Joystick %1 redundant position").arg(d.index + 1));
+            control->setCaption(QStringLiteral("Joystick %1 redundant position").arg(d.index + 1));
             control->hide();
             m_joyMonitorRed << control;
             break;
@@ -341,7 +341,7 @@ QWidget* FrmMonitor::buildSections() {
         QLabel* pin = arrayLabel("LblPin", i, QStringLiteral("D1.10 - AI_1"));
         pin->setParent(panel);
         pin->setAlignment(Qt::AlignCenter);
-        pin->setAccessibleName(QStringLiteral("Joystick %1 input pin").arg(i + 1));
+        nameValueLabel(pin, QStringLiteral("Joystick %1 input").arg(i + 1));
         pin->setToolTip(QString::fromLatin1(kPinConnection));
         m_lblPin << pin;
 
@@ -375,8 +375,8 @@ QWidget* FrmMonitor::buildSections() {
         valveRow->setSpacing(2);
         QLabel* valveA = indicator(arrayName("lblValveA", i), QStringLiteral("A"));
         QLabel* valveB = indicator(arrayName("lblValveB", i), QStringLiteral("B"));
-        valveA->setAccessibleName(QStringLiteral("Valve %1").arg(sideName(i, 0)));
-        valveB->setAccessibleName(QStringLiteral("Valve %1").arg(sideName(i, 1)));
+        setSpokenWhat(valveA, QStringLiteral("Valve %1").arg(sideName(i, 0)));
+        setSpokenWhat(valveB, QStringLiteral("Valve %1").arg(sideName(i, 1)));
         for (QLabel* l : {valveA, valveB})
             l->setFixedWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 8);
         QLabel* solenoid = arrayLabel("MagADisplay", i);
@@ -432,7 +432,7 @@ QWidget* FrmMonitor::buildOutputs() {
             QLabel* label =
                 indicator(arrayName(side == 0 ? "lblHSDA" : "lblHSDB", i), sideName(i, side));
             label->setParent(group);
-            label->setAccessibleName(QStringLiteral("Output %1").arg(sideName(i, side)));
+            setSpokenWhat(label, QStringLiteral("Output %1").arg(sideName(i, side)));
             row->addWidget(label);
             (side == 0 ? m_lblHSDA : m_lblHSDB) << label;
         }
@@ -453,7 +453,7 @@ QWidget* FrmMonitor::buildRecordBar() {
     connect(m_cmdRecord, &QPushButton::clicked, this, &FrmMonitor::toggleRecording);
     m_lblRecord = new QLabel(bar);
     m_lblRecord->setObjectName(QStringLiteral("LblRecord"));
-    m_lblRecord->setAccessibleName(QStringLiteral("Recording"));
+    nameValueLabel(m_lblRecord, QStringLiteral("Recording"));
     m_lblRecord->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(m_lblRecord);
     row->addWidget(m_cmdRecord);
@@ -558,6 +558,7 @@ void FrmMonitor::drawActualObject(int numPropReg, int systemType) {
     m_imgECU->setToolTip(nameIndex >= 0 && nameIndex < static_cast<int>(names.size())
                              ? names[static_cast<size_t>(nameIndex)]
                              : QString());
+    speakValue(m_imgECU, QStringLiteral("Controller"), m_imgECU->toolTip());
     for (int i = 0; i < kSections; ++i) {
         for (QWidget* w : m_sectionWidgets[i])
             w->setVisible(i < shown);
@@ -601,7 +602,7 @@ void FrmMonitor::showPinCaptionsFromConfig() {
     for (int i = 0; i < kSections; ++i) {
         if (m_config.pinLabel) {
             if (const QLabel* source = m_config.pinLabel(i)) {
-                m_lblPin[i]->setText(source->text());
+                showValue(m_lblPin[i], source->text());
                 setColours(m_lblPin[i], QColor(), source->palette().color(QPalette::WindowText));
             }
         }
@@ -620,9 +621,9 @@ void FrmMonitor::showPinCaptionsFromUnit() {
         QLabel* pin = m_lblPin[i];
         const bool digital = channel.type >= 2;
         if (channel.type == 0)
-            pin->setText(QStringLiteral("OFF"));
+            showValue(pin, QStringLiteral("OFF"));
         else if (channel.type == 1)
-            pin->setText(pinLabelText(static_cast<std::uint16_t>(word), pin->text()));
+            showValue(pin, pinLabelText(static_cast<std::uint16_t>(word), pin->text()));
         pin->setEnabled(!digital);
         for (QLabel* label : {m_lblDinLJoy[i], m_lblDinHJoy[i]}) {
             label->setVisible(digital && i < m_sectionWidgets.size() &&
@@ -648,15 +649,16 @@ void FrmMonitor::showPinCaptionsFromUnit() {
 void FrmMonitor::nameInputIndicators() {
     const QList<QLabel*> commands = QList<QLabel*>{m_lblPinDM, m_lblPinSL} + m_lblFL.toList();
     for (int n = 0; n < commands.size(); ++n)
-        commands[n]->setAccessibleName(
+        setSpokenWhat(
+            commands[n],
             QStringLiteral("%1 input %2").arg(commandTitles().value(n), commands[n]->text()));
     for (int i = 0; i < kSections; ++i)
         for (QLabel* label : {m_lblDinLJoy[i], m_lblDinHJoy[i]})
-            label->setAccessibleName(
-                QStringLiteral("Joystick %1 %2 input %3")
-                    .arg(i + 1)
-                    .arg(label == m_lblDinLJoy[i] ? QStringLiteral("low") : QStringLiteral("high"))
-                    .arg(label->text()));
+            setSpokenWhat(label, QStringLiteral("Joystick %1 %2 input %3")
+                                     .arg(i + 1)
+                                     .arg(label == m_lblDinLJoy[i] ? QStringLiteral("low")
+                                                                   : QStringLiteral("high"))
+                                     .arg(label->text()));
 }
 
 void FrmMonitor::monitorDrawJoy() {
@@ -700,9 +702,9 @@ void FrmMonitor::showReady(bool ready) {
     const QColor colour = ready ? kReadyColour : kNotReadyColour;
     setColours(m_shpErr, colour, QColor());
     setColours(m_lblErr, QColor(), colour);
-    m_lblErr->setText(QString::fromLatin1(ready ? kReadyText : kNotReadyText));
-    m_lblErr->setAccessibleDescription(m_lblErr->text());
-    m_frmErr->setAccessibleDescription(m_lblErr->text());
+    showValue(m_lblErr, QString::fromLatin1(ready ? kReadyText : kNotReadyText));
+    speakShown(m_frmErr, m_lblErr->text());
+    speakShown(m_shpErr, m_lblErr->text());
 }
 
 void FrmMonitor::updateActiveOutput(std::uint16_t word) {
@@ -714,9 +716,9 @@ void FrmMonitor::updateActiveOutput(std::uint16_t word) {
         showOnOff(m_lblValveB[i], b);
         showOnOff(m_lblHSDB[i], b);
         for (QLabel* l : {m_lblValveA[i], m_lblHSDA[i]})
-            l->setAccessibleDescription(a ? QStringLiteral("on") : QStringLiteral("off"));
+            speakShown(l, a ? QStringLiteral("on") : QStringLiteral("off"));
         for (QLabel* l : {m_lblValveB[i], m_lblHSDB[i]})
-            l->setAccessibleDescription(b ? QStringLiteral("on") : QStringLiteral("off"));
+            speakShown(l, b ? QStringLiteral("on") : QStringLiteral("off"));
     }
 }
 
@@ -724,8 +726,7 @@ void FrmMonitor::updateActiveDin(std::uint16_t word) {
     auto show = [word](QLabel* label) {
         const bool on = inputActive(word, label->property(kTag).toInt());
         showOnOff(label, on);
-        label->setAccessibleDescription(on ? QStringLiteral("active")
-                                           : QStringLiteral("not active"));
+        speakShown(label, on ? QStringLiteral("active") : QStringLiteral("not active"));
     };
     for (int i = 0; i < kSections; ++i)
         for (QLabel* label : {m_lblDinLJoy[i], m_lblDinHJoy[i]})
@@ -798,8 +799,7 @@ void FrmMonitor::showRecordState() {
         text = QStringLiteral("Recording to %1: %2 rows").arg(file).arg(m_recorder.rows());
     else if (!file.isEmpty())
         text = QStringLiteral("Recorded %1 rows to %2").arg(m_recorder.rows()).arg(file);
-    m_lblRecord->setText(text);
-    m_lblRecord->setAccessibleDescription(text);
+    showValue(m_lblRecord, text);
 }
 
 } // namespace hvc

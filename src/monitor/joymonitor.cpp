@@ -2,7 +2,11 @@
 
 #include "core/monitorwords.h"
 #include "core/unitvariable.h"
+#include "shell/spokenvalue.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,11 +27,46 @@ QColor orDefault(const QColor& colour, const QColor& fallback) {
     return colour.isValid() ? colour : fallback;
 }
 
+// A value display as assistive technology reads it: a level (a bar) or a text,
+// with the shown number and its scale through the value interface. Read only.
+class JoyMonitorAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit JoyMonitorAccessible(JoyMonitor* display)
+        : QAccessibleWidget(display, QAccessible::ProgressBar) {}
+    QAccessible::Role role() const override {
+        return display()->displayOption() ? QAccessible::ProgressBar : QAccessible::StaticText;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override {
+        return display()->hasValue() && display()->monitorEnable() ? QVariant(display()->value())
+                                                                   : QVariant();
+    }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return display()->scaleMax(); }
+    QVariant minimumValue() const override { return display()->scaleMin(); }
+    QVariant minimumStepSize() const override { return 0; }
+
+private:
+    JoyMonitor* display() const { return static_cast<JoyMonitor*>(widget()); }
+};
+
+QAccessibleInterface* accessibleDisplay(const QString& className, QObject* object) {
+    if (className == QLatin1String(JoyMonitor::staticMetaObject.className()))
+        return new JoyMonitorAccessible(static_cast<JoyMonitor*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 JoyMonitor::JoyMonitor(int index, QWidget* parent)
     : QWidget(parent), m_index(index),
       m_monitorAction(new QAction(QStringLiteral("Monitor this value"), this)) {
+    static const bool accessible = (QAccessible::installFactory(accessibleDisplay), true);
+    (void)accessible;
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -37,6 +76,11 @@ JoyMonitor::JoyMonitor(int index, QWidget* parent)
     addAction(m_monitorAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_monitorAction, &QAction::triggered, this, [this] { toggleFromUser(true); });
+    changed();
+}
+
+void JoyMonitor::setCaption(const QString& caption) {
+    setSpokenWhat(this, caption);
     changed();
 }
 
@@ -135,8 +179,12 @@ double JoyMonitor::levelFraction(std::int16_t level) const {
 
 void JoyMonitor::changed() {
     const QString text = displayText();
-    setAccessibleDescription(text);
+    speakShown(this, text);
     setToolTip(text);
+    if (m_hasValue && m_enabled) {
+        QAccessibleValueChangeEvent event(this, m_value);
+        QAccessible::updateAccessibility(&event);
+    }
     m_monitorAction->setChecked(m_enabled);
     update();
 }

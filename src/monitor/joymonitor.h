@@ -5,7 +5,9 @@
 // control only shows. A click (or Space) switches its monitoring on or off and
 // reports controlEventA; the context menu's "Monitor this value" does the same and
 // reports controlEventB. A control that is not monitored is drawn hatched and grey
-// with "not monitored" instead of a number.
+// with "not monitored" instead of a number. Assistive technology hears the
+// caption with what the control shows ("Battery voltage 24.7 V") and reads the
+// number through the value interface.
 
 #include <QColor>
 #include <QString>
@@ -20,10 +22,15 @@ struct UnitVariable;
 
 class JoyMonitor : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString valueText READ displayText)
+    Q_PROPERTY(double value READ value)
+    Q_PROPERTY(bool hasValue READ hasValue)
 public:
     explicit JoyMonitor(int index, QWidget* parent = nullptr);
 
     int index() const { return m_index; }
+    // What the control shows, as spoken before the value: "Current section 1".
+    void setCaption(const QString& caption);
 
     UnitVariable* boundVar() const { return m_var; }
     // Binds the record; its unit (convText) becomes the unit shown after the number.
@@ -66,7 +73,8 @@ public:
     void setUnit(const QString& unit);
 
     // What the control shows as text: "42 %", "24.6 V", "---" before the first
-    // value, "not monitored" while monitoring is off. Also its accessible description.
+    // value, "not monitored" while monitoring is off. Also its tooltip, and its
+    // accessible name after the caption.
     QString displayText() const;
     // Where the value stands on the scale, 0..1 (clamped).
     double scaleFraction() const;

@@ -40,6 +40,7 @@ AboutDialog::AboutDialog(Prompter& prompter, QWidget* parent)
 
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setAccessibleName(QStringLiteral("Program icon"));
     QPixmap picture = QApplication::windowIcon().pixmap(48, 48);
     if (picture.isNull())
         picture = style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48);

@@ -1,6 +1,7 @@
 #include "shell/commandbar.h"
 
 #include "shell/mainbar.h"
+#include "shell/spokenvalue.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -227,12 +228,12 @@ void CommandBar::buildStatusBar(QMainWindow& window) {
         m_bar.panels[static_cast<size_t>(n)] = l;
     }
     m_bar.panel(StatusPanel::Icon)->setAccessibleName(QStringLiteral("Connection indicator"));
-    m_bar.panel(StatusPanel::Version)->setAccessibleName(QStringLiteral("Program version"));
-    m_bar.panel(StatusPanel::Percent)->setAccessibleName(QStringLiteral("Transfer progress"));
-    m_bar.panel(StatusPanel::Model)->setAccessibleName(QStringLiteral("Unit model"));
-    m_bar.panel(StatusPanel::Firmware)->setAccessibleName(QStringLiteral("Unit firmware"));
-    m_bar.panel(StatusPanel::Port)->setAccessibleName(QStringLiteral("Serial port"));
-    m_bar.panel(StatusPanel::Baud)->setAccessibleName(QStringLiteral("Baud rate"));
+    nameValueLabel(m_bar.panel(StatusPanel::Version), QStringLiteral("Program version"));
+    nameValueLabel(m_bar.panel(StatusPanel::Percent), QStringLiteral("Transfer progress"));
+    nameValueLabel(m_bar.panel(StatusPanel::Model), QStringLiteral("Unit model"));
+    nameValueLabel(m_bar.panel(StatusPanel::Firmware), QStringLiteral("Unit firmware"));
+    nameValueLabel(m_bar.panel(StatusPanel::Port), QStringLiteral("Serial port"));
+    nameValueLabel(m_bar.panel(StatusPanel::Baud), QStringLiteral("Baud rate"));
     m_connectField->setObjectName(QStringLiteral("TxtConnect"));
     m_connectField->setAccessibleName(QStringLiteral("Connection state"));
     m_fileStateField->setObjectName(QStringLiteral("txtFileTosave"));

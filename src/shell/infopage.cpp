@@ -1,6 +1,7 @@
 #include "shell/infopage.h"
 
 #include "shell/mainbar.h"
+#include "shell/spokenvalue.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -34,12 +35,19 @@ InfoPage::InfoPage(ShellContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmComment"));
     setWindowTitle(QStringLiteral("Info"));
     auto* form = new QFormLayout(this);
-    form->addRow(namedLabel("lblAutor", "Author:", this), m_author);
-    form->addRow(namedLabel("lblData", "Date:", this), m_date);
-    form->addRow(namedLabel("LblRevision", "Revision:", this), m_revision);
-    form->addRow(namedLabel("LblCompany", "Company:", this), m_company);
-    form->addRow(namedLabel("LblInfo", "Additional Comments:", this), m_info);
-    form->addRow(namedLabel("Label2", "File Name:", this), m_name);
+    const std::pair<const char*, const char*> captions[] = {{"lblAutor", "Author:"},
+                                                            {"lblData", "Date:"},
+                                                            {"LblRevision", "Revision:"},
+                                                            {"LblCompany", "Company:"},
+                                                            {"LblInfo", "Additional Comments:"},
+                                                            {"Label2", "File Name:"}};
+    const QList<QWidget*> fields{m_author, m_date, m_revision, m_company, m_info, m_name};
+    for (int row = 0; row < fields.size(); ++row) {
+        QLabel* caption = namedLabel(captions[row].first, captions[row].second, this);
+        caption->setBuddy(fields[row]);
+        form->addRow(caption, fields[row]);
+    }
+    nameValueLabel(m_name, QStringLiteral("File name"));
     m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
     for (QLineEdit* f : {m_author, m_date, m_revision, m_company})
         connect(f, &QLineEdit::textChanged, this, &InfoPage::edited);
@@ -70,7 +78,7 @@ QString InfoPage::fileName() const {
     return m_name->text();
 }
 void InfoPage::setFileName(const QString& name) {
-    m_name->setText(name);
+    showValue(m_name, name);
     m_context.state.document.info.fileName = name;
 }
 
@@ -95,7 +103,7 @@ void InfoPage::showFields(const InfoFields& info) {
     QString comments = shown.comments;
     comments.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_info->setPlainText(comments);
-    m_name->setText(shown.fileName);
+    showValue(m_name, shown.fileName);
     m_context.state.document.info = shown;
 }
 

@@ -1,5 +1,7 @@
 #include "shell/mainbar.h"
 
+#include "shell/spokenvalue.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -27,14 +29,16 @@ void MainBar::enable(std::initializer_list<const char*> names, bool on) const {
 
 void MainBar::setPanel(StatusPanel p, const QString& text) const {
     if (QLabel* label = panel(p))
-        label->setText(text);
+        showValue(label, text);
 }
 
 void MainBar::setStatusIcon(bool green) const {
     if (QLabel* p = panel(StatusPanel::Icon)) {
         const QIcon& icon = green ? greenIcon : redIcon;
         p->setPixmap(icon.pixmap(16, 16));
-        p->setToolTip(green ? QStringLiteral("Connected") : QStringLiteral("Not Connected"));
+        const QString state = green ? QStringLiteral("Connected") : QStringLiteral("Not Connected");
+        p->setToolTip(state);
+        speakValue(p, QStringLiteral("Connection indicator"), state);
     }
 }
 
@@ -42,6 +46,7 @@ void MainBar::setConnectField(const QString& text, bool green) const {
     if (!connectField)
         return;
     connectField->setText(text);
+    speakValue(connectField, QStringLiteral("Connection state"), text);
     QPalette pal = connectField->palette();
     pal.setColor(QPalette::Base, green ? kGreen : QApplication::palette().color(QPalette::Button));
     connectField->setPalette(pal);

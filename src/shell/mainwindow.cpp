@@ -11,6 +11,7 @@
 #include "shell/logindialog.h"
 #include "shell/pageform.h"
 #include "shell/palettedialog.h"
+#include "shell/spokenvalue.h"
 #include "shell/waitbox.h"
 #include "shell/writereviewdialog.h"
 
@@ -425,6 +426,7 @@ void MainWindow::showFileState() {
         setFieldColour(field, QApplication::palette().color(QPalette::Button));
         break;
     }
+    speakValue(field, QStringLiteral("File state"), field->text());
 }
 
 void MainWindow::drawStatus() {

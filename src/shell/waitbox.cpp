@@ -16,6 +16,7 @@ WaitBox::WaitBox(QWidget* owner)
       m_owner(owner), m_bar(new QProgressBar(this)), m_message(new QLabel(this)) {
     setObjectName(QStringLiteral("FrmWait"));
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
+    m_bar->setAccessibleName(QStringLiteral("Progress"));
     m_bar->setRange(0, 100);
     m_message->setAlignment(Qt::AlignCenter);
     // A frame of its own, so the box stands out also where no title bar is drawn.
