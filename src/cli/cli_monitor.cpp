@@ -109,7 +109,9 @@ int cmdMonitor(const QStringList& args, Io& io) {
         "Polls the unit as the Monitor page does: the error, output and input words, then the "
         "joysticks, the battery and the section currents of the configured sections. Prints one "
         "line per pass; with --csv also records every pass. Ctrl-C ends it with the file "
-        "complete; a unit that stops answering ends it with exit code 1."));
+        "complete; a unit that stops answering ends it with exit code 1; a CSV file that "
+        "cannot be written (a full disk) ends it with exit code 2, keeping every whole row. "
+        "An existing FILE is replaced only once the first pass is complete."));
     addUnitOptions(parser);
     parser.addOptions({
         {kCount, QStringLiteral("stop after N passes (default: until Ctrl-C)"),

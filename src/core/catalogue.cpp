@@ -2,8 +2,8 @@
 
 #include "core/prompter.h"
 #include "core/stringeval.h"
+#include "core/textfile.h"
 
-#include <QFile>
 #include <QHash>
 
 namespace hvc {
@@ -35,19 +35,13 @@ Catalogue::Catalogue() {
 }
 
 bool Catalogue::loadCatalogue(const QString& path, Prompter& prompter) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (const Status read =
+            readWholeFile(path, QStringLiteral("variable map"), kMaxListFileSize, bytes);
+        !read) {
         m_count = 0;
         m_warnings.clear();
-        m_lastError = QStringLiteral("cannot open '%1': %2").arg(path, file.errorString());
-        prompter.informDetailed(QString::fromLatin1(kRamlistMessage), m_lastError);
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_count = 0;
-        m_warnings.clear();
-        m_lastError = QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
+        m_lastError = read.text();
         prompter.informDetailed(QString::fromLatin1(kRamlistMessage), m_lastError);
         return false;
     }
@@ -86,7 +80,7 @@ bool Catalogue::loadCatalogueText(const QString& text, Prompter& prompter, const
         else if (!lineText.contains(u'\t'))
             m_warnings << atLine(i, QStringLiteral("only a name ('%1'); it is taken as a variable "
                                                    "at address 0000.00, every other field 0")
-                                        .arg(lineText));
+                                        .arg(excerpt(lineText)));
     }
     if (!fault.isEmpty()) {
         m_lastError = fault;

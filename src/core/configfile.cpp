@@ -2,6 +2,7 @@
 
 #include "core/infoblock.h"
 #include "core/stringeval.h"
+#include "core/textfile.h"
 #include "core/transfer.h"
 
 #include <QDir>
@@ -82,14 +83,16 @@ QString parseDataLine(const QString& item, int line, const Catalogue& catalogue,
         return atLine(line, QStringLiteral("expected a name, an address and a value"));
     std::int32_t address = 0;
     if (!parseAddress(fields[1], address))
-        return atLine(line, QStringLiteral("'%1' is not a hexadecimal address").arg(fields[1]));
+        return atLine(line,
+                      QStringLiteral("'%1' is not a hexadecimal address").arg(excerpt(fields[1])));
     entry.position = catalogue.findByAddress(address);
     if (entry.position == 0)
-        return atLine(line, QStringLiteral("no variable has the address %1").arg(fields[1]));
+        return atLine(line,
+                      QStringLiteral("no variable has the address %1").arg(excerpt(fields[1])));
     const double value = numberPrefix(fields[2]);
     if (!startsWithNumber(fields[2]) || !(value >= std::numeric_limits<std::int32_t>::min()) ||
         !(value <= std::numeric_limits<std::int32_t>::max()))
-        return atLine(line, QStringLiteral("'%1' is not a value").arg(fields[2]));
+        return atLine(line, QStringLiteral("'%1' is not a value").arg(excerpt(fields[2])));
     entry.value = toInteger(value);
     return {};
 }
@@ -197,16 +200,11 @@ QString parseFileText(const QByteArray& bytes, const Catalogue& catalogue, Confi
 
 QString readFileText(const QString& path, const Catalogue& catalogue, ConfigFileData& out) {
     out = {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot open '%1': %2").arg(path, file.errorString());
-    if (file.size() > kMaxConfigFileSize)
-        return QStringLiteral("'%1' is too large for a configuration file").arg(path);
-    const QByteArray bytes = file.read(kMaxConfigFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
-    if (bytes.size() > kMaxConfigFileSize)
-        return QStringLiteral("'%1' is too large for a configuration file").arg(path);
+    QByteArray bytes;
+    if (const Status read =
+            readWholeFile(path, QStringLiteral("configuration file"), kMaxConfigFileSize, bytes);
+        !read)
+        return read.text();
     return parseFileText(bytes, catalogue, out);
 }
 

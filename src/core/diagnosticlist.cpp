@@ -3,9 +3,9 @@
 #include "core/prompter.h"
 #include "core/status.h"
 #include "core/stringeval.h"
+#include "core/textfile.h"
 #include "core/unitvariable.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <utility>
@@ -26,7 +26,7 @@ Status numberField(QString& line, const char* name, std::int16_t& out) {
     return Status::failure(
         field.isEmpty() ? QStringLiteral("%1 is empty").arg(what)
                         : QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
-                              .arg(what, field));
+                              .arg(what, excerpt(field)));
 }
 
 } // namespace
@@ -46,12 +46,11 @@ void DiagnosticMessage::load(QString auxString) {
 
 bool DiagnosticList::loadDiagnosticList(const QString& path, Prompter& prompter) {
     clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot open '%1': %2").arg(path, file.errorString()), prompter);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()), prompter);
+    QByteArray bytes;
+    if (const Status read =
+            readWholeFile(path, QStringLiteral("message list"), kMaxListFileSize, bytes);
+        !read)
+        return fail(read.text(), prompter);
     return loadDiagnosticListText(QString::fromLatin1(bytes), prompter, path);
 }
 

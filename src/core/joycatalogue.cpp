@@ -2,9 +2,9 @@
 
 #include "core/prompter.h"
 #include "core/stringeval.h"
+#include "core/textfile.h"
 #include "core/unitvariable.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <utility>
@@ -43,8 +43,8 @@ public:
             return Status::failure(QStringLiteral("%1 is missing (too few fields)").arg(what));
         if (field.isEmpty())
             return Status::failure(QStringLiteral("%1 is empty").arg(what));
-        return Status::failure(
-            QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767").arg(what, field));
+        return Status::failure(QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
+                                   .arg(what, excerpt(field)));
     }
 
 private:
@@ -85,16 +85,12 @@ Status JoyModel::load(QString line) {
 }
 
 bool JoyCatalogue::loadJoyList(const QString& iniPath, Prompter& prompter) {
-    QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (const Status read =
+            readWholeFile(iniPath, QStringLiteral("joystick list"), kMaxListFileSize, bytes);
+        !read) {
         // Nothing was read: the table from the previous load still counts.
-        return fail(QStringLiteral("cannot open '%1': %2").arg(iniPath, file.errorString()),
-                    prompter);
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return fail(QStringLiteral("cannot read '%1': %2").arg(iniPath, file.errorString()),
-                    prompter);
+        return fail(read.text(), prompter);
     }
     return load(QString::fromLatin1(bytes), iniPath, prompter);
 }

@@ -5,7 +5,12 @@
 #include "core/monitormodel.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace hvc {
@@ -66,27 +71,56 @@ QStringList MonitorRecorder::rowCells(const MonitorSample& sample, const QList<i
     return cells;
 }
 
-Status MonitorRecorder::failed(const QString& what) {
-    const QString reason = m_file.errorString();
-    m_file.close();
+// Closes the file; a new file that never took the target's place goes.
+void MonitorRecorder::discard() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_partPath.isEmpty())
+        ::unlink(QFile::encodeName(m_partPath).constData());
+    m_partPath.clear();
+}
+
+Status MonitorRecorder::failed(const QString& what, int error) {
+    discard();
     return Status::failure(QString::fromLatin1(kNotRecorded),
-                           QStringLiteral("%1 '%2': %3").arg(what, m_file.fileName(), reason));
+                           QStringLiteral("%1 '%2': %3")
+                               .arg(what, m_path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 Status MonitorRecorder::open(const QString& path, const Catalogue& catalogue,
                              const QList<int>& varIds) {
     if (Status s = close(); !s)
         return s;
+    m_path = path;
+    m_target = path;
+    if (const QFileInfo link(path); link.isSymLink()) {
+        m_target = link.canonicalFilePath();
+        if (m_target.isEmpty()) // a link to a file still to be made
+            m_target = link.symLinkTarget();
+    }
     // A FIFO or a device node would be truncated or fed for ever: only a regular
     // file or a new path.
-    if (const QFileInfo target(path); target.exists() && !target.isFile())
+    if (const QFileInfo target(m_target); target.exists() && !target.isFile())
         return Status::failure(QString::fromLatin1(kNotRecorded),
                                QStringLiteral("'%1' is not a regular file").arg(path));
-    m_file.setFileName(path);
     m_varIds = varIds;
     m_rows = 0;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return failed(QStringLiteral("cannot create"));
+    m_end = 0;
+    // A fresh name beside the target, so that the rename stays on one file system.
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 16 && m_fd < 0 && error == EEXIST; ++attempt) {
+        m_partPath = QStringLiteral("%1.part%2")
+                         .arg(m_target)
+                         .arg(QRandomGenerator::global()->bounded(1000000), 6, 10, QChar(u'0'));
+        m_fd = ::open(QFile::encodeName(m_partPath).constData(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        error = m_fd < 0 ? errno : 0;
+    }
+    if (m_fd < 0) {
+        m_partPath.clear();
+        return failed(QStringLiteral("cannot create"), error);
+    }
     return writeLine(headerCells(catalogue, varIds));
 }
 
@@ -95,28 +129,50 @@ Status MonitorRecorder::writeLine(const QStringList& cells) {
     quoted.reserve(cells.size());
     for (const QString& c : cells)
         quoted << csvField(c);
-    // One write per line: a line is either wholly in the file or not at all.
+    // One write per line: a line is either wholly in the file or not at all. A
+    // short write (a full disk) is cut back to the end of the last whole line.
     const QByteArray line = (quoted.join(u',') + QStringLiteral("\r\n")).toUtf8();
-    if (m_file.write(line) != line.size())
-        return failed(QStringLiteral("cannot write"));
+    qsizetype done = 0;
+    while (done < line.size()) {
+        const ssize_t n =
+            ::write(m_fd, line.constData() + done, static_cast<size_t>(line.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            if (done > 0) {
+                [[maybe_unused]] const int cut = ::ftruncate(m_fd, m_end);
+            }
+            return failed(QStringLiteral("cannot write"), error);
+        }
+        done += n;
+    }
+    m_end += line.size();
     return {};
 }
 
 Status MonitorRecorder::write(const MonitorSample& sample) {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         return Status::failure(QString::fromLatin1(kNotRecorded), QStringLiteral("no file open"));
     if (Status s = writeLine(rowCells(sample, m_varIds)); !s)
         return s;
+    if (!m_partPath.isEmpty()) {
+        // The first row: the new file takes the target's place.
+        if (::rename(QFile::encodeName(m_partPath).constData(),
+                     QFile::encodeName(m_target).constData()) != 0)
+            return failed(QStringLiteral("cannot replace"), errno);
+        m_partPath.clear();
+    }
     ++m_rows;
     return {};
 }
 
 Status MonitorRecorder::close() {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         return {};
-    if (!m_file.flush() || ::fsync(m_file.handle()) != 0)
-        return failed(QStringLiteral("cannot write"));
-    m_file.close();
+    if (::fsync(m_fd) != 0)
+        return failed(QStringLiteral("cannot write"), errno);
+    discard();
     return {};
 }
 

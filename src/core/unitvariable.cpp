@@ -4,6 +4,7 @@
 
 #include "core/catalogue.h"
 #include "core/stringeval.h"
+#include "core/textfile.h"
 
 #include <cctype>
 #include <cmath>
@@ -109,7 +110,7 @@ Status UnitVariable::load(const QString& lineIn, Catalogue& catalogue) {
     const auto fault = [](const QString& reason) { return Status::failure(reason); };
     const auto int16Fault = [&fault](const char* column, const QString& text) {
         return fault(QStringLiteral("%1 '%2' is not a whole number from -32768 to 32767")
-                         .arg(QLatin1String(column), text));
+                         .arg(QLatin1String(column), excerpt(text)));
     };
     unitWord = 0;
     defaultValue = 0;
@@ -127,9 +128,11 @@ Status UnitVariable::load(const QString& lineIn, Catalogue& catalogue) {
     const QString unitText = nextField(line);
     const QString subText = nextField(line);
     if (!hexField(unitText, 4, unit))
-        return fault(QStringLiteral("Address '%1' is not a hexadecimal number").arg(unitText));
+        return fault(
+            QStringLiteral("Address '%1' is not a hexadecimal number").arg(excerpt(unitText)));
     if (!hexField(subText, 2, sub))
-        return fault(QStringLiteral("SubCode '%1' is not a hexadecimal number").arg(subText));
+        return fault(
+            QStringLiteral("SubCode '%1' is not a hexadecimal number").arg(excerpt(subText)));
     address = static_cast<std::int32_t>(unit << 8 | sub);
     catalogue.registerId(nextField(line), index);
 
@@ -156,7 +159,7 @@ Status UnitVariable::load(const QString& lineIn, Catalogue& catalogue) {
         const double m = std::trunc(numberPrefix(maxText));
         if (m < std::numeric_limits<std::int32_t>::min() ||
             m > std::numeric_limits<std::int32_t>::max())
-            return fault(QStringLiteral("Max '%1' is beyond 32 bits").arg(maxText));
+            return fault(QStringLiteral("Max '%1' is beyond 32 bits").arg(excerpt(maxText)));
         maxValue = static_cast<std::int32_t>(m);
     }
     if (line.isEmpty())

@@ -1,6 +1,7 @@
 #include "core/verifysetting.h"
 
-#include <QFile>
+#include "core/textfile.h"
+
 #include <QSaveFile>
 
 namespace hvc {
@@ -12,11 +13,11 @@ constexpr const char* kKey = "VerifyWrites=";
 } // namespace
 
 bool loadVerifySetting(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray bytes;
+    if (!readWholeFile(path, QStringLiteral("settings file"), kMaxSettingsFileSize, bytes))
         return true;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine(256).trimmed();
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QByteArray line = raw.trimmed();
         if (line.startsWith(kKey))
             return line.mid(static_cast<qsizetype>(qstrlen(kKey))) != "0";
     }

@@ -99,7 +99,8 @@ Status LinkProcedures::openLink() {
     devClose();
     Status status = devOpen();
     if (!status && m_port != 0)
-        m_prompter.inform(QStringLiteral("Can't Open COM ") + QString::number(m_port));
+        m_prompter.informDetailed(QStringLiteral("Can't Open COM ") + QString::number(m_port),
+                                  status.detail().isEmpty() ? status.text() : status.detail());
     return status;
 }
 

@@ -46,7 +46,8 @@ public:
     Status devWrite(std::int32_t address, std::int32_t value);
     Status sendCommand(std::int32_t code, const QString& text) override;
 
-    // Closes and reopens the link; on failure tells the user "Can't Open COM n".
+    // Closes and reopens the link; on failure tells the user "Can't Open COM n" with
+    // the reason (port busy, no such device, ...) as the detail.
     Status openLink() override;
     void closeLink() override;
     bool isLinkOpen() const override { return m_open; }

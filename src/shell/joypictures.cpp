@@ -13,7 +13,8 @@ constexpr JoyPicture kKindOrder[] = {JoyPicture::Normal, JoyPicture::X, JoyPictu
                                      JoyPicture::Z,      JoyPicture::W, JoyPicture::Off};
 
 QPixmap loadIfExists(const QString& path) {
-    if (!QFileInfo::exists(path))
+    // Only a regular file: a FIFO or a device node in the folder would hold the window.
+    if (!QFileInfo(path).isFile())
         return {};
     return QPixmap(path);
 }

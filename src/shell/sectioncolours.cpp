@@ -1,7 +1,8 @@
 #include "shell/sectioncolours.h"
 
+#include "core/textfile.h"
+
 #include <QApplication>
-#include <QFile>
 #include <QPalette>
 #include <QSaveFile>
 #include <QTextStream>
@@ -71,16 +72,17 @@ std::int32_t fromQColor(const QColor& c) {
 }
 
 bool loadColorFromFile(const QString& path, SectionColours& colours) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray bytes;
+    if (!readWholeFile(path, QStringLiteral("colour file"), kMaxSettingsFileSize, bytes))
         return false;
     std::int32_t values[8];
-    QTextStream in(&file);
-    for (std::int32_t& v : values) {
-        if (in.atEnd())
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (int k = 0; k < 8; ++k) {
+        std::int32_t& v = values[k];
+        if (k >= lines.size())
             return false;
         bool ok = false;
-        v = in.readLine().trimmed().toInt(&ok);
+        v = lines.at(k).trimmed().toInt(&ok);
         if (!ok)
             return false;
     }

@@ -111,15 +111,6 @@ hvc::Status twistWrites(const QCommandLineParser& p, hvc::SimUnit& unit) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Signals arrive through a descriptor the request loop polls.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &signals, nullptr);
-    const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
-
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("hvc-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HVC_VERSION));
@@ -214,6 +205,16 @@ int main(int argc, char* argv[]) {
             !attached)
             return usage(attached.text());
     }
+
+    // From here signals arrive through a descriptor the request loop polls. Until
+    // now, with only files read, Ctrl-C and SIGTERM end the program at once.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
 
     hvc::SimServer server(unit, faults, p.isSet(QStringLiteral("baud-pacing")),
                           static_cast<std::uint32_t>(seed));

@@ -1,6 +1,7 @@
 #include "sim/simunit.h"
 
 #include "core/prompter.h"
+#include "core/textfile.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -118,16 +119,28 @@ std::int16_t SimUnit::eeprom(HvcId id) const {
 }
 
 Status SimUnit::attachEeprom(const QString& path) {
-    m_eepromPath = path;
-    QFile file(path);
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            return Status::failure(path + QStringLiteral(": ") + file.errorString());
-        }
+    m_eepromPath.clear();
+    // The image is replaced by renaming a new file over it: only a regular file or
+    // a new path may be replaced that way. A symbolic link keeps pointing where it
+    // did; its target is the image.
+    QString target = path;
+    if (const QFileInfo link(path); link.isSymLink()) {
+        target = link.canonicalFilePath();
+        if (target.isEmpty()) // a link to a file still to be made
+            target = link.symLinkTarget();
+    }
+    if (const QFileInfo info(target); info.exists() || info.isSymLink()) {
+        if (!info.isFile())
+            return Status::failure(QStringLiteral("'%1' is not a regular file").arg(path));
+        QByteArray bytes;
+        if (Status read = readWholeFile(target, QStringLiteral("simulator EEPROM file"),
+                                        kMaxEepromFileSize, bytes);
+            !read)
+            return read;
         int lineNo = 0;
-        while (!file.atEnd()) {
+        for (const QByteArray& raw : bytes.split('\n')) {
             ++lineNo;
-            const QString line = QString::fromLatin1(file.readLine()).trimmed();
+            const QString line = QString::fromLatin1(raw).trimmed();
             if (line.isEmpty() || line.startsWith(u'#'))
                 continue;
             const QStringList parts = line.split(u' ', Qt::SkipEmptyParts);
@@ -143,6 +156,7 @@ Status SimUnit::attachEeprom(const QString& path) {
                 it->value = static_cast<std::uint16_t>(value & 0xFFFF);
         }
     }
+    m_eepromPath = target;
     return saveEeprom();
 }
 
@@ -163,7 +177,10 @@ Status SimUnit::saveEeprom() const {
 
     const QByteArray target = QFile::encodeName(m_eepromPath);
     const QByteArray temp = target + ".tmp";
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Whatever a crash left under the temporary name goes first: O_EXCL then never
+    // writes through a link or into a FIFO there.
+    ::unlink(temp.constData());
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     bool ok = fd >= 0 && writeAll(fd, text) && ::fsync(fd) == 0;
     if (fd >= 0)
         ok = ::close(fd) == 0 && ok;

@@ -32,7 +32,9 @@ public:
     // Loads the memory map; a failure with a message when the map cannot be read.
     Status load(const QString& ramlistPath);
     // Loads the EEPROM words kept in `path` (when it exists) and keeps every later
-    // change there. A failure with a message when the file is unreadable.
+    // change there. `path` must be a regular file, a new path or a symbolic link
+    // to either (the link stays, its target holds the words); a device node, a
+    // FIFO or a folder is refused, as is a file that cannot be read.
     Status attachEeprom(const QString& path);
     void setFaultScenario(bool on) { m_errors.setScenario(on); }
     void setSeed(std::uint32_t seed) {

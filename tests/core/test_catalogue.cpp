@@ -1,11 +1,14 @@
 #include "core/appstate.h"
 #include "core/prompter.h"
 #include "core/stringeval.h"
+#include "core/textfile.h"
 #include "core/transfer.h"
 #include "support/localeguard.h"
 #include "support/paths.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace hvc;
 
@@ -135,6 +138,21 @@ TEST(Catalogue, FaultsStopTheLoadWithTheMessageAndUnreadableFilesSaySo) {
     EXPECT_EQ(cat.lastError(), QStringLiteral("the file is empty (not even the header line)"));
     EXPECT_TRUE(cat.loadCatalogueText(kHeader, prompter)) << "the header alone is an empty map";
     EXPECT_EQ(cat.varCount(), 0);
+    // Only a regular file within the cap is read: a FIFO would wait for a writer for
+    // ever, an endless file fill the memory. A bad line is quoted in short.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo")), big = dir.filePath("big");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile file(big);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kMaxListFileSize + 1));
+    EXPECT_FALSE(cat.loadCatalogue(fifo, prompter));
+    EXPECT_EQ(cat.lastError(), QStringLiteral("'%1' is not a regular file").arg(fifo));
+    EXPECT_FALSE(cat.loadCatalogue(big, prompter));
+    EXPECT_EQ(cat.lastError(), QStringLiteral("'%1' is too large for a variable map").arg(big));
+    EXPECT_TRUE(load({QString(300, u'n')})
+                    ->cat.warnings()
+                    .value(0)
+                    .startsWith("line 2: only a name ('" + QString(80, u'n') + "...')"));
 }
 
 TEST(Catalogue, MissingIdentifierReadsAsZeroButTheShippedMapCarriesEveryOne) {

@@ -1,6 +1,7 @@
 // The monitor and diagnostic pages' models: the rules of a run shared by both as
 // one typed suite, then what each pass reads, in which order, and what it records.
 
+#include "core/csv.h"
 #include "core/diagnosticmodel.h"
 #include "core/monitormodel.h"
 #include "core/monitorrecorder.h"
@@ -11,8 +12,12 @@
 #include "support/shippedrecords.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <type_traits>
 #include <vector>
 
@@ -271,6 +276,43 @@ TEST(MonitorRecorder, OneQuotedColumnPerValueAndOneCompleteLinePerPass) {
         EXPECT_FALSE(s.ok() || recorder.isOpen()) << bad.toStdString();
     }
     EXPECT_FALSE(recorder.write(MonitorSample{}).ok());
+}
+
+// A file limit of the process (RLIMIT_FSIZE, EFBIG) stands in for a full disk,
+// which a test cannot make without root; /dev/full is refused as no regular file.
+TEST(MonitorRecorder, AnOldFileStaysUntilTheFirstRowAndAFailedWriteKeepsWholeRows) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("monitor.csv"));
+    ASSERT_TRUE(testutil::writeBytes(file, "old\n"));
+    const Catalogue catalogue;
+    MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.open(file, catalogue, {}).ok());
+    EXPECT_TRUE(recorder.close().ok());
+    EXPECT_EQ(testutil::readBytes(file), "old\n") << "no pass, nothing replaced";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"monitor.csv"});
+    ASSERT_TRUE(recorder.open(file, catalogue, {}).ok());
+    ASSERT_TRUE(recorder.write(MonitorSample{}).ok());
+    const qint64 whole = QFileInfo(file).size();
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = static_cast<rlim_t>(whole + 10); // the next row fits in part
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Status failed = recorder.write(MonitorSample{});
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    EXPECT_EQ(
+        failed.detail(),
+        QStringLiteral("cannot write '%1': %2").arg(file, QString::fromLocal8Bit(strerror(EFBIG))));
+    EXPECT_EQ(QFileInfo(file).size(), whole) << "cut back to the last whole row";
+}
+
+TEST(Csv, TextASpreadsheetWouldRunIsDefusedButNumbersStayNumbers) {
+    for (const char* number : {"-5", "-0.25", "+3", "-1e-05", "12"})
+        EXPECT_EQ(csvField(QString::fromLatin1(number)), QString::fromLatin1(number));
+    EXPECT_EQ(csvField("=1+2"), "'=1+2");
+    EXPECT_EQ(csvField("+cmd|' /C calc'!A0"), "'+cmd|' /C calc'!A0");
+    EXPECT_EQ(csvField("-2+3,x"), "\"'-2+3,x\"");
 }
 
 TEST(DiagnosticModel, APassReadsTheEnabledRowsInRowOrderAndDrawsEachStep) {

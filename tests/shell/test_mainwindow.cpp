@@ -534,6 +534,8 @@ void MainWindowTest::portsAndBaudRate() {
     };
     w.selectPort(5);
     QCOMPARE(rig.prompter.texts(), QStringList{"Can't Open COM 5"});
+    QVERIFY2(rig.prompter.messages.value(0).detail.contains(QStringLiteral("/nonexistent/ttyX")),
+             qPrintable(rig.prompter.messages.value(0).detail));
     QCOMPARE(rig.panel(8), QStringLiteral("NONE"));
     QCOMPARE(rig.state.session.comPort, 0);
     QVERIFY(!item("mnuSet_Com_", 5)->isChecked());

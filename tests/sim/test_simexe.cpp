@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace hvc;
 using hvc::test::readEeprom;
@@ -36,6 +37,25 @@ TEST(SimExecutable, BadOptionsEndWithUsageErrors) {
         EXPECT_EQ(p.exitCode(), 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
     }
+}
+
+TEST(SimExecutable, TheEepromImageIsARegularFileAndALinkToItStays) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess p;
+    p.start(SimProcess::executablePath(), {QStringLiteral("--eeprom"), fifo});
+    ASSERT_TRUE(p.waitForFinished(5000)) << "a FIFO must not hold the simulator";
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("is not a regular file"));
+    // A link to an image still to be made: the image is made, the link stays.
+    const QString link = dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("image")), link));
+    SimProcess sim;
+    ASSERT_FALSE(sim.start({QStringLiteral("--eeprom"), link}).isEmpty());
+    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_FALSE(readEeprom(dir.filePath(QStringLiteral("image"))).isEmpty());
 }
 
 TEST(SimExecutable, EveryAcknowledgedWriteSurvivesAKill) {
