@@ -126,6 +126,17 @@ TEST(HvcctlUnit, AWordTheUnitDidNotTakeOrHoldsBeyondItsLimitsIsNeverPassedOffAsR
     r = held.run({"write-all", saved, "--dry-run"});
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("I Max 1A = 1600 (allowed 0..1500)")) << r.err.toStdString();
+    // A file without the word leaves it as the unit holds it, not the default.
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray all = file.readAll();
+    file.resize(0);
+    file.write(QString::fromLatin1(all)
+                   .remove(QRegularExpression("[^\r]*\t0302.00\t[^\r]*\r"))
+                   .toLatin1());
+    file.close();
+    EXPECT_EQ(held.run({"write-all", saved}).code, 0);
+    EXPECT_TRUE(held.run({"get", "I Max 1A"}).out.contains("\t1600\t"));
 }
 
 TEST(HvcctlUnit, ExitCodes) {
