@@ -9,7 +9,6 @@
 #include "core/writereview.h"
 
 #include <QCommandLineParser>
-#include <QSet>
 #include <cstdio>
 #include <unistd.h>
 
@@ -167,17 +166,15 @@ int cmdReadAll(const QStringList& args, Io& io) {
     AppState& state = s.state;
     Catalogue& cat = state.document.catalogue;
     const std::uint16_t mask = readKeyAll(state);
-    state.session.setConnectState(ConnectState::Transfer);
     int substitute = 0;
     const Status status = readUnitImage(s, mask, QStringLiteral("read-all"), io, substitute);
     if (!status)
         return linkFailed(s, io, status);
     state.session.setConnectState(ConnectState::Connected);
-    QSet<int> read;
-    for (int i = 1; i <= cat.varCount(); ++i)
-        if ((cat[i].pageMask & mask) != 0 && inSectionLimit(state, cat[i]))
-            read.insert(i);
-    const auto wasRead = [&read](int position) { return read.contains(position); };
+    const auto wasRead = [&state, mask](int position) {
+        const UnitVariable& r = state.document.catalogue[position];
+        return (r.pageMask & mask) != 0 && inSectionLimit(state, r);
+    };
     if (parser.isSet(QStringLiteral("o"))) {
         if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
             return rc;
