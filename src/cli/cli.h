@@ -6,11 +6,13 @@
 
 #include "core/explain.h"
 #include "core/prompter.h"
+#include "core/status.h"
 
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <cstdint>
 
 namespace hvc::cli {
 
@@ -77,6 +79,15 @@ void addUnitOptions(QCommandLineParser& parser);
 // connected, else the exit code. The link lives as long as `session`.
 struct CommandSession;
 int connectUnit(CommandSession& session, const QCommandLineParser& parser, Io& io);
+
+// Reads the image of `mask` with the range check, as the desktop program's Read
+// All does, but a word the check replaced by its default takes the unit's word
+// back and is named on stderr ("hvcctl COMMAND: I Max 1A: the unit holds 1600,
+// outside 0..1500"). Only the section count keeps its default, as it decided which
+// sections were read: `substitute` is then its position, else 0. Defined with the
+// unit commands.
+Status readUnitImage(CommandSession& session, std::uint16_t mask, const QString& command, Io& io,
+                     int& substitute);
 
 // read-all's "-o FILE" part: saves the catalogue as a configuration file with the
 // information fields of --author --date --revision --company --comments. Defined

@@ -12,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
-#include <QSet>
 #include <array>
 #include <csignal>
 #include <ctime>
@@ -61,17 +60,10 @@ private:
     sigset_t m_previous{};
 };
 
-// An error bit seen on the unit: a listed item, or a set bit the message file has
-// no record for (still an error as far as the unit is concerned).
-struct Shown {
-    QString text, errorId, description;
-    bool operator==(const Shown& o) const = default;
-};
-
 class DiagRun {
 public:
     DiagRun(CommandSession& session, const DiagnosticList& messages, Io& io)
-        : m_s(session), m_messages(messages), m_list(messages), m_io(io) {}
+        : m_s(session), m_list(messages), m_io(io) {}
 
     // The records of the bound rows; false (with the message) when the map lacks one.
     bool bind() {
@@ -109,30 +101,10 @@ public:
         return changes;
     }
 
-    // Set bits of the shown range that no record describes.
-    QList<Shown> unlisted(const Words& words) const {
-        QList<Shown> out;
-        for (int row = 0; row < kDiagnosticBoundRows; ++row)
-            for (int bit = 0; bit < kDiagnosticShownBits; ++bit) {
-                if ((words[static_cast<size_t>(row)] & (1 << bit)) == 0 ||
-                    m_messages.record(row, bit) != nullptr)
-                    continue;
-                const QString name = QString::fromLatin1(
-                    Catalogue::idName(kDiagnosticRowVars[static_cast<size_t>(row)]));
-                out.append({DiagnosticList::itemText(name, bit), QString(),
-                            QStringLiteral("bit %1 of %2 is set; the message file has no text "
-                                           "for it")
-                                .arg(bit)
-                                .arg(name)});
-            }
-        return out;
-    }
-
     const ActiveErrorList& list() const { return m_list; }
 
 private:
     CommandSession& m_s;
-    const DiagnosticList& m_messages;
     ActiveErrorList m_list;
     Io& m_io;
     std::array<const UnitVariable*, kDiagnosticBoundRows> m_records{};
@@ -155,15 +127,11 @@ int once(CommandSession& s, DiagRun& run, Io& io) {
     if (const Status status = run.pass(words); !status)
         return failed(s, status);
     run.update(words);
-    const QList<Shown> unknown = run.unlisted(words);
     for (const ActiveErrorItem& item : run.list().items())
         io.out << line(item.text, item.errorId, item.description) << '\n';
-    for (const Shown& u : unknown)
-        io.out << line(u.text, u.errorId, u.description) << '\n';
-    const bool any = !run.list().isEmpty() || !unknown.isEmpty();
-    if (!any)
+    if (run.list().isEmpty())
         io.out << "no active errors\n";
-    return any ? Failed : Ok;
+    return run.list().isEmpty() ? Ok : Failed;
 }
 
 int watch(CommandSession& s, DiagRun& run, Io& io, int intervalMs) {
@@ -172,7 +140,6 @@ int watch(CommandSession& s, DiagRun& run, Io& io, int intervalMs) {
         io.out << ErrorHistory::formatTime(QDateTime::currentDateTime()) << '\t' << what << '\t'
                << text << '\n';
     };
-    QList<Shown> unknownBefore;
     bool first = true;
     bool any = false;
     do {
@@ -186,15 +153,7 @@ int watch(CommandSession& s, DiagRun& run, Io& io, int intervalMs) {
             print(added ? (first ? "active" : "came") : "went",
                   line(c.item.text, c.item.errorId, c.item.description));
         }
-        const QList<Shown> unknown = run.unlisted(words);
-        for (const Shown& u : unknown)
-            if (!unknownBefore.contains(u))
-                print(first ? "active" : "came", line(u.text, u.errorId, u.description));
-        for (const Shown& u : unknownBefore)
-            if (!unknown.contains(u))
-                print("went", line(u.text, u.errorId, u.description));
-        unknownBefore = unknown;
-        any = !run.list().isEmpty() || !unknown.isEmpty();
+        any = !run.list().isEmpty();
         first = false;
         io.out.flush();
     } while (!signals.waitFor(intervalMs));
@@ -206,7 +165,10 @@ int cmdDiag(const QStringList& args, Io& io) {
     parser.setApplicationDescription(QStringLiteral(
         "Reads the unit's error words as the diagnostic page does and prints the active "
         "errors, one a line: key and bit weight, error identifier and description, "
-        "TAB-separated. Exit code 0 when none is active, 1 when any is (or the unit failed).\n"
+        "TAB-separated. Every set bit of the 16-bit words is an error except the ready bit "
+        "(bit 6 of HVC_ERROR_CODE); one the message file has no key for is listed as the "
+        "word's identifier and the bit's weight. Exit code 0 when none is active, 1 when any "
+        "is (or the unit failed).\n"
         "With --watch it reads them again every --interval and prints a line whenever an error "
         "comes or goes (time, active/came/went, key, identifier, description) until Ctrl-C."));
     addUnitOptions(parser);

@@ -16,6 +16,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QMap>
+#include <QSet>
 #include <algorithm>
 
 namespace hvc::cli {
@@ -229,16 +230,23 @@ int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io)
 }
 
 // The positions named by --only (names, identifiers or addresses, comma-separated);
-// -1 when they all name variables a Write All sends, else Usage with the reason.
-int onlyPositions(const AppState& state, const QString& list, QList<int>& positions, Io& io) {
+// -1 when they all name variables a Write All sends that the file holds, else Usage
+// with the reason.
+int onlyPositions(const AppState& state, const QString& list, const QMap<int, std::int32_t>& file,
+                  QList<int>& positions, Io& io) {
     const std::uint16_t mask = writeKeyAll(state);
     for (const QString& part : list.split(u',', Qt::SkipEmptyParts)) {
         const QString name = part.trimmed();
         const int position = state.document.catalogue.findByName(name);
-        if (position == 0 || !isWrittenBy(state.document.catalogue[position], mask)) {
-            io.err << "hvcctl write-all: --only: '" << name << "' is "
-                   << (position == 0 ? "no variable of the map" : "not a parameter Write All sends")
-                   << '\n';
+        const char* fault = nullptr;
+        if (position == 0)
+            fault = "no variable of the map";
+        else if (!isWrittenBy(state.document.catalogue[position], mask))
+            fault = "not a parameter Write All sends";
+        else if (!file.contains(position))
+            fault = "not in the file";
+        if (fault != nullptr) {
+            io.err << "hvcctl write-all: --only: '" << name << "' is " << fault << '\n';
             return Usage;
         }
         positions.append(position);
@@ -250,21 +258,57 @@ int onlyPositions(const AppState& state, const QString& list, QList<int>& positi
     return -1;
 }
 
-// The rows --only chose; a chosen variable the unit already holds is said on stderr.
+bool hasRow(const QList<ReviewRow>& rows, int position) {
+    return std::any_of(rows.cbegin(), rows.cend(),
+                       [position](const ReviewRow& r) { return r.position == position; });
+}
+
+// The rows --only chose from `rows` (the differences of a write of just those);
+// one that is not among them is said on stderr: its section is not configured in
+// the unit (it differs in `all`, the whole image's differences), or the unit
+// already holds the value.
 QList<ReviewRow> chosenRows(const AppState& state, const QList<ReviewRow>& rows,
-                            const QList<int>& positions, Io& io) {
+                            const QList<ReviewRow>& all, const QList<int>& positions, int& refused,
+                            Io& io) {
     QList<ReviewRow> chosen;
     for (int p : positions) {
         const auto row = std::find_if(rows.cbegin(), rows.cend(),
                                       [p](const ReviewRow& r) { return r.position == p; });
+        const bool unconfigured = row == rows.cend() && hasRow(all, p);
+        refused += unconfigured ? 1 : 0;
         if (row == rows.cend())
             io.err << "hvcctl write-all: " << state.document.catalogue[p].name
-                   << ": the unit already holds the value; not written\n";
+                   << (unconfigured ? ": not written, its section is not configured in the unit\n"
+                                    : ": the unit already holds the value; not written\n");
         else if (std::none_of(chosen.cbegin(), chosen.cend(),
                               [p](const ReviewRow& r) { return r.position == p; }))
             chosen.append(*row);
     }
     return chosen;
+}
+
+// The file's values a whole-image write did not send: those of variables it never
+// writes (identity words, read-only words) and those of sections the unit does not
+// have configured. One line, when there are any.
+void noteLeftOut(AppState& state, const QMap<int, std::int32_t>& fromFile,
+                 const QList<int>& written, Io& io) {
+    const std::uint16_t mask = writeKeyAll(state);
+    int notSent = 0;
+    int sections = 0;
+    for (auto it = fromFile.cbegin(); it != fromFile.cend(); ++it) {
+        if (written.contains(it.key()))
+            continue;
+        if (isWrittenBy(state.document.catalogue[it.key()], mask))
+            ++sections;
+        else
+            ++notSent;
+    }
+    if (notSent + sections == 0)
+        return;
+    io.err << "hvcctl write-all: " << notSent + sections
+           << " values of the file not written: " << notSent
+           << " of variables Write All never sends (identity and read-only words), " << sections
+           << " of sections not configured in the unit\n";
 }
 
 int cmdWriteAll(const QStringList& args, Io& io) {
@@ -301,26 +345,27 @@ int cmdWriteAll(const QStringList& args, Io& io) {
         return rc;
     if (const int rc = checkValues(state, data, parser.isSet(QStringLiteral("force")), io); rc >= 0)
         return rc;
+    const QMap<int, std::int32_t> fromFile = valuesByPosition(data);
     const bool only = parser.isSet(QStringLiteral("only"));
     QList<int> onlyNamed;
     if (only) {
         if (const int rc =
-                onlyPositions(state, parser.value(QStringLiteral("only")), onlyNamed, io);
+                onlyPositions(state, parser.value(QStringLiteral("only")), fromFile, onlyNamed, io);
             rc >= 0)
             return rc;
     }
 
     // The working values start from the unit, as after the desktop program's
     // Connect; the file then changes the variables it holds.
+    // A word outside its limits stays the unit's: a variable the file lacks keeps it.
     const std::uint16_t readMask = readKeyAll(state);
-    state.session.setConnectState(ConnectState::Transfer);
-    if (const Status status = readImage(state, readMask); !status) {
-        session.progress.finish();
+    int substitute = 0;
+    if (const Status status =
+            readUnitImage(session, readMask, QStringLiteral("write-all"), io, substitute);
+        !status)
         return linkFailed(state, io, status);
-    }
     const std::int32_t sectionsRead = cat.var(HvcId::HVC_NUM_PROP_REG).unitWord;
     applyConfigFile(state, data, fileTitle(path));
-    const QMap<int, std::int32_t> fromFile = valuesByPosition(data);
     const std::uint16_t mask = writeKeyAll(state);
     // Sections the file adds were not read with the image: their words the file
     // lacks come from the unit now.
@@ -339,8 +384,11 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     }
 
     const QList<ReviewRow> differences = writeDifferences(state, mask);
-    const QList<ReviewRow> rows =
-        only ? chosenRows(state, differences, onlyNamed, io) : differences;
+    const QSet<int> onlySet(onlyNamed.cbegin(), onlyNamed.cend());
+    int refused = 0;
+    const QList<ReviewRow> rows = only ? chosenRows(state, writeDifferences(state, mask, &onlySet),
+                                                    differences, onlyNamed, refused, io)
+                                       : differences;
     if (parser.isSet(QStringLiteral("dry-run"))) {
         session.progress.finish();
         state.session.setConnectState(ConnectState::Connected);
@@ -403,13 +451,15 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     if (only)
         io.err << "hvcctl write-all: " << written << " variables written (chosen with --only), "
                << differ << " differ when read back; "
-               << differences.size() - rows.size() + done.notWritten.size()
+               << differences.size() - rows.size() - refused + done.notWritten.size()
                << " other differing variables left as the unit has them\n";
     else
         io.err << "hvcctl write-all: " << written << " variables written (" << written - kept
                << " from the file, " << kept << " as the unit had them), " << differ
                << " differ when read back\n";
-    return differ == 0 && done.notWritten.isEmpty() ? Ok : Failed;
+    if (!only)
+        noteLeftOut(state, fromFile, done.report.positions, io);
+    return differ == 0 && done.notWritten.isEmpty() && refused == 0 ? Ok : Failed;
 }
 
 int cmdDiff(const QStringList& args, Io& io) {

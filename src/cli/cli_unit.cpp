@@ -3,8 +3,10 @@
 
 #include "cli/cli.h"
 #include "cli/commandsession.h"
+#include "core/imagecheck.h"
 #include "core/transfer.h"
 #include "core/unitcommands.h"
+#include "core/writereview.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -20,6 +22,8 @@ const QString kRamlist = QStringLiteral("ramlist");
 const QString kForce = QStringLiteral("force");
 const QString kRam = QStringLiteral("ram");
 const QString kVerbose = QStringLiteral("verbose");
+// The sixth field of a read-all line whose word lies outside its limits.
+constexpr const char* kOutOfRangeMark = "out of range ";
 
 void say(Io& io, const QString& text) {
     io.err << text << '\n';
@@ -148,7 +152,10 @@ int cmdReadAll(const QStringList& args, Io& io) {
     makeParser(parser, "Connects as the desktop program does (identity check, program version) and "
                        "reads the whole parameter image with the range check. Prints Name, "
                        "address, unit value, display value and unit TAB-separated, or saves the "
-                       "image with -o FILE; with --explain then the configuration in words.");
+                       "image with -o FILE; with --explain then the configuration in words. A "
+                       "word outside its variable's limits is printed and saved as the unit "
+                       "holds it, its line ending in \"out of range MIN..MAX\", and named on "
+                       "stderr.");
     addSaveOptions(parser);
     addExplainOption(parser);
     if (const int rc = parseCommand(parser, QStringLiteral("read-all"), args, io, 0, 0); rc >= 0)
@@ -157,11 +164,12 @@ int cmdReadAll(const QStringList& args, Io& io) {
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;
     AppState& state = s.state;
+    Catalogue& cat = state.document.catalogue;
     const std::uint16_t mask = readKeyAll(state);
-    state.session.setConnectState(ConnectState::Transfer);
-    if (const Status status = readImage(state, mask); !status)
+    int substitute = 0;
+    const Status status = readUnitImage(s, mask, QStringLiteral("read-all"), io, substitute);
+    if (!status)
         return linkFailed(s, io, status);
-    s.progress.finish();
     state.session.setConnectState(ConnectState::Connected);
     const auto wasRead = [&state, mask](int position) {
         const UnitVariable& r = state.document.catalogue[position];
@@ -171,16 +179,22 @@ int cmdReadAll(const QStringList& args, Io& io) {
         if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
             return rc;
     } else {
-        for (int i = 1; i <= state.document.catalogue.varCount(); ++i) {
-            const UnitVariable& r = state.document.catalogue[i];
-            if (wasRead(i))
-                io.out << r.name << '\t' << r.addressText() << '\t' << r.unitWord << '\t'
-                       << r.shownValue << '\t' << r.convText << '\n';
+        for (int i = 1; i <= cat.varCount(); ++i) {
+            const UnitVariable& r = cat[i];
+            if (!wasRead(i))
+                continue;
+            io.out << r.name << '\t' << r.addressText() << '\t' << r.unitWord << '\t'
+                   << r.shownValue << '\t' << r.convText;
+            if (r.unitWord < r.minValue || r.unitWord > r.maxValue || i == substitute)
+                io.out << '\t' << kOutOfRangeMark << r.minValue << ".." << r.maxValue;
+            if (i == substitute)
+                io.out << "; the unit holds " << r.replacedUnitWord.value_or(r.unitWord);
+            io.out << '\n';
         }
     }
     if (explainRequested(parser))
-        printExplanation(state.document.catalogue, wasRead, s.prompter, io);
-    return Ok;
+        printExplanation(cat, wasRead, s.prompter, io);
+    return substitute == 0 ? Ok : Failed;
 }
 
 int cmdGet(const QStringList& args, Io& io) {
@@ -210,8 +224,10 @@ int cmdGet(const QStringList& args, Io& io) {
 int cmdSet(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     makeParser(parser, "Writes one raw word to the unit (by name, identifier or address), reads "
-                       "it back and prints it as get does. Values outside the variable's limits "
-                       "need --force.");
+                       "it back and prints it as get does; exit code 1 when the unit holds "
+                       "another word than the one written (not checked with --ram, as a live "
+                       "word may change at once). Values outside the variable's limits need "
+                       "--force.");
     parser.addPositionalArgument(QStringLiteral("NAME|ADDRESS"), QStringLiteral("the word"));
     parser.addPositionalArgument(QStringLiteral("VALUE"),
                                  QStringLiteral("raw value, -32768..65535 (0x.. for hex)"));
@@ -252,7 +268,14 @@ int cmdSet(const QStringList& args, Io& io) {
     if (!status)
         return linkFailed(s, io, status);
     printWord(io, t, raw, ram);
-    return Ok;
+    // A live word may change at once; a parameter must read back as written.
+    if (ram || sameWord(word, raw))
+        return Ok;
+    UnitVariable unnamed;
+    unnamed.name = QStringLiteral("address");
+    unnamed.address = t.address;
+    say(io, verifyFailure(t.record ? *t.record : unnamed, word, raw));
+    return Failed;
 }
 
 int cmdDefaults(const QStringList& args, Io& io) {
@@ -374,6 +397,44 @@ int connectUnit(CommandSession& s, const QCommandLineParser& parser, Io& io) {
     }
     state.session.setConnectState(ConnectState::Connected);
     return -1;
+}
+
+Status readUnitImage(CommandSession& s, std::uint16_t mask, const QString& command, Io& io,
+                     int& substitute) {
+    AppState& state = s.state;
+    state.session.setConnectState(ConnectState::Transfer);
+    // The range check's report speaks of defaults shown in place of the unit's
+    // words; here the unit's words are kept, so that report is held back.
+    ScriptedPrompter held;
+    state.observers.setPrompter(&held);
+    const Status status = readImage(state, mask);
+    state.observers.setPrompter(&s.prompter);
+    s.progress.finish();
+    for (const ScriptedPrompter::Message& m : held.messages)
+        if (!m.text.startsWith(QString::fromLatin1(kReadFault)))
+            s.prompter.informDetailed(m.text, m.detail, m.title, m.icon);
+    substitute = 0;
+    if (!status)
+        return status;
+    const QString prefix = QStringLiteral("hvcctl ") + command + QStringLiteral(": ");
+    Catalogue& cat = state.document.catalogue;
+    const int sectionPos = cat.idIndex(HvcId::HVC_NUM_PROP_REG);
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        UnitVariable& r = cat[i];
+        if ((r.pageMask & mask) == 0 || !r.replacedUnitWord)
+            continue;
+        if (i == sectionPos) {
+            say(io, prefix + replacedWordNote(r, false) +
+                        QStringLiteral("; the default %1 stands in its place, as it decides "
+                                       "which sections are read")
+                            .arg(r.defaultValue));
+            substitute = i;
+            continue;
+        }
+        say(io, prefix + replacedWordNote(r, false));
+        r.takeUnitWord(*r.replacedUnitWord);
+    }
+    return {};
 }
 
 QList<Command> unitCommands() {

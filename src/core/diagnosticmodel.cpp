@@ -18,9 +18,11 @@ const QString kDiagnosticText = QStringLiteral("Diagnostic...");
 // Rows 0-4 are polled from the start; rows 5 and 6 join when the page loads.
 constexpr int kEnabledFromStart = 5;
 
-DiagnosticBitKind kindOf(const DiagnosticMessage& record) {
-    if (record.key.isEmpty())
+DiagnosticBitKind kindOf(const DiagnosticMessage& record, int row, int bit) {
+    if (isReadyBit(row, bit))
         return DiagnosticBitKind::Status;
+    if (record.key.isEmpty())
+        return DiagnosticBitKind::Error;
     return record.firstNumber == 1 ? DiagnosticBitKind::Warning : DiagnosticBitKind::Error;
 }
 
@@ -78,7 +80,7 @@ void DiagnosticModel::refreshObject() {
             if (record == nullptr)
                 continue;
             row.texts[static_cast<size_t>(bit)] = record->bitText;
-            row.kinds[static_cast<size_t>(bit)] = kindOf(*record);
+            row.kinds[static_cast<size_t>(bit)] = kindOf(*record, row.index, bit);
         }
         row.msgId = row.index;
     }

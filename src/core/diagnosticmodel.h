@@ -39,8 +39,8 @@ namespace hvc {
 
 struct UnitVariable;
 
-// How a lit bit is shown: a status flag (its record has no key, so it is never
-// listed), a warning (first number 1 in the shipped file) or an error.
+// How a lit bit is shown: a status flag (the ready bit, never listed), a warning
+// (first number 1 in the shipped file) or an error.
 enum class DiagnosticBitKind { None, Status, Warning, Error };
 
 // One row of the page (a DiagnosticError control): the error word it shows.

@@ -21,6 +21,8 @@ inline constexpr std::array<HvcId, 7> kDiagnosticRowVars = {
 };
 inline constexpr int kDiagnosticBoundRows = static_cast<int>(kDiagnosticRowVars.size());
 inline constexpr int kDiagnosticShownBits = 8;
+// Bits of an error word that may carry an error (the rows show bits 0-7 only).
+inline constexpr int kDiagnosticWordBits = 16;
 
 // The variable a row shows; nullopt for the spare rows and anything out of range.
 std::optional<HvcId> diagnosticRowVar(int row);

@@ -110,7 +110,8 @@ Status readImage(AppState& state, std::uint16_t mask) {
     }
     const QString report = rangeCheck(state, mask) + sectionFault;
     if (!report.isEmpty())
-        state.observers.prompter().inform(report);
+        state.observers.prompter().informDetailed(report,
+                                                  replacedWordNotes(cat, mask, true).join(u'\n'));
     refreshShownPage(state);
     return {};
 }
@@ -141,6 +142,27 @@ QString rangeCheckOne(AppState& state, int position) {
     r->takeUnitWord(r->defaultValue);
     r->replacedUnitWord = held;
     return QStringLiteral(" - ") + r->name + u'\r';
+}
+
+QString replacedWordNote(const UnitVariable& record, bool defaultShown) {
+    if (!record.replacedUnitWord)
+        return {};
+    QString note = QStringLiteral("%1: the unit holds %2, outside %3..%4")
+                       .arg(record.name)
+                       .arg(*record.replacedUnitWord)
+                       .arg(record.minValue)
+                       .arg(record.maxValue);
+    if (defaultShown)
+        note += QStringLiteral("; the default %1 is shown in its place").arg(record.defaultValue);
+    return note;
+}
+
+QStringList replacedWordNotes(const Catalogue& catalogue, std::uint16_t mask, bool defaultShown) {
+    QStringList notes;
+    for (int i = 1; i <= catalogue.varCount(); ++i)
+        if ((catalogue[i].pageMask & mask) != 0 && catalogue[i].replacedUnitWord)
+            notes << replacedWordNote(catalogue[i], defaultShown);
+    return notes;
 }
 
 Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, const QSet<int>* only) {

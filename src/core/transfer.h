@@ -9,6 +9,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace hvc {
@@ -57,6 +58,13 @@ void progressStep(AppState& state, const QString& text, int& counter, int total)
 // Replaces out-of-range values by their defaults; returns the "READ FAULT:" report or "".
 QString rangeCheck(AppState& state, std::uint16_t mask);
 QString rangeCheckOne(AppState& state, int position);
+// For a record whose word the range check replaced: "I Max 1A: the unit holds 1600,
+// outside 0..1500", and with `defaultShown` then "; the default 850 is shown in its
+// place". Empty for a record the range check left alone.
+QString replacedWordNote(const UnitVariable& record, bool defaultShown);
+// The notes of every record of `mask` whose word the range check replaced, in
+// catalogue order.
+QStringList replacedWordNotes(const Catalogue& catalogue, std::uint16_t mask, bool defaultShown);
 Status loadDefaults(AppState& state);
 Status checkUnitIdentity(AppState& state, bool& resetPending);
 

@@ -72,7 +72,8 @@ std::optional<std::int32_t> knownUnitWord(const AppState& state, const UnitVaria
     return state.document.unitWords.word(record.address);
 }
 
-QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask) {
+QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask,
+                                  const QSet<int>* only) {
     QList<ReviewRow> rows;
     if (mask == 0)
         return rows;
@@ -82,7 +83,7 @@ QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask) {
     std::int32_t limit = knownUnitWord(state, sections).value_or(sections.unitWord);
     for (int i = 1; i <= cat.varCount(); ++i) {
         const UnitVariable& r = cat[i];
-        if (!isWrittenBy(r, mask) || r.section >= limit)
+        if (!isWrittenBy(r, mask) || r.section >= limit || (only && !only->contains(i)))
             continue;
         const std::optional<std::int32_t> word = knownUnitWord(state, r);
         if (!differs(r.workingWord, word))
@@ -152,15 +153,17 @@ Status writeReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
 
 QStringList verifyFailures(const Catalogue& catalogue, const QList<VerifyMismatch>& mismatches) {
     QStringList lines;
-    for (const VerifyMismatch& m : mismatches) {
-        const UnitVariable& r = catalogue[m.position];
-        lines << QString::fromLatin1(kVerifyFailed) +
-                     QStringLiteral("%1 (%2): written %3, the unit holds %4")
-                         .arg(r.name, r.addressText())
-                         .arg(m.written)
-                         .arg(inRange(r, m.unitWord));
-    }
+    for (const VerifyMismatch& m : mismatches)
+        lines << verifyFailure(catalogue[m.position], m.written, m.unitWord);
     return lines;
+}
+
+QString verifyFailure(const UnitVariable& record, std::int32_t written, std::int32_t unitWord) {
+    return QString::fromLatin1(kVerifyFailed) +
+           QStringLiteral("%1 (%2): written %3, the unit holds %4")
+               .arg(record.name, record.addressText())
+               .arg(written)
+               .arg(inRange(record, unitWord));
 }
 
 void loadChosenRows(AppState& state, const QList<ReviewRow>& rows, const QList<int>& positions) {

@@ -10,6 +10,7 @@
 #include "core/transfer.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -50,8 +51,11 @@ std::optional<std::int32_t> knownUnitWord(const AppState& state, const UnitVaria
 // The records a write with `mask` sends (isWrittenBy, within the section limit as
 // the write will meet it) whose working value is not the unit's word, or whose
 // word was never read, in catalogue order. The section limit is the unit's
-// section count, and the new one from the record that carries it onwards.
-QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask);
+// section count, and the new one from the record that carries it onwards. With
+// `only`, just the records at those positions, and the section count moves on only
+// when its record is among them, as a write of only those rows meets it.
+QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask,
+                                  const QSet<int>* only = nullptr);
 // The records a Write All sends for which `data` holds a value (the last line
 // wins) that is not the unit's word, in catalogue order.
 QList<ReviewRow> fileDifferences(const AppState& state, const ConfigFileData& data);
@@ -93,6 +97,7 @@ Status writeReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
                      ReviewedWrite& out);
 // "Verify failed: I Max 1A (0302.00): written 900, the unit holds 800", one a mismatch.
 QStringList verifyFailures(const Catalogue& catalogue, const QList<VerifyMismatch>& mismatches);
+QString verifyFailure(const UnitVariable& record, std::int32_t written, std::int32_t unitWord);
 
 // Compare with File: the file's values of the chosen rows become working values
 // (nothing is written); the document is marked edited.

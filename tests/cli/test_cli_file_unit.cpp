@@ -72,6 +72,7 @@ TEST_F(CliFileUnit, WriteAllVerifiesAndBadFilesChangeNothing) {
     const Outcome write = hvcctl(unit({"write-all", path("edited.txt")}));
     ASSERT_EQ(write.code, cli::Ok) << write.out.toStdString() << write.err.toStdString();
     EXPECT_EQ(write.out, QString());
+    EXPECT_TRUE(write.err.contains(" values of the file not written: ")) << write.err.toStdString();
     EXPECT_EQ(hvcctl(unit({"diff", path("edited.txt")})).code, cli::Ok);
     const Outcome changed = hvcctl(unit({"diff", path("before.txt")}));
     EXPECT_EQ(changed.code, cli::Failed);
@@ -220,4 +221,22 @@ TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
         << one.err.toStdString();
     const Outcome left = hvcctl(unit({"diff", path("edited.txt")}));
     EXPECT_EQ(left.out, "I Min 1A\t0300.00\t420\t350\t420 mA\t350 mA\n");
+
+    // A name the file lacks is refused as such; a row of a section the unit lacks is
+    // refused by the dry run as by the run.
+    QByteArray lacking = edited;
+    const qsizetype line = lacking.lastIndexOf('\r', lacking.indexOf("\t0312.00\t")) + 1;
+    lacking.remove(line, lacking.indexOf('\r', line) - line + 1);
+    ASSERT_TRUE(writeBytes(path("lacking.txt"), lacking));
+    const Outcome absent = hvcctl(unit({"write-all", path("lacking.txt"), "--only", "I Max 3A"}));
+    EXPECT_EQ(absent.code, cli::Usage);
+    EXPECT_TRUE(absent.err.contains("'I Max 3A' is not in the file")) << absent.err.toStdString();
+    ASSERT_TRUE(writeBytes(path("third.txt"), withValue(edited, "0312.00", "00900")));
+    ASSERT_EQ(hvcctl(unit({"set", "HVC_NUM_PROP_REG", "2"})).code, cli::Ok);
+    for (const char* run : {"--dry-run", "--verbose"}) {
+        const Outcome r = hvcctl(unit({"write-all", path("third.txt"), "--only", "I Max 3A", run}));
+        EXPECT_TRUE(r.err.contains("I Max 3A: not written, its section is not configured"))
+            << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains("I Max 3A")) << r.out.toStdString();
+    }
 }

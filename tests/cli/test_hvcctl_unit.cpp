@@ -100,6 +100,45 @@ TEST(HvcctlUnit, EachUnitCommandPrintsWhatTheUnitHolds) {
     EXPECT_EQ(unit.run({"read-all", "--force"}).code, 0);
 }
 
+TEST(HvcctlUnit, AWordTheUnitDidNotTakeOrHoldsBeyondItsLimitsIsNeverPassedOffAsRight) {
+    Unit unit({"--ignore-write", "I Max 1A", "--alter-write", "T Rise 2A=-50"});
+    Outcome r = unit.run({"set", "I Max 1A", "910"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("Verify failed: I Max 1A (0302.00): written 910, the unit holds "
+                               "850"))
+        << r.err.toStdString();
+    r = unit.run({"set", "T Rise 2A", "600"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("written 600, the unit holds 550")) << r.err.toStdString();
+
+    // read-all prints and saves the unit's word, marked and named, never the default.
+    Unit held;
+    ASSERT_EQ(held.run({"set", "I Max 1A", "1600", "--force"}).code, 0);
+    r = held.run({"read-all"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.contains("\nI Max 1A\t0302.00\t1600\t1600\tmA\tout of range 0..1500\n"))
+        << r.out.toStdString();
+    EXPECT_EQ(r.err, "hvcctl read-all: I Max 1A: the unit holds 1600, outside 0..1500\n");
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("s.txt");
+    ASSERT_EQ(held.run({"read-all", "-o", saved}).code, 0);
+    EXPECT_TRUE(hvcctl({"show", saved}).out.contains("\nI Max 1A\t0302.00\t1600\t"));
+    r = held.run({"write-all", saved, "--dry-run"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("I Max 1A = 1600 (allowed 0..1500)")) << r.err.toStdString();
+    // A file without the word leaves it as the unit holds it, not the default.
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray all = file.readAll();
+    file.resize(0);
+    file.write(QString::fromLatin1(all)
+                   .remove(QRegularExpression("[^\r]*\t0302.00\t[^\r]*\r"))
+                   .toLatin1());
+    file.close();
+    EXPECT_EQ(held.run({"write-all", saved}).code, 0);
+    EXPECT_TRUE(held.run({"get", "I Max 1A"}).out.contains("\t1600\t"));
+}
+
 TEST(HvcctlUnit, ExitCodes) {
     QTemporaryDir dir;
     const QString corrupt = dir.filePath("corrupt.ini");
@@ -163,16 +202,31 @@ TEST(HvcctlDiag, ChosenFaultsAreListedWithTheirTextsUntilTheUnitClearsThem) {
                   "UNIT - 1\tE00\tSupply voltage fault",
                   "UNIT - 8\tE03\tSection 2 fault",
                   "VBB - 1\tE10\tSupply voltage low",
-                  "SEC2 - 8\tE43\tSection 2 open coil A",
                   // A bit the message file does not know is still an error.
                   "HVC_VBB_ERROR - 128\t\tbit 7 of HVC_VBB_ERROR is set; the message file has "
                   "no text for it",
+                  "SEC2 - 8\tE43\tSection 2 open coil A",
               }));
     for (const char* word : {"HVC_ERROR_SEC_2", "HVC_VBB_ERROR"})
         ASSERT_EQ(unit.run({"set", word, "0", "--ram"}).code, 0);
     const Outcome r = unit.run({"diag"});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "no active errors\n");
+
+    // A message file of bit texts only, and a bit above 7: errors all the same; the
+    // ready bit the unit keeps set is none.
+    QTemporaryDir dir;
+    const QString texts = dir.filePath("texts.ini");
+    QFile f(texts);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Row\tBit\n4\t3\t2\tOpen coil A\n");
+    f.close();
+    Unit other({"--error", "HVC_ERROR_SEC_2=8", "--error", "HVC_ERROR_CODE=256"});
+    EXPECT_EQ(lines(other.run({"diag", "--diaglist", texts}).out),
+              (QStringList{"HVC_ERROR_CODE - 256\t\tbit 8 of HVC_ERROR_CODE is set; the message "
+                           "file has no text for it",
+                           "HVC_ERROR_SEC_2 - 8\t\tOpen coil A: bit 3 of HVC_ERROR_SEC_2 is set; "
+                           "the message file lists no key for it"}));
 }
 
 TEST(HvcctlDiag, WatchFollowsTheUnitUntilCtrlC) {

@@ -105,7 +105,8 @@ TEST(DiagnosticList, AReloadStartsEmptyAndTheShippedFileDescribesEveryShownBit) 
 TEST(ActiveErrorList, AnErrorComesWithItsTextsAndGoesWhenItsBitClears) {
     Load l;
     ASSERT_TRUE(l.run(kOver + "\n3\t3\t0\tOpen A\tSEC1\tE33\tSection 1 open coil A\n"
-                              "4\t2\t0\tOver\tSEC1\tE42\tSame key\n0\t6\t0\tReady\t\tE06\tStatus"));
+                              "4\t2\t0\tOver\tSEC1\tE42\tSame key\n0\t6\t0\tReady\t\tE06\tStatus\n"
+                              "4\t3\t0\tOpen A"));
     ActiveErrorList list(l.list);
     QList<ActiveErrorChange> changes = list.valueChanged(3, 0x0004, 0x0004);
     ASSERT_EQ(list.items().size(), 1);
@@ -124,16 +125,25 @@ TEST(ActiveErrorList, AnErrorComesWithItsTextsAndGoesWhenItsBitClears) {
     ASSERT_EQ(changes.size(), 1);
     EXPECT_EQ(changes.front().kind, ActiveErrorChange::Kind::Removed);
 
-    // The word as the link hands it over: 0xFFFF is -1; bits above 7 are not shown.
+    // The word as the link hands it over: 0xFFFF is -1. Every set bit is an error, also
+    // those above 7 and those without a record, listed under the word and the weight.
     list.valueChanged(3, -1, -1);
-    list.valueChanged(3, 0, 0xFF00);
-    EXPECT_EQ(list.items().size(), 3);
-    list.valueChanged(3, 0, 0xFF);
+    EXPECT_EQ(list.items().size(), 17);
+    EXPECT_EQ(list.items().back().text, QStringLiteral("HVC_ERROR_SEC_1 - 32768"));
+    EXPECT_EQ(
+        list.items().back().description,
+        QStringLiteral("bit 15 of HVC_ERROR_SEC_1 is set; the message file has no text for it"));
+    list.valueChanged(3, 0, -1);
     EXPECT_TRUE(list.isEmpty());
 
-    // Records with an empty key never list; records missing do nothing.
-    for (int row : {0, 9, 1})
-        EXPECT_TRUE(list.valueChanged(row, 0xFF, 0xFF).isEmpty()) << row;
+    // The ready bit is state, never listed; a record without a key still lists its bit.
+    EXPECT_TRUE(list.valueChanged(0, 0x40, 0x40).isEmpty());
+    changes = list.valueChanged(4, 0x08, 0x08);
+    ASSERT_EQ(changes.size(), 1);
+    EXPECT_EQ((QStringList{changes[0].item.text, changes[0].item.description}),
+              (QStringList{"HVC_ERROR_SEC_2 - 8",
+                           "Open A: bit 3 of HVC_ERROR_SEC_2 is set; the message file lists no "
+                           "key for it"}));
 }
 
 TEST(ErrorHistory, EachErrorOnceNewestFirstQuotedAndTheOldestGoFirstWhenFull) {

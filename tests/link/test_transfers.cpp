@@ -99,6 +99,13 @@ TEST(Transfers, OutOfRangeWordsFallBackToDefaultsWithOneReport) {
     ASSERT_EQ(rig.prompter.messages.size(), 1);
     EXPECT_EQ(rig.prompter.messages[0].text,
               QStringLiteral("READ FAULT:\r - I Max 1A\r - Dither Frequency\r - Prop. Sections\r"));
+    // The detail names every word replaced, the silent one too, with its limits.
+    const QStringList detail = rig.prompter.messages[0].detail.split(u'\n');
+    EXPECT_EQ(detail.size(), 4);
+    EXPECT_TRUE(detail.contains("I Max 1A: the unit holds 2000, outside 0..1500; the default 800 "
+                                "is shown in its place"));
+    EXPECT_TRUE(detail.contains("Joystick Timeout: the unit holds 3, outside 20..65535; the "
+                                "default 200 is shown in its place"));
     EXPECT_EQ(rig.var(HvcId::HVC_I0_MAX).unitWord, 800);
     EXPECT_EQ(rig.var(HvcId::HVC_DITHER_FREQ).workingWord, 100);
     EXPECT_EQ(rig.var(HvcId::HVC_JOY_TIMEOUT).unitWord, 200);
