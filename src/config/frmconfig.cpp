@@ -686,6 +686,7 @@ void FrmConfig::configDrawMag() {
         }
     }
     drawDither();
+    Q_EMIT solenoidsDrawn();
 }
 
 void FrmConfig::drawDither() {

@@ -187,9 +187,10 @@ void MonitorTest::picturesAndNames() {
         QCOMPARE(rig.child<QLabel>("MagADisplay", i)->pixmap().cacheKey(),
                  rig.config->defaultSolenoidPicture().cacheKey());
     }
-    // Solenoid type 2 has no picture; the pictures redraw on the request others raise.
+    // Solenoid type 2 has no picture; the pictures redraw when the configuration
+    // page draws its own, and on the request others raise.
     rig.unitWord(HvcId::HVC_SOL_TYPE, 2);
-    rig.page->monitorDrawMag();
+    rig.config->configDrawMag();
     QVERIFY(rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
     rig.unitWord(HvcId::HVC_SOL_TYPE, 0);
     rig.page->model().requestMagRedraw();
