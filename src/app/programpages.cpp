@@ -13,13 +13,18 @@
 
 namespace hvc {
 
-FrmMagSel* openDitherDialog(ShellContext& context, FrmConfig* page) {
+FrmMagSel* makeDitherDialog(ShellContext& context, FrmConfig* page) {
     auto* dialog = page->findChild<FrmMagSel*>();
     if (!dialog) {
         dialog = new FrmMagSel(context, page);
         dialog->setSolenoidPicture(page->defaultSolenoidPicture());
         QObject::connect(dialog, &FrmMagSel::drawDitherRequested, page, &FrmConfig::drawDither);
     }
+    return dialog;
+}
+
+FrmMagSel* openDitherDialog(ShellContext& context, FrmConfig* page) {
+    FrmMagSel* dialog = makeDitherDialog(context, page);
     dialog->present();
     return dialog;
 }
@@ -45,6 +50,10 @@ void showConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config) {
     monitor->setConfigPage({[label](int section) { return label("LblPin", section); },
                             [label](int section) { return label("JoySel", section); },
                             [page] { return page ? page->defaultSolenoidPicture() : QPixmap(); }});
+    // A new solenoid type on the configuration page redraws the monitor's pictures.
+    if (config)
+        QObject::connect(config, &FrmConfig::solenoidsDrawn, &monitor->model(),
+                         &MonitorModel::requestMagRedraw);
 }
 
 PageFactory programPages() {
@@ -53,6 +62,9 @@ PageFactory programPages() {
     return [config](ShellContext& context, Page page, QWidget* parent) -> PageForm* {
         if (page == Page::Config) {
             auto* configPage = new FrmConfig(context, parent);
+            // The dither dialog is built with its page, hidden, so the first click
+            // only shows it.
+            makeDitherDialog(context, configPage);
             QObject::connect(configPage, &FrmConfig::ditherRequested, configPage,
                              [&context, configPage] { openDitherDialog(context, configPage); });
             QObject::connect(

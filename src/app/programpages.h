@@ -16,7 +16,9 @@ PageFactory programPages();
 // The monitor shows the configuration page's pin captions and pictures.
 void showConfigPageOnMonitor(FrmMonitor* monitor, FrmConfig* config);
 
-// The page's one dither dialog, made on first use, opened and brought to front.
+// The page's one dither dialog: made hidden with the page, then opened and
+// brought to front on each request.
+FrmMagSel* makeDitherDialog(ShellContext& context, FrmConfig* page);
 FrmMagSel* openDitherDialog(ShellContext& context, FrmConfig* page);
 // The page's one joystick and digital settings dialog, made on first use, shown
 // (loaded anew when it was hidden) and brought to front.

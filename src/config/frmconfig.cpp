@@ -315,16 +315,7 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         grid->addWidget(new QLabel(QStringLiteral("Dither Frequency"), tab), 2, 0);
         grid->addWidget(new QLabel(QStringLiteral("DitherAmplitude"), tab), 3, 0);
     }
-    auto* minMax = new QWidget(tab);
-    auto* minMaxBox = new QVBoxLayout(minMax);
-    minMaxBox->setContentsMargins(0, 0, 0, 0);
-    auto* lblMin = new QLabel(QStringLiteral("MIN"), minMax);
-    lblMin->setObjectName(slow ? QStringLiteral("LblMinsdm") : QStringLiteral("LblMin"));
-    auto* lblMax = new QLabel(QStringLiteral("MAX"), minMax);
-    lblMax->setObjectName(slow ? QStringLiteral("lblMaxsdm") : QStringLiteral("lblMax"));
-    minMaxBox->addWidget(lblMin);
-    minMaxBox->addWidget(lblMax);
-    grid->addWidget(minMax, 4, 0);
+    // Each current control names its solenoid and its own "Min" and "Max".
 
     for (int i = 0; i < kSections; ++i) {
         const int column = i + 1;
@@ -344,7 +335,7 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         auto* picture = new QLabel(focus);
         picture->setObjectName(name("MagSel", i));
         picture->setAccessibleName(QStringLiteral("Solenoids of section %1").arg(i + 1));
-        picture->setFixedSize(72, 40);
+        picture->setFixedSize(108, 60);
         picture->setScaledContents(true);
         addToSection(i, picture);
         (slow ? m_magSelsdm : m_magSel).append(picture);
@@ -396,7 +387,9 @@ QWidget* FrmConfig::buildCurrentsTab(bool slow) {
         }
         grid->setColumnStretch(column, 1);
     }
-    grid->setRowStretch(6, 1);
+    // The two sides share the height of the tab; the controls centre their fields.
+    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     m_sectionGrids.append({grid, 1});
     return tab;
 }
@@ -595,7 +588,14 @@ void FrmConfig::refreshRamp(RampField& field) {
         field.scroll->setRange(low, high);
         field.scroll->setPageStep(std::max(1, (high - low) / 20));
     }
-    field.scroll->setValue(record->workingWord);
+    if (record->workingWord >= low && record->workingWord <= high) {
+        field.scroll->setValue(record->workingWord);
+    } else {
+        // Out of the limits: the text shows the value as it is and the bar stands at
+        // the nearer limit, writing nothing back; the user's next change decides.
+        const QSignalBlocker block(field.scroll);
+        field.scroll->setValue(record->workingWord);
+    }
     showEditMark(field.text, *record, record->saveName);
 }
 
@@ -690,6 +690,7 @@ void FrmConfig::configDrawMag() {
         }
     }
     drawDither();
+    Q_EMIT solenoidsDrawn();
 }
 
 void FrmConfig::drawDither() {

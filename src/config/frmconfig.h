@@ -73,6 +73,8 @@ Q_SIGNALS:
     void ditherRequested(int section);
     // "JoyStick and Digital Settings" was clicked.
     void canSettingsRequested();
+    // The solenoid pictures were drawn anew: the monitor is to redraw its own.
+    void solenoidsDrawn();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -82,7 +82,12 @@ void MonitorModel::setMonitorEnable(int display, bool on) {
     m_displays[display].monitorEnable = on;
 }
 
-void MonitorModel::showSections(int sections) {
+int MonitorModel::sectionsShown(int count) {
+    return std::clamp(count, 1, 4);
+}
+
+void MonitorModel::showSections(int count) {
+    const int sections = sectionsShown(count);
     for (MonitorDisplay& d : m_displays)
         d.visible = d.kind != MonitorDisplayKind::Redundant && d.index < sections;
     Q_EMIT objectsRefreshed();

@@ -99,9 +99,13 @@ public:
     int displayIndex(const QString& objectName) const;
     // The user switched a display's monitoring on or off (controlEventA/B).
     void setMonitorEnable(int display, bool on);
-    // Shows the displays of sections 0..sections-1 (and the battery), hides the
-    // others and the redundant ones, as the page's section drawing does.
-    void showSections(int sections);
+    // The number of sections drawn for a section count: outside 1..4 the count
+    // means nothing, and the nearest that can be drawn is shown. The page follows
+    // the same rule for its controls.
+    static int sectionsShown(int count);
+    // Shows the displays of sections 0..sectionsShown(count)-1 (and the battery),
+    // hides the others and the redundant ones, as the page's section drawing does.
+    void showSections(int count);
     // Displays a pass reads: visible, monitoring enabled and bound to a record.
     bool isPolled(int display) const;
     int polledCount() const;

@@ -118,12 +118,16 @@ UnitVariable* FrmMagSel::var(HvcId id) const {
 }
 
 void FrmMagSel::present() {
-    if (const UnitVariable* freq = var(HvcId::HVC_DITHER_FREQ))
-        m_savedDitherFreq = freq->workingWord;
-    if (const UnitVariable* amp = var(HvcId::HVC_DITHER_AMP))
-        m_savedDitherAmp = amp->workingWord;
-    loadRow(m_rows[Freq]);
-    loadRow(m_rows[Amp]);
+    // Asked again while open, it only comes to the front: the values Cancel returns
+    // to stay those of the opening, and the edits on show stay.
+    if (!isVisible()) {
+        if (const UnitVariable* freq = var(HvcId::HVC_DITHER_FREQ))
+            m_savedDitherFreq = freq->workingWord;
+        if (const UnitVariable* amp = var(HvcId::HVC_DITHER_AMP))
+            m_savedDitherAmp = amp->workingWord;
+        loadRow(m_rows[Freq]);
+        loadRow(m_rows[Amp]);
+    }
     show();
     raise();
     activateWindow();

@@ -29,8 +29,8 @@ public:
 
     explicit FrmMagSel(ShellContext& context, QWidget* parent = nullptr);
 
-    // Takes the values to restore on Cancel, loads the two shown rows from their
-    // records and brings the dialog to the front (shown if it was hidden).
+    // Brings the dialog to the front. When it was hidden, first takes the values to
+    // restore on Cancel and loads the two shown rows from their records.
     void present();
     void setSolenoidPicture(const QPixmap& picture);
 

@@ -53,12 +53,16 @@ QColor windowText() {
     return QApplication::palette().color(QPalette::WindowText);
 }
 
+// The text colour is set for an enabled widget only (active and inactive
+// windows), so that a disabled one still greys.
 void setColours(QWidget* w, const QColor& back, const QColor& fore) {
     QPalette pal = w->palette();
     if (back.isValid())
         pal.setColor(QPalette::Window, back);
-    if (fore.isValid())
-        pal.setColor(QPalette::WindowText, fore);
+    if (fore.isValid()) {
+        pal.setColor(QPalette::Active, QPalette::WindowText, fore);
+        pal.setColor(QPalette::Inactive, QPalette::WindowText, fore);
+    }
     w->setPalette(pal);
     w->setAutoFillBackground(back.isValid() || w->autoFillBackground());
 }
@@ -264,8 +268,10 @@ QWidget* FrmMonitor::buildTop() {
             m_lblPinDM = label;
         else if (n == 1)
             m_lblPinSL = label;
-        else
+        else {
             m_lblFL << label;
+            m_lblFLTitle << title;
+        }
     }
     row->addWidget(inputs, 1);
 
@@ -550,8 +556,7 @@ void FrmMonitor::refreshColour() {
 // ---- section drawing
 
 void FrmMonitor::drawActualObject(int numPropReg, int systemType) {
-    // Outside 1..4 the word means nothing here; show the nearest that can be shown.
-    const int shown = std::clamp(numPropReg, 1, kSections);
+    const int shown = MonitorModel::sectionsShown(numPropReg);
     m_imgECU->setPixmap(m_controllerPicture);
     const int nameIndex = systemType == 1 ? numPropReg - 1 : numPropReg + 3;
     const auto& names = m_context.controllerNames;
@@ -563,6 +568,9 @@ void FrmMonitor::drawActualObject(int numPropReg, int systemType) {
         for (QWidget* w : m_sectionWidgets[i])
             w->setVisible(i < shown);
         m_lines[i]->setVisible(i < shown);
+        // The float input of a section goes with its section.
+        m_lblFL[i]->setVisible(i < shown);
+        m_lblFLTitle[i]->setVisible(i < shown);
     }
     for (int i = 0; i < kSections; ++i)
         m_sectionGrid->setColumnStretch(i, i < shown ? 1 : 0);

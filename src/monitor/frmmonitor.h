@@ -105,7 +105,7 @@ private:
     QVector<QFrame*> m_lblJoy;
     QVector<QLabel*> m_joyDisplay, m_joyTitle, m_lblPin, m_lblDinLJoy, m_lblDinHJoy;
     QVector<QLabel*> m_magADisplay, m_lblCurrent, m_lblValveA, m_lblValveB;
-    QVector<QLabel*> m_lblHSDA, m_lblHSDB, m_lblDin, m_lblFL;
+    QVector<QLabel*> m_lblHSDA, m_lblHSDB, m_lblDin, m_lblFL, m_lblFLTitle;
     QVector<JoyMonitor*> m_joyMonitorVal, m_iMeasure, m_joyMonitorRed;
     QVector<QFrame*> m_lines;
     // Every control of a section (index = section) that the section drawing shows or hides.

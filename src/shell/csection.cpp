@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
+#include <algorithm>
 
 namespace hvc {
 
@@ -24,16 +25,19 @@ CSection::CSection(DocumentState& document, int index, QWidget* parent)
     buildLimit(m_max, QStringLiteral("Max"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(4, 2, 4, 2);
-    grid->setVerticalSpacing(1);
+    grid->setVerticalSpacing(6);
     grid->setHorizontalSpacing(4);
-    grid->addWidget(m_label, 0, 0, 2, 1);
-    int row = 0;
+    // Rows 0 and 3 are give: a control taller than its fields keeps them centred.
+    grid->addWidget(m_label, 1, 0, 2, 1);
+    int row = 1;
     for (Limit* limit : {&m_min, &m_max}) {
         grid->addWidget(limit->caption, row, 1);
         grid->addWidget(limit->field, row, 2);
         grid->addWidget(limit->slider, row, 3);
         ++row;
     }
+    grid->setRowStretch(0, 1);
+    grid->setRowStretch(3, 1);
     grid->setColumnStretch(3, 1);
     updateNames();
 }
@@ -87,10 +91,14 @@ void CSection::showLimit(Limit& limit) {
         return;
     const int low = limit.var->minValue;
     const int high = std::max(low, static_cast<int>(limit.var->maxValue));
-    limit.field->setRange(low, high);
+    const int value = limit.var->shownValue;
+    // A value outside the limits is shown as it is (the field widens to hold it,
+    // the slider stands at the nearer limit) and stays in the record until the
+    // user changes it.
+    limit.field->setRange(std::min(low, value), std::max(high, value));
     limit.slider->setRange(low, high);
-    limit.field->setValue(limit.var->shownValue);
-    limit.slider->setValue(limit.var->shownValue);
+    limit.field->setValue(value);
+    limit.slider->setValue(value);
     showEditMark(limit.field, *limit.var, limit.var->saveName);
 }
 
@@ -101,6 +109,15 @@ void CSection::edit(Limit& limit, int value) {
     }
     if (!limit.var || limit.var->shownValue == value)
         return;
+    if (value < limit.slider->minimum() || value > limit.slider->maximum() ||
+        limit.field->minimum() < limit.slider->minimum() ||
+        limit.field->maximum() > limit.slider->maximum()) {
+        // The first change of a value shown outside the limits: back within them.
+        value = std::clamp(value, limit.slider->minimum(), limit.slider->maximum());
+        const QSignalBlocker block(limit.field);
+        limit.field->setRange(limit.slider->minimum(), limit.slider->maximum());
+        limit.field->setValue(value);
+    }
     limit.var->setShownValue(value, m_document);
     showEditMark(limit.field, *limit.var, limit.var->saveName);
     if (&limit == &m_min)

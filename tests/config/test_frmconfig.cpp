@@ -5,6 +5,7 @@
 
 #include "core/joycatalogue.h"
 #include "shell/csection.h"
+#include "shell/pendingmark.h"
 #include "support/pagerig.h"
 
 #include <QCheckBox>
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void rampRestoreQuestion();
     void rampModes();
     void pinCaptionsAndJoystickPictures();
+    void valuesOutsideTheLimitsShowAsTheyAre();
 };
 
 void FrmConfigTest::refreshBySections_data() {
@@ -269,6 +271,37 @@ void FrmConfigTest::pinCaptionsAndJoystickPictures() {
         QCOMPARE(rig.child<QLabel>("JoySel", k)->toolTip(), names[k]);
         QVERIFY(!rig.child<QLabel>("JoySel", k)->pixmap().isNull());
     }
+}
+
+void FrmConfigTest::valuesOutsideTheLimitsShowAsTheyAre() {
+    Rig rig([](Rig& r) {
+        r.var(HvcId::HVC_RAMP_TRISE_0).takeFileWord(6000); // limits 0..5000
+        r.var(HvcId::HVC_I0_MAX).takeFileWord(1800);       // limits 0..1500
+        r.var(HvcId::HVC_I1_MAX).replacedUnitWord = 4000;
+    });
+    rig.page->refreshObject();
+    auto* rise = rig.child<QLineEdit>("TxtTRise", 0);
+    QSpinBox* max = rig.child<CSection>(QStringLiteral("MagA_0"))->maxField();
+    QCOMPARE(rise->text(), QStringLiteral("6000"));
+    QCOMPARE(max->value(), 1800);
+    QCOMPARE(rig.word(HvcId::HVC_RAMP_TRISE_0), 6000);
+    QCOMPARE(rig.word(HvcId::HVC_I0_MAX), 1800);
+    QVERIFY(rig.prompter.messages.isEmpty());
+    QVERIFY(rise->toolTip().contains(QStringLiteral("6000 is outside 0..5000")));
+    QVERIFY(max->toolTip().contains(QStringLiteral("1800 is outside 0..1500")));
+    QVERIFY(
+        rig.child<CSection>(QStringLiteral("MagB_0"))
+            ->maxField()
+            ->toolTip()
+            .contains(QStringLiteral("The unit held 4000, outside 0..1500; the default is shown")));
+    // The user's first change brings the number within the limits; the mark goes.
+    max->stepDown();
+    QCOMPARE(rig.word(HvcId::HVC_I0_MAX), 1500);
+    QCOMPARE(max->maximum(), 1500);
+    QVERIFY(!max->toolTip().contains(QStringLiteral("outside")));
+    // A pending edit is marked without a style sheet: the spin box keeps its arrows.
+    QCOMPARE(max->property("editMark").toInt(), int(EditMark::Pending));
+    QVERIFY(max->styleSheet().isEmpty());
 }
 
 QTEST_MAIN(FrmConfigTest)

@@ -206,8 +206,9 @@ void FrmJoyCanTest::okWritesThePackedWords() {
     for (const auto& [id, value] : written)
         QVERIFY2(rig.word(id) == value, qPrintable(rig.var(id).name));
     QCOMPARE(rig.word(HvcId::HVC_DGT_CONFIG_2) & 0xFF00, 0xFE00);
-    // The page redraws its joystick: 5 names no model.
-    QCOMPARE(rig.child<QLabel>("JoySel", 0)->toolTip(), QStringLiteral("Not used"));
+    // The page redraws its joystick: 5 is the catalogue's digital pair.
+    QCOMPARE(rig.child<QLabel>("JoySel", 0)->toolTip(),
+             QStringLiteral("CAN channel, digital pair"));
 }
 
 void FrmJoyCanTest::cancelAndEscapeWriteNothing() {

@@ -88,16 +88,20 @@ void FrmMagSelTest::typingStoresOnlyWithinRange() {
 
 void FrmMagSelTest::cancelRestoresAndOkRedraws() {
     DialogRig rig;
+    FrmMagSel* made = rig.page->findChild<FrmMagSel*>(); // built, hidden, with the page
+    QVERIFY(made && !made->isVisible());
     FrmMagSel* dialog = rig.open(0);
-    // A click on another section's picture shows the same one dialog.
-    QCOMPARE(rig.open(2), dialog);
-    QCOMPARE(rig.page->findChildren<FrmMagSel*>().size(), 1);
+    QCOMPARE(dialog, made);
     QVERIFY(dialog->isVisible() && !dialog->isModal());
     QSignalSpy draw(dialog, &FrmMagSel::drawDitherRequested);
 
-    // Cancel puts back each field's own value.
+    // Cancel puts back each field's own value, also after a click on another
+    // section's picture while open (the same one dialog, the edits on show).
     rig.in<QScrollBar>("hscDitherAmp")->setValue(120);
     rig.in<QLineEdit>("TxtDitherFreq")->setText(QStringLiteral("200"));
+    QCOMPARE(rig.open(2), dialog);
+    QCOMPARE(rig.page->findChildren<FrmMagSel*>().size(), 1);
+    QCOMPARE(rig.in<QLineEdit>("TxtDitherFreq")->text(), QStringLiteral("200"));
     QCOMPARE(rig.amp(), 120);
     QCOMPARE(rig.freq(), 200);
     QTest::mouseClick(rig.in<QPushButton>("CmdCancel"), Qt::LeftButton);

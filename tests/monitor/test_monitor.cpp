@@ -87,10 +87,12 @@ void MonitorTest::sectionsDrawn_data() {
 void MonitorTest::sectionsDrawn() {
     QFETCH(int, sections);
     Rig rig([&](Rig& r) { r.unitWord(HvcId::HVC_NUM_PROP_REG, sections); });
+    rig.page->activate(); // no link: the model's displays follow the same count
     const int shown = std::clamp(sections, 1, 4);
     for (int i = 0; i < 4; ++i) {
         for (const char* base : kSectionControls)
             QVERIFY2(rig.shown(base, i) == (i < shown), qPrintable(at(base, i)));
+        QVERIFY(rig.shown("LblFL", i) == (i < shown)); // "Float i+1" with its section
         // All eight power outputs, with their pins.
         QVERIFY(rig.shown("lblHSDA", i) && rig.shown("lblHSDB", i));
     }
@@ -127,6 +129,9 @@ void MonitorTest::captionsWithAndWithoutTheUnit() {
     QVERIFY(pin(0)->isEnabled());
     // A digital joystick: its pin greyed, its two inputs shown and watched.
     QVERIFY(!pin(1)->isEnabled());
+    const QPalette greyed = pin(1)->palette();
+    QVERIFY(greyed.color(QPalette::Disabled, QPalette::WindowText) !=
+            greyed.color(QPalette::Active, QPalette::WindowText));
     QCOMPARE(rig.child<QLabel>("lblDinLJoy", 1)->text(), QStringLiteral("DI_02"));
     QCOMPARE(rig.child<QLabel>("lblDinHJoy", 1)->text(), QStringLiteral("DI_03"));
     QCOMPARE(pin(2)->text(), QStringLiteral("OFF"));
@@ -187,9 +192,10 @@ void MonitorTest::picturesAndNames() {
         QCOMPARE(rig.child<QLabel>("MagADisplay", i)->pixmap().cacheKey(),
                  rig.config->defaultSolenoidPicture().cacheKey());
     }
-    // Solenoid type 2 has no picture; the pictures redraw on the request others raise.
+    // Solenoid type 2 has no picture; the pictures redraw when the configuration
+    // page draws its own, and on the request others raise.
     rig.unitWord(HvcId::HVC_SOL_TYPE, 2);
-    rig.page->monitorDrawMag();
+    rig.config->configDrawMag();
     QVERIFY(rig.child<QLabel>("MagADisplay", 0)->pixmap().isNull());
     rig.unitWord(HvcId::HVC_SOL_TYPE, 0);
     rig.page->model().requestMagRedraw();

@@ -37,16 +37,18 @@ struct Style {
 
 constexpr Style kStyles[] = {
     {"NOTUSED", Shape::Socket, Gate::None, 0, 0, 0xff808080},
+    // The channel kinds the joystick and digital settings page writes: plain
+    // shapes in a light grey-blue, told apart by the gate and the roller.
+    {"CANX", Shape::Knob, Gate::Cross, 0, 0, 0xff5b6b80},
+    {"CANY", Shape::Knob, Gate::Round, 0, 0, 0xff5b6b80},
+    {"CANW", Shape::Handle, Gate::Round, 0, 1, 0xff5b6b80},
+    {"CANDI", Shape::Rocker, Gate::None, 0, 0, 0xff5b6b80},
     {"HJ1S", Shape::Knob, Gate::Round, 0, 0, 0xff202226},
-    {"HJ1SB", Shape::Knob, Gate::Round, 1, 0, 0xff202226},
     {"HJ2C", Shape::Handle, Gate::Cross, 0, 0, 0xff2a2c30},
-    {"HJ2CB", Shape::Handle, Gate::Cross, 3, 0, 0xff2a2c30},
-    {"HJ2F", Shape::Handle, Gate::Round, 0, 0, 0xff3a3f48},
     {"HJ3R", Shape::Handle, Gate::Round, 1, 1, 0xff1f3550},
     {"HJ4G", Shape::Grip, Gate::Round, 4, 2, 0xff262626},
     {"FT1", Shape::Fingertip, Gate::None, 0, 0, 0xff303338},
     {"FT2", Shape::Fingertip, Gate::None, 0, 0, 0xff303338},
-    {"FT3", Shape::Fingertip, Gate::None, 0, 0, 0xff303338},
     {"FT4", Shape::Fingertip, Gate::None, 0, 0, 0xff303338},
     {"MN2", Shape::MiniStick, Gate::None, 0, 0, 0xff2f6d3a},
     {"PD1", Shape::Paddle, Gate::None, 0, 0, 0xff8a2020},
