@@ -31,7 +31,9 @@ enum class JoyPicture { Normal, X, Y, Z, W, Off };
 
 class JoyCatalogue {
 public:
-    static constexpr int kMaxRecords = 17;
+    // Room for the not-used record, the channel kinds and every named model, with
+    // some to spare for new models.
+    static constexpr int kMaxRecords = 24;
     // Reads the file; on any fault shows kJoyListMessage with the file, line and reason as
     // detail (Prompter::informDetailed) and returns false, joyCount as the load rules say.
     bool loadJoyList(const QString& iniPath, Prompter& prompter);

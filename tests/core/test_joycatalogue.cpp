@@ -89,16 +89,19 @@ TEST(JoyCatalogue, FaultsNameTheFieldAndTheLineAndLoadNothing) {
         EXPECT_TRUE(l.run(good + good.chopped(1) + QLatin1String(end)) && l.cat.joyCount() == 2);
     }
 
-    // 17 records at most: an 18th fails the load, also after a good one.
+    // kMaxRecords at most: one more fails the load, also after a good one.
     QString body;
     for (int i = 0; i < JoyCatalogue::kMaxRecords; ++i)
         body += record(QStringLiteral("J%1").arg(i), 1, i, pairs(1)) + u'\n';
     Load l;
     ASSERT_TRUE(l.run(body));
-    EXPECT_EQ(l.cat.joyList(16).joyCode, QStringLiteral("J16"));
+    EXPECT_EQ(l.cat.joyList(JoyCatalogue::kMaxRecords - 1).joyCode,
+              QStringLiteral("J%1").arg(JoyCatalogue::kMaxRecords - 1));
     EXPECT_FALSE(l.run(body + record("X", 1, 99, pairs(1))));
     EXPECT_EQ(l.cat.joyCount(), 0);
-    EXPECT_EQ(l.cat.lastError(), QStringLiteral("line 19: more than 17 records"));
+    EXPECT_EQ(l.cat.lastError(), QStringLiteral("line %1: more than %2 records")
+                                     .arg(JoyCatalogue::kMaxRecords + 2)
+                                     .arg(JoyCatalogue::kMaxRecords));
 
     // A file that cannot be read keeps the count.
     ASSERT_TRUE(l.run(record("A", 1, 4, pairs(1))));
@@ -126,7 +129,7 @@ TEST(JoyCatalogue, TheLastNotUsedRecordCountsAndTheShippedCatalogueFitsTheMap) {
     ASSERT_TRUE(joys.loadJoyList(test::sourcePath("res/ini/JoylistNew.ini"), prompter))
         << qPrintable(joys.lastError());
     ASSERT_TRUE(map.loadCatalogue(test::sourcePath("res/ini/Ramlist.ini"), prompter));
-    EXPECT_EQ(joys.joyCount(), JoyCatalogue::kMaxRecords);
+    EXPECT_EQ(joys.joyCount(), 21);
     const UnitVariable& idVar = map.var(HvcId::HVC_JOY_0_ID);
     QSet<int> ids;
     for (int i = 0; i < joys.joyCount(); ++i) {

@@ -187,7 +187,7 @@ void FrmJoyCanTest::okWritesThePackedWords() {
     QCOMPARE(redraw.count(), 1);
     QVERIFY(!rig.state.document.flags.dataUnchanged());
     // Dead man DI_01, fast/slow DI_02, float 1 off, float 2 DI_09; the current's
-    // half goes to the even neighbour; Joy 4 untouched keeps the shipped 0; only
+    // half goes to the even neighbour; Joy 4 untouched keeps the shipped 8; only
     // the cleared option bit goes.
     const std::pair<HvcId, std::int32_t> written[] = {{HvcId::HVC_JOY_0_CONFIG, 0xE372},
                                                       {HvcId::HVC_JOY_0_ID, 5},
@@ -195,7 +195,7 @@ void FrmJoyCanTest::okWritesThePackedWords() {
                                                       {HvcId::HVC_JOY_1_ID, 1},
                                                       {HvcId::HVC_JOY_2_CONFIG, 0x70},
                                                       {HvcId::HVC_JOY_2_ID, 8},
-                                                      {HvcId::HVC_JOY_3_ID, 0},
+                                                      {HvcId::HVC_JOY_3_ID, 8},
                                                       {HvcId::HVC_DGT_CONFIG_1, 0xFE00},
                                                       {HvcId::HVC_DGT_CONFIG_8, 0},
                                                       {HvcId::HVC_FLOAT_CONFIG_1, 0x9021},
