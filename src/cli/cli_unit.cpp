@@ -407,7 +407,7 @@ Status readUnitImage(CommandSession& s, std::uint16_t mask, const QString& comma
     // words; here the unit's words are kept, so that report is held back.
     ScriptedPrompter held;
     state.observers.setPrompter(&held);
-    const Status status = readImage(state, mask);
+    Status status = readImage(state, mask);
     state.observers.setPrompter(&s.prompter);
     s.progress.finish();
     for (const ScriptedPrompter::Message& m : held.messages)

@@ -28,7 +28,7 @@ bool looksLikeFormula(const QString& text) {
 } // namespace
 
 QString csvField(const QString& text) {
-    const QString safe = looksLikeFormula(text) ? u'\'' + text : text;
+    QString safe = looksLikeFormula(text) ? u'\'' + text : text;
     if (!safe.contains(u',') && !safe.contains(u'"') && !safe.contains(u'\n') &&
         !safe.contains(u'\r'))
         return safe;

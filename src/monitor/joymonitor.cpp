@@ -65,8 +65,8 @@ QAccessibleInterface* accessibleDisplay(const QString& className, QObject* objec
 JoyMonitor::JoyMonitor(int index, QWidget* parent)
     : QWidget(parent), m_index(index),
       m_monitorAction(new QAction(QStringLiteral("Monitor this value"), this)) {
-    static const bool accessible = (QAccessible::installFactory(accessibleDisplay), true);
-    (void)accessible;
+    static const bool kFactoryInstalled = (QAccessible::installFactory(accessibleDisplay), true);
+    (void)kFactoryInstalled;
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -10,7 +10,7 @@ constexpr const char* kWhatProperty = "spokenWhat";
 } // namespace
 
 QString spokenName(const QString& what, const QString& shown) {
-    const QString value = shown.simplified();
+    QString value = shown.simplified();
     if (value.isEmpty())
         return what;
     if (what.isEmpty())
