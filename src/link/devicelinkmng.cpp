@@ -4,9 +4,12 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSerialPort>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcLink, "hvc.link", QtWarningMsg)
 
@@ -99,6 +102,7 @@ bool DeviceLinkMng::open(const QString& connection) {
     m_retries = 0;
     m_exchanges = 0;
     m_blockExchanges = 0;
+    m_wireBytes = 0;
     const auto settings = ConnectionSettings::parse(connection);
     if (!settings)
         return fail(Failure::Usage,
@@ -204,6 +208,7 @@ DeviceLinkMng::Failure DeviceLinkMng::attempt(wire::Frame request, wire::Frame& 
     const QDeadlineTimer deadline(m_timeoutMs);
 
     const QByteArray bytes = wire::encode(request);
+    m_wireBytes += bytes.size();
     if (m_port->write(bytes) != bytes.size()) {
         if (portGone())
             return Failure::PortClosed;
@@ -230,6 +235,7 @@ DeviceLinkMng::Failure DeviceLinkMng::attempt(wire::Frame request, wire::Frame& 
             switch (m_decoder.next(frame)) {
             case wire::Decoder::Status::Frame:
                 reply = frame;
+                m_wireBytes += wire::encodedSize(frame, &request);
                 return frame.kind == wire::Kind::Error ? Failure::ErrorReply : Failure::None;
             case wire::Decoder::Status::BadCrc:
                 seen = Failure::BadCrc;
@@ -439,20 +445,39 @@ bool DeviceLinkMng::readWords(const QList<std::int32_t>& addresses, QList<std::u
             return false;
     if (!isOpen() || portGone())
         return fail(Failure::PortClosed, QStringLiteral("port closed"));
-    for (const Block& block : plan(addresses, nullptr)) {
+    // A read does not depend on the order: the words go out sorted and each once,
+    // so that neighbours in the unit's memory share a range.
+    QList<std::int32_t> sorted = addresses;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QHash<std::int32_t, std::uint16_t> got;
+    for (const Block& block : plan(sorted, nullptr)) {
         wire::Frame reply;
-        if (m_blocks && blockExchange(block, reply)) {
+        if (!m_blocks)
+            break;
+        if (blockExchange(block, reply)) {
             // The whole frame has checked; only now are its words taken.
-            values.append(reply.words);
-            continue;
-        }
-        for (int i = block.first; i < block.first + block.words; ++i) {
-            const auto word = readWord(addresses[i] >> 8, addresses[i] & 0xFF);
-            if (!word)
-                return false;
-            values.append(static_cast<std::uint16_t>(*word));
+            for (int k = 0; k < block.words; ++k)
+                got.insert(sorted[block.first + k], reply.words[k]);
+        } else if (m_failure != Failure::BadCrc && m_failure != Failure::Malformed &&
+                   m_failure != Failure::OtherReply && m_failure != Failure::ErrorReply) {
+            break; // a silent unit or a lost port: the words one by one tell which
         }
     }
+    // What no block brought, one word per exchange, in the order asked.
+    for (const std::int32_t a : addresses) {
+        if (const auto it = got.constFind(a); it != got.cend()) {
+            values.append(*it);
+            continue;
+        }
+        const auto word = readWord(a >> 8, a & 0xFF);
+        if (!word)
+            return false;
+        got.insert(a, static_cast<std::uint16_t>(*word));
+        values.append(static_cast<std::uint16_t>(*word));
+    }
+    m_failure = Failure::None;
+    m_error.clear();
     return true;
 }
 

@@ -107,6 +107,9 @@ public:
     // Requests sent since "Open", retries included, and those in block frames.
     int exchanges() const { return m_exchanges; }
     int blockExchanges() const { return m_blockExchanges; }
+    // Bytes of the requests sent and the replies taken since "Open": the wire time
+    // of the exchanges at 10 bits a byte.
+    long wireBytes() const { return m_wireBytes; }
     // The device the link has open, symbolic links resolved; empty while closed.
     QString devicePath() const { return m_lock.device(); }
 
@@ -138,6 +141,7 @@ private:
     int m_retries = 0;
     int m_exchanges = 0;
     int m_blockExchanges = 0;
+    long m_wireBytes = 0;
     bool m_blocksWanted = true;
     bool m_blocks = true;
     Failure m_failure = Failure::None;

@@ -44,6 +44,10 @@ int LinkProcedures::exchanges() const {
     return m_closedExchanges + (m_link ? m_link->exchanges() : 0);
 }
 
+long LinkProcedures::wireBytes() const {
+    return m_closedWireBytes + (m_link ? m_link->wireBytes() : 0);
+}
+
 int LinkProcedures::blockExchanges() const {
     return m_closedBlockExchanges + (m_link ? m_link->blockExchanges() : 0);
 }
@@ -68,6 +72,7 @@ void LinkProcedures::devClose() {
         m_closedRetries += m_link->retries();
         m_closedExchanges += m_link->exchanges();
         m_closedBlockExchanges += m_link->blockExchanges();
+        m_closedWireBytes += m_link->wireBytes();
     }
     m_link.reset();
     m_open = false;

@@ -63,6 +63,8 @@ public:
     // Exchanges (requests sent, retries included), and those in block frames.
     int exchanges() const;
     int blockExchanges() const;
+    // Bytes of the requests sent and the replies taken, over every opening.
+    long wireBytes() const;
     // Block frames on (the default) or off, from the next opening on.
     void setBlockFrames(bool on) { m_blockFrames = on; }
 
@@ -76,6 +78,7 @@ private:
     int m_closedRetries = 0;
     int m_closedExchanges = 0;
     int m_closedBlockExchanges = 0;
+    long m_closedWireBytes = 0;
     bool m_blockFrames = true;
     Status devReadWords(const QList<std::int32_t>& addresses, QList<std::int32_t>& values);
 };

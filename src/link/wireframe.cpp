@@ -177,8 +177,8 @@ std::uint8_t crc8(const std::uint8_t* data, std::size_t length, std::uint8_t ini
 // CRC-16, polynomial x^16 + x^12 + x^5 + 1 (0x1021), no reflection.
 std::uint16_t crc16(const std::uint8_t* data, std::size_t length, std::uint16_t init) {
     std::uint16_t crc = init;
-    for (std::size_t i = 0; i < length; ++i) {
-        crc = static_cast<std::uint16_t>(crc ^ (data[i] << 8));
+    for (std::size_t k = 0; k < length; ++k) {
+        crc = static_cast<std::uint16_t>(crc ^ (data[k] << 8));
         for (int bit = 0; bit < 8; ++bit)
             crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
     }
@@ -401,6 +401,8 @@ int Decoder::sizeAtFront() const {
             return -1;
         int at = kHeader + 1;
         for (int r = 0; r < ranges; ++r) {
+            if (at + 4 + kCrc16 > kMaxFrame)
+                return -1; // never wait for more than one frame can hold
             if (have < at + 4)
                 return 0;
             const int n = byteAt(m_buffer, at + 3);

@@ -351,7 +351,7 @@ std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_
         if (const auto id = Catalogue::idFromName(m_catalogue.identifierAt(it->position)))
             if (SimErrors::isErrorWord(*id))
                 m_errors.written(*id, value);
-    if (!it->ram) {
+    if (!it->ram && !m_blockWrite) {
         if (const Status saved = saveEeprom(); !saved) {
             it->value = before;
             note(QStringLiteral("EEPROM not kept: ") + saved.text());
@@ -392,6 +392,22 @@ wire::Frame SimUnit::serveBlock(const wire::Frame& request, Clock::time_point no
     reply.seq = request.seq;
     const bool writing = request.kind == wire::Kind::WriteRanges;
     int k = 0;
+    // A block write keeps its words in the EEPROM file once, after the last one,
+    // and before it is acknowledged; if that fails, none of them is kept.
+    const QHash<std::int32_t, Word> before = writing ? m_words : QHash<std::int32_t, Word>();
+    m_blockWrite = writing;
+    const auto keep = [&](std::optional<wire::ErrorCode> error) {
+        m_blockWrite = false;
+        if (!writing || k == 0)
+            return error;
+        if (const Status saved = saveEeprom(); !saved) {
+            m_words = before;
+            k = 0;
+            note(QStringLiteral("EEPROM not kept: ") + saved.text());
+            return std::optional<wire::ErrorCode>(wire::ErrorCode::Refused);
+        }
+        return error;
+    };
     for (const wire::WordRange& range : request.ranges) {
         const int count = request.kind == wire::Kind::ReadList ? 1 : range.count;
         for (int i = 0; i < count; ++i, ++k) {
@@ -406,6 +422,7 @@ wire::Frame SimUnit::serveBlock(const wire::Frame& request, Clock::time_point no
                 error = wire::ErrorCode::UnknownAddress;
             }
             if (error) {
+                error = keep(error);
                 wire::Frame refused;
                 refused.kind = wire::Kind::Error;
                 refused.seq = request.seq;
@@ -414,6 +431,13 @@ wire::Frame SimUnit::serveBlock(const wire::Frame& request, Clock::time_point no
                 return refused;
             }
         }
+    }
+    if (const auto error = keep(std::nullopt)) {
+        wire::Frame refused;
+        refused.kind = wire::Kind::Error;
+        refused.seq = request.seq;
+        refused.error = static_cast<std::uint8_t>(*error);
+        return refused;
     }
     reply.kind = wire::replyKind(request.kind);
     reply.count = static_cast<std::uint8_t>(writing ? k : 0);

@@ -90,6 +90,7 @@ private:
     QString m_eepromPath;
     bool m_resetPending = false;
     bool m_singleWordOnly = false;
+    bool m_blockWrite = false; // words of a block write: kept in the file once, at its end
     SimErrors m_errors;
     std::uint32_t m_seed = 1;
     Clock::time_point m_poweredOn;

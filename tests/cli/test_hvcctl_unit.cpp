@@ -114,7 +114,8 @@ TEST(HvcctlUnit, ExitCodes) {
         QString err; // a text the error output holds
     } cases[] = {
         // A unit that falls silent: the link's reason, nothing printed that passes for a result.
-        {"--mute-after 20", "read-all --timeout 150", 1, "Operation Failed :FAILED!"},
+        // (Connecting takes six exchanges, the image two blocks.)
+        {"--mute-after 7", "read-all --timeout 150", 1, "Operation Failed :FAILED!"},
         // Connecting takes six exchanges; diag's first read then goes unanswered.
         {"--mute-after 6", "diag --timeout 100", 1,
          "Operation Failed :FAILED!\n  reading Error Code (2000.00): time-out"},
