@@ -245,11 +245,16 @@ Status checkUnitIdentity(AppState& state, bool& resetPending) {
     progress.setText(QStringLiteral("Reading..."));
     progress.setPercent(0);
     bool matches = true;
+    // The five words in one list; the progress still moves a fifth per word.
+    QList<std::int32_t> values;
+    const Status status = state.session.link->readE2Words(
+        QList<std::int32_t>(std::begin(kIdentityAddresses), std::end(kIdentityAddresses)), values);
     for (int w = 0; w < 5; ++w) {
-        std::int32_t value = 0;
-        if (Status status = state.session.link->readE2(kIdentityAddresses[w], value); !status)
-            return status.prefixed(QStringLiteral("reading the unit's identity"));
-        matches = matches && value == kResetWords[w];
+        if (w >= values.size())
+            return (status ? Status::linkFailure(QStringLiteral("words missing in the reply"))
+                           : status)
+                .prefixed(QStringLiteral("reading the unit's identity"));
+        matches = matches && values[w] == kResetWords[w];
         progress.report(progress.text(), progress.percent() + 20);
     }
     resetPending = matches;
