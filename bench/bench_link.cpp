@@ -1,7 +1,11 @@
-// The device link's speed against hvc-sim on a real pseudo-terminal:
+// The device link's speed against hvc-sim on a real pseudo-terminal. The argument
+// of each benchmark is 1 for block frames (the default), 0 for one word per
+// exchange (as against an older unit, or before block frames):
 //  - whole-image read of the shipped map with the simulator paced to 9600-baud 8N1,
 //    reported as measured time over the wire-time floor (the bytes of every
-//    exchange at 10 bits a byte, nothing else);
+//    exchange at 10 bits a byte, nothing else) and over the one-word floor (102
+//    exchanges of 11 bytes);
+//  - Write All with its read-back, paced, over its floor;
 //  - the same read over a line that damages one reply in twenty (unpaced), with the
 //    requests sent again and the images that still failed;
 //  - exchanges per second against the unpaced simulator: the software's own cost.
@@ -9,6 +13,7 @@
 #include "core/appstate.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
+#include "core/writereview.h"
 #include "link/devicelinkmng.h"
 #include "link/linkprocedures.h"
 #include "link/wireframe.h"
@@ -28,57 +33,16 @@ using namespace hvc;
 const QString kRamlist = QStringLiteral(HVC_RES_DIR "/ini/Ramlist.ini");
 const int kReadExchangeBytes =
     wire::frameSize(wire::Kind::Read) + wire::frameSize(wire::Kind::Value);
-const int kWriteExchangeBytes =
-    wire::frameSize(wire::Kind::Write) + wire::frameSize(wire::Kind::WriteAck);
 
-// The link procedures' word reads and writes (one exchange each) over a device
-// link the benchmark can ask for its retries; counts the exchanges a transfer
-// makes, so the floor is computed from what was sent.
-class MeteredLink : public UnitLink {
-public:
-    explicit MeteredLink(const QString& device) {
-        PortTable ports;
-        ports.set(1, device);
-        m_link = std::make_unique<DeviceLinkMng>(ports);
-    }
-    Status openLink() override {
-        return m_link->open(connectionString(1)) ? Status()
-                                                 : Status::linkFailure(m_link->errorString());
-    }
-    void closeLink() override {}
-    bool isLinkOpen() const override { return m_link->isOpen(); }
-    Status readE2(std::int32_t a, std::int32_t& v) override {
-        ++reads;
-        const auto word = m_link->readWord(a / 256, a & 255);
-        if (!word)
-            return Status::linkFailure(m_link->errorString());
-        v = reduceToWord(*word);
-        return {};
-    }
-    Status readRam(std::int32_t a, std::int32_t& v) override { return readE2(a, v); }
-    Status writeE2(std::int32_t a, std::int32_t v) override {
-        ++writes;
-        return m_link->writeWord(a / 256, a & 255, reduceToWord(v))
-                   ? Status()
-                   : Status::linkFailure(m_link->errorString());
-    }
-    Status writeRam(std::int32_t a, std::int32_t v) override { return writeE2(a, v); }
-    Status sendCommand(std::int32_t c, const QString& t) override {
-        return m_link->sendCommand(c, t) ? Status() : Status::linkFailure(m_link->errorString());
-    }
-    DeviceLinkMng& device() { return *m_link; }
-    long reads = 0;
-    long writes = 0;
-
-private:
-    std::unique_ptr<DeviceLinkMng> m_link;
-};
+double wireSeconds(long bytes) {
+    return static_cast<double>(bytes * wire::kBitsPerByte) / 9600.0;
+}
 
 struct Rig {
     SimProcess sim;
     ScriptedPrompter prompter;
     AppState state;
-    std::unique_ptr<MeteredLink> link;
+    std::unique_ptr<LinkProcedures> link;
 
     bool start(const QStringList& simArgs, benchmark::State& bs) {
         const QString path =
@@ -88,12 +52,14 @@ struct Rig {
             return false;
         }
         countPageVarNum(state);
-        link = std::make_unique<MeteredLink>(path);
+        link = std::make_unique<LinkProcedures>(PortTable(), prompter);
+        link->ports().set(1, path);
+        link->setPort(1);
+        link->setBlockFrames(bs.range(0) != 0);
         state.session.link = link.get();
         state.observers.setPrompter(&prompter);
-        if (!link->openLink()) {
-            bs.SkipWithError(
-                ("cannot open the link: " + link->device().errorString()).toStdString().c_str());
+        if (const Status opened = link->openLink(); !opened) {
+            bs.SkipWithError(("cannot open the link: " + opened.detail()).toStdString().c_str());
             return false;
         }
         return true;
@@ -106,30 +72,70 @@ void bmWholeImageReadPaced(benchmark::State& bs) {
         return;
     double measured = 0;
     double floor = 0;
-    long exchanges = 0;
+    const int words = countPageVars(rig.state, readKeyAll(rig.state));
     for (auto _ : bs) {
-        rig.link->reads = 0;
+        const long bytes0 = rig.link->wireBytes();
         const auto t0 = std::chrono::steady_clock::now();
         const Status status = readImage(rig.state, readKeyAll(rig.state));
         const auto t1 = std::chrono::steady_clock::now();
         if (!status) {
-            bs.SkipWithError(
-                ("ReadAll failed: " + rig.link->device().errorString()).toStdString().c_str());
+            bs.SkipWithError(("ReadAll failed: " + status.detail()).toStdString().c_str());
             return;
         }
         measured += std::chrono::duration<double>(t1 - t0).count();
-        floor += rig.link->reads * kReadExchangeBytes * wire::kBitsPerByte / 9600.0;
-        exchanges = rig.link->reads;
+        floor += wireSeconds(rig.link->wireBytes() - bytes0);
     }
+    const auto n = static_cast<double>(bs.iterations());
     bs.counters["ratio"] = measured / floor;
-    bs.counters["exchanges"] = static_cast<double>(exchanges);
-    bs.counters["floor_ms"] = floor / static_cast<double>(bs.iterations()) * 1000.0;
-    bs.counters["bytes_per_read"] = kReadExchangeBytes;
-    bs.counters["bytes_per_write"] = kWriteExchangeBytes;
+    bs.counters["vs_one_word_floor"] = measured / n / wireSeconds(words * kReadExchangeBytes);
+    bs.counters["exchanges"] = rig.link->exchanges() / n;
+    bs.counters["floor_ms"] = floor / n * 1000.0;
     // Requests sent again over all iterations: 0 on this clean line.
-    bs.counters["retries"] = rig.link->device().retries();
+    bs.counters["retries"] = rig.link->retries();
 }
-BENCHMARK(bmWholeImageReadPaced)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmWholeImageReadPaced)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Write All of the image read first, then the read-back of every word written.
+void bmWriteAllVerifiedPaced(benchmark::State& bs) {
+    Rig rig;
+    if (!rig.start({QStringLiteral("--baud-pacing")}, bs))
+        return;
+    if (!readImage(rig.state, readKeyAll(rig.state))) {
+        bs.SkipWithError("ReadAll failed");
+        return;
+    }
+    double measured = 0;
+    double floor = 0;
+    for (auto _ : bs) {
+        const long bytes0 = rig.link->wireBytes();
+        ReviewedWrite out;
+        const auto t0 = std::chrono::steady_clock::now();
+        const Status status =
+            writeReviewed(rig.state, writeKeyAll(rig.state), WriteChoice::wholeImage(), true, out);
+        const auto t1 = std::chrono::steady_clock::now();
+        if (!status || !out.mismatches.isEmpty()) {
+            bs.SkipWithError(("Write All failed: " + status.detail()).toStdString().c_str());
+            return;
+        }
+        measured += std::chrono::duration<double>(t1 - t0).count();
+        floor += wireSeconds(rig.link->wireBytes() - bytes0);
+    }
+    const auto n = static_cast<double>(bs.iterations());
+    bs.counters["ratio"] = measured / floor;
+    bs.counters["floor_ms"] = floor / n * 1000.0;
+    bs.counters["retries"] = rig.link->retries();
+}
+BENCHMARK(bmWriteAllVerifiedPaced)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // One damaged reply in twenty: what the retries cost and how many images still fail.
 void bmWholeImageReadNoisy(benchmark::State& bs) {
@@ -142,10 +148,15 @@ void bmWholeImageReadNoisy(benchmark::State& bs) {
     for (auto _ : bs)
         failed += !readImage(rig.state, readKeyAll(rig.state)).ok();
     const auto n = static_cast<double>(bs.iterations());
-    bs.counters["retries_per_image"] = rig.link->device().retries() / n;
+    bs.counters["retries_per_image"] = rig.link->retries() / n;
     bs.counters["failed_images"] = static_cast<double>(failed);
 }
-BENCHMARK(bmWholeImageReadNoisy)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmWholeImageReadNoisy)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 double ownCpuSeconds() {
     timespec ts{};
@@ -175,7 +186,7 @@ void bmExchangesUnpaced(benchmark::State& bs) {
     const double simCpu0 = cpuSecondsOf(rig.sim.processId());
     for (auto _ : bs) {
         std::int32_t value = 0;
-        if (!rig.link->readE2(address, value)) {
+        if (!rig.link->readE2(address, value).ok()) {
             bs.SkipWithError("read failed");
             return;
         }
@@ -191,7 +202,7 @@ void bmExchangesUnpaced(benchmark::State& bs) {
     bs.counters["sim_cpu_us"] = simCpu / n * 1e6;
     bs.counters["cpu_bound_exchanges_per_s"] = n / (hostCpu + simCpu);
 }
-BENCHMARK(bmExchangesUnpaced)->MinTime(2.0)->UseRealTime();
+BENCHMARK(bmExchangesUnpaced)->Arg(0)->MinTime(2.0)->UseRealTime();
 
 } // namespace
 

@@ -6,7 +6,8 @@
 # For each probability P (default 0.01 0.05 0.20) runs RUNS times (default 20)
 # "hvcctl read-all" and "hvcctl write-all res/txt/Example.txt" from BIN_DIR against a
 # fresh, unpaced "hvc-sim --corrupt P --seed N" and prints how many ended with exit
-# code 0. Compare a build of the unchanged code with the current one:
+# code 0. SIM_ARGS adds options to hvc-sim (SIM_ARGS=--single-word-only: a unit
+# without block frames). Compare a build of the unchanged code with the current one:
 #
 #   bench/noisy_link.sh /work/baseline/bin
 #   bench/noisy_link.sh build/bin
@@ -27,7 +28,7 @@ trap 'rm -rf "$work"' EXIT
 start_sim() {
     rm -f "$work/unit" "$work/e2"
     "$bin/hvc-sim" --link "$work/unit" --eeprom "$work/e2" --corrupt "$1" --seed "$2" \
-        >"$work/sim.out" 2>/dev/null &
+        ${SIM_ARGS:-} >"$work/sim.out" 2>/dev/null &
     sim_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/sim.out" ] && [ -L "$work/unit" ] && return 0

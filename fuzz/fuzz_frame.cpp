@@ -1,11 +1,13 @@
 // libFuzzer target for the wire-protocol frame decoder: arbitrary bytes, delivered
 // in chunks whose size the first input byte picks. The first byte also picks the
 // side: the unit's (requests) or the configurator's, reading the replies to a
-// request taken from the next five bytes. Every frame the decoder hands out must
-// encode back to a frame that decodes to itself; on the configurator's side it must
-// answer the request (its kind and sequence number), and must not check as the
-// answer to the same request with another sequence number. The decoder must never
-// hold more than one unfinished frame.
+// request taken from the next five bytes (a one-word request, or a block request
+// of one to three ranges). Every frame the decoder hands out must encode back to a
+// frame that decodes to itself; a block request must keep the limits; on the
+// configurator's side a frame must answer the request (its kind, sequence number
+// and, for a block, its word count), and must not check as the answer to the same
+// request with another sequence number or with one word more. The decoder must
+// never hold more than one unfinished frame.
 
 #include "link/wireframe.h"
 
@@ -15,8 +17,6 @@
 using namespace hvc::wire;
 
 namespace {
-
-constexpr int kLongestFrame = 7 + kMaxText;
 
 void check(bool ok) {
     if (!ok)
@@ -45,21 +45,32 @@ void drain(Decoder& decoder, const Frame* request) {
         check(frame.seq < 16 && frame.text.size() <= kMaxText);
         if (!request) {
             check(isRequest(frame.kind));
+            check(!isBlockKind(frame.kind) || withinLimits(frame));
             const QByteArray bytes = encode(frame);
-            check(bytes.size() == frameSize(frame.kind, static_cast<int>(frame.text.size())));
+            check(bytes.size() == encodedSize(frame) && bytes.size() <= kMaxFrame);
             check(decodesTo(bytes, nullptr, frame));
             continue;
         }
         check(frame.seq == request->seq);
         check(frame.kind == Kind::Error || frame.kind == replyKind(request->kind));
+        if (frame.kind == Kind::Words || frame.kind == Kind::ListWords)
+            check(frame.words.size() == blockWords(*request));
+        if (frame.kind == Kind::BlockAck)
+            check(frame.count == blockWords(*request));
         const QByteArray bytes = encodeReply(frame, *request);
-        check(bytes.size() == frameSize(frame.kind));
+        check(bytes.size() == encodedSize(frame, request));
         check(decodesTo(bytes, request, frame));
         Frame later = *request;
         later.seq = static_cast<std::uint8_t>((request->seq + 1) & 0x0F);
         check(!decodesTo(bytes, &later, frame));
+        if (isBlockKind(request->kind) && frame.kind != Kind::Error) {
+            Frame longer = *request;
+            longer.ranges.last().count = static_cast<std::uint8_t>(longer.ranges.last().count + 1);
+            longer.words.append(0);
+            check(!decodesTo(bytes, &longer, frame));
+        }
     }
-    check(decoder.buffered() < kLongestFrame);
+    check(decoder.buffered() < kMaxFrame);
 }
 
 } // namespace
@@ -74,12 +85,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (replies) {
         if (size < 6)
             return 0;
-        static constexpr Kind kRequests[] = {Kind::Read, Kind::Write, Kind::Command};
-        request.kind = kRequests[data[1] % 3];
+        static constexpr Kind kRequests[] = {Kind::Read,       Kind::Write,       Kind::Command,
+                                             Kind::ReadRanges, Kind::WriteRanges, Kind::ReadList};
+        request.kind = kRequests[data[1] % 6];
         request.seq = data[1] >> 4;
         request.address = static_cast<std::uint16_t>(data[2] << 8 | data[3]);
         request.sub = data[4];
         request.value = static_cast<std::uint16_t>(data[5] << 8 | data[1]);
+        if (isBlockKind(request.kind)) {
+            for (int r = 0; r <= data[5] % 3; ++r) {
+                const auto count = static_cast<std::uint8_t>(
+                    request.kind == Kind::ReadList ? 1 : 1 + (data[5] >> (2 * r + 2)) % 4);
+                request.ranges.append(
+                    {.address = static_cast<std::uint16_t>(request.address + 0x40 * r),
+                     .sub = request.sub,
+                     .count = count});
+                if (request.kind == Kind::WriteRanges)
+                    for (int k = 0; k < count; ++k)
+                        request.words.append(static_cast<std::uint16_t>(request.value + k));
+            }
+        }
         at = 6;
     }
     Decoder decoder;

@@ -354,6 +354,8 @@ CommandSession::~CommandSession() {
     if (!verbose || !prompter.err)
         return;
     progress.finish();
+    *prompter.err << "hvcctl: " << link.exchanges() << " exchanges, " << link.blockExchanges()
+                  << " of them in block frames\n";
     *prompter.err << "hvcctl: " << link.retries()
                   << " requests sent again after a garbled or missing reply\n";
     prompter.err->flush();

@@ -390,9 +390,9 @@ void DebuggerModel::endRun() {
         Q_EMIT runningChanged();
 }
 
-bool DebuggerModel::readWatchEntry(WatchEntry& entry, Status& status) {
-    std::int32_t word = 0;
-    status = exchangeRead(Memory::Ram, entry.address, word);
+bool DebuggerModel::readWatchEntry(WatchEntry& entry, Status& status, const std::int32_t* known) {
+    std::int32_t word = known ? *known : 0;
+    status = known ? Status() : exchangeRead(Memory::Ram, entry.address, word);
     if (!status)
         return false;
     entry.raw = word;
@@ -419,10 +419,27 @@ void DebuggerModel::runEnded(RunEnd how, const Status& why) {
 Status DebuggerModel::runPass() {
     m_state.session.setConnectState(ConnectState::DebuggerWorking);
     Status status;
+    // The monitored word and the next word of the watch list go out as one list.
+    UnitVariable* monitored = m_monitorOn ? record() : nullptr;
+    const bool watching = m_watchOn && !m_watch.isEmpty();
+    QList<std::int32_t> words;
+    Status listed;
+    if (monitored && watching && m_state.session.link && m_state.session.link->isLinkOpen()) {
+        const int next = m_watchNext % static_cast<int>(m_watch.size());
+        listed =
+            m_state.session.link->readRamWords({monitored->address, m_watch[next].address}, words);
+        if (!listed && words.isEmpty())
+            listed = listed.prefixed(QStringLiteral("reading RAM ") +
+                                     formatAddressText(monitored->address));
+    }
     if (m_monitorOn) {
         if (UnitVariable* r = record()) {
             std::int32_t word = 0;
-            status = exchangeRead(Memory::Ram, r->address, word);
+            if (!words.isEmpty())
+                word = words[0];
+            status = !words.isEmpty() ? Status()
+                     : !listed        ? listed
+                                      : exchangeRead(Memory::Ram, r->address, word);
             if (status) {
                 r->takeUnitRamWord(word);
                 m_view.ramRaw = QString::number(word);
@@ -437,7 +454,11 @@ Status DebuggerModel::runPass() {
     if (status && m_watchOn && !m_watch.isEmpty()) {
         const int row = m_watchNext % static_cast<int>(m_watch.size());
         m_watchNext = (row + 1) % static_cast<int>(m_watch.size());
-        readWatchEntry(m_watch[row], status);
+        if (!listed && words.size() == 1)
+            status = listed.prefixed(QStringLiteral("reading RAM ") +
+                                     formatAddressText(m_watch[row].address));
+        else
+            readWatchEntry(m_watch[row], status, words.size() > 1 ? &words[1] : nullptr);
         Q_EMIT watchRowUpdated(row);
     }
     if (!status)

@@ -192,7 +192,8 @@ private:
     void startRun();
     void stopRunIfIdle();
     void endRun();
-    bool readWatchEntry(WatchEntry& entry, Status& status);
+    // `known`: the word already read for it (in one list with the monitored word).
+    bool readWatchEntry(WatchEntry& entry, Status& status, const std::int32_t* known = nullptr);
     QString displayOf(const UnitVariable& record, bool e2) const;
 
     AppState& m_state;

@@ -96,28 +96,24 @@ void DiagnosticModel::activate() {
     refreshObject();
 }
 
-// A closed link would hand back success without reading anything; that must
-// never reach a row or the list as an error word.
-Status DiagnosticModel::readRow(const DiagnosticRow& row, std::int32_t& word) {
-    const UnitVariable& record = *row.boundVar;
-    if (!m_state.session.link || !m_state.session.link->isLinkOpen())
-        return Status::linkFailure(
-            QStringLiteral("port closed reading %1 (%2)").arg(record.name, record.addressText()));
-    word = 0;
-    return readErrorWord(*m_state.session.link, record, word);
-}
-
 Status DiagnosticModel::readDiagnosticVar() {
     const int n = polledCount();
+    // The pass goes out as one word list; the rows then take their words in order.
+    QList<const UnitVariable*> records;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (isPolled(i))
+            records.append(m_rows[i].boundVar);
+    QList<std::int32_t> words;
+    const Status read = readRamWords(m_state.session.link, records, words);
     int k = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!isPolled(i))
             continue;
-        std::int32_t word = 0;
-        if (Status status = readRow(m_rows[i], word); !status) {
+        if (k >= words.size()) {
             m_state.session.setConnectState(ConnectState::NotConnected);
-            return status;
+            return read;
         }
+        const std::int32_t word = words[k];
         m_state.session.setConnectState(ConnectState::DiagnosticPolling);
         m_state.observers.progress.setText(kDiagnosticText);
         updateDisplay(i, word);

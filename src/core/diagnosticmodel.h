@@ -117,7 +117,6 @@ Q_SIGNALS:
 private:
     Status runPass() override { return readDiagnosticVar(); }
     void runEnded(RunEnd, const Status& why) override { Q_EMIT pollingStopped(why); }
-    Status readRow(const DiagnosticRow& row, std::int32_t& word);
 
     AppState& m_state;
     DiagnosticList m_messages;

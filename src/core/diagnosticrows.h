@@ -5,6 +5,7 @@
 #include "core/hvcids.h"
 #include "core/status.h"
 
+#include <QList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -31,5 +32,10 @@ std::optional<HvcId> diagnosticRowVar(int row);
 // the link hands over; no conversion formula applies. A failure's detail names
 // the word ("reading Section 2 Error (2012.00): time-out ...").
 Status readErrorWord(UnitLink& link, const UnitVariable& record, std::int32_t& word);
+// The RAM words of a polling pass as one word list (the link sends it in as few
+// exchanges as it can). `words` gets those read, in order; a failure names the
+// record whose word did not come, "port closed reading ..." on a closed link.
+Status readRamWords(UnitLink* link, const QList<const UnitVariable*>& records,
+                    QList<std::int32_t>& words);
 
 } // namespace hvc

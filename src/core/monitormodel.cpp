@@ -1,6 +1,7 @@
 #include "core/monitormodel.h"
 
 #include "core/catalogue.h"
+#include "core/diagnosticrows.h"
 #include "core/progressmath.h"
 #include "core/unitlink.h"
 
@@ -199,21 +200,6 @@ void MonitorModel::drawProgress(int percent) {
     Q_EMIT progressChanged(m_state.observers.progress.text(), percent);
 }
 
-// A closed link would hand back success without reading anything; that must
-// never reach a display or a recording as a value.
-Status MonitorModel::readVariable(UnitVariable& record, std::int32_t& raw) {
-    if (!m_state.session.link || !m_state.session.link->isLinkOpen())
-        return Status::linkFailure(
-            QStringLiteral("port closed reading %1 (%2)").arg(record.name, record.addressText()));
-    raw = 0;
-    Status status = m_state.session.link->readRam(record.address, raw);
-    if (!status)
-        return status.prefixed(
-            QStringLiteral("reading %1 (%2)").arg(record.name, record.addressText()));
-    record.takeUnitRamWord(raw);
-    return status;
-}
-
 Status MonitorModel::readMonitorVar() {
     const int n = polledCount();
     const int steps = n + 3;
@@ -225,12 +211,30 @@ Status MonitorModel::readMonitorVar() {
 
     const HvcId words[3] = {HvcId::HVC_ERROR_CODE, HvcId::HVC_HSD_MONITOR,
                             HvcId::HVC_DIGIT_MONITOR};
+    // The whole pass goes out as one word list: the three status words, then the
+    // polled displays; the words are then taken in that order.
+    QList<const UnitVariable*> records;
+    for (const HvcId id : words)
+        records.append(&m_state.document.catalogue.var(id));
+    for (int i = 0; i < m_displays.size(); ++i)
+        if (isPolled(i))
+            records.append(m_displays[i].boundVar);
+    QList<std::int32_t> raws;
+    const Status read = readRamWords(m_state.session.link, records, raws);
+    qsizetype next = 0;
+    const auto take = [&](UnitVariable& record, std::int32_t& raw) {
+        if (next >= raws.size())
+            return false;
+        raw = raws[next++];
+        record.takeUnitRamWord(raw);
+        return true;
+    };
     for (int w = 0; w < 3; ++w) {
         UnitVariable& record = m_state.document.catalogue.var(words[w]);
         std::int32_t raw = 0;
-        if (Status status = readVariable(record, raw); !status) {
+        if (!take(record, raw)) {
             m_state.session.setConnectState(ConnectState::NotConnected);
-            return status;
+            return read;
         }
         const auto word = static_cast<std::uint16_t>(raw & 0xFFFF);
         switch (w) {
@@ -256,9 +260,9 @@ Status MonitorModel::readMonitorVar() {
             continue;
         UnitVariable& record = *m_displays[i].boundVar;
         std::int32_t raw = 0;
-        if (Status status = readVariable(record, raw); !status) {
+        if (!take(record, raw)) {
             m_state.session.setConnectState(ConnectState::NotConnected);
-            return status;
+            return read;
         }
         m_state.session.setConnectState(ConnectState::MonitorPolling);
         m_state.observers.progress.setText(kMonitorText);

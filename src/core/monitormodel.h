@@ -152,7 +152,6 @@ private:
     void setFormulaParts();
     void drawProgress(int percent);
     void endPassOnLinkLoss();
-    Status readVariable(UnitVariable& record, std::int32_t& raw);
 
     AppState& m_state;
     QList<MonitorDisplay> m_displays;

@@ -83,6 +83,22 @@ bool isWrittenBy(const UnitVariable& record, std::uint16_t mask) {
     return (record.pageMask & 1) != 0 && (record.pageMask & mask) == record.pageMask;
 }
 
+namespace {
+
+// The section limit is read when each variable is considered: the records up to
+// the section word go with the count the unit held before, those after it with
+// the count just read. So a whole-image transfer goes in these two parts, each
+// part one word list for the link (which sends it in as few frames as it can),
+// and the results are taken record by record in catalogue order.
+QList<int> transferParts(const Catalogue& cat) {
+    const int sectionPos = cat.idIndex(HvcId::HVC_NUM_PROP_REG);
+    if (sectionPos >= 1 && sectionPos < cat.varCount())
+        return {sectionPos, cat.varCount()};
+    return {cat.varCount()};
+}
+
+} // namespace
+
 Status readImage(AppState& state, std::uint16_t mask) {
     if (mask == 0)
         return {};
@@ -93,20 +109,33 @@ Status readImage(AppState& state, std::uint16_t mask) {
     QString sectionFault;
     Catalogue& cat = state.document.catalogue;
     const int sectionPos = cat.idIndex(HvcId::HVC_NUM_PROP_REG);
-    for (int i = 1; i <= cat.varCount(); ++i) {
-        UnitVariable& r = cat[i];
-        if ((r.pageMask & mask) == 0)
-            continue;
-        if (inSectionLimit(state, r)) {
-            std::int32_t value = 0;
-            if (Status status = state.session.link->readE2(r.address, value); !status)
-                return status.prefixed(recordContext("reading", r));
-            r.takeUnitWord(value);
-            state.document.unitWords.seen(r.address, value);
-            if (i == sectionPos)
-                sectionFault = rangeCheckOne(state, i);
+    int from = 1;
+    for (const int upTo : transferParts(cat)) {
+        QList<std::int32_t> addresses;
+        for (int i = from; i <= upTo; ++i)
+            if ((cat[i].pageMask & mask) != 0 && inSectionLimit(state, cat[i]))
+                addresses.append(cat[i].address);
+        QList<std::int32_t> values;
+        Status status = state.session.link->readE2Words(addresses, values);
+        if (status && values.size() < addresses.size())
+            status = Status::linkFailure(QStringLiteral("words missing in the reply"));
+        int k = 0;
+        for (int i = from; i <= upTo; ++i) {
+            UnitVariable& r = cat[i];
+            if ((r.pageMask & mask) == 0)
+                continue;
+            if (k < addresses.size() && addresses[k] == r.address && inSectionLimit(state, r)) {
+                if (k >= values.size())
+                    return status.prefixed(recordContext("reading", r));
+                const std::int32_t value = values[k++];
+                r.takeUnitWord(value);
+                state.document.unitWords.seen(r.address, value);
+                if (i == sectionPos)
+                    sectionFault = rangeCheckOne(state, i);
+            }
+            progressStep(state, QStringLiteral("Reading..."), counter, total);
         }
-        progressStep(state, QStringLiteral("Reading..."), counter, total);
+        from = upTo + 1;
     }
     const QString report = rangeCheck(state, mask) + sectionFault;
     if (!report.isEmpty())
@@ -173,26 +202,51 @@ Status writeImage(AppState& state, std::uint16_t mask, WriteReport* report, cons
     const int total = countPageVars(state, mask);
     int counter = 0;
     Catalogue& cat = state.document.catalogue;
-    for (int i = 1; i <= cat.varCount(); ++i) {
-        UnitVariable& r = cat[i];
-        if (!isWrittenBy(r, mask))
-            continue;
-        Status status;
-        if (inSectionLimit(state, r) && (only == nullptr || only->contains(i))) {
-            status = state.session.link->writeE2(r.address, r.workingWord);
-            if (status) {
-                r.markWordWritten();
-                state.document.unitWords.seen(r.address, r.workingWord);
-                if (report) {
-                    ++report->written;
-                    report->lastPosition = i;
-                    report->positions.append(i);
-                }
+    const auto sent = [&](int i) {
+        return isWrittenBy(cat[i], mask) && inSectionLimit(state, cat[i]) &&
+               (only == nullptr || only->contains(i));
+    };
+    int from = 1;
+    for (const int upTo : transferParts(cat)) {
+        // In catalogue order, as the unit is to take them.
+        QList<int> positions;
+        QList<std::int32_t> addresses, values;
+        for (int i = from; i <= upTo; ++i) {
+            if (sent(i)) {
+                positions.append(i);
+                addresses.append(cat[i].address);
+                values.append(cat[i].workingWord);
             }
         }
-        progressStep(state, QStringLiteral("Writing..."), counter, total);
-        if (!status)
-            return status.prefixed(recordContext("writing", r));
+        int written = 0;
+        Status failure = state.session.link->writeE2Words(addresses, values, written);
+        if (failure && written < positions.size())
+            failure = Status::linkFailure(QStringLiteral("words not acknowledged"));
+        int k = 0;
+        for (int i = from; i <= upTo; ++i) {
+            UnitVariable& r = cat[i];
+            if (!isWrittenBy(r, mask))
+                continue;
+            Status status;
+            if (k < positions.size() && positions[k] == i) {
+                if (k < written) {
+                    r.markWordWritten();
+                    state.document.unitWords.seen(r.address, r.workingWord);
+                    if (report) {
+                        ++report->written;
+                        report->lastPosition = i;
+                        report->positions.append(i);
+                    }
+                } else {
+                    status = failure;
+                }
+                ++k;
+            }
+            progressStep(state, QStringLiteral("Writing..."), counter, total);
+            if (!status)
+                return status.prefixed(recordContext("writing", r));
+        }
+        from = upTo + 1;
     }
     state.observers.progress.report(QStringLiteral("Writing..."), 100);
     refreshShownPage(state);
@@ -213,11 +267,16 @@ Status checkUnitIdentity(AppState& state, bool& resetPending) {
     progress.setText(QStringLiteral("Reading..."));
     progress.setPercent(0);
     bool matches = true;
+    // The five words in one list; the progress still moves a fifth per word.
+    QList<std::int32_t> values;
+    const Status status = state.session.link->readE2Words(
+        QList<std::int32_t>(std::begin(kIdentityAddresses), std::end(kIdentityAddresses)), values);
     for (int w = 0; w < 5; ++w) {
-        std::int32_t value = 0;
-        if (Status status = state.session.link->readE2(kIdentityAddresses[w], value); !status)
-            return status.prefixed(QStringLiteral("reading the unit's identity"));
-        matches = matches && value == kResetWords[w];
+        if (w >= values.size())
+            return (status ? Status::linkFailure(QStringLiteral("words missing in the reply"))
+                           : status)
+                .prefixed(QStringLiteral("reading the unit's identity"));
+        matches = matches && values[w] == kResetWords[w];
         progress.report(progress.text(), progress.percent() + 20);
     }
     resetPending = matches;

@@ -134,15 +134,20 @@ Status writeReviewed(AppState& state, std::uint16_t mask, const WriteChoice& cho
 
     int counter = 0;
     const auto total = static_cast<int>(out.report.positions.size());
-    for (int p : out.report.positions) {
-        UnitVariable& r = cat[p];
-        std::int32_t word = 0;
-        if (Status status = state.session.link->readE2(r.address, word); !status)
-            return status.prefixed(
-                QStringLiteral("verifying %1 (%2)").arg(r.name, r.addressText()));
+    QList<std::int32_t> addresses, words;
+    for (int p : out.report.positions)
+        addresses.append(cat[p].address);
+    Status status = state.session.link->readE2Words(addresses, words);
+    for (int k = 0; k < total; ++k) {
+        UnitVariable& r = cat[out.report.positions[k]];
+        if (k >= words.size())
+            return (status ? Status::linkFailure(QStringLiteral("words missing in the reply"))
+                           : status)
+                .prefixed(QStringLiteral("verifying %1 (%2)").arg(r.name, r.addressText()));
+        const std::int32_t word = words[k];
         state.document.unitWords.seen(r.address, word);
         if (!sameWord(r.workingWord, word)) {
-            out.mismatches.append({p, r.workingWord, word});
+            out.mismatches.append({out.report.positions[k], r.workingWord, word});
             r.unitWord = word;
         }
         progressStep(state, QStringLiteral("Reading..."), counter, total);

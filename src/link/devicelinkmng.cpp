@@ -4,9 +4,12 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSerialPort>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcLink, "hvc.link", QtWarningMsg)
 
@@ -38,6 +41,15 @@ QString doing(const wire::Frame& request) {
         return QStringLiteral("reading ") + where;
     case wire::Kind::Write:
         return QStringLiteral("writing ") + where;
+    case wire::Kind::ReadRanges:
+    case wire::Kind::ReadList:
+    case wire::Kind::WriteRanges:
+        return QStringLiteral("%1 %2 words from %3")
+            .arg(request.kind == wire::Kind::WriteRanges ? QStringLiteral("writing")
+                                                         : QStringLiteral("reading"))
+            .arg(wire::blockWords(request))
+            .arg(formatAddressText(static_cast<std::int32_t>(request.ranges.value(0).address) << 8 |
+                                   request.ranges.value(0).sub));
     default:
         return QStringLiteral("sending command ") + where;
     }
@@ -88,6 +100,9 @@ void DeviceLinkMng::close() {
 bool DeviceLinkMng::open(const QString& connection) {
     close();
     m_retries = 0;
+    m_exchanges = 0;
+    m_blockExchanges = 0;
+    m_wireBytes = 0;
     const auto settings = ConnectionSettings::parse(connection);
     if (!settings)
         return fail(Failure::Usage,
@@ -135,6 +150,7 @@ bool DeviceLinkMng::open(const QString& connection) {
     // the unit answers late; starting the count elsewhere makes its reply unlikely
     // to carry the number we are about to use.
     m_seq = randomSeq();
+    m_blocks = m_blocksWanted;
     m_failure = Failure::None;
     m_error.clear();
     return true;
@@ -185,9 +201,14 @@ DeviceLinkMng::Failure DeviceLinkMng::attempt(wire::Frame request, wire::Frame& 
     m_seq = static_cast<std::uint8_t>((m_seq + 1) & 0x0F);
     request.seq = m_seq;
     m_decoder.expectReplyTo(request);
+    ++m_exchanges;
+    if (wire::isBlockKind(request.kind))
+        ++m_blockExchanges;
+    qCDebug(lcLink) << "link: sent" << wire::describe(request);
     const QDeadlineTimer deadline(m_timeoutMs);
 
     const QByteArray bytes = wire::encode(request);
+    m_wireBytes += bytes.size();
     if (m_port->write(bytes) != bytes.size()) {
         if (portGone())
             return Failure::PortClosed;
@@ -214,6 +235,7 @@ DeviceLinkMng::Failure DeviceLinkMng::attempt(wire::Frame request, wire::Frame& 
             switch (m_decoder.next(frame)) {
             case wire::Decoder::Status::Frame:
                 reply = frame;
+                m_wireBytes += wire::encodedSize(frame, &request);
                 return frame.kind == wire::Kind::Error ? Failure::ErrorReply : Failure::None;
             case wire::Decoder::Status::BadCrc:
                 seen = Failure::BadCrc;
@@ -343,6 +365,155 @@ bool DeviceLinkMng::writeWord(int address, int sub, int value) {
     request.value = static_cast<std::uint16_t>(value & 0xFFFF);
     wire::Frame reply;
     return exchange(request, reply);
+}
+
+// Consecutive words (unit address + 2, same sub-code) of the list go into one
+// range; a frame takes ranges while it and its reply keep the limits. A read of
+// mostly single words goes as a list, which spends 3 bytes a word instead of 4.
+QList<DeviceLinkMng::Block> DeviceLinkMng::plan(const QList<std::int32_t>& addresses,
+                                                const QList<std::uint16_t>* values) {
+    QList<Block> blocks;
+    const wire::Kind kind = values ? wire::Kind::WriteRanges : wire::Kind::ReadRanges;
+    const auto finish = [&] {
+        Block& b = blocks.last();
+        if (kind != wire::Kind::ReadRanges || 3 * b.words >= 4 * b.request.ranges.size())
+            return;
+        wire::Frame list;
+        list.kind = wire::Kind::ReadList;
+        for (const wire::WordRange& r : b.request.ranges)
+            for (int k = 0; k < r.count; ++k)
+                list.ranges.append({.address = static_cast<std::uint16_t>(r.address + 2 * k),
+                                    .sub = r.sub,
+                                    .count = 1});
+        if (wire::withinLimits(list))
+            b.request = list;
+    };
+    for (int i = 0; i < addresses.size(); ++i) {
+        const auto unit = static_cast<std::uint16_t>((addresses[i] >> 8) & 0xFFFF);
+        const auto sub = static_cast<std::uint8_t>(addresses[i] & 0xFF);
+        if (!blocks.isEmpty()) {
+            Block& b = blocks.last();
+            wire::Frame grown = b.request;
+            wire::WordRange& last = grown.ranges.last();
+            if (last.sub == sub &&
+                static_cast<std::uint16_t>(last.address + 2 * last.count) == unit &&
+                last.count < 255)
+                ++last.count;
+            else
+                grown.ranges.append({.address = unit, .sub = sub, .count = 1});
+            if (values)
+                grown.words.append(values->at(i));
+            if (wire::withinLimits(grown)) {
+                b.request = grown;
+                ++b.words;
+                continue;
+            }
+            finish();
+        }
+        Block b;
+        b.first = i;
+        b.words = 1;
+        b.request.kind = kind;
+        b.request.ranges.append({.address = unit, .sub = sub, .count = 1});
+        if (values)
+            b.request.words.append(values->at(i));
+        blocks.append(b);
+    }
+    if (!blocks.isEmpty())
+        finish();
+    return blocks;
+}
+
+bool DeviceLinkMng::blockExchange(const Block& block, wire::Frame& reply) {
+    if (exchange(block.request, reply))
+        return true;
+    if (m_failure == Failure::ErrorReply &&
+        reply.error == static_cast<std::uint8_t>(wire::ErrorCode::BadRequest)) {
+        m_blocks = false;
+        qCDebug(lcLink)
+            << "link: the unit takes no block frames; one word per exchange until the next Open";
+    } else if (m_failure != Failure::ErrorReply) {
+        qCDebug(lcLink) << "link: block given up, its words one by one:" << m_error;
+    }
+    return false;
+}
+
+bool DeviceLinkMng::readWords(const QList<std::int32_t>& addresses, QList<std::uint16_t>& values) {
+    values.clear();
+    for (const std::int32_t a : addresses)
+        if (!addressInRange(a >> 8, a & 0xFF))
+            return false;
+    if (!isOpen() || portGone())
+        return fail(Failure::PortClosed, QStringLiteral("port closed"));
+    // A read does not depend on the order: the words go out sorted and each once,
+    // so that neighbours in the unit's memory share a range.
+    QList<std::int32_t> sorted = addresses;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QHash<std::int32_t, std::uint16_t> got;
+    for (const Block& block : plan(sorted, nullptr)) {
+        wire::Frame reply;
+        if (!m_blocks)
+            break;
+        if (blockExchange(block, reply)) {
+            // The whole frame has checked; only now are its words taken.
+            for (int k = 0; k < block.words; ++k)
+                got.insert(sorted[block.first + k], reply.words[k]);
+        } else if (m_failure != Failure::BadCrc && m_failure != Failure::Malformed &&
+                   m_failure != Failure::OtherReply && m_failure != Failure::ErrorReply) {
+            break; // a silent unit or a lost port: the words one by one tell which
+        }
+    }
+    // What no block brought, one word per exchange, in the order asked.
+    for (const std::int32_t a : addresses) {
+        if (const auto it = got.constFind(a); it != got.cend()) {
+            values.append(*it);
+            continue;
+        }
+        const auto word = readWord(a >> 8, a & 0xFF);
+        if (!word)
+            return false;
+        got.insert(a, static_cast<std::uint16_t>(*word));
+        values.append(static_cast<std::uint16_t>(*word));
+    }
+    m_failure = Failure::None;
+    m_error.clear();
+    return true;
+}
+
+bool DeviceLinkMng::writeWords(const QList<std::int32_t>& addresses,
+                               const QList<std::uint16_t>& values, int& written) {
+    written = 0;
+    if (values.size() != addresses.size())
+        return fail(Failure::Usage, QStringLiteral("one value per address"));
+    for (const std::int32_t a : addresses)
+        if (!addressInRange(a >> 8, a & 0xFF))
+            return false;
+    if (!isOpen() || portGone())
+        return fail(Failure::PortClosed, QStringLiteral("port closed"));
+    for (const Block& block : plan(addresses, &values)) {
+        wire::Frame reply;
+        if (m_blocks && blockExchange(block, reply)) {
+            written += block.words;
+            continue;
+        }
+        if (m_failure == Failure::ErrorReply && m_blocks && reply.index < block.words) {
+            // The unit stored the words before the one it names, and not that one.
+            written += reply.index;
+            const std::int32_t a = addresses[block.first + reply.index];
+            wire::Frame word;
+            word.kind = wire::Kind::Write;
+            word.address = static_cast<std::uint16_t>(a >> 8);
+            word.sub = static_cast<std::uint8_t>(a & 0xFF);
+            return fail(Failure::ErrorReply, failureText(Failure::ErrorReply, word, reply));
+        }
+        for (int i = block.first; i < block.first + block.words; ++i) {
+            if (!writeWord(addresses[i] >> 8, addresses[i] & 0xFF, values[i]))
+                return false;
+            ++written;
+        }
+    }
+    return true;
 }
 
 bool DeviceLinkMng::sendCommand(int code, const QString& text) {

@@ -11,6 +11,7 @@
 #include "link/porttable.h"
 #include "link/wireframe.h"
 
+#include <QList>
 #include <QLoggingCategory>
 #include <QString>
 #include <cstdint>
@@ -77,6 +78,21 @@ public:
     // carried it out.
     bool sendCommand(int code, const QString& text);
 
+    // Several words in as few exchanges as the unit allows: block frames while it
+    // takes them, else one READ per word. `values` gets the words read, in order;
+    // after a failure, those read before the word that failed (errorString() names
+    // it as readWord would). Addresses are unit address << 8 | sub-code.
+    bool readWords(const QList<std::int32_t>& addresses, QList<std::uint16_t>& values);
+    // Writes the words in the order given, in block frames while the unit takes
+    // them; `written` says how many the unit took before a failure, which
+    // errorString() names as writeWord would.
+    bool writeWords(const QList<std::int32_t>& addresses, const QList<std::uint16_t>& values,
+                    int& written);
+    // Block frames on (the default) or off; a unit that answers one with a
+    // bad-request error turns them off until the next Open.
+    void setBlockFrames(bool on) { m_blocksWanted = m_blocks = on; }
+    bool blockFrames() const { return m_blocks; }
+
     // Milliseconds each following exchange waits for its reply.
     void setTimeout(int ms);
     int timeout() const { return m_timeoutMs; }
@@ -88,10 +104,25 @@ public:
     Failure lastFailure() const { return m_failure; }
     // Requests sent again after a lost or damaged reply, since the last Open.
     int retries() const { return m_retries; }
+    // Requests sent since "Open", retries included, and those in block frames.
+    int exchanges() const { return m_exchanges; }
+    int blockExchanges() const { return m_blockExchanges; }
+    // Bytes of the requests sent and the replies taken since "Open": the wire time
+    // of the exchanges at 10 bits a byte.
+    long wireBytes() const { return m_wireBytes; }
     // The device the link has open, symbolic links resolved; empty while closed.
     QString devicePath() const { return m_lock.device(); }
 
 private:
+    struct Block {
+        int first = 0; // index of its first word in the caller's list
+        int words = 0;
+        wire::Frame request;
+    };
+    static QList<Block> plan(const QList<std::int32_t>& addresses,
+                             const QList<std::uint16_t>* values);
+    // One block exchange; false when the words of the block must go one by one.
+    bool blockExchange(const Block& block, wire::Frame& reply);
     Failure attempt(wire::Frame request, wire::Frame& reply);
     bool exchange(const wire::Frame& request, wire::Frame& reply);
     QString failureText(Failure why, const wire::Frame& request, const wire::Frame& reply) const;
@@ -108,6 +139,11 @@ private:
     int m_timeoutMs = 1000;
     std::uint8_t m_seq = 0;
     int m_retries = 0;
+    int m_exchanges = 0;
+    int m_blockExchanges = 0;
+    long m_wireBytes = 0;
+    bool m_blocksWanted = true;
+    bool m_blocks = true;
     Failure m_failure = Failure::None;
     QString m_error;
     QString m_ioError; // the port's own text for IoError

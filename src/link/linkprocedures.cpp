@@ -40,6 +40,18 @@ int LinkProcedures::retries() const {
     return m_closedRetries + (m_link ? m_link->retries() : 0);
 }
 
+int LinkProcedures::exchanges() const {
+    return m_closedExchanges + (m_link ? m_link->exchanges() : 0);
+}
+
+long LinkProcedures::wireBytes() const {
+    return m_closedWireBytes + (m_link ? m_link->wireBytes() : 0);
+}
+
+int LinkProcedures::blockExchanges() const {
+    return m_closedBlockExchanges + (m_link ? m_link->blockExchanges() : 0);
+}
+
 Status LinkProcedures::devOpen() {
     if (m_link)
         return {};
@@ -50,13 +62,18 @@ Status LinkProcedures::devOpen() {
     m_link = std::move(created);
     if (m_timeoutMs)
         m_link->setTimeout(*m_timeoutMs);
+    m_link->setBlockFrames(m_blockFrames);
     m_open = true;
     return {};
 }
 
 void LinkProcedures::devClose() {
-    if (m_link)
+    if (m_link) {
         m_closedRetries += m_link->retries();
+        m_closedExchanges += m_link->exchanges();
+        m_closedBlockExchanges += m_link->blockExchanges();
+        m_closedWireBytes += m_link->wireBytes();
+    }
     m_link.reset();
     m_open = false;
 }
@@ -75,6 +92,48 @@ Status LinkProcedures::devWrite(std::int32_t address, std::int32_t value) {
     if (!m_link)
         return Status::linkFailure(QStringLiteral("port closed"));
     if (m_link->writeWord(address / 256, address & 255, reduceToWord(value)))
+        return {};
+    return Status::linkFailure(m_link->errorString());
+}
+
+Status LinkProcedures::devReadWords(const QList<std::int32_t>& addresses,
+                                    QList<std::int32_t>& values) {
+    values.clear();
+    if (!m_open) {
+        // As the guarded one-word reads: nothing read, no failure.
+        values.fill(0, addresses.size());
+        return {};
+    }
+    if (!m_link)
+        return Status::linkFailure(QStringLiteral("port closed"));
+    QList<std::uint16_t> words;
+    const bool ok = m_link->readWords(addresses, words);
+    for (const std::uint16_t w : words)
+        values.append(reduceToWord(w));
+    return ok ? Status() : Status::linkFailure(m_link->errorString());
+}
+
+Status LinkProcedures::readE2Words(const QList<std::int32_t>& addresses,
+                                   QList<std::int32_t>& values) {
+    return devReadWords(addresses, values);
+}
+
+Status LinkProcedures::readRamWords(const QList<std::int32_t>& addresses,
+                                    QList<std::int32_t>& values) {
+    return devReadWords(addresses, values);
+}
+
+Status LinkProcedures::writeE2Words(const QList<std::int32_t>& addresses,
+                                    const QList<std::int32_t>& values, int& written) {
+    written = 0;
+    if (!m_open)
+        return {};
+    if (!m_link)
+        return Status::linkFailure(QStringLiteral("port closed"));
+    QList<std::uint16_t> words;
+    for (const std::int32_t v : values)
+        words.append(static_cast<std::uint16_t>(reduceToWord(v)));
+    if (m_link->writeWords(addresses, words, written))
         return {};
     return Status::linkFailure(m_link->errorString());
 }

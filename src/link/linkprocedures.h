@@ -55,8 +55,19 @@ public:
     Status readRam(std::int32_t address, std::int32_t& value) override;
     Status writeE2(std::int32_t address, std::int32_t value) override;
     Status writeRam(std::int32_t address, std::int32_t value) override;
+    Status readE2Words(const QList<std::int32_t>& addresses, QList<std::int32_t>& values) override;
+    Status readRamWords(const QList<std::int32_t>& addresses, QList<std::int32_t>& values) override;
+    Status writeE2Words(const QList<std::int32_t>& addresses, const QList<std::int32_t>& values,
+                        int& written) override;
     // Requests sent again after a garbled or missing reply, over every opening.
     int retries() const;
+    // Exchanges (requests sent, retries included), and those in block frames.
+    int exchanges() const;
+    int blockExchanges() const;
+    // Bytes of the requests sent and the replies taken, over every opening.
+    long wireBytes() const;
+    // Block frames on (the default) or off, from the next opening on.
+    void setBlockFrames(bool on) { m_blockFrames = on; }
 
 private:
     PortTable m_ports;
@@ -66,6 +77,11 @@ private:
     std::unique_ptr<DeviceLinkMng> m_link;
     bool m_open = false;
     int m_closedRetries = 0;
+    int m_closedExchanges = 0;
+    int m_closedBlockExchanges = 0;
+    long m_closedWireBytes = 0;
+    bool m_blockFrames = true;
+    Status devReadWords(const QList<std::int32_t>& addresses, QList<std::int32_t>& values);
 };
 
 } // namespace hvc

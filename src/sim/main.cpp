@@ -154,6 +154,8 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("alter-write"),
          QStringLiteral("store DELTA plus the value written to word NAME (repeatable)"),
          QStringLiteral("NAME=DELTA")},
+        {QStringLiteral("single-word-only"),
+         QStringLiteral("answer block requests with an error, like an older unit")},
         {QStringLiteral("verbose"), QStringLiteral("log each request and state change on stderr")},
     });
     p.process(app);
@@ -184,6 +186,7 @@ int main(int argc, char* argv[]) {
     hvc::SimUnit unit;
     unit.setSeed(static_cast<std::uint32_t>(seed));
     unit.setFaultScenario(scenario == QLatin1String("faults"));
+    unit.setSingleWordOnly(p.isSet(QStringLiteral("single-word-only")));
     const QString ramlist =
         p.isSet(QStringLiteral("ramlist")) ? p.value(QStringLiteral("ramlist")) : defaultRamlist();
     if (const hvc::Status loaded = unit.load(ramlist); !loaded)

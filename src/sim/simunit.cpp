@@ -368,7 +368,7 @@ std::optional<wire::ErrorCode> SimUnit::write(std::int32_t address, std::uint16_
         if (const auto id = Catalogue::idFromName(m_catalogue.identifierAt(it->position)))
             if (SimErrors::isErrorWord(*id))
                 m_errors.written(*id, value);
-    if (!it->ram) {
+    if (!it->ram && !m_blockWrite) {
         if (const Status saved = saveEeprom(); !saved) {
             it->value = before;
             note(QStringLiteral("EEPROM not kept: ") + saved.text());
@@ -402,6 +402,65 @@ void SimUnit::powerCycle(Clock::time_point now) {
     note(QStringLiteral("power cycle"));
 }
 
+// Word after word in the order asked; the first word that cannot be served ends
+// the block with an error that names it, and the words written before it stay.
+wire::Frame SimUnit::serveBlock(const wire::Frame& request, Clock::time_point now) {
+    wire::Frame reply;
+    reply.seq = request.seq;
+    const bool writing = request.kind == wire::Kind::WriteRanges;
+    int k = 0;
+    // A block write keeps its words in the EEPROM file once, after the last one,
+    // and before it is acknowledged; if that fails, none of them is kept.
+    const QHash<std::int32_t, Word> before = writing ? m_words : QHash<std::int32_t, Word>();
+    m_blockWrite = writing;
+    const auto keep = [&](std::optional<wire::ErrorCode> error) {
+        m_blockWrite = false;
+        if (!writing || k == 0)
+            return error;
+        if (const Status saved = saveEeprom(); !saved) {
+            m_words = before;
+            k = 0;
+            note(QStringLiteral("EEPROM not kept: ") + saved.text());
+            return std::optional<wire::ErrorCode>(wire::ErrorCode::Refused);
+        }
+        return error;
+    };
+    for (const wire::WordRange& range : request.ranges) {
+        const int count = request.kind == wire::Kind::ReadList ? 1 : range.count;
+        for (int i = 0; i < count; ++i, ++k) {
+            const std::int32_t address =
+                static_cast<std::int32_t>((range.address + 2 * i) & 0xFFFF) << 8 | range.sub;
+            std::optional<wire::ErrorCode> error;
+            if (writing) {
+                error = write(address, request.words.value(k));
+            } else if (const auto v = read(address, now)) {
+                reply.words.append(*v);
+            } else {
+                error = wire::ErrorCode::UnknownAddress;
+            }
+            if (error) {
+                error = keep(error);
+                wire::Frame refused;
+                refused.kind = wire::Kind::Error;
+                refused.seq = request.seq;
+                refused.error = static_cast<std::uint8_t>(*error);
+                refused.index = static_cast<std::uint8_t>(k);
+                return refused;
+            }
+        }
+    }
+    if (const auto error = keep(std::nullopt)) {
+        wire::Frame refused;
+        refused.kind = wire::Kind::Error;
+        refused.seq = request.seq;
+        refused.error = static_cast<std::uint8_t>(*error);
+        return refused;
+    }
+    reply.kind = wire::replyKind(request.kind);
+    reply.count = static_cast<std::uint8_t>(writing ? k : 0);
+    return reply;
+}
+
 wire::Frame SimUnit::serve(const wire::Frame& request, Clock::time_point now) {
     wire::Frame reply;
     reply.seq = request.seq;
@@ -424,6 +483,14 @@ wire::Frame SimUnit::serve(const wire::Frame& request, Clock::time_point now) {
         error = command(request.address, request.sub, request.text);
         reply.kind = wire::Kind::CommandAck;
         break;
+    case wire::Kind::ReadRanges:
+    case wire::Kind::ReadList:
+    case wire::Kind::WriteRanges:
+        if (m_singleWordOnly || !wire::withinLimits(request)) {
+            error = wire::ErrorCode::BadRequest;
+            break;
+        }
+        return serveBlock(request, now);
     default:
         error = wire::ErrorCode::BadRequest;
         break;

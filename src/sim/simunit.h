@@ -47,6 +47,9 @@ public:
     // to `address` is acknowledged and ignored, or stores the value plus `delta`.
     void ignoreWrites(std::int32_t address) { m_writeTwists.insert(address, std::nullopt); }
     void alterWrites(std::int32_t address, int delta) { m_writeTwists.insert(address, delta); }
+    // A unit of the kind that knows only the one-word frames: it answers every
+    // block request with a bad-request error.
+    void setSingleWordOnly(bool on) { m_singleWordOnly = on; }
     // State changes ("defaults loaded", "power cycle", ...) for --verbose.
     std::function<void(const QString&)> log;
 
@@ -71,6 +74,7 @@ private:
         std::uint16_t value = 0;
     };
 
+    wire::Frame serveBlock(const wire::Frame& request, Clock::time_point now);
     std::optional<std::uint16_t> animated(HvcId id, double t) const;
     double joystick(int section, double t) const;
     // Moves the valves' set-points toward the joysticks, within each solenoid's
@@ -87,6 +91,8 @@ private:
     QHash<std::int32_t, std::optional<int>> m_writeTwists; // none: ignored
     QString m_eepromPath;
     bool m_resetPending = false;
+    bool m_singleWordOnly = false;
+    bool m_blockWrite = false; // words of a block write: kept in the file once, at its end
     SimErrors m_errors;
     std::uint32_t m_seed = 1;
     Clock::time_point m_poweredOn;

@@ -173,11 +173,12 @@ TEST_F(CliFileUnit, AWriteTheUnitDidNotTakeFails) {
         EXPECT_EQ(r.code, cli::Failed) << fault.join(' ').toStdString() << r.err.toStdString();
     }
 
-    // A unit that falls silent midway.
+    // A unit that falls silent midway: after the first of the two blocks written
+    // (connecting takes two exchanges, reading the unit's image two).
     SimProcess mute;
     const QString port =
         mute.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"), path("mute.txt"),
-                    QStringLiteral("--mute-after"), QStringLiteral("150")});
+                    QStringLiteral("--mute-after"), QStringLiteral("5")});
     ASSERT_FALSE(port.isEmpty()) << mute.errorString().toStdString();
     const Outcome r = hvcctl(
         {"write-all", path("image.txt"), "--port", port, "--ramlist", kMap, "--timeout", "150"});

@@ -60,8 +60,8 @@ TEST(HvcctlMonitor, PrintsAndRecordsEveryPassOfTheConfiguredSections) {
 
 TEST(HvcctlMonitor, AUnitThatGoesMuteEndsItWithTheLinksMessageAndACompleteFile) {
     SimProcess sim;
-    // Connecting takes 7 reads (identity, version, sections), a pass 12.
-    const QString port = sim.start({"--mute-after", "40"});
+    // Connecting takes 3 exchanges (identity, version, sections), a pass one list of 12 words.
+    const QString port = sim.start({"--mute-after", "5"});
     ASSERT_FALSE(port.isEmpty()) << sim.errorString().toStdString();
     QTemporaryDir dir;
     const QString csv = dir.filePath("mute.csv");

@@ -153,9 +153,10 @@ TEST(HvcctlUnit, ExitCodes) {
         QString err; // a text the error output holds
     } cases[] = {
         // A unit that falls silent: the link's reason, nothing printed that passes for a result.
-        {"--mute-after 20", "read-all --timeout 150", 1, "Operation Failed :FAILED!"},
-        // Connecting takes six exchanges; diag's first read then goes unanswered.
-        {"--mute-after 6", "diag --timeout 100", 1,
+        // (Connecting takes two exchanges, the image two blocks.)
+        {"--mute-after 3", "read-all --timeout 150", 1, "Operation Failed :FAILED!"},
+        // Connecting takes two exchanges; diag's first read then goes unanswered.
+        {"--mute-after 2", "diag --timeout 100", 1,
          "Operation Failed :FAILED!\n  reading Error Code (2000.00): time-out"},
         {"", "get 9999.00", 1, "Operation Failed :FAILED!"},
         {"", "get NO_SUCH", 2, ""},
@@ -171,8 +172,8 @@ TEST(HvcctlUnit, ExitCodes) {
         {"", "monitor --count 0", 2, ""},
         {"", "monitor --interval -5", 2, ""},
         {"", "read-all --verbose", 0, "hvcctl: 0 requests sent again"},
-        // One in ten replies damaged: the requests sent again are counted.
-        {"--corrupt 0.1 --seed 7", "read-all --verbose", 0,
+        // Three in ten replies damaged: the requests sent again are counted.
+        {"--corrupt 0.3 --seed 7", "read-all --verbose", 0,
          "requests sent again after a garbled or missing reply"},
     };
     for (const auto& c : cases) {

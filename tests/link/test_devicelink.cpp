@@ -179,6 +179,48 @@ TEST(DeviceLink, NoisyLinesAreRetriedAndNeverGiveAWrongValue) {
     }
 }
 
+TEST(DeviceLink, ABlockIsTakenWholeOrNotAtAllAndAnOlderUnitGetsOneWordPerExchange) {
+    QList<std::int32_t> addresses, expected;
+    for (auto it = hvc::test::kUnitWords.cbegin(); it != hvc::test::kUnitWords.cend(); ++it) {
+        std::int32_t a = 0;
+        ASSERT_TRUE(parseAddressText(it.key(), a));
+        addresses << a;
+        expected << it.value();
+    }
+    for (const char* sim : {"--corrupt 0.4 --seed 5", "--single-word-only"}) {
+        SCOPED_TRACE(sim);
+        UnitRig rig;
+        writeEeprom(rig.eeprom(), hvc::test::kUnitWords);
+        ASSERT_TRUE(rig.start(QString::fromLatin1(sim).split(u' '), hvc::test::smallMap(), 300));
+        int failed = 0;
+        for (int round = 0; round < 15; ++round) {
+            QList<std::int32_t> values;
+            failed += !rig.link.readE2Words(addresses, values).ok();
+            EXPECT_EQ(values, expected.first(values.size())) << "a word of a damaged block taken";
+        }
+        EXPECT_LE(failed, 2);
+        // The older unit refuses the first block; from then on one word per exchange.
+        if (sim[2] == 's')
+            EXPECT_EQ(rig.link.blockExchanges(), 1);
+        else
+            EXPECT_GE(rig.link.blockExchanges(), 15);
+    }
+    // A word the unit refuses ends a block write there: the words before it are kept.
+    UnitRig rig;
+    ASSERT_TRUE(rig.start({}, hvc::test::smallMap()));
+    QList<std::int32_t> values;
+    ASSERT_TRUE(rig.link.readE2Words({kJoyConfig}, values).ok());
+    const std::int32_t joyConfig = values.value(0);
+    int written = -1;
+    const Status status =
+        rig.link.writeE2Words({kIMin1A, kIMax1A, 0xFDEA00, kJoyConfig}, {301, 802, 1, 5}, written);
+    EXPECT_EQ(status.detail(), QStringLiteral("refused writing FDEA.00"));
+    EXPECT_EQ(written, 2);
+    ASSERT_TRUE(rig.link.readE2Words({kIMin1A, kIMax1A, kJoyConfig}, values).ok());
+    EXPECT_EQ(values, (QList<std::int32_t>{301, 802, joyConfig}));
+    EXPECT_EQ(rig.link.blockExchanges(), 3);
+}
+
 TEST(DeviceLink, ALateReplyIsNeverTakenForTheAnswerToANewerRequest) {
     const QMap<QString, int> words{{QStringLiteral("0300.00"), 111},
                                    {QStringLiteral("0302.00"), 222}};

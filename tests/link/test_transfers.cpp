@@ -61,28 +61,32 @@ TEST(Transfers, ReadAllTakesEveryParameterFromTheUnitWithItsProgress) {
 }
 
 TEST(Transfers, SectionsBeyondTheConfiguredOnesAreNeitherReadNorWritten) {
-    UnitRig rig;
-    QMap<QString, int> words = kUnitWords;
-    words[QStringLiteral("0200.00")] = 2; // two proportional sections
-    writeEeprom(rig.eeprom(), words);
-    ASSERT_TRUE(rig.start());
-    ProgressLog progress;
-    rig.state.observers.progress.setObserver(&progress);
+    // In block frames, and one word per exchange with a unit that has none.
+    for (const QStringList& sim : {QStringList(), QStringList{"--single-word-only"}}) {
+        UnitRig rig;
+        QMap<QString, int> words = kUnitWords;
+        words[QStringLiteral("0200.00")] = 2; // two proportional sections
+        writeEeprom(rig.eeprom(), words);
+        ASSERT_TRUE(rig.start(sim));
+        ProgressLog progress;
+        rig.state.observers.progress.setObserver(&progress);
 
-    ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
-    UnitVariable& third = rig.var(HvcId::HVC_I4_MIN); // section 2
-    EXPECT_EQ(third.unitWord, 300) << "read although its section is not configured";
-    EXPECT_EQ(rig.var(HvcId::HVC_I2_MIN).unitWord, 330); // section 1 is
-    // It still counts in the progress.
-    EXPECT_EQ(progress.percents.size(), countPageVars(rig.state, readKeyAll(rig.state)));
+        ASSERT_TRUE(readImage(rig.state, readKeyAll(rig.state)).ok());
+        UnitVariable& third = rig.var(HvcId::HVC_I4_MIN); // section 2
+        EXPECT_EQ(third.unitWord, 300) << "read although its section is not configured";
+        EXPECT_EQ(rig.var(HvcId::HVC_I2_MIN).unitWord, 330); // section 1 is
+        // It still counts in the progress.
+        EXPECT_EQ(progress.percents.size(), countPageVars(rig.state, readKeyAll(rig.state)));
 
-    third.workingWord = 999;
-    rig.var(HvcId::HVC_I2_MIN).workingWord = 444;
-    ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
-    const auto unit = readEeprom(rig.eeprom());
-    EXPECT_EQ(unit.value(QStringLiteral("0310.00")), 340) << "written although not configured";
-    EXPECT_EQ(third.unitWord, 300);
-    EXPECT_EQ(unit.value(QStringLiteral("0308.00")), 444);
+        third.workingWord = 999;
+        rig.var(HvcId::HVC_I2_MIN).workingWord = 444;
+        ASSERT_TRUE(writeImage(rig.state, rig.writeMask()).ok());
+        const auto unit = readEeprom(rig.eeprom());
+        EXPECT_EQ(unit.value(QStringLiteral("0310.00")), 340) << "written although not configured";
+        EXPECT_EQ(third.unitWord, 300);
+        EXPECT_EQ(unit.value(QStringLiteral("0308.00")), 444);
+        EXPECT_EQ(rig.link.blockExchanges() > 1, sim.isEmpty());
+    }
 }
 
 TEST(Transfers, OutOfRangeWordsFallBackToDefaultsWithOneReport) {

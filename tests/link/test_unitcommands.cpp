@@ -172,6 +172,7 @@ TEST(UnitCommands, AUnitThatStopsAnsweringEndsTheCommandWithTheReasonAndKeepsWha
     for (const auto& c : cases) {
         SCOPED_TRACE(c.detail);
         CommandRig rig;
+        rig.link.setBlockFrames(false); // --mute-after counts frames; here one per word
         writeEeprom(rig.eeprom(), kUnitWords);
         ASSERT_TRUE(rig.start(c.sim, hvc::test::smallMap(), c.timeoutMs));
         const auto before = readEeprom(rig.eeprom());

@@ -35,6 +35,27 @@ const Exchange kExchanges[] = {
      {.kind = Kind::Error, .seq = 6, .error = 1, .text = {}},
      "a5 16 99 99 00 dc",
      "a5 f6 01 2b"},
+    // Block frames: two ranges read, a range written, a list answered with an error.
+    {{.kind = Kind::ReadRanges, .seq = 7, .text = {}, .ranges = {{0x0100, 0, 5}, {0x0200, 0, 1}}},
+     {.kind = Kind::Words, .seq = 7, .text = {}, .words = {104, 10425, 12, 2024, 4102, 4}},
+     "a5 47 02 01 00 00 05 02 00 00 01 d0 73",
+     "a5 c7 06 00 68 28 b9 00 0c 07 e8 10 06 00 04 6b b0"},
+    {{.kind = Kind::WriteRanges,
+      .seq = 8,
+      .text = {},
+      .ranges = {{0x0300, 0, 2}},
+      .words = {350, 850}},
+     {.kind = Kind::BlockAck, .seq = 8, .text = {}, .count = 2},
+     "a5 58 01 03 00 00 02 01 5e 03 52 36 b4",
+     "a5 d8 02 f4 a0"},
+    {{.kind = Kind::ReadList, .seq = 9, .text = {}, .ranges = {{0x2010, 0}, {0x9999, 0}}},
+     {.kind = Kind::Error, .seq = 9, .error = 1, .text = {}, .index = 1},
+     "a5 69 02 20 10 00 99 99 00 f0 e5",
+     "a5 f9 01 01 52 c6"},
+    {{.kind = Kind::ReadList, .seq = 0, .text = {}, .ranges = {{0xA5A5, 0xA5}}},
+     {.kind = Kind::ListWords, .seq = 0, .text = {}, .words = {0xA5A5}},
+     nullptr,
+     nullptr},
     // Sync bytes inside the payload, the highest sequence number and a sub-code.
     {{.kind = Kind::Write, .seq = 15, .address = 0xA5A5, .sub = 5, .value = 0xA5A5, .text = {}},
      {.kind = Kind::WriteAck, .seq = 15, .text = {}},
@@ -71,6 +92,8 @@ QByteArray flipped(QByteArray bytes, int bit) {
 TEST(WireFrame, CrcIsCrc8WithPolynomial07AndContinues) {
     EXPECT_EQ(crc8(QByteArrayView("123456789")), 0xF4); // the catalogued check value
     EXPECT_EQ(crc8(QByteArrayView("56789"), crc8(QByteArrayView("1234"))), 0xF4);
+    EXPECT_EQ(crc16(QByteArrayView("123456789")), 0x29B1); // CRC-16/IBM-3740
+    EXPECT_EQ(crc16(QByteArrayView("56789"), crc16(QByteArrayView("1234"))), 0x29B1);
 }
 
 TEST(WireFrame, DocumentedBytesAndEveryFormWholeByteByByteAndWithAnyBitFlipped) {
@@ -84,7 +107,7 @@ TEST(WireFrame, DocumentedBytesAndEveryFormWholeByteByByteAndWithAnyBitFlipped) 
             const Frame* asked = isReply ? &x.request : nullptr;
             const QByteArray bytes = isReply ? encodeReply(x.reply, x.request) : encode(x.request);
             SCOPED_TRACE(describe(frame).toStdString());
-            EXPECT_EQ(bytes.size(), frameSize(frame.kind, static_cast<int>(frame.text.size())));
+            EXPECT_EQ(bytes.size(), encodedSize(frame, asked));
             EXPECT_EQ(decodeAll(bytes, asked), std::vector<Frame>{frame});
 
             Decoder d;
@@ -143,6 +166,9 @@ TEST(WireFrame, EachSideRefusesWhatIsNotMeantForIt) {
     QByteArray tooLong = encode({.kind = Kind::Command, .text = QByteArray(40, 'x')});
     EXPECT_EQ(tooLong.size(), frameSize(Kind::Command, kMaxText)) << "the text is cut";
     tooLong[5] = static_cast<char>(kMaxText + 1);
+    const Frame block{.kind = Kind::ReadRanges, .seq = 2, .text = {}, .ranges = {{0x0300, 0, 2}}};
+    Frame overLimit = block;
+    overLimit.ranges = {{0x0300, 0, 100}, {0x0400, 0, 100}};
     const struct {
         const Frame* asked; // null: the unit's side, reading requests
         QByteArray bytes;
@@ -152,6 +178,10 @@ TEST(WireFrame, EachSideRefusesWhatIsNotMeantForIt) {
         {nullptr, encodeReply(ack, asked), Status::BadHeader},
         {nullptr, QByteArray("\xA5\x51\x00", 3), Status::BadHeader}, // no such kind
         {nullptr, tooLong, Status::BadHeader},
+        {nullptr, encode(overLimit), Status::BadHeader}, // checks, but more words than allowed
+        // A block reply must carry the words its request asked for.
+        {&block, encodeReply({.kind = Kind::Words, .seq = 2, .text = {}, .words = {1}}, block),
+         Status::BadHeader},
         // The configurator's side: an echoed request, or a reply to another kind of
         // request, is refused at the header before any wait for a longer frame.
         {&asked, encode(asked), Status::BadHeader},

@@ -328,7 +328,7 @@ void MainWindowTest::reset() {
 }
 
 void MainWindowTest::muteUnitMidTransfer() {
-    Rig rig({.simArguments = {"--mute-after", "30"}});
+    Rig rig({.simArguments = {"--mute-after", "3"}}); // the identity, then the image's blocks
     QVERIFY(rig.started);
     rig.session->link()->setTimeout(300);
     rig.window->connectToUnit();
