@@ -104,7 +104,7 @@ Status DiagnosticModel::readDiagnosticVar() {
         if (isPolled(i))
             records.append(m_rows[i].boundVar);
     QList<std::int32_t> words;
-    const Status read = readRamWords(m_state.session.link, records, words);
+    Status read = readRamWords(m_state.session.link, records, words);
     int k = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!isPolled(i))

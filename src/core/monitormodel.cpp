@@ -220,7 +220,7 @@ Status MonitorModel::readMonitorVar() {
         if (isPolled(i))
             records.append(m_displays[i].boundVar);
     QList<std::int32_t> raws;
-    const Status read = readRamWords(m_state.session.link, records, raws);
+    Status read = readRamWords(m_state.session.link, records, raws);
     qsizetype next = 0;
     const auto take = [&](UnitVariable& record, std::int32_t& raw) {
         if (next >= raws.size())

@@ -376,7 +376,8 @@ QList<DeviceLinkMng::Block> DeviceLinkMng::plan(const QList<std::int32_t>& addre
     const wire::Kind kind = values ? wire::Kind::WriteRanges : wire::Kind::ReadRanges;
     const auto finish = [&] {
         Block& b = blocks.last();
-        if (kind != wire::Kind::ReadRanges || 3 * b.words >= 4 * b.request.ranges.size())
+        if (kind != wire::Kind::ReadRanges ||
+            3 * static_cast<qsizetype>(b.words) >= 4 * b.request.ranges.size())
             return;
         wire::Frame list;
         list.kind = wire::Kind::ReadList;
