@@ -77,7 +77,9 @@ struct LiveShell {
         window->tabs()->setCurrentIndex(int(which));
         QTimer* timers[] = {nullptr, &monitor->model().tmrMonitor(),
                             &diagnostic->model().timerDiagnostic(), &debugger->model().tmrDebug()};
-        const bool running = timers[int(which)] && timers[int(which)]->isActive();
+        // The pages after the debugger (the information page) poll nothing.
+        QTimer* own = int(which) < 4 ? timers[int(which)] : nullptr;
+        const bool running = own && own->isActive();
         for (QTimer* t : timers)
             if (t)
                 t->stop();
