@@ -70,14 +70,24 @@ std::optional<std::int32_t> wordFrom(const QVariant& v) {
 }
 
 Status sqlFailure(const QString& what, const QSqlError& error) {
+    // The first line only: PostgreSQL adds the statement and a pointer into it.
     QString reason = error.databaseText().trimmed();
     if (reason.isEmpty())
         reason = error.text().trimmed();
+    reason = reason.section(u'\n', 0, 0).simplified();
+    if (reason.startsWith(QLatin1String("ERROR: ")))
+        reason = reason.mid(7);
     return Status::failure(what + QStringLiteral(": ") + reason);
 }
 
 // exec with the values bound in order.
+// A statement without values is sent as it is (PostgreSQL prepares no DDL).
 Status run(QSqlQuery& q, const QString& sql, const QVariantList& values = {}) {
+    if (values.isEmpty()) {
+        if (!q.exec(sql))
+            return sqlFailure(QStringLiteral("the logbook refused a statement"), q.lastError());
+        return {};
+    }
     if (!q.prepare(sql))
         return sqlFailure(QStringLiteral("the logbook refused a statement"), q.lastError());
     for (const QVariant& v : values)
@@ -219,7 +229,7 @@ Status Logbook::exec(const QString& sql) {
     return run(q, sql);
 }
 
-Status Logbook::open(const QString& location) {
+Status Logbook::open(const QString& location, bool upgrade) {
     close();
     m_location = normalLocation(location);
     m_sqlite = m_location.startsWith(QLatin1String("sqlite:"));
@@ -260,7 +270,11 @@ Status Logbook::open(const QString& location) {
         (void)q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         (void)q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     }
-    return migrate();
+    // PostgreSQL's notices ("already exists, skipping") are not for the user.
+    if (!m_sqlite)
+        if (Status s = exec(QStringLiteral("SET client_min_messages TO WARNING")); !s)
+            return s;
+    return upgrade ? migrate() : Status();
 }
 
 Status Logbook::migrate() {

@@ -74,8 +74,11 @@ public:
     static QString defaultLocation();
     static QString dataFolder();
 
-    // Connects, checks the file (SQLite) and brings the schema up to date.
-    Status open(const QString& location);
+    // Connects, checks the file (SQLite) and, with `upgrade`, brings the schema up
+    // to date (without, the tables stay as they are: for inspecting a logbook).
+    Status open(const QString& location, bool upgrade = true);
+    // The open connection, for readers beyond the ones here.
+    QSqlDatabase database() const { return db(); }
     void close();
     bool isOpen() const;
     QString location() const { return m_location; }
