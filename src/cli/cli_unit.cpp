@@ -282,7 +282,7 @@ int cmdSet(const QStringList& args, Io& io) {
         entry.words = {logged};
         logTransfer(entry, parser.value(kPort), io);
     };
-    if (!ram) {
+    if (!ram && logbookChoice().enabled) {
         entry.unit = readUnitIdentity(s.state, parser.value(kPort));
         if (std::int32_t before = 0; s.link.readE2(t.address, before))
             logged.before = before;
@@ -322,7 +322,8 @@ int cmdDefaults(const QStringList& args, Io& io) {
         return rc;
     LogEntry entry;
     entry.kind = QStringLiteral("defaults");
-    entry.unit = readUnitIdentity(s.state, parser.value(kPort));
+    if (logbookChoice().enabled)
+        entry.unit = readUnitIdentity(s.state, parser.value(kPort));
     const Status status = loadDefaults(s.state);
     entry.outcome = status ? QStringLiteral("ok")
                            : QStringLiteral("failed: ") + status.text() + u' ' + status.detail();

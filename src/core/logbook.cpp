@@ -20,12 +20,12 @@ namespace hvc {
 
 namespace {
 
-QAtomicInt g_connections;
+QAtomicInt connectionCount;
 
 // The schema, one step per version; a new version appends a step. `%ID%` is the
 // database's own auto-numbered key, `%BIG%` its 64-bit integer.
 const QList<QStringList>& migrations() {
-    static const QList<QStringList> steps = {
+    static const QList<QStringList> kSteps = {
         // 1: units, their entries and the entries' words.
         {QStringLiteral("CREATE TABLE units (id %ID%, unit_key TEXT NOT NULL UNIQUE, "
                         "known INTEGER NOT NULL, model TEXT NOT NULL, serial TEXT NOT NULL, "
@@ -41,7 +41,7 @@ const QList<QStringList>& migrations() {
         // 2: a unit's history by time.
         {QStringLiteral("CREATE INDEX entries_unit_time ON entries (unit_id, at_utc)")},
     };
-    return steps;
+    return kSteps;
 }
 
 QString timeText(const QDateTime& t) {
@@ -176,7 +176,7 @@ LogEntry LogEntry::fromJson(const QJsonObject& o) {
     if (!e.unit.known)
         e.unit.port = e.port;
     const QJsonArray words = o.value(QStringLiteral("words")).toArray();
-    for (const QJsonValue& v : words) {
+    for (const auto& v : words) {
         const QJsonObject w = v.toObject();
         e.words.append(
             {w.value(QStringLiteral("name")).toString(), w.value(QStringLiteral("address")).toInt(),
@@ -187,7 +187,7 @@ LogEntry LogEntry::fromJson(const QJsonObject& o) {
 }
 
 Logbook::Logbook()
-    : m_connection(QStringLiteral("hvc-logbook-%1").arg(g_connections.fetchAndAddRelaxed(1))) {}
+    : m_connection(QStringLiteral("hvc-logbook-%1").arg(connectionCount.fetchAndAddRelaxed(1))) {}
 
 Logbook::~Logbook() {
     close();
