@@ -233,6 +233,7 @@ Status Logbook::open(const QString& location, bool upgrade) {
     close();
     m_location = normalLocation(location);
     m_sqlite = m_location.startsWith(QLatin1String("sqlite:"));
+    m_readOnly = false;
     const QString driver = m_sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     if (!QSqlDatabase::isDriverAvailable(driver))
         return Status::failure(QStringLiteral("the Qt SQL driver %1 is not installed").arg(driver));
@@ -242,6 +243,16 @@ Status Logbook::open(const QString& location, bool upgrade) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         d.setDatabaseName(path);
         d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        // A file the user may not write is only read, as it is: opened otherwise,
+        // SQLite would leave read-only journal files beside it that then keep
+        // the file from being written once it may be again.
+        const QFileInfo file(path);
+        m_readOnly = file.exists() && !file.isWritable();
+        if (m_readOnly) {
+            d.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString() +
+                              QStringLiteral("?immutable=1"));
+            d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        }
     } else {
         const QUrl url(m_location);
         if (!url.isValid() || url.path().size() < 2)
@@ -265,9 +276,8 @@ Status Logbook::open(const QString& location, bool upgrade) {
             return Status::failure(QStringLiteral("the logbook file is damaged: ") +
                                    q.value(0).toString());
         q.finish();
-        // A file that cannot be written keeps its journal; its entries wait in the
-        // pending file.
-        (void)q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        if (!m_readOnly)
+            (void)q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         (void)q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     }
     // PostgreSQL's notices ("already exists, skipping") are not for the user.
@@ -278,6 +288,13 @@ Status Logbook::open(const QString& location, bool upgrade) {
 }
 
 Status Logbook::migrate() {
+    // An up-to-date logbook is not locked for writing: a read-only one can be read.
+    {
+        QSqlQuery q(db());
+        if (q.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) && q.next() &&
+            q.value(0).toInt() == schemaVersion())
+            return {};
+    }
     // One migration at a time: SQLite's write lock, PostgreSQL's advisory lock.
     if (Status s = exec(m_sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")); !s)
         return s;
@@ -347,6 +364,9 @@ Status Logbook::addUnit(const UnitIdentity& unit, qint64& id) {
 Status Logbook::add(LogEntry& entry) {
     if (!isOpen())
         return Status::failure(QStringLiteral("the logbook is not open"));
+    if (m_readOnly)
+        return Status::failure(QStringLiteral("the logbook file %1 is read-only")
+                                   .arg(QDir::toNativeSeparators(m_location.mid(7))));
     if (Status s = exec(m_sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")); !s)
         return s;
     Status status = [this, &entry]() -> Status {

@@ -99,6 +99,7 @@ private:
     QString m_connection;
     QString m_location;
     bool m_sqlite = true;
+    bool m_readOnly = false;
 };
 
 // Writes `entry` into the logbook at `location`, first the entries kept pending for
