@@ -51,8 +51,10 @@ void printHelp(QTextStream& out) {
             << QString::fromLatin1(c.summary) << '\n';
     out << "\n  --help       this text (COMMAND --help: the command's options)\n"
            "  --version    the program version\n"
-           "  --logbook LOCATION  record reads and writes in this logbook (a file, sqlite:PATH\n"
-           "               or postgresql://[user@]host[:port]/dbname)\n"
+           "  --logbook LOCATION\n"
+           "               record reads and writes in this logbook: a file, sqlite:PATH or\n"
+           "               postgresql://[user@]host[:port]/dbname (default: logbook.sqlite\n"
+           "               in the data folder, ~/.local/share/hvc-configurator)\n"
            "  --no-logbook record nothing\n";
 }
 } // namespace
