@@ -10,6 +10,7 @@ packages=(
     xvfb xauth imagemagick
     poppler-utils help2man dpkg-dev appstream
     python3 gcovr
+    libqt6sql6-sqlite libqt6sql6-psql postgresql
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -37,7 +37,8 @@ bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon)
 }
 
 QList<Command> commands() {
-    return evalCommands() + unitCommands() + fileCommands() + monitorCommands() + diagCommands();
+    return evalCommands() + unitCommands() + fileCommands() + monitorCommands() + diagCommands() +
+           logCommands();
 }
 
 namespace {
@@ -49,7 +50,12 @@ void printHelp(QTextStream& out) {
         out << "  " << QString::fromLatin1(c.name).leftJustified(12)
             << QString::fromLatin1(c.summary) << '\n';
     out << "\n  --help       this text (COMMAND --help: the command's options)\n"
-           "  --version    the program version\n";
+           "  --version    the program version\n"
+           "  --logbook LOCATION\n"
+           "               record reads and writes in this logbook: a file, sqlite:PATH or\n"
+           "               postgresql://[user@]host[:port]/dbname (default: logbook.sqlite\n"
+           "               in the data folder, ~/.local/share/hvc-configurator)\n"
+           "  --no-logbook record nothing\n";
 }
 } // namespace
 
@@ -82,7 +88,10 @@ int runCli(const QStringList& arguments, Io& io) {
 }
 
 namespace {
-int dispatch(const QStringList& arguments, Io& io) {
+int dispatch(const QStringList& given, Io& io) {
+    QStringList arguments = given;
+    if (!takeLogbookOptions(arguments, io))
+        return Usage;
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
         arguments.first() == QLatin1String("-h") || arguments.first() == QLatin1String("help")) {
         printHelp(arguments.isEmpty() ? io.err : io.out);

@@ -62,12 +62,14 @@ QList<Command> unitCommands();
 QList<Command> fileCommands();
 QList<Command> monitorCommands();
 QList<Command> diagCommands();
+QList<Command> logCommands();
 
 } // namespace hvc::cli
 
 namespace hvc {
 class AppState;
 class Catalogue;
+struct LogEntry;
 } // namespace hvc
 
 namespace hvc::cli {
@@ -102,4 +104,21 @@ void addExplainOption(QCommandLineParser& parser);
 bool explainRequested(const QCommandLineParser& parser);
 void printExplanation(const Catalogue& catalogue, const ExplainHasValue& hasValue,
                       Prompter& prompter, Io& io);
+} // namespace hvc::cli
+
+namespace hvc::cli {
+// The logbook hvcctl records every transfer in, chosen by the options
+// --logbook LOCATION (a file, sqlite:PATH or postgresql://...) and --no-logbook,
+// which every command takes anywhere on its line. Defined in cli_log.cpp.
+struct LogbookChoice {
+    bool enabled = true;
+    QString location;
+};
+LogbookChoice& logbookChoice();
+// Takes the logbook options out of `args`; false (said on stderr) on a bad one.
+bool takeLogbookOptions(QStringList& args, Io& io);
+// Completes `entry` (time, user, program, port) and writes it into the logbook.
+// A logbook that cannot be written is said once on stderr and the entry kept
+// pending; the command's outcome never depends on it.
+void logTransfer(LogEntry& entry, const QString& port, Io& io);
 } // namespace hvc::cli

@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/commandsession.h"
 #include "core/imagecheck.h"
+#include "core/logbook.h"
 #include "core/transfer.h"
 #include "core/unitcommands.h"
 #include "core/writereview.h"
@@ -175,6 +176,15 @@ int cmdReadAll(const QStringList& args, Io& io) {
         const UnitVariable& r = state.document.catalogue[position];
         return (r.pageMask & mask) != 0 && inSectionLimit(state, r);
     };
+    LogEntry entry;
+    entry.kind = QStringLiteral("read-all");
+    entry.outcome = QStringLiteral("ok");
+    entry.unit = identityFromCatalogue(cat);
+    for (int i = 1; i <= cat.varCount(); ++i)
+        if (wasRead(i))
+            entry.words.append({cat[i].name, cat[i].address, std::nullopt, std::nullopt,
+                                cat[i].replacedUnitWord.value_or(cat[i].unitWord)});
+    logTransfer(entry, parser.value(kPort), io);
     if (parser.isSet(QStringLiteral("o"))) {
         if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
             return rc;
@@ -260,13 +270,37 @@ int cmdSet(const QStringList& args, Io& io) {
         return Usage;
     }
     const auto word = static_cast<std::int32_t>(value);
+    // A parameter's change goes into the logbook, whatever the outcome.
+    LogEntry entry;
+    entry.kind = QStringLiteral("set");
+    LogWord logged{t.record ? t.record->name : formatAddressText(t.address), t.address,
+                   std::nullopt, std::nullopt, std::nullopt};
+    const auto record = [&](const QString& outcome) {
+        if (ram)
+            return;
+        entry.outcome = outcome;
+        entry.words = {logged};
+        logTransfer(entry, parser.value(kPort), io);
+    };
+    if (!ram && logbookChoice().enabled) {
+        entry.unit = readUnitIdentity(s.state, parser.value(kPort));
+        if (std::int32_t before = 0; s.link.readE2(t.address, before))
+            logged.before = before;
+    }
     Status status = ram ? s.link.writeRam(t.address, word) : s.link.writeE2(t.address, word);
-    if (!status)
+    if (!status) {
+        record(QStringLiteral("failed: ") + status.text() + u' ' + status.detail());
         return linkFailed(s, io, status);
+    }
+    logged.sent = word;
     std::int32_t raw = 0;
     status = ram ? s.link.readRam(t.address, raw) : s.link.readE2(t.address, raw);
-    if (!status)
+    if (!status) {
+        record(QStringLiteral("failed: written, not read back: ") + status.detail());
         return linkFailed(s, io, status);
+    }
+    logged.readBack = raw;
+    record(sameWord(word, raw) ? QStringLiteral("ok") : QStringLiteral("differs"));
     printWord(io, t, raw, ram);
     // A live word may change at once; a parameter must read back as written.
     if (ram || sameWord(word, raw))
@@ -286,7 +320,15 @@ int cmdDefaults(const QStringList& args, Io& io) {
     CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
-    if (const Status status = loadDefaults(s.state); !status)
+    LogEntry entry;
+    entry.kind = QStringLiteral("defaults");
+    if (logbookChoice().enabled)
+        entry.unit = readUnitIdentity(s.state, parser.value(kPort));
+    const Status status = loadDefaults(s.state);
+    entry.outcome = status ? QStringLiteral("ok")
+                           : QStringLiteral("failed: ") + status.text() + u' ' + status.detail();
+    logTransfer(entry, parser.value(kPort), io);
+    if (!status)
         return linkFailed(s, io, status);
     s.prompter.inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},
                       PromptIcon::Exclamation);

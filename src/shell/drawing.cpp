@@ -12,21 +12,6 @@
 
 namespace hvc {
 
-QString firmwareText(int v) {
-    if (v == 0)
-        return QStringLiteral("----");
-    const QString s = QString::number(v).rightJustified(5, u'0');
-    // Always two fraction digits: a one- or two-digit version would otherwise
-    // lose its last digit (5 is v000.05, not v000.0).
-    return u'v' + s.left(3) + u'.' + s.mid(3, 2);
-}
-
-QString unitModelText(int n) {
-    if (n >= 1 && n <= 4)
-        return QStringLiteral("VCU %1W").arg(n);
-    return QStringLiteral("---");
-}
-
 void drawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
                 const QString& statusText) {
     if (context.activePage)

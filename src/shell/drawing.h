@@ -3,6 +3,8 @@
 // commands by connection state, the parameter-state field, and two small
 // window helpers.
 
+#include "core/unitidentity.h" // firmwareText, unitModelText
+
 #include <QString>
 
 class QColor;
@@ -14,11 +16,6 @@ namespace hvc {
 
 class MainBar;
 class ShellContext;
-
-// "----" for 0, else "v" and the version as three digits, ".", two digits.
-QString firmwareText(int displayValue);
-// "VCU 1W" .. "VCU 4W", "---" for anything else.
-QString unitModelText(int displayValue);
 
 void drawStatus(ShellContext& context, MainBar& bar, QProgressBar* progressBar,
                 const QString& statusText);

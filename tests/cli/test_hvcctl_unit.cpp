@@ -8,6 +8,7 @@
 #include "support/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -192,6 +193,37 @@ TEST(HvcctlUnit, ExitCodes) {
     const Outcome closed = hvcctl({"identity", "--port", "/nonexistent/tty"});
     EXPECT_EQ(closed.code, 1);
     EXPECT_TRUE(closed.err.contains("Can't Open COM 1")) << closed.err.toStdString();
+}
+
+// A set goes into the logbook with the word before, sent and read back. A logbook
+// that cannot be written costs the transfer nothing, is said once, and its entry
+// waits in the pending file until the logbook can be opened.
+TEST(HvcctlUnit, ASetIsLoggedEvenWhenTheLogbookIsInTheWay) {
+    Unit unit;
+    QTemporaryDir dir;
+    const QString blocked = dir.filePath(QStringLiteral("blocked"));
+    QFile file(blocked); // a file where the logbook's folder belongs
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString book = blocked + QStringLiteral("/logbook.sqlite");
+    const Outcome set = unit.run({"set", "I Max 1A", "900", "--logbook", book});
+    EXPECT_EQ(set.code, 0);
+    EXPECT_EQ(set.err.count(QStringLiteral("hvcctl: logbook not written: ")), 1)
+        << set.err.toStdString();
+    EXPECT_TRUE(set.err.contains(QStringLiteral("; the entry is kept in ")))
+        << set.err.toStdString();
+
+    ASSERT_TRUE(QFile::remove(blocked));
+    const Outcome list = hvcctl({"log", "list", "--unit", "10425", "--logbook", book});
+    const QStringList rows = lines(list.out);
+    ASSERT_EQ(rows.size(), 1) << list.err.toStdString();
+    EXPECT_EQ(rows[0].section(u'\t', 1, 1), QStringLiteral("set"));
+    EXPECT_EQ(rows[0].section(u'\t', 5), QStringLiteral("ok\t1\tVCU 4W 10425 v001.04"));
+    const Outcome show = hvcctl({"log", "show", rows[0].section(u'\t', 0, 0), "--logbook", book});
+    EXPECT_TRUE(show.out.contains(
+        QStringLiteral("I Max 1A\t0302.00\t850 (850 mA) -> 900 (900 mA) -> 900 (900 mA)\n")))
+        << show.out.toStdString();
+    EXPECT_EQ(hvcctl({"log", "list", "--unit", "1", "--logbook", book}).code, 1);
 }
 
 TEST(HvcctlDiag, ChosenFaultsAreListedWithTheirTextsUntilTheUnitClearsThem) {
