@@ -70,6 +70,7 @@ namespace hvc {
 class AppState;
 class Catalogue;
 struct LogEntry;
+class LogbookRecorder;
 } // namespace hvc
 
 namespace hvc::cli {
@@ -117,8 +118,8 @@ struct LogbookChoice {
 LogbookChoice& logbookChoice();
 // Takes the logbook options out of `args`; false (said on stderr) on a bad one.
 bool takeLogbookOptions(QStringList& args, Io& io);
-// Completes `entry` (time, user, program, port) and writes it into the logbook.
-// A logbook that cannot be written is said once on stderr and the entry kept
-// pending; the command's outcome never depends on it.
-void logTransfer(LogEntry& entry, const QString& port, Io& io);
+// Points `recorder` at the chosen logbook. A logbook that cannot be written is
+// said once on stderr and the entry kept pending; the command's outcome never
+// depends on it.
+void recordInLogbook(LogbookRecorder& recorder, Io& io);
 } // namespace hvc::cli
