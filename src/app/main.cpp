@@ -3,6 +3,8 @@
 #include "app/programpages.h"
 #include "app/simdemounit.h"
 #include "core/installlayout.h"
+#include "core/logbook.h"
+#include "core/logbooksetting.h"
 #include "shell/commandline.h"
 #include "shell/messageboxprompter.h"
 #include "shell/startup.h"
@@ -75,7 +77,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Every read and write of a unit goes into the logbook the user chose.
+    hvc::LogbookRecorder recorder(QStringLiteral("hvc-configurator"));
+    const hvc::LogbookSetting logbook = hvc::loadLogbookSetting(
+        context.settingsPath(QString::fromLatin1(hvc::kLogbookSettingFile)));
+    recorder.setEnabled(logbook.record);
+    recorder.setLocation(logbook.location);
+
     auto window = hvc::startUp(context, hvc::programPages());
+    window->useLogbook(&recorder);
     prompter.setParent(window.get());
     const int rc = QApplication::exec();
     window.reset();

@@ -31,6 +31,23 @@ UnitIdentity identitySeen(const AppState& state) {
     return identityFromCatalogue(cat);
 }
 
+QString loggedValueText(const Catalogue& catalogue, const LogWord& word,
+                        const std::optional<std::int32_t>& value) {
+    if (!value)
+        return QStringLiteral("-");
+    const int pos = catalogue.findByName(word.name);
+    if (pos <= 0 || catalogue[pos].address != word.address)
+        return QString::number(*value);
+    UnitVariable r = catalogue[pos];
+    r.takeUnitWord(*value);
+    QString text = QString::number(*value);
+    if (!r.convText.isEmpty() || r.shownValue != *value)
+        text += QStringLiteral(" (%1%2)")
+                    .arg(r.shownValue)
+                    .arg(r.convText.isEmpty() ? QString() : u' ' + r.convText);
+    return text;
+}
+
 void recordTransfer(AppState& state, LogEntry& entry) {
     TransferLog* log = state.observers.transferLog;
     if (!log)

@@ -15,6 +15,7 @@
 namespace hvc {
 
 class AppState;
+class Catalogue;
 
 class TransferLog {
 public:
@@ -31,6 +32,11 @@ QString sessionPortText(const AppState& state);
 // The unit as far as its identity words were read on this connection; else
 // "unknown unit" on the session's port.
 UnitIdentity identitySeen(const AppState& state);
+
+// A logged word as the unit's number with, where the catalogue knows the variable
+// at that address, its display value and unit: "910 (910 mA)"; "-" for none.
+QString loggedValueText(const Catalogue& catalogue, const LogWord& word,
+                        const std::optional<std::int32_t>& value);
 
 // Stamps `entry` with the session (port, service login and, unless set, the unit)
 // and hands it to the state's log, if there is one.

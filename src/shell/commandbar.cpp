@@ -117,6 +117,7 @@ void CommandBar::buildMenus(QMainWindow& window, const std::function<QString(int
     menuItem(file, "&Load Configuration", "mnuFile_Load");
     menuItem(file, "&Save Configuration", "mnuFile_Save");
     menuItem(file, "Compare with &File...", "mnuFile_Compare");
+    menuItem(file, "Unit &History...", "mnuFile_History");
     file->addSeparator();
     menuItem(file, "&Exit", "mnuFile_Exit");
 
@@ -162,6 +163,7 @@ void CommandBar::buildMenus(QMainWindow& window, const std::function<QString(int
     m_baudItems.append(baud);
     set->addSeparator();
     menuItem(set, "&Verify Writes", "mnuSet_Verify")->setCheckable(true);
+    menuItem(set, "Log&book...", "mnuSet_Logbook");
     menuItem(set, "&Palette", "mnuSet_Palette");
     menuItem(set, "&Login", "mnuSet_Login");
     menuItem(set, "Log&out", "mnuSet_Logout");

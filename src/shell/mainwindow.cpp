@@ -1,5 +1,7 @@
 #include "shell/mainwindow.h"
 
+#include "core/logbook.h"
+#include "core/logbooksetting.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "core/unitlink.h"
@@ -8,16 +10,19 @@
 #include "shell/drawing.h"
 #include "shell/helplauncher.h"
 #include "shell/infopage.h"
+#include "shell/logbookdialog.h"
 #include "shell/logindialog.h"
 #include "shell/pageform.h"
 #include "shell/palettedialog.h"
 #include "shell/spokenvalue.h"
+#include "shell/unithistorywindow.h"
 #include "shell/waitbox.h"
 #include "shell/writereviewdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QShortcut>
@@ -36,6 +41,10 @@ constexpr int kMaxExitAttempts = 8;
 
 QString verifySettingPath(const ShellContext& context) {
     return context.settingsPath(QStringLiteral("options.ini"));
+}
+
+QString logbookSettingPath(const ShellContext& context) {
+    return context.settingsPath(QString::fromLatin1(kLogbookSettingFile));
 }
 
 } // namespace
@@ -101,6 +110,8 @@ MainWindow::MainWindow(ShellContext& context, PageFactory factory, QWidget* pare
 
 MainWindow::~MainWindow() {
     m_statusTimer->stop();
+    delete m_history;
+    useLogbook(nullptr);
     delete m_wait;
     if (m_state.observers.progress.observer() == this)
         m_state.observers.progress.setObserver(nullptr);
@@ -114,6 +125,7 @@ void MainWindow::wireCommands() {
     c.onTriggered({"mnuFile_Load", "Load Configuration"}, [this] { loadConfiguration(); });
     c.onTriggered({"mnuFile_Save", "Save Configuration"}, [this] { saveConfiguration(); });
     c.onTriggered({"mnuFile_Compare"}, [this] { compareWithFile(); });
+    c.onTriggered({"mnuFile_History"}, [this] { showUnitHistory(); });
     c.onTriggered({"mnuFile_Exit"}, [this] { exitProgram(); });
     c.onTriggered({"mnuView_Page"}, [this] { showNextPage(); });
     c.onTriggered({"mnuHW_Connect", "Connect"}, [this] { connectToUnit(); });
@@ -127,6 +139,7 @@ void MainWindow::wireCommands() {
     m_state.session.verifyWrites = loadVerifySetting(verifySettingPath(m_context));
     verify->setChecked(m_state.session.verifyWrites);
     connect(verify, &QAction::toggled, this, &MainWindow::setVerifyWrites);
+    c.onTriggered({"mnuSet_Logbook"}, [this] { editLogbook(); });
     c.onTriggered({"mnuSet_Login", "Login"}, [this] { login(); });
     c.onTriggered({"mnuSet_Logout", "Logout"}, [this] { logout(); });
     c.onTriggered({"mnuHelp_Help", "Help"}, [this] { showHelpTopics(); });
@@ -270,6 +283,93 @@ void MainWindow::setVerifyWrites(bool on) {
             QStringLiteral("The choice holds until the program ends: %1 cannot be written.")
                 .arg(verifySettingPath(m_context)),
             {}, PromptIcon::Exclamation);
+}
+
+void MainWindow::useLogbook(LogbookRecorder* recorder) {
+    if (m_recorder) {
+        m_recorder->onFailure = nullptr;
+        m_recorder->onRecorded = nullptr;
+        if (m_state.observers.transferLog == m_recorder)
+            m_state.observers.transferLog = nullptr;
+    }
+    m_recorder = recorder;
+    if (!recorder)
+        return;
+    m_state.observers.transferLog = recorder;
+    QLabel* panel = m_bar.panel(StatusPanel::Spare);
+    recorder->onRecorded = [this, panel](const LogEntry&) {
+        panel->hide();
+        panel->clear();
+        if (m_history)
+            m_history->refresh();
+    };
+    recorder->onFailure = [this, panel](const Status& why, const QString& pendingFile) {
+        const QString kept = pendingFile.isEmpty() ? QStringLiteral("the entry is lost")
+                                                   : QStringLiteral("kept in ") + pendingFile;
+        panel->setText(QStringLiteral("Logbook not written: %1; %2").arg(why.text(), kept));
+        panel->show();
+        // Told once the transfer is over: the transfer itself goes on as usual.
+        QMetaObject::invokeMethod(
+            this,
+            [this, why, kept] {
+                m_state.observers.prompter().informDetailed(
+                    QStringLiteral("The logbook could not be written; the transfer itself is "
+                                   "not affected. The entries are %1 until the logbook can be "
+                                   "written again.")
+                        .arg(kept),
+                    why.text(), {}, PromptIcon::Exclamation);
+            },
+            Qt::QueuedConnection);
+    };
+}
+
+void MainWindow::editLogbook() {
+    const QString path = logbookSettingPath(m_context);
+    LogbookSetting setting = loadLogbookSetting(path);
+    if (m_recorder) {
+        setting.record = m_recorder->enabled();
+        setting.location = m_recorder->location() == Logbook::defaultLocation()
+                               ? QString()
+                               : m_recorder->location();
+    }
+    LogbookDialog dialog(setting, m_state.observers.prompter(), this);
+    dialog.chooseFile = chooseFile;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    setting = dialog.setting();
+    if (m_recorder) {
+        m_recorder->setEnabled(setting.record);
+        m_recorder->setLocation(setting.location);
+    }
+    if (m_history)
+        m_history->setLocation(setting.location);
+    if (!saveLogbookSetting(path, setting))
+        m_state.observers.prompter().inform(
+            QStringLiteral("The choice holds until the program ends: %1 cannot be written.")
+                .arg(path),
+            {}, PromptIcon::Exclamation);
+}
+
+void MainWindow::showUnitHistory() {
+    if (!m_history) {
+        m_history =
+            new UnitHistoryWindow(m_state, m_recorder ? m_recorder->location() : QString(), this);
+        m_history->setAttribute(Qt::WA_DeleteOnClose);
+        m_history->restore = [this](const QMap<std::int32_t, std::int32_t>& version) {
+            restoreVersion(version);
+        };
+        connect(this, &MainWindow::connectStateChanged, m_history,
+                &UnitHistoryWindow::updateButtons);
+    } else {
+        m_history->refresh();
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+void MainWindow::restoreVersion(const QMap<std::int32_t, std::int32_t>& version) {
+    m_commands.restoreVersion(version);
 }
 
 WriteChoice MainWindow::chooseWrite(const QList<ReviewRow>& rows) {

@@ -10,8 +10,11 @@
 #include "shell/mainbar.h"
 #include "shell/pagehost.h"
 #include "shell/shellcontext.h"
+#include "shell/unithistorywindow.h"
 
 #include <QMainWindow>
+#include <QMap>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
@@ -24,6 +27,7 @@ class QTimer;
 namespace hvc {
 
 class InfoPage;
+class LogbookRecorder;
 class WaitBox;
 class PageForm;
 
@@ -54,6 +58,13 @@ public:
 
     void onProgress(const QString& statusText, int percent) override;
 
+    // Records the transfers through `recorder` (owned by the caller, kept for the
+    // window's life); a logbook that cannot be written is told once, in the status
+    // bar and a message, and never stops a transfer.
+    void useLogbook(LogbookRecorder* recorder);
+    // The Unit History window while it is open.
+    UnitHistoryWindow* unitHistory() const { return m_history; }
+
 public Q_SLOTS:
     void connectToUnit();
     void readPage();
@@ -67,6 +78,12 @@ public Q_SLOTS:
     void compareWithFile();
     // Set > Verify Writes; the choice is kept for the next run.
     void setVerifyWrites(bool on);
+    // Set > Logbook...: recording on or off and where; kept for the next run.
+    void editLogbook();
+    // File > Unit History...
+    void showUnitHistory();
+    // Writes a version of the unit from the logbook, after the review.
+    void restoreVersion(const QMap<std::int32_t, std::int32_t>& version);
     // True when the program is ending.
     bool exitProgram();
     void showNextPage();
@@ -119,6 +136,8 @@ private:
     QTimer* m_statusTimer;
     WaitBox* m_wait;
     UnitCommands m_commands;
+    LogbookRecorder* m_recorder = nullptr;
+    QPointer<UnitHistoryWindow> m_history;
     int m_exitAttempts = 0;
     bool m_ending = false;
 };

@@ -24,6 +24,12 @@ QPushButton* makeButton(const QString& caption, const char* name, QWidget* paren
 QString summaryText(WriteReviewDialog::Purpose purpose, qsizetype rows, const QString& file,
                     bool verify) {
     const bool write = purpose == WriteReviewDialog::Purpose::Write;
+    if (purpose == WriteReviewDialog::Purpose::CompareVersion)
+        return rows == 0   ? QStringLiteral("The unit holds the values of %1.").arg(file)
+               : rows == 1 ? QStringLiteral("1 variable differs between the unit and %1.").arg(file)
+                           : QStringLiteral("%1 variables differ between the unit and %2.")
+                                 .arg(rows)
+                                 .arg(file);
     if (rows == 0)
         return write ? QStringLiteral("Nothing differs: the unit already holds every value "
                                       "this write would send.")
@@ -49,9 +55,12 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
                                      QWidget* parent)
     : QDialog(parent), m_rows(rows) {
     const bool write = purpose == Purpose::Write;
+    // Compared with a version: nothing to tick, nothing loaded or written.
+    const bool onlyShown = purpose == Purpose::CompareVersion;
     setObjectName(QStringLiteral("frmWriteReview"));
-    setWindowTitle(write ? QStringLiteral("Review Before Writing")
-                         : QStringLiteral("Compare with File - %1").arg(fileName));
+    setWindowTitle(write       ? QStringLiteral("Review Before Writing")
+                   : onlyShown ? QStringLiteral("Compare with Unit - %1").arg(fileName)
+                               : QStringLiteral("Compare with File - %1").arg(fileName));
 
     m_summary = new QLabel(summaryText(purpose, rows.size(), fileName, verify), this);
     m_summary->setObjectName(QStringLiteral("LblReview"));
@@ -59,23 +68,28 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
 
     m_table = new QTreeWidget(this);
     m_table->setObjectName(QStringLiteral("LstReview"));
-    m_table->setAccessibleName(write ? QStringLiteral("Variables to write")
-                                     : QStringLiteral("Differences from the file"));
+    m_table->setAccessibleName(write       ? QStringLiteral("Variables to write")
+                               : onlyShown ? QStringLiteral("Differences from the version")
+                                           : QStringLiteral("Differences from the file"));
     m_table->setRootIsDecorated(false);
     m_table->setUniformRowHeights(true);
     m_table->setAlternatingRowColors(true);
     QStringList header = reviewHeader();
     if (!write)
-        header[ColNewWord] = QStringLiteral("File word");
+        header[ColNewWord] =
+            onlyShown ? QStringLiteral("Version word") : QStringLiteral("File word");
     if (!write)
-        header[ColNewValue] = QStringLiteral("File value");
+        header[ColNewValue] =
+            onlyShown ? QStringLiteral("Version value") : QStringLiteral("File value");
     m_table->setHeaderLabels(header);
     for (const ReviewRow& row : rows) {
         const ReviewRowText t = describeRow(catalogue, row);
         auto* item = new QTreeWidgetItem(
             m_table, {t.name, t.address, t.unitWord, t.newWord, t.unitValue, t.newValue});
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(ColName, Qt::Checked);
+        if (!onlyShown) {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(ColName, Qt::Checked);
+        }
         item->setData(ColName, kPositionRole, row.position);
         for (int c = ColUnitWord; c <= ColNewValue; ++c)
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
@@ -90,9 +104,9 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
     m_none = makeButton(QStringLiteral("&None"), "CmdNone", this);
     connect(m_all, &QPushButton::clicked, this, &WriteReviewDialog::tickAll);
     connect(m_none, &QPushButton::clicked, this, &WriteReviewDialog::tickNone);
-    auto* cancel =
-        makeButton(rows.isEmpty() && !write ? QStringLiteral("&Close") : QStringLiteral("&Cancel"),
-                   "CmdCancel", this);
+    auto* cancel = makeButton((rows.isEmpty() && !write) || onlyShown ? QStringLiteral("&Close")
+                                                                      : QStringLiteral("&Cancel"),
+                              "CmdCancel", this);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -103,7 +117,7 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
         m_proceed = makeButton(QStringLiteral("Write &Whole Image"), "CmdWholeImage", this);
         connect(m_proceed, &QPushButton::clicked, this,
                 [this] { finish(WriteChoice::wholeImage()); });
-    } else if (!rows.isEmpty()) {
+    } else if (!rows.isEmpty() && !onlyShown) {
         m_proceed =
             makeButton(write ? QStringLiteral("&Write") : QStringLiteral("&Load ticked rows"),
                        write ? "CmdWrite" : "CmdLoadRows", this);
@@ -119,6 +133,10 @@ WriteReviewDialog::WriteReviewDialog(const Catalogue& catalogue, const QList<Rev
     layout->addWidget(m_summary);
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
+    if (onlyShown) {
+        m_all->hide();
+        m_none->hide();
+    }
     if (rows.isEmpty()) {
         m_table->hide();
         m_all->hide();

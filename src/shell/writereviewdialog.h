@@ -2,7 +2,8 @@
 // The review table: every variable that differs from the unit, with a tick box
 // per row. Before Write and Write All it says what is about to change on the unit
 // (only ticked rows are written); for Compare with File it lists where a file
-// differs from the unit (ticked rows become working values).
+// differs from the unit (ticked rows become working values); for Compare with Unit
+// it only shows where the unit differs from a version in the logbook.
 
 #include "core/catalogue.h"
 #include "core/writereview.h"
@@ -20,11 +21,12 @@ namespace hvc {
 class WriteReviewDialog : public QDialog {
     Q_OBJECT
 public:
-    enum class Purpose { Write, CompareFile };
+    enum class Purpose { Write, CompareFile, CompareVersion };
     // Table columns; the tick box is in the first.
     enum Column { ColName, ColAddress, ColUnitWord, ColNewWord, ColUnitValue, ColNewValue };
 
-    // `fileName` names the file compared; `verify` says whether a write is read back.
+    // `fileName` names the file (or the logbook's version) compared; `verify` says
+    // whether a write is read back.
     WriteReviewDialog(const Catalogue& catalogue, const QList<ReviewRow>& rows, Purpose purpose,
                       const QString& fileName = {}, bool verify = true, QWidget* parent = nullptr);
 
