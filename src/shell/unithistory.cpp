@@ -6,6 +6,16 @@
 
 namespace hvc {
 
+namespace {
+
+// Compared as the unit's 16-bit words, as the entries count their changes.
+bool differs(const std::optional<std::int32_t>& a, const std::optional<std::int32_t>& b) {
+    return a.has_value() != b.has_value() ||
+           (a && static_cast<std::uint16_t>(*a) != static_cast<std::uint16_t>(*b));
+}
+
+} // namespace
+
 QString unitChoiceText(const UnitIdentity& unit) {
     if (!unit.known)
         return unit.text();
@@ -71,7 +81,11 @@ Status UnitHistory::changes(const Catalogue& catalogue, int row, QList<HistoryCh
         (entry.kind == QLatin1String("connect") || entry.kind == QLatin1String("read-all"));
     if (!wholeImage) {
         for (const LogWord& w : entry.words)
-            add(w, w.before);
+            if (differs(w.before, w.image()))
+                add(w, w.before);
+        note = QStringLiteral("%1 of the %2 words written changed.")
+                   .arg(out.size())
+                   .arg(entry.words.size());
         return {};
     }
     // The entries are newest first: the one before is the next row.
@@ -88,10 +102,7 @@ Status UnitHistory::changes(const Catalogue& catalogue, int row, QList<HistoryCh
         const auto was = previous.constFind(w.address);
         const std::optional<std::int32_t> before =
             was == previous.constEnd() ? std::nullopt : std::optional<std::int32_t>(*was);
-        const std::optional<std::int32_t> after = w.image();
-        // Compared as the unit's 16-bit words, as the entries count their changes.
-        if (before.has_value() != after.has_value() ||
-            (before && static_cast<std::uint16_t>(*before) != static_cast<std::uint16_t>(*after)))
+        if (differs(before, w.image()))
             add(w, before);
     }
     return {};
