@@ -33,6 +33,8 @@ QTreeWidget* makeTable(const QStringList& header, const char* name, const QStrin
     t->setUniformRowHeights(true);
     t->setAlternatingRowColors(true);
     t->setHeaderLabels(header);
+    // The columns keep the width of their text; the numbers stay beside their names.
+    t->header()->setStretchLastSection(false);
     return t;
 }
 

@@ -5,12 +5,15 @@
 //   Xvfb :99 -screen 0 1280x800x24 &  DISPLAY=:99 hvc-screenshots OUTDIR [review]
 //
 // With "review" only the review shots are taken (the review before writing, a
-// failed read-back, Compare with File, Show only modified).
+// failed read-back, Compare with File, Show only modified); with "logbook" only
+// the Unit History window and the Logbook dialog (the transfers are recorded in a
+// scratch logbook).
 
 #include "app/programpages.h"
 #include "app/simdemounit.h"
 #include "config/frmconfig.h"
 #include "core/catalogue.h"
+#include "core/logbook.h"
 #include "core/unitlink.h"
 #include "debugger/frmdebug.h"
 #include "diagnostic/frmdiagnostic.h"
@@ -20,6 +23,7 @@
 #include "monitor/trendplot.h"
 #include "shell/aboutdialog.h"
 #include "shell/infopage.h"
+#include "shell/logbookdialog.h"
 #include "shell/logindialog.h"
 #include "shell/mainwindow.h"
 #include "shell/messageboxprompter.h"
@@ -45,6 +49,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -176,6 +181,49 @@ bool reviewShots(const QString& out, hvc::MainWindow& window, hvc::AppState& sta
     return ok;
 }
 
+// A few transfers recorded, then the Unit History window on the Write entry and
+// the Logbook dialog.
+bool logbookShots(const QString& out, hvc::MainWindow& window, hvc::AppState& state) {
+    bool ok = true;
+    using hvc::HvcId;
+    window.reviewWrite = [](const QList<hvc::ReviewRow>&) {
+        return hvc::WriteChoice::wholeImage();
+    };
+    const std::pair<HvcId, int> edits[] = {{HvcId::HVC_I0_MAX, 40}, {HvcId::HVC_RAMP_TRISE_0, 150}};
+    for (const auto& [id, step] : edits) {
+        state.document.catalogue.var(id).workingWord += step;
+        state.document.flags.markDataChanged();
+        window.pageForm(hvc::Page::Config)->refreshObject();
+        window.writePage();
+        settle(300);
+    }
+    state.document.catalogue.var(HvcId::HVC_DITHER_FREQ).workingWord += 10;
+    window.writeAll();
+    settle(300);
+    window.connectToUnit();
+    window.connectToUnit();
+    settle(600);
+    window.showUnitHistory();
+    if (hvc::UnitHistoryWindow* history = window.unitHistory()) {
+        history->move(80, 60);
+        history->resize(860, 620);
+        QTreeWidget* entries = history->entryTable();
+        if (entries->topLevelItemCount() > 2)
+            entries->setCurrentItem(entries->topLevelItem(2));
+        ok = shoot(out, QStringLiteral("screenshot-history.png"), history) && ok;
+        history->close();
+    }
+    {
+        hvc::ScriptedPrompter quiet;
+        hvc::LogbookDialog dialog({}, quiet, &window);
+        dialog.show();
+        dialog.move(200, 160);
+        dialog.testLocation();
+        ok = shoot(out, QStringLiteral("screenshot-logbook.png"), &dialog) && ok;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -194,8 +242,11 @@ int main(int argc, char** argv) {
     options.resDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("res"));
     options.demo = true;
     options.eepromPath = scratch.filePath(QStringLiteral("eeprom.txt"));
-    options.simArguments = {QStringLiteral("--alter-write"), QStringLiteral("HVC_I0_MAX=-50")};
     const bool reviewOnly = argc > 2 && QLatin1String(argv[2]) == QLatin1String("review");
+    const bool logbookOnly = argc > 2 && QLatin1String(argv[2]) == QLatin1String("logbook");
+    // The review shots show a read-back that fails; the logbook's writes go through.
+    if (!logbookOnly)
+        options.simArguments = {QStringLiteral("--alter-write"), QStringLiteral("HVC_I0_MAX=-50")};
     hvc::AppState state;
     hvc::MessageBoxPrompter prompter(QApplication::applicationName());
     state.observers.setPrompter(&prompter);
@@ -206,7 +257,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    if (!reviewOnly) {
+    if (!reviewOnly && !logbookOnly) {
         hvc::SplashScreen splash(state, context.resPath(QStringLiteral("bmp/Init.jpg")));
         splash.resetProgress();
         splash.progressBar()->setValue(60);
@@ -216,11 +267,15 @@ int main(int argc, char** argv) {
     }
     auto window = hvc::startUp(context, hvc::programPages());
     prompter.setParent(window.get());
+    hvc::LogbookRecorder recorder(QStringLiteral("hvc-configurator"));
+    recorder.setLocation(scratch.filePath(QStringLiteral("logbook.sqlite")));
+    window->useLogbook(&recorder);
     window->setGeometry(40, 40, 980, 620);
     window->connectToUnit();
     settle(1200);
-    if (reviewOnly) {
-        ok = reviewShots(out, *window, state, context, prompter);
+    if (reviewOnly || logbookOnly) {
+        ok = reviewOnly ? reviewShots(out, *window, state, context, prompter)
+                        : logbookShots(out, *window, state);
         window->endProgram = [](bool) {};
         window->connectToUnit();
         window->exitProgram();
