@@ -64,6 +64,7 @@ LogbookDialog::LogbookDialog(const LogbookSetting& setting, Prompter& prompter, 
     test->setAutoDefault(false);
     m_result->setObjectName(QStringLiteral("LblTest"));
     m_result->setWordWrap(true);
+    m_result->hide(); // until Test has something to say
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("CmdOK"));
     box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CmdCancel"));
@@ -143,6 +144,7 @@ void LogbookDialog::testLocation() {
     }
     m_result->setText(status ? QStringLiteral("The logbook opens.")
                              : QStringLiteral("The logbook cannot be opened: ") + status.text());
+    m_result->show();
 }
 
 void LogbookDialog::accept() {

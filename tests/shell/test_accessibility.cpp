@@ -5,9 +5,11 @@
 // UI-automation tools) gives as its name. No control may show a value that a
 // screen reader cannot speak, nor be an input or picture without a name.
 
+#include "core/logbook.h"
 #include "inputs/frmjoycan.h"
 #include "inputs/frmmagsel.h"
 #include "shell/aboutdialog.h"
+#include "shell/logbookdialog.h"
 #include "shell/logindialog.h"
 #include "shell/palettedialog.h"
 #include "shell/waitbox.h"
@@ -142,12 +144,20 @@ QStringList everyTab(QWidget* root) {
 class AccessibilityTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The logbook's pending file goes to the data folder: one of the suite's own.
+    void initTestCase() { qputenv("XDG_DATA_HOME", m_data.path().toLocal8Bit()); }
     void everyShownValueIsSpoken();
+
+private:
+    QTemporaryDir m_data;
 };
 
 void AccessibilityTest::everyShownValueIsSpoken() {
     test::LiveShell rig;
     QVERIFY(rig.started);
+    LogbookRecorder recorder(QStringLiteral("hvc-configurator"));
+    recorder.setLocation(rig.dir.filePath(QStringLiteral("logbook.sqlite")));
+    rig.window->useLogbook(&recorder);
     QVERIFY(rig.connect());
     rig.window->resize(1024, 700);
     rig.window->show();
@@ -168,7 +178,10 @@ void AccessibilityTest::everyShownValueIsSpoken() {
     LoginDialog login(rig.state);
     const QList<ReviewRow> rows{{.position = 1, .unitWord = 7, .newValue = 8}};
     WriteReviewDialog review(rig.state.document.catalogue, rows, WriteReviewDialog::Purpose::Write);
-    dialogs << &palette << &about << &login << &review << rig.window->waitBox();
+    LogbookDialog logbook({}, rig.prompter);
+    rig.window->showUnitHistory();
+    dialogs << &palette << &about << &login << &review << rig.window->waitBox() << &logbook
+            << rig.window->unitHistory();
     for (QWidget* dialog : dialogs) {
         dialog->show();
         faults << everyTab(dialog);
