@@ -1,5 +1,6 @@
 // The file commands against hvc-sim on a real pseudo-terminal, on the shipped map.
 #include "cli/cli.h"
+#include "core/logbook.h"
 #include "sim/simprocess.h"
 #include "support/filebytes.h"
 #include "support/hvcctlrun.h"
@@ -240,4 +241,55 @@ TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
             << r.err.toStdString();
         EXPECT_FALSE(r.out.contains("I Max 3A")) << r.out.toStdString();
     }
+}
+
+// A version the logbook keeps comes back on the unit, through the review and the
+// read-back; a version of another unit, or one with no image, is never written.
+TEST_F(CliFileUnit, RestoreBringsBackAVersionOfThisUnitOnly) {
+    const QString logbook = path("logbook.sqlite");
+    const auto unit = [&](QStringList args) {
+        return this->unit(args << QStringLiteral("--logbook") << logbook);
+    };
+    ASSERT_EQ(hvcctl(unit({"read-all"})).code, cli::Ok);
+    ASSERT_EQ(hvcctl(unit({"set", "I Max 1A", "910"})).code, cli::Ok);
+    const Outcome dry = hvcctl(unit({"restore", "1", "--dry-run"}));
+    EXPECT_EQ(dry.code, cli::Ok) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains("I Max 1A\t0302.00\t910\t850\t910 mA\t850 mA\n"))
+        << dry.out.toStdString();
+    EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t910\t"));
+
+    const Outcome restored = hvcctl(unit({"restore", "1"}));
+    EXPECT_EQ(restored.code, cli::Ok) << restored.err.toStdString();
+    EXPECT_TRUE(restored.err.contains("1 variables written from entry 1, 0 differ"));
+    EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t850\t"));
+    const Outcome shown = hvcctl({"log", "show", "3", "--logbook", logbook});
+    EXPECT_TRUE(shown.out.startsWith("entry 3: restore, ok\n")) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains("I Max 1A\t0302.00\t910 (910 mA) -> 850 (850 mA) -> 850"));
+    // The version of the set (entry 2) is the read image with 910 laid over it.
+    EXPECT_TRUE(hvcctl(unit({"restore", "2", "--dry-run"})).out.contains("\t850\t910\t"));
+
+    // Entries of another unit, and of a unit never read whole.
+    Logbook book;
+    ASSERT_TRUE(book.open(logbook).ok());
+    LogEntry other;
+    other.kind = QStringLiteral("read-all");
+    other.outcome = QStringLiteral("ok");
+    other.unit = {
+        true, QStringLiteral("VCU 4W"), QStringLiteral("777"), QStringLiteral("v001.04"), {}};
+    other.time = QDateTime::currentDateTimeUtc();
+    other.words = {{QStringLiteral("I Max 1A"), 0x30200, {}, {}, 700}};
+    ASSERT_TRUE(book.add(other).ok());
+    LogEntry lone = other;
+    lone.kind = QStringLiteral("set");
+    lone.unit.serial = QStringLiteral("778");
+    ASSERT_TRUE(book.add(lone).ok());
+    const Outcome foreign = hvcctl(unit({"restore", QString::number(other.id)}));
+    EXPECT_EQ(foreign.code, cli::Usage);
+    EXPECT_TRUE(foreign.err.contains("is of VCU 4W serial 777 firmware v001.04, the unit on"))
+        << foreign.err.toStdString();
+    const Outcome noImage = hvcctl(unit({"restore", QString::number(lone.id)}));
+    EXPECT_EQ(noImage.code, cli::Usage);
+    EXPECT_TRUE(noImage.err.contains("no whole image of the unit was read at or before it"));
+    EXPECT_EQ(hvcctl(unit({"restore", "99"})).code, cli::Failed);
+    EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t850\t"));
 }
