@@ -7,6 +7,7 @@
 #include "support/paths.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -181,11 +182,18 @@ TEST_F(CliFileUnit, AWriteTheUnitDidNotTakeFails) {
         mute.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"), path("mute.txt"),
                     QStringLiteral("--mute-after"), QStringLiteral("5")});
     ASSERT_FALSE(port.isEmpty()) << mute.errorString().toStdString();
-    const Outcome r = hvcctl(
-        {"write-all", path("image.txt"), "--port", port, "--ramlist", kMap, "--timeout", "150"});
+    const Outcome r = hvcctl({"write-all", path("image.txt"), "--port", port, "--ramlist", kMap,
+                              "--timeout", "150", "--logbook", path("book.sqlite")});
     EXPECT_EQ(r.code, cli::Failed);
     EXPECT_TRUE(r.err.contains("the unit now holds a mix of old and new values"))
         << r.err.toStdString();
+    // The logbook says how far it got and keeps the words the unit took.
+    const QString last = hvcctl({"log", "list", "--logbook", path("book.sqlite")}).out;
+    EXPECT_TRUE(last.startsWith("1\twrite-all\t")) << last.toStdString();
+    EXPECT_TRUE(last.section(u'\n', 0, 0)
+                    .contains(QRegularExpression("\tfailed after (\\d+) of "
+                                                 "\\d+ words: .*time-out")))
+        << last.toStdString();
 }
 
 TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
