@@ -63,6 +63,7 @@ QList<Command> fileCommands();
 QList<Command> monitorCommands();
 QList<Command> diagCommands();
 QList<Command> logCommands();
+QList<Command> restoreCommands();
 
 } // namespace hvc::cli
 
@@ -71,6 +72,7 @@ class AppState;
 class Catalogue;
 struct LogEntry;
 class LogbookRecorder;
+struct ReviewedWrite;
 } // namespace hvc
 
 namespace hvc::cli {
@@ -96,6 +98,12 @@ Status readUnitImage(CommandSession& session, std::uint16_t mask, const QString&
 // information fields of --author --date --revision --company --comments. Defined
 // with the file commands (cli_file.cpp). Returns the exit code.
 void addSaveOptions(QCommandLineParser& parser);
+// The end of a reviewed write (write-all, restore): on a failure the failure and how
+// far the write got on stderr, exit Failed; else the mismatch table on stdout, the
+// rows not written on stderr, and -1 for the command to go on with its summary.
+// Defined with restore (cli_restore.cpp).
+int reportReviewedWrite(AppState& state, const ReviewedWrite& done, const Status& status,
+                        int toWrite, const QString& command, Io& io);
 int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io);
 
 // --explain of show and read-all: after the usual output, an empty line,

@@ -422,32 +422,10 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     const Status status =
         writeRecorded(state, mask, choice, true, QStringLiteral("write-all"), done);
     session.progress.finish();
-    if (!status) {
-        linkFailed(state, io, status);
-        const int written = done.report.written;
-        if (written == 0) {
-            io.err << "hvcctl write-all: nothing was written; the unit keeps its values\n";
-        } else if (!done.verified && written < toWrite) {
-            const UnitVariable& last = cat[done.report.lastPosition];
-            io.err << "hvcctl write-all: " << written << " of " << toWrite
-                   << " variables were written, the last one " << last.name << " ("
-                   << last.addressText()
-                   << "); the unit now holds a mix of old and new values: write the file again\n";
-        } else {
-            io.err << "hvcctl write-all: " << written
-                   << " variables were written but could not all be read back\n";
-        }
-        return Failed;
-    }
-    for (const VerifyMismatch& m : done.mismatches) {
-        const UnitVariable& r = cat[m.position];
-        io.out << r.name << '\t' << r.addressText() << '\t' << m.written << '\t' << m.unitWord
-               << '\n';
-    }
-    for (int p : done.notWritten)
-        io.err << "hvcctl write-all: " << cat[p].name
-               << ": not written, its section is not configured in the unit\n";
-    state.session.setConnectState(ConnectState::Connected);
+    if (const int rc =
+            reportReviewedWrite(state, done, status, toWrite, QStringLiteral("write-all"), io);
+        rc >= 0)
+        return rc;
     const int written = done.report.written;
     const auto differ = done.mismatches.size();
     if (only)
