@@ -779,10 +779,18 @@ void MainWindowTest::logbookHistoryAndRestore() {
     QVERIFY(!QFile::exists(rig.context->settingsPath(kLogbookSettingFile)));
     rig.prompter.messages.clear();
 
-    // A logbook below a plain file: the writes go through, said once.
+    // A logbook below a plain file, chosen and kept: the writes go through, said once.
     const QString plain = rig.dir.filePath(QStringLiteral("plain"));
+    const QString below = plain + QStringLiteral("/logbook.sqlite");
     QVERIFY(testutil::writeBytes(plain, "x"));
-    recorder.setLocation(plain + QStringLiteral("/logbook.sqlite"));
+    onDialog("frmLogbook", [&below](QDialog* d) {
+        d->findChild<QRadioButton*>(QStringLiteral("OptSqlite"))->setChecked(true);
+        d->findChild<QLineEdit*>(QStringLiteral("TxtFile"))->setText(below);
+        clickButton(d, "CmdOK");
+    });
+    rig.command("mnuSet_Logbook")->trigger();
+    QCOMPARE(recorder.location(), below);
+    QCOMPARE(loadLogbookSetting(rig.context->settingsPath(kLogbookSettingFile)).location, below);
     QVERIFY(rig.connect());
     for (int step : {1, 2}) {
         rig.var(HvcId::HVC_I0_MAX).workingWord = maxBefore + step;
