@@ -7,7 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLockFile>
+#include <QMutex>
 #include <QSaveFile>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -21,6 +23,18 @@ namespace hvc {
 namespace {
 
 QAtomicInt connectionCount;
+
+// The SQLite files this program has found whole, under their lock.
+QSet<QString>& checkedFiles() {
+    static QSet<QString> files;
+    return files;
+}
+QMutex checkedFilesLock;
+
+bool firstOpenOf(const QString& location) {
+    const QMutexLocker lock(&checkedFilesLock);
+    return !checkedFiles().contains(location);
+}
 
 // The schema, one step per version; a new version appends a step. `%ID%` is the
 // database's own auto-numbered key, `%BIG%` its 64-bit integer.
@@ -194,12 +208,18 @@ Status Logbook::open(const QString& location, bool upgrade) {
         return sqlFailure(QStringLiteral("cannot open the logbook"), d.lastError());
     if (m_sqlite) {
         QSqlQuery q(d);
-        if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
-            return sqlFailure(QStringLiteral("cannot read the logbook"), q.lastError());
-        if (q.value(0).toString() != QLatin1String("ok"))
-            return Status::failure(QStringLiteral("the logbook file is damaged: ") +
-                                   q.value(0).toString());
-        q.finish();
+        // The whole file is checked at its first open in this program; each entry
+        // opens the logbook again, and the check's cost grows with the file.
+        if (firstOpenOf(m_location)) {
+            if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
+                return sqlFailure(QStringLiteral("cannot read the logbook"), q.lastError());
+            if (q.value(0).toString() != QLatin1String("ok"))
+                return Status::failure(QStringLiteral("the logbook file is damaged: ") +
+                                       q.value(0).toString());
+            q.finish();
+            const QMutexLocker lock(&checkedFilesLock);
+            checkedFiles().insert(m_location);
+        }
         if (!m_readOnly)
             (void)q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         (void)q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
