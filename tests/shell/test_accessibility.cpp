@@ -153,9 +153,9 @@ private:
 };
 
 void AccessibilityTest::everyShownValueIsSpoken() {
+    LogbookRecorder recorder(QStringLiteral("hvc-configurator")); // outlives the window
     test::LiveShell rig;
     QVERIFY(rig.started);
-    LogbookRecorder recorder(QStringLiteral("hvc-configurator"));
     recorder.setLocation(rig.dir.filePath(QStringLiteral("logbook.sqlite")));
     rig.window->useLogbook(&recorder);
     QVERIFY(rig.connect());

@@ -710,10 +710,10 @@ void MainWindowTest::reviewCompareAndVerify() {
 // the old value back; a server URL with a password is refused; a logbook that
 // cannot be written is told once and stops no write.
 void MainWindowTest::logbookHistoryAndRestore() {
+    LogbookRecorder recorder(QStringLiteral("hvc-configurator")); // outlives the window
     Rig rig;
     QVERIFY(rig.started);
     MainWindow& w = *rig.window;
-    LogbookRecorder recorder(QStringLiteral("hvc-configurator"));
     recorder.setLocation(rig.dir.filePath(QStringLiteral("logbook.sqlite")));
     w.useLogbook(&recorder);
     QVERIFY(rig.connect());
