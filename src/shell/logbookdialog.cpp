@@ -3,6 +3,7 @@
 #include "core/logbook.h"
 #include "core/prompter.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -139,8 +140,11 @@ void LogbookDialog::testLocation() {
     QString location;
     Status status = chosenLocation(location);
     if (status) {
+        // A server that does not answer takes up to its connect time-out.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         Logbook book;
         status = book.open(location);
+        QApplication::restoreOverrideCursor();
     }
     m_result->setText(status ? QStringLiteral("The logbook opens.")
                              : QStringLiteral("The logbook cannot be opened: ") + status.text());
