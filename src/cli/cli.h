@@ -130,4 +130,8 @@ bool takeLogbookOptions(QStringList& args, Io& io);
 // said once on stderr and the entry kept pending; the command's outcome never
 // depends on it.
 void recordInLogbook(LogbookRecorder& recorder, Io& io);
+// True for the commands that draw (log report's PDF): main then makes a
+// QGuiApplication, on the offscreen platform unless QT_QPA_PLATFORM names one;
+// every other command runs on a QCoreApplication. `args` as runCli takes them.
+bool needsGuiApplication(const QStringList& args);
 } // namespace hvc::cli

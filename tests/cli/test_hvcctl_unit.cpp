@@ -4,12 +4,10 @@
 // run as its own process so that every message reaches its standard error.
 
 #include "sim/simprocess.h"
-#include "support/hvcctlrun.h" // Outcome
+#include "support/hvcctlrun.h"
 #include "support/paths.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -17,22 +15,12 @@
 #include <gtest/gtest.h>
 
 using namespace hvc;
+using hvc::testutil::hvcctlPath;
 using hvc::testutil::Outcome;
 
 namespace {
 
-QString hvcctlPath() {
-    return QFileInfo(SimProcess::executablePath()).dir().filePath(QStringLiteral("hvcctl"));
-}
-
-Outcome hvcctl(const QStringList& args) {
-    QProcess p;
-    p.start(hvcctlPath(), args);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
-        return {-1, {}, {}};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+constexpr auto hvcctl = &testutil::hvcctlProcess; // as its own process
 
 QStringList lines(const QString& text) {
     return text.split(u'\n', Qt::SkipEmptyParts);
