@@ -103,12 +103,10 @@ QStringList childArguments(const QCommandLineParser& parser, const QString& port
                 << parser.positionalArguments();
 }
 
-} // namespace
-
-namespace {
 bool lineChild() {
     return qEnvironmentVariableIsSet(kResultVariable);
 }
+
 } // namespace
 
 void noteLineUnit(const QString& serial) {
@@ -215,11 +213,15 @@ int writeAllOnLine(const QCommandLineParser& parser, Io& io) {
         QJsonObject r;
         if (file.open(QIODevice::ReadOnly))
             r = QJsonDocument::fromJson(file.readAll()).object();
+        // Without a reason of its own: why it did not run, else its last words.
+        const QString why =
+            !ran && s.process->error() == QProcess::FailedToStart
+                ? QStringLiteral("hvcctl could not run: ") + s.process->errorString()
+            : !ran                  ? QStringLiteral("hvcctl crashed")
+            : !s.lastLine.isEmpty() ? s.lastLine
+                                    : QStringLiteral("exit code %1").arg(code);
         if (r.value(QStringLiteral("reason")).toString().isEmpty())
-            r.insert(QStringLiteral("reason"),
-                     !ran ? QStringLiteral("hvcctl could not run: ") + s.process->errorString()
-                     : !s.lastLine.isEmpty() ? s.lastLine
-                                             : QStringLiteral("exit code %1").arg(code));
+            r.insert(QStringLiteral("reason"), why);
         const QString serial = r.value(QStringLiteral("serial")).toString();
         io.out << s.port << '\t' << (serial.isEmpty() ? QString::fromLatin1(kUnknownUnit) : serial)
                << '\t' << resultLine(r, code) << '\n';
