@@ -151,6 +151,12 @@ int finishLineChild(int code) {
 }
 
 int writeAllOnLine(const QCommandLineParser& parser, Io& io) {
+    // The units' processes run this program again: only hvcctl itself can.
+    if (QCoreApplication::instance() == nullptr ||
+        QCoreApplication::applicationName() != QLatin1String("hvcctl")) {
+        io.err << "hvcctl write-all: several --port options need the hvcctl program\n";
+        return Usage;
+    }
     const QStringList ports = parser.values(QStringLiteral("port"));
     QStringList devices;
     for (const QString& port : ports) {
