@@ -38,7 +38,7 @@ bool IoPrompter::ask(const QString& text, const QString& title, PromptIcon icon)
 
 QList<Command> commands() {
     return evalCommands() + unitCommands() + fileCommands() + monitorCommands() + diagCommands() +
-           logCommands();
+           logCommands() + restoreCommands();
 }
 
 namespace {

@@ -63,6 +63,7 @@ QList<Command> fileCommands();
 QList<Command> monitorCommands();
 QList<Command> diagCommands();
 QList<Command> logCommands();
+QList<Command> restoreCommands();
 
 } // namespace hvc::cli
 
@@ -70,6 +71,8 @@ namespace hvc {
 class AppState;
 class Catalogue;
 struct LogEntry;
+class LogbookRecorder;
+struct ReviewedWrite;
 } // namespace hvc
 
 namespace hvc::cli {
@@ -95,6 +98,12 @@ Status readUnitImage(CommandSession& session, std::uint16_t mask, const QString&
 // information fields of --author --date --revision --company --comments. Defined
 // with the file commands (cli_file.cpp). Returns the exit code.
 void addSaveOptions(QCommandLineParser& parser);
+// The end of a reviewed write (write-all, restore): on a failure the failure and how
+// far the write got on stderr, exit Failed; else the mismatch table on stdout, the
+// rows not written on stderr, and -1 for the command to go on with its summary.
+// Defined with restore (cli_restore.cpp).
+int reportReviewedWrite(AppState& state, const ReviewedWrite& done, const Status& status,
+                        int toWrite, const QString& command, Io& io);
 int saveAfterReadAll(AppState& state, const QCommandLineParser& parser, Io& io);
 
 // --explain of show and read-all: after the usual output, an empty line,
@@ -117,10 +126,10 @@ struct LogbookChoice {
 LogbookChoice& logbookChoice();
 // Takes the logbook options out of `args`; false (said on stderr) on a bad one.
 bool takeLogbookOptions(QStringList& args, Io& io);
-// Completes `entry` (time, user, program, port) and writes it into the logbook.
-// A logbook that cannot be written is said once on stderr and the entry kept
-// pending; the command's outcome never depends on it.
-void logTransfer(LogEntry& entry, const QString& port, Io& io);
+// Points `recorder` at the chosen logbook. A logbook that cannot be written is
+// said once on stderr and the entry kept pending; the command's outcome never
+// depends on it.
+void recordInLogbook(LogbookRecorder& recorder, Io& io);
 } // namespace hvc::cli
 
 namespace hvc::cli {

@@ -7,11 +7,11 @@
 #include "core/configfile.h"
 #include "core/imagecheck.h"
 #include "core/infoblock.h"
-#include "core/logbook.h"
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "core/unitcommands.h"
 #include "core/unitlink.h"
+#include "core/unitlog.h"
 #include "core/writereview.h"
 
 #include <QCommandLineParser>
@@ -317,36 +317,6 @@ void noteLeftOut(AppState& state, const QMap<int, std::int32_t>& fromFile,
            << " of sections not configured in the unit\n";
 }
 
-// The logbook entry of a write: every word the unit took, with the word before,
-// the one sent and the one read back; a failure says how far it got.
-void logWriteAll(const AppState& state, const QMap<int, std::optional<std::int32_t>>& before,
-                 const ReviewedWrite& done, const Status& status, int toWrite, const QString& port,
-                 Io& io) {
-    const Catalogue& cat = state.document.catalogue;
-    LogEntry entry;
-    entry.kind = QStringLiteral("write-all");
-    entry.unit = identityFromCatalogue(cat);
-    QMap<int, std::int32_t> differ;
-    for (const VerifyMismatch& m : done.mismatches)
-        differ.insert(m.position, m.unitWord);
-    for (int p : done.report.positions) {
-        const UnitVariable& r = cat[p];
-        std::optional<std::int32_t> readBack;
-        if (done.verified)
-            readBack = differ.value(p, r.workingWord);
-        entry.words.append({r.name, r.address, before.value(p), r.workingWord, readBack});
-    }
-    if (!status)
-        entry.outcome = QStringLiteral("failed after %1 of %2 words: %3 %4")
-                            .arg(done.report.written)
-                            .arg(toWrite)
-                            .arg(status.text(), status.detail());
-    else
-        entry.outcome = differ.isEmpty() && done.notWritten.isEmpty() ? QStringLiteral("ok")
-                                                                      : QStringLiteral("differs");
-    logTransfer(entry, port, io);
-}
-
 int writeOne(const QCommandLineParser& parser, Io& io);
 
 int cmdWriteAll(const QStringList& args, Io& io) {
@@ -478,40 +448,16 @@ int writeOne(const QCommandLineParser& parser, Io& io) {
         }
     }
 
-    QMap<int, std::optional<std::int32_t>> before;
-    for (int i = 1; i <= cat.varCount(); ++i)
-        if (isWrittenBy(cat[i], mask))
-            before.insert(i, state.document.unitWords.word(cat[i].address));
     ReviewedWrite done;
-    const Status status = writeReviewed(state, mask, choice, true, done);
+    const Status status =
+        writeRecorded(state, mask, choice, true, QStringLiteral("write-all"), done);
     session.progress.finish();
-    logWriteAll(state, before, done, status, toWrite, parser.value(QStringLiteral("port")), io);
-    if (!status) {
-        linkFailed(state, io, status);
-        const int written = done.report.written;
-        if (written == 0) {
-            io.err << "hvcctl write-all: nothing was written; the unit keeps its values\n";
-        } else if (!done.verified && written < toWrite) {
-            const UnitVariable& last = cat[done.report.lastPosition];
-            io.err << "hvcctl write-all: " << written << " of " << toWrite
-                   << " variables were written, the last one " << last.name << " ("
-                   << last.addressText()
-                   << "); the unit now holds a mix of old and new values: write the file again\n";
-        } else {
-            io.err << "hvcctl write-all: " << written
-                   << " variables were written but could not all be read back\n";
-        }
-        return Failed;
+    if (const int rc =
+            reportReviewedWrite(state, done, status, toWrite, QStringLiteral("write-all"), io);
+        rc >= 0) {
+        noteLineFailure(status.detail().isEmpty() ? status.text() : status.detail());
+        return rc;
     }
-    for (const VerifyMismatch& m : done.mismatches) {
-        const UnitVariable& r = cat[m.position];
-        io.out << r.name << '\t' << r.addressText() << '\t' << m.written << '\t' << m.unitWord
-               << '\n';
-    }
-    for (int p : done.notWritten)
-        io.err << "hvcctl write-all: " << cat[p].name
-               << ": not written, its section is not configured in the unit\n";
-    state.session.setConnectState(ConnectState::Connected);
     const int written = done.report.written;
     const auto differ = done.mismatches.size();
     if (only)

@@ -10,8 +10,6 @@
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace hvc::cli {
 
@@ -51,35 +49,16 @@ bool takeLogbookOptions(QStringList& args, Io& io) {
     return true;
 }
 
-namespace {
-
-QString osUser() {
-    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return qEnvironmentVariable("USER");
-}
-
-} // namespace
-
-void logTransfer(LogEntry& entry, const QString& port, Io& io) {
-    if (!logbookChoice().enabled)
-        return;
-    entry.time = QDateTime::currentDateTimeUtc();
-    entry.user = osUser();
-    entry.serviceLogin = false; // hvcctl has no service login
-    entry.program = QStringLiteral("hvcctl");
-    entry.version = QStringLiteral(HVC_VERSION);
-    entry.port = port;
-    if (!entry.unit.known)
-        entry.unit.port = port;
-    QString pending;
-    if (const Status s = recordEntry(logbookChoice().location, entry, pending); !s) {
-        io.err << "hvcctl: logbook not written: " << s.text() << "; "
+void recordInLogbook(LogbookRecorder& recorder, Io& io) {
+    recorder.setEnabled(logbookChoice().enabled);
+    recorder.setLocation(logbookChoice().location);
+    recorder.onFailure = [&io](const Status& why, const QString& pending) {
+        io.err << "hvcctl: logbook not written: " << why.text() << "; "
                << (pending.isEmpty() ? QStringLiteral("the entry could not be kept either")
                                      : QStringLiteral("the entry is kept in ") + pending)
                << '\n';
         io.err.flush();
-    }
+    };
 }
 
 namespace {

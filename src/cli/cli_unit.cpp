@@ -7,6 +7,7 @@
 #include "core/logbook.h"
 #include "core/transfer.h"
 #include "core/unitcommands.h"
+#include "core/unitlog.h"
 #include "core/writereview.h"
 
 #include <QCommandLineParser>
@@ -67,6 +68,9 @@ int openUnit(CommandSession& s, const QCommandLineParser& parser, Io& io) {
     s.link.ports().set(1, parser.value(kPort));
     s.link.setPort(1);
     s.state.session.comPort = 1;
+    s.state.session.portName = parser.value(kPort);
+    recordInLogbook(s.recorder, io);
+    s.state.observers.transferLog = &s.recorder;
     if (const Status status = s.link.openLink(); !status) {
         say(io, QStringLiteral("hvcctl: cannot open ") + parser.value(kPort));
         if (!status.detail().isEmpty())
@@ -178,15 +182,8 @@ int cmdReadAll(const QStringList& args, Io& io) {
         const UnitVariable& r = state.document.catalogue[position];
         return (r.pageMask & mask) != 0 && inSectionLimit(state, r);
     };
-    LogEntry entry;
-    entry.kind = QStringLiteral("read-all");
-    entry.outcome = QStringLiteral("ok");
-    entry.unit = identityFromCatalogue(cat);
-    for (int i = 1; i <= cat.varCount(); ++i)
-        if (wasRead(i))
-            entry.words.append({cat[i].name, cat[i].address, std::nullopt, std::nullopt,
-                                cat[i].replacedUnitWord.value_or(cat[i].unitWord)});
-    logTransfer(entry, parser.value(kPort), io);
+    LogEntry entry = imageEntry(state, mask, QStringLiteral("read-all"));
+    recordTransfer(state, entry);
     if (parser.isSet(QStringLiteral("o"))) {
         if (const int rc = saveAfterReadAll(state, parser, io); rc != Ok)
             return rc;
@@ -282,7 +279,7 @@ int cmdSet(const QStringList& args, Io& io) {
             return;
         entry.outcome = outcome;
         entry.words = {logged};
-        logTransfer(entry, parser.value(kPort), io);
+        recordTransfer(s.state, entry);
     };
     if (!ram && logbookChoice().enabled) {
         entry.unit = readUnitIdentity(s.state, parser.value(kPort));
@@ -322,14 +319,9 @@ int cmdDefaults(const QStringList& args, Io& io) {
     CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
-    LogEntry entry;
-    entry.kind = QStringLiteral("defaults");
     if (logbookChoice().enabled)
-        entry.unit = readUnitIdentity(s.state, parser.value(kPort));
-    const Status status = loadDefaults(s.state);
-    entry.outcome = status ? QStringLiteral("ok")
-                           : QStringLiteral("failed: ") + status.text() + u' ' + status.detail();
-    logTransfer(entry, parser.value(kPort), io);
+        (void)readUnitIdentity(s.state, parser.value(kPort));
+    const Status status = loadDefaultsRecorded(s.state);
     if (!status)
         return linkFailed(s, io, status);
     s.prompter.inform(QStringLiteral("Switch OFF and then switch ON power supply!"), {},

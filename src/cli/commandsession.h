@@ -3,6 +3,7 @@
 // a prompter that prints on stderr and the terminal progress bar.
 
 #include "core/appstate.h"
+#include "core/logbook.h"
 #include "core/prompter.h"
 #include "link/linkprocedures.h"
 
@@ -52,6 +53,8 @@ struct CommandSession {
     TerminalProgress progress;
     SessionPrompter prompter{progress};
     LinkProcedures link{PortTable(), prompter};
+    // Records the transfers once the unit's port is open.
+    LogbookRecorder recorder{QStringLiteral("hvcctl")};
     bool verbose = false;
 };
 

@@ -7,7 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLockFile>
+#include <QMutex>
 #include <QSaveFile>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -21,6 +23,18 @@ namespace hvc {
 namespace {
 
 QAtomicInt connectionCount;
+
+// The SQLite files this program has found whole, under their lock.
+QSet<QString>& checkedFiles() {
+    static QSet<QString> files;
+    return files;
+}
+QMutex checkedFilesLock;
+
+bool firstOpenOf(const QString& location) {
+    const QMutexLocker lock(&checkedFilesLock);
+    return !checkedFiles().contains(location);
+}
 
 // The schema, one step per version; a new version appends a step. `%ID%` is the
 // database's own auto-numbered key, `%BIG%` its 64-bit integer.
@@ -108,83 +122,7 @@ QString normalLocation(const QString& location) {
     return QStringLiteral("sqlite:") + QFileInfo(path).absoluteFilePath();
 }
 
-QJsonValue wordJson(const std::optional<std::int32_t>& w) {
-    return w ? QJsonValue(*w) : QJsonValue();
-}
-
-std::optional<std::int32_t> wordJson(const QJsonValue& v) {
-    if (!v.isDouble())
-        return std::nullopt;
-    return v.toInt();
-}
-
 } // namespace
-
-std::optional<std::int32_t> LogWord::image() const {
-    return readBack ? readBack : sent;
-}
-
-int LogEntry::changedWords() const {
-    int n = 0;
-    for (const LogWord& w : words)
-        n += w.before && w.image() && ((*w.image() ^ *w.before) & 0xFFFF) != 0 ? 1 : 0;
-    return n;
-}
-
-QJsonObject LogEntry::toJson(bool withWords) const {
-    QJsonObject o{{QStringLiteral("id"), id},
-                  {QStringLiteral("kind"), kind},
-                  {QStringLiteral("time"), timeText(time)},
-                  {QStringLiteral("user"), user},
-                  {QStringLiteral("serviceLogin"), serviceLogin},
-                  {QStringLiteral("program"), program},
-                  {QStringLiteral("version"), version},
-                  {QStringLiteral("port"), port},
-                  {QStringLiteral("outcome"), outcome},
-                  {QStringLiteral("known"), unit.known},
-                  {QStringLiteral("model"), unit.model},
-                  {QStringLiteral("serial"), unit.serial},
-                  {QStringLiteral("firmware"), unit.firmware},
-                  {QStringLiteral("changed"), changedWords()}};
-    if (withWords) {
-        QJsonArray list;
-        for (const LogWord& w : words)
-            list.append(QJsonObject{{QStringLiteral("name"), w.name},
-                                    {QStringLiteral("address"), w.address},
-                                    {QStringLiteral("before"), wordJson(w.before)},
-                                    {QStringLiteral("sent"), wordJson(w.sent)},
-                                    {QStringLiteral("readBack"), wordJson(w.readBack)}});
-        o.insert(QStringLiteral("words"), list);
-    }
-    return o;
-}
-
-LogEntry LogEntry::fromJson(const QJsonObject& o) {
-    LogEntry e;
-    e.kind = o.value(QStringLiteral("kind")).toString();
-    e.time = timeFrom(o.value(QStringLiteral("time")).toString());
-    e.user = o.value(QStringLiteral("user")).toString();
-    e.serviceLogin = o.value(QStringLiteral("serviceLogin")).toBool();
-    e.program = o.value(QStringLiteral("program")).toString();
-    e.version = o.value(QStringLiteral("version")).toString();
-    e.port = o.value(QStringLiteral("port")).toString();
-    e.outcome = o.value(QStringLiteral("outcome")).toString();
-    e.unit.known = o.value(QStringLiteral("known")).toBool();
-    e.unit.model = o.value(QStringLiteral("model")).toString();
-    e.unit.serial = o.value(QStringLiteral("serial")).toString();
-    e.unit.firmware = o.value(QStringLiteral("firmware")).toString();
-    if (!e.unit.known)
-        e.unit.port = e.port;
-    const QJsonArray words = o.value(QStringLiteral("words")).toArray();
-    for (const auto& v : words) {
-        const QJsonObject w = v.toObject();
-        e.words.append(
-            {w.value(QStringLiteral("name")).toString(), w.value(QStringLiteral("address")).toInt(),
-             wordJson(w.value(QStringLiteral("before"))), wordJson(w.value(QStringLiteral("sent"))),
-             wordJson(w.value(QStringLiteral("readBack")))});
-    }
-    return e;
-}
 
 Logbook::Logbook()
     : m_connection(QStringLiteral("hvc-logbook-%1").arg(connectionCount.fetchAndAddRelaxed(1))) {}
@@ -270,12 +208,18 @@ Status Logbook::open(const QString& location, bool upgrade) {
         return sqlFailure(QStringLiteral("cannot open the logbook"), d.lastError());
     if (m_sqlite) {
         QSqlQuery q(d);
-        if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
-            return sqlFailure(QStringLiteral("cannot read the logbook"), q.lastError());
-        if (q.value(0).toString() != QLatin1String("ok"))
-            return Status::failure(QStringLiteral("the logbook file is damaged: ") +
-                                   q.value(0).toString());
-        q.finish();
+        // The whole file is checked at its first open in this program; each entry
+        // opens the logbook again, and the check's cost grows with the file.
+        if (firstOpenOf(m_location)) {
+            if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
+                return sqlFailure(QStringLiteral("cannot read the logbook"), q.lastError());
+            if (q.value(0).toString() != QLatin1String("ok"))
+                return Status::failure(QStringLiteral("the logbook file is damaged: ") +
+                                       q.value(0).toString());
+            q.finish();
+            const QMutexLocker lock(&checkedFilesLock);
+            checkedFiles().insert(m_location);
+        }
         if (!m_readOnly)
             (void)q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         (void)q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
@@ -439,8 +383,10 @@ Status Logbook::units(QList<LogUnit>& out) {
 namespace {
 const char* const kEntryColumns =
     "SELECT e.id, e.kind, e.at_utc, e.os_user, e.service_login, e.program, e.version, e.port, "
-    "e.outcome, u.known, u.model, u.serial, u.firmware FROM entries e JOIN units u ON u.id = "
-    "e.unit_id ";
+    "e.outcome, u.known, u.model, u.serial, u.firmware, (SELECT COUNT(*) FROM words w WHERE "
+    "w.entry_id = e.id AND w.before_word IS NOT NULL AND COALESCE(w.read_word, w.sent_word) IS "
+    "NOT NULL AND (COALESCE(w.read_word, w.sent_word) - w.before_word) % 65536 <> 0) FROM "
+    "entries e JOIN units u ON u.id = e.unit_id ";
 
 LogEntry entryFrom(const QSqlQuery& q) {
     LogEntry e;
@@ -457,6 +403,7 @@ LogEntry entryFrom(const QSqlQuery& q) {
     e.unit.model = q.value(10).toString();
     e.unit.serial = q.value(11).toString();
     e.unit.firmware = q.value(12).toString();
+    e.changedCount = q.value(13).toInt();
     if (!e.unit.known)
         e.unit.port = e.port;
     return e;
@@ -489,10 +436,6 @@ Status Logbook::list(const LogFilter& filter, QList<LogEntry>& out) {
         return s;
     while (q.next())
         out.append(entryFrom(q));
-    QSqlQuery w(db());
-    for (LogEntry& e : out)
-        if (Status s = readWords(w, e); !s)
-            return s;
     return {};
 }
 
@@ -506,6 +449,69 @@ Status Logbook::entry(qint64 id, LogEntry& out) {
         return Status::failure(QStringLiteral("no entry %1").arg(id));
     out = entryFrom(q);
     return readWords(q, out);
+}
+
+Status Logbook::imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogEntry& at) {
+    image.clear();
+    if (Status s = entry(id, at); !s)
+        return s;
+    // The entries of the unit up to this one, newest first, back to the last whole
+    // image read.
+    QSqlQuery q(db());
+    if (Status s = run(q,
+                       QStringLiteral("SELECT id, kind, outcome FROM entries WHERE unit_id = "
+                                      "(SELECT unit_id FROM entries WHERE id = ?) AND id <= ? "
+                                      "ORDER BY id DESC"),
+                       {id, id});
+        !s)
+        return s;
+    QList<qint64> ids;
+    bool whole = false;
+    while (q.next() && !whole) {
+        ids.prepend(q.value(0).toLongLong());
+        const QString kind = q.value(1).toString();
+        whole = (kind == QLatin1String("connect") || kind == QLatin1String("read-all")) &&
+                q.value(2).toString() == QLatin1String("ok");
+    }
+    if (!whole)
+        return Status::failure(QStringLiteral("entry %1: no whole image of the unit was read at or "
+                                              "before it")
+                                   .arg(id));
+    for (qint64 step : ids) {
+        LogEntry e;
+        if (Status s = entry(step, e); !s)
+            return s;
+        for (const LogWord& w : e.words)
+            if (const auto word = w.image())
+                image.insert(w.address, *word);
+    }
+    return {};
+}
+
+LogbookRecorder::LogbookRecorder(QString program) : m_program(std::move(program)) {}
+
+void LogbookRecorder::setLocation(const QString& location) {
+    m_location = location.isEmpty() ? Logbook::defaultLocation() : location;
+}
+
+void LogbookRecorder::record(LogEntry& entry) {
+    if (!m_enabled)
+        return;
+    entry.time = QDateTime::currentDateTimeUtc();
+    entry.user = osUserName();
+    entry.program = m_program;
+    entry.version = QStringLiteral(HVC_VERSION);
+    QString pending;
+    const Status status = recordEntry(m_location, entry, pending);
+    if (status) {
+        m_failing = false;
+        if (onRecorded)
+            onRecorded(entry);
+        return;
+    }
+    if (!m_failing && onFailure)
+        onFailure(status, pending);
+    m_failing = true;
 }
 
 QString pendingFilePath() {

@@ -3,48 +3,21 @@
 // database (an SQLite file, or PostgreSQL) under the unit's identity. Schema and
 // migrations: docs/logbook.md.
 
+#include "core/logentry.h"
 #include "core/status.h"
 #include "core/unitidentity.h"
+#include "core/unitlog.h"
 
 #include <QDateTime>
-#include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace hvc {
-
-// One word of an entry: what the unit held before, what was sent, what it held after.
-struct LogWord {
-    QString name;
-    std::int32_t address = 0;
-    std::optional<std::int32_t> before;
-    std::optional<std::int32_t> sent;
-    std::optional<std::int32_t> readBack;
-    // The word the unit holds after the entry, as far as known.
-    std::optional<std::int32_t> image() const;
-};
-
-struct LogEntry {
-    qint64 id = 0;
-    QString kind;   // read-all, set, write-all, defaults
-    QDateTime time; // UTC
-    QString user;
-    bool serviceLogin = false;
-    QString program;
-    QString version;
-    QString port;
-    QString outcome; // "ok", "differs", "failed: ..."
-    UnitIdentity unit;
-    QList<LogWord> words;
-    // Words whose value the entry changed: the word read back, else the one sent,
-    // differs from the one before (compared as 16-bit unit words).
-    int changedWords() const;
-    QJsonObject toJson(bool withWords) const;
-    static LogEntry fromJson(const QJsonObject& object);
-};
 
 struct LogUnit {
     UnitIdentity unit;
@@ -86,9 +59,14 @@ public:
     // One entry and its words in one transaction; `entry.id` is set.
     Status add(LogEntry& entry);
     Status units(QList<LogUnit>& out);
+    // The entries newest first, without their words (changedCount says how many changed).
     Status list(const LogFilter& filter, QList<LogEntry>& out);
     // The entry with its words; Status fails with "no entry N" when there is none.
     Status entry(qint64 id, LogEntry& out);
+    // The unit's image as of entry `id` (`at`, with its words): the newest whole-image
+    // read of its unit at or before it, with every later entry's words up to it laid
+    // over (address to word). Fails when no whole image was read before.
+    Status imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogEntry& at);
 
 private:
     Status exec(const QString& sql);
@@ -111,5 +89,31 @@ QString pendingFilePath();
 // Writes the pending entries of `location` into the open `book`; those it cannot
 // write stay pending.
 Status flushPending(Logbook& book);
+
+// The transfer log over a logbook: each entry is stamped with the time, the user,
+// the program and its version and written (recordEntry). The first failure after
+// a success is told through onFailure; the entries are kept pending all the same.
+class LogbookRecorder : public TransferLog {
+public:
+    explicit LogbookRecorder(QString program);
+    // Empty: the default logbook.
+    void setLocation(const QString& location);
+    QString location() const { return m_location; }
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    bool enabled() const { return m_enabled; }
+    void record(LogEntry& entry) override;
+
+    // Why the logbook could not be written, and the file the entry is kept in (empty
+    // when it could not be kept either).
+    std::function<void(const Status& why, const QString& pendingFile)> onFailure;
+    // An entry written into the logbook.
+    std::function<void(const LogEntry& entry)> onRecorded;
+
+private:
+    QString m_program;
+    QString m_location = Logbook::defaultLocation();
+    bool m_enabled = true;
+    bool m_failing = false;
+};
 
 } // namespace hvc

@@ -10,6 +10,7 @@
 namespace hvc {
 
 class Prompter;
+class TransferLog;
 
 class Observers {
 public:
@@ -26,6 +27,8 @@ public:
     Progress progress;
     // Asks the page on show to redraw from the records.
     std::function<void()> refreshShownPage;
+    // Where the transfers are recorded; nullptr records nothing.
+    TransferLog* transferLog = nullptr;
 
 private:
     std::unique_ptr<Prompter> m_silent;

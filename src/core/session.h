@@ -22,6 +22,9 @@ enum class ConnectState {
 class Session {
 public:
     int comPort = 1;
+    // The device the link is on, where it has a name of its own (hvcctl --port); else
+    // the unit is on "COM n".
+    QString portName;
     QString baudText = QStringLiteral("9600");
     bool loggedIn = false;
     // Every Write and Write All reads the written words back (Set menu, on by default).

@@ -5,6 +5,7 @@
 #include "core/prompter.h"
 #include "core/transfer.h"
 #include "core/unitlink.h"
+#include "core/unitlog.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -96,8 +97,16 @@ void UnitCommands::connectToUnit() {
             return endFailed(status.prefixed(QStringLiteral("reading the program version")));
         version->takeUnitWord(value);
     }
-    if (Status status = readImage(m_state, readKeyAll(m_state)); !status)
+    const std::uint16_t readMask = readKeyAll(m_state);
+    const Status status = readImage(m_state, readMask);
+    LogEntry entry = imageEntry(m_state, readMask, QStringLiteral("connect"));
+    if (!status) {
+        entry.outcome =
+            (QStringLiteral("failed: ") + status.text() + u' ' + status.detail()).trimmed();
+        recordTransfer(m_state, entry);
         return endFailed(status);
+    }
+    recordTransfer(m_state, entry);
     endConnected();
     m_view.showFirstPage();
     m_view.refreshActivePage();
@@ -142,10 +151,35 @@ void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
     const WriteChoice choice = m_view.chooseWrite(writeDifferences(m_state, mask));
     if (choice.kind == WriteChoice::Kind::Cancel)
         return;
+    writeChosen(mask, choice, page ? QStringLiteral("write") : QStringLiteral("write-all"));
+}
+
+bool UnitCommands::restoreVersion(const QMap<std::int32_t, std::int32_t>& version) {
+    const QList<ReviewRow> rows = versionDifferences(m_state, version);
+    if (rows.isEmpty()) {
+        m_state.observers.prompter().inform(QStringLiteral("The unit already holds this version."));
+        return false;
+    }
+    WriteChoice choice = m_view.chooseWrite(rows);
+    if (choice.kind == WriteChoice::Kind::Cancel)
+        return false;
+    if (choice.kind == WriteChoice::Kind::WholeImage) {
+        choice = WriteChoice::rows({});
+        for (const ReviewRow& row : rows)
+            choice.positions.append(row.position);
+    }
+    loadChosenRows(m_state, rows, choice.positions);
+    m_view.refreshActivePage();
+    writeChosen(writeKeyAll(m_state), choice, QStringLiteral("restore"));
+    return true;
+}
+
+void UnitCommands::writeChosen(std::uint16_t mask, const WriteChoice& choice, const QString& kind) {
+    const bool page = kind == QLatin1String("write");
     m_view.setBusy(true);
     ReviewedWrite done;
     if (Status status =
-            hvc::writeReviewed(m_state, mask, choice, m_state.session.verifyWrites, done);
+            writeRecorded(m_state, mask, choice, m_state.session.verifyWrites, kind, done);
         !status) {
         m_view.refreshActivePage();
         return page ? endFailed(status) : endWholeImage(status);
@@ -170,9 +204,10 @@ void UnitCommands::writeReviewed(std::uint16_t mask, bool page) {
 
 void UnitCommands::reset() {
     m_state.document.flags.clear();
-    m_state.document.unitWords.clear();
     m_view.setBusy(true);
-    if (Status status = loadDefaults(m_state); !status) {
+    const Status status = loadDefaultsRecorded(m_state);
+    m_state.document.unitWords.clear();
+    if (!status) {
         reportFailure(m_state.observers.prompter(), status);
         m_state.session.setConnectState(ConnectState::NotConnected);
         m_view.setBusy(false);

@@ -11,6 +11,7 @@
 #include "core/status.h"
 #include "core/writereview.h"
 
+#include <QMap>
 #include <QString>
 #include <cstdint>
 
@@ -62,6 +63,11 @@ public:
     void readAll();
     void writeAll();
     void reset();
+    // Restore This Version: the differences between the unit and `version` (a
+    // logbook image, address to word) reviewed, the chosen rows written, read back
+    // and recorded as a restore. False when nothing was written (nothing differs,
+    // or the review was cancelled).
+    bool restoreVersion(const QMap<std::int32_t, std::int32_t>& version);
     // Load and Save of a chosen path (the file dialog is the caller's).
     bool loadFile(const QString& path);
     bool saveFile(const QString& path);
@@ -80,6 +86,9 @@ private:
     bool unsavedQuestion();
     // Write and Write All after the review; `page` decides the ending and the flags.
     void writeReviewed(std::uint16_t mask, bool page);
+    // Writes the chosen rows and records the write as `kind` (write, write-all,
+    // restore); a page's write ends as Write does, the others as Write All.
+    void writeChosen(std::uint16_t mask, const WriteChoice& choice, const QString& kind);
     // A configuration file read and checked as Load takes it; the failure shown.
     bool readCheckedFile(const QString& path, ConfigFileData& data);
 

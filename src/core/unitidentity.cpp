@@ -62,6 +62,7 @@ UnitIdentity readUnitIdentity(AppState& state, const QString& port) {
         if (!r || !state.session.link->readE2(r->address, value))
             return unknownUnit(port);
         r->takeUnitWord(value);
+        state.document.unitWords.seen(r->address, value);
     }
     UnitIdentity id = identityFromCatalogue(cat);
     if (!id.known)

@@ -110,6 +110,23 @@ QList<ReviewRow> fileDifferences(const AppState& state, const ConfigFileData& da
     return rows;
 }
 
+QList<ReviewRow> versionDifferences(const AppState& state,
+                                    const QMap<std::int32_t, std::int32_t>& version) {
+    const std::uint16_t mask = writeKeyAll(state);
+    const Catalogue& cat = state.document.catalogue;
+    QList<ReviewRow> rows;
+    for (int i = 1; i <= cat.varCount(); ++i) {
+        const UnitVariable& r = cat[i];
+        const auto it = version.constFind(r.address);
+        if (it == version.cend() || !isWrittenBy(r, mask))
+            continue;
+        const std::optional<std::int32_t> word = knownUnitWord(state, r);
+        if (differs(*it, word))
+            rows.append({i, word, inRange(r, *it)});
+    }
+    return rows;
+}
+
 Status writeReviewed(AppState& state, std::uint16_t mask, const WriteChoice& choice, bool verify,
                      ReviewedWrite& out) {
     out = {};

@@ -10,6 +10,7 @@
 #include "core/transfer.h"
 
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,12 @@ QList<ReviewRow> writeDifferences(const AppState& state, std::uint16_t mask,
 // The records a Write All sends for which `data` holds a value (the last line
 // wins) that is not the unit's word, in catalogue order.
 QList<ReviewRow> fileDifferences(const AppState& state, const ConfigFileData& data);
+
+// The records a Write All sends whose word in `version` (address to word, as the
+// logbook keeps a unit's image) is not the unit's word, in catalogue order; the
+// new value is the version's word.
+QList<ReviewRow> versionDifferences(const AppState& state,
+                                    const QMap<std::int32_t, std::int32_t>& version);
 
 // What to write: nothing, the chosen rows, or every record as a plain write does.
 struct WriteChoice {

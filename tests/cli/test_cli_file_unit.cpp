@@ -1,11 +1,13 @@
 // The file commands against hvc-sim on a real pseudo-terminal, on the shipped map.
 #include "cli/cli.h"
+#include "core/logbook.h"
 #include "sim/simprocess.h"
 #include "support/filebytes.h"
 #include "support/hvcctlrun.h"
 #include "support/paths.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -180,11 +182,18 @@ TEST_F(CliFileUnit, AWriteTheUnitDidNotTakeFails) {
         mute.start({QStringLiteral("--ramlist"), kMap, QStringLiteral("--eeprom"), path("mute.txt"),
                     QStringLiteral("--mute-after"), QStringLiteral("5")});
     ASSERT_FALSE(port.isEmpty()) << mute.errorString().toStdString();
-    const Outcome r = hvcctl(
-        {"write-all", path("image.txt"), "--port", port, "--ramlist", kMap, "--timeout", "150"});
+    const Outcome r = hvcctl({"write-all", path("image.txt"), "--port", port, "--ramlist", kMap,
+                              "--timeout", "150", "--logbook", path("book.sqlite")});
     EXPECT_EQ(r.code, cli::Failed);
     EXPECT_TRUE(r.err.contains("the unit now holds a mix of old and new values"))
         << r.err.toStdString();
+    // The logbook says how far it got and keeps the words the unit took.
+    const QString last = hvcctl({"log", "list", "--logbook", path("book.sqlite")}).out;
+    EXPECT_TRUE(last.startsWith("1\twrite-all\t")) << last.toStdString();
+    EXPECT_TRUE(last.section(u'\n', 0, 0)
+                    .contains(QRegularExpression("\tfailed after (\\d+) of "
+                                                 "\\d+ words: .*time-out")))
+        << last.toStdString();
 }
 
 TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
@@ -240,4 +249,55 @@ TEST_F(CliFileUnit, DryRunPrintsTheReviewAndOnlyWritesJustTheNamedVariables) {
             << r.err.toStdString();
         EXPECT_FALSE(r.out.contains("I Max 3A")) << r.out.toStdString();
     }
+}
+
+// A version the logbook keeps comes back on the unit, through the review and the
+// read-back; a version of another unit, or one with no image, is never written.
+TEST_F(CliFileUnit, RestoreBringsBackAVersionOfThisUnitOnly) {
+    const QString logbook = path("logbook.sqlite");
+    const auto unit = [&](QStringList args) {
+        return this->unit(args << QStringLiteral("--logbook") << logbook);
+    };
+    ASSERT_EQ(hvcctl(unit({"read-all"})).code, cli::Ok);
+    ASSERT_EQ(hvcctl(unit({"set", "I Max 1A", "910"})).code, cli::Ok);
+    const Outcome dry = hvcctl(unit({"restore", "1", "--dry-run"}));
+    EXPECT_EQ(dry.code, cli::Ok) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains("I Max 1A\t0302.00\t910\t850\t910 mA\t850 mA\n"))
+        << dry.out.toStdString();
+    EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t910\t"));
+
+    const Outcome restored = hvcctl(unit({"restore", "1"}));
+    EXPECT_EQ(restored.code, cli::Ok) << restored.err.toStdString();
+    EXPECT_TRUE(restored.err.contains("1 variables written from entry 1, 0 differ"));
+    EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t850\t"));
+    const Outcome shown = hvcctl({"log", "show", "3", "--logbook", logbook});
+    EXPECT_TRUE(shown.out.startsWith("entry 3: restore, ok\n")) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains("I Max 1A\t0302.00\t910 (910 mA) -> 850 (850 mA) -> 850"));
+    // The version of the set (entry 2) is the read image with 910 laid over it.
+    EXPECT_TRUE(hvcctl(unit({"restore", "2", "--dry-run"})).out.contains("\t850\t910\t"));
+
+    // Entries of another unit, and of a unit never read whole.
+    Logbook book;
+    ASSERT_TRUE(book.open(logbook).ok());
+    LogEntry other;
+    other.kind = QStringLiteral("read-all");
+    other.outcome = QStringLiteral("ok");
+    other.unit = {
+        true, QStringLiteral("VCU 4W"), QStringLiteral("777"), QStringLiteral("v001.04"), {}};
+    other.time = QDateTime::currentDateTimeUtc();
+    other.words = {{QStringLiteral("I Max 1A"), 0x30200, {}, {}, 700}};
+    ASSERT_TRUE(book.add(other).ok());
+    LogEntry lone = other;
+    lone.kind = QStringLiteral("set");
+    lone.unit.serial = QStringLiteral("778");
+    ASSERT_TRUE(book.add(lone).ok());
+    const Outcome foreign = hvcctl(unit({"restore", QString::number(other.id)}));
+    EXPECT_EQ(foreign.code, cli::Usage);
+    EXPECT_TRUE(foreign.err.contains("is of VCU 4W serial 777 firmware v001.04, the unit on"))
+        << foreign.err.toStdString();
+    const Outcome noImage = hvcctl(unit({"restore", QString::number(lone.id)}));
+    EXPECT_EQ(noImage.code, cli::Usage);
+    EXPECT_TRUE(noImage.err.contains("no whole image of the unit was read at or before it"));
+    EXPECT_EQ(hvcctl(unit({"restore", "99"})).code, cli::Failed);
+    EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t850\t"));
 }

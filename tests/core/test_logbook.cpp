@@ -52,8 +52,11 @@ protected:
         QList<LogEntry> list;
         ASSERT_TRUE(book.list({}, list).ok());
         EXPECT_GE(list.size(), entries);
-        for (const LogEntry& e : list)
-            EXPECT_EQ(e.words.size(), words) << "entry " << e.id;
+        for (const LogEntry& e : list) {
+            LogEntry whole;
+            ASSERT_TRUE(book.entry(e.id, whole).ok());
+            EXPECT_EQ(whole.words.size(), words) << "entry " << e.id;
+        }
     }
     QTemporaryDir m_dir;
     QString m_location;
