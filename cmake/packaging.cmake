@@ -73,7 +73,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.oltrava.example/)
-# The Qt libraries come from the programs' own links; the platform plugins and
+# The Qt libraries come from the programs' own links (hvcctl's Qt Gui, for the
+# service report, brings the offscreen platform plugin); the platform plugins and
 # the logbook's database drivers are loaded at run time, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")

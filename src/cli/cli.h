@@ -130,4 +130,24 @@ bool takeLogbookOptions(QStringList& args, Io& io);
 // said once on stderr and the entry kept pending; the command's outcome never
 // depends on it.
 void recordInLogbook(LogbookRecorder& recorder, Io& io);
+// True for the commands that draw (log report's PDF): main then makes a
+// QGuiApplication, on the offscreen platform unless QT_QPA_PLATFORM names one;
+// every other command runs on a QCoreApplication. `args` as runCli takes them.
+bool needsGuiApplication(const QStringList& args);
+} // namespace hvc::cli
+
+namespace hvc::cli {
+// write-all with several --port options, a production line (cli_line.cpp): every
+// unit written by an hvcctl process of its own, all at once; one line per unit
+// (port, serial number, outcome) in the order given. Returns the exit code.
+int writeAllOnLine(const QCommandLineParser& parser, Io& io);
+// What a write-all started by a production line tells it: the unit's serial
+// number once its image is read, the first failure's reason, the words written
+// and how many differ, or a dry run's counts. finishLineChild(code) hands them
+// over (when this process is such a child) and returns `code`.
+void noteLineUnit(const QString& serial);
+void noteLineFailure(const QString& reason);
+void noteLineWritten(int written, int differ);
+void noteLineDryRun(int toWrite, int differing);
+int finishLineChild(int code);
 } // namespace hvc::cli

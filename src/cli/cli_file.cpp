@@ -36,6 +36,7 @@ int linkFailed(AppState& state, Io& io, const Status& status) {
     state.session.setConnectState(ConnectState::NotConnected);
     io.err.flush();
     UnitCommands::reportFailure(state.observers.prompter(), status);
+    noteLineFailure(status.detail().isEmpty() ? status.text() : status.detail());
     return Failed;
 }
 
@@ -58,6 +59,7 @@ int readFile(AppState& state, const QString& command, const QString& path, Confi
         return -1;
     report(state, status.text(), PromptIcon::Critical);
     io.err << "hvcctl " << command << ": " << status.detail() << '\n';
+    noteLineFailure(status.detail());
     return Usage;
 }
 
@@ -227,6 +229,8 @@ int checkValues(AppState& state, const ConfigFileData& data, bool force, Io& io)
         limitsOnly = limitsOnly && !f.overWide;
     if (limitsOnly)
         io.err << "hvcctl write-all: --force writes values outside the limits anyway\n";
+    noteLineFailure(
+        QStringLiteral("nothing written; %1 values the unit must not get").arg(faults.size()));
     return Usage;
 }
 
@@ -248,6 +252,7 @@ int onlyPositions(const AppState& state, const QString& list, const QMap<int, st
             fault = "not in the file";
         if (fault != nullptr) {
             io.err << "hvcctl write-all: --only: '" << name << "' is " << fault << '\n';
+            noteLineFailure(QStringLiteral("--only: '%1' is %2").arg(name, QLatin1String(fault)));
             return Usage;
         }
         positions.append(position);
@@ -312,6 +317,8 @@ void noteLeftOut(AppState& state, const QMap<int, std::int32_t>& fromFile,
            << " of sections not configured in the unit\n";
 }
 
+int writeOne(const QCommandLineParser& parser, Io& io);
+
 int cmdWriteAll(const QStringList& args, Io& io) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -322,7 +329,13 @@ int cmdWriteAll(const QStringList& args, Io& io) {
                        "the file lacks keep the values the unit has. --dry-run prints what "
                        "differs from the unit (variable, address, unit word, new word, unit "
                        "value, new value) and writes nothing; --only writes just the named "
-                       "variables."));
+                       "variables. With several --port options (a production line) every unit "
+                       "is written at once by an hvcctl process of its own, each with its own "
+                       "logbook entry; each unit's output goes to stderr with 'PORT: ' before "
+                       "every line, then one line per unit in the order given: port, serial "
+                       "number, and 'written N, verified', 'written N, NOT verified: K differ' "
+                       "or 'failed: REASON' (a dry run: how many variables would be written). "
+                       "Exit 0 only when every unit was written and verified."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("configuration file"));
     addUnitOptions(parser);
     parser.addOptions({
@@ -335,6 +348,13 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     });
     if (const int rc = parseCommand(parser, QStringLiteral("write-all"), args, io, 1, 1); rc >= 0)
         return rc;
+    if (parser.values(kPort).size() > 1)
+        return writeAllOnLine(parser, io);
+    return finishLineChild(writeOne(parser, io));
+}
+
+// write-all on one unit.
+int writeOne(const QCommandLineParser& parser, Io& io) {
     CommandSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
@@ -365,8 +385,17 @@ int cmdWriteAll(const QStringList& args, Io& io) {
             readUnitImage(session, readMask, QStringLiteral("write-all"), io, substitute);
         !status)
         return linkFailed(state, io, status);
+    noteLineUnit(identityFromCatalogue(cat).serial);
     const std::int32_t sectionsRead = cat.var(HvcId::HVC_NUM_PROP_REG).unitWord;
+    // A file saved from another unit holds that unit's serial number and program
+    // version: Write All never sends them, and the logbook must name this unit.
+    QList<std::pair<UnitVariable*, std::int32_t>> identity;
+    for (HvcId id : {HvcId::HVC_SERIAL_NUMBER, HvcId::HVC_PROG_VERS})
+        if (UnitVariable* r = cat.find(id))
+            identity.append({r, r->unitWord});
     applyConfigFile(state, data, fileTitle(path));
+    for (const auto& [r, word] : identity)
+        r->takeUnitWord(word);
     const std::uint16_t mask = writeKeyAll(state);
     // Sections the file adds were not read with the image: their words the file
     // lacks come from the unit now.
@@ -397,6 +426,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
             io.out << line << '\n';
         io.err << "hvcctl write-all: dry run, nothing written; " << rows.size() << " of "
                << differences.size() << " differing variables would be written\n";
+        noteLineDryRun(static_cast<int>(rows.size()), static_cast<int>(differences.size()));
         return Ok;
     }
 
@@ -424,8 +454,10 @@ int cmdWriteAll(const QStringList& args, Io& io) {
     session.progress.finish();
     if (const int rc =
             reportReviewedWrite(state, done, status, toWrite, QStringLiteral("write-all"), io);
-        rc >= 0)
+        rc >= 0) {
+        noteLineFailure(status.detail().isEmpty() ? status.text() : status.detail());
         return rc;
+    }
     const int written = done.report.written;
     const auto differ = done.mismatches.size();
     if (only)
@@ -439,6 +471,7 @@ int cmdWriteAll(const QStringList& args, Io& io) {
                << " differ when read back\n";
     if (!only)
         noteLeftOut(state, fromFile, done.report.positions, io);
+    noteLineWritten(written, static_cast<int>(differ + done.notWritten.size()) + refused);
     return differ == 0 && done.notWritten.isEmpty() && refused == 0 ? Ok : Failed;
 }
 

@@ -6,6 +6,7 @@
 #include "core/logbook.h"
 #include "core/prompter.h"
 #include "core/unitvariable.h"
+#include "report/servicereport.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -75,16 +76,11 @@ QString wordText(const std::optional<std::int32_t>& w) {
 QString shown(const Catalogue& cat, const LogWord& w, const std::optional<std::int32_t>& value) {
     if (!value)
         return QStringLiteral("-");
-    const int pos = cat.findByName(w.name);
-    if (pos <= 0 || cat[pos].address != w.address)
-        return QString::number(*value);
-    UnitVariable r = cat[pos];
-    r.takeUnitWord(*value);
     QString text = QString::number(*value);
-    if (!r.convText.isEmpty() || r.shownValue != *value)
-        text += QStringLiteral(" (%1%2)")
-                    .arg(r.shownValue)
-                    .arg(r.convText.isEmpty() ? QString() : u' ' + r.convText);
+    const std::optional<ShownWord> s = shownWord(cat, w.name, w.address, *value);
+    if (s && (!s->unit.isEmpty() || s->value != *value))
+        text += QStringLiteral(" (%1%2)").arg(s->value).arg(s->unit.isEmpty() ? QString()
+                                                                              : u' ' + s->unit);
     return text;
 }
 
@@ -279,6 +275,46 @@ int logDiff(const QStringList& args, Io& io) {
     return differ == 0 ? Ok : Failed;
 }
 
+int logReport(const QStringList& args, Io& io) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the service report of the visit around an entry as an A4 PDF: the unit, who "
+        "and when, each changed variable from its first value to its last in display units, "
+        "and the outcome of every transfer. A visit is the unit's entries by the entry's user "
+        "with no more than two hours between one and the next."));
+    parser.addPositionalArgument(QStringLiteral("ID"), QStringLiteral("entry number"));
+    parser.addOptions({
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("the PDF file to write"),
+         QStringLiteral("FILE.pdf")},
+        {QStringLiteral("ramlist"), QStringLiteral("variable map (default: the shipped one)"),
+         QStringLiteral("PATH")},
+    });
+    if (const int rc = parseCommand(parser, QStringLiteral("log report"), args, io, 1, 1); rc >= 0)
+        return rc;
+    qint64 id = 0;
+    if (!entryId(parser.positionalArguments().first(), id, io))
+        return Usage;
+    const QString pdf = parser.value(QStringLiteral("output"));
+    if (pdf.isEmpty()) {
+        io.err << "hvcctl log report: -o FILE.pdf names the report to write\n";
+        return Usage;
+    }
+    Logbook book;
+    if (const int rc = openBook(book, QStringLiteral("report"), io); rc >= 0)
+        return rc;
+    ServiceVisit visit;
+    if (const Status s = visitOf(book, id, visit); !s)
+        return failed(s, QStringLiteral("report"), io);
+    Catalogue cat;
+    loadMap(cat, parser);
+    if (const Status s = writeServiceReport(visit, cat, pdf); !s) {
+        io.err << "hvcctl log report: " << s.text() << '\n';
+        return Usage;
+    }
+    return Ok;
+}
+
 int cmdLog(const QStringList& args, Io& io) {
     const QString sub = args.value(0);
     if (sub == QLatin1String("units"))
@@ -289,9 +325,11 @@ int cmdLog(const QStringList& args, Io& io) {
         return logShow(args.mid(1), io);
     if (sub == QLatin1String("diff"))
         return logDiff(args.mid(1), io);
+    if (sub == QLatin1String("report"))
+        return logReport(args.mid(1), io);
     (sub == QLatin1String("--help") ? io.out : io.err)
         << "Usage: hvcctl log units | list [--unit SERIAL] [--since DATE] [--json] | show ID | "
-           "diff ID1 ID2\n"
+           "diff ID1 ID2 | report ID -o FILE.pdf\n"
            "The logbook (--logbook LOCATION, default "
         << Logbook::defaultLocation() << ") keeps every read and write of each unit.\n";
     return sub == QLatin1String("--help") ? Ok : Usage;
@@ -299,8 +337,22 @@ int cmdLog(const QStringList& args, Io& io) {
 
 } // namespace
 
+bool needsGuiApplication(const QStringList& args) {
+    QStringList words;
+    for (qsizetype i = 0; i < args.size() && words.size() < 2; ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--logbook"))
+            ++i; // its location
+        else if (a != QLatin1String("--no-logbook") && !a.startsWith(QLatin1String("--logbook=")))
+            words.append(a);
+    }
+    return words == QStringList{QStringLiteral("log"), QStringLiteral("report")};
+}
+
 QList<Command> logCommands() {
-    return {{"log", "the logbook of reads and writes: units, list, show ID, diff ID1 ID2", cmdLog}};
+    return {{"log",
+             "the logbook of reads and writes: units, list, show ID, diff ID1 ID2, report ID",
+             cmdLog}};
 }
 
 } // namespace hvc::cli

@@ -38,6 +38,7 @@ int linkFailed(CommandSession& s, Io& io, const Status& status) {
     say(io, QString::fromLatin1(kOperationFailed) + status.text());
     if (!status.detail().isEmpty())
         say(io, QStringLiteral("  ") + status.detail());
+    noteLineFailure(status.detail().isEmpty() ? status.text() : status.detail());
     return Failed;
 }
 
@@ -74,6 +75,7 @@ int openUnit(CommandSession& s, const QCommandLineParser& parser, Io& io) {
         say(io, QStringLiteral("hvcctl: cannot open ") + parser.value(kPort));
         if (!status.detail().isEmpty())
             say(io, QStringLiteral("  ") + status.detail());
+        noteLineFailure(QStringLiteral("cannot open the port: ") + status.detail());
         return Failed;
     }
     s.state.session.setConnectState(ConnectState::Connected);
@@ -421,6 +423,7 @@ int connectUnit(CommandSession& s, const QCommandLineParser& parser, Io& io) {
     if (resetPending && !parser.isSet(kForce)) {
         say(io, QStringLiteral("hvcctl: Missing POWER RESET After A 'RESET' Command: switch the "
                                "unit off and on, or use --force"));
+        noteLineFailure(QStringLiteral("the unit waits for a power cycle"));
         s.link.closeLink();
         state.session.setConnectState(ConnectState::NotConnected);
         return Failed;

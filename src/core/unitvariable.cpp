@@ -214,4 +214,14 @@ bool isNoValue(std::int32_t value) {
     return (value & 0xFFFF) == 0xFFFF;
 }
 
+std::optional<ShownWord> shownWord(const Catalogue& catalogue, const QString& name,
+                                   std::int32_t address, std::int32_t word) {
+    const int pos = catalogue.findByName(name);
+    if (pos <= 0 || catalogue[pos].address != address)
+        return std::nullopt;
+    UnitVariable r = catalogue[pos];
+    r.takeUnitWord(word);
+    return ShownWord{r.shownValue, r.convText};
+}
+
 } // namespace hvc

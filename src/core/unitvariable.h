@@ -69,4 +69,14 @@ double numberPrefix(QStringView text);
 bool parseAddressText(const QString& text, std::int32_t& address);
 QString formatAddressText(std::int32_t address);
 
+// A recorded unit word as the variable map shows it: the display value and unit
+// text of the variable called `name` at `address`. Empty when the map has no
+// variable of that name at that address (another map, or a word it never had).
+struct ShownWord {
+    std::int32_t value = 0;
+    QString unit;
+};
+std::optional<ShownWord> shownWord(const Catalogue& catalogue, const QString& name,
+                                   std::int32_t address, std::int32_t word);
+
 } // namespace hvc

@@ -157,6 +157,10 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("single-word-only"),
          QStringLiteral("answer block requests with an error, like an older unit")},
         {QStringLiteral("verbose"), QStringLiteral("log each request and state change on stderr")},
+        {QStringLiteral("serial"),
+         QStringLiteral("answer serial number N (default: the map's default), e.g. to tell "
+                        "several simulated units apart"),
+         QStringLiteral("N")},
     });
     p.process(app);
 
@@ -207,6 +211,12 @@ int main(int argc, char* argv[]) {
         if (const hvc::Status attached = unit.attachEeprom(p.value(QStringLiteral("eeprom")));
             !attached)
             return usage(attached.text());
+    }
+    if (p.isSet(QStringLiteral("serial"))) {
+        long serial = 0;
+        if (!integer(p, QStringLiteral("serial"), serial) || serial > 32767 ||
+            !unit.setEeprom(hvc::HvcId::HVC_SERIAL_NUMBER, static_cast<std::uint16_t>(serial)))
+            return usage(QStringLiteral("--serial takes a whole number from 0 to 32767"));
     }
 
     // From here signals arrive through a descriptor the request loop polls. Until

@@ -118,6 +118,14 @@ std::int16_t SimUnit::eeprom(HvcId id) const {
     return static_cast<std::int16_t>(m_words.value(*at).value);
 }
 
+bool SimUnit::setEeprom(HvcId id, std::uint16_t value) {
+    const auto at = m_addressOfId.constFind(static_cast<int>(id));
+    if (at == m_addressOfId.constEnd())
+        return false;
+    m_words[*at].value = value;
+    return true;
+}
+
 Status SimUnit::attachEeprom(const QString& path) {
     m_eepromPath.clear();
     // The image is replaced by renaming a new file over it: only a regular file or

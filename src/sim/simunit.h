@@ -66,6 +66,8 @@ public:
     const Catalogue& catalogue() const { return m_catalogue; }
     // The EEPROM word of an identifier, 0 when the map lacks it.
     std::int16_t eeprom(HvcId id) const;
+    // Sets it (e.g. the serial number); false when the map lacks it.
+    bool setEeprom(HvcId id, std::uint16_t value);
 
 private:
     struct Word {

@@ -4,12 +4,10 @@
 // run as its own process so that every message reaches its standard error.
 
 #include "sim/simprocess.h"
-#include "support/hvcctlrun.h" // Outcome
+#include "support/hvcctlrun.h"
 #include "support/paths.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -17,22 +15,12 @@
 #include <gtest/gtest.h>
 
 using namespace hvc;
+using hvc::testutil::hvcctlPath;
 using hvc::testutil::Outcome;
 
 namespace {
 
-QString hvcctlPath() {
-    return QFileInfo(SimProcess::executablePath()).dir().filePath(QStringLiteral("hvcctl"));
-}
-
-Outcome hvcctl(const QStringList& args) {
-    QProcess p;
-    p.start(hvcctlPath(), args);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
-        return {-1, {}, {}};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+constexpr auto hvcctl = &testutil::hvcctlProcess; // as its own process
 
 QStringList lines(const QString& text) {
     return text.split(u'\n', Qt::SkipEmptyParts);
@@ -224,6 +212,61 @@ TEST(HvcctlUnit, ASetIsLoggedEvenWhenTheLogbookIsInTheWay) {
         QStringLiteral("I Max 1A\t0302.00\t850 (850 mA) -> 900 (900 mA) -> 900 (900 mA)\n")))
         << show.out.toStdString();
     EXPECT_EQ(hvcctl({"log", "list", "--unit", "1", "--logbook", book}).code, 1);
+}
+
+// A production line: one file into several units at once, each in a process of its
+// own. One line per unit in the order given, each unit's own logbook entry (three
+// writers on one SQLite file at once), and only a line of verified units exits 0.
+TEST(HvcctlUnit, WriteAllOnSeveralPortsReportsEveryUnitOnItsOwnLine) {
+    QTemporaryDir dir;
+    const QString image = dir.filePath(QStringLiteral("image.txt"));
+    const QString book = dir.filePath(QStringLiteral("logbook.sqlite"));
+    Unit good({"--serial", "101"});
+    Unit altering({"--serial", "102", "--alter-write", "Dither Frequency=5"});
+    Unit mute({"--serial", "103", "--mute-after", "5"});
+    ASSERT_EQ(good.run({"read-all", "-o", image, "--no-logbook"}).code, 0);
+    const QString absent = dir.filePath(QStringLiteral("no-such-port"));
+    const Outcome r =
+        hvcctl({"write-all", image, "--timeout", "200", "--port", good.port, "--port",
+                altering.port, "--port", mute.port, "--port", absent, "--logbook", book});
+    EXPECT_EQ(r.code, 1);
+    const QStringList rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 4) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(rows[0], good.port + QStringLiteral("\t101\twritten 97, verified"));
+    EXPECT_EQ(rows[1], altering.port + QStringLiteral("\t102\twritten 97, NOT verified: 1 differ"));
+    EXPECT_TRUE(rows[2].startsWith(mute.port + QStringLiteral("\t103\tfailed: writing ")))
+        << rows[2].toStdString();
+    EXPECT_TRUE(rows[3].startsWith(absent + QStringLiteral("\tunknown unit\tfailed: cannot open")))
+        << rows[3].toStdString();
+    // Each unit's output reaches stderr whole, under its port.
+    EXPECT_TRUE(
+        r.err.contains(altering.port + QStringLiteral(": Dither Frequency\t0502.00\t100\t105\n")))
+        << r.err.toStdString();
+    const char* outcomes[] = {"ok", "differs", "failed after "};
+    for (int u = 0; u < 3; ++u) {
+        const QString serial = QString::number(101 + u);
+        const QStringList entries =
+            lines(hvcctl({"log", "list", "--unit", serial, "--logbook", book}).out);
+        ASSERT_EQ(entries.size(), 1) << serial.toStdString();
+        EXPECT_TRUE(entries[0].section(u'\t', 5).startsWith(QLatin1String(outcomes[u])))
+            << entries[0].toStdString();
+    }
+
+    // A dry run tells each unit's differences; a port given twice is refused
+    // before any unit is touched.
+    const Outcome dry = hvcctl({"write-all", image, "--dry-run", "--no-logbook", "--port",
+                                good.port, "--port", altering.port});
+    EXPECT_EQ(dry.code, 0) << dry.err.toStdString();
+    EXPECT_EQ(
+        lines(dry.out),
+        QStringList({good.port + "\t101\tdry run, 0 of 0 differing variables would be written",
+                     altering.port + "\t102\tdry run, 1 of 1 differing variables would be "
+                                     "written"}));
+    const Outcome twice = hvcctl({"write-all", image, "--logbook", book, "--port", good.port,
+                                  "--port", altering.port, "--port", good.port});
+    EXPECT_EQ(twice.code, 2);
+    EXPECT_TRUE(twice.out.isEmpty());
+    EXPECT_EQ(lines(hvcctl({"log", "list", "--logbook", book}).out).size(), 3);
 }
 
 TEST(HvcctlDiag, ChosenFaultsAreListedWithTheirTextsUntilTheUnitClearsThem) {

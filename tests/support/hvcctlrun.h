@@ -1,7 +1,10 @@
 #pragma once
-// Runs hvcctl in-process and captures what it printed.
+// Runs hvcctl in-process, or as its own process beside the test, and captures what
+// it printed.
 #include "cli/cli.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -24,6 +27,20 @@ inline Outcome hvcctl(const QStringList& args) {
     o.flush();
     e.flush();
     return {code, out, err};
+}
+
+inline QString hvcctlPath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/hvcctl");
+}
+
+// Code -1 when it did not end within 30 s or crashed.
+inline Outcome hvcctlProcess(const QStringList& args) {
+    QProcess p;
+    p.start(hvcctlPath(), args);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return {-1, {}, {}};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 } // namespace hvc::testutil
