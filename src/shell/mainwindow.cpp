@@ -358,6 +358,7 @@ void MainWindow::showUnitHistory() {
         m_history->restore = [this](const QMap<std::int32_t, std::int32_t>& version) {
             restoreVersion(version);
         };
+        m_history->chooseFile = [this](const FileRequest& r) { return chooseFile(r); };
         connect(this, &MainWindow::connectStateChanged, m_history,
                 &UnitHistoryWindow::updateButtons);
     } else {

@@ -108,6 +108,12 @@ Status UnitHistory::changes(const Catalogue& catalogue, int row, QList<HistoryCh
     return {};
 }
 
+Status UnitHistory::visit(int row, ServiceVisit& out) {
+    if (row < 0 || row >= m_entries.size())
+        return Status::failure(QStringLiteral("no entry chosen"));
+    return visitOf(m_book, m_entries[row].id, out);
+}
+
 Status UnitHistory::imageAt(int row, QMap<std::int32_t, std::int32_t>& image) {
     image.clear();
     if (row < 0 || row >= m_entries.size())

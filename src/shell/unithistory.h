@@ -5,6 +5,7 @@
 
 #include "core/catalogue.h"
 #include "core/logbook.h"
+#include "report/servicereport.h"
 
 #include <QList>
 #include <QMap>
@@ -43,6 +44,8 @@ public:
     // lists the words that differ from the unit's image as of the entry before
     // it (every word read when there is none); `note` says which.
     Status changes(const Catalogue& catalogue, int row, QList<HistoryChange>& out, QString& note);
+    // The visit around entries()[row], for its service report.
+    Status visit(int row, ServiceVisit& out);
     // The unit's image as of entries()[row].
     Status imageAt(int row, QMap<std::int32_t, std::int32_t>& image);
 

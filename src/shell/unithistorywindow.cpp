@@ -1,10 +1,13 @@
 #include "shell/unithistorywindow.h"
 
+#include "core/prompter.h"
 #include "core/unitlog.h"
 #include "core/writereview.h"
 #include "shell/writereviewdialog.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -60,9 +63,11 @@ UnitHistoryWindow::UnitHistoryWindow(AppState& state, QString location, QWidget*
                           "LstChanges", QStringLiteral("Changes"), this)),
       m_problem(new QLabel(this)),
       m_compare(makeButton(QStringLiteral("Compare with &Unit"), "CmdCompare", this)),
-      m_restore(makeButton(QStringLiteral("&Restore This Version..."), "CmdRestore", this)) {
+      m_restore(makeButton(QStringLiteral("&Restore This Version..."), "CmdRestore", this)),
+      m_report(makeButton(QStringLiteral("Service Re&port..."), "CmdReport", this)) {
     setObjectName(QStringLiteral("frmUnitHistory"));
     setWindowTitle(QStringLiteral("Unit History"));
+    chooseFile = [this](const FileRequest& r) { return chooseFileWithDialog(this, r); };
     auto* unitLabel = new QLabel(QStringLiteral("&Unit:"), this);
     unitLabel->setBuddy(m_units);
     m_units->setObjectName(QStringLiteral("CboUnit"));
@@ -91,6 +96,7 @@ UnitHistoryWindow::UnitHistoryWindow(AppState& state, QString location, QWidget*
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_compare);
     buttons->addWidget(m_restore);
+    buttons->addWidget(m_report);
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -106,6 +112,7 @@ UnitHistoryWindow::UnitHistoryWindow(AppState& state, QString location, QWidget*
     });
     connect(m_compare, &QPushButton::clicked, this, &UnitHistoryWindow::compareWithUnit);
     connect(m_restore, &QPushButton::clicked, this, &UnitHistoryWindow::restoreVersion);
+    connect(m_report, &QPushButton::clicked, this, &UnitHistoryWindow::writeReport);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     resize(820, 600);
     refresh();
@@ -200,6 +207,9 @@ void UnitHistoryWindow::updateButtons() {
         b->setEnabled(why.isEmpty());
         b->setToolTip(why);
     }
+    m_report->setEnabled(row >= 0);
+    m_report->setToolTip(row >= 0 ? QStringLiteral("The visit this entry belongs to, as a PDF")
+                                  : QStringLiteral("Choose an entry first."));
 }
 
 QString UnitHistoryWindow::versionText(int row) const {
@@ -225,6 +235,40 @@ void UnitHistoryWindow::restoreVersion() {
     QMap<std::int32_t, std::int32_t> image;
     if (restore && m_history.imageAt(row, image))
         restore(image);
+}
+
+void UnitHistoryWindow::writeReport() {
+    const int row = chosenRow();
+    if (row < 0)
+        return;
+    const LogEntry& e = m_history.entries()[row];
+    FileRequest request;
+    request.save = true;
+    request.title = QStringLiteral("Save Service Report As ...");
+    request.filter = QStringLiteral("PDF (*.pdf)");
+    request.folder = QDir::homePath();
+    request.proposedName = QStringLiteral("service-%1-%2.pdf")
+                               .arg(e.unit.known ? e.unit.serial : QStringLiteral("unknown"),
+                                    e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")));
+    QString path = chooseFile ? chooseFile(request) : QString();
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    Prompter& prompter = m_state.observers.prompter();
+    if (QFileInfo::exists(path) &&
+        !prompter.ask(QStringLiteral("%1 already exists. Replace it?").arg(path)))
+        return;
+    ServiceVisit visit;
+    Status status = m_history.visit(row, visit);
+    if (status)
+        status = writeServiceReport(visit, m_state.document.catalogue, path);
+    if (!status)
+        prompter.informDetailed(QStringLiteral("The service report was not written."),
+                                status.text(), {}, PromptIcon::Critical);
+    else
+        prompter.inform(QStringLiteral("The service report is in %1.").arg(path), {},
+                        PromptIcon::Information);
 }
 
 } // namespace hvc

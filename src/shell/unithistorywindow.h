@@ -1,7 +1,7 @@
 #pragma once
 // File > Unit History...: the logbook's entries of one unit, newest first, with
 // the words the chosen entry changed; the unit compared with that version, or
-// brought back to it. A window of its own beside the main window.
+// brought back to it; the service report of the visit. A window of its own beside the main window.
 
 #include "core/appstate.h"
 #include "shell/filerequest.h"
@@ -29,6 +29,9 @@ public:
 
     // Writes the image of a version to the unit, with the usual review and wait box.
     std::function<void(const QMap<std::int32_t, std::int32_t>&)> restore;
+    // Answers the file dialog of Service Report...; the default opens QFileDialog.
+    // An empty path is a cancel.
+    std::function<QString(const FileRequest&)> chooseFile;
 
     QComboBox* unitChooser() const { return m_units; }
     QTreeWidget* entryTable() const { return m_entries; }
@@ -42,6 +45,8 @@ public Q_SLOTS:
     void updateButtons();
     void compareWithUnit();
     void restoreVersion();
+    // The PDF service report of the visit the chosen entry belongs to.
+    void writeReport();
 
 private:
     void showUnit(int index);
@@ -59,6 +64,7 @@ private:
     QLabel* m_problem;
     QPushButton* m_compare;
     QPushButton* m_restore;
+    QPushButton* m_report;
 };
 
 } // namespace hvc

@@ -763,6 +763,15 @@ void MainWindowTest::logbookHistoryAndRestore() {
     QVERIFY(!restore->isEnabled());
     QVERIFY(rig.prompter.messages.isEmpty());
 
+    // The visit's service report, a PDF where the file dialog says.
+    const QString pdf = rig.dir.filePath(QStringLiteral("visit"));
+    QList<FileRequest> requests;
+    rig.answerFileDialogs(pdf, requests);
+    history->findChild<QPushButton*>(QStringLiteral("CmdReport"))->click();
+    QVERIFY(testutil::readBytes(pdf + ".pdf").startsWith("%PDF"));
+    QCOMPARE(rig.prompter.texts(), QStringList{"The service report is in " + pdf + ".pdf."});
+    rig.prompter.messages.clear();
+
     // Set > Logbook...: a password in the URL is refused and nothing is kept.
     onDialog("frmLogbook", [](QDialog* d) {
         d->findChild<QRadioButton*>(QStringLiteral("OptPostgres"))->setChecked(true);
