@@ -473,6 +473,8 @@ Status readUnitImage(CommandSession& s, std::uint16_t mask, const QString& comma
         say(io, prefix + replacedWordNote(r, false));
         r.takeUnitWord(*r.replacedUnitWord);
     }
+    // The unit the logbook names from now on, whatever a file loaded later holds.
+    state.session.unit = identitySeen(state);
     return {};
 }
 
