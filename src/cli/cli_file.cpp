@@ -358,6 +358,7 @@ int writeOne(const QCommandLineParser& parser, Io& io) {
     CommandSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
+    session.recorder.prepare();
     AppState& state = session.state;
     Catalogue& cat = state.document.catalogue;
     const QString path = parser.positionalArguments().first();

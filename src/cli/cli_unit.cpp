@@ -170,6 +170,7 @@ int cmdReadAll(const QStringList& args, Io& io) {
     CommandSession s;
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;
+    s.recorder.prepare();
     AppState& state = s.state;
     Catalogue& cat = state.document.catalogue;
     const std::uint16_t mask = readKeyAll(state);
@@ -319,6 +320,7 @@ int cmdDefaults(const QStringList& args, Io& io) {
     CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
+    s.recorder.prepare();
     if (logbookChoice().enabled)
         (void)readUnitIdentity(s.state, parser.value(kPort));
     const Status status = loadDefaultsRecorded(s.state);

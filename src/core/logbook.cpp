@@ -497,8 +497,73 @@ Status Logbook::imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogE
 
 LogbookRecorder::LogbookRecorder(QString program) : m_program(std::move(program)) {}
 
+LogbookRecorder::~LogbookRecorder() {
+    stopWorker();
+}
+
 void LogbookRecorder::setLocation(const QString& location) {
-    m_location = location.isEmpty() ? Logbook::defaultLocation() : location;
+    const QString chosen = location.isEmpty() ? Logbook::defaultLocation() : location;
+    if (chosen != m_location)
+        stopWorker();
+    m_location = chosen;
+}
+
+void LogbookRecorder::stopWorker() {
+    if (!m_worker.joinable())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+    m_stop = false;
+}
+
+void LogbookRecorder::prepare() {
+    if (!m_enabled || m_worker.joinable())
+        return;
+    m_worker = std::thread([this, location = m_location] { work(location); });
+}
+
+// The worker's connection lives and dies on its thread, as Qt SQL wants it. An
+// entry it cannot add (the server went away, the file was locked too long) is
+// tried once more on a fresh connection, and else kept pending.
+void LogbookRecorder::work(const QString& location) {
+    Logbook book;
+    const bool opened = static_cast<bool>(book.open(location));
+    if (opened)
+        (void)flushPending(book);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stop || m_job != nullptr; });
+        if (m_job == nullptr)
+            return;
+        LogEntry& entry = *m_job;
+        lock.unlock();
+        QString pending;
+        Status status = book.isOpen() ? book.add(entry) : Status::failure({});
+        if (!status) {
+            book.close();
+            status = recordEntry(location, entry, pending);
+        }
+        lock.lock();
+        m_jobStatus = status;
+        m_jobPending = pending;
+        m_job = nullptr;
+        m_wake.notify_all();
+    }
+}
+
+Status LogbookRecorder::write(LogEntry& entry, QString& pending) {
+    if (!m_worker.joinable())
+        return recordEntry(m_location, entry, pending);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_job = &entry;
+    m_wake.notify_all();
+    m_wake.wait(lock, [this] { return m_job == nullptr; });
+    pending = m_jobPending;
+    return m_jobStatus;
 }
 
 void LogbookRecorder::record(LogEntry& entry) {
@@ -509,7 +574,7 @@ void LogbookRecorder::record(LogEntry& entry) {
     entry.program = m_program;
     entry.version = QStringLiteral(HVC_VERSION);
     QString pending;
-    const Status status = recordEntry(m_location, entry, pending);
+    const Status status = write(entry, pending);
     if (status) {
         m_failing = false;
         if (onRecorded)
