@@ -11,7 +11,6 @@
 #include "link/wireframe.h"
 #include "sim/simprocess.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
 
@@ -72,11 +71,3 @@ BENCHMARK(bmDiagnosticPassPaced)
     ->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

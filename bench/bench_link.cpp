@@ -19,7 +19,6 @@
 #include "link/wireframe.h"
 #include "sim/simprocess.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -205,11 +204,3 @@ void bmExchangesUnpaced(benchmark::State& bs) {
 BENCHMARK(bmExchangesUnpaced)->Arg(0)->MinTime(2.0)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -16,7 +16,6 @@
 #include "core/logbook.h"
 #include "sim/simprocess.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -266,11 +265,3 @@ void bmProductionLine(benchmark::State& bs) {
 BENCHMARK(bmProductionLine)->Iterations(4)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -12,7 +12,6 @@
 #include "link/wireframe.h"
 #include "sim/simprocess.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
 
@@ -78,11 +77,3 @@ BENCHMARK(bmMonitorPassPaced)
     ->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

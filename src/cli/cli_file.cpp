@@ -358,6 +358,7 @@ int writeOne(const QCommandLineParser& parser, Io& io) {
     CommandSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
+    session.recorder.prepare();
     AppState& state = session.state;
     Catalogue& cat = state.document.catalogue;
     const QString path = parser.positionalArguments().first();
@@ -387,15 +388,7 @@ int writeOne(const QCommandLineParser& parser, Io& io) {
         return linkFailed(state, io, status);
     noteLineUnit(identityFromCatalogue(cat).serial);
     const std::int32_t sectionsRead = cat.var(HvcId::HVC_NUM_PROP_REG).unitWord;
-    // A file saved from another unit holds that unit's serial number and program
-    // version: Write All never sends them, and the logbook must name this unit.
-    QList<std::pair<UnitVariable*, std::int32_t>> identity;
-    for (HvcId id : {HvcId::HVC_SERIAL_NUMBER, HvcId::HVC_PROG_VERS})
-        if (UnitVariable* r = cat.find(id))
-            identity.append({r, r->unitWord});
     applyConfigFile(state, data, fileTitle(path));
-    for (const auto& [r, word] : identity)
-        r->takeUnitWord(word);
     const std::uint16_t mask = writeKeyAll(state);
     // Sections the file adds were not read with the image: their words the file
     // lacks come from the unit now.

@@ -92,6 +92,7 @@ int cmdRestore(const QStringList& args, Io& io) {
     CommandSession session;
     if (const int rc = connectUnit(session, parser, io); rc >= 0)
         return rc;
+    session.recorder.prepare();
     AppState& state = session.state;
     int substitute = 0;
     if (const Status status =

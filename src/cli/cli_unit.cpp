@@ -170,6 +170,7 @@ int cmdReadAll(const QStringList& args, Io& io) {
     CommandSession s;
     if (const int rc = connectUnit(s, parser, io); rc >= 0)
         return rc;
+    s.recorder.prepare();
     AppState& state = s.state;
     Catalogue& cat = state.document.catalogue;
     const std::uint16_t mask = readKeyAll(state);
@@ -319,6 +320,7 @@ int cmdDefaults(const QStringList& args, Io& io) {
     CommandSession s;
     if (const int rc = openUnit(s, parser, io); rc >= 0)
         return rc;
+    s.recorder.prepare();
     if (logbookChoice().enabled)
         (void)readUnitIdentity(s.state, parser.value(kPort));
     const Status status = loadDefaultsRecorded(s.state);
@@ -473,6 +475,8 @@ Status readUnitImage(CommandSession& s, std::uint16_t mask, const QString& comma
         say(io, prefix + replacedWordNote(r, false));
         r.takeUnitWord(*r.replacedUnitWord);
     }
+    // The unit the logbook names from now on, whatever a file loaded later holds.
+    state.session.unit = identitySeen(state);
     return {};
 }
 

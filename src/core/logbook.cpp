@@ -54,6 +54,12 @@ const QList<QStringList>& migrations() {
                         "INTEGER, PRIMARY KEY (entry_id, seq))")},
         // 2: a unit's history by time.
         {QStringLiteral("CREATE INDEX entries_unit_time ON entries (unit_id, at_utc)")},
+        // 3: each entry's count of changed words, so that a list need not count them.
+        {QStringLiteral("ALTER TABLE entries ADD COLUMN changed INTEGER"),
+         QStringLiteral("UPDATE entries SET changed = (SELECT COUNT(*) FROM words w WHERE "
+                        "w.entry_id = entries.id AND w.before_word IS NOT NULL AND "
+                        "COALESCE(w.read_word, w.sent_word) IS NOT NULL AND "
+                        "(COALESCE(w.read_word, w.sent_word) - w.before_word) % 65536 <> 0)")},
     };
     return kSteps;
 }
@@ -209,9 +215,11 @@ Status Logbook::open(const QString& location, bool upgrade) {
     if (m_sqlite) {
         QSqlQuery q(d);
         // The whole file is checked at its first open in this program; each entry
-        // opens the logbook again, and the check's cost grows with the file.
+        // opens the logbook again, and the check's cost grows with the file. The
+        // quick check reads every page as the full one does but leaves out the
+        // indexes' agreement with their tables, at half the cost.
         if (firstOpenOf(m_location)) {
-            if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
+            if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
                 return sqlFailure(QStringLiteral("cannot read the logbook"), q.lastError());
             if (q.value(0).toString() != QLatin1String("ok"))
                 return Status::failure(QStringLiteral("the logbook file is damaged: ") +
@@ -318,13 +326,14 @@ Status Logbook::add(LogEntry& entry) {
         if (Status s = addUnit(entry.unit, unitId); !s)
             return s;
         QSqlQuery q(db());
-        if (Status s = run(q,
-                           QStringLiteral("INSERT INTO entries (unit_id, kind, at_utc, os_user, "
-                                          "service_login, program, version, port, outcome) VALUES "
-                                          "(?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
-                           {unitId, text(entry.kind), timeText(entry.time), text(entry.user),
-                            entry.serviceLogin ? 1 : 0, text(entry.program), text(entry.version),
-                            text(entry.port), text(entry.outcome)});
+        if (Status s =
+                run(q,
+                    QStringLiteral("INSERT INTO entries (unit_id, kind, at_utc, os_user, "
+                                   "service_login, program, version, port, outcome, changed) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
+                    {unitId, text(entry.kind), timeText(entry.time), text(entry.user),
+                     entry.serviceLogin ? 1 : 0, text(entry.program), text(entry.version),
+                     text(entry.port), text(entry.outcome), entry.changedWords()});
             !s)
             return s;
         if (!q.next())
@@ -383,10 +392,8 @@ Status Logbook::units(QList<LogUnit>& out) {
 namespace {
 const char* const kEntryColumns =
     "SELECT e.id, e.kind, e.at_utc, e.os_user, e.service_login, e.program, e.version, e.port, "
-    "e.outcome, u.known, u.model, u.serial, u.firmware, (SELECT COUNT(*) FROM words w WHERE "
-    "w.entry_id = e.id AND w.before_word IS NOT NULL AND COALESCE(w.read_word, w.sent_word) IS "
-    "NOT NULL AND (COALESCE(w.read_word, w.sent_word) - w.before_word) % 65536 <> 0) FROM "
-    "entries e JOIN units u ON u.id = e.unit_id ";
+    "e.outcome, u.known, u.model, u.serial, u.firmware, e.changed FROM entries e JOIN units u "
+    "ON u.id = e.unit_id ";
 
 LogEntry entryFrom(const QSqlQuery& q) {
     LogEntry e;
@@ -490,8 +497,73 @@ Status Logbook::imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogE
 
 LogbookRecorder::LogbookRecorder(QString program) : m_program(std::move(program)) {}
 
+LogbookRecorder::~LogbookRecorder() {
+    stopWorker();
+}
+
 void LogbookRecorder::setLocation(const QString& location) {
-    m_location = location.isEmpty() ? Logbook::defaultLocation() : location;
+    const QString chosen = location.isEmpty() ? Logbook::defaultLocation() : location;
+    if (chosen != m_location)
+        stopWorker();
+    m_location = chosen;
+}
+
+void LogbookRecorder::stopWorker() {
+    if (!m_worker.joinable())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+    m_stop = false;
+}
+
+void LogbookRecorder::prepare() {
+    if (!m_enabled || m_worker.joinable())
+        return;
+    m_worker = std::thread([this, location = m_location] { work(location); });
+}
+
+// The worker's connection lives and dies on its thread, as Qt SQL wants it. An
+// entry it cannot add (the server went away, the file was locked too long) is
+// tried once more on a fresh connection, and else kept pending.
+void LogbookRecorder::work(const QString& location) {
+    Logbook book;
+    const bool opened = static_cast<bool>(book.open(location));
+    if (opened)
+        (void)flushPending(book);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stop || m_job != nullptr; });
+        if (m_job == nullptr)
+            return;
+        LogEntry& entry = *m_job;
+        lock.unlock();
+        QString pending;
+        Status status = book.isOpen() ? book.add(entry) : Status::failure({});
+        if (!status) {
+            book.close();
+            status = recordEntry(location, entry, pending);
+        }
+        lock.lock();
+        m_jobStatus = status;
+        m_jobPending = pending;
+        m_job = nullptr;
+        m_wake.notify_all();
+    }
+}
+
+Status LogbookRecorder::write(LogEntry& entry, QString& pending) {
+    if (!m_worker.joinable())
+        return recordEntry(m_location, entry, pending);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_job = &entry;
+    m_wake.notify_all();
+    m_wake.wait(lock, [this] { return m_job == nullptr; });
+    pending = m_jobPending;
+    return m_jobStatus;
 }
 
 void LogbookRecorder::record(LogEntry& entry) {
@@ -502,7 +574,7 @@ void LogbookRecorder::record(LogEntry& entry) {
     entry.program = m_program;
     entry.version = QStringLiteral(HVC_VERSION);
     QString pending;
-    const Status status = recordEntry(m_location, entry, pending);
+    const Status status = write(entry, pending);
     if (status) {
         m_failing = false;
         if (onRecorded)

@@ -13,9 +13,12 @@
 #include <QMap>
 #include <QSqlDatabase>
 #include <QString>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace hvc {
 
@@ -96,8 +99,15 @@ Status flushPending(Logbook& book);
 class LogbookRecorder : public TransferLog {
 public:
     explicit LogbookRecorder(QString program);
+    ~LogbookRecorder() override;
+    LogbookRecorder(const LogbookRecorder&) = delete;
+    LogbookRecorder& operator=(const LogbookRecorder&) = delete;
     // Empty: the default logbook.
     void setLocation(const QString& location);
+    // Opens the logbook now on a thread of its own (the file's check, the pending
+    // entries), beside the transfer about to start: recording then waits only for
+    // the entry's own transaction. Without it each entry opens the logbook itself.
+    void prepare();
     QString location() const { return m_location; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
     bool enabled() const { return m_enabled; }
@@ -110,10 +120,23 @@ public:
     std::function<void(const LogEntry& entry)> onRecorded;
 
 private:
+    void stopWorker();
+    void work(const QString& location);
+    Status write(LogEntry& entry, QString& pending);
+
     QString m_program;
     QString m_location = Logbook::defaultLocation();
     bool m_enabled = true;
     bool m_failing = false;
+
+    // The thread prepare() starts; it takes one entry at a time.
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    LogEntry* m_job = nullptr;
+    bool m_stop = false;
+    Status m_jobStatus;
+    QString m_jobPending;
 };
 
 } // namespace hvc

@@ -2,6 +2,8 @@
 // The session with the unit: which port and baud rate, who is logged in, whether
 // writes are checked, the connection indicator and the link in use.
 
+#include "core/unitidentity.h"
+
 #include <QString>
 #include <functional>
 
@@ -25,6 +27,11 @@ public:
     // The device the link is on, where it has a name of its own (hvcctl --port); else
     // the unit is on "COM n".
     QString portName;
+    // The unit as its identity words were read on this connection (by Connect, or
+    // hvcctl's first read); unknown when not read. A file loaded later may hold
+    // another unit's words, and a write may change the section count the model
+    // comes from: the logbook keeps naming this unit.
+    UnitIdentity unit;
     QString baudText = QStringLiteral("9600");
     bool loggedIn = false;
     // Every Write and Write All reads the written words back (Set menu, on by default).

@@ -62,6 +62,7 @@ void UnitCommands::connectToUnit() {
             link->closeLink();
         m_state.document.flags.clear();
         m_state.document.unitWords.clear();
+        m_state.session.unit = {};
         m_state.session.setConnectState(ConnectState::NotConnected);
         return;
     }
@@ -80,6 +81,7 @@ void UnitCommands::connectToUnit() {
     }
     m_view.setBusy(true);
     m_state.document.unitWords.clear();
+    m_state.session.unit = {};
     bool resetPending = false;
     if (Status status = checkUnitIdentity(m_state, resetPending); !status)
         return endFailed(status);
@@ -106,6 +108,7 @@ void UnitCommands::connectToUnit() {
         recordTransfer(m_state, entry);
         return endFailed(status);
     }
+    m_state.session.unit = identitySeen(m_state);
     recordTransfer(m_state, entry);
     endConnected();
     m_view.showFirstPage();
@@ -207,6 +210,7 @@ void UnitCommands::reset() {
     m_view.setBusy(true);
     const Status status = loadDefaultsRecorded(m_state);
     m_state.document.unitWords.clear();
+    m_state.session.unit = {};
     if (!status) {
         reportFailure(m_state.observers.prompter(), status);
         m_state.session.setConnectState(ConnectState::NotConnected);

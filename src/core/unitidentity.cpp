@@ -67,6 +67,7 @@ UnitIdentity readUnitIdentity(AppState& state, const QString& port) {
     UnitIdentity id = identityFromCatalogue(cat);
     if (!id.known)
         id.port = port;
+    state.session.unit = id;
     return id;
 }
 

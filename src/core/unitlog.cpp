@@ -22,6 +22,8 @@ QString sessionPortText(const AppState& state) {
 }
 
 UnitIdentity identitySeen(const AppState& state) {
+    if (state.session.unit.known)
+        return state.session.unit;
     const Catalogue& cat = state.document.catalogue;
     for (HvcId which : {HvcId::HVC_SERIAL_NUMBER, HvcId::HVC_PROG_VERS, HvcId::HVC_NUM_PROP_REG}) {
         const UnitVariable* r = cat.find(which);
@@ -95,7 +97,7 @@ Status writeRecorded(AppState& state, std::uint16_t mask, const WriteChoice& cho
     // The identity as it stood before the write: a write may change the section count.
     LogEntry entry;
     entry.unit = identitySeen(state);
-    const Status status = writeReviewed(state, mask, choice, verify, out);
+    Status status = writeReviewed(state, mask, choice, verify, out);
     if (choice.kind == WriteChoice::Kind::Cancel)
         return status;
     entry.kind = kind;
@@ -127,7 +129,7 @@ Status loadDefaultsRecorded(AppState& state) {
     LogEntry entry;
     entry.kind = QStringLiteral("defaults");
     entry.unit = identitySeen(state);
-    const Status status = loadDefaults(state);
+    Status status = loadDefaults(state);
     entry.outcome =
         status ? QStringLiteral("ok")
                : (QStringLiteral("failed: ") + status.text() + u' ' + status.detail()).trimmed();

@@ -127,7 +127,7 @@ QString valueText(const Catalogue& catalogue, const VisitChange& c,
 }
 
 QString kindText(const QString& kind) {
-    static const QHash<QString, QString> texts{
+    static const QHash<QString, QString> kTexts{
         {QStringLiteral("connect"), QStringLiteral("Connected")},
         {QStringLiteral("read-all"), QStringLiteral("Read all parameters")},
         {QStringLiteral("set"), QStringLiteral("Set one parameter")},
@@ -136,7 +136,7 @@ QString kindText(const QString& kind) {
         {QStringLiteral("defaults"), QStringLiteral("Loaded the factory defaults")},
         {QStringLiteral("restore"), QStringLiteral("Restored a saved configuration")},
     };
-    return texts.value(kind, kind);
+    return kTexts.value(kind, kind);
 }
 
 QString outcomeText(const QString& outcome) {

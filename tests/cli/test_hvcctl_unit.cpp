@@ -20,7 +20,10 @@ using hvc::testutil::Outcome;
 
 namespace {
 
-constexpr auto hvcctl = &testutil::hvcctlProcess; // as its own process
+// hvcctl as its own process.
+Outcome hvcctl(const QStringList& args) {
+    return testutil::hvcctlProcess(args);
+}
 
 QStringList lines(const QString& text) {
     return text.split(u'\n', Qt::SkipEmptyParts);

@@ -105,6 +105,7 @@ TEST_P(LogbookTest, OlderSchemasAreUpgradedNewerRefused) {
         ASSERT_TRUE(book.open(m_location).ok());
         ASSERT_TRUE(book.add(old).ok());
         sql(book, QStringLiteral("DROP INDEX entries_unit_time"));
+        sql(book, QStringLiteral("ALTER TABLE entries DROP COLUMN changed"));
         sql(book, QStringLiteral("UPDATE schema_version SET version = 1"));
     }
     Logbook book;
@@ -117,6 +118,10 @@ TEST_P(LogbookTest, OlderSchemasAreUpgradedNewerRefused) {
     LogEntry back;
     ASSERT_TRUE(book.entry(old.id, back).ok());
     EXPECT_EQ(back.toJson(true), old.toJson(true));
+    QList<LogEntry> listed; // step 3 counted the old entry's changed words
+    ASSERT_TRUE(book.list({}, listed).ok());
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed[0].changedWords(), 1);
 
     sql(book, QStringLiteral("UPDATE schema_version SET version = 99"));
     const Status newer = Logbook().open(m_location);
