@@ -5,6 +5,7 @@
 #include "core/catalogue.h"
 #include "core/logbook.h"
 #include "core/prompter.h"
+#include "core/unitlog.h"
 #include "core/unitvariable.h"
 #include "report/servicereport.h"
 
@@ -70,18 +71,6 @@ const QString kJson = QStringLiteral("json");
 
 QString wordText(const std::optional<std::int32_t>& w) {
     return w ? QString::number(*w) : QStringLiteral("-");
-}
-
-// A word with its display value and unit where the map knows the variable.
-QString shown(const Catalogue& cat, const LogWord& w, const std::optional<std::int32_t>& value) {
-    if (!value)
-        return QStringLiteral("-");
-    QString text = QString::number(*value);
-    const std::optional<ShownWord> s = shownWord(cat, w.name, w.address, *value);
-    if (s && (!s->unit.isEmpty() || s->value != *value))
-        text += QStringLiteral(" (%1%2)").arg(s->value).arg(s->unit.isEmpty() ? QString()
-                                                                              : u' ' + s->unit);
-    return text;
 }
 
 QString unitText(const UnitIdentity& u) {
@@ -223,8 +212,9 @@ int logShow(const QStringList& args, Io& io) {
            << "program: " << e.program << ' ' << e.version << '\n'
            << "port: " << e.port << '\n';
     for (const LogWord& w : e.words)
-        io.out << w.name << '\t' << formatAddressText(w.address) << '\t' << shown(cat, w, w.before)
-               << " -> " << shown(cat, w, w.sent) << " -> " << shown(cat, w, w.readBack) << '\n';
+        io.out << w.name << '\t' << formatAddressText(w.address) << '\t'
+               << loggedValueText(cat, w, w.before) << " -> " << loggedValueText(cat, w, w.sent)
+               << " -> " << loggedValueText(cat, w, w.readBack) << '\n';
     return Ok;
 }
 

@@ -37,16 +37,11 @@ QString loggedValueText(const Catalogue& catalogue, const LogWord& word,
                         const std::optional<std::int32_t>& value) {
     if (!value)
         return QStringLiteral("-");
-    const int pos = catalogue.findByName(word.name);
-    if (pos <= 0 || catalogue[pos].address != word.address)
-        return QString::number(*value);
-    UnitVariable r = catalogue[pos];
-    r.takeUnitWord(*value);
     QString text = QString::number(*value);
-    if (!r.convText.isEmpty() || r.shownValue != *value)
-        text += QStringLiteral(" (%1%2)")
-                    .arg(r.shownValue)
-                    .arg(r.convText.isEmpty() ? QString() : u' ' + r.convText);
+    const std::optional<ShownWord> s = shownWord(catalogue, word.name, word.address, *value);
+    if (s && (!s->unit.isEmpty() || s->value != *value))
+        text += QStringLiteral(" (%1%2)").arg(s->value).arg(s->unit.isEmpty() ? QString()
+                                                                              : u' ' + s->unit);
     return text;
 }
 

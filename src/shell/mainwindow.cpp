@@ -296,6 +296,9 @@ void MainWindow::useLogbook(LogbookRecorder* recorder) {
     if (!recorder)
         return;
     m_state.observers.transferLog = recorder;
+    // The logbook opens and is checked beside the program's start, not at the
+    // first transfer.
+    recorder->prepare();
     QLabel* panel = m_bar.panel(StatusPanel::Spare);
     recorder->onRecorded = [this, panel](const LogEntry&) {
         panel->hide();
@@ -340,6 +343,7 @@ void MainWindow::editLogbook() {
     if (m_recorder) {
         m_recorder->setEnabled(setting.record);
         m_recorder->setLocation(setting.location);
+        m_recorder->prepare();
     }
     if (m_history)
         m_history->setLocation(setting.location);
