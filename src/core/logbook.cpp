@@ -474,12 +474,20 @@ Status Logbook::imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogE
         return s;
     QList<qint64> ids;
     bool whole = false;
-    while (q.next() && !whole) {
+    bool reset = false;
+    while (!whole && !reset && q.next()) {
         ids.prepend(q.value(0).toLongLong());
         const QString kind = q.value(1).toString();
         whole = (kind == QLatin1String("connect") || kind == QLatin1String("read-all")) &&
                 q.value(2).toString() == QLatin1String("ok");
+        // Load-defaults leaves the unit with words no entry holds.
+        reset = kind == QLatin1String("defaults");
     }
+    if (reset)
+        return Status::failure(
+            QStringLiteral("entry %1: the unit was reset to its defaults at or before it and not "
+                           "read whole since")
+                .arg(id));
     if (!whole)
         return Status::failure(QStringLiteral("entry %1: no whole image of the unit was read at or "
                                               "before it")

@@ -300,4 +300,10 @@ TEST_F(CliFileUnit, RestoreBringsBackAVersionOfThisUnitOnly) {
     EXPECT_TRUE(noImage.err.contains("no whole image of the unit was read at or before it"));
     EXPECT_EQ(hvcctl(unit({"restore", "99"})).code, cli::Failed);
     EXPECT_TRUE(hvcctl(unit({"get", "I Max 1A"})).out.startsWith("I Max 1A\t0302.00\t850\t"));
+    // After a Reset the unit holds its defaults: no version is known until it is read again.
+    ASSERT_EQ(hvcctl(unit({"defaults"})).code, cli::Ok);
+    const Outcome reset = hvcctl(unit({"restore", QString::number(lone.id + 1), "--force"}));
+    EXPECT_EQ(reset.code, cli::Usage);
+    EXPECT_TRUE(reset.err.contains("was reset to its defaults at or before it"))
+        << reset.err.toStdString();
 }
