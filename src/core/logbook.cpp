@@ -478,8 +478,7 @@ Status Logbook::imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogE
     while (!whole && !reset && q.next()) {
         ids.prepend(q.value(0).toLongLong());
         const QString kind = q.value(1).toString();
-        whole = (kind == QLatin1String("connect") || kind == QLatin1String("read-all")) &&
-                q.value(2).toString() == QLatin1String("ok");
+        whole = isWholeImageKind(kind) && q.value(2).toString() == QLatin1String("ok");
         // Load-defaults leaves the unit with words no entry holds.
         reset = kind == QLatin1String("defaults");
     }
@@ -493,10 +492,12 @@ Status Logbook::imageAt(qint64 id, QMap<std::int32_t, std::int32_t>& image, LogE
                                               "before it")
                                    .arg(id));
     for (qint64 step : ids) {
+        // The last step is the entry itself, read above.
         LogEntry e;
-        if (Status s = entry(step, e); !s)
-            return s;
-        for (const LogWord& w : e.words)
+        if (step != id)
+            if (Status s = entry(step, e); !s)
+                return s;
+        for (const LogWord& w : (step == id ? at : e).words)
             if (const auto word = w.image())
                 image.insert(w.address, *word);
     }

@@ -96,6 +96,10 @@ LogEntry LogEntry::fromJson(const QJsonObject& o) {
     return e;
 }
 
+bool isWholeImageKind(const QString& kind) {
+    return kind == QLatin1String("connect") || kind == QLatin1String("read-all");
+}
+
 QString entryKindText(const QString& kind) {
     static const QList<std::pair<QString, QString>> kCaptions = {
         {QStringLiteral("connect"), QStringLiteral("Connect")},

@@ -46,6 +46,8 @@ struct LogEntry {
     static LogEntry fromJson(const QJsonObject& object);
 };
 
+// Whether entries of `kind` hold the unit's whole image as read (connect, read-all).
+bool isWholeImageKind(const QString& kind);
 // The caption a kind is shown with: "Connect", "Write All", "Reset", ...
 QString entryKindText(const QString& kind);
 

@@ -75,10 +75,9 @@ Status UnitHistory::changes(const Catalogue& catalogue, int row, QList<HistoryCh
         out.append({w.name, formatAddressText(w.address), loggedValueText(catalogue, w, before),
                     loggedValueText(catalogue, w, w.image())});
     };
-    const bool wholeImage =
-        std::none_of(entry.words.begin(), entry.words.end(),
-                     [](const LogWord& w) { return w.before.has_value(); }) &&
-        (entry.kind == QLatin1String("connect") || entry.kind == QLatin1String("read-all"));
+    const bool wholeImage = std::none_of(entry.words.begin(), entry.words.end(),
+                                         [](const LogWord& w) { return w.before.has_value(); }) &&
+                            isWholeImageKind(entry.kind);
     if (!wholeImage) {
         for (const LogWord& w : entry.words)
             if (differs(w.before, w.image()))
